@@ -1,0 +1,43 @@
+# make run   : install what is missing, configure, build, start the program
+# make test  : the same, then every test through CTest
+# make bench : build and run the benchmarks
+BUILD   ?= build
+JOBS    ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test bench sanitize-address sanitize-thread clean
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+configure: deps
+	@test -f $(BUILD)/build.ninja || cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/veldorsx
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+bench: configure
+	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
+	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && QT_QPA_PLATFORM=offscreen "$$b" || exit 1; done
+
+# Sanitizer builds in their own folders; TESTS picks a CTest regular expression.
+sanitize-address: deps
+	@test -f build-asan/build.ninja || cmake -S . -B build-asan -G Ninja -DVSX_SANITIZE=address
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS) --timeout 900 -LE bench $(if $(TESTS),-R '$(TESTS)')
+
+sanitize-thread: deps
+	@test -f build-tsan/build.ninja || cmake -S . -B build-tsan -G Ninja -DVSX_SANITIZE=thread
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && ctest --output-on-failure -j $(JOBS) --timeout 900 -LE bench $(if $(TESTS),-R '$(TESTS)')
+
+clean:
+	rm -rf $(BUILD) build-asan build-tsan
