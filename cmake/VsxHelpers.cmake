@@ -1,3 +1,13 @@
+# The shared recordings live beside the project (../shared/data); a clone elsewhere on this
+# machine finds them at /work/shared/data. Tests that need them skip when neither exists.
+if(EXISTS ${CMAKE_SOURCE_DIR}/../shared/data)
+    get_filename_component(VSX_SHARED_DATA ${CMAKE_SOURCE_DIR}/../shared/data ABSOLUTE)
+elseif(EXISTS /work/shared/data)
+    set(VSX_SHARED_DATA /work/shared/data)
+else()
+    set(VSX_SHARED_DATA "")
+endif()
+
 # One static library per source folder, from every .cpp/.h directly in it.
 function(vsx_folder_library folder)
     file(GLOB sources CONFIGURE_DEPENDS
@@ -23,7 +33,7 @@ function(vsx_test_folder folder)
     gtest_discover_tests(test_${folder}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VSX_SOURCE_DIR=${CMAKE_SOURCE_DIR};VSX_SHARED_DATA=${CMAKE_SOURCE_DIR}/../shared/data"
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VSX_SOURCE_DIR=${CMAKE_SOURCE_DIR};VSX_SHARED_DATA=${VSX_SHARED_DATA}"
                    TIMEOUT 300)
 endfunction()
 
