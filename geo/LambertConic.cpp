@@ -74,6 +74,11 @@ std::optional<LambertConic::Block1> LambertConic::make1SP(const Lcc1SPParameters
     b.t0 = tOf(b.e, b.p.phi0);
     b.r0 = b.p.a * b.p.k0 * mOf(b.e, b.p.phi0) / b.n;
     b.rho0 = b.r0;
+    const double e2 = b.e * b.e, e4 = e2 * e2, e6 = e4 * e2, e8 = e6 * e2;
+    b.chi2 = e2 / 2 + 5 * e4 / 24 + e6 / 12 + 13 * e8 / 360;
+    b.chi4 = 7 * e4 / 48 + 29 * e6 / 240 + 811 * e8 / 11520;
+    b.chi6 = 7 * e6 / 120 + 81 * e8 / 1120;
+    b.chi8 = 4279 * e8 / 161280;
     return b;
 }
 
@@ -178,8 +183,15 @@ int LambertConic::inverse(const Block1& b, double easting, double northing, doub
     }
     const double theta = std::atan2(dx, dy);
     const double t = b.t0 * std::pow(rho / b.r0, 1.0 / b.n);
-    double phi = kHalfPi - 2.0 * std::atan(t);
+    double phi = kHalfPi - 2.0 * std::atan(t);  // the conformal latitude
     if (std::fabs(phi) > kLatitudeTolerance) {
+        // Start the fixed-point iteration from the conformal-to-geodetic latitude series (to
+        // e^8, within about 1e-11 rad), so it settles in one step instead of five; its fixed
+        // point and stopping rule are unchanged.
+        const double s2 = std::sin(2 * phi), c2 = std::cos(2 * phi);
+        const double s4 = 2 * s2 * c2, c4 = c2 * c2 - s2 * s2;
+        const double s6 = s4 * c2 + c4 * s2, s8 = 2 * s4 * c4;
+        phi += b.chi2 * s2 + b.chi4 * s4 + b.chi6 * s6 + b.chi8 * s8;
         for (int step = 0;; ++step) {
             if (step == kMaxSteps) return LccBadNorthing;
             const double es = b.e * std::sin(phi);

@@ -77,6 +77,7 @@ private:
     struct Block1 {
         Lcc1SPParameters p;
         double e = 0, halfE = 0, n = 0, t0 = 0, r0 = 0, rho0 = 0;
+        double chi2 = 0, chi4 = 0, chi6 = 0, chi8 = 0;  // conformal -> geodetic latitude series
     };
     struct Block2 {
         Lcc2SPParameters p;
