@@ -38,11 +38,14 @@ std::string geodesySessionBlock(const GeodesySettings& settings, const LocalDate
 // Appends one block for `settings` to the day's log in logFolder, dated by `clock`. Returns false
 // with a message in *error (when given) when the file cannot be opened or written; the caller
 // reports it and carries on with the start.
-bool appendGeodesySessionLog(const std::string& logFolder, const GeodesySettings& settings, const Clock& clock,
-                             std::string* error = nullptr);
+bool appendGeodesySessionLog(const std::string& logFolder, const GeodesySettings& settings,
+                             const Clock& clock = vsx::clock(), std::string* error = nullptr);
 
 // The whole step: settings read from iniPath, block appended in logFolder.
-bool WriteGeodesySessionLog(const std::string& iniPath, const std::string& logFolder, const Clock& clock,
-                            std::string* error = nullptr);
+// The main window calls it at each real-time start as
+//     vsx::WriteGeodesySessionLog(GetIniFileName(), LogFolder, vsx::clock(), &error)
+// and on false reports `error` (message window, events log) and goes on with the start.
+bool WriteGeodesySessionLog(const std::string& iniPath, const std::string& logFolder,
+                            const Clock& clock = vsx::clock(), std::string* error = nullptr);
 
 } // namespace vsx
