@@ -86,6 +86,12 @@ void CreateAllWindows()
     create(fRTCMParsing);
 }
 
+std::vector<QWidget*> AllWindows()
+{
+    return {FNav, Navset, FShape, FGPS, fRealtime, FMsg, Offsets, formAbout, fSVP,
+            fRunline1, fLatency, fWaterfal, fTheme, fJoystick, fSVPGraph, frmNTRIPSettings, fRTCMParsing};
+}
+
 void DestroyAllWindows()
 {
     destroy(fRTCMParsing);

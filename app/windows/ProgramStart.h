@@ -4,6 +4,9 @@
 #include "platform/Colour.h"
 
 #include <QString>
+#include <vector>
+
+class QWidget;
 
 namespace vsx {
 
@@ -21,6 +24,8 @@ void ApplyStyle(const QString& name);
 // Makes the 17 windows in order, each stored in its pointer; shows the main window, the
 // navigation settings and the battery window.
 void CreateAllWindows();
+// The long-lived windows in creation order (null where not made).
+std::vector<QWidget*> AllWindows();
 // Destroys them in reverse order, clearing each pointer before its window goes.
 void DestroyAllWindows();
 
