@@ -115,6 +115,7 @@ public:
     double X, Y, Z;     // Z is carried for the drawing files, never drawn
     std::int32_t Size;  // half-size of the bounding box in world units
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;
     void UpdateBounds() override;
@@ -128,6 +129,7 @@ public:
     TVLine(double x1, double y1, double x2, double y2, std::int32_t layerId);
     double X1, Y1, X2, Y2;
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;
     void UpdateBounds() override;
@@ -141,6 +143,7 @@ public:
     TVCircle(double cx, double cy, double r, std::int32_t layerId);
     double CX, CY, R;
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;  // the outline only
     void UpdateBounds() override;
@@ -158,6 +161,7 @@ public:
     std::uint8_t Rounded;         // 0 plain (type 1), 1 rounded (type 2)
     double CornerRadius = 10.0;   // world units
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;  // the filled box
     void UpdateBounds() override;
@@ -171,6 +175,7 @@ public:
     TVEllipse(double x1, double y1, double x2, double y2, std::int32_t layerId);
     double X1, Y1, X2, Y2;  // corners of the bounding box
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;
     void UpdateBounds() override;
@@ -193,6 +198,7 @@ public:
     std::uint8_t Bold = 0;
     std::uint8_t Italic = 0;
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;
     void UpdateBounds() override;
@@ -219,6 +225,7 @@ public:
     double GetY(std::size_t i) const;
     void SetVertex(std::size_t i, double x, double y);  // ignored outside the list
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;
     void UpdateBounds() override;
@@ -232,6 +239,7 @@ public:
     TVArc(double x1, double y1, double x2, double y2, double x3, double y3, std::int32_t layerId);
     double X1, Y1, X2, Y2, X3, Y3;  // start, middle, end
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;  // the box grown by tol
     void UpdateBounds() override;
