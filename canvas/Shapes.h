@@ -80,6 +80,10 @@ public:
     std::uint8_t BrushStyle = 1;    // 0 solid, 1 clear
     bool Selected = false;          // drawn red
     bool Visible = true;            // an invisible shape is neither drawn nor hit
+private:
+    friend class CanvasModel;
+    std::uint32_t zpos_ = 0;        // position in the model's z-order (fills the padding here)
+public:
     CompactText Name;               // stored only
     CompactText Label;              // stored only; a TVText starts with its text here
     double MinX = 0, MinY = 0, MaxX = 0, MaxY = 0;  // bounding box, kept by UpdateBounds
@@ -104,9 +108,6 @@ protected:
     void ApplyPen(GdiPainter& painter, const DrawStyle& style) const;
     void ApplyBrush(GdiPainter& painter) const;
 
-private:
-    friend class CanvasModel;
-    std::uint32_t zpos_ = 0;  // position in the model's z-order, kept by the model
 };
 
 class TVPoint final : public TVShape {
