@@ -39,7 +39,9 @@ QGroupBox* depthFrame(const QString& caption, const QColor& colour, QLabel* valu
     pal.setColor(QPalette::Window, colour);
     g->setPalette(pal);
     value->setAlignment(Qt::AlignCenter);
-    (new QVBoxLayout(g))->addWidget(value);
+    auto* layout = new QVBoxLayout(g);
+    layout->setContentsMargins(4, 0, 4, 2);
+    layout->addWidget(value);
     return g;
 }
 } // namespace
@@ -77,14 +79,15 @@ TfRealtime::TfRealtime(QWidget* parent) : QWidget(parent)
     toolbar->addWidget(btShowOffsets);
     toolbar->addStretch();
 
-    Fixed = valueLabel(12);
-    Speed = valueLabel(12);
-    SatelliteLabel = valueLabel(12);
-    LAntennaH = valueLabel(12);
-    LTideHt = valueLabel(12);
+    Fixed = valueLabel(10);
+    Speed = valueLabel(10);
+    SatelliteLabel = valueLabel(10);
+    LAntennaH = valueLabel(10);
+    LTideHt = valueLabel(10);
     auto* gps = new QGroupBox(QStringLiteral(" GPS Status "));
     auto* grid = new QGridLayout(gps);
     grid->setVerticalSpacing(0);
+    grid->setContentsMargins(6, 2, 6, 2);
     const std::pair<const char*, QLabel*> rows[] = {
         {"Fix Type", Fixed}, {"Speed", Speed}, {"Satellites", SatelliteLabel},
         {"Antenna Ht.", LAntennaH}, {"Tide Ht.", LTideHt}};
@@ -94,8 +97,8 @@ TfRealtime::TfRealtime(QWidget* parent) : QWidget(parent)
         grid->addWidget(label, r++, 1);
     }
 
-    lDepthHi = valueLabel(22);
-    lDepthLo = valueLabel(22);
+    lDepthHi = valueLabel(20);
+    lDepthLo = valueLabel(20);
     DepthFrameHi = depthFrame(QStringLiteral(" Depth (High Freq.) "), QColor(0, 255, 0), lDepthHi);
     DepthFrameLo = depthFrame(QStringLiteral(" Depth (Low Freq.) "), QColor(255, 255, 0), lDepthLo);
 
@@ -106,7 +109,6 @@ TfRealtime::TfRealtime(QWidget* parent) : QWidget(parent)
     root->addWidget(gps);
     root->addWidget(DepthFrameHi);
     root->addWidget(DepthFrameLo);
-    root->addStretch();
 
     connect(btHide, &QToolButton::clicked, this, &TfRealtime::btHideClick);
     connect(ToolButton2, &QToolButton::clicked, this, [] { surveyHost().ZoomIn(); });
