@@ -9,7 +9,10 @@
 #include "tools/OffsetsReport.h"
 #include "tools/windows/TOffsets.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QPushButton>
+#include <QTest>
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
@@ -251,4 +254,30 @@ TEST(TOffsetsWindow, AccessorsKeepTheLastNumberAndCancelStoresNothing)
     EXPECT_TRUE(f.host.calls.empty());
     IniFile ini(GetIniFileName());
     EXPECT_FALSE(ini.sectionExists("ECHOSOUNDER_OFFSETS"));
+}
+
+TEST(TOffsetsWindow, LeavingANumericEditChecksItAndClicksOpenTheKeypads)
+{
+    ToolsFixture f;
+    TOffsets w;
+    w.show();
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.OffsetA->setFocus();
+    w.OffsetA->setText("");
+    w.OffsetB->setFocus(Qt::TabFocusReason);
+    QTest::qWait(1);
+    ASSERT_EQ(f.prompts.entries.size(), 1u);
+    EXPECT_EQ(f.prompts.entries[0].text, "'' is not a valid floating point value");
+    // Leaving for Cancel checks nothing; a number passes.
+    w.OffsetB->setText("2");
+    w.OffsetC->setFocus(Qt::TabFocusReason);
+    w.OffsetC->setText("abc");
+    w.BitBtn3->setFocus(Qt::MouseFocusReason);
+    QTest::qWait(1);
+    EXPECT_EQ(f.prompts.entries.size(), 1u);
+
+    QTest::mouseClick(w.SV, Qt::LeftButton);
+    QTest::mouseClick(w.Surveyor, Qt::LeftButton);
+    EXPECT_EQ(f.host.calls, (std::vector<std::string>{"NumericKeypad", "SimpleKeyboard"}));
 }

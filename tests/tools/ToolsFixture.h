@@ -47,6 +47,8 @@ public:
     std::string MainRawLogFileName() const override { return rawLog; }
     void ApplySounderMessageType() override { calls.push_back("ApplySounderMessageType"); }
     bool SoundVelocityProfileInUse() const override { return profileInUse; }
+    void ShowNumericKeypad(QLineEdit*) override { calls.push_back("NumericKeypad"); }
+    void ShowSimpleKeyboard(QLineEdit*) override { calls.push_back("SimpleKeyboard"); }
 
     bool running = false;
     bool echogram = false;

@@ -67,7 +67,7 @@ protected:
 NumberEdit* numberEdit(double initial)
 {
     auto* e = new NumberEdit(NumberEdit::Kind::Float, initial);
-    e->setMinimumWidth(70);
+    e->setFixedWidth(80);
     return e;
 }
 

@@ -97,8 +97,8 @@ TfRealtime::TfRealtime(QWidget* parent) : QWidget(parent)
         grid->addWidget(label, r++, 1);
     }
 
-    lDepthHi = valueLabel(20);
-    lDepthLo = valueLabel(20);
+    lDepthHi = valueLabel(26);
+    lDepthLo = valueLabel(26);
     DepthFrameHi = depthFrame(QStringLiteral(" Depth (High Freq.) "), QColor(0, 255, 0), lDepthHi);
     DepthFrameLo = depthFrame(QStringLiteral(" Depth (Low Freq.) "), QColor(255, 255, 0), lDepthLo);
 
