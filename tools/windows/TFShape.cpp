@@ -5,6 +5,7 @@
 #include "app/windows/ColorBox.h"
 #include "app/windows/NumberEdit.h"
 #include "app/windows/WindowSetup.h"
+#include "tools/windows/WindowLook.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/Prompts.h"
@@ -39,9 +40,7 @@ TFShape::TFShape(QWidget* parent) : QWidget(parent)
 {
     SetUpWindow(this, {"FShape", "Vessel Geometry", true, QSize(520, 470)});
     // No title-bar buttons: "Save && Hide" is the way out.
-    setWindowFlags((windowFlags() & ~(Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint |
-                                      Qt::WindowSystemMenuHint)) |
-                   Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    KeepNoTitleButtons(this);
 
     edRadious = sizeEdit(NumberEdit::Kind::Float, 10.0);
     edInterval = sizeEdit(NumberEdit::Kind::Float, 10.0);

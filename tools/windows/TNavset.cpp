@@ -4,6 +4,7 @@
 #include "app/windows/ColorBox.h"
 #include "app/windows/NumberEdit.h"
 #include "app/windows/WindowSetup.h"
+#include "tools/windows/WindowLook.h"
 #include "platform/IniFile.h"
 #include "tools/SurveyHost.h"
 
@@ -33,12 +34,8 @@ NumberEdit* wholeNumberEdit(double initial, int maxLength, double minimum, doubl
 TNavset::TNavset(QWidget* parent) : QWidget(parent)
 {
     SetUpWindow(this, {"Navset", "Navigation Settings", true, QSize(260, 380)});
-    setWindowFlags((windowFlags() & ~Qt::WindowMinMaxButtonsHint) | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
+    KeepOnlyCloseButton(this);
+    SetBackground(this, Qt::white);
 
     // Designed values; the settings read at every show replace them.
     VesselColor = new ColorBox(nullptr, clNavy);

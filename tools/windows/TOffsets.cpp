@@ -5,6 +5,7 @@
 #include "app/windows/NumberEdit.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
+#include "tools/windows/WindowLook.h"
 #include "input/windows/TfrmNTRIPSettings.h"
 #include "platform/AppendFile.h"
 #include "platform/IniFile.h"
@@ -79,8 +80,7 @@ constexpr LocalText kReportNotWritten{
 TOffsets::TOffsets(QWidget* parent) : QWidget(parent)
 {
     SetUpWindow(this, {"Offsets", "Offsets Essential for Post Processing / Recovery", true, QSize(489, 185)});
-    setWindowFlags((windowFlags() & ~Qt::WindowMinMaxButtonsHint) | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    KeepOnlyCloseButton(this);
 
     OffsetA = numberEdit(0.0);
     OffsetB = numberEdit(0.0);

@@ -4,6 +4,7 @@
 #include "app/SharedValues.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
+#include "tools/windows/WindowLook.h"
 #include "tools/FolderOpener.h"
 #include "tools/SurveyHost.h"
 #include "tools/windows/TNavset.h"
@@ -34,10 +35,7 @@ QLabel* valueLabel(int pointSize)
 QGroupBox* depthFrame(const QString& caption, const QColor& colour, QLabel* value)
 {
     auto* g = new QGroupBox(caption);
-    g->setAutoFillBackground(true);
-    QPalette pal = g->palette();
-    pal.setColor(QPalette::Window, colour);
-    g->setPalette(pal);
+    SetBackground(g, colour);
     value->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(g);
     layout->setContentsMargins(4, 0, 4, 2);
@@ -49,12 +47,8 @@ QGroupBox* depthFrame(const QString& caption, const QColor& colour, QLabel* valu
 TfRealtime::TfRealtime(QWidget* parent) : QWidget(parent)
 {
     SetUpWindow(this, {"fRealtime", "Realtime Data", true, QSize(192, kHeightWithLowFrequency)});
-    setWindowFlags((windowFlags() & ~Qt::WindowMinMaxButtonsHint) | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
+    KeepOnlyCloseButton(this);
+    SetBackground(this, Qt::white);
 
     auto tool = [this](QStyle::StandardPixmap icon, const char* hint) {
         auto* b = new QToolButton;
