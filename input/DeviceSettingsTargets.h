@@ -41,7 +41,7 @@ public:
 class ScreenshotTimerTarget {
 public:
     virtual ~ScreenshotTimerTarget() = default;
-    // Runs the timer every `seconds` when that is above 0, else stops it.
+    // Runs the timer every `seconds`; 0 stops it.
     virtual void setScreenshotInterval(int seconds) = 0;
 };
 

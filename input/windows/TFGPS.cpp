@@ -28,6 +28,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vsx {
 namespace {
 
@@ -780,7 +782,8 @@ void TFGPS::eScreenshotIntervalChange()
 {
     settings_.display().screenshotInterval = bytesOf(eScreenshotInterval->text());
     screenshotIntervalSet_ = true;
-    if (ScreenshotTimer) ScreenshotTimer->setScreenshotInterval(settings_.display().screenshotIntervalValue());
+    // A negative interval stops the timer like 0 does.
+    if (ScreenshotTimer) ScreenshotTimer->setScreenshotInterval(std::max(0, settings_.display().screenshotIntervalValue()));
 }
 
 // ---- Monitor ----------------------------------------------------------------------------------
