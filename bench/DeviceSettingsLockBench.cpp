@@ -20,7 +20,8 @@ namespace {
 // A temporary home for the settings file and the events log, made once per run.
 const std::string& benchHome()
 {
-    static const std::string root = [] {
+    // Kept alive to the very end: the clean-up below runs after static destructors.
+    static const std::string& root = *new std::string([] {
         std::string t = (std::filesystem::temp_directory_path() / "vsx-bench-XXXXXX").string();
         if (!::mkdtemp(t.data())) std::abort();
         ::setenv("HOME", (t + "/home").c_str(), 1);
@@ -33,7 +34,7 @@ const std::string& benchHome()
             std::filesystem::remove_all(benchHome(), ec);
         });
         return t + "/";
-    }();
+    }());
     return root;
 }
 
