@@ -3,6 +3,7 @@
 #include "input/SounderMessageType.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
+#include "platform/ScanFormat.h"
 #include "platform/Text.h"
 
 #include <charconv>
@@ -101,8 +102,16 @@ std::string paddedKey(std::string_view name, size_t width)
 DeviceSettings::DeviceSettings()
     : sounderMessageText_(kDefaultSounderMessageType),
       sounderMessageType_(kDefaultSounderMessageType),
-      sounderScanFormat_(defaultSounderScanFormat())
+      sounderScanFormat_(defaultSounderScanFormat()),
+      validScanFormat_(defaultSounderScanFormat())
 {
+}
+
+void DeviceSettings::setSounderScanFormat(std::string_view format)
+{
+    sounderScanFormat_ = std::string(format);
+    const std::optional<ScanFormat> compiled = ScanFormat::compile(format);
+    if (compiled && compiled->numericConversions() > 0) validScanFormat_ = sounderScanFormat_;
 }
 
 void DeviceSettings::setGnssPort(const PortGroupTexts& texts)
@@ -128,7 +137,7 @@ bool DeviceSettings::chooseSounderMessageType(std::string_view text)
     const SounderMessageType* type = findSounderMessageType(text);
     if (!type) return false;
     setSounderMessageText(text);
-    sounderScanFormat_ = std::string(type->scanFormat);
+    setSounderScanFormat(type->scanFormat);
     return true;
 }
 
@@ -204,7 +213,7 @@ void DeviceSettings::loadDeviceSections(const IniFile& ini)
     sensorEnabled_ = ini.readBool(kSounderPortSection, kSensorEnabledKey, true);
     setSounderMessageText(ini.readString(kSounderPortSection, kMessageKey, kDefaultSounderMessageType));
     // Without a stored format the type's own format is the one that reads its lines.
-    sounderScanFormat_ = ini.readString(kSounderPortSection, kFormatKey, scanFormatForSounderType(sounderMessageText_));
+    setSounderScanFormat(ini.readString(kSounderPortSection, kFormatKey, scanFormatForSounderType(sounderMessageText_)));
     gyroEnabled_ = ini.readBool(kGyroSection, kGyroKey, true);
 
     for (int i = 0; i < kFirstLccField; ++i)

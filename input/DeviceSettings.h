@@ -84,8 +84,12 @@ public:
     // The last text that named a type of the table (the default type until then).
     const std::string& sounderMessageType() const { return sounderMessageType_; }
     void setSounderMessageText(std::string_view text);
+    // The format as shown and stored.
     const std::string& sounderScanFormat() const { return sounderScanFormat_; }
-    void setSounderScanFormat(std::string_view format) { sounderScanFormat_ = std::string(format); }
+    // The last format that compiles and reads at least one number: what the depth handler should
+    // scan with, so a half-typed format never reaches it.
+    const std::string& validSounderScanFormat() const { return validScanFormat_; }
+    void setSounderScanFormat(std::string_view format);
     // A type chosen by the user: on a text of the table the format becomes that type's
     // ("OTHER" empties it). Returns false, changing nothing, for any other text.
     bool chooseSounderMessageType(std::string_view text);
@@ -158,6 +162,7 @@ private:
     std::string sounderMessageText_;
     std::string sounderMessageType_;
     std::string sounderScanFormat_;
+    std::string validScanFormat_;
     bool gyroEnabled_ = false;
     std::array<LastValidNumber, kGeodeticFieldCount> geodetic_;
     std::string datumName_;

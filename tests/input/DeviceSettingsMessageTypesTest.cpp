@@ -4,6 +4,7 @@
 #include "input/DeviceSettings.h"
 #include "input/SounderMessageType.h"
 #include "platform/IniFile.h"
+#include "platform/ScanFormat.h"
 
 #include "support/TempHome.h"
 
@@ -66,6 +67,13 @@ TEST(DeviceSettingsMessageTypes, EachTypeReadsItsSentenceWithItsDefaultFormat)
         if (c.values == 2) {
             EXPECT_DOUBLE_EQ(s.v[1], c.second);
         }
+        // The program's own interpreter reads the built-in format as the C library does.
+        const std::optional<ScanFormat> own = ScanFormat::compile(t->scanFormat);
+        ASSERT_TRUE(own.has_value());
+        double v[2] = {0, 0};
+        EXPECT_EQ(own->scan(c.line, v, 2), s.count);
+        EXPECT_DOUBLE_EQ(v[0], s.v[0]);
+        EXPECT_DOUBLE_EQ(v[1], s.v[1]);
     }
 }
 

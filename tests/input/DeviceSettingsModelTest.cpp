@@ -54,6 +54,19 @@ TEST(DeviceSettingsModel, NumbersKeepTheirLastValidValue)
     s.setSounderMessageText("NMEA DPT");
     s.setSounderMessageText("NMEA DP");
     EXPECT_EQ(s.sounderMessageType(), "NMEA DPT");
+
+    // A format of the user's own is used once it compiles and reads a number.
+    EXPECT_EQ(s.validSounderScanFormat(), "%*8s,%lf,%lf");
+    s.chooseSounderMessageType("OTHER");
+    EXPECT_EQ(s.sounderScanFormat(), "");
+    for (const char* typing : {"%", "%*7", "%*7s,", "%*7s,%l", "%*7s,%n"}) {
+        s.setSounderScanFormat(typing);
+        EXPECT_EQ(s.validSounderScanFormat(), "%*8s,%lf,%lf") << typing;
+    }
+    s.setSounderScanFormat("%*7s,%lf");
+    EXPECT_EQ(s.validSounderScanFormat(), "%*7s,%lf");
+    s.chooseSounderMessageType("NMEA DBT");
+    EXPECT_EQ(s.validSounderScanFormat(), "%*6s,%*lf,%*1s,%lf");
 }
 
 TEST(DeviceSettingsModel, DatumAndProjectionTexts)
