@@ -27,6 +27,7 @@ bool finite(double v) { return std::isfinite(v); }
 // selection and frees the shapes.
 template <class Pred> void CanvasModel::deleteWhere(Pred doomed, std::size_t from)
 {
+    edited(from);
     std::vector<TVShape*> gone;
     std::size_t w = from;
     for (std::size_t r = from; r < zorder_.size(); ++r) {
@@ -79,6 +80,7 @@ void CanvasModel::DeleteLayerShapes(int layerId)
 
 void CanvasModel::DeleteAllShapes()
 {
+    edited(0);
     for (TVShape* s : zorder_) delete s;
     zorder_.clear();
     index_->clear();
@@ -129,6 +131,7 @@ void CanvasModel::DeleteShape(int id)
 
 void CanvasModel::ClearAll()
 {
+    edited(0);
     for (TVShape* s : zorder_) delete s;
     zorder_.clear();
     index_->clear();
@@ -308,6 +311,7 @@ void CanvasModel::SelectInPolygonOnLayers(const WorldPoints& polygon, const std:
 
 void CanvasModel::MoveSelected(double dx, double dy)
 {
+    edited(0);
     // Each selected shape once, even when its id is listed twice.
     std::vector<std::int32_t> ids = selection_;
     std::sort(ids.begin(), ids.end());

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
+#include <utility>
 
 namespace vsx {
 
@@ -50,6 +52,8 @@ void CanvasModel::changed(CanvasChange kind)
 }
 
 void CanvasModel::Redraw() { changed(CanvasChange::Drawing); }
+
+std::size_t CanvasModel::TakeEditedFrom() { return std::exchange(editedFrom_, SIZE_MAX); }
 
 // ---- Layers ----
 
@@ -219,7 +223,12 @@ TVShape* CanvasModel::shape(int id) const { return index_->find(id); }
 
 const TVShape* CanvasModel::FindShape(int id) const { return shape(id); }
 
-TVShape* CanvasModel::ShapeForUpdate(int id) { return shape(id); }
+TVShape* CanvasModel::ShapeForUpdate(int id)
+{
+    TVShape* s = shape(id);
+    if (s) edited(s->zpos_);
+    return s;
+}
 
 std::span<const TVShape* const> CanvasModel::Shapes() const
 {
@@ -577,6 +586,7 @@ void CanvasModel::SetPointSize(int id, int size)
     if (TVPoint* p = as<TVPoint>(shape(id))) {
         p->Size = size;
         p->UpdateBounds();
+        edited(p->zpos_);
         changed();
     }
 }
@@ -642,7 +652,10 @@ double CanvasModel::GetVertexY(int id, int i) const
 
 void CanvasModel::SetShapeVertex(int id, int i, double x, double y)
 {
-    if (TVPolyline* p = as<TVPolyline>(shape(id)); p && i >= 0) p->SetVertex(std::size_t(i), x, y);
+    if (TVPolyline* p = as<TVPolyline>(shape(id)); p && i >= 0) {
+        p->SetVertex(std::size_t(i), x, y);
+        edited(p->zpos_);
+    }
     changed();
 }
 
@@ -652,6 +665,7 @@ void CanvasModel::InsertVertex(int id, int i, double x, double y)
     if (!p || i < 0 || std::size_t(i) > p->Vertices.size()) return;
     p->Vertices.insert(p->Vertices.begin() + i, WorldPoint{x, y});
     p->UpdateBounds();
+    edited(p->zpos_);
     changed();
 }
 
@@ -661,6 +675,7 @@ void CanvasModel::DeleteVertex(int id, int i)
     if (!p || i < 0 || std::size_t(i) >= p->Vertices.size()) return;
     p->Vertices.erase(p->Vertices.begin() + i);
     p->UpdateBounds();
+    edited(p->zpos_);
     changed();
 }
 
@@ -670,6 +685,7 @@ void CanvasModel::MoveShape(int id, double dx, double dy)
 {
     if (TVShape* s = shape(id)) {
         s->Move(dx, dy);
+        edited(s->zpos_);
         changed();
     }
 }
@@ -678,6 +694,7 @@ void CanvasModel::ScaleShape(int id, double cx, double cy, double sx, double sy)
 {
     if (TVShape* s = shape(id)) {
         s->Scale(sx, sy, cx, cy);
+        edited(s->zpos_);
         changed();
     }
 }
@@ -686,6 +703,7 @@ void CanvasModel::RotateShape(int id, double degrees, double cx, double cy)
 {
     if (TVShape* s = shape(id)) {
         s->Rotate(degrees, cx, cy);
+        edited(s->zpos_);
         changed();
     }
 }
@@ -694,12 +712,14 @@ void CanvasModel::MirrorShape(int id, int axis, double cx, double cy)
 {
     if (TVShape* s = shape(id)) {
         s->Scale(axis == 0 ? -1.0 : 1.0, axis == 1 ? -1.0 : 1.0, cx, cy);
+        edited(s->zpos_);
         changed();
     }
 }
 
 void CanvasModel::renumberFrom(std::size_t pos)
 {
+    edited(pos);
     for (std::size_t i = pos; i < zorder_.size(); ++i) zorder_[i]->zpos_ = std::uint32_t(i);
 }
 

@@ -16,6 +16,8 @@
 #include "canvas/Shapes.h"
 #include "platform/Colour.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -58,6 +60,11 @@ public:
     bool Dirty() const { return dirty_; }
     void SetDirty(bool dirty) { dirty_ = dirty; }  // the painter clears it after a rebuild
     void Redraw();                                 // Dirty, and report a change
+    // For a cache kept over the z-order (the widget's culling index; one such reader per model):
+    // the lowest z position whose shape, bounding box or place may have changed since the
+    // previous call, or SIZE_MAX when shapes were only appended. Resets the mark. A shape taken
+    // from ShapeForUpdate counts as changed at that moment.
+    std::size_t TakeEditedFrom();
 
     // ---- Control size (pixels) used by the pixel mapping, hit tolerances and zoom ----
     int ViewWidth() const { return viewWidth_; }
@@ -303,6 +310,7 @@ private:
     struct LayerEntry;
 
     void changed(CanvasChange kind = CanvasChange::Drawing);
+    void edited(std::size_t pos) { editedFrom_ = std::min(editedFrom_, pos); }
     LayerEntry* layerEntry(int id);
     const LayerEntry* layerEntry(int id) const;
     LayerEntry& layerOrDefault(int id);
@@ -323,6 +331,7 @@ private:
 
     std::function<void(CanvasChange)> onChange_;
     bool dirty_ = true;
+    std::size_t editedFrom_ = 0;
     int viewWidth_ = 400;
     int viewHeight_ = 300;
 
