@@ -1,0 +1,177 @@
+#include "nav/GnssLineHandler.h"
+
+#include "app/Settings.h"
+#include "app/SharedValues.h"
+#include "input/GgaForwarding.h"
+#include "input/NmeaParser.h"
+#include "nav/SensorOffset.h"
+#include "nav/SyntheticGga.h"
+#include "platform/Clock.h"
+#include "platform/Numbers.h"
+
+#include <cstdio>
+
+namespace vsx {
+namespace {
+
+bool contains(std::string_view line, std::string_view what) { return line.find(what) != std::string_view::npos; }
+
+double speedField(std::string_view line, size_t index)
+{
+    std::vector<std::string_view> fields;
+    SplitFields(line, fields);
+    if (index >= fields.size()) return 0;
+    std::string_view f = fields[index];
+    if (const size_t star = f.find('*'); star != std::string_view::npos) f = f.substr(0, star);
+    const auto v = parseDouble(f);
+    return v ? *v : 0;
+}
+
+// "yyyy-mm-dd hh:nn:ss.zzz" of the local time now.
+std::string logStamp()
+{
+    const LocalDateTime t = localNow();
+    return formatDate(t) + ' ' + formatPadded(t.hour, 2) + ':' + formatPadded(t.minute, 2) + ':' +
+           formatPadded(t.second, 2) + '.' + formatPadded(t.millisecond, 3);
+}
+
+ScanFormat compiled(std::string_view format) { return *ScanFormat::compile(format); }
+
+} // namespace
+
+ColorValue FixQualityColour(int q)
+{
+    if (q == 4) return 0x00FF00;
+    if (q == 2) return 0xFFFF00;
+    if (q == 3 || q >= 5) return 0x00FFFF;
+    return 0x0000FF;
+}
+
+GgaReading ReadGga(std::string_view line)
+{
+    static const ScanFormat format = compiled("%*6s,%lf,%*lf,%*1s,%*lf,%*1s,%d,%*d,%*lf,%lf,%*1s,%lf");
+    GgaReading r;
+    double v[4] = {0, 0, 0, 0};
+    r.valuesRead = format.scan(line, v, 4);
+    r.time = v[0];
+    r.fixQuality = int(v[1]);
+    r.altitude = v[2];
+    r.geoidSeparation = v[3];
+    std::vector<std::string_view> fields;
+    SplitFields(line, fields);
+    if (fields.size() > 5) {
+        r.latitude = NmeaToDegrees(fields[2], fields[3]);
+        r.longitude = NmeaToDegrees(fields[4], fields[5]);
+    }
+    return r;
+}
+
+double ReadRmcSpeed(std::string_view line) { return speedField(line, 7); }
+double ReadVtgSpeed(std::string_view line) { return speedField(line, 5); }
+
+GnssLineHandler::GnssLineHandler(RealtimeState& state, GnssLineEnvironment& env)
+    : state_(state), env_(env), hdt_(compiled("%*7s %lf"))
+{
+}
+
+void GnssLineHandler::HandleLine(std::string_view line)
+{
+    if (!env_.mapTimerRunning() && state_.GnssStartTick != 0) env_.startMapTimer();
+    env_.echoToMonitor(line);
+
+    if (contains(line, "HDT")) {
+        double heading = 0;
+        if (hdt_.scan(line, &heading, 1) == 1) state_.GyroHeading = heading;
+    }
+    if (contains(line, "RMC")) {
+        const double knots = ReadRmcSpeed(line);
+        if (knots >= 0) state_.SpeedKnots = knots;
+    }
+    if (contains(line, "VTG")) {
+        const double knots = ReadVtgSpeed(line);
+        if (knots >= 0) state_.SpeedKnots = knots;
+    }
+    if (const auto offsets = env_.offsetsToTakeOver()) {
+        state_.TransducerDraft = offsets->draft;
+        state_.SoundVelocity = offsets->soundVelocity;
+        state_.AntennaHeight = offsets->antennaHeight;
+        state_.ManualTide = offsets->tide;
+    }
+    if (contains(line, "GGA")) handleGga(line);
+
+    const int q = env_.receiverFixQuality();
+    if (q != state_.LastFixQuality) {
+        env_.showFixColour(FixQualityColour(q));
+        state_.LastFixQuality = q;
+    }
+}
+
+void GnssLineHandler::handleGga(std::string_view line)
+{
+    const GgaReading gga = ReadGga(line);
+    if (gga.time > 0) {
+        const int hh = int(gga.time / 10000);
+        const int mm = int((gga.time - hh * 10000.0) / 100);
+        const int ss = int(gga.time - hh * 10000.0 - mm * 100.0);
+        char text[32];
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d", hh, mm, ss);
+        state_.GgaTimeText = text;
+    }
+    // A fix at exactly 00:00:00 UTC is a position like any other; only missing fields make a
+    // sentence empty.
+    state_.NoValidPosition = gga.valuesRead < 2;
+    if (gga.valuesRead >= 3 && gga.fixQuality == 4) {
+        state_.RtkAntennaHeight = gga.valuesRead == 4 ? gga.altitude + gga.geoidSeparation : gga.altitude;
+        state_.RtkTide = state_.RtkAntennaHeight - state_.AntennaHeight;
+    }
+    if (state_.NoValidPosition) return;
+
+    if (ForwardEnabled && (ForwardTarget == -1 || ForwardTarget == 0)) {
+        std::string text(line);
+        text += "\r\n";
+        forward(text, ForwardUdpPort, false);
+    }
+    writeSensorSentences(gga);
+}
+
+void GnssLineHandler::writeSensorSentences(const GgaReading& gga)
+{
+    if (VesselSensors.empty() || (gga.latitude == 0 && gga.longitude == 0)) return;
+    const ProjectionSnapshot* snapshot = env_.snapshot();
+    if (!snapshot) return;
+    // The sensors are placed from this sentence's own position, so a sentence's time and
+    // position belong to the same epoch.
+    const GridProjection projection = env_.gridProjection();
+    const auto antenna = snapshot->toGrid(gga.latitude, gga.longitude, gga.altitude, projection);
+    if (!antenna) return;
+    const double gridHeading = antenna->convergence + env_.headingSource();
+    for (size_t i = 0; i < VesselSensors.size(); ++i) {
+        const VesselSensor& sensor = VesselSensors[i];
+        const GridOffsetPoint p =
+            SensorGridPosition(antenna->easting, antenna->northing, gridHeading, sensor.OffsetX, sensor.OffsetY);
+        const auto position = snapshot->toWgs84(p.easting, p.northing, antenna->localHeight, projection);
+        if (!position) continue;
+        const std::string sentence = BuildSyntheticGga(SensorTalker(sensor.Name), state_.GgaTimeText, position->lat,
+                                                       position->lon, gga.fixQuality);
+        ++synthetic_;
+        if (i < SensorLogFiles.size() && SensorLogFiles[i] && SensorLogFiles[i]->isOpen())
+            SensorLogFiles[i]->writeText(logStamp() + ' ' + sentence + '\n');
+        const int target = int(i) + 1;
+        if (ForwardEnabled && (ForwardTarget == -1 || ForwardTarget == target))
+            forward(sentence + "\r\n", ForwardTarget == -1 ? ForwardUdpPort + target : ForwardUdpPort, true);
+    }
+}
+
+void GnssLineHandler::forward(std::string_view text, int udpPort, bool logFirstUdpSend)
+{
+    const bool udp = ForwardUseUdp && ForwardSocket.isOpen();
+    const bool sent = SendForwardBytes(text, udpPort);
+    if (udp && logFirstUdpSend && !state_.UdpSendLogged) {
+        state_.UdpSendLogged = true;
+        AppendEventLine("UDP send to " + ForwardUdpIp + ":" + std::to_string(udpPort) +
+                            " result=" + std::to_string(sent ? long(text.size()) : -1L),
+                        EventsLogFileName());
+    }
+}
+
+} // namespace vsx

@@ -1,0 +1,83 @@
+#pragma once
+// Every line of the main GNSS receiver (and every NMEA line that arrives over UDP) passes through
+// here: heading, speed, UTC time, fix state and RTK heights go into the real-time state, the
+// offsets typed in the offsets window are taken over while that window is closed, valid GGA
+// sentences are forwarded, and each sensor point of the vessel gets a GGA sentence of its own,
+// logged and forwarded.
+//
+// The windows it touches are reached through GnssLineEnvironment, so the handler runs without
+// them in tests. Forwarding goes through the published target of input/GgaForwarding.h.
+#include "nav/ProjectionSnapshot.h"
+#include "nav/RealtimeState.h"
+#include "platform/Colour.h"
+#include "platform/ScanFormat.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vsx {
+
+struct OffsetValues {
+    double draft = 0, soundVelocity = 1500, antennaHeight = 0, tide = 0;
+};
+
+class GnssLineEnvironment {
+public:
+    virtual ~GnssLineEnvironment() = default;
+    virtual bool mapTimerRunning() const = 0;
+    // Starts the map loop and shows the receiver as live (real-time window, monitor box).
+    virtual void startMapTimer() = 0;
+    virtual void echoToMonitor(std::string_view line) = 0;
+    // The offsets window's values while it is closed; nothing while it is open (its values are
+    // then being edited and are taken when it closes).
+    virtual std::optional<OffsetValues> offsetsToTakeOver() const = 0;
+    // The projection snapshot (taken when needed), or null while the geodetic settings are unusable.
+    virtual const ProjectionSnapshot* snapshot() = 0;
+    virtual GridProjection gridProjection() const = 0;
+    // Degrees from true north: the gyro heading when the gyro is on, else the course over ground.
+    virtual double headingSource() const = 0;
+    // The receiver's own fix quality (from its last parsed GGA).
+    virtual int receiverFixQuality() const = 0;
+    virtual void showFixColour(ColorValue colour) = 0;
+};
+
+// The real-time window's GNSS colour for a fix quality.
+ColorValue FixQualityColour(int fixQuality);
+
+// What one GGA line holds, read as the receiver's sentence layout gives it.
+struct GgaReading {
+    int valuesRead = 0;  // time, fix quality, altitude, geoid separation: how many of these, in order
+    double time = 0;
+    int fixQuality = 0;
+    double altitude = 0, geoidSeparation = 0;
+    double latitude = 0, longitude = 0;  // from the position fields; 0 when empty
+};
+GgaReading ReadGga(std::string_view line);
+// Speed over ground in knots from the speed field of RMC (field 7) or VTG (field 5); 0 when the
+// field is empty or not a number. Empty fields before it do not shift it.
+double ReadRmcSpeed(std::string_view line);
+double ReadVtgSpeed(std::string_view line);
+
+class GnssLineHandler {
+public:
+    GnssLineHandler(RealtimeState& state, GnssLineEnvironment& env);
+
+    void HandleLine(std::string_view line);
+
+    // Sensor sentences made since start (forwarded or logged or not), for the status of a run.
+    long SyntheticSentences() const { return synthetic_; }
+
+private:
+    void handleGga(std::string_view line);
+    void writeSensorSentences(const GgaReading& gga);
+    void forward(std::string_view text, int udpPort, bool logFirstUdpSend);
+
+    RealtimeState& state_;
+    GnssLineEnvironment& env_;
+    ScanFormat hdt_;
+    long synthetic_ = 0;
+};
+
+} // namespace vsx

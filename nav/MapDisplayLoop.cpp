@@ -1,0 +1,250 @@
+#include "nav/MapDisplayLoop.h"
+
+#include "app/SharedValues.h"
+#include "input/DisplayValues.h"
+#include "nav/SensorOffset.h"
+#include "platform/Clock.h"
+#include "platform/Numbers.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace vsx {
+namespace {
+
+bool differs(double a, double b) { return !(a == b); }  // a NaN always differs
+
+std::string dms(double v, char positive, char negative)
+{
+    // Thousandths of an arc-second, so 59.9996" becomes the next whole minute.
+    const long long milli = std::llround(std::fabs(v) * 3600.0 * 1000.0);
+    const long long d = milli / 3'600'000;
+    const long long m = (milli / 60'000) % 60;
+    const double s = double(milli % 60'000) / 1000.0;
+    return formatInt(d) + "\xC2\xB0" + formatInt(m) + "'" + formatFixed(s, 3) + "\"" + (v >= 0 ? positive : negative);
+}
+
+} // namespace
+
+std::string FixQualityText(int q)
+{
+    switch (q) {
+    case 0: return "No Fix";
+    case 1: return "GPS";
+    case 2: return "DGPS";
+    case 4: return "RTK Fix";
+    case 5: return "RTK Float";
+    default: return "Fix:" + std::to_string(q);
+    }
+}
+
+std::string FormatDmsPosition(double latitude, double longitude)
+{
+    return dms(latitude, 'N', 'S') + ", " + dms(longitude, 'E', 'W');
+}
+
+MapDisplayLoop::MapDisplayLoop(RealtimeState& state, CanvasModel& canvas, MapLoopEnvironment& env)
+    : state_(state), canvas_(canvas), env_(env)
+{
+}
+
+void MapDisplayLoop::Tick()
+{
+    env_.pollUdpInput();
+    const MapTickInputs in = env_.inputs();
+    const auto started = clock().monotonic();
+
+    env_.handPositionToNtrip(state_.GpsLatitude, state_.GpsLongitude, state_.GpsAltitude);
+    const std::string tideText = in.offsetsVisible ? std::string("-") : formatFixed(state_.RtkTide, 2);
+    env_.showRealtimeValues(in.fixQuality, formatFixed(state_.RtkAntennaHeight, 2), tideText, in.satellites);
+    updateStatusLine(in, tideText);
+
+    const ProjectionSnapshot* snapshot = env_.snapshot();
+    if (!snapshot) return;
+    if (!convertPosition(in, *snapshot)) return;
+
+    state_.GridHeading = state_.GridConvergence + (in.gyroEnabled ? state_.GyroHeading : in.receiverCourse);
+    const TrackPoint tracked = trackedPoint();
+    follow(*snapshot, in, tracked);
+    drawVessel(in, tracked);
+    env_.showStatusPosition(FormatDmsPosition(state_.GpsLatitude, state_.GpsLongitude),
+                            "E" + formatFixed(state_.VesselEasting, 2) + ", N" + formatFixed(state_.VesselNorthing, 2));
+    if (state_.TrackResetRequested) {
+        track_.Reset();
+        state_.TrackResetRequested = false;
+    }
+    addTrackSegment(in, tracked);
+    addDepthLabel();
+    if (in.sensorEnabled) env_.setDepthHud(state_.TrueDepthHi, in.lowDepthShown ? state_.TrueDepthLo : 0, true);
+    env_.setHudValue(state_.SpeedKnots, true);
+
+    ExtraVesselDrawInputs extra;
+    extra.snapshot = snapshot;
+    extra.projection = in.projection;
+    extra.gridConvergence = state_.GridConvergence;
+    extra.tracklining = state_.OtherTracklining;
+    extra.vesselWidth = in.vesselWidth;
+    extra.receiverCourse = [this](size_t i) { return env_.extraVesselCourse(i); };
+    ExtraVesselTracker::DrawExtraVessels(ExtraVessels, canvas_, extra);
+
+    if (in.latencyVisible) {
+        LatencyFigures& l = state_.Latency;
+        l.lastMs = long(std::chrono::duration_cast<std::chrono::milliseconds>(clock().monotonic() - started).count());
+        ++l.samples;
+        l.meanMs = (double(l.lastMs) + (l.samples - 1) * l.meanMs) / l.samples;
+        env_.showLatency(l.lastMs, l.meanMs);
+    }
+}
+
+void MapDisplayLoop::updateStatusLine(const MapTickInputs& in, const std::string& tideText)
+{
+    state_.HudFixQuality = in.fixQuality;
+    if (state_.NoValidPosition) {
+        state_.HudStatusText = "*** EMPTY GGA - NO POSITION ***";
+        return;
+    }
+    const auto speed = parseDouble(in.speedLabelText);
+    char text[256];
+    std::snprintf(text, sizeof text, "%s | Spd: %s kn | SV: %d | Ant: %s m | Tide: %s m",
+                  FixQualityText(in.fixQuality).c_str(), formatFixed(speed.value_or(0), 1).c_str(), in.satellites,
+                  formatFixed(state_.RtkAntennaHeight, 2).c_str(), tideText.c_str());
+    std::string line = text;
+    if (state_.TrueDepthHi > 0 && in.sensorEnabled) {
+        if (in.sounderMessageType == "Veldor XDR H/L" && state_.TrueDepthLo > 0)
+            line += " | HDepth: " + formatFixed(state_.TrueDepthHi, 2) + " m | LDepth: " +
+                    formatFixed(state_.TrueDepthLo, 2) + " m";
+        else
+            line += " | Depth: " + formatFixed(state_.TrueDepthHi, 2) + " m";
+    }
+    if (!VesselSensors.empty()) {
+        line += " | Trk: ";
+        if (ActiveTrackingSensor == -1) line += "GPS";
+        else if (ActiveTrackingSensor >= 0 && size_t(ActiveTrackingSensor) < VesselSensors.size())
+            line += VesselSensors[size_t(ActiveTrackingSensor)].Name.substr(0, 3);
+    }
+    state_.HudStatusText = line;
+}
+
+bool MapDisplayLoop::convertPosition(const MapTickInputs& in, const ProjectionSnapshot& snapshot)
+{
+    const double lat = state_.GpsLatitude, lon = state_.GpsLongitude, alt = state_.GpsAltitude;
+    const bool changed = differs(lat, last_.lat) || differs(lon, last_.lon) || differs(alt, last_.alt);
+    // (0, 0) is the receiver's "no position yet", never a place to convert.
+    const bool noPosition = lat == 0 && lon == 0;
+    if ((changed || !haveConverted_) && !noPosition) {
+        last_.lat = lat, last_.lon = lon, last_.alt = alt;
+        const auto g = snapshot.toGrid(lat, lon, alt, in.projection);
+        // A failed conversion ends the tick; later ticks keep the last good result until the
+        // receiver reports another position.
+        haveConverted_ = true;
+        if (!g) return false;
+        last_.easting = g->easting;
+        last_.northing = g->northing;
+        last_.convergence = g->convergence;
+    }
+    state_.VesselEasting = last_.easting;
+    state_.VesselNorthing = last_.northing;
+    state_.GridConvergence = last_.convergence;
+    return true;
+}
+
+TrackPoint MapDisplayLoop::trackedPoint() const
+{
+    const int i = ActiveTrackingSensor;
+    if (i >= 0 && size_t(i) < VesselSensors.size()) {
+        const VesselSensor& s = VesselSensors[size_t(i)];
+        const GridOffsetPoint p =
+            SensorGridPosition(state_.VesselEasting, state_.VesselNorthing, state_.GridHeading, s.OffsetX, s.OffsetY);
+        return {p.easting, p.northing};
+    }
+    return {state_.VesselEasting, state_.VesselNorthing};
+}
+
+void MapDisplayLoop::follow(const ProjectionSnapshot& snapshot, const MapTickInputs& in, TrackPoint tracked)
+{
+    const bool havePosition = state_.VesselEasting != 0 || state_.VesselNorthing != 0;
+    if (!state_.FollowVessel) {
+        canvas_.Redraw();
+    } else if (state_.MapFollowTarget < 1) {
+        // Before the first position there is nothing to follow; the restored view stays.
+        if (havePosition) canvas_.CenterAt(tracked.x, tracked.y);
+        else canvas_.Redraw();
+    } else if (size_t(state_.MapFollowTarget) > ExtraVessels.size()) {
+        canvas_.Redraw();
+    } else {
+        MultiVesselEntry& e = ExtraVessels[size_t(state_.MapFollowTarget - 1)];
+        if (e.Enabled && e.HasPosition) ExtraVesselTracker::LatLonToGrid(e, snapshot, in.projection);
+        if (e.Enabled && e.HasPosition && (e.Easting != 0 || e.Northing != 0)) canvas_.CenterAt(e.Easting, e.Northing);
+        else canvas_.Redraw();
+    }
+}
+
+void MapDisplayLoop::drawVessel(const MapTickInputs& in, TrackPoint p)
+{
+    if (vesselLayer_ < 0) return;
+    canvas_.DeleteLayerShapes(vesselLayer_);
+    if (state_.VesselEasting == 0 && state_.VesselNorthing == 0) return;
+    canvas_.SetLayerColor(vesselLayer_, in.vesselColor);
+    canvas_.SetLayerWidth(vesselLayer_, in.vesselWidth);
+    DrawVesselSymbol(canvas_, vesselLayer_, p, state_.GridHeading, in.symbol);
+
+    // Markers keep a colour and width of their own (the layer's are the vessel's).
+    auto own = [&](int id, ColorValue colour) {
+        canvas_.SetShapeColor(id, colour);
+        canvas_.SetShapeWidth(id, 2);
+    };
+    auto cross = [&](double x, double y, double r, double c, ColorValue colour) {
+        own(canvas_.AddCircle(x, y, r, vesselLayer_), colour);
+        own(canvas_.AddLine(x - c, y, x + c, y, vesselLayer_), colour);
+        own(canvas_.AddLine(x, y - c, x, y + c, vesselLayer_), colour);
+    };
+    const double ax = state_.VesselEasting, ay = state_.VesselNorthing;
+    if (ActiveTrackingSensor >= 0) {
+        cross(ax, ay, 3.0, 4.5, in.vesselColor);
+        if (ShowSensorLabels) own(canvas_.AddText(vesselLayer_, "GPS", ax + 6.75, ay + 6.75, 0), in.vesselColor);
+    }
+    for (size_t i = 0; i < VesselSensors.size(); ++i) {
+        const VesselSensor& s = VesselSensors[i];
+        if (!s.Visible || int(i) == ActiveTrackingSensor) continue;
+        const GridOffsetPoint sp = SensorGridPosition(ax, ay, state_.GridHeading, s.OffsetX, s.OffsetY);
+        const double r = s.MarkerSize * 0.5, c = 1.5 * r;
+        cross(sp.easting, sp.northing, r, c, s.Color);
+        if (ShowSensorLabels)
+            own(canvas_.AddText(vesselLayer_, s.Name.substr(0, 3), sp.easting + 1.5 * c, sp.northing + 1.5 * c, 0),
+                s.Color);
+    }
+}
+
+void MapDisplayLoop::addTrackSegment(const MapTickInputs& in, TrackPoint tracked)
+{
+    const bool havePosition = state_.VesselEasting != 0 || state_.VesselNorthing != 0;
+    const TrackRecorder::Result r = track_.Advance(tracked, havePosition, ActiveTrackingSensor, in.trackDistance);
+    if (r.step != TrackRecorder::Step::Segment || !state_.MainTracklining) return;
+    const int q = in.fixQuality;
+    const char* layerName = kTrackNoFixLayer;
+    ColorValue colour = 255;
+    if (q == 4) {
+        layerName = kTrackFixLayer;
+        colour = in.trackColorFixed;
+    } else if (q == 2 || q == 3 || q == 5) {
+        layerName = kTrackFloatLayer;
+        colour = in.trackColorFloat;
+    }
+    const int layer = canvas_.FindLayer(layerName);
+    if (layer < 0) return;
+    canvas_.SetLayerColor(layer, colour);
+    canvas_.SetLayerWidth(layer, in.trackWidth);
+    if (in.trackAsLine) canvas_.AddLine(r.to.x, r.to.y, r.from.x, r.from.y, layer);
+    else canvas_.AddPoint(r.to.x, r.to.y, layer);
+    if (in.helmsmanVisible) env_.mirrorTrackToHelmsman(layerName, colour, in.trackWidth, r.to, r.from, in.trackAsLine);
+}
+
+void MapDisplayLoop::addDepthLabel()
+{
+    if (!ShowDepthLabels || state_.TrueDepthHi <= 0) return;
+    if (state_.VesselEasting == 0 && state_.VesselNorthing == 0) return;
+    canvas_.SetSoundingStyle(1, DepthLabelSpacing, DepthLabelFontName, DepthLabelFontSize, DepthLabelColor);
+    canvas_.AddSounding(state_.VesselEasting, state_.VesselNorthing, state_.TrueDepthHi);
+}
+
+} // namespace vsx

@@ -1,0 +1,61 @@
+#pragma once
+// The values of a survey run that the main window owns and several parts of the program read:
+// what the line handlers take from the devices, what the map loop makes of it, and whether real
+// time runs. They exist once per process (realtimeState()) and are written and read on the
+// interactive thread only. Each value has exactly one writer, named with it.
+#include <cstdint>
+#include <string>
+
+namespace vsx {
+
+struct LatencyFigures {
+    int samples = 0;
+    double meanMs = 0;   // running mean over the whole run
+    long lastMs = 0;     // the last tick's own run time
+};
+
+struct RealtimeState {
+    // ---- Real time (written by the real-time start and stop only) ------------------------------
+    // The one answer to "is a survey running": the button caption, the sensor list lock and the
+    // offsets window all ask this value.
+    bool RealtimeRunning = false;
+    // Monotonic milliseconds when the GNSS receiver was opened by a start; 0 when not started.
+    std::int64_t GnssStartTick = 0;
+
+    // ---- Position event of the main receiver ---------------------------------------------------
+    double GpsLatitude = 0, GpsLongitude = 0, GpsAltitude = 0;
+    double ImageryLatitude = 0, ImageryLongitude = 0;
+
+    // ---- GNSS line handler ---------------------------------------------------------------------
+    double GyroHeading = 1e-9;  // degrees, from HDT
+    double SpeedKnots = 0;      // from RMC or VTG
+    double TransducerDraft = 0, SoundVelocity = 1500, AntennaHeight = 0, ManualTide = 0;
+    std::string GgaTimeText = "00:00:00";
+    bool NoValidPosition = false;
+    double RtkAntennaHeight = 0;
+    double RtkTide = 0;
+    bool UdpSendLogged = false;
+    int LastFixQuality = -1;  // none shown yet, so the first line sets the colour
+
+    // ---- Depth handler (written there) ---------------------------------------------------------
+    double TrueDepthHi = 0, TrueDepthLo = 0;
+
+    // ---- Map display loop ----------------------------------------------------------------------
+    double VesselEasting = 0, VesselNorthing = 0;  // (0, 0): no position yet
+    double GridConvergence = 1e-9;
+    double GridHeading = 1e-9;
+    std::string HudStatusText;
+    int HudFixQuality = 0;
+    LatencyFigures Latency;
+
+    // ---- Map commands (context menu, follow buttons, helmsman window) ---------------------------
+    bool FollowVessel = true;
+    int MapFollowTarget = 0;  // 0 own vessel, n the n-th entry of ExtraVessels
+    bool MainTracklining = false;
+    bool OtherTracklining = false;
+    bool TrackResetRequested = false;
+};
+
+RealtimeState& realtimeState();
+
+} // namespace vsx

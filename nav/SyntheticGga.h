@@ -1,0 +1,23 @@
+#pragma once
+// The GGA sentence made for a sensor point of the vessel, so that other programs see the sensor
+// as if a receiver sat on it: the antenna's time and fix quality, the sensor's position, and
+// fixed placeholder values for the rest.
+#include <string>
+#include <string_view>
+
+namespace vsx {
+
+// The first two letters of the sensor's name in upper case, or "GP" when the name does not start
+// with two ASCII letters (the address field of a sentence holds letters only).
+std::string SensorTalker(std::string_view sensorName);
+
+// "$<talker>GGA,<hhmmss>.00,<ddmm.mmmmmm>,N|S,<dddmm.mmmmmm>,E|W,<q>,00,0.0,0.0,M,0.0,M,,*hh".
+// `timeText` is "hh:mm:ss"; its colons are dropped. Minutes are rounded to six decimals before
+// degrees and minutes are split, so 59.9999996' becomes the next whole degree, never "60.000000".
+std::string BuildSyntheticGga(std::string_view talker, std::string_view timeText, double latitude, double longitude,
+                              int fixQuality);
+
+// Two upper-case hexadecimal digits of the exclusive-or of every byte of the body.
+std::string NmeaChecksumText(std::string_view body);
+
+} // namespace vsx
