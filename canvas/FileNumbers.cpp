@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace vsx::filenum {
@@ -79,6 +80,47 @@ bool leadingInt(std::string_view text, std::int32_t& value)
     if (!leadingDouble(s, d) || std::fabs(d) >= 2147483648.0) return false;
     value = std::int32_t(d);
     return true;
+}
+
+bool LineReader::next(std::string_view& line)
+{
+    if (pos_ >= text_.size()) return false;
+    const char* start = text_.data() + pos_;
+    const void* nl = std::memchr(start, '\n', text_.size() - pos_);
+    const std::size_t len = nl ? std::size_t(static_cast<const char*>(nl) - start) : text_.size() - pos_;
+    line = std::string_view(start, len);
+    pos_ += len + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return true;
+}
+
+void FieldReader::skipBlanks()
+{
+    std::size_t n = 0;
+    while (n < rest_.size() && (rest_[n] == ' ' || rest_[n] == '\t')) ++n;
+    rest_.remove_prefix(n);
+}
+
+std::string_view FieldReader::word()
+{
+    skipBlanks();
+    std::size_t n = 0;
+    while (n < rest_.size() && rest_[n] != ' ' && rest_[n] != '\t') ++n;
+    const std::string_view w = rest_.substr(0, n);
+    rest_.remove_prefix(n);
+    return w;
+}
+
+double FieldReader::num(double fallback)
+{
+    double v = fallback;
+    return leadingDouble(word(), v) ? v : fallback;
+}
+
+std::int32_t FieldReader::integer(std::int32_t fallback)
+{
+    std::int32_t v = fallback;
+    return leadingInt(word(), v) ? v : fallback;
 }
 
 }  // namespace vsx::filenum

@@ -1,7 +1,7 @@
 #pragma once
-// Fast, locale-free number text for the drawing files (project file, DXF): appending fixed
-// 6-decimal doubles and integers to a growing buffer, and reading the number at the start of a
-// field. A drawing holds millions of coordinates, so nothing here allocates per number.
+// Fast, locale-free number text for the drawing files (project file, DXF, XYZ): appending fixed
+// 6-decimal doubles and integers to a growing buffer, reading the number at the start of a
+// field, and walking the lines and fields of a text. A drawing holds millions of coordinates, so nothing here allocates per number.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,5 +18,33 @@ void appendInt(std::string& out, long long value);
 bool leadingDouble(std::string_view text, double& value);
 // As leadingDouble for whole numbers; "12.7" gives 12. Values beyond int32 give false.
 bool leadingInt(std::string_view text, std::int32_t& value);
+
+// The lines of a text, ended by "\n"; a CR before it (a file written on Windows) is dropped.
+class LineReader {
+public:
+    explicit LineReader(std::string_view text) : text_(text) {}
+    bool next(std::string_view& line);
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+// The blank- or tab-separated fields of one line, read from the left.
+class FieldReader {
+public:
+    explicit FieldReader(std::string_view line) : rest_(line) {}
+
+    std::string_view word();
+    // A missing or unreadable number gives the fallback.
+    double num(double fallback);
+    std::int32_t integer(std::int32_t fallback);
+    // What is left of the line, unchanged.
+    std::string_view rest() const { return rest_; }
+    void skipBlanks();
+
+private:
+    std::string_view rest_;
+};
 
 }  // namespace vsx::filenum

@@ -6,7 +6,6 @@
 #include "canvas/ProjectFileText.h"
 #include "platform/AtomicFile.h"
 
-#include <cstring>
 #include <filesystem>
 #include <unordered_map>
 
@@ -14,43 +13,7 @@ namespace vsx {
 
 namespace {
 
-// The blank-separated fields of one record line.
-class Fields {
-public:
-    explicit Fields(std::string_view line) : rest_(line) {}
-
-    std::string_view word()
-    {
-        skipBlanks();
-        std::size_t n = 0;
-        while (n < rest_.size() && rest_[n] != ' ' && rest_[n] != '\t') ++n;
-        const std::string_view w = rest_.substr(0, n);
-        rest_.remove_prefix(n);
-        return w;
-    }
-    // A missing or unreadable number keeps the field's default.
-    double num(double fallback)
-    {
-        double v = fallback;
-        return filenum::leadingDouble(word(), v) ? v : fallback;
-    }
-    std::int32_t integer(std::int32_t fallback)
-    {
-        std::int32_t v = fallback;
-        return filenum::leadingInt(word(), v) ? v : fallback;
-    }
-    // What is left of the line, unchanged.
-    std::string_view rest() const { return rest_; }
-    void skipBlanks()
-    {
-        std::size_t n = 0;
-        while (n < rest_.size() && (rest_[n] == ' ' || rest_[n] == '\t')) ++n;
-        rest_.remove_prefix(n);
-    }
-
-private:
-    std::string_view rest_;
-};
+using Fields = filenum::FieldReader;
 
 // How the canvas's Add operation would have dressed a shape from its layer.
 enum class AddRule : std::uint8_t { None, Line, Circle, Text };
@@ -77,25 +40,7 @@ struct StagedDrawing {
     bool utf8 = false;
 };
 
-class LineCursor {
-public:
-    explicit LineCursor(std::string_view text) : text_(text) {}
-    bool next(std::string_view& line)
-    {
-        if (pos_ >= text_.size()) return false;
-        const char* start = text_.data() + pos_;
-        const void* nl = std::memchr(start, '\n', text_.size() - pos_);
-        const std::size_t len = nl ? std::size_t(static_cast<const char*>(nl) - start) : text_.size() - pos_;
-        line = std::string_view(start, len);
-        pos_ += len + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // older files written on Windows
-        return true;
-    }
-
-private:
-    std::string_view text_;
-    std::size_t pos_ = 0;
-};
+using LineCursor = filenum::LineReader;
 
 void applyColour(TVShape& s, ColorValue c, std::int32_t w, StagedShape& staged)
 {
