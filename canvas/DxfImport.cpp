@@ -12,7 +12,9 @@
 
 namespace vsx {
 
-Q_LOGGING_CATEGORY(lcDxfImport, "vsx.dxf.import")
+// The first LINE records of an import, for tracing layer problems; off unless enabled
+// (QT_LOGGING_RULES="vsx.dxf.import.debug=true").
+Q_LOGGING_CATEGORY(lcDxfImport, "vsx.dxf.import", QtInfoMsg)
 
 ColorValue AciToColor(int i)
 {

@@ -8,6 +8,12 @@ namespace vsx {
 namespace {
 bool isTrimmed(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
+std::string_view textValue(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
 // A group code is the whole line as an integer; anything else means the pairs are misaligned.
 bool parseGroupCode(std::string_view line, std::int32_t& code)
 {
@@ -42,13 +48,14 @@ bool DxfPairs::parse(std::string bytes, std::string& error)
         if (rest.empty()) return false;
         const void* nl = std::memchr(rest.data(), '\n', rest.size());
         const std::size_t len = nl ? std::size_t(static_cast<const char*>(nl) - rest.data()) : rest.size();
-        line = trimDxfLine(rest.substr(0, len));
+        line = rest.substr(0, len);
         rest.remove_prefix(nl ? len + 1 : len);
         return true;
     };
     std::size_t lineNo = 0;
     std::string_view codeLine, valueLine;
     while (nextLine(codeLine)) {
+        codeLine = trimDxfLine(codeLine);
         ++lineNo;
         if (!nextLine(valueLine)) break;  // a code without a value at the very end
         DxfPair p;
@@ -58,7 +65,9 @@ bool DxfPairs::parse(std::string bytes, std::string& error)
             return false;
         }
         ++lineNo;
-        p.Value = valueLine;
+        // Texts (codes 1 and 3) keep their blanks: long MTEXT values are cut into pieces at any
+        // character, and a trimmed piece would lose the blank between two words.
+        p.Value = (p.Code == 1 || p.Code == 3) ? textValue(valueLine) : trimDxfLine(valueLine);
         pairs_.push_back(p);
     }
     return true;

@@ -1,7 +1,7 @@
 #pragma once
 // The group-code/value pairs of an ASCII DXF file, read once into memory so that the import's
 // passes (tables, blocks, entities) run over one vector. Lines end at "\n"; each is trimmed of
-// blanks, tabs and CR. Pairing is strict: an empty value line is a value, and a code line that is
+// blanks, tabs and CR, except text values (codes 1 and 3), which lose only the CR. Pairing is strict: an empty value line is a value, and a code line that is
 // not a number stops the reading, rather than reading misaligned pairs.
 #include <cstdint>
 #include <string>
