@@ -5,6 +5,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
+#include <csignal>
+#include <stdexcept>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace vsx::test {
@@ -102,6 +105,25 @@ PeerResult runPython(const std::string& script, const std::vector<std::string>& 
     std::vector<std::string> all{"-c", script};
     all.insert(all.end(), args.begin(), args.end());
     return runProgram(kPython, all);
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes)
+{
+    struct rlimit lim {};
+    if (getrlimit(RLIMIT_FSIZE, &lim) != 0) throw std::runtime_error("getrlimit failed");
+    oldCur_ = lim.rlim_cur;
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    lim.rlim_cur = bytes;
+    if (setrlimit(RLIMIT_FSIZE, &lim) != 0) throw std::runtime_error("setrlimit failed");
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    struct rlimit lim {};
+    getrlimit(RLIMIT_FSIZE, &lim);
+    lim.rlim_cur = oldCur_;
+    setrlimit(RLIMIT_FSIZE, &lim);
+    std::signal(SIGXFSZ, oldHandler_);
 }
 
 bool havePython() { return ::access(kPython, X_OK) == 0; }

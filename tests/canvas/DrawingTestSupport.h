@@ -27,6 +27,20 @@ PeerResult runProgram(const std::string& program, const std::vector<std::string>
 // Debian packages). Arguments follow the script as sys.argv[1:].
 PeerResult runPython(const std::string& script, const std::vector<std::string>& args = {});
 
+// Limits the size of files this process writes (RLIMIT_FSIZE, SIGXFSZ ignored) while it lives,
+// so that a save fails half-way as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long oldCur_ = 0;
+    void (*oldHandler_)(int) = nullptr;
+};
+
 // Whether the peer is installed; when not, the reason to give GTEST_SKIP.
 bool havePython();
 bool haveEzdxf();

@@ -6,10 +6,8 @@
 #include "support/TempHome.h"
 
 #include <clocale>
-#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 using namespace vsx;
 using vsx::test::describeDrawing;
@@ -303,15 +301,10 @@ TEST(ProjectFile, FailedSaveKeepsThePreviousFile)
 
     CanvasModel big;
     for (int i = 0; i < 50000; ++i) big.AddLine(i * 1.37, i * 2.71, i * 3.14, i * 0.577, 0);
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = old;
-    limited.rlim_cur = 16 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    EXPECT_THROW(SaveShapeFile(big, path, 0, false), DrawingFileError);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        vsx::test::FileSizeLimit limit(16 * 1024);
+        EXPECT_THROW(SaveShapeFile(big, path, 0, false), DrawingFileError);
+    }
 
     std::string after;
     ASSERT_TRUE(readFile(path, after));
