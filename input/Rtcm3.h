@@ -38,7 +38,9 @@ struct RtcmScan {
 // Finds the frames in bytes. After a good frame the scan goes on behind it; anywhere else it
 // moves on by one byte, so a false preamble (inside a payload, or a frame with a bad CRC) is
 // never taken for a frame and never hides the real frames behind it.
+// The frames point into `bytes`, which must outlive the result.
 RtcmScan ScanRtcmFrames(std::string_view bytes);
+RtcmScan ScanRtcmFrames(std::string&& bytes) = delete;
 
 // The message's name, "Unknown" for numbers without one.
 std::string RtcmMessageName(int number);
