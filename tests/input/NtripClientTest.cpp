@@ -3,6 +3,7 @@
 // closed receiver port, and the queued Qt signals.
 #include "input/NtripClient.h"
 #include "input/NtripClientSignals.h"
+#include "support/CorrectionOutputs.h"
 #include "support/LoopbackServer.h"
 
 #include <QCoreApplication>
@@ -17,6 +18,8 @@
 #include <unistd.h>
 
 using namespace vsx;
+using vsx::test::CaptureOutput;
+using vsx::test::DescriptorOutput;
 using vsx::test::LoopbackPeer;
 using vsx::test::LoopbackServer;
 using vsx::test::waitUntil;
@@ -81,49 +84,6 @@ private:
     std::vector<std::string> logs_;
     std::vector<std::vector<std::string>> tables_;
     std::string data_;
-};
-
-// A receiver port stand-in that keeps what it was given and refuses writes once closed.
-class CaptureOutput : public CorrectionOutput {
-public:
-    bool write(const char* data, std::size_t size) override
-    {
-        std::lock_guard lock(mutex_);
-        if (!open_) return false;
-        bytes_.append(data, size);
-        return true;
-    }
-    bool isOpen() const override { std::lock_guard lock(mutex_); return open_; }
-    std::string bytes() const { std::lock_guard lock(mutex_); return bytes_; }
-
-private:
-    mutable std::mutex mutex_;
-    std::string bytes_;
-    bool open_ = true;
-};
-
-// A port over a real descriptor, closed the way the receiver closes its port.
-class DescriptorOutput : public CorrectionOutput {
-public:
-    explicit DescriptorOutput(int fd) : fd_(fd) {}
-    bool write(const char* data, std::size_t size) override
-    {
-        std::lock_guard lock(mutex_);
-        return fd_ >= 0 && ::write(fd_, data, size) == ssize_t(size);
-    }
-    bool isOpen() const override { std::lock_guard lock(mutex_); return fd_ >= 0; }
-    int close()
-    {
-        std::lock_guard lock(mutex_);
-        const int old = fd_;
-        ::close(fd_);
-        fd_ = -1;
-        return old;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    int fd_;
 };
 
 void useLoopback(TVeldorNTRIPClient& client, int port, const std::string& mount = "TEST")
