@@ -1,13 +1,15 @@
 #pragma once
-// Brings the NTRIP client's events to the Qt thread that owns this object, as queued copies.
-// The client's callbacks run on its worker thread; each is posted here and re-emitted as a
-// signal only when its connection has not been ended meanwhile, so nothing an ended connection
-// said arrives after Disconnect or a new Connect. Texts stay narrow bytes (std::string); windows
-// convert them for display.
+// Brings the NTRIP client's events to the Qt thread that owns this object, as copies. The
+// client's callbacks run on its worker thread; each event is queued here under a lock and a
+// queued call then re-emits it as a signal on this object's thread, but only when its
+// connection has not been ended meanwhile, so nothing an ended connection said arrives after
+// Disconnect or a new Connect. Texts stay narrow bytes (std::string); windows convert them.
 #include "input/NtripClient.h"
 
 #include <QByteArray>
 #include <QObject>
+#include <deque>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -30,9 +32,22 @@ signals:
     void log(const std::string& text);
 
 private:
-    bool current(std::uint64_t connection) const { return client_.IsCurrent(connection); }
+    enum class Kind { Status, Data, SourceTable, Log };
+    struct Event {
+        Kind kind;
+        std::uint64_t connection;
+        NTRIPClientState state = NTRIPClientState::Disconnected;
+        std::string text; // the status or log text, or the data bytes
+        std::vector<std::string> mountPoints;
+    };
+
+    void enqueue(Event event);
+    Q_INVOKABLE void deliverQueued();
 
     TVeldorNTRIPClient& client_;
+    std::mutex mutex_;
+    std::deque<Event> queue_;
+    bool deliveryPosted_ = false;
 };
 
 } // namespace vsx
