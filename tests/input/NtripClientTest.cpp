@@ -337,8 +337,25 @@ TEST(NtripClient, ConnectFailuresEndAUsersConnectButNotTheReconnectSeries)
     EXPECT_EQ(recorder.logCount("Reconnect attempt 11/10"), 0);
 }
 
-TEST(NtripClient, SilentCasterEndsTheConnectionAfterTheReceiveTimeOut)
+TEST(NtripClient, CastersThatNeverAnswerTimeOut)
 {
+    // A connect that never completes fails after the connect time-out, with no reconnect.
+    {
+        test::UnansweredListener blackHole;
+        Recorder recorder;
+        TVeldorNTRIPClient client;
+        recorder.attach(client);
+        useLoopback(client, blackHole.port());
+        client.AutoReconnect = true;
+        client.ConnectTimeoutMs = 300;
+        const auto start = std::chrono::steady_clock::now();
+        client.Connect();
+        ASSERT_TRUE(recorder.waitForStatus(NTRIPClientState::Error, "Failed to connect to 127.0.0.1"));
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(290));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(recorder.statuses().size(), 2u);
+    }
+    // A caster that takes the request and then stays silent is left after the receive time-out.
     LoopbackServer server([](LoopbackPeer& peer, int) {
         peer.ReadRequest();
         peer.WaitForClose(10000);
