@@ -1,11 +1,3 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "app/windows/ProgramStart.h"
 
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    QMainWindow w;
-    w.setWindowTitle("Veldor Sondrix");
-    w.show();
-    return app.exec();
-}
+int main(int argc, char** argv) { return vsx::RunProgram(argc, argv); }

@@ -1,0 +1,45 @@
+#pragma once
+// The small services every window uses: the settings file's path, today's date, the dated data
+// folders, window placement and the daily events log.
+#include <QRect>
+#include <string>
+
+class QWidget;
+
+namespace vsx {
+
+// Full path of the settings file (<APPDATA>/Veldor/VSX/VeldorSX.ini). Makes the two folders one
+// level at a time when missing; never fails.
+std::string GetIniFileName();
+
+// Today's local date as "YYYY-MM-DD".
+std::string CurrentDateString();
+
+// Makes sure today's data folders exist: the data root, the day folder and its VLT, LOG and SVP
+// folders (not XYZ). A folder that cannot be made is skipped.
+void CreateDataFolders();
+
+// The events log of the moment: LogFolder + today + " Events.log".
+std::string EventsLogFileName();
+
+// Appends "\nAuto Event:\t<YYYY-MM-DD hhnnsszzz>\t<text>" to the file (CR LF line breaks).
+// Nothing is written when the file cannot be opened.
+void AppendEventLine(const std::string& text, const std::string& fileName);
+
+// Window placement, stored in the section named after the window's object name.
+struct StoredPlacement {
+    int windowState = 0;  // 0 normal, 1 minimised, 2 maximised
+    int left = 0, top = 0;
+    int width = -1, height = -1;  // -1: not stored
+};
+struct Placement {
+    bool maximised = false;
+    QRect rect;
+};
+// Where a window goes: `current` is its designed rectangle, `desktop` the union of all screens.
+Placement ComputePlacement(const StoredPlacement& stored, const QRect& current, const QRect& desktop, bool withSize);
+
+void SaveFormPlacement(QWidget* form);
+void RestoreFormPlacement(QWidget* form, bool withSize);
+
+} // namespace vsx

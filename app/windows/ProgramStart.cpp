@@ -1,0 +1,146 @@
+#include "app/windows/ProgramStart.h"
+
+#include "app/ErrorReport.h"
+#include "app/Settings.h"
+#include "app/SharedValues.h"
+#include "app/windows/TFMsg.h"
+#include "app/windows/TfTheme.h"
+#include "app/windows/TformAbout.h"
+#include "app/windows/WindowPointers.h"
+#include "input/windows/TFGPS.h"
+#include "input/windows/TfRTCMParsing.h"
+#include "input/windows/TfrmNTRIPSettings.h"
+#include "nav/windows/TFNav.h"
+#include "platform/IniFile.h"
+#include "platform/Locale.h"
+#include "platform/Numbers.h"
+#include "platform/StyleManager.h"
+#include "tools/windows/TFShape.h"
+#include "tools/windows/TNavset.h"
+#include "tools/windows/TOffsets.h"
+#include "tools/windows/TfJoystick.h"
+#include "tools/windows/TfLatency.h"
+#include "tools/windows/TfRealtime.h"
+#include "tools/windows/TfRunline1.h"
+#include "tools/windows/TfSVP.h"
+#include "tools/windows/TfSVPGraph.h"
+#include "tools/windows/TfWaterfal.h"
+
+#include <exception>
+
+namespace vsx {
+
+StartupSettings ReadStartupSettings()
+{
+    StartupSettings s;
+    IniFile ini(GetIniFileName());
+    s.themeStyle = QString::fromStdString(ini.readString("APPLICATION", "ThemeStyle", "Light"));
+    s.overlayFontSize = strToIntDef(ini.readString("OVERLAY_SETTINGS", "FontSize", "40"), 40);
+    s.overlayDepthColor = ini.readInteger("OVERLAY_SETTINGS", "DepthColor", 0x800000);
+    s.overlaySpeedColor = ini.readInteger("OVERLAY_SETTINGS", "SpeedColor", 0);
+    return s;
+}
+
+void ApplyStyle(const QString& name)
+{
+    if (name == kPlatformStyleName) return;
+    if (!StyleManager::setStyle(name)) ReportError(QStringLiteral("Style '%1' not found").arg(name));
+}
+
+namespace {
+template <class W>
+void create(W*& pointer)
+{
+    pointer = new W();
+}
+template <class W>
+void destroy(W*& pointer)
+{
+    W* w = pointer;
+    pointer = nullptr;
+    delete w;
+}
+} // namespace
+
+void CreateAllWindows()
+{
+    create(FNav);
+    FNav->show();
+    create(Navset);
+    Navset->show();
+    create(FShape);
+    create(FGPS);
+    create(fRealtime);
+    create(FMsg);
+    create(Offsets);
+    create(formAbout);
+    create(fSVP);
+    create(fRunline1);
+    create(fLatency);
+    create(fWaterfal);
+    create(fTheme);
+    create(fJoystick);
+    fJoystick->show();
+    create(fSVPGraph);
+    create(frmNTRIPSettings);
+    create(fRTCMParsing);
+}
+
+std::vector<QWidget*> AllWindows()
+{
+    return {FNav, Navset, FShape, FGPS, fRealtime, FMsg, Offsets, formAbout, fSVP,
+            fRunline1, fLatency, fWaterfal, fTheme, fJoystick, fSVPGraph, frmNTRIPSettings, fRTCMParsing};
+}
+
+void DestroyAllWindows()
+{
+    destroy(fRTCMParsing);
+    destroy(frmNTRIPSettings);
+    destroy(fSVPGraph);
+    destroy(fJoystick);
+    destroy(fTheme);
+    destroy(fWaterfal);
+    destroy(fLatency);
+    destroy(fRunline1);
+    destroy(fSVP);
+    destroy(formAbout);
+    destroy(Offsets);
+    destroy(FMsg);
+    destroy(fRealtime);
+    destroy(FGPS);
+    destroy(FShape);
+    destroy(Navset);
+    destroy(FNav);
+}
+
+int RunProgram(int argc, char** argv)
+{
+    const StartupSettings settings = ReadStartupSettings();
+    OverlayFontSize = settings.overlayFontSize;
+    OverlayDepthColor = settings.overlayDepthColor;
+    OverlaySpeedColor = settings.overlaySpeedColor;
+
+    VsxApplication app(argc, argv);
+    pinNumericLocale();
+    InitSharedValues();
+    int code = 0;
+    try {
+        ApplyStyle(settings.themeStyle);
+        QApplication::setApplicationName(QStringLiteral("Veldor SX"));
+        QApplication::setApplicationDisplayName(QStringLiteral("Veldor SX"));
+        // Only the main window's close ends the program; tool windows may still be open then.
+        QApplication::setQuitOnLastWindowClosed(false);
+        CreateAllWindows();
+        code = QApplication::exec();
+    } catch (const std::exception& e) {
+        ReportError(QString::fromUtf8(e.what()));
+        code = 1;
+    } catch (...) {
+        ReportError(QString());
+        code = 1;
+    }
+    DestroyAllWindows();
+    return code;
+}
+
+} // namespace vsx

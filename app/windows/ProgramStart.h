@@ -1,0 +1,35 @@
+#pragma once
+// Program start: the settings needed before any window exists, the visual style, the title and
+// the long-lived windows in their fixed order.
+#include "platform/Colour.h"
+
+#include <QString>
+#include <vector>
+
+class QWidget;
+
+namespace vsx {
+
+struct StartupSettings {
+    QString themeStyle = "Light";
+    int overlayFontSize = 40;
+    ColorValue overlayDepthColor = 0x800000;
+    ColorValue overlaySpeedColor = 0;
+};
+
+// Reads [APPLICATION] ThemeStyle and [OVERLAY_SETTINGS] FontSize, DepthColor, SpeedColor.
+StartupSettings ReadStartupSettings();
+// Switches to the named style unless it is the platform's own; an unknown name is reported once.
+void ApplyStyle(const QString& name);
+// Makes the 17 windows in order, each stored in its pointer; shows the main window, the
+// navigation settings and the battery window.
+void CreateAllWindows();
+// The long-lived windows in creation order (null where not made).
+std::vector<QWidget*> AllWindows();
+// Destroys them in reverse order, clearing each pointer before its window goes.
+void DestroyAllWindows();
+
+// The whole start: returns the message loop's code, or 1 when start-up failed.
+int RunProgram(int argc, char** argv);
+
+} // namespace vsx

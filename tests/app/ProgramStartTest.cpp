@@ -1,0 +1,115 @@
+#include "app/ErrorReport.h"
+#include "app/windows/ProgramStart.h"
+#include "app/windows/WindowPointers.h"
+#include "app/Settings.h"
+#include "nav/windows/TFNav.h"
+#include "platform/IniFile.h"
+#include "platform/Prompts.h"
+#include "platform/StyleManager.h"
+
+#include "support/TempHome.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+using namespace vsx;
+using vsx::test::TempHome;
+
+namespace {
+struct PromptGuard {
+    RecordingPrompts rec;
+    PromptGuard() { setPrompts(&rec); }
+    ~PromptGuard() { setPrompts(nullptr); }
+};
+} // namespace
+
+TEST(ProgramStart, StartupSettingsDefaultsAndValues)
+{
+    TempHome home;
+    StartupSettings s = ReadStartupSettings();
+    EXPECT_EQ(s.themeStyle, "Light");
+    EXPECT_EQ(s.overlayFontSize, 40);
+    EXPECT_EQ(s.overlayDepthColor, 0x800000);
+    EXPECT_EQ(s.overlaySpeedColor, 0);
+    {
+        IniFile ini(GetIniFileName());
+        ini.writeString("OVERLAY_SETTINGS", "FontSize", "abc");
+        ini.writeString("OVERLAY_SETTINGS", "SpeedColor", "255");
+    }
+    EXPECT_EQ(ReadStartupSettings().overlayFontSize, 40);
+    EXPECT_EQ(ReadStartupSettings().overlaySpeedColor, 255);
+    { IniFile(GetIniFileName()).writeString("OVERLAY_SETTINGS", "FontSize", "12"); }
+    EXPECT_EQ(ReadStartupSettings().overlayFontSize, 12);
+}
+
+TEST(ProgramStart, StylesAppliedOrReportedOnce)
+{
+    PromptGuard prompts;
+    const QString before = StyleManager::activeStyle();
+    ApplyStyle(kPlatformStyleName);
+    EXPECT_EQ(StyleManager::activeStyle(), before) << "the platform's own look is left untouched";
+    ApplyStyle("No Such Style");
+    ASSERT_EQ(prompts.rec.entries.size(), 1u);
+    EXPECT_TRUE(prompts.rec.entries[0].text.contains("No Such Style"));
+    ApplyStyle("Carbon");
+    EXPECT_EQ(StyleManager::activeStyle(), "Carbon");
+    EXPECT_EQ(StyleManager::styleNames().size(), 36);
+    ApplyStyle("Light");
+}
+
+TEST(ProgramStart, WindowsInOrderOnlyThreeVisible)
+{
+    TempHome home;
+    CreateAllWindows();
+    const std::vector<QWidget*> all = AllWindows();
+    QWidget* main = all[0];
+    const char* names[] = {"FNav", "Navset", "FShape", "FGPS", "fRealtime", "FMsg", "Offsets", "formAbout", "fSVP",
+                           "fRunline1", "fLatency", "fWaterfal", "fTheme", "fJoystick", "fSVPGraph", "frmNTRIPSettings",
+                           "fRTCMParsing"};
+    for (size_t i = 0; i < all.size(); ++i) {
+        ASSERT_NE(all[i], nullptr) << names[i];
+        EXPECT_EQ(all[i]->objectName(), names[i]);
+        const bool shouldShow = i == 0 || i == 1 || i == 13;
+        EXPECT_EQ(all[i]->isVisible(), shouldShow) << names[i];
+        const bool onTop = all[i]->windowFlags() & Qt::WindowStaysOnTopHint;
+        const bool shouldBeOnTop = !(i == 0 || i == 7 || i == 14 || i == 15 || i == 16);
+        EXPECT_EQ(onTop, shouldBeOnTop) << names[i];
+    }
+    EXPECT_EQ(main->windowTitle(), "Veldor Sondrix");
+    EXPECT_EQ(all[2]->windowTitle(), "Vessel Geometry");
+    DestroyAllWindows();
+    for (QWidget* w : AllWindows()) EXPECT_EQ(w, nullptr);
+}
+
+TEST(ProgramStart, ClosingMainWindowEndsLoopWithToolWindowsOpen)
+{
+    TempHome home;
+    QApplication::setQuitOnLastWindowClosed(false);
+    CreateAllWindows();
+    AllWindows()[3]->show();
+    QTimer::singleShot(0, [] { FNav->close(); });
+    QTimer failsafe;
+    failsafe.setSingleShot(true);
+    bool timedOut = false;
+    QObject::connect(&failsafe, &QTimer::timeout, [&] { timedOut = true; QApplication::exit(2); });
+    failsafe.start(5000);
+    const int code = QApplication::exec();
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(code, 0);
+    DestroyAllWindows();
+}
+
+TEST(ProgramStart, ErrorInHandlerIsReportedAndProgramGoesOn)
+{
+    PromptGuard prompts;
+    ASSERT_NE(dynamic_cast<VsxApplication*>(QApplication::instance()), nullptr);
+    int after = 0;
+    QTimer::singleShot(0, [] { throw std::runtime_error("'abc' is not a valid floating point value"); });
+    QTimer::singleShot(10, [&] { ++after; QApplication::exit(0); });
+    QApplication::exec();
+    EXPECT_EQ(after, 1);
+    ASSERT_EQ(prompts.rec.entries.size(), 1u);
+    EXPECT_EQ(prompts.rec.entries[0].text, "'abc' is not a valid floating point value");
+}
