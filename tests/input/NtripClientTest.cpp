@@ -91,6 +91,25 @@ private:
     std::string data_;
 };
 
+// The request a caster read, handed from its thread to the test's.
+class SeenRequest {
+public:
+    void set(std::string request)
+    {
+        std::lock_guard lock(mutex_);
+        request_ = std::move(request);
+    }
+    std::string get() const
+    {
+        std::lock_guard lock(mutex_);
+        return request_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::string request_;
+};
+
 void useLoopback(TVeldorNTRIPClient& client, int port, const std::string& mount = "TEST")
 {
     client.Host = "127.0.0.1";
@@ -160,14 +179,9 @@ TEST(NtripClient, RefusalsAreReportedAndNothingReachesTheReceiver)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string request;
-        std::mutex requestMutex;
+        SeenRequest request;
         LoopbackServer server([&](LoopbackPeer& peer, int) {
-            const std::string r = peer.ReadRequest();
-            {
-                std::lock_guard lock(requestMutex);
-                request = r;
-            }
+            request.set(peer.ReadRequest());
             peer.Send(c.reply);
             if (!c.closeAfterReply) peer.WaitForClose(5000);
         });
@@ -194,8 +208,7 @@ TEST(NtripClient, RefusalsAreReportedAndNothingReachesTheReceiver)
         EXPECT_TRUE(recorder.data().empty());
         EXPECT_TRUE(recorder.tables().empty());
         EXPECT_FALSE(client.Connected());
-        std::lock_guard lock(requestMutex);
-        EXPECT_EQ(request, "GET /TEST HTTP/1.0\r\nUser-Agent: NTRIP VeldorNTRIPClient/1.0\r\n"
+        EXPECT_EQ(request.get(), "GET /TEST HTTP/1.0\r\nUser-Agent: NTRIP VeldorNTRIPClient/1.0\r\n"
                            "Authorization: Basic dXNlcjp3cm9uZw==\r\n\r\n");
     }
 }
@@ -468,14 +481,9 @@ TEST(NtripClient, AClosedReceiverPortGetsNothingEvenWhenItsDescriptorIsReused)
 TEST(NtripClient, Ntrip2ChunkedBodyIsDechunkedBeforeTheReceiverSeesIt)
 {
     const std::string stream = testStream(20000);
-    std::string request;
-    std::mutex requestMutex;
+    SeenRequest request;
     LoopbackServer server([&](LoopbackPeer& peer, int) {
-        const std::string r = peer.ReadRequest();
-        {
-            std::lock_guard lock(requestMutex);
-            request = r;
-        }
+        request.set(peer.ReadRequest());
         std::string body;
         char size[16];
         for (std::size_t pos = 0, n = 1; pos < stream.size(); pos += n, n = n * 7 % 601 + 1) {
@@ -507,8 +515,7 @@ TEST(NtripClient, Ntrip2ChunkedBodyIsDechunkedBeforeTheReceiverSeesIt)
     EXPECT_EQ(statuses[1].text, "Connected to TEST");
     EXPECT_EQ(statuses[2].text, "Receiving correction data");
     EXPECT_EQ(statuses[3].text, "Connection closed"); // the last chunk ends the stream
-    std::lock_guard lock(requestMutex);
-    EXPECT_EQ(request, "GET /TEST HTTP/1.1\r\nHost: 127.0.0.1\r\nNtrip-Version: Ntrip/2.0\r\n"
+    EXPECT_EQ(request.get(), "GET /TEST HTTP/1.1\r\nHost: 127.0.0.1\r\nNtrip-Version: Ntrip/2.0\r\n"
                        "User-Agent: NTRIP VeldorNTRIPClient/1.0\r\nAuthorization: Basic dXNlcjpwYXNz\r\n\r\n");
 }
 
@@ -523,14 +530,9 @@ TEST(NtripClient, SourceTableIsFetchedWholeOrAsFarAsItCame)
     for (const bool cut : {false, true}) {
         SCOPED_TRACE(cut ? "closed before ENDSOURCETABLE" : "whole");
         const std::string sent = cut ? table.substr(0, table.find("ENDSOURCE")) : table;
-        std::string request;
-        std::mutex requestMutex;
+        SeenRequest request;
         LoopbackServer server([&](LoopbackPeer& peer, int) {
-            const std::string r = peer.ReadRequest();
-            {
-                std::lock_guard lock(requestMutex);
-                request = r;
-            }
+            request.set(peer.ReadRequest());
             for (std::size_t pos = 0; pos < sent.size(); pos += 60) {
                 peer.Send(sent.substr(pos, 60));
                 peer.ReadFor(2);
@@ -553,8 +555,7 @@ TEST(NtripClient, SourceTableIsFetchedWholeOrAsFarAsItCame)
         EXPECT_EQ(recorder.statuses().size(), 2u);
         EXPECT_FALSE(client.AutoReconnect.load());
         EXPECT_EQ(server.connections(), 1);
-        std::lock_guard lock(requestMutex);
-        EXPECT_EQ(request.substr(0, 16), "GET / HTTP/1.0\r\n");
+        EXPECT_EQ(request.get().substr(0, 16), "GET / HTTP/1.0\r\n");
     }
 }
 
