@@ -611,3 +611,22 @@ TEST(NtripClientSignals, EventsArriveAsQueuedCopiesAndEndedConnectionsStaySilent
     EXPECT_EQ(logs, (std::vector<std::string>{"Disconnected", "Connecting to 127.0.0.1:" + std::to_string(server.port()),
                                               "Disconnected"}));
 }
+
+#include "input/SerialCorrectionOutput.h"
+#include "support/PtyPair.h"
+
+// The receiver's own port as the output: bytes arrive on the device, and nothing once closed.
+TEST(SerialCorrectionOutput, WritesThroughTheSharedPortUntilItCloses)
+{
+    vsx::test::PtyPair pty;
+    auto port = vsx::SerialPort::open(pty.slavePath(), vsx::SerialLineSettings {});
+    ASSERT_TRUE(port);
+    vsx::SerialCorrectionOutput out(port);
+    ASSERT_TRUE(out.isOpen());
+    const char frame[] = "\xD3\x00\x13rtcm";
+    ASSERT_TRUE(out.write(frame, sizeof frame - 1));
+    EXPECT_EQ(pty.readAll(), std::string(frame, sizeof frame - 1));
+    port->close();
+    EXPECT_FALSE(out.isOpen());
+    EXPECT_FALSE(out.write(frame, sizeof frame - 1));
+}
