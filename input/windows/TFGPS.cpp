@@ -527,11 +527,13 @@ void TFGPS::showEvent(QShowEvent* event)
 
 void TFGPS::FormShow()
 {
-    IniFile ini(GetIniFileName());
     // The hand-edited switch, read as a boolean, sets the lock box (running the lock on a change).
-    const bool locked = ini.readBool(kLockSection, kHiddenLockKey, LockStateCheck1->isChecked());
+    const bool locked = IniFile(GetIniFileName()).readBool(kLockSection, kHiddenLockKey, LockStateCheck1->isChecked());
     LockStateCheck1->setChecked(locked);
     tGlobalSetting->setEnabled(!locked);
+
+    // Read after that lock, so the panels load what it may have saved.
+    IniFile ini(GetIniFileName());
 
     applyGridToCanvas(MapCanvasTarget);
 
