@@ -50,29 +50,18 @@ constexpr std::string_view kGyroSection = "GYRO";
 constexpr std::string_view kGyroKey = "Gyro Enabled";
 constexpr size_t kGyroWidth = 17;
 
-std::array<std::string*, 11> fieldsOf(PortGroupTexts& t)
-{
-    return {&t.port, &t.baudRate, &t.dataWidth, &t.stopBits, &t.parity,   &t.priority,
-            &t.delay, &t.nmeaLog, &t.logTime,   &t.enableDtr, &t.enableRts};
-}
-std::array<const std::string*, 11> fieldsOf(const PortGroupTexts& t)
-{
-    return {&t.port, &t.baudRate, &t.dataWidth, &t.stopBits, &t.parity,   &t.priority,
-            &t.delay, &t.nmeaLog, &t.logTime,   &t.enableDtr, &t.enableRts};
-}
-
 // A missing port name stays empty; the other keys keep the design texts.
 void loadPortGroup(const IniFile& ini, std::string_view section, PortGroupTexts& group)
 {
     const PortGroupTexts design;
-    auto fields = fieldsOf(group);
-    auto defaults = fieldsOf(design);
+    auto fields = group.fields();
+    auto defaults = design.fields();
     for (size_t i = 0; i < fields.size(); ++i) *fields[i] = ini.readString(section, kPortKeys[i], *defaults[i]);
 }
 
 void savePortGroup(IniFile& ini, std::string_view section, const PortGroupTexts& group, size_t portNoWidth)
 {
-    auto fields = fieldsOf(group);
+    auto fields = group.fields();
     for (size_t i = 0; i < fields.size(); ++i)
         ini.writeString(section, paddedKey(kPortKeys[i], i == 0 ? portNoWidth : kPortKeyWidth), *fields[i]);
 }

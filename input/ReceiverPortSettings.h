@@ -2,6 +2,7 @@
 // One serial-port settings group of the device settings window (the GNSS receiver's or the
 // echosounder's): the eleven texts as shown and stored, the items the boxes offer, and the
 // settings "GPS Set" / "SBES Set" hand to the receiver.
+#include <array>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,6 +23,16 @@ struct PortGroupTexts {
     std::string logTime = "False";
     std::string enableDtr = "True";
     std::string enableRts = "True";
+
+    // The eleven texts in stored order.
+    std::array<std::string*, 11> fields()
+    {
+        return {&port, &baudRate, &dataWidth, &stopBits, &parity, &priority, &delay, &nmeaLog, &logTime, &enableDtr, &enableRts};
+    }
+    std::array<const std::string*, 11> fields() const
+    {
+        return {&port, &baudRate, &dataWidth, &stopBits, &parity, &priority, &delay, &nmeaLog, &logTime, &enableDtr, &enableRts};
+    }
 
     bool operator==(const PortGroupTexts&) const = default;
 };

@@ -158,14 +158,13 @@ QGroupBox* TFGPS::buildPortGroup(const QString& title, const QString& prefix, Po
                                                          stopBitsItems(), parityItems(),    priorityItems(),
                                                          delayItems(),    trueFalseItems(), trueFalseItems(),
                                                          trueFalseItems(), trueFalseItems()};
-    const PortGroupTexts design;
-    const std::string designTexts[11] = {"COM1",          design.baudRate, design.dataWidth, design.stopBits,
-                                         design.parity,   design.priority, design.delay,     design.nmeaLog,
-                                         design.logTime,  design.enableDtr, design.enableRts};
+    PortGroupTexts design;
+    design.port = "COM1";
+    const auto designTexts = design.fields();
     for (int i = 0; i < 11; ++i) {
         QComboBox* c = makeCombo(box, lists[i]);
         c->setObjectName(prefix + QString::fromLatin1(kPortNames[i]));
-        setComboText(c, q(designTexts[i]));
+        setComboText(c, q(*designTexts[size_t(i)]));
         form->addRow(QString::fromLatin1(kPortLabels[i]), c);
         group.boxes[size_t(i)] = c;
     }
@@ -479,17 +478,11 @@ void TFGPS::FormCreate()
 
 void TFGPS::showValues()
 {
-    const std::array<std::string, 11> gnss = {
-        settings_.gnssPort().port,     settings_.gnssPort().baudRate, settings_.gnssPort().dataWidth,
-        settings_.gnssPort().stopBits, settings_.gnssPort().parity,   settings_.gnssPort().priority,
-        settings_.gnssPort().delay,    settings_.gnssPort().nmeaLog,  settings_.gnssPort().logTime,
-        settings_.gnssPort().enableDtr, settings_.gnssPort().enableRts};
-    const PortGroupTexts& s = settings_.sounderPort();
-    const std::array<std::string, 11> sounder = {s.port,  s.baudRate, s.dataWidth, s.stopBits,  s.parity,   s.priority,
-                                                 s.delay, s.nmeaLog,  s.logTime,   s.enableDtr, s.enableRts};
+    const auto gnss = settings_.gnssPort().fields();
+    const auto sounder = settings_.sounderPort().fields();
     for (size_t i = 0; i < 11; ++i) {
-        setComboText(gnssBoxes_.boxes[i], q(gnss[i]));
-        setComboText(sounderBoxes_.boxes[i], q(sounder[i]));
+        setComboText(gnssBoxes_.boxes[i], q(*gnss[i]));
+        setComboText(sounderBoxes_.boxes[i], q(*sounder[i]));
     }
     setChecked(SensorEnabled, settings_.sensorEnabled());
     setComboText(cSBESMessage, q(settings_.sounderMessageText()));
@@ -534,11 +527,13 @@ void TFGPS::showEvent(QShowEvent* event)
 
 void TFGPS::FormShow()
 {
-    IniFile ini(GetIniFileName());
     // The hand-edited switch, read as a boolean, sets the lock box (running the lock on a change).
-    const bool locked = ini.readBool(kLockSection, kHiddenLockKey, LockStateCheck1->isChecked());
+    const bool locked = IniFile(GetIniFileName()).readBool(kLockSection, kHiddenLockKey, LockStateCheck1->isChecked());
     LockStateCheck1->setChecked(locked);
     tGlobalSetting->setEnabled(!locked);
+
+    // Read after that lock, so the panels load what it may have saved.
+    IniFile ini(GetIniFileName());
 
     applyGridToCanvas(MapCanvasTarget);
 
@@ -620,8 +615,7 @@ void TFGPS::warnAboutGeodeticTexts()
 void TFGPS::readPortGroup(const PortGroupBoxes& group, bool gnss)
 {
     PortGroupTexts t;
-    std::array<std::string*, 11> fields = {&t.port,  &t.baudRate, &t.dataWidth, &t.stopBits,  &t.parity,   &t.priority,
-                                           &t.delay, &t.nmeaLog,  &t.logTime,   &t.enableDtr, &t.enableRts};
+    auto fields = t.fields();
     for (size_t i = 0; i < 11; ++i) *fields[i] = bytesOf(group.boxes[i]->currentText());
     if (gnss) settings_.setGnssPort(t);
     else settings_.setSounderPort(t);
@@ -750,11 +744,16 @@ void TFGPS::edEventLabelFontSizeChange()
     repaintCanvas();
 }
 
+void TFGPS::takeColour(const ColourBox* box, ColorValue& setting, ColorValue& published)
+{
+    setting = box->value();
+    published = setting;
+    repaintCanvas();
+}
+
 void TFGPS::cbEventLabelColorChange()
 {
-    settings_.display().eventColor = cbEventLabelColor->value();
-    EventLabelColor = settings_.display().eventColor;
-    repaintCanvas();
+    takeColour(cbEventLabelColor, settings_.display().eventColor, EventLabelColor);
 }
 
 void TFGPS::edOverlayFontSizeChange()
@@ -766,16 +765,12 @@ void TFGPS::edOverlayFontSizeChange()
 
 void TFGPS::cbOverlayDepthColorChange()
 {
-    settings_.display().overlayDepthColor = cbOverlayDepthColor->value();
-    OverlayDepthColor = settings_.display().overlayDepthColor;
-    repaintCanvas();
+    takeColour(cbOverlayDepthColor, settings_.display().overlayDepthColor, OverlayDepthColor);
 }
 
 void TFGPS::cbOverlaySpeedColorChange()
 {
-    settings_.display().overlaySpeedColor = cbOverlaySpeedColor->value();
-    OverlaySpeedColor = settings_.display().overlaySpeedColor;
-    repaintCanvas();
+    takeColour(cbOverlaySpeedColor, settings_.display().overlaySpeedColor, OverlaySpeedColor);
 }
 
 void TFGPS::eScreenshotIntervalChange()

@@ -156,6 +156,8 @@ private:
     void readPortGroup(const PortGroupBoxes& group, bool gnss);
     void updateLowFrequencyBox();
     void repaintCanvas();
+    // A colour box's colour into its setting and its process-wide value, then a repaint.
+    void takeColour(const ColourBox* box, ColorValue& setting, ColorValue& published);
     void warnAboutGeodeticTexts();
     void monitorChanged(QPlainTextEdit* memo);
 
