@@ -1,8 +1,8 @@
 #include "input/TVeldorSerialGPS.h"
 
+#include "app/Settings.h"
 #include "platform/Clock.h"
 #include "platform/Numbers.h"
-#include "platform/Paths.h"
 #include "platform/SerialPortMap.h"
 #include "platform/Text.h"
 
@@ -252,6 +252,6 @@ int ValidBaudRate(int rate)
     return 9600;
 }
 
-std::string serialPortSettingsFile() { return appDataFolder() + "Veldor/VSX/VeldorSX.ini"; }
+std::string serialPortSettingsFile() { return GetIniFileName(); }
 
 } // namespace vsx

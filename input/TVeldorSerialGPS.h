@@ -129,7 +129,7 @@ int PortNumberFromName(std::string_view text);
 std::string PortNameFromNumber(int n);
 // The rate when it is one the receivers support, else 9600.
 int ValidBaudRate(int rate);
-// The settings file that holds [SERIAL_PORTS].
+// The settings file that holds [SERIAL_PORTS] (the program's settings file).
 std::string serialPortSettingsFile();
 
 } // namespace vsx
