@@ -1,21 +1,1049 @@
 #include "nav/windows/TFNav.h"
 
+#include "app/ErrorReport.h"
+#include "app/Settings.h"
+#include "app/SharedValues.h"
+#include "app/TranslationManager.h"
+#include "app/windows/TFMsg.h"
+#include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
+#include "canvas/ProjectFile.h"
+#include "input/DeviceSettings.h"
+#include "input/DeviceSettingsTargets.h"
+#include "input/ExtraVesselSettings.h"
+#include "input/GgaForwarding.h"
+#include "input/TVeldorSerialGPS.h"
+#include "input/windows/TFGPS.h"
+#include "platform/IniFile.h"
+#include "platform/Numbers.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "tools/FolderOpener.h"
+#include "tools/SurveyHost.h"
+#include "tools/windows/TFShape.h"
+#include "tools/windows/TNavset.h"
+#include "tools/windows/TOffsets.h"
+#include "tools/windows/TfJoystick.h"
+#include "tools/windows/TfLatency.h"
+#include "tools/windows/TfRealtime.h"
+#include "tools/windows/TfRunline1.h"
+#include "tools/windows/TfSVP.h"
+#include "tools/windows/TfWaterfal.h"
+
+#include "app/windows/NumberEdit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <filesystem>
 
 namespace vsx {
 
-TFNav::TFNav(QWidget* parent) : QMainWindow(parent)
+int GridLayerId = -1;
+int TrackFixLayerId = -1;
+int TrackNoFixLayerId = -1;
+int TrackFloatLayerId = -1;
+int TempShapeLayerId = -1;
+int UserShapeLayerId = -1;
+int EventLayerId = -1;
+int VesselLayerId = -1;
+std::string StatusFilePath;
+
+namespace {
+
+constexpr int kStatusPanels = 7;
+constexpr int kMapInterval = 200;
+
+QString tr8(const std::string& s) { return QString::fromUtf8(s.c_str(), int(s.size())); }
+
+// The caption of an English text in the current language (the text itself without a manager).
+QString translated(const char* english)
+{
+    return Translator ? tr8(Translator->Translate(english)) : QString::fromUtf8(english);
+}
+
+void setBackground(QWidget* w, ColorValue colour)
+{
+    if (!w) return;
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, toQColor(colour));
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+GeodeticTexts geodeticTextsFromSettings()
+{
+    const DeviceSettings& s = deviceSettings();
+    GeodeticTexts t;
+    t.localDatum = s.localDatumText();
+    t.localEllipsoid = s.localEllipsoidText();
+    t.projection = s.projectionText();
+    t.lccParallel1 = s.geodetic(GeodeticField::LccStandardParallel1).value();
+    t.lccParallel2 = s.geodetic(GeodeticField::LccStandardParallel2).value();
+    t.lccScaleFactor = s.geodetic(GeodeticField::LccScaleFactor).value();
+    t.lccOriginLatitude = s.geodetic(GeodeticField::LccCentralParallel).value();
+    t.lccCentralMeridian = s.geodetic(GeodeticField::LccCentralMeridian).value();
+    t.lccFalseEasting = s.geodetic(GeodeticField::LccFalseEasting).value();
+    t.lccFalseNorthing = s.geodetic(GeodeticField::LccFalseNorthing).value();
+    return t;
+}
+
+GridProjection projectionFromSettings()
+{
+    const DeviceSettings& s = deviceSettings();
+    if (!s.useLccProjection()) return GridProjection::TransverseMercator;
+    return s.lambert1() ? GridProjection::Lambert1SP : GridProjection::Lambert2SP;
+}
+
+// Settings of a port group handed to a receiver for its next open.
+class ReceiverAdapter : public ReceiverPortTarget {
+public:
+    explicit ReceiverAdapter(TVeldorSerialGPS* r) : r_(r) {}
+    void applyPortSettings(const ReceiverPortSettings& s) override
+    {
+        // No port name means no port: the next open fails instead of taking COM1.
+        r_->PortNumber = s.portName.empty() ? 0 : PortNumberFromName(s.portName);
+        r_->BaudRate = ValidBaudRate(s.baudRate);
+        r_->DataBitsCode = s.dataBitsCode;
+        r_->StopBitsCode = s.stopBitsCode;
+        r_->ParityCode = s.parityCode;
+        r_->PollInterval = s.pollInterval;
+        r_->RawLogEnabled = s.rawLogEnabled;
+        r_->RawLogTimeStamps = s.rawLogTimeStamps;
+        r_->EnableDTR = s.enableDtr;
+        r_->EnableRTS = s.enableRts;
+        r_->RawLogFileName = s.rawLogFileName;
+    }
+    void open() override { r_->Open(); }
+    void close() override { r_->Close(); }
+    bool isOpen() const override { return r_->Connected(); }
+
+private:
+    TVeldorSerialGPS* r_;
+};
+
+bool hasProjectExtension(const std::string& path)
+{
+    const std::string ext = toLowerAscii(std::filesystem::path(path).extension().string());
+    return ext == ".vltx" || ext == ".vlt";
+}
+
+} // namespace
+
+void EnsureStandardLayers(CanvasModel* canvas)
+{
+    if (!canvas) return;
+    const struct {
+        const char* name;
+        int* id;
+    } layers[] = {{"Veldor Grid", &GridLayerId},        {"track_fix", &TrackFixLayerId},
+                  {"track_nofix", &TrackNoFixLayerId},  {"track_float", &TrackFloatLayerId},
+                  {"veldor_tempshape", &TempShapeLayerId}, {"veldor_usershape", &UserShapeLayerId},
+                  {"event_number", &EventLayerId},      {"~~Veldor Vessel", &VesselLayerId}};
+    const int current = canvas->CurrentLayer();
+    for (const auto& l : layers) {
+        int id = canvas->FindLayer(l.name);
+        if (id == -1) id = canvas->AddLayer(l.name);
+        *l.id = id;
+    }
+    canvas->SetCurrentLayer(current);
+}
+
+// ---- What the plain classes ask of the windows ------------------------------------------------
+
+class TFNav::Bindings : public GnssLineEnvironment,
+                        public MapLoopEnvironment,
+                        public RealtimeDevices,
+                        public SurveyHost,
+                        public ScreenshotTimerTarget {
+public:
+    explicit Bindings(TFNav& nav) : nav_(nav) {}
+
+    // GnssLineEnvironment
+    bool mapTimerRunning() const override { return nav_.tMap->isActive(); }
+    void startMapTimer() override
+    {
+        nav_.tMap->start();
+        if (fRealtime) setBackground(fRealtime->GPSGroupBox, 0x00FF00);
+        if (FGPS) FGPS->SetMonitorColor(FGPS->MemoGPS, 0xFFFFFF);
+    }
+    void echoToMonitor(std::string_view line) override
+    {
+        if (FGPS) FGPS->EchoMonitorLine(FGPS->MemoGPS, line);
+    }
+    std::optional<OffsetValues> offsetsToTakeOver() const override
+    {
+        if (!Offsets || Offsets->isVisible()) return std::nullopt;
+        return OffsetValues{Offsets->draft(), Offsets->soundVelocity(), Offsets->antennaHeight(), Offsets->tideHeight()};
+    }
+    const ProjectionSnapshot* snapshot() override
+    {
+        const ProjectionSnapshot* s = nav_.snapshot_.Get();
+        if (!s && !snapshotProblemShown_) {
+            snapshotProblemShown_ = true;
+            nav_.setStatusPanel(0, "Geodetic parameters not usable: " + tr8(nav_.snapshot_.Problem()), 20);
+        } else if (s) {
+            snapshotProblemShown_ = false;
+        }
+        return s;
+    }
+    GridProjection gridProjection() const override { return projectionFromSettings(); }
+    double headingSource() const override
+    {
+        return deviceSettings().gyroEnabled() ? realtimeState().GyroHeading : nav_.ZGPS1->GetCourse();
+    }
+    int receiverFixQuality() const override { return nav_.ZGPS1->GetFixQuality(); }
+    void showFixColour(ColorValue colour) override
+    {
+        if (fRealtime) setBackground(fRealtime->GPSGroupBox, colour);
+    }
+
+    // MapLoopEnvironment
+    void pollUdpInput() override
+    {
+        if (!GpsUdpEnabled || !GpsUdpListening || !GpsUdpSocket.isListening()) return;
+        std::string datagram;
+        while (GpsUdpSocket.receive(datagram)) {
+            // UDP lines take the receiver's own line path (raw log, line handler, parsing), so
+            // they give a position and a fix quality as serial lines do.
+            for (const std::string& line : nav_.udpLines_.append(datagram)) nav_.ZGPS1->ProcessReceived(line + "\n");
+        }
+    }
+    MapTickInputs inputs() override
+    {
+        MapTickInputs in;
+        const DeviceSettings& s = deviceSettings();
+        in.projection = projectionFromSettings();
+        in.gyroEnabled = s.gyroEnabled();
+        in.receiverCourse = nav_.ZGPS1->GetCourse();
+        in.fixQuality = nav_.ZGPS1->GetFixQuality();
+        in.satellites = nav_.ZGPS1->GetSatellites();
+        in.sensorEnabled = s.sensorEnabled();
+        in.sounderMessageType = s.sounderMessageText();
+        if (Navset) {
+            in.vesselColor = Navset->vesselColor();
+            in.vesselWidth = Navset->vesselWidth();
+            in.trackColorFixed = Navset->trackColorFixed();
+            in.trackColorFloat = Navset->trackColorFloat();
+            in.trackWidth = Navset->trackWidth();
+            in.trackDistance = Navset->trackDistance();
+            in.trackAsLine = Navset->drawTrackAsLine();
+        }
+        if (FShape) {
+            const VesselSymbolSizes v = FShape->symbolSizes();
+            in.symbol = {v.circles, v.interval, v.radius, v.bowArrow, v.sideArrow};
+        }
+        in.offsetsVisible = Offsets && Offsets->isVisible();
+        in.latencyVisible = fLatency && fLatency->isVisible();
+        in.helmsmanVisible = false;
+        if (fRealtime) {
+            in.lowDepthShown = fRealtime->DepthFrameLo->isVisible();
+            in.speedLabelText = fRealtime->Speed->text().toStdString();
+        }
+        return in;
+    }
+    void handPositionToNtrip(double, double, double) override {}
+    void showRealtimeValues(int fixQuality, const std::string& antenna, const std::string& tide, int sats) override
+    {
+        if (!fRealtime) return;
+        fRealtime->Fixed->setText(QString::number(fixQuality));
+        fRealtime->LAntennaH->setText(tr8(antenna));
+        fRealtime->LTideHt->setText(tr8(tide));
+        fRealtime->SatelliteLabel->setText(QString::number(sats));
+    }
+    void showStatusPosition(const std::string& geographic, const std::string& grid) override
+    {
+        nav_.setStatusPanel(0, tr8(geographic), 20);
+        nav_.setStatusPanel(1, tr8(grid), 20);
+    }
+    void setDepthHud(double hi, double lo, bool show) override { nav_.fcad->SetDepthHud(hi, lo, show); }
+    void setHudValue(double knots, bool show) override { nav_.fcad->SetHudValue(knots, show); }
+    void mirrorTrackToHelmsman(const std::string&, ColorValue, int, TrackPoint, TrackPoint, bool) override {}
+    void showLatency(long, double) override {}
+    std::optional<double> extraVesselCourse(size_t index) override
+    {
+        if (index >= nav_.ExtraVesselReceivers.size()) return std::nullopt;
+        return nav_.ExtraVesselReceivers[index]->GetCourse();
+    }
+
+    // RealtimeDevices
+    void applyGnssPortSettings() override
+    {
+        if (FGPS) FGPS->GPSSetClick();
+    }
+    void openGnssReceiver() override { nav_.ZGPS1->Open(); }
+    void closeGnssReceiver() override { nav_.ZGPS1->Close(); }
+    void stopMapTimer() override { nav_.tMap->stop(); }
+    void retakeProjectionSnapshot() override
+    {
+        nav_.snapshot_.Retake();
+        nav_.mapLoop_->ForgetConvertedPosition();
+    }
+    void showRunning(bool running) override
+    {
+        nav_.UpdateRealtimeCaption(running);
+        setBackground(nav_.tRealtime, running ? 0x008000 : fromQColor(nav_.palette().color(QPalette::Button)));
+    }
+
+    // SurveyHost
+    bool RealtimeRunning() const override { return realtimeState().RealtimeRunning; }
+    void PressRealtime() override { nav_.bRealtimeClick(); }
+    void AutoSave() override { nav_.Save1Click(); }
+    void SetMapBackground(ColorValue c) override { nav_.fcad->SetBackgroundColor(c); }
+    bool SetLayerColor(const std::string& layer, ColorValue c) override
+    {
+        const int id = nav_.fcad->Model().FindLayer(layer);
+        if (id < 0) return false;
+        nav_.fcad->Model().SetLayerColor(id, c);
+        return true;
+    }
+    bool SetLayerWidth(const std::string& layer, int width) override
+    {
+        const int id = nav_.fcad->Model().FindLayer(layer);
+        if (id < 0) return false;
+        nav_.fcad->Model().SetLayerWidth(id, width);
+        return true;
+    }
+    void RepaintMap() override { nav_.fcad->Redraw(); }
+    void SetMapRefreshInterval(int ms) override { nav_.tMap->setInterval(std::max(50, ms)); }
+    void ZoomIn() override { zoom(0.2); }
+    void ZoomOut() override { zoom(-0.2); }
+    bool EchogramRunning() const override { return nav_.ZSENSOR->Connected() && nav_.tEchogram->isActive(); }
+    std::string MainRawLogFileName() const override
+    {
+        return nav_.ZGPS1->RawLogEnabled ? nav_.ZGPS1->RawLogFileName : std::string();
+    }
+    void ApplySounderMessageType() override
+    {
+        if (FGPS) FGPS->cSBESMessageStartupChange();
+    }
+    void SetBareLayout(bool bare) override
+    {
+        nav_.tRealtime->setVisible(!bare);
+        nav_.tDraw->setVisible(!bare);
+        nav_.tShape->setVisible(!bare);
+        nav_.sStatusBar->setVisible(!bare);
+        nav_.menuBar()->setVisible(!bare);
+    }
+
+    // ScreenshotTimerTarget
+    void setScreenshotInterval(int seconds) override
+    {
+        if (seconds > 0) nav_.tScreenshot->start(seconds * 1000);
+        else nav_.tScreenshot->stop();
+    }
+
+private:
+    void zoom(double p)
+    {
+        CanvasModel& m = nav_.fcad->Model();
+        m.ZoomAt(p, (m.WorldXMin() + m.WorldXMax()) / 2, (m.WorldYMax() + m.WorldYMin()) / 2);
+    }
+
+    TFNav& nav_;
+    bool snapshotProblemShown_ = false;
+};
+
+// ---- Creation ---------------------------------------------------------------------------------
+
+TFNav::TFNav(QWidget* parent)
+    : QMainWindow(parent), snapshot_([] { return geodeticTextsFromSettings(); })
 {
     SetUpWindow(this, {"FNav", "Veldor Sondrix", false, QSize(1024, 700)});
+    bindings_ = std::make_unique<Bindings>(*this);
+    FormCreate();
 }
+
+TFNav::~TFNav()
+{
+    if (GnssReceiverTarget == gnssTarget_.get()) GnssReceiverTarget = nullptr;
+    if (SounderReceiverTarget == sounderTarget_.get()) SounderReceiverTarget = nullptr;
+    if (ScreenshotTimer == bindings_.get()) ScreenshotTimer = nullptr;
+    if (&surveyHost() == static_cast<SurveyHost*>(bindings_.get())) setSurveyHost(nullptr);
+    if (fcad) fcad->Model().SetChangeHandler({});
+}
+
+const std::string& TFNav::DatumText() const
+{
+    static const std::string none;
+    const ProjectionSnapshot* s = snapshot_.Current();
+    return s ? s->datumText() : none;
+}
+
+void TFNav::FormCreate()
+{
+    RealtimeState& state = realtimeState();
+    state = RealtimeState{};
+
+    for (const std::string& f : {DayFolder, ProjectFolder, LogFolder, XyzFolder, SvpFolder, DayFolder + "JPG",
+                                 DayFolder + "MP4"}) {
+        std::error_code ignored;
+        if (!f.empty()) std::filesystem::create_directories(f, ignored);
+    }
+    const std::string icon = withTrailingSlash(programFolder()) + "VeldorSX2.ico";
+    if (fileExists(icon)) {
+        const QIcon i(tr8(icon));
+        QApplication::setWindowIcon(i);
+        setWindowIcon(i);
+    }
+    if (!Translator) Translator = new TranslationManager();
+
+    std::string language;
+    bool showImagery = false;
+    {
+        IniFile ini(GetIniFileName());
+        language = ini.readString("SETTINGS", "Language", "en");
+        OverlayFontSize = strToIntDef(ini.readString("OVERLAY_SETTINGS", "FontSize", "40"), 40);
+        showImagery = ini.readBool("SETTINGS", "SatelliteMapVisible", false);
+    }
+    if (language != "en") Translator->SetLanguage(language);
+
+    tMap = new QTimer(this);
+    tMap->setObjectName("tMap");
+    tMap->setInterval(kMapInterval);
+    connect(tMap, &QTimer::timeout, this, &TFNav::tMapTimer);
+    tEchogram = new QTimer(this);
+    tEchogram->setObjectName("tEchogram");
+    tEchogram->setInterval(200);
+    connect(tEchogram, &QTimer::timeout, this, &TFNav::tEchogramTimer);
+    tEchogram->start();
+    tScreenshot = new QTimer(this);
+    tScreenshot->setObjectName("tScreenshot");
+    connect(tScreenshot, &QTimer::timeout, this, &TFNav::tScreenshotTimer);
+
+    buildToolbars();
+    buildMenus();
+    buildStatusBar();
+    createReceivers();
+    createExtraVesselReceivers();
+    createCanvas(showImagery);
+
+    // Every number and date this program writes goes through its own locale-free formatters
+    // (platform/Numbers.h, platform/Clock.h), so no process-wide text format is set here.
+    MonitorEchoEnabled = true;
+    UpdateRealtimeCaption();
+    bRealtime->setMinimumWidth(70);
+
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 1) {
+        const std::string path = args[1].toStdString();
+        if (fileExists(path) && hasProjectExtension(path)) CommandLineProjectFile = path;
+    }
+
+    lineHandler_ = std::make_unique<GnssLineHandler>(state, *bindings_);
+    mapLoop_ = std::make_unique<MapDisplayLoop>(state, fcad->Model(), *bindings_);
+    realtime_ = std::make_unique<RealtimeController>(state, *bindings_);
+
+    gnssTarget_ = std::make_unique<ReceiverAdapter>(ZGPS1);
+    sounderTarget_ = std::make_unique<ReceiverAdapter>(ZSENSOR);
+    GnssReceiverTarget = gnssTarget_.get();
+    SounderReceiverTarget = sounderTarget_.get();
+    ScreenshotTimer = bindings_.get();
+    setSurveyHost(bindings_.get());
+}
+
+void TFNav::buildToolbars()
+{
+    tRealtime = addToolBar(QStringLiteral("Realtime"));
+    tRealtime->setObjectName("tRealtime");
+    tDraw = addToolBar(QStringLiteral("Draw"));
+    tDraw->setObjectName("tDraw");
+    tShape = new QToolBar(QStringLiteral("Shapes"), this);
+    tShape->setObjectName("tShape");
+    addToolBar(Qt::LeftToolBarArea, tShape);
+    for (QToolBar* t : {tRealtime, tDraw, tShape}) {
+        t->setMovable(false);
+        t->setStyleSheet(QStringLiteral("QToolBar { border: 0px; }"));
+    }
+
+    auto button = [](QToolBar* bar, const char* name, const char* caption) {
+        auto* b = new QToolButton(bar);
+        b->setObjectName(name);
+        b->setText(QString::fromUtf8(caption));
+        b->setProperty("englishText", QString::fromUtf8(caption));
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        bar->addWidget(b);
+        return b;
+    };
+    bRealtime = button(tRealtime, "bRealtime", "Start");
+    connect(bRealtime, &QToolButton::clicked, this, &TFNav::bRealtimeClick);
+    button(tRealtime, "tbRunline", "Runline");
+    button(tRealtime, "ConnectIcon", "Settings");
+    button(tRealtime, "tbFixed", "Fixed");
+    button(tRealtime, "tbFloat", "Float");
+    button(tRealtime, "tbAuto", "Auto");
+    button(tRealtime, "bSelectTracks", "Select Track");
+    button(tRealtime, "bDelSelected", "Delete Slected");
+    bFollowVessel = button(tRealtime, "bFollowVessel", "Follow");
+    connect(bFollowVessel, &QToolButton::clicked, this, &TFNav::bFollowVesselClick);
+    ToolButton13 = button(tRealtime, "ToolButton13", "No follow");
+    connect(ToolButton13, &QToolButton::clicked, this, &TFNav::ToolButton13Click);
+
+    for (const char* c : {"Zoom In", "Zoom Out", "Extents", "Window", "Dynamic", "Pan", "Select", "Clear User Shapes",
+                          "Add Event", "Reset Event", "Open", "Save"})
+        button(tDraw, "", c);
+    auto* zoomIn = tDraw->findChildren<QToolButton*>().at(0);
+    auto* zoomOut = tDraw->findChildren<QToolButton*>().at(1);
+    zoomIn->setObjectName("Zoomin");
+    zoomOut->setObjectName("Zoomout");
+    connect(zoomIn, &QToolButton::clicked, this, [this] { bindings_->ZoomIn(); });
+    connect(zoomOut, &QToolButton::clicked, this, [this] { bindings_->ZoomOut(); });
+    for (const char* c : {"Point", "Line", "Rectangle", "Polyline", "Ellipse", "Polygon", "Spline", "Arc", "Circle"})
+        button(tShape, "", c);
+}
+
+void TFNav::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("MainMenu1");
+    auto menu = [bar](const char* caption) {
+        QMenu* m = bar->addMenu(QString::fromUtf8(caption));
+        m->menuAction()->setProperty("englishText", QString::fromUtf8(caption));
+        return m;
+    };
+    auto item = [](QMenu* m, const char* name, const char* caption, const QKeySequence& keys = {}) {
+        QAction* a = m->addAction(QString::fromUtf8(caption));
+        a->setObjectName(name);
+        a->setProperty("englishText", QString::fromUtf8(caption));
+        if (!keys.isEmpty()) a->setShortcut(keys);
+        return a;
+    };
+    auto show = [this](QAction* a, QWidget* const* window) {
+        connect(a, &QAction::triggered, this, [window] {
+            if (*window) {
+                (*window)->show();
+                (*window)->raise();
+            }
+        });
+    };
+
+    QMenu* file = menu("File");
+    item(file, "New1", "New...");
+    item(file, "Open1", "Open...", QKeySequence("Ctrl+O"));
+    connect(item(file, "Save1", "Save"), &QAction::triggered, this, &TFNav::Save1Click);
+    item(file, "SaveAs1", "Save As...", QKeySequence("Ctrl+W"));
+    file->addSeparator();
+    item(file, "Import1", "Import...", QKeySequence("Ctrl+I"));
+    item(file, "Export1", "Export...");
+    file->addSeparator();
+    connect(item(file, "Exit1", "Exit"), &QAction::triggered, this, &QWidget::close);
+
+    QMenu* edit = menu("Edit");
+    item(edit, "ClearUserAddedShapes1", "Clear shapes user added");
+    item(edit, "ClearUnfixedTracks1", "Clear tracks unfixed");
+    item(edit, "ClearFixedTracks1", "Clear tracks fixed");
+    item(edit, "Deletetracksselected1", "Delete tracks selected");
+    edit->addSeparator();
+    Followvessel1 = item(edit, "Followvessel1", "Follow vessel");
+    Followvessel1->setCheckable(true);
+    Followvessel1->setChecked(true);
+    connect(Followvessel1, &QAction::triggered, this, &TFNav::bFollowVesselClick);
+    Donotfollowvessel1 = item(edit, "Donotfollowvessel1", "Do not follow vessel");
+    Donotfollowvessel1->setCheckable(true);
+    connect(Donotfollowvessel1, &QAction::triggered, this, &TFNav::ToolButton13Click);
+    item(edit, "MarkEvent1", "Mark Event", QKeySequence(Qt::Key_F12));
+
+    QMenu* zoom = menu("Zoom");
+    connect(item(zoom, "In1", "In", QKeySequence("Ctrl+I")), &QAction::triggered, this, [this] { bindings_->ZoomIn(); });
+    connect(item(zoom, "Out1", "Out", QKeySequence("Ctrl+O")), &QAction::triggered, this,
+            [this] { bindings_->ZoomOut(); });
+    connect(item(zoom, "Extents1", "Extents", QKeySequence("Ctrl+Alt+E")), &QAction::triggered, this,
+            [this] { fcad->Model().ZoomExtents(); });
+    item(zoom, "Window1", "Window", QKeySequence("Ctrl+W"));
+    item(zoom, "Dynamic1", "Dynamic", QKeySequence("Ctrl+Alt+D"));
+
+    QMenu* tools = menu("Tools");
+    show(item(tools, "VesselShape1", "Vessel Shape..."), reinterpret_cast<QWidget* const*>(&FShape));
+    show(item(tools, "NavigationSettings1", "Navigation Settings..."), reinterpret_cast<QWidget* const*>(&Navset));
+    show(item(tools, "OffsetsandValues1", "Offsets...", QKeySequence("Ctrl+O")),
+         reinterpret_cast<QWidget* const*>(&Offsets));
+    show(item(tools, "SoundVelocityProfile1", "Sound Velocity Profile..."), reinterpret_cast<QWidget* const*>(&fSVP));
+    item(tools, "GenerateRunline1", "Generate Runline...");
+    show(item(tools, "LatencyWatchSet1", "Latency Watch/Set"), reinterpret_cast<QWidget* const*>(&fLatency));
+    item(tools, "OpenLogFolder1", "Open Log Folder", QKeySequence("Ctrl+L"));
+    tools->addSeparator();
+    item(tools, "ImportOldVSX1", "Import Old VSX...");
+    item(tools, "ClearSatelliteImageCahses1", "Clear Satellite Image Cahses...");
+    connect(item(tools, "ShowSatelliteImage1", "Show Satellite Image"), &QAction::triggered, this,
+            &TFNav::ShowSatelliteImage1Click);
+
+    QMenu* window = menu("Window");
+    item(window, "HelsmanWindow1", "Helsman Window...");
+    item(window, "Echogram1", "Echogram...", QKeySequence("Ctrl+O"));
+    show(item(window, "themeSelection1", "Theme Selection..."), reinterpret_cast<QWidget* const*>(&fTheme));
+    show(item(window, "VeldorNTRIPClient1", "Veldor NTRIP Client..."),
+         reinterpret_cast<QWidget* const*>(&frmNTRIPSettings));
+    show(item(window, "Settings1", "Settings..."), reinterpret_cast<QWidget* const*>(&FGPS));
+
+    QMenu* languages = menu("Languages");
+    connect(item(languages, "English1", "English"), &QAction::triggered, this, &TFNav::English1Click);
+    connect(item(languages, "Turkish1", "Turkish"), &QAction::triggered, this, &TFNav::Turkish1Click);
+    item(languages, "TranslationEditor1", "Translation Editor");
+
+    QMenu* help = menu("Help");
+    item(help, "RemoteSupport1", "Remote Support...");
+    show(item(help, "About1", "About..."), reinterpret_cast<QWidget* const*>(&formAbout));
+
+    // Shortcuts the menus declare more than once belong to the first item in menu order.
+    QSet<QKeySequence> seen;
+    for (QAction* a : findChildren<QAction*>()) {
+        if (a->shortcut().isEmpty()) continue;
+        if (seen.contains(a->shortcut())) a->setShortcut({});
+        else seen.insert(a->shortcut());
+    }
+}
+
+void TFNav::buildStatusBar()
+{
+    sStatusBar = statusBar();
+    sStatusBar->setObjectName("sStatusBar");
+    sStatusBar->setSizeGripEnabled(false);
+    for (int i = 0; i < kStatusPanels; ++i) {
+        auto* l = new QLabel(sStatusBar);
+        l->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        l->setFixedWidth(100);
+        sStatusBar->addWidget(l);
+        statusPanels_.push_back(l);
+    }
+    const QString code = tr8(toUpperAscii(Translator ? Translator->current() : std::string("en")));
+    statusPanels_[4]->setText(code);
+    statusPanels_[4]->setFixedWidth(sStatusBar->fontMetrics().horizontalAdvance("EN") + 16);
+    statusPanels_[6]->setText(QStringLiteral("MAP: OFF"));
+    statusPanels_[6]->setFixedWidth(80);
+    sStatusBar->installEventFilter(this);
+}
+
+void TFNav::setStatusPanel(int panel, const QString& text, int extraWidth)
+{
+    if (panel < 0 || size_t(panel) >= statusPanels_.size()) return;
+    statusPanels_[size_t(panel)]->setText(text);
+    statusPanels_[size_t(panel)]->setFixedWidth(sStatusBar->fontMetrics().horizontalAdvance(text) + extraWidth);
+}
+
+QString TFNav::StatusPanelText(int panel) const
+{
+    return panel >= 0 && size_t(panel) < statusPanels_.size() ? statusPanels_[size_t(panel)]->text() : QString();
+}
+
+void TFNav::createReceivers()
+{
+    ZGPS1 = new TVeldorSerialGPS(this);
+    ZGPS1->setObjectName("ZGPS1");
+    connect(ZGPS1, &TVeldorSerialGPS::OnConnect, this, &TFNav::ZGPS1Connect);
+    connect(ZGPS1, &TVeldorSerialGPS::OnDisconnect, this, &TFNav::ZGPS1Disconnect);
+    connect(ZGPS1, &TVeldorSerialGPS::OnIdle, this, &TFNav::ZGPS1Idle);
+    connect(ZGPS1, &TVeldorSerialGPS::OnTimeout, this, &TFNav::ZGPS1Timeout);
+    connect(ZGPS1, &TVeldorSerialGPS::OnNewCommand, this, &TFNav::ZGPS1NewCommand);
+    connect(ZGPS1, &TVeldorSerialGPS::OnPosition3DChange, this, &TFNav::ZGPS1Position3DChange);
+    connect(ZGPS1, &TVeldorSerialGPS::OnSpeedChange, this, &TFNav::ZGPS1SpeedChange);
+    connect(ZGPS1, &TVeldorSerialGPS::OnSend, this, &TFNav::ZGPS1Send);
+    ZSENSOR = new TVeldorSerialGPS(this);
+    ZSENSOR->setObjectName("ZSENSOR");
+    connect(ZSENSOR, &TVeldorSerialGPS::OnNewCommand, this, &TFNav::ZSENSORNewCommand);
+}
+
+void TFNav::createExtraVesselReceivers()
+{
+    {
+        IniFile ini(GetIniFileName());
+        ExtraVessels = ReadExtraVessels(ini);
+    }
+    for (size_t i = 0; i < ExtraVessels.size(); ++i) {
+        auto* r = new TVeldorSerialGPS(this);
+        r->setObjectName(QStringLiteral("ExtraVesselReceiver%1").arg(i + 2));
+        connect(r, &TVeldorSerialGPS::OnPosition3DChange, this, &TFNav::ExtraVesselPositionHandler);
+        connect(r, &TVeldorSerialGPS::OnNewCommand, this, &TFNav::ExtraVesselLineHandler);
+        ExtraVesselReceivers.push_back(r);
+    }
+}
+
+void TFNav::createCanvas(bool showImagery)
+{
+    auto* panel = new QWidget(this);
+    panel->setObjectName("Panel4");
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    fcad = new MapCanvas(panel);
+    layout->addWidget(fcad);
+    setCentralWidget(panel);
+    ColorValue background = clWhite;
+    {
+        IniFile ini(GetIniFileName());
+        background = ColorValue(ini.readInteger(kNavigationSettingsSection, "BackgroundColor", int(clWhite)));
+    }
+    fcad->SetBackgroundColor(background);
+    fcad->SetShowImagery(showImagery);
+    setStatusPanel(6, fcad->ShowImagery() ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
+    connect(fcad, &MapCanvas::contextMenuRequested, this, [this](QPoint at) {
+        MapMenuPopup();
+        MapContextMenu->popup(at);
+    });
+    buildMapContextMenu();
+}
+
+void TFNav::buildMapContextMenu()
+{
+    RealtimeState& s = realtimeState();
+    s.MainTracklining = false;
+    s.OtherTracklining = false;
+    MapContextMenu = new QMenu(this);
+    MapContextMenu->setObjectName("MapContextMenu");
+    auto header = [this](const char* caption) { MapContextMenu->addAction(QString::fromUtf8(caption))->setEnabled(false); };
+    header("MAIN VESSEL");
+    MainTrackliningItem = MapContextMenu->addAction(QStringLiteral("Start Tracklining (main vessel)"));
+    connect(MainTrackliningItem, &QAction::triggered, this, &TFNav::MainTrackliningClick);
+    MapContextMenu->addSeparator();
+    header("OTHER VESSELS");
+    OtherTrackliningItem = MapContextMenu->addAction(QStringLiteral("Start Tracklining (other vessels)"));
+    connect(OtherTrackliningItem, &QAction::triggered, this, &TFNav::OtherTrackliningClick);
+    MapContextMenu->addSeparator();
+    header("CENTER VIEW ON");
+    CenterOnMainItem = MapContextMenu->addAction(QStringLiteral("Center on Main Vessel"));
+    CenterOnMainItem->setCheckable(true);
+    connect(CenterOnMainItem, &QAction::triggered, this, [this] { CenterOnVesselClick(0); });
+    for (int tag = 1; tag <= 3; ++tag) {
+        QAction* a = MapContextMenu->addAction(QStringLiteral("Center on Vessel %1").arg(tag + 1));
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, tag] { CenterOnVesselClick(tag); });
+        centerOnVesselItems_.push_back(a);
+    }
+    MapMenuPopup();
+}
+
+// ---- First show -------------------------------------------------------------------------------
+
+void TFNav::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    // The first show belongs after every window exists: the program creates them right after
+    // showing this one, and the message loop then runs this.
+    QTimer::singleShot(0, this, &TFNav::FormShow);
+}
+
+void TFNav::FormShow()
+{
+    CanvasModel& model = fcad->Model();
+    EnsureStandardLayers(&model);
+    TranslateCaptions();
+
+    std::string path;
+    if (!CommandLineProjectFile.empty() && fileExists(CommandLineProjectFile)) {
+        path = CommandLineProjectFile;
+        CommandLineProjectFile.clear();
+    } else {
+        path = IniFile(GetIniFileName()).readString("FILE", "Last File Saved", "");
+    }
+    if (!path.empty() && fileExists(path)) {
+        try {
+            LoadShapeFile(model, path, 0, 0, 0);
+            ShowFileInStatusBar(path);
+        } catch (const std::exception& e) {
+            ReportError(tr8(e.what()));
+        }
+    }
+    for (const char* layer : {"~~Veldor Vessel", "Veldor Grid"})
+        if (const int id = model.FindLayer(layer); id >= 0) model.DeleteLayerShapes(id);
+    setWindowTitle(QStringLiteral("Veldor Sondrix - ") + tr8(path));
+
+    int screenshotSeconds = 60;
+    {
+        IniFile ini(GetIniFileName());
+        const double left = ini.readFloat("CANVAS", "PlanWorldLeft", 0);
+        const double right = ini.readFloat("CANVAS", "PlanWorldRight", 1000);
+        const double top = ini.readFloat("CANVAS", "PlanWorldTop", 1000);
+        const double bottom = ini.readFloat("CANVAS", "PlanWorldBottom", 0);
+        model.SetWorldWindow(left, top, right, bottom);
+        fcad->SetGridAutoSpacing(ini.readBool("CANVAS", "GridAutoScale", true));
+        fcad->SetSpeedHudCorner(ini.readInteger("CANVAS", "DepthSpeedDisplayMode", 0));
+        fcad->SetHeadingHudCorner(ini.readInteger("CANVAS", "GGAOverlayPosition", 0));
+        screenshotSeconds = ini.readInteger("SCREENSHOT", "Interval", 60);
+    }
+    if (FGPS) FGPS->eScreenshotInterval->setText(QString::number(screenshotSeconds));
+    bindings_->setScreenshotInterval(screenshotSeconds);
+
+    EnsureStandardLayers(&model);
+    mapLoop_->SetVesselLayer(VesselLayerId);
+    RestoreFormPlacement(this, true);
+    if (Offsets) Offsets->show();
+    if (fJoystick) fJoystick->show();
+}
+
+void TFNav::ShowFileInStatusBar(const std::string& path)
+{
+    StatusFilePath = path;
+    if (statusPanels_.size() < 4) return;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::string shown = withTrailingSlash(folder.parent_path().string());
+    if (folder.parent_path().empty()) shown = withTrailingSlash(folder.string());
+    setStatusPanel(3, tr8(shown), 20);
+}
+
+void TFNav::TranslateCaptions()
+{
+    if (!Translator) return;
+    auto retext = [](QObject* o, const QString& shown) {
+        QString english = o->property("englishText").toString();
+        if (english.isEmpty()) english = shown;
+        return tr8(Translator->Translate(english.toStdString()));
+    };
+    for (QAction* a : findChildren<QAction*>()) {
+        if (a->isSeparator() || a->text().isEmpty()) continue;
+        a->setText(retext(a, a->text()));
+    }
+    for (QToolButton* b : findChildren<QToolButton*>()) {
+        if (b == bRealtime || b->text().isEmpty()) continue;
+        b->setText(retext(b, b->text()));
+    }
+    UpdateRealtimeCaption();
+    MapMenuPopup();
+}
+
+void TFNav::UpdateRealtimeCaption(bool running)
+{
+    bRealtime->setText(translated(running ? "Stop" : "Start"));
+}
+
+void TFNav::UpdateRealtimeCaption() { UpdateRealtimeCaption(realtimeState().RealtimeRunning); }
+
+// ---- Shut-down --------------------------------------------------------------------------------
 
 void TFNav::closeEvent(QCloseEvent* event)
 {
     event->accept();
+    if (!closing_) {
+        closing_ = true;
+        FormCloseQuery();
+    }
     QApplication::quit();
+}
+
+void TFNav::FormCloseQuery()
+{
+    bRealtime->setEnabled(false);
+    // A running survey is stopped as the button would stop it, so every log and output is
+    // closed and the events log records the stop.
+    if (realtimeState().RealtimeRunning) realtime_->Stop();
+    QCoreApplication::processEvents();
+    QThread::msleep(50);
+    ZGPS1->Close();
+    ZSENSOR->Close();
+    QThread::msleep(50);
+    Save1Click();
+    for (QWidget* w : std::initializer_list<QWidget*>{Offsets, Navset, this, fRealtime, fSVP, fRunline1, fWaterfal,
+                                                      fJoystick})
+        if (w) SaveFormPlacement(w);
+    for (QWidget* w : std::initializer_list<QWidget*>{Navset, Offsets, FGPS, fRealtime, fRunline1, fWaterfal})
+        if (w) w->close();
+    const CanvasModel& m = fcad->Model();
+    IniFile ini(GetIniFileName());
+    ini.writeFloat("CANVAS", "PlanWorldLeft", m.WorldXMin());
+    ini.writeFloat("CANVAS", "PlanWorldRight", m.WorldXMax());
+    ini.writeFloat("CANVAS", "PlanWorldTop", m.WorldYMax());
+    ini.writeFloat("CANVAS", "PlanWorldBottom", m.WorldYMin());
+    ini.writeBool("CANVAS", "GridAutoScale", fcad->GridAutoSpacing());
+    ini.writeInteger("CANVAS", "DepthSpeedDisplayMode", fcad->SpeedHudCorner());
+    ini.writeInteger("CANVAS", "GGAOverlayPosition", fcad->HeadingHudCorner());
+}
+
+// The project files' automatic save; the project-file commands fill it.
+void TFNav::Save1Click() {}
+
+// ---- Real time and the receivers --------------------------------------------------------------
+
+void TFNav::bRealtimeClick() { realtime_->Toggle(); }
+
+void TFNav::ZGPS1NewCommand(TVeldorSerialGPS*, const std::string& command) { lineHandler_->HandleLine(command); }
+
+void TFNav::ZGPS1Position3DChange(TVeldorSerialGPS*, double latitude, double longitude, double altitude)
+{
+    RealtimeState& s = realtimeState();
+    s.GpsLatitude = latitude;
+    s.GpsLongitude = longitude;
+    s.GpsAltitude = altitude;
+    s.ImageryLatitude = latitude;
+    s.ImageryLongitude = longitude;
+}
+
+void TFNav::ZGPS1SpeedChange(TVeldorSerialGPS*, double speedKmh)
+{
+    if (fRealtime) fRealtime->Speed->setText(tr8(formatFixed(speedKmh / 1.852, 1)));
+}
+
+void TFNav::ZGPS1Send(TVeldorSerialGPS*, std::string buffer)
+{
+    if (FMsg) FMsg->show();
+    MessageText = QStringLiteral("Command sent to device: ") + fromCp1254(buffer);
+    AppendEventLine(toCp1254(MessageText), EventsLogFileName());
+}
+
+void TFNav::ZGPS1Connect(TVeldorSerialGPS*, TVGPSCommPort) {}
+void TFNav::ZGPS1Disconnect(TVeldorSerialGPS*, TVGPSCommPort) {}
+void TFNav::ZGPS1Idle(TVeldorSerialGPS*) {}
+void TFNav::ZGPS1Timeout(TVeldorSerialGPS*) {}
+void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string&) {}
+void TFNav::ExtraVesselLineHandler(TVeldorSerialGPS*, const std::string&) {}
+void TFNav::tEchogramTimer() {}
+void TFNav::tScreenshotTimer() {}
+
+void TFNav::ExtraVesselPositionHandler(TVeldorSerialGPS* sender, double latitude, double longitude, double altitude)
+{
+    for (size_t i = 0; i < ExtraVesselReceivers.size() && i < ExtraVessels.size(); ++i) {
+        if (ExtraVesselReceivers[i] != sender) continue;
+        MultiVesselEntry& e = ExtraVessels[i];
+        e.Latitude = latitude;
+        e.Longitude = longitude;
+        e.Height = altitude;
+        e.HasPosition = true;
+        return;
+    }
+}
+
+// ---- Map --------------------------------------------------------------------------------------
+
+void TFNav::tMapTimer()
+{
+    // A dialog opened inside a tick runs a nested loop in which the timer fires again.
+    if (tickRunning_) return;
+    tickRunning_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{tickRunning_};
+    mapLoop_->Tick();
+    publishHud();
+}
+
+void TFNav::publishHud()
+{
+    const RealtimeState& s = realtimeState();
+    fcad->SetHudStatus(s.HudStatusText, s.HudFixQuality, s.NoValidPosition);
+}
+
+void TFNav::bFollowVesselClick()
+{
+    RealtimeState& s = realtimeState();
+    s.FollowVessel = true;
+    if (s.MapFollowTarget < 0) s.MapFollowTarget = 0;
+    MapMenuPopup();
+}
+
+void TFNav::ToolButton13Click()
+{
+    realtimeState().FollowVessel = false;
+    MapMenuPopup();
+}
+
+void TFNav::MainTrackliningClick()
+{
+    RealtimeState& s = realtimeState();
+    s.MainTracklining = !s.MainTracklining;
+    fcad->Redraw();
+    MapMenuPopup();
+}
+
+void TFNav::OtherTrackliningClick()
+{
+    RealtimeState& s = realtimeState();
+    s.OtherTracklining = !s.OtherTracklining;
+    fcad->Redraw();
+    MapMenuPopup();
+}
+
+void TFNav::CenterOnVesselClick(int target)
+{
+    RealtimeState& s = realtimeState();
+    s.MapFollowTarget = target;
+    s.FollowVessel = true;
+    fcad->Redraw();
+    MapMenuPopup();
+}
+
+void TFNav::MapMenuPopup()
+{
+    const RealtimeState& s = realtimeState();
+    MainTrackliningItem->setText(translated(s.MainTracklining ? "Stop Tracklining (main vessel)"
+                                                              : "Start Tracklining (main vessel)"));
+    OtherTrackliningItem->setText(translated(s.OtherTracklining ? "Stop Tracklining (other vessels)"
+                                                                : "Start Tracklining (other vessels)"));
+    CenterOnMainItem->setChecked(s.FollowVessel && s.MapFollowTarget == 0);
+    for (size_t k = 0; k < centerOnVesselItems_.size(); ++k) {
+        QAction* a = centerOnVesselItems_[k];
+        if (k < ExtraVessels.size()) {
+            if (!ExtraVessels[k].Name.empty()) a->setText(QStringLiteral("Center on ") + fromCp1254(ExtraVessels[k].Name));
+            a->setEnabled(ExtraVessels[k].Enabled);
+        } else {
+            a->setEnabled(false);
+        }
+        a->setChecked(s.FollowVessel && s.MapFollowTarget - 1 == int(k));
+    }
+    // The menu items follow the state: following the own vessel, another vessel, or nothing.
+    Followvessel1->setChecked(s.FollowVessel && s.MapFollowTarget == 0);
+    Donotfollowvessel1->setChecked(!s.FollowVessel);
+}
+
+// ---- Menu commands ----------------------------------------------------------------------------
+
+void TFNav::switchLanguage(const std::string& code)
+{
+    if (!Translator) return;
+    Translator->SetLanguage(code);
+    TranslateCaptions();
+    if (statusPanels_.size() > 4) statusPanels_[4]->setText(tr8(toUpperAscii(code)));
+    IniFile(GetIniFileName()).writeString("SETTINGS", "Language", code);
+}
+
+void TFNav::English1Click() { switchLanguage("en"); }
+void TFNav::Turkish1Click() { switchLanguage("tr"); }
+
+void TFNav::ShowSatelliteImage1Click()
+{
+    fcad->SetShowImagery(!fcad->ShowImagery());
+    fcad->Redraw();
+    if (statusPanels_.size() > 6)
+        setStatusPanel(6, fcad->ShowImagery() ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
+    IniFile(GetIniFileName()).writeBool("SETTINGS", "SatelliteMapVisible", fcad->ShowImagery());
+}
+
+void TFNav::StatusBarClick(int x)
+{
+    int left = 0;
+    for (size_t i = 0; i < 3 && i < statusPanels_.size(); ++i) left += statusPanels_[i]->width();
+    const int right = left + (statusPanels_.size() >= 4 ? statusPanels_[3]->width() : 0);
+    if (x < left || x > right || StatusFilePath.empty()) return;
+    const std::filesystem::path folder = std::filesystem::path(StatusFilePath).parent_path();
+    const std::filesystem::path above = folder.parent_path();
+    OpenFolderInFileBrowser(withTrailingSlash(above.empty() ? folder.string() : above.string()));
+}
+
+bool TFNav::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == sStatusBar) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            // Panel positions are counted from the bar's left edge, as the panels are laid out.
+            const int x = static_cast<QMouseEvent*>(event)->position().toPoint().x() -
+                          (statusPanels_.empty() ? 0 : statusPanels_[0]->x());
+            StatusBarClick(x);
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            ShowSatelliteImage1Click();
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace vsx

@@ -1,16 +1,168 @@
 #pragma once
+// The main navigation window: owner of the main GNSS receiver (ZGPS1), the echosounder receiver
+// (ZSENSOR), one receiver per further vessel and the map (fcad). It binds the plain classes of
+// nav/ to the devices and to the other windows: GnssLineHandler for every GNSS line,
+// MapDisplayLoop for every tick of tMap, RealtimeController for the real-time button.
+//
+// Closing it ends the program, even while tool windows are open.
+#include "nav/GnssLineHandler.h"
+#include "nav/MapDisplayLoop.h"
+#include "nav/ProjectionSnapshot.h"
+#include "nav/RealtimeController.h"
+#include "nav/windows/MapCanvasStandIn.h"
+#include "input/UdpLineBuffer.h"
+
 #include <QMainWindow>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class QToolButton;
 
 namespace vsx {
 
-// The main navigation window. Closing it ends the program, even while tool windows are open.
+class TVeldorSerialGPS;
+class ReceiverPortTarget;
+enum TVGPSCommPort : int;
+
+// The main map control. The stand-in is replaced by the full map widget when that is ready.
+using MapCanvas = MapCanvasStandIn;
+
+// Ids of the standard map layers (set by EnsureStandardLayers; -1 until then).
+extern int GridLayerId;
+extern int TrackFixLayerId;
+extern int TrackNoFixLayerId;
+extern int TrackFloatLayerId;
+extern int TempShapeLayerId;
+extern int UserShapeLayerId;
+extern int EventLayerId;
+extern int VesselLayerId;
+// Folder of the current project file, as the status bar shows it.
+extern std::string StatusFilePath;
+
+// Finds or adds each standard layer and stores its id; the current layer stays as it was (a new
+// layer would otherwise take the user's next drawing). Nothing without a canvas.
+void EnsureStandardLayers(CanvasModel* canvas);
+
 class TFNav : public QMainWindow {
     Q_OBJECT
 public:
     explicit TFNav(QWidget* parent = nullptr);
+    ~TFNav() override;
+
+    // ---- Members other parts use ----------------------------------------------------------------
+    TVeldorSerialGPS* ZGPS1 = nullptr;
+    TVeldorSerialGPS* ZSENSOR = nullptr;
+    MapCanvas* fcad = nullptr;
+    std::vector<TVeldorSerialGPS*> ExtraVesselReceivers;  // index-aligned with ExtraVessels
+    QTimer* tMap = nullptr;
+    QTimer* tEchogram = nullptr;
+    QTimer* tScreenshot = nullptr;
+    QToolBar* tRealtime = nullptr;
+    QToolBar* tDraw = nullptr;
+    QToolBar* tShape = nullptr;
+    QToolButton* bRealtime = nullptr;
+    QToolButton* bFollowVessel = nullptr;
+    QToolButton* ToolButton13 = nullptr;  // "No follow"
+    QStatusBar* sStatusBar = nullptr;
+    QMenu* MapContextMenu = nullptr;
+    QAction* MainTrackliningItem = nullptr;
+    QAction* OtherTrackliningItem = nullptr;
+    QAction* CenterOnMainItem = nullptr;
+    QAction* Followvessel1 = nullptr;
+    QAction* Donotfollowvessel1 = nullptr;
+
+    // The datum text of the projection snapshot (WGS-84 block first); empty until taken.
+    const std::string& DatumText() const;
+    ProjectionSnapshotKeeper& Snapshot() { return snapshot_; }
+    MapDisplayLoop& MapLoop() { return *mapLoop_; }
+    GnssLineHandler& LineHandler() { return *lineHandler_; }
+    RealtimeController& Realtime() { return *realtime_; }
+    // Text of a status-bar panel (0..6).
+    QString StatusPanelText(int panel) const;
+
+    // ---- Lifecycle -------------------------------------------------------------------------------
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery();
+    void TranslateCaptions();
+    void ShowFileInStatusBar(const std::string& path);
+    void UpdateRealtimeCaption();
+    void UpdateRealtimeCaption(bool running);
+
+public slots:
+    // ---- Real time -------------------------------------------------------------------------------
+    void bRealtimeClick();
+    // ---- Main receiver ---------------------------------------------------------------------------
+    void ZGPS1NewCommand(vsx::TVeldorSerialGPS* sender, const std::string& command);
+    void ZGPS1Position3DChange(vsx::TVeldorSerialGPS* sender, double latitude, double longitude, double altitude);
+    void ZGPS1SpeedChange(vsx::TVeldorSerialGPS* sender, double speedKmh);
+    void ZGPS1Send(vsx::TVeldorSerialGPS* sender, std::string buffer);
+    // Device events of the receivers (connect, disconnect, idle, time-out), and the echosounder's
+    // lines: bound at creation, handled by the device-event and depth parts.
+    void ZGPS1Connect(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZGPS1Disconnect(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZGPS1Idle(vsx::TVeldorSerialGPS* sender);
+    void ZGPS1Timeout(vsx::TVeldorSerialGPS* sender);
+    void ZSENSORNewCommand(vsx::TVeldorSerialGPS* sender, const std::string& command);
+    // ---- Further vessels -------------------------------------------------------------------------
+    void ExtraVesselPositionHandler(vsx::TVeldorSerialGPS* sender, double latitude, double longitude, double altitude);
+    void ExtraVesselLineHandler(vsx::TVeldorSerialGPS* sender, const std::string& command);
+    // ---- Map -------------------------------------------------------------------------------------
+    void tMapTimer();
+    void tEchogramTimer();
+    void tScreenshotTimer();
+    void bFollowVesselClick();
+    void ToolButton13Click();
+    void MainTrackliningClick();
+    void OtherTrackliningClick();
+    void CenterOnVesselClick(int target);
+    void MapMenuPopup();
+    // ---- Menu commands of this window ------------------------------------------------------------
+    void English1Click();
+    void Turkish1Click();
+    void ShowSatelliteImage1Click();
+    void Save1Click();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    class Bindings;
+    friend class Bindings;
+
+    void buildMenus();
+    void buildToolbars();
+    void buildStatusBar();
+    void buildMapContextMenu();
+    void createReceivers();
+    void createExtraVesselReceivers();
+    void createCanvas(bool showImagery);
+    void setStatusPanel(int panel, const QString& text, int extraWidth);
+    void switchLanguage(const std::string& code);
+    void StatusBarClick(int x);
+    void publishHud();
+
+    std::unique_ptr<Bindings> bindings_;
+    ProjectionSnapshotKeeper snapshot_;
+    std::unique_ptr<GnssLineHandler> lineHandler_;
+    std::unique_ptr<MapDisplayLoop> mapLoop_;
+    std::unique_ptr<RealtimeController> realtime_;
+    std::unique_ptr<ReceiverPortTarget> gnssTarget_, sounderTarget_;
+    std::vector<QLabel*> statusPanels_;
+    std::vector<QAction*> centerOnVesselItems_;
+    UdpLineBuffer udpLines_;
+    bool shownOnce_ = false;
+    bool closing_ = false;
+    bool tickRunning_ = false;
 };
 
 } // namespace vsx

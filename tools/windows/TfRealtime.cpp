@@ -79,6 +79,7 @@ TfRealtime::TfRealtime(QWidget* parent) : QWidget(parent)
     LAntennaH = valueLabel(10);
     LTideHt = valueLabel(10);
     auto* gps = new QGroupBox(QStringLiteral(" GPS Status "));
+    GPSGroupBox = gps;
     auto* grid = new QGridLayout(gps);
     grid->setVerticalSpacing(0);
     grid->setContentsMargins(6, 2, 6, 2);

@@ -33,6 +33,7 @@ public:
     QLabel* SatelliteLabel;
     QLabel* LAntennaH;
     QLabel* LTideHt;
+    QGroupBox* GPSGroupBox;  // coloured by the receiver's fix quality
     QGroupBox* DepthFrameHi;
     QLabel* lDepthHi;
     QGroupBox* DepthFrameLo;
