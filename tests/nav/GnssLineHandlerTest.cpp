@@ -1,0 +1,250 @@
+#include "nav/GnssLineHandler.h"
+
+#include "app/Settings.h"
+#include "app/SharedValues.h"
+#include "input/GgaForwarding.h"
+#include "input/NmeaParser.h"
+#include "nav/SensorOffset.h"
+#include "nav/SyntheticGga.h"
+
+#include "NavTestSupport.h"
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+using namespace vsx;
+using namespace vsx::test;
+
+namespace {
+
+// Plain WGS-84 grid: UTM zone 36 north, so positions near 33° E are checked against PROJ easily.
+GeodeticTexts utm36()
+{
+    GeodeticTexts t;
+    t.localDatum = "6378137.0 0.0033528106647474 0 0 0 0 0 0 0";
+    t.localEllipsoid = "6378137.0 0.0033528106647474";
+    t.projection = "33 0 0.9996 500000 0";
+    return t;
+}
+
+struct FakeEnv : GnssLineEnvironment {
+    bool mapRunning = false;
+    int mapStarts = 0;
+    std::vector<std::string> echoed;
+    std::optional<OffsetValues> offsets;
+    std::optional<ProjectionSnapshot> snap = ProjectionSnapshot::take(utm36());
+    double heading = 0;
+    int fix = 0;
+    std::vector<ColorValue> colours;
+
+    bool mapTimerRunning() const override { return mapRunning; }
+    void startMapTimer() override
+    {
+        mapRunning = true;
+        ++mapStarts;
+    }
+    void echoToMonitor(std::string_view line) override { echoed.emplace_back(line); }
+    std::optional<OffsetValues> offsetsToTakeOver() const override { return offsets; }
+    const ProjectionSnapshot* snapshot() override { return snap ? &*snap : nullptr; }
+    GridProjection gridProjection() const override { return GridProjection::TransverseMercator; }
+    double headingSource() const override { return heading; }
+    int receiverFixQuality() const override { return fix; }
+    void showFixColour(ColorValue c) override { colours.push_back(c); }
+};
+
+// Forwarding and sensors reset around each test: they are process-wide.
+struct GnssLineHandlerTest : ::testing::Test {
+    TempHome home;
+    RealtimeState state;
+    FakeEnv env;
+    GnssLineHandler handler{state, env};
+
+    void SetUp() override
+    {
+        InitSharedValues();
+        CreateDataFolders();
+        VesselSensors.clear();
+        SensorLogFiles.clear();
+        ForwardEnabled = false;
+        ForwardUseUdp = true;
+        ForwardTarget = -1;
+        ForwardUdpIp = "127.0.0.1";
+    }
+    void TearDown() override
+    {
+        CloseForwardTarget();
+        ForwardEnabled = false;
+        ForwardUdpPort = kDefaultForwardUdpPort;
+        VesselSensors.clear();
+        SensorLogFiles.clear();
+    }
+};
+
+} // namespace
+
+TEST_F(GnssLineHandlerTest, GgaFieldsGiveTimeEmptyStateAndRtkHeights)
+{
+    struct Row {
+        const char* line;
+        const char* time;
+        bool empty;
+        double rtkHeight;  // NaN: unchanged from 7.0
+    };
+    const double unchanged = std::nan("");
+    const Row rows[] = {
+        {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47", "12:35:19", false, unchanged},
+        {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,M,46.9,M,,*40", "12:35:19", false, 592.3},
+        {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,M,,M,,", "12:35:19", false, 545.4},
+        {"$GPGGA,235959.87,,,,,0,00,99.9,,,,,,*66", "23:59:59", true, unchanged},
+        // A fix at midnight UTC is a position like any other.
+        {"$GPGGA,000000.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", "00:00:00", false, unchanged},
+        {"$GPGGA,garbage", "00:00:00", true, unchanged},
+    };
+    env.offsets = OffsetValues{0.5, 1480, 1.5, 0.2};
+    for (const Row& r : rows) {
+        state.GgaTimeText = "00:00:00";
+        state.RtkAntennaHeight = 7.0;
+        handler.HandleLine(r.line);
+        EXPECT_EQ(state.GgaTimeText, r.time) << r.line;
+        EXPECT_EQ(state.NoValidPosition, r.empty) << r.line;
+        if (std::isnan(r.rtkHeight)) {
+            EXPECT_DOUBLE_EQ(state.RtkAntennaHeight, 7.0) << r.line;
+        } else {
+            EXPECT_NEAR(state.RtkAntennaHeight, r.rtkHeight, 1e-9) << r.line;
+            EXPECT_NEAR(state.RtkTide, r.rtkHeight - 1.5, 1e-9) << r.line;
+        }
+    }
+    EXPECT_DOUBLE_EQ(state.TransducerDraft, 0.5);
+    EXPECT_DOUBLE_EQ(state.SoundVelocity, 1480);
+}
+
+TEST_F(GnssLineHandlerTest, HeadingAndSpeedSentences)
+{
+    struct Row {
+        std::string line;
+        double knots;  // expected SpeedKnots after the line
+    };
+    state.SpeedKnots = 9;
+    const Row rows[] = {
+        {rmc("123519", 48.1, 11.5, 5.5, 84.4), 5.5},
+        // No fix: empty position and speed fields read as speed 0.
+        {"$GPRMC,123520,V,,,,,,,101226,,,N", 0},
+        // Receivers that leave the magnetic course empty still give their speed.
+        {vtg(54.7, 6.25), 6.25},
+        {"$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K", 5.5},
+    };
+    for (const Row& r : rows) {
+        handler.HandleLine(r.line);
+        EXPECT_DOUBLE_EQ(state.SpeedKnots, r.knots) << r.line;
+    }
+    handler.HandleLine("$HEHDT,274.07,T*03");
+    EXPECT_DOUBLE_EQ(state.GyroHeading, 274.07);
+    handler.HandleLine("$HEHDT,,T");
+    EXPECT_DOUBLE_EQ(state.GyroHeading, 274.07) << "an unreadable heading keeps the last one";
+}
+
+TEST_F(GnssLineHandlerTest, MapStartEchoOffsetsAndFixColours)
+{
+    handler.HandleLine("$GPGSV,1");
+    EXPECT_EQ(env.mapStarts, 0) << "no start before real time opened the receiver";
+    state.GnssStartTick = 42;
+    state.TransducerDraft = 3;
+    env.offsets.reset();  // the offsets window is open: its values are being edited
+    handler.HandleLine("$GPGSV,2");
+    handler.HandleLine("$GPGSV,3");
+    EXPECT_EQ(env.mapStarts, 1);
+    EXPECT_EQ(env.echoed.size(), 3u);
+    EXPECT_DOUBLE_EQ(state.TransducerDraft, 3);
+
+    const std::pair<int, ColorValue> fixes[] = {{4, 0x00FF00}, {2, 0xFFFF00}, {5, 0x00FFFF}, {3, 0x00FFFF},
+                                                {1, 0x0000FF}, {0, 0x0000FF}, {7, 0x00FFFF}};
+    for (auto [q, colour] : fixes) EXPECT_EQ(FixQualityColour(q), colour) << q;
+    env.colours.clear();
+    env.fix = 4;
+    handler.HandleLine("$GPGSV,4");
+    handler.HandleLine("$GPGSV,5");
+    env.fix = 1;
+    handler.HandleLine("$GPGSV,6");
+    EXPECT_EQ(env.colours, (std::vector<ColorValue>{0x00FF00, 0x0000FF})) << "the colour changes with the fix only";
+}
+
+TEST(SyntheticGga, SentencesTalkersAndMinutes)
+{
+    EXPECT_EQ(SensorTalker("x"), "GP");
+    EXPECT_EQ(SensorTalker("he1"), "HE");
+    EXPECT_EQ(SensorTalker("7a"), "GP");
+    EXPECT_EQ(SensorTalker("\xDE" "a"), "GP") << "a Windows-1254 letter is not an address character";
+    EXPECT_EQ(BuildSyntheticGga("HE", "12:35:19", -0.5, 33.25, 4),
+              sentence("HEGGA,123519.00,0030.000000,S,03315.000000,E,4,00,0.0,0.0,M,0.0,M,,"));
+    // 59.9999996' rounds up into the next degree instead of reading 60.000000.
+    const double lat = 48 + 59.9999996 / 60, lon = -(11 + 59.99999996 / 60);
+    EXPECT_EQ(BuildSyntheticGga("GP", "00:00:01", lat, lon, 1),
+              sentence("GPGGA,000001.00,4900.000000,N,01200.000000,W,1,00,0.0,0.0,M,0.0,M,,"));
+    const std::string s = BuildSyntheticGga("GP", "01:02:03", 41.0123456789, 29.0011, 2);
+    EXPECT_EQ(nmeaChecksum(s), NmeaChecksum::Valid);
+    std::vector<std::string_view> f;
+    SplitFields(s, f);
+    EXPECT_NEAR(NmeaToDegrees(f[2], f[3]), 41.0123456789, 1e-8);
+}
+
+TEST_F(GnssLineHandlerTest, ForwardingRoutesAntennaAndSensorsToTheirPorts)
+{
+    UdpSinks sinks(3);
+    ASSERT_GT(sinks.base(), 0);
+    VesselSensors = {{"Transducer", 1.5, -2.0}, {"Head", 0.0, 5.0}};
+    ForwardEnabled = true;
+    ForwardUdpPort = sinks.base();
+    OpenForwardTarget(GetIniFileName());
+    const std::string line = gga("101500.00", 41.0, 33.0, 4);
+
+    ForwardTarget = -1;  // ALL
+    handler.HandleLine(line);
+    handler.HandleLine("$GPGGA,101501.00,,,,,0,00,99.9,,,,,,");  // empty: nothing goes out
+    EXPECT_EQ(sinks.take(0), (std::vector<std::string>{line + "\r\n"}));
+    const auto s0 = sinks.take(1), s1 = sinks.take(2);
+    ASSERT_EQ(s0.size(), 1u);
+    ASSERT_EQ(s1.size(), 1u);
+    EXPECT_EQ(s0[0].substr(0, 7), "$TRGGA,");
+    EXPECT_EQ(s1[0].substr(0, 7), "$HEGGA,");
+
+    ForwardTarget = 2;  // the second sensor alone, on the port set for it
+    ForwardUdpPort = sinks.base() + 2;
+    handler.HandleLine(line);
+    EXPECT_TRUE(sinks.take(0).empty());
+    EXPECT_TRUE(sinks.take(1).empty());
+    EXPECT_EQ(sinks.take(2).size(), 1u);
+
+    const std::string events = home.readFile(EventsLogFileName().substr(home.root().size()));
+    const std::string logged = "UDP send to 127.0.0.1:" + std::to_string(sinks.base() + 1) + " result=";
+    EXPECT_NE(events.find(logged), std::string::npos) << events;
+    EXPECT_EQ(events.find("UDP send to", events.find(logged) + 1), std::string::npos) << "logged once only";
+}
+
+TEST_F(GnssLineHandlerTest, SensorSentencesCarryTheOffsetPositionOfThisEpoch)
+{
+    // Heading 90°: a sensor 10 m towards the bow lies 10 m grid-east of the antenna (plus the
+    // convergence); one 4 m to starboard lies 4 m grid-south.
+    VesselSensors = {{"Bow", 0.0, 10.0}, {"Stb", 4.0, 0.0}};
+    SensorLogFiles = {std::make_shared<AppendFile>(LogFolder + "bow.log"), nullptr};
+    env.heading = 90;
+    const double lat = 41.2, lon = 34.1;
+    handler.HandleLine(gga("080910.00", lat, lon, 5));
+    EXPECT_EQ(handler.SyntheticSentences(), 2) << "a sensor without a log file still gets its sentence";
+
+    const std::string log = home.readFile((LogFolder + "bow.log").substr(home.root().size()));
+    ASSERT_GT(log.size(), 24u);
+    EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
+    const std::string sent = log.substr(24, log.size() - 26);
+    EXPECT_EQ(sent.substr(0, 17), "$BOGGA,080910.00,") << sent;
+    std::vector<std::string_view> f;
+    SplitFields(sent, f);
+    EXPECT_EQ(f[6], "5");
+    const double sLat = NmeaToDegrees(f[2], f[3]), sLon = NmeaToDegrees(f[4], f[5]);
+
+    const auto a = env.snap->toGrid(lat, lon, 0, GridProjection::TransverseMercator);
+    const auto s = env.snap->toGrid(sLat, sLon, 0, GridProjection::TransverseMercator);
+    ASSERT_TRUE(a && s);
+    const GridOffsetPoint expected = SensorGridPosition(a->easting, a->northing, 90 + a->convergence, 0, 10);
+    EXPECT_NEAR(s->easting, expected.easting, 0.002);
+    EXPECT_NEAR(s->northing, expected.northing, 0.002);
+}

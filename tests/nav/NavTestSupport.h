@@ -1,0 +1,130 @@
+#pragma once
+// Shared pieces of the navigation tests: an NMEA sentence builder with checksums, UDP sinks on
+// the loopback address, and PROJ's cct as an independent oracle for grid coordinates.
+#include "nav/SyntheticGga.h"
+#include "platform/UdpSocket.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vsx::test {
+
+// Shortest text that reads back as the same double (locale-free).
+inline std::string num(double v)
+{
+    char buf[400];
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+    return std::string(buf, r.ptr);
+}
+
+// "$" + body + "*hh".
+inline std::string sentence(const std::string& body) { return "$" + body + "*" + NmeaChecksumText(body); }
+
+// ddmm.mmmmmmmm / dddmm.mmmmmmmm with the hemisphere letter.
+inline std::string nmeaAngle(double v, int degreeDigits, char pos, char neg)
+{
+    const double a = std::fabs(v);
+    const int d = int(a);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%0*d%011.8f,%c", degreeDigits, d, (a - d) * 60.0, v >= 0 ? pos : neg);
+    return buf;
+}
+
+inline std::string gga(const std::string& time, double lat, double lon, int quality, double altitude = 45.5,
+                       double geoid = 20.1)
+{
+    char tail[96];
+    std::snprintf(tail, sizeof tail, ",%d,12,0.8,%.3f,M,%.3f,M,,", quality, altitude, geoid);
+    return sentence("GPGGA," + time + "," + nmeaAngle(lat, 2, 'N', 'S') + "," + nmeaAngle(lon, 3, 'E', 'W') + tail);
+}
+
+inline std::string rmc(const std::string& time, double lat, double lon, double knots, double course)
+{
+    char tail[96];
+    std::snprintf(tail, sizeof tail, ",%.2f,%.2f,101226,,,A", knots, course);
+    return sentence("GPRMC," + time + ",A," + nmeaAngle(lat, 2, 'N', 'S') + "," + nmeaAngle(lon, 3, 'E', 'W') + tail);
+}
+
+inline std::string vtg(double course, double knots)
+{
+    char body[96];
+    std::snprintf(body, sizeof body, "GPVTG,%.2f,T,,M,%.2f,N,%.2f,K,A", course, knots, knots * 1.852);
+    return sentence(body);
+}
+
+inline std::string hdt(double heading)
+{
+    char body[48];
+    std::snprintf(body, sizeof body, "GPHDT,%.2f,T", heading);
+    return sentence(body);
+}
+
+// `count` listeners on consecutive loopback ports; base() is the first.
+class UdpSinks {
+public:
+    explicit UdpSinks(int count)
+    {
+        for (int base = 20000 + (::getpid() % 2000) * 11; base < 65000; base += 97) {
+            sinks_.clear();
+            bool ok = true;
+            for (int i = 0; i < count && ok; ++i) {
+                auto l = std::make_unique<UdpListener>();
+                ok = l->start(base + i) == UdpListener::StartResult::Listening;
+                sinks_.push_back(std::move(l));
+            }
+            if (ok) {
+                base_ = base;
+                return;
+            }
+        }
+    }
+    int base() const { return base_; }
+    // Datagrams waiting on sink i.
+    std::vector<std::string> take(int i)
+    {
+        std::vector<std::string> out;
+        std::string d;
+        while (sinks_[size_t(i)]->receive(d)) out.push_back(d);
+        return out;
+    }
+
+private:
+    std::vector<std::unique_ptr<UdpListener>> sinks_;
+    int base_ = 0;
+};
+
+// Runs PROJ's cct with `pipeline` on the input lines; the numbers of each output line.
+inline std::vector<std::vector<double>> runCct(const std::string& pipeline, const std::string& input)
+{
+    const std::string in = ::testing::TempDir() + "cct-input.txt";
+    if (FILE* f = std::fopen(in.c_str(), "w")) {
+        std::fputs(input.c_str(), f);
+        std::fclose(f);
+    }
+    std::vector<std::vector<double>> rows;
+    FILE* p = ::popen(("cct -d 6 " + pipeline + " < '" + in + "' 2>/dev/null").c_str(), "r");
+    if (!p) return rows;
+    char line[512];
+    while (std::fgets(line, sizeof line, p)) {
+        std::vector<double> row;
+        char* s = line;
+        char* end = nullptr;
+        for (double v = std::strtod(s, &end); end != s; v = std::strtod(s, &end)) {
+            row.push_back(v);
+            s = end;
+        }
+        if (!row.empty()) rows.push_back(row);
+    }
+    ::pclose(p);
+    return rows;
+}
+
+inline bool haveCct() { return std::system("cct --version >/dev/null 2>&1") == 0; }
+
+} // namespace vsx::test
