@@ -1,0 +1,233 @@
+// The whole program, offscreen, on a pseudo-terminal GNSS receiver: real-time is pressed, a
+// survey boat's NMEA stream arrives at 5 Hz with RTK fixed, float, DGPS and autonomous fixes, and
+// the vessel's grid position, the track layers, the forwarded and synthetic sentences, the sensor
+// log and the raw log are checked against what went in (grid positions against PROJ).
+#include "app/Settings.h"
+#include "app/SharedValues.h"
+#include "app/windows/ProgramStart.h"
+#include "app/windows/WindowPointers.h"
+#include "input/GgaForwarding.h"
+#include "input/NmeaParser.h"
+#include "input/TVeldorSerialGPS.h"
+#include "nav/RealtimeState.h"
+#include "nav/windows/TFNav.h"
+#include "platform/IniFile.h"
+#include "tools/SensorList.h"
+#include "tools/windows/TNavset.h"
+#include "app/windows/NumberEdit.h"
+
+#include "NavTestSupport.h"
+#include "support/PtyPair.h"
+#include "support/TempHome.h"
+
+#include <QAction>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <sstream>
+
+using namespace vsx;
+using namespace vsx::test;
+
+namespace {
+
+// WGS-84 to the local grid: a datum on the international ellipsoid with all seven parameters,
+// transverse Mercator on 27° E.
+const char* kGridPipeline =
+    "+proj=pipeline +step +proj=axisswap +order=2,1 +step +proj=unitconvert +xy_in=deg +xy_out=rad "
+    "+step +proj=cart +ellps=WGS84 "
+    "+step +inv +proj=helmert +x=-84.1 +y=-101.8 +z=-129.7 +rx=0.5 +ry=-0.3 +rz=1.1 +s=-1.2 "
+    "+convention=coordinate_frame +exact "
+    "+step +inv +proj=cart +a=6378388 +rf=297 "
+    "+step +proj=tmerc +lon_0=27 +lat_0=0 +k=0.9996 +x_0=500000 +y_0=0 +a=6378388 +rf=297";
+
+void writeSettings(const std::string& iniPath)
+{
+    IniFile ini(iniPath);
+    const char* s = "GPS1 COMUNICATION SETTINGS";
+    ini.writeString(s, "Port No", "COM5");
+    ini.writeString(s, "Baud Rate", "9600");
+    ini.writeString(s, "Delay", "10");
+    ini.writeString(s, "NMEA LOG", "True");
+    ini.writeString(s, "Log Time", "False");
+    const char* g = "GEODETIC_PARAMETERS";
+    const std::pair<const char*, const char*> geodetic[] = {
+        {"SemiMajorAxis", "6378388"}, {"InverseFlattening", "297"}, {"Scale_PPM", "-1.2"},
+        {"X_Rotation", "0.5"},        {"Y_Rotation", "-0.3"},       {"Z_Rotation", "1.1"},
+        {"X_Shift", "-84.1"},         {"Y_Shift", "-101.8"},        {"Z_Shift", "-129.7"},
+        {"Central_Meridian", "27"},   {"Reference_Latitude", "0"},  {"Scale_Factor", "0.9996"},
+        {"False_Easting", "500000"},  {"False_Northing", "0"}};
+    for (const auto& [key, value] : geodetic) ini.writeString(g, key, value);
+    ini.writeBool("GYRO", "Gyro Enabled", true);
+    ini.writeBool("SENSOR COMUNICATION SETTINGS", "Sensor Enabled", false);
+    // A transducer 1.5 m to starboard and 2 m aft, a sonar head 5 m ahead.
+    SaveSensorSettings(ini, {{{"Transducer", 1.5, -2.0}, {"Head", 0.0, 5.0}}, true, -1});
+}
+
+struct Epoch {
+    std::string time;
+    double lat, lon;
+    int quality;
+    std::string gga;
+};
+
+// Grid coordinates of positions by PROJ.
+std::vector<std::vector<double>> projGrid(const std::vector<std::pair<double, double>>& latLon)
+{
+    std::string input;
+    for (auto [lat, lon] : latLon) input += num(lat) + " " + num(lon) + " 0 0\n";
+    return runCct(kGridPipeline, input);
+}
+
+bool near(double a, double b, double tolerance) { return std::fabs(a - b) <= tolerance; }
+
+} // namespace
+
+TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
+{
+    if (!haveCct()) GTEST_SKIP() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
+    TempHome home;
+    PtyPair gnss;
+    gnss.mapTo(home.iniPath(), "COM5");
+    writeSettings(home.iniPath());
+    InitSharedValues();
+
+    CreateAllWindows();
+    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000))
+        << "the first show ran";
+    UdpSinks sinks(3);
+    ASSERT_GT(sinks.base(), 0);
+    ForwardEnabled = true;
+    ForwardUseUdp = true;
+    ForwardUdpIp = "127.0.0.1";
+    ForwardUdpPort = sinks.base();
+    ForwardTarget = -1;
+    Navset->TrackDistance->setText("1");
+    Navset->eVesselUpdateRate->setText("100");
+    FNav->MainTrackliningItem->trigger();
+    ASSERT_TRUE(realtimeState().MainTracklining);
+    EXPECT_EQ(FNav->MainTrackliningItem->text(), "Stop Tracklining (main vessel)");
+
+    FNav->bRealtime->click();
+    ASSERT_TRUE(realtimeState().RealtimeRunning);
+    ASSERT_TRUE(FNav->ZGPS1->Connected()) << FNav->ZGPS1->LastError();
+    EXPECT_EQ(FNav->bRealtime->text(), "Stop");
+
+    // 4 s at 5 Hz heading north at 10 m/s: fixed, float, DGPS, then autonomous, one second each.
+    std::vector<Epoch> epochs;
+    std::string rawIn;
+    const int qualities[] = {4, 5, 2, 1};
+    for (int k = 0; k < 20; ++k) {
+        Epoch e;
+        char t[16];
+        std::snprintf(t, sizeof t, "1015%02d.%02d", k / 5, (k % 5) * 20);
+        e.time = t;
+        e.lat = 41.01 + k * 2.0 / 111050.0;
+        e.lon = 28.03;
+        e.quality = qualities[k / 5];
+        e.gga = gga(e.time, e.lat, e.lon, e.quality, 52.3, 36.1);
+        const std::string lines[] = {e.gga, rmc(e.time, e.lat, e.lon, 19.4, 0.0), vtg(0.0, 19.4), hdt(0.0)};
+        std::string chunk;
+        for (const std::string& l : lines) {
+            chunk += l + "\r\n";
+            rawIn += l + "\r\n";
+        }
+        epochs.push_back(e);
+        ASSERT_TRUE(gnss.write(chunk));
+        QTest::qWait(200);
+    }
+    QTest::qWait(500);
+    const RealtimeState& state = realtimeState();
+    const double easting = state.VesselEasting, northing = state.VesselNorthing;
+
+    FNav->bRealtime->click();
+    EXPECT_FALSE(state.RealtimeRunning);
+    EXPECT_FALSE(FNav->ZGPS1->Connected());
+
+    // The vessel stands where PROJ puts the last fix.
+    std::vector<std::pair<double, double>> antenna;
+    for (const Epoch& e : epochs) antenna.emplace_back(e.lat, e.lon);
+    const auto grid = projGrid(antenna);
+    ASSERT_EQ(grid.size(), epochs.size());
+    EXPECT_NEAR(easting, grid.back()[0], 0.01);
+    EXPECT_NEAR(northing, grid.back()[1], 0.01);
+
+    // Every segment ends at a fix of its layer's class: RTK fixed, float or DGPS, the rest.
+    const CanvasModel& map = FNav->fcad->Model();
+    const std::pair<const char*, std::vector<int>> layers[] = {
+        {"track_fix", {4}}, {"track_float", {5, 2}}, {"track_nofix", {1}}};
+    for (const auto& [name, classes] : layers) {
+        const int layer = map.FindLayer(name);
+        ASSERT_GE(layer, 0) << name;
+        const auto ids = map.GetLayerShapeIds(layer);
+        EXPECT_GE(ids.size(), classes.size() == 2 ? 4u : 2u) << name;
+        for (int id : ids) {
+            double x1, y1, x2, y2;
+            ASSERT_TRUE(map.GetLine(id, x1, y1, x2, y2));
+            bool matched = false;
+            for (size_t k = 0; k < epochs.size(); ++k) {
+                const bool inClass = std::find(classes.begin(), classes.end(), epochs[k].quality) != classes.end();
+                matched |= inClass && near(x1, grid[k][0], 0.01) && near(y1, grid[k][1], 0.01);
+            }
+            EXPECT_TRUE(matched) << name << " segment ends at N" << y1;
+        }
+    }
+
+    // Every valid GGA went out unchanged; each sensor got one sentence per epoch, of that epoch.
+    std::vector<std::string> expectedGga;
+    for (const Epoch& e : epochs) expectedGga.push_back(e.gga + "\r\n");
+    EXPECT_EQ(sinks.take(0), expectedGga);
+    const std::pair<double, double> offsets[] = {{1.5, -2.0}, {0.0, 5.0}};
+    std::vector<std::string> transducerSentences;
+    for (int sensor = 0; sensor < 2; ++sensor) {
+        const auto sent = sinks.take(sensor + 1);
+        ASSERT_EQ(sent.size(), epochs.size()) << "sensor " << sensor;
+        std::vector<std::pair<double, double>> positions, north;
+        for (size_t k = 0; k < sent.size(); ++k) {
+            const std::string s = sent[k].substr(0, sent[k].size() - 2);
+            if (sensor == 0) transducerSentences.push_back(s);
+            EXPECT_EQ(nmeaChecksum(s), NmeaChecksum::Valid) << s;
+            std::vector<std::string_view> f;
+            SplitFields(s, f);
+            EXPECT_EQ(std::string(f[1]), epochs[k].time.substr(0, 6) + ".00") << s;
+            EXPECT_EQ(std::string(f[6]), std::to_string(epochs[k].quality)) << s;
+            positions.emplace_back(NmeaToDegrees(f[2], f[3]), NmeaToDegrees(f[4], f[5]));
+            north.emplace_back(epochs[k].lat + 1e-5, epochs[k].lon);
+        }
+        const auto sg = projGrid(positions), ng = projGrid(north);
+        ASSERT_EQ(sg.size(), epochs.size());
+        for (size_t k = 0; k < epochs.size(); ++k) {
+            // Heading 0° true: the grid heading is the convergence, measured here through PROJ.
+            const double h = std::atan2(ng[k][0] - grid[k][0], ng[k][1] - grid[k][1]);
+            const auto [x, y] = offsets[sensor];
+            const double e = grid[k][0] + y * std::sin(h) + x * std::cos(h);
+            const double n = grid[k][1] + y * std::cos(h) - x * std::sin(h);
+            EXPECT_NEAR(sg[k][0], e, 0.01) << "sensor " << sensor << " epoch " << k;
+            EXPECT_NEAR(sg[k][1], n, 0.01) << "sensor " << sensor << " epoch " << k;
+        }
+    }
+
+    // The sensor log holds the same sentences, stamped; the raw log every line that came in.
+    std::istringstream log(home.readFile(
+        (LogFolder + CurrentDateString() + ".TRA.log").substr(home.root().size())));
+    std::string line;
+    size_t n = 0;
+    while (std::getline(log, line)) {
+        ASSERT_LT(n, transducerSentences.size());
+        EXPECT_EQ(line.substr(24), transducerSentences[n] + "\r");
+        ++n;
+    }
+    EXPECT_EQ(n, transducerSentences.size());
+    EXPECT_EQ(home.readFile((LogFolder + CurrentDateString() + " VSX_GNSS_V3.log").substr(home.root().size())), rawIn);
+    const std::string events = home.readFile(EventsLogFileName().substr(home.root().size()));
+    EXPECT_NE(events.find("Realtime STARTED"), std::string::npos);
+    EXPECT_NE(events.find("Realtime STOPPED"), std::string::npos);
+
+    ForwardEnabled = false;
+    ForwardUdpPort = kDefaultForwardUdpPort;
+    DestroyAllWindows();
+}
