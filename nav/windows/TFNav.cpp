@@ -14,9 +14,11 @@
 #include "input/GgaForwarding.h"
 #include "input/TVeldorSerialGPS.h"
 #include "input/windows/TFGPS.h"
+#include "nav/CommandLine.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
+#include "platform/Prompts.h"
 #include "platform/Text.h"
 #include "tools/FolderOpener.h"
 #include "tools/SurveyHost.h"
@@ -34,7 +36,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -135,12 +137,6 @@ public:
 private:
     TVeldorSerialGPS* r_;
 };
-
-bool hasProjectExtension(const std::string& path)
-{
-    const std::string ext = toLowerAscii(std::filesystem::path(path).extension().string());
-    return ext == ".vltx" || ext == ".vlt";
-}
 
 } // namespace
 
@@ -364,6 +360,12 @@ TFNav::TFNav(QWidget* parent)
     : QMainWindow(parent), snapshot_([] { return geodeticTextsFromSettings(); })
 {
     SetUpWindow(this, {"FNav", "Veldor Sondrix", false, QSize(1024, 700)});
+    ChooseOldSettingsFile = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Import Old VSX INI File"), QString(),
+                                            QStringLiteral("INI Files (*.ini);;All Files (*.*)"))
+            .toStdString();
+    };
+    ExitProcess = [](int code) { std::exit(code); };
     bindings_ = std::make_unique<Bindings>(*this);
     FormCreate();
 }
@@ -438,11 +440,9 @@ void TFNav::FormCreate()
     UpdateRealtimeCaption();
     bRealtime->setMinimumWidth(70);
 
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() > 1) {
-        const std::string path = args[1].toStdString();
-        if (fileExists(path) && hasProjectExtension(path)) CommandLineProjectFile = path;
-    }
+    std::vector<std::string> args;
+    for (const QString& a : QCoreApplication::arguments()) args.push_back(a.toStdString());
+    if (const std::string file = ProjectFileFromArguments(args); !file.empty()) CommandLineProjectFile = file;
 
     lineHandler_ = std::make_unique<GnssLineHandler>(state, *bindings_);
     mapLoop_ = std::make_unique<MapDisplayLoop>(state, fcad->Model(), *bindings_);
@@ -576,8 +576,9 @@ void TFNav::buildMenus()
     show(item(tools, "LatencyWatchSet1", "Latency Watch/Set"), reinterpret_cast<QWidget* const*>(&fLatency));
     item(tools, "OpenLogFolder1", "Open Log Folder", QKeySequence("Ctrl+L"));
     tools->addSeparator();
-    item(tools, "ImportOldVSX1", "Import Old VSX...");
-    item(tools, "ClearSatelliteImageCahses1", "Clear Satellite Image Cahses...");
+    connect(item(tools, "ImportOldVSX1", "Import Old VSX..."), &QAction::triggered, this, &TFNav::ImportOldVSX1Click);
+    connect(item(tools, "ClearSatelliteImageCahses1", "Clear Satellite Image Cahses..."), &QAction::triggered, this,
+            &TFNav::ClearSatelliteImageCahses1Click);
     connect(item(tools, "ShowSatelliteImage1", "Show Satellite Image"), &QAction::triggered, this,
             &TFNav::ShowSatelliteImage1Click);
 
@@ -1018,6 +1019,42 @@ void TFNav::ShowSatelliteImage1Click()
     if (statusPanels_.size() > 6)
         setStatusPanel(6, fcad->ShowImagery() ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
     IniFile(GetIniFileName()).writeBool("SETTINGS", "SatelliteMapVisible", fcad->ShowImagery());
+}
+
+void TFNav::ClearSatelliteImageCahses1Click()
+{
+    const std::filesystem::path cache = withTrailingSlash(appDataFolder()) + "Veldor/VSX/MapCache/";
+    std::error_code ec;
+    if (std::filesystem::is_directory(cache, ec)) {
+        for (const auto& entry : std::filesystem::directory_iterator(cache, ec)) {
+            std::error_code ignored;
+            std::filesystem::remove_all(entry.path(), ignored);
+        }
+    }
+    fcad->Redraw();
+    prompts().message(translated("Satellite image cache cleared."));
+}
+
+void TFNav::ImportOldVSX1Click()
+{
+    const std::string source = ChooseOldSettingsFile ? ChooseOldSettingsFile() : std::string();
+    if (source.empty()) return;
+    if (!fileExists(source)) {
+        prompts().message(translated("Source file does not exist."));
+        return;
+    }
+    // The run is stopped and the drawing saved first: the process ends right after the copy, and
+    // the save's own settings write must land before the imported file replaces the settings.
+    if (realtimeState().RealtimeRunning) realtime_->Stop();
+    Save1Click();
+    std::error_code ec;
+    std::filesystem::copy_file(source, GetIniFileName(), std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) {
+        prompts().message(translated("Failed to copy INI file."));
+        return;
+    }
+    prompts().message(translated("INI file imported successfully. The application will now close."));
+    ExitProcess(-1);
 }
 
 void TFNav::StatusBarClick(int x)

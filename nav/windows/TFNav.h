@@ -13,6 +13,7 @@
 #include "input/UdpLineBuffer.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -128,7 +129,15 @@ public slots:
     void English1Click();
     void Turkish1Click();
     void ShowSatelliteImage1Click();
+    void ClearSatelliteImageCahses1Click();
+    void ImportOldVSX1Click();
     void Save1Click();
+
+public:
+    // The old-settings import's file choice ("" when cancelled) and its end of the process;
+    // tests replace both.
+    std::function<std::string()> ChooseOldSettingsFile;
+    std::function<void(int)> ExitProcess;
 
 protected:
     void showEvent(QShowEvent* event) override;
