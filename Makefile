@@ -15,7 +15,12 @@ deps:
 configure: deps
 	@test -f $(BUILD)/build.ninja || cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
 
+# AUTOMOC misses a Q_OBJECT header added after its first scan; a header newer than a moc step's
+# time stamp makes that step scan again.
 build: configure
+	@for t in $$(find $(BUILD) -path '*_autogen/timestamp' 2>/dev/null); do \
+	    [ -n "$$(find platform geo app canvas input nav tools tests -name '*.h' -newer $$t -print -quit)" ] && rm -f $$t; \
+	done; true
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build

@@ -444,7 +444,9 @@ void CanvasModel::ZoomExtents()
             minY = std::min(minY, s->MinY), maxY = std::max(maxY, s->MaxY);
         }
     }
-    if (!any || maxX - minX <= 0 || maxY - minY <= 0) {
+    // A straight east-west or north-south line has a box of zero height or width; it is still
+    // fitted (the aspect gives the other side). Only an empty or single-spot drawing falls back.
+    if (!any || (maxX - minX <= 0 && maxY - minY <= 0)) {
         worldXMin_ = 0, worldXMax_ = 1000, worldYMin_ = 0, worldYMax_ = 1000;
         changed();
         return;

@@ -29,6 +29,8 @@ public:
 
     friend bool operator==(const CompactText& a, std::string_view b) { return a.view() == b; }
     friend bool operator==(const CompactText& a, const CompactText& b) { return a.view() == b.view(); }
+    friend bool operator==(const CompactText& a, const char* b) { return a.view() == std::string_view(b ? b : ""); }
+    friend bool operator==(const CompactText& a, const std::string& b) { return a.view() == std::string_view(b); }
 
 private:
     void assign(std::string_view s) { text_ = s.empty() ? nullptr : std::make_unique<std::string>(s); }

@@ -216,9 +216,10 @@ void TVPoint::Draw(GdiPainter& p, const ShapeView& v, const DrawStyle& style) co
         p.FillRect(px - h, py - h, px + 1 + h, py + 1 + h);
         p.SetPenStyle(GdiPenStyle::Solid);
     } else {
+        // The style is a size here, not a pen width: the disc covers exactly its box.
         const int r = (s + 1) / 2;
         p.SetPenColor(c);
-        p.SetPenWidth(PenWidth);
+        p.SetPenWidth(1);
         p.SetPenStyle(GdiPenStyle::Solid);
         p.SetBrushColor(c);
         p.SetBrushStyle(GdiBrushStyle::Solid);

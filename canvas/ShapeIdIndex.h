@@ -24,11 +24,11 @@ public:
 
 private:
     std::size_t slotOf(std::int32_t id) const;
+    std::size_t next(std::size_t i) const;
     void grow(std::size_t minCapacity);
     void place(TVShape* shape);
 
     std::vector<TVShape*> slots_;
-    std::size_t mask_ = 0;
     std::size_t size_ = 0;
 };
 

@@ -27,6 +27,18 @@ void scalePoint(double& x, double& y, double sx, double sy, double cx, double cy
     y = cy + sy * (y - cy);
 }
 
+// The line, rectangle and ellipse all keep two corner points.
+void moveCorners(double& x1, double& y1, double& x2, double& y2, double dx, double dy)
+{
+    x1 += dx, y1 += dy, x2 += dx, y2 += dy;
+}
+
+void scaleCorners(double& x1, double& y1, double& x2, double& y2, double sx, double sy, double cx, double cy)
+{
+    scalePoint(x1, y1, sx, sy, cx, cy);
+    scalePoint(x2, y2, sx, sy, cx, cy);
+}
+
 void boxOf2(TVShape& s, double x1, double y1, double x2, double y2)
 {
     s.MinX = std::min(x1, x2);
@@ -101,14 +113,13 @@ void TVLine::UpdateBounds() { boxOf2(*this, X1, Y1, X2, Y2); }
 
 void TVLine::Move(double dx, double dy)
 {
-    X1 += dx, Y1 += dy, X2 += dx, Y2 += dy;
+    moveCorners(X1, Y1, X2, Y2, dx, dy);
     UpdateBounds();
 }
 
 void TVLine::Scale(double sx, double sy, double cx, double cy)
 {
-    scalePoint(X1, Y1, sx, sy, cx, cy);
-    scalePoint(X2, Y2, sx, sy, cx, cy);
+    scaleCorners(X1, Y1, X2, Y2, sx, sy, cx, cy);
     UpdateBounds();
 }
 
@@ -181,14 +192,13 @@ void TVRectangle::UpdateBounds() { boxOf2(*this, X1, Y1, X2, Y2); }
 
 void TVRectangle::Move(double dx, double dy)
 {
-    X1 += dx, Y1 += dy, X2 += dx, Y2 += dy;
+    moveCorners(X1, Y1, X2, Y2, dx, dy);
     UpdateBounds();
 }
 
 void TVRectangle::Scale(double sx, double sy, double cx, double cy)
 {
-    scalePoint(X1, Y1, sx, sy, cx, cy);
-    scalePoint(X2, Y2, sx, sy, cx, cy);
+    scaleCorners(X1, Y1, X2, Y2, sx, sy, cx, cy);
     UpdateBounds();
 }
 
@@ -216,14 +226,13 @@ void TVEllipse::UpdateBounds() { boxOf2(*this, X1, Y1, X2, Y2); }
 
 void TVEllipse::Move(double dx, double dy)
 {
-    X1 += dx, Y1 += dy, X2 += dx, Y2 += dy;
+    moveCorners(X1, Y1, X2, Y2, dx, dy);
     UpdateBounds();
 }
 
 void TVEllipse::Scale(double sx, double sy, double cx, double cy)
 {
-    scalePoint(X1, Y1, sx, sy, cx, cy);
-    scalePoint(X2, Y2, sx, sy, cx, cy);
+    scaleCorners(X1, Y1, X2, Y2, sx, sy, cx, cy);
     UpdateBounds();
 }
 

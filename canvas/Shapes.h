@@ -80,6 +80,10 @@ public:
     std::uint8_t BrushStyle = 1;    // 0 solid, 1 clear
     bool Selected = false;          // drawn red
     bool Visible = true;            // an invisible shape is neither drawn nor hit
+private:
+    friend class CanvasModel;
+    std::uint32_t zpos_ = 0;        // position in the model's z-order (fills the padding here)
+public:
     CompactText Name;               // stored only
     CompactText Label;              // stored only; a TVText starts with its text here
     double MinX = 0, MinY = 0, MaxX = 0, MaxY = 0;  // bounding box, kept by UpdateBounds
@@ -104,9 +108,6 @@ protected:
     void ApplyPen(GdiPainter& painter, const DrawStyle& style) const;
     void ApplyBrush(GdiPainter& painter) const;
 
-private:
-    friend class CanvasModel;
-    std::uint32_t zpos_ = 0;  // position in the model's z-order, kept by the model
 };
 
 class TVPoint final : public TVShape {
@@ -115,6 +116,7 @@ public:
     double X, Y, Z;     // Z is carried for the drawing files, never drawn
     std::int32_t Size;  // half-size of the bounding box in world units
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;
     void UpdateBounds() override;
@@ -128,6 +130,7 @@ public:
     TVLine(double x1, double y1, double x2, double y2, std::int32_t layerId);
     double X1, Y1, X2, Y2;
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;
     void UpdateBounds() override;
@@ -141,6 +144,7 @@ public:
     TVCircle(double cx, double cy, double r, std::int32_t layerId);
     double CX, CY, R;
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;  // the outline only
     void UpdateBounds() override;
@@ -158,6 +162,7 @@ public:
     std::uint8_t Rounded;         // 0 plain (type 1), 1 rounded (type 2)
     double CornerRadius = 10.0;   // world units
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;  // the filled box
     void UpdateBounds() override;
@@ -171,6 +176,7 @@ public:
     TVEllipse(double x1, double y1, double x2, double y2, std::int32_t layerId);
     double X1, Y1, X2, Y2;  // corners of the bounding box
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;
     void UpdateBounds() override;
@@ -193,6 +199,7 @@ public:
     std::uint8_t Bold = 0;
     std::uint8_t Italic = 0;
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;
     void UpdateBounds() override;
@@ -219,6 +226,7 @@ public:
     double GetY(std::size_t i) const;
     void SetVertex(std::size_t i, double x, double y);  // ignored outside the list
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;
     void UpdateBounds() override;
@@ -232,6 +240,7 @@ public:
     TVArc(double x1, double y1, double x2, double y2, double x3, double y3, std::int32_t layerId);
     double X1, Y1, X2, Y2, X3, Y3;  // start, middle, end
 
+    using TVShape::Draw;
     void Draw(GdiPainter& painter, const ShapeView& view, const DrawStyle& style) const override;
     bool HitTest(double x, double y, double tol) const override;  // the box grown by tol
     void UpdateBounds() override;
