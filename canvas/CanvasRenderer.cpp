@@ -83,11 +83,26 @@ void CanvasRenderer::drawShapes(GdiPainter& painter, CanvasModel& model, const C
         if (l->Visible && l->Id >= 0 && l->Id <= model.NextLayerId()) layerVisible_[std::size_t(l->Id)] = 1;
 
     const WorldBox box = mapping.VisibleBox();
-    const ShapeView view = model.View();
+    ShapeView view = model.View();
     const int W = view.WidthPx < 2 ? 1 : view.WidthPx;
     double sx = view.XMax - view.XMin;
     if (!(sx > 0)) sx = 1;
     const double f = sx / W;  // one pixel in world units
+    QTransform deviceToScreen = mapping.DeviceToScreen();
+    if (mapping.Rotated()) {
+        // The turned screen shows device pixels beyond the window, where the shapes' own
+        // clipping would leave them out: draw on a device space grown by a margin around the
+        // window (same scale) and shift it back in the transform.
+        const double over = std::max({view.XMin - box.XMin, box.XMax - view.XMax, view.YMin - box.YMin, box.YMax - view.YMax});
+        const int k = int(std::clamp(std::ceil(over / f), 0.0, double(1 << 24)));
+        const double fy = view.HeightPx > 0 ? (view.YMax - view.YMin) / view.HeightPx : f;
+        view.XMin -= k * f, view.XMax += k * f;
+        view.YMin -= k * fy, view.YMax += k * fy;
+        view.WidthPx += 2 * k, view.HeightPx += 2 * k;
+        deviceToScreen = QTransform::fromTranslate(-k, -k) * deviceToScreen;
+        painter.SetWorldTransform(deviceToScreen.m11(), deviceToScreen.m12(), deviceToScreen.m21(), deviceToScreen.m22(),
+                                  deviceToScreen.dx(), deviceToScreen.dy());
+    }
     const double halfPixel = 0.5 * f;
 
     // The segment fast path maps with the same rule as ShapeView.
@@ -145,14 +160,18 @@ void CanvasRenderer::drawShapes(GdiPainter& painter, CanvasModel& model, const C
         }
     });
     flushRun(painter);
-    drawTexts(painter, model, mapping, f);
+    drawTexts(painter, model, view, deviceToScreen, mapping.Rotated(), f);
+    if (mapping.Rotated()) {
+        const QTransform& t = mapping.DeviceToScreen();
+        painter.SetWorldTransform(t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy());
+    }
 }
 
-void CanvasRenderer::drawTexts(GdiPainter& painter, const CanvasModel& model, const CanvasViewMapping& mapping, double f)
+void CanvasRenderer::drawTexts(GdiPainter& painter, const CanvasModel& model, const ShapeView& view,
+                               const QTransform& deviceToScreen, bool rotated, double f)
 {
     if (texts_.empty()) return;
-    const ShapeView view = model.View();
-    const int W = view.WidthPx < 2 ? 1 : view.WidthPx, H = view.HeightPx < 2 ? 1 : view.HeightPx;
+    const int W = model.ViewWidth() < 2 ? 1 : model.ViewWidth(), H = model.ViewHeight() < 2 ? 1 : model.ViewHeight();
     const int cols = W / 60 + 2, rows = H / 60 + 2;
     cells_.assign(std::size_t(cols) * std::size_t(rows), 0);
     ContrastCache contrast(model);
@@ -166,7 +185,7 @@ void CanvasRenderer::drawTexts(GdiPainter& painter, const CanvasModel& model, co
         }
         // The anchor's cell on the screen (turned with the map when it is rotated).
         QPointF at((t->X - view.XMin) / f, (view.YMax - t->Y) / f);
-        if (mapping.Rotated()) at = mapping.DeviceToScreen().map(at);
+        if (rotated) at = deviceToScreen.map(at);
         const auto cell = [](double v, int count, int limit) {
             const double c = std::trunc(std::clamp(v, -1e9, 1e9));
             int k = c < 0 ? 0 : int(c) / 60;
@@ -188,13 +207,6 @@ void CanvasRenderer::addSegment(GdiPainter& painter, ColorValue color, int width
     std::vector<GdiPoint>& pts = run_.Points;
     if (!pts.empty() && run_.Last == a && run_.Color == color && run_.Width == width) {
         run_.Last = b;
-        if (pts.size() >= 2 && pts[pts.size() - 2] == b && !run_.Pending) {
-            // Straight back over the pixels just drawn: end the run, go on from b.
-            flushRun(painter);
-            pts.push_back(b);
-            run_.Last = b;
-            return;
-        }
         // A wide pen covers the pixels next to its path: steps shorter than the slack are left
         // out and the path runs straight on to the next point beyond them.
         const int slack = width <= 1 ? 0 : std::max(1, width / 2);

@@ -13,6 +13,7 @@
 
 #include <QImage>
 #include <QLine>
+#include <QTransform>
 #include <cstddef>
 #include <functional>
 #include <vector>
@@ -24,6 +25,7 @@ namespace vsx {
 class CanvasModel;
 class CanvasViewMapping;
 class TVShape;
+struct ShapeView;
 
 class CanvasRenderer {
 public:
@@ -51,7 +53,8 @@ private:
     };
 
     void drawShapes(GdiPainter& painter, CanvasModel& model, const CanvasViewMapping& mapping);
-    void drawTexts(GdiPainter& painter, const CanvasModel& model, const CanvasViewMapping& mapping, double f);
+    void drawTexts(GdiPainter& painter, const CanvasModel& model, const ShapeView& view, const QTransform& deviceToScreen,
+                   bool rotated, double f);
     void addSegment(GdiPainter& painter, ColorValue color, int width, GdiPoint a, GdiPoint b);
     void flushRun(GdiPainter& painter);
     void drawGrid(GdiPainter& painter, const CanvasModel& model, const CanvasGrid& grid, const CanvasViewMapping& mapping);
