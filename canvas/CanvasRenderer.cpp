@@ -21,7 +21,8 @@ constexpr std::size_t kWideRun = 48;
 // Pens up to this width are stroked segment by segment with square ends.
 constexpr int kSquareCapWidth = 3;
 
-// floor(v + 0.5) for |v| < 2^20, without a library call.
+// floor(v + 0.5) for |v| < 2^20 without a library call. The scale is multiplied in rather than
+// divided as ShapeView does; the two can differ at an exact half pixel, by one pixel.
 inline int roundPixel(double v) { return int(v + 0.5 + 2097152.0) - 2097152; }
 
 // A cached ContrastColor: tracks repeat one pen colour for thousands of segments.
@@ -238,20 +239,23 @@ void CanvasRenderer::flushRun(GdiPainter& painter)
         run_.Points.push_back(run_.Last);  // the run ends where its last segment ends
         run_.Pending = false;
     }
-    if (run_.Points.size() >= 2 && run_.Width > 1 && run_.Width <= kSquareCapWidth && qp_) {
-        // Narrow wide pens: each segment through the rasterizer's line path with square ends,
-        // which cover the joints as the round ends would (they differ by corner pixels only).
-        QPen pen(toQColor(run_.Color), run_.Width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    const std::vector<GdiPoint>& pts = run_.Points;
+    if (pts.size() >= 2 && run_.Width <= kSquareCapWidth && qp_) {
+        // One batch of separate segments, each as the painter's LineTo draws it: one-pixel
+        // pens without their end pixel; narrow wide pens through the rasterizer's line path
+        // with square ends, which cover the joints as round ends would (they differ by corner
+        // pixels only) at a fraction of the cost of stroking round joins.
+        const bool thin = run_.Width <= 1;
+        QPen pen(toQColor(run_.Color), thin ? 0 : run_.Width, Qt::SolidLine, thin ? Qt::FlatCap : Qt::SquareCap, Qt::MiterJoin);
         qp_->setPen(pen);
         lines_.clear();
-        for (std::size_t i = 0; i + 1 < run_.Points.size(); ++i)
-            lines_.emplace_back(run_.Points[i].X, run_.Points[i].Y, run_.Points[i + 1].X, run_.Points[i + 1].Y);
+        for (std::size_t i = 0; i + 1 < pts.size(); ++i) lines_.emplace_back(pts[i].X, pts[i].Y, pts[i + 1].X, pts[i + 1].Y);
         qp_->drawLines(lines_.data(), int(lines_.size()));
-    } else if (run_.Points.size() >= 2) {
+    } else if (pts.size() >= 2) {
         painter.SetPenColor(run_.Color);
         painter.SetPenWidth(run_.Width);
         painter.SetPenStyle(GdiPenStyle::Solid);
-        painter.Polyline(run_.Points);
+        painter.Polyline(pts);
     }
     run_.Points.clear();
 }
