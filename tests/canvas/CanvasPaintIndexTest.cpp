@@ -122,9 +122,13 @@ TEST(CanvasPaintIndex, FollowsEveryKindOfEdit)
     CanvasModel& m = d.canvas->Model();
     m.SetWorldWindow(0, 375, 500, 0);
     d.expectSameAsPlain("before the edits");
+    // Filler far away on both sides puts the next shapes in runs of their own, out of view.
+    auto filler = [&] { for (int i = 0; i < 300; ++i) m.AddLine(9000, 9000 + i, 9001, 9000 + i, d.marks); };
+    filler();
     const int far = m.AddLine(5000, 5000, 5100, 5050, d.marks);
     const int dot = m.AddPoint(6000, 6000, d.marks);
     const int poly = m.AddPolyline({{7000, 7000}, {7100, 7100}, {7200, 7000}}, d.marks, 0);
+    filler();
     test::frameOf(*d.canvas);  // indexed far away
 
     struct Edit {
