@@ -104,7 +104,9 @@ TEST(CanvasInput, DrawingToolsAsScenarios)
         EXPECT_EQ(f.shapeTypes(), c.shapes) << c.what;
         EXPECT_EQ(f.log, c.events) << c.what;
         EXPECT_EQ(f.canvas->Tool(), c.toolAfter) << c.what;
-        if (!f.canvas->Tools().Rubber().RubberBand) EXPECT_EQ(f.canvas->Tools().InProgress(), nullptr) << c.what;
+        if (!f.canvas->Tools().Rubber().RubberBand) {
+            EXPECT_EQ(f.canvas->Tools().InProgress(), nullptr) << c.what;
+        }
     }
 }
 
