@@ -320,6 +320,24 @@ TEST(CanvasInput, EventsInOrderAndCursorReadoutWithoutRebuild)
     EXPECT_EQ(c->RebuildCount(), rebuilds) << "a read-out move does not rebuild the back buffer";
 }
 
+TEST(CanvasInput, RubberBandFollowsTheMouseInverted)
+{
+    InputFixture f;
+    f.canvas->SetTool(toolcode::Polyline);
+    f.left({100, 100});
+    f.left({200, 100});
+    f.move({200, 200});
+    QImage img = test::frameOf(*f.canvas);
+    // Inverted over white: black, also at the joint, which one stroke inverts only once.
+    EXPECT_TRUE(test::sameColour(img.pixel(150, 100), clBlack));
+    EXPECT_TRUE(test::sameColour(img.pixel(200, 100), clBlack));
+    EXPECT_TRUE(test::sameColour(img.pixel(200, 150), clBlack));
+    EXPECT_TRUE(test::sameColour(f.canvas->BackBuffer().pixel(150, 100), clWhite)) << "not in the back buffer";
+    f.key(Qt::Key_Escape);
+    img = test::frameOf(*f.canvas);
+    EXPECT_TRUE(test::sameColour(img.pixel(150, 100), clWhite));
+}
+
 TEST(CanvasInput, InputFollowsTheRotatedMap)
 {
     InputFixture f;
