@@ -24,7 +24,7 @@ class QVBoxLayout;
 
 namespace vsx {
 
-class ColourBox;
+class ColorBox;
 
 class TFGPS : public QWidget {
     Q_OBJECT
@@ -114,15 +114,15 @@ public:
 
     QCheckBox *cbGridVisible = nullptr, *cbAutoGrid = nullptr;
     QLineEdit *edGridSpacingX = nullptr, *edGridSpacingY = nullptr;
-    ColourBox* cbGridColor = nullptr;
+    ColorBox* cbGridColor = nullptr;
     QCheckBox* cbShowDepthLabels = nullptr;
     QLineEdit *edDepthLabelSpacing = nullptr, *edDepthLabelFontName = nullptr, *edDepthLabelFontSize = nullptr;
-    ColourBox* cbTextColor = nullptr;
+    ColorBox* cbTextColor = nullptr;
     QLineEdit* edEventLabelFontSize = nullptr;
-    ColourBox* cbEventLabelColor = nullptr;
+    ColorBox* cbEventLabelColor = nullptr;
     QLineEdit* eScreenshotInterval = nullptr;
     QLineEdit* edOverlayFontSize = nullptr;
-    ColourBox *cbOverlayDepthColor = nullptr, *cbOverlaySpeedColor = nullptr;
+    ColorBox *cbOverlayDepthColor = nullptr, *cbOverlaySpeedColor = nullptr;
 
     QPlainTextEdit *MemoGPS = nullptr, *MemoSensor = nullptr;
 
@@ -157,7 +157,7 @@ private:
     void updateLowFrequencyBox();
     void repaintCanvas();
     // A colour box's colour into its setting and its process-wide value, then a repaint.
-    void takeColour(const ColourBox* box, ColorValue& setting, ColorValue& published);
+    void takeColour(const ColorBox* box, ColorValue& setting, ColorValue& published);
     void warnAboutGeodeticTexts();
     void monitorChanged(QPlainTextEdit* memo);
 
