@@ -1,5 +1,7 @@
 #include "input/windows/TFGPS.h"
 
+#include "input/windows/DeviceSettingsPanels.h"
+
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/WindowSetup.h"
@@ -131,6 +133,11 @@ TFGPS::TFGPS(QWidget* parent) : QWidget(parent)
     bottom->addStretch(1);
     bottom->addWidget(BitBtn2);
     outer->addLayout(bottom);
+
+    forwardingPanel_ = std::make_unique<ForwardingPanel>(*this);
+    extraVesselPanel_ = std::make_unique<ExtraVesselPanel>();
+    EmbedPanel(DeviceSettingsSheet::GpsSettings, forwardingPanel_.get());
+    EmbedPanel(DeviceSettingsSheet::MultiGnss, extraVesselPanel_.get());
 
     setFixedSize(size());
     if (QScreen* screen = QGuiApplication::primaryScreen())

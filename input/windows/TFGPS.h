@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 // The "Settings" window: the serial ports of the GNSS receiver and of the echosounder, the
 // echosounder message type, the gyro switch, the datum and projection parameters, the map
 // display settings, the port monitor and the lock that saves everything.
@@ -25,6 +26,8 @@ class QVBoxLayout;
 namespace vsx {
 
 class ColorBox;
+class ForwardingPanel;
+class ExtraVesselPanel;
 
 class TFGPS : public QWidget {
     Q_OBJECT
@@ -165,6 +168,12 @@ private:
     PortGroupBoxes gnssBoxes_, sounderBoxes_;
     std::array<QLineEdit*, kGeodeticFieldCount> geodeticEdits_{};
     std::vector<EmbeddedPanel> panels_;
+    std::unique_ptr<ForwardingPanel> forwardingPanel_;
+    std::unique_ptr<ExtraVesselPanel> extraVesselPanel_;
+
+public:
+    ForwardingPanel* forwardingPanel() const { return forwardingPanel_.get(); }
+    ExtraVesselPanel* extraVesselPanel() const { return extraVesselPanel_.get(); }
     QVBoxLayout* gpsPanelColumn_ = nullptr;
     QVBoxLayout* multiGnssColumn_ = nullptr;
     HiddenLockSwitch hiddenLockAtCreation_ = HiddenLockSwitch::NotSet;
