@@ -130,3 +130,46 @@ TEST(SoundingFiles, BlockedNameFallsBackToAlternative)
     ASSERT_TRUE(res.written);
     EXPECT_EQ(res.fileName, home.path("LOG/2024-05-01 Coordinates_1.csv"));
 }
+
+#include "nav/SounderLineHandler.h"
+
+TEST(SounderLineHandler, RecordsAlarmAndBogusSoundingsKeptOutOfXyz)
+{
+    vsx::test::TempHome home;
+    auto fmt = ScanFormat::compile("%*8s,%lf,%lf");
+    SounderLineInputs in;
+    in.depth.messageType = "Veldor SMT";
+    in.depth.format = &*fmt;
+    in.depth.draft = 0.5;
+    in.alarmLevel = 5;
+    in.easting = 500000;
+    in.northing = 4500000;
+    in.csvFileName = home.path("LOG/c.csv");
+    in.xyzFileName = home.path("XYZ/x.csv");
+    auto ok = HandleSounderLine("$PVELSMT,4.49,12.1", in);
+    EXPECT_EQ(ok.statusText, "$PVELSMT,4.49,12.1");
+    EXPECT_TRUE(ok.alarm) << "4.99 m is at or above the 5 m alarm";
+    EXPECT_TRUE(ok.csvWritten);
+    EXPECT_TRUE(ok.xyzWritten);
+    auto deep = HandleSounderLine("$PVELSMT,4.51,12.1", in);
+    EXPECT_FALSE(deep.alarm);
+    auto corrupt = HandleSounderLine("$PVELSMT,7.0", in);
+    EXPECT_EQ(corrupt.statusText, "[CORRUPT] $PVELSMT,7.0");
+    EXPECT_TRUE(corrupt.csvWritten) << "the scanned raw value still makes a record";
+    EXPECT_FALSE(corrupt.xyzWritten) << "but no sounding at the tide level";
+    auto ignored = HandleSounderLine("$GPGGA,1,2,3", in);
+    EXPECT_TRUE(ignored.statusText.empty());
+    EXPECT_FALSE(ignored.csvWritten);
+    in.easting = in.northing = 0;  // no position yet
+    EXPECT_FALSE(HandleSounderLine("$PVELSMT,6.0,12.1", in).xyzWritten);
+
+    auto lo = ScanFormat::compile("%*8s,%*lf,%*8s,%lf");
+    in.depth.messageType = "Veldor XDR LO";
+    in.depth.format = &*lo;
+    in.easting = 1;
+    auto low = HandleSounderLine("$VELXDHI,10.0,$VELXDLO,11.5", in);
+    EXPECT_TRUE(low.csvWritten) << "a low-frequency-only type writes its records";
+    EXPECT_TRUE(low.xyzWritten);
+    const std::string xyz = home.readFile("XYZ/x.csv");
+    EXPECT_NE(xyz.find("1.00,0.00,-12.00"), std::string::npos) << xyz;
+}
