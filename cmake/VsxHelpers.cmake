@@ -33,8 +33,11 @@ function(vsx_test_folder folder)
     gtest_discover_tests(test_${folder}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VSX_SOURCE_DIR=${CMAKE_SOURCE_DIR};VSX_SHARED_DATA=${VSX_SHARED_DATA}"
-                   TIMEOUT 300)
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+    # Test discovery keeps only the first variable of an ENVIRONMENT list, so the folders tests
+    # read are compiled in.
+    target_compile_definitions(test_${folder} PRIVATE VSX_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+)
 endfunction()
 
 # One Google Benchmark program per bench/*.cpp; CTest runs each once, briefly, so it cannot rot.

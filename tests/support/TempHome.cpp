@@ -65,6 +65,9 @@ std::string sharedDataFolder()
 {
     const char* env = std::getenv("VSX_SHARED_DATA");
     std::string folder = env ? env : "";
+#ifdef VSX_SHARED_DATA_DEFAULT
+    if (folder.empty()) folder = VSX_SHARED_DATA_DEFAULT;
+#endif
     if (folder.empty() || !std::filesystem::exists(folder)) return {};
     return folder + "/";
 }

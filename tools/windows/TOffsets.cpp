@@ -1,12 +1,325 @@
 #include "tools/windows/TOffsets.h"
 
+#include "app/ErrorReport.h"
+#include "app/Settings.h"
+#include "app/windows/NumberEdit.h"
+#include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
+#include "tools/windows/WindowLook.h"
+#include "input/windows/TfrmNTRIPSettings.h"
+#include "platform/AppendFile.h"
+#include "platform/IniFile.h"
+#include "platform/Prompts.h"
+#include "tools/OffsetsReport.h"
+#include "tools/SurveyHost.h"
+#include "tools/windows/TfSVP.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
 
 namespace vsx {
+namespace {
+QString q(const std::string& s) { return QString::fromStdString(s); }
+std::string s(const QString& q) { return q.toStdString(); }
+
+// A sketch of the three offsets: the transducer A below the water line, the antenna C above
+// it, and B between them.
+class OffsetsSketch : public QWidget {
+public:
+    OffsetsSketch() { setFixedSize(120, 170); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const int water = 95, top = 20, bottom = 150, mast = 40;
+        p.fillRect(0, water, width(), height() - water, QColor(200, 225, 255));
+        p.setPen(QPen(Qt::blue, 1));
+        p.drawLine(0, water, width(), water);
+        p.setPen(QPen(Qt::black, 2));
+        p.drawPolyline(QPolygon({QPoint(10, 80), QPoint(25, 115), QPoint(95, 115), QPoint(110, 80)}));
+        p.drawLine(mast, top, mast, 115);
+        p.drawEllipse(QPoint(mast, top), 5, 5);
+        p.drawRect(mast - 5, 115, 10, bottom - 115);
+        p.setPen(QPen(Qt::darkRed, 1));
+        auto dimension = [&](int x, int y1, int y2, const char* name) {
+            p.drawLine(x, y1, x, y2);
+            p.drawLine(x - 3, y1, x + 3, y1);
+            p.drawLine(x - 3, y2, x + 3, y2);
+            p.drawText(x + 4, (y1 + y2) / 2 + 4, QString::fromLatin1(name));
+        };
+        dimension(60, water, bottom, "A");
+        dimension(85, top, bottom, "B");
+        dimension(60, top, water, "C");
+    }
+};
+
+NumberEdit* numberEdit(double initial)
+{
+    auto* e = new NumberEdit(NumberEdit::Kind::Float, initial);
+    e->setFixedWidth(80);
+    return e;
+}
+
+constexpr LocalText kReportNotWritten{
+    "The offsets report could not be written to %1. The survey starts without it.",
+    "Ofset raporu %1 dosyasına yazılamadı. Ölçüm rapor olmadan başlıyor."};
+} // namespace
 
 TOffsets::TOffsets(QWidget* parent) : QWidget(parent)
 {
-    SetUpWindow(this, {"Offsets", "Offsets Essential for Post Processing / Recovery", true, QSize(520, 560)});
+    SetUpWindow(this, {"Offsets", "Offsets Essential for Post Processing / Recovery", true, QSize(489, 185)});
+    KeepOnlyCloseButton(this);
+
+    OffsetA = numberEdit(0.0);
+    OffsetB = numberEdit(0.0);
+    OffsetC = numberEdit(0.0);
+    SV = numberEdit(1500.0);
+    TideHt = numberEdit(0.0);
+    Location = new QLineEdit;
+    SurveyBoat = new QLineEdit;
+    Surveyor = new QLineEdit;
+    time = new QLabel;
+    BitBtn1 = new QPushButton(QStringLiteral("Realtime"));
+    BitBtn1->setDefault(true);
+    BitBtn3 = new QPushButton(QStringLiteral("Cancel"));
+    bSVP = new QPushButton(QStringLiteral("Sound Velocity Profile"));
+    bNTRIPShow = new QPushButton(QStringLiteral("NTRIP Client"));
+    Image1 = new OffsetsSketch;
+
+    auto* fields = new QGridLayout;
+    int row = 0;
+    auto numberRow = [&](const char* caption, NumberEdit* edit, const char* unit) {
+        fields->addWidget(new QLabel(QString::fromUtf8(caption)), row, 0);
+        fields->addWidget(edit, row, 1);
+        fields->addWidget(new QLabel(QString::fromUtf8(unit)), row, 2);
+        ++row;
+    };
+    numberRow("A", OffsetA, "m");
+    numberRow("B", OffsetB, "m");
+    numberRow("C", OffsetC, "m");
+    numberRow("SV", SV, "m/s");
+    numberRow("Tide Ht", TideHt, "m");
+    auto* texts = new QGridLayout;
+    int textRow = 0;
+    auto textRowOf = [&](const char* caption, QLineEdit* edit) {
+        texts->addWidget(new QLabel(QString::fromUtf8(caption)), textRow, 0);
+        texts->addWidget(edit, textRow, 1);
+        ++textRow;
+    };
+    textRowOf("Location", Location);
+    textRowOf("Vessel", SurveyBoat);
+    textRowOf("Surveyor", Surveyor);
+    // The clock shows the computer's local time, as the events log and the sounding files do.
+    texts->addWidget(new QLabel(QStringLiteral("Date and Time (Local)")), textRow++, 0, 1, 2);
+    texts->addWidget(time, textRow++, 0, 1, 2);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(bSVP);
+    buttons->addWidget(bNTRIPShow);
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(BitBtn3);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(Image1);
+    top->addLayout(fields);
+    top->addLayout(texts, 1);
+    auto* root = new QVBoxLayout(this);
+    root->addLayout(top);
+    root->addLayout(buttons);
+
+    for (QLineEdit* e : {static_cast<QLineEdit*>(OffsetA), static_cast<QLineEdit*>(OffsetB),
+                         static_cast<QLineEdit*>(OffsetC), static_cast<QLineEdit*>(SV),
+                         static_cast<QLineEdit*>(TideHt), Location, SurveyBoat, Surveyor})
+        e->installEventFilter(this);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &TOffsets::Timer1Timer);
+    Timer1->start();
+    Timer1Timer();
+
+    connect(BitBtn1, &QPushButton::clicked, this, &TOffsets::BitBtn1Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TOffsets::BitBtn3Click);
+    connect(bSVP, &QPushButton::clicked, this, &TOffsets::bSVPClick);
+    connect(bNTRIPShow, &QPushButton::clicked, this, &TOffsets::bNTRIPShowClick);
+}
+
+double TOffsets::draft() const { return OffsetA->value(); }
+double TOffsets::transducerToAntenna() const { return OffsetB->value(); }
+double TOffsets::antennaHeight() const { return OffsetC->value(); }
+double TOffsets::soundVelocity() const { return SV->value(); }
+double TOffsets::tideHeight() const { return TideHt->value(); }
+bool TOffsets::numbersValid() const
+{
+    return OffsetA->textIsNumber() && OffsetB->textIsNumber() && OffsetC->textIsNumber() && SV->textIsNumber() &&
+           TideHt->textIsNumber();
+}
+
+OffsetsTexts TOffsets::texts() const
+{
+    OffsetsTexts t;
+    t.offsetA = s(OffsetA->text());
+    t.offsetB = s(OffsetB->text());
+    t.offsetC = s(OffsetC->text());
+    t.soundVelocity = s(SV->text());
+    t.tideHeight = s(TideHt->text());
+    t.location = s(Location->text());
+    t.surveyBoat = s(SurveyBoat->text());
+    t.surveyor = s(Surveyor->text());
+    return t;
+}
+
+void TOffsets::showTexts(const OffsetsTexts& t)
+{
+    OffsetA->setText(q(t.offsetA));
+    OffsetB->setText(q(t.offsetB));
+    OffsetC->setText(q(t.offsetC));
+    TideHt->setText(q(t.tideHeight));
+    SV->setText(q(t.soundVelocity));
+    Surveyor->setText(q(t.surveyor));
+    SurveyBoat->setText(q(t.surveyBoat));
+    Location->setText(q(t.location));
+}
+
+QWidget* TOffsets::editOf(OffsetsField field) const
+{
+    switch (field) {
+    case OffsetsField::OffsetA: return OffsetA;
+    case OffsetsField::OffsetB: return OffsetB;
+    case OffsetsField::OffsetC: return OffsetC;
+    case OffsetsField::SoundVelocity: return SV;
+    case OffsetsField::TideHeight: return TideHt;
+    case OffsetsField::Location: return Location;
+    case OffsetsField::SurveyBoat: return SurveyBoat;
+    case OffsetsField::Surveyor: return Surveyor;
+    case OffsetsField::None: break;
+    }
+    return nullptr;
+}
+
+void TOffsets::FormShow()
+{
+    OffsetsTexts t;
+    {
+        IniFile ini(GetIniFileName());
+        t = LoadOffsets(ini);
+    }
+    showTexts(t);
+    RestoreFormPlacement(this, false);
+}
+
+void TOffsets::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void TOffsets::Timer1Timer() { time->setText(q(OffsetsClockText())); }
+
+void TOffsets::BitBtn1Click()
+{
+    surveyHost().AutoSave();
+    if (time->text().contains(':')) prompts().message(localText(kTimeFormatWarning));
+    CreateDataFolders();
+
+    const OffsetsTexts t = texts();
+    const OffsetsCheck check = CheckOffsets(t);
+    if (!check.ok) {
+        QString message = localText(check.message);
+        if (check.field == OffsetsField::SoundVelocity && !SV->isEnabled())
+            message += "\n" + localText(kSvLockedByProfileHint);
+        prompts().message(message);
+        if (QWidget* edit = editOf(check.field)) edit->setFocus();
+        return;
+    }
+
+    // The report does not hold up the survey: when it cannot be written the surveyor is told
+    // where, and the start goes on.
+    const std::string clockText = s(time->text());
+    const std::string reportFile = OffsetsReportFileName();
+    const std::string report =
+        BuildOffsetsReport(t, clockText, surveyHost().SoundVelocityProfileInUse(), InterfaceIsEnglish());
+    if (!appendToFile(reportFile, report))
+        prompts().message(localText(kReportNotWritten).arg(q(reportFile)), {}, PromptKind::Warning);
+
+    {
+        IniFile ini(GetIniFileName());
+        SaveOffsets(ini, t, clockText);
+    }
+    if (!surveyHost().RealtimeRunning()) surveyHost().PressRealtime();
+    SaveFormPlacement(this);
+    close();
+}
+
+void TOffsets::BitBtn3Click()
+{
+    SaveFormPlacement(this);
+    close();
+}
+
+void TOffsets::closeEvent(QCloseEvent* event)
+{
+    RestoreFormPlacement(this, false);
+    event->accept();
+}
+
+void TOffsets::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QWidget::mouseDoubleClickEvent(event);
+    resize(width(), 410);
+}
+
+void TOffsets::bSVPClick()
+{
+    if (fSVP) fSVP->show();
+}
+
+void TOffsets::bNTRIPShowClick()
+{
+    if (!frmNTRIPSettings) return;
+    frmNTRIPSettings->setWindowModality(Qt::ApplicationModal);
+    frmNTRIPSettings->show();
+}
+
+bool TOffsets::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (!edit) return QWidget::eventFilter(watched, event);
+    auto* number = qobject_cast<NumberEdit*>(edit);
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (number) surveyHost().ShowNumericKeypad(edit);
+        else surveyHost().ShowSimpleKeyboard(edit);
+    } else if (event->type() == QEvent::FocusOut && number) {
+        numericEditExit(number);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TOffsets::numericEditExit(NumberEdit* edit)
+{
+    // Leaving a numeric edit that does not hold a number is reported once the focus has settled,
+    // unless the focus went to a button (Cancel leaves without checks, Realtime checks itself)
+    // or away from this window.
+    QPointer<NumberEdit> guard(edit);
+    QTimer::singleShot(0, this, [this, guard] {
+        if (!guard || guard->textIsNumber() || !isVisible()) return;
+        QWidget* now = QApplication::focusWidget();
+        if (!now || now->window() != this || qobject_cast<QPushButton*>(now)) return;
+        ReportError(QStringLiteral("'%1' is not a valid floating point value").arg(guard->text()));
+    });
 }
 
 } // namespace vsx

@@ -1,13 +1,70 @@
 #pragma once
+// The "Offsets Essential for Post Processing / Recovery" window: the echosounder's vertical
+// offsets, the sound velocity, the tide and the survey's identification. Its "Realtime" button
+// checks them, appends the survey-start report, stores them and starts real-time acquisition.
+#include "tools/EchosounderOffsets.h"
+
 #include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
 
 namespace vsx {
 
-// The "Offsets Essential for Post Processing / Recovery" window.
+class NumberEdit;
+
 class TOffsets : public QWidget {
     Q_OBJECT
 public:
     explicit TOffsets(QWidget* parent = nullptr);
+
+    // What the GNSS line handler and the depth handler read: each the edit's last text that was
+    // a number (0, and 1500 m/s for the sound velocity, before any). The edits' textIsNumber()
+    // tells whether the text as it stands is one.
+    double draft() const;                    // A: transducer depth below the water line
+    double transducerToAntenna() const;      // B
+    double antennaHeight() const;            // C: antenna height above the water line
+    double soundVelocity() const;            // m/s
+    double tideHeight() const;
+    bool numbersValid() const;  // all five texts are numbers
+
+    OffsetsTexts texts() const;
+    void showTexts(const OffsetsTexts& texts);
+
+    NumberEdit* OffsetA;
+    NumberEdit* OffsetB;
+    NumberEdit* OffsetC;
+    NumberEdit* SV;
+    NumberEdit* TideHt;
+    QLineEdit* Location;
+    QLineEdit* SurveyBoat;
+    QLineEdit* Surveyor;
+    QLabel* time;
+    QTimer* Timer1;
+    QPushButton* BitBtn1;  // "Realtime"
+    QPushButton* BitBtn3;  // "Cancel"
+    QPushButton* bSVP;
+    QPushButton* bNTRIPShow;
+    QWidget* Image1;
+
+    void FormShow();
+    void Timer1Timer();
+    void BitBtn1Click();
+    void BitBtn3Click();
+    void bSVPClick();
+    void bNTRIPShowClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* editOf(OffsetsField field) const;
+    void numericEditExit(NumberEdit* edit);
 };
 
 } // namespace vsx

@@ -1,13 +1,58 @@
 #pragma once
+// The "Realtime Data" window: the live survey values in large type (fix type, speed, satellites,
+// antenna height, tide, high- and low-frequency depth). The data handlers write its labels; it
+// owns the low-frequency depth box, a small toolbar and the bare full-screen map switch.
 #include <QWidget>
+
+class QGroupBox;
+class QLabel;
+class QTimer;
+class QToolButton;
 
 namespace vsx {
 
-// The "Realtime Data" window.
 class TfRealtime : public QWidget {
     Q_OBJECT
 public:
     explicit TfRealtime(QWidget* parent = nullptr);
+
+    void ShowLowFrequencyDepth();
+    void HideLowFrequencyDepth();
+    // Whether the low-frequency depth box is shown (also while the window itself is hidden).
+    bool lowFrequencyDepthShown() const;
+    // 0: normal layout, 1: the bare full-screen map.
+    int bareLayoutState() const { return hideImageIndex_; }
+
+    void btHideClick();
+    void btOpenLogFolderClick();
+    void Timer1Timer();
+
+    // Value labels, "---" until the handlers write them.
+    QLabel* Fixed;
+    QLabel* Speed;
+    QLabel* SatelliteLabel;
+    QLabel* LAntennaH;
+    QLabel* LTideHt;
+    QGroupBox* DepthFrameHi;
+    QLabel* lDepthHi;
+    QGroupBox* DepthFrameLo;
+    QLabel* lDepthLo;
+    QToolButton* btHide;
+    QToolButton* ToolButton2;  // zoom in
+    QToolButton* ToolButton3;  // zoom out
+    QToolButton* btOpenLogFolder;
+    QToolButton* btShowOffsets;
+    QTimer* Timer1;
+
+    static constexpr int kHeightWithLowFrequency = 387;
+    static constexpr int kHeightWithoutLowFrequency = 289;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void setHideImage(int index);
+    int hideImageIndex_ = 0;
 };
 
 } // namespace vsx

@@ -1,0 +1,33 @@
+#pragma once
+// Importing the two-dimensional geometry of an ASCII DXF drawing (any release with the
+// group-code/value line layout) into one canvas layer of its own, "_dxf_" + the file's name,
+// visible and locked. Heights, line types, hatches, dimensions and the DXF layers are not
+// carried over. Blocks (their lines) are kept in the canvas's block list for INSERT records.
+//
+// The file is read and converted completely before the canvas is touched: a failed import
+// leaves the previous import of the same file (and everything else) as it was.
+#include "canvas/CanvasModel.h"
+
+#include <string>
+
+namespace vsx {
+
+// Returns true when the ENTITIES section held records and the layer was replaced by them.
+// False when the file does not exist or cannot be read (message empty: nothing to show), or when
+// it is not a readable ASCII DXF file, has no ENTITIES section or an empty one; `message` then
+// holds the text for a message box, e.g. "DXF load failed: ENTITIES section not found".
+bool ImportDxf(CanvasModel& model, const std::string& path, std::string* message = nullptr);
+// The same operation under its second name.
+inline bool LoadDxf(CanvasModel& model, const std::string& path, std::string* message = nullptr)
+{
+    return ImportDxf(model, path, message);
+}
+
+// The same from bytes already read; `fileName` names the import layer.
+bool ImportDxfBytes(CanvasModel& model, std::string bytes, const std::string& fileName, std::string* message = nullptr);
+
+// DXF colour index (code 62) to a colour value; -1 for 0 (by block), 256 (by layer) and
+// indexes outside 1..255.
+ColorValue AciToColor(int index);
+
+}  // namespace vsx

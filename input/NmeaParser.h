@@ -1,0 +1,58 @@
+#pragma once
+// The receiver's own reading of NMEA 0183 sentences: GGA gives position, antenna altitude, fix
+// quality and satellites in use; RMC and VTG give speed and course. The talker is ignored
+// (GPGGA, GNGGA and GLGGA are all GGA). Unreadable numbers read as 0; sentences with too few
+// fields are ignored.
+#include <string_view>
+#include <vector>
+
+namespace vsx {
+
+// The last values read. Speed in km/h, angles in degrees (north and east positive), altitude in m.
+struct NmeaFix {
+    double latitude = 0, longitude = 0, altitude = 0;
+    double speed = 0, course = 0;
+    int fixQuality = 0, satellites = 0;
+};
+
+// Whether a sentence carries a checksum ("*hh" after the body, hh the XOR of the bytes between
+// '$' or '!' and '*') and whether it matches. A '*' that is not followed by exactly two hex
+// digits counts as a wrong checksum.
+enum class NmeaChecksum { Absent, Valid, Invalid };
+NmeaChecksum nmeaChecksum(std::string_view sentence);
+
+// ddmm.mmmm (or dddmm.mmmm when the hemisphere is "E" or "W") to signed degrees. An empty value,
+// or one whose first '.' is missing or before the third character, gives 0.
+double NmeaToDegrees(std::string_view value, std::string_view hemisphere);
+
+// Cuts at every ',' (empty fields count: n commas give n + 1 fields). The views point into text.
+void SplitFields(std::string_view text, std::vector<std::string_view>& fields);
+
+class NmeaParser {
+public:
+    // Told of every change as it is stored. Returning false stops the sentence there (the
+    // receiver was closed or destroyed by the handler); nothing more of it is stored.
+    class Listener {
+    public:
+        virtual ~Listener() = default;
+        virtual bool positionChanged(double latitude, double longitude, double altitude) = 0;
+        virtual bool speedChanged(double speedKmh) = 0;
+    };
+
+    // One trimmed line starting with '$'. The checksum is not looked at here; the caller decides
+    // whether a sentence with a wrong one may be used.
+    void ParseSentence(std::string_view line, Listener& listener);
+
+    const NmeaFix& fix() const { return fix_; }
+    void reset() { fix_ = {}; }
+
+private:
+    void ParseGGA(Listener& listener);
+    void ParseRMC(Listener& listener);
+    void ParseVTG(Listener& listener);
+
+    NmeaFix fix_;
+    std::vector<std::string_view> fields_;  // kept to reuse its storage
+};
+
+} // namespace vsx

@@ -1,0 +1,166 @@
+#include "input/NtripClient.h"
+
+#include "input/NtripReply.h"
+#include "input/NtripWorkerThread.h"
+
+namespace vsx {
+
+TVeldorNTRIPClient::TVeldorNTRIPClient() = default;
+
+TVeldorNTRIPClient::~TVeldorNTRIPClient()
+{
+    Disconnect();
+}
+
+void TVeldorNTRIPClient::endConnection()
+{
+    // Whatever the old connection still has on its way is stale from now on.
+    endedThrough_ = connectionId_.load();
+    if (worker_) {
+        worker_->RequestStop();
+        worker_.reset(); // joins; the worker never waits for this thread, so this cannot hang
+    }
+    connected_ = false;
+    state_ = NTRIPClientState::Disconnected;
+}
+
+void TVeldorNTRIPClient::Connect()
+{
+    if (connected_.load() || worker_) {
+        endConnection();
+        log(0, "Disconnected");
+    }
+    if (Host.empty()) {
+        log(0, "Error: Caster address is empty");
+        return;
+    }
+    bytesReceived_ = 0;
+    bytesSent_ = 0;
+    log(0, "Connecting to " + Host + ":" + std::to_string(Port));
+
+    NtripConnectionSettings settings;
+    settings.Host = Host;
+    settings.Port = Port;
+    settings.Username = Username;
+    settings.Password = Password;
+    settings.MountPoint = MountPoint;
+    settings.ProtocolVersion = ProtocolVersion;
+    settings.GgaIntervalSeconds = GgaIntervalSeconds;
+    settings.MaxReconnectAttempts = MaxReconnectAttempts;
+    settings.ReconnectIntervalMs = ReconnectIntervalMs;
+    settings.ConnectTimeoutMs = ConnectTimeoutMs;
+    settings.ReceiveTimeoutMs = ReceiveTimeoutMs;
+    settings.SendTimeoutMs = SendTimeoutMs;
+    const std::uint64_t id = ++connectionId_;
+    worker_ = std::make_unique<TNTRIPWorkerThread>(*this, std::move(settings), id);
+    worker_->Start();
+}
+
+void TVeldorNTRIPClient::Disconnect()
+{
+    AutoReconnect = false;
+    endConnection();
+    log(0, "Disconnected");
+}
+
+void TVeldorNTRIPClient::FetchSourceTable()
+{
+    MountPoint.clear();
+    AutoReconnect = false;
+    Connect();
+}
+
+void TVeldorNTRIPClient::SetSerialPortHandle(CorrectionOutputPtr output)
+{
+    {
+        std::lock_guard lock(outputMutex_);
+        output_ = std::move(output);
+    }
+    log(0, "Serial port handle set");
+}
+
+CorrectionOutputPtr TVeldorNTRIPClient::output() const
+{
+    std::lock_guard lock(outputMutex_);
+    return output_;
+}
+
+void TVeldorNTRIPClient::SetPosition(double latitude, double longitude, double height)
+{
+    if (UseManualPosition.load()) return;
+    SetGgaPosition({latitude, longitude, height});
+}
+
+void TVeldorNTRIPClient::SetGgaPosition(const GgaPosition& position)
+{
+    std::lock_guard lock(positionMutex_);
+    position_ = position;
+}
+
+GgaPosition TVeldorNTRIPClient::GetGgaPosition() const
+{
+    std::lock_guard lock(positionMutex_);
+    return position_;
+}
+
+void TVeldorNTRIPClient::SetCallbacks(NtripClientCallbacks callbacks)
+{
+    std::lock_guard lock(callbacksMutex_);
+    callbacks_ = std::move(callbacks);
+}
+
+std::string TVeldorNTRIPClient::CopyLastBytes() const
+{
+    std::lock_guard lock(lastBytesMutex_);
+    return lastBytes_;
+}
+
+std::vector<std::string> TVeldorNTRIPClient::MountPoints() const
+{
+    std::lock_guard lock(mountPointsMutex_);
+    return mountPoints_;
+}
+
+void TVeldorNTRIPClient::appendLastBytes(const char* bytes, std::size_t count)
+{
+    std::lock_guard lock(lastBytesMutex_);
+    if (count >= LastBytesCapacity) {
+        lastBytes_.assign(bytes + (count - LastBytesCapacity), LastBytesCapacity);
+        return;
+    }
+    lastBytes_.append(bytes, count);
+    if (lastBytes_.size() > LastBytesCapacity) lastBytes_.erase(0, lastBytes_.size() - LastBytesCapacity);
+}
+
+void TVeldorNTRIPClient::log(std::uint64_t connection, const std::string& text)
+{
+    std::lock_guard lock(callbacksMutex_);
+    if (callbacks_.OnLog) callbacks_.OnLog(connection, text);
+}
+
+void TVeldorNTRIPClient::notifyStatus(std::uint64_t connection, NTRIPClientState state, const std::string& text)
+{
+    std::lock_guard lock(callbacksMutex_);
+    if (callbacks_.OnStatus) callbacks_.OnStatus(connection, state, text);
+    if (callbacks_.OnLog) callbacks_.OnLog(connection, text);
+}
+
+void TVeldorNTRIPClient::notifyData(std::uint64_t connection, const char* bytes, std::size_t count)
+{
+    std::lock_guard lock(callbacksMutex_);
+    if (callbacks_.OnData) callbacks_.OnData(connection, bytes, count);
+}
+
+void TVeldorNTRIPClient::parseSourceTable(std::uint64_t connection, const std::string& text)
+{
+    std::vector<std::string> list = ParseSourceTableText(text);
+    {
+        std::lock_guard lock(mountPointsMutex_);
+        mountPoints_ = list;
+    }
+    log(connection, "Source table parsed: " + std::to_string(list.size()) + " mount points");
+    std::lock_guard lock(callbacksMutex_);
+    if (callbacks_.OnSourceTable) callbacks_.OnSourceTable(connection, list);
+}
+
+} // namespace vsx

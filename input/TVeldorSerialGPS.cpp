@@ -1,0 +1,257 @@
+#include "input/TVeldorSerialGPS.h"
+
+#include "app/Settings.h"
+#include "platform/Clock.h"
+#include "platform/Numbers.h"
+#include "platform/SerialPortMap.h"
+#include "platform/Text.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <climits>
+
+namespace vsx {
+namespace {
+
+constexpr int kDefaultPollMs = 50;
+constexpr int kDefaultNoDataMs = 10000;
+constexpr size_t kReadChunk = 1023;
+
+SerialStopBits stopBitsOf(int code)
+{
+    if (code == 3) return SerialStopBits::Two;
+    if (code == 2) return SerialStopBits::OneAndHalf;
+    return SerialStopBits::One;
+}
+
+SerialParity parityOf(int code)
+{
+    switch (code) {
+    case 0: return SerialParity::None;
+    case 1: return SerialParity::Odd;
+    case 2: return SerialParity::Even;
+    case 3: return SerialParity::Mark;
+    case 4: return SerialParity::Space;
+    default: return SerialParity::AsFound;
+    }
+}
+
+// "yyyy-MM-dd HH:nn:ss.zzz "
+std::string rawLogStamp()
+{
+    LocalDateTime t = localNow();
+    return formatDate(t) + ' ' + formatPadded(t.hour, 2) + ':' + formatPadded(t.minute, 2) + ':' +
+           formatPadded(t.second, 2) + '.' + formatPadded(t.millisecond, 3) + ' ';
+}
+
+} // namespace
+
+TVeldorSerialGPS::TVeldorSerialGPS(QObject* owner) : QObject(owner)
+{
+    pollTimer_ = new QTimer(this);
+    pollTimer_->setObjectName("PollTimer");
+    pollTimer_->setInterval(kDefaultPollMs);
+    connect(pollTimer_, &QTimer::timeout, this, &TVeldorSerialGPS::PollTimerTick);
+    noDataTimer_ = new QTimer(this);
+    noDataTimer_->setObjectName("NoDataTimer");
+    noDataTimer_->setInterval(kDefaultNoDataMs);
+    connect(noDataTimer_, &QTimer::timeout, this, &TVeldorSerialGPS::NoDataTimerTick);
+}
+
+TVeldorSerialGPS::~TVeldorSerialGPS()
+{
+    pollTimer_->stop();
+    noDataTimer_->stop();
+    pollTimer_->disconnect(this);
+    noDataTimer_->disconnect(this);
+    // Closing an open port while going away raises nothing.
+    disconnect(this, nullptr, nullptr, nullptr);
+    blockSignals(true);
+    Close();
+}
+
+void TVeldorSerialGPS::Open()
+{
+    if (connected_) return;
+    lastError_.clear();
+    const std::string name = PortNameFromNumber(PortNumber);
+    if (PortNumber < 1 || PortNumber > kMaxSerialPortNumber) {
+        lastError_ = name + " is not a serial port name (COM1 to COM" + std::to_string(kMaxSerialPortNumber) + ")";
+        return;
+    }
+    const std::string device =
+        resolveSerialPort(SettingsFileName.empty() ? serialPortSettingsFile() : SettingsFileName, name);
+    if (device.empty()) {
+        lastError_ = name + " is not assigned to a serial device";
+        return;
+    }
+    SerialLineSettings line;
+    line.baudRate = BaudRate;
+    line.dataBits = DataBitsCode + 4;
+    line.stopBits = stopBitsOf(StopBitsCode);
+    line.parity = parityOf(ParityCode);
+    line.dtr = EnableDTR;
+    line.rts = EnableRTS;
+    std::string error;
+    std::shared_ptr<SerialPort> port = SerialPort::open(device, line, &error);
+    if (!port) {
+        lastError_ = name + ": " + error;
+        return;
+    }
+
+    port_ = std::move(port);
+    connected_ = true;
+    ++session_;
+    cutter_.clear();
+    dataSinceLastTick_ = false;
+    if (RawLogEnabled && !RawLogFileName.empty()) rawLog_ = std::fopen(RawLogFileName.c_str(), "a+");
+
+    pollTimer_->setInterval(PollInterval < 1 ? kDefaultPollMs : PollInterval);
+    pollTimer_->start();
+    noDataTimer_->setInterval(NoDataInterval < 1 ? kDefaultNoDataMs : NoDataInterval);
+    noDataTimer_->start();
+    idleReported_ = false;
+    emit OnConnect(this, TVGPSCommPort(PortNumber));
+}
+
+void TVeldorSerialGPS::Close()
+{
+    pollTimer_->stop();
+    noDataTimer_->stop();
+    if (!connected_) return;
+    ++session_;
+    if (port_) {
+        port_->close();
+        port_.reset();
+    }
+    if (rawLog_) {
+        std::fclose(rawLog_);
+        rawLog_ = nullptr;
+    }
+    connected_ = false;
+    parser_.reset();
+    emit OnDisconnect(this, TVGPSCommPort(PortNumber));
+}
+
+void TVeldorSerialGPS::Write(const std::string& text)
+{
+    if (!connected_ || !port_ || !port_->isOpen()) return;
+    // A write the device does not take in time is not reported, as before; OnSend follows.
+    port_->write(text);
+    emit OnSend(this, text);
+}
+
+void TVeldorSerialGPS::PollTimerTick()
+{
+    if (!connected_ || !port_ || inTick_) return;
+    char buffer[kReadChunk + 1];
+    long n = port_->read(buffer, kReadChunk);
+    if (n < 0) {
+        PortLost();
+        return;
+    }
+    if (n == 0) return;
+    dataSinceLastTick_ = true;
+    idleReported_ = false;
+    QPointer<TVeldorSerialGPS> self(this);
+    inTick_ = true;
+    ProcessReceived(std::string_view(buffer, size_t(n)));
+    if (self) inTick_ = false;
+}
+
+void TVeldorSerialGPS::PortLost()
+{
+    lastError_ = PortNameFromNumber(PortNumber) + ": the device " + port_->devicePath() + " has gone";
+    port_->close();
+    port_.reset();
+    pollTimer_->stop();
+}
+
+void TVeldorSerialGPS::NoDataTimerTick()
+{
+    if (!connected_) return;
+    if (dataSinceLastTick_) {
+        dataSinceLastTick_ = false;
+        idleReported_ = false;
+    } else if (!idleReported_) {
+        idleReported_ = true;
+        emit OnIdle(this);
+    }
+}
+
+void TVeldorSerialGPS::ProcessReceived(std::string_view bytes)
+{
+    cutter_.append(bytes);
+    ProcessBuffer();
+}
+
+void TVeldorSerialGPS::ProcessBuffer()
+{
+    // A handler may close, reopen or destroy the receiver; the lines still pending then belong
+    // to a session that is over.
+    QPointer<TVeldorSerialGPS> self(this);
+    const unsigned session = session_;
+    std::string_view view;
+    while (cutter_.nextLine(view)) {
+        const std::string line(view);
+        WriteRawLog(line);
+        const bool sentence = line[0] == '$';
+        lastChecksum_ = sentence ? nmeaChecksum(line) : NmeaChecksum::Absent;
+        if (lastChecksum_ == NmeaChecksum::Invalid) ++checksumErrors_;
+        emit OnNewCommand(this, line);
+        if (!self || session_ != session) return;
+        if (sentence && lastChecksum_ != NmeaChecksum::Invalid) {
+            parser_.ParseSentence(line, *this);
+            if (!self || session_ != session) return;
+        }
+    }
+}
+
+void TVeldorSerialGPS::WriteRawLog(const std::string& line)
+{
+    if (!RawLogEnabled || !rawLog_) return;
+    if (RawLogTimeStamps) std::fputs(rawLogStamp().c_str(), rawLog_);
+    std::fwrite(line.data(), 1, line.size(), rawLog_);
+    std::fputs("\r\n", rawLog_);
+    std::fflush(rawLog_);
+}
+
+bool TVeldorSerialGPS::positionChanged(double latitude, double longitude, double altitude)
+{
+    QPointer<TVeldorSerialGPS> self(this);
+    const unsigned session = session_;
+    emit OnPosition3DChange(this, latitude, longitude, altitude);
+    return self && session_ == session;
+}
+
+bool TVeldorSerialGPS::speedChanged(double speedKmh)
+{
+    QPointer<TVeldorSerialGPS> self(this);
+    const unsigned session = session_;
+    emit OnSpeedChange(this, speedKmh);
+    return self && session_ == session;
+}
+
+int PortNumberFromName(std::string_view text)
+{
+    std::string s = toUpperAscii(text);
+    std::string_view rest = s;
+    if (rest.substr(0, 3) == "COM") rest.remove_prefix(3);
+    std::optional<long long> n = parseInteger(rest);
+    if (!n || *n < 1) return 1;
+    return *n > INT_MAX ? INT_MAX : int(*n);
+}
+
+std::string PortNameFromNumber(int n) { return "COM" + std::to_string(n); }
+
+int ValidBaudRate(int rate)
+{
+    static constexpr int kRates[] = {110, 300, 600, 1200, 2400, 4800, 14400, 19200, 38400, 57600, 115200, 230400};
+    for (int r : kRates)
+        if (r == rate) return rate;
+    return 9600;
+}
+
+std::string serialPortSettingsFile() { return GetIniFileName(); }
+
+} // namespace vsx

@@ -1,0 +1,59 @@
+#pragma once
+// The three panels of the "Multi-GNSS" sheet, one per further vessel (2, 3 and 4): switch, name,
+// port, baud rate, colour, run-line spacing and symbol sizes. Once loaded, every change saves all
+// three panels and updates ExtraVessels; a port change writes only the port.
+#include "input/ExtraVesselSettings.h"
+
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
+namespace vsx {
+
+class ColorBox;
+
+class ExtraVesselPanels : public QWidget {
+    Q_OBJECT
+public:
+    explicit ExtraVesselPanels(QWidget* parent = nullptr);
+
+    struct Panel {
+        QCheckBox* chkEn;
+        QLineEdit* edNm;
+        QComboBox* cbPt;
+        QComboBox* cbBd;
+        ColorBox* cbxCl;
+        QComboBox* cbSp;
+        QLineEdit* edFw;
+        QLineEdit* edSd;
+        QLineEdit* edR1;
+        QLineEdit* edIv;
+        QLineEdit* edN;
+    };
+    std::array<Panel, kExtraVesselPanels> panels;
+
+    // Where a new vessel's sizes come from (the own vessel's geometry); defaults when unset.
+    std::function<VesselSizeDefaults()> sizeDefaults;
+
+    void LoadVesselSettings();
+    void SaveVesselSettings();
+    bool loaded() const { return loaded_; }
+
+    void VesselControlChanged();
+    void VesselSpacingChange(int panel);
+    void VesselPortChange(int panel);
+    void VesselPortDropDown(int panel);
+
+private:
+    ExtraVesselPanelValues valuesOf(int panel) const;
+    void show(int panel, const ExtraVesselPanelValues& values);
+    void BindVesselControls();
+
+    bool loaded_ = false;
+};
+
+} // namespace vsx

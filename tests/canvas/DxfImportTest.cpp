@@ -1,0 +1,374 @@
+#include "canvas/DxfImport.h"
+
+#include "DrawingTestSupport.h"
+#include "canvas/DxfPairs.h"
+#include "canvas/DxfText.h"
+#include "support/TempHome.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <initializer_list>
+#include <numbers>
+
+using namespace vsx;
+using vsx::test::describeShape;
+using vsx::test::TempHome;
+
+namespace {
+
+using Pairs = std::initializer_list<std::pair<int, std::string>>;
+
+std::string dxf(Pairs pairs)
+{
+    std::string out;
+    for (const auto& [code, value] : pairs) out += std::to_string(code) + "\r\n" + value + "\r\n";
+    return out;
+}
+
+std::string section(const char* name, const std::string& body)
+{
+    return dxf({{0, "SECTION"}, {2, name}}) + body + dxf({{0, "ENDSEC"}});
+}
+
+std::vector<const TVShape*> layerShapes(const CanvasModel& m, int layer)
+{
+    std::vector<const TVShape*> out;
+    for (const TVShape* s : m.Shapes())
+        if (s->LayerId == layer) out.push_back(s);
+    return out;
+}
+
+const TVPolyline& poly(const TVShape* s)
+{
+    const auto* p = dynamic_cast<const TVPolyline*>(s);
+    if (!p) throw std::runtime_error("not a polyline: " + std::to_string(s->ShapeType));
+    return *p;
+}
+
+}  // namespace
+
+// One record of every kind, with the edge cases of each, from a hand-written file.
+TEST(DxfImport, EntitiesBecomeShapesOnTheImportLayer)
+{
+    const std::string tables = section("TABLES", dxf({{0, "TABLE"}, {2, "LAYER"}, {0, "LAYER"}, {2, "A"}, {62, "5"},
+                                                      {0, "LAYER"}, {2, "B"}, {62, "3"}, {0, "LAYER"}, {2, "C"},
+                                                      {62, "-7"}, {0, "ENDTAB"}}));
+    const std::string entities = section(
+        "ENTITIES",
+        dxf({{0, "LINE"}, {8, "A"}, {10, "1"}, {20, "2"}, {11, "3"}, {21, "4"}, {62, "1"},
+             {0, "LINE"}, {10, "0"}, {20, "0"}, {11, "5"}, {21, "abc"}, {62, "256"},
+             {0, "CIRCLE"}, {10, "50"}, {20, "60"}, {40, "5"},
+             {0, "ARC"}, {10, "0"}, {20, "0"}, {40, "10"}, {50, "350"}, {51, "10"}, {62, "2"},
+             {0, "ELLIPSE"}, {10, "0"}, {20, "0"}, {11, "10"}, {21, "0"}, {40, "0.5"}, {41, "0"}, {42, "6.283185307179586"},
+             {0, "ELLIPSE"}, {10, "0"}, {20, "0"}, {11, "10"}, {21, "0"}, {40, "0.5"}, {41, "5.5"}, {42, "0.5"},
+             {0, "SOLID"}, {10, "0"}, {20, "0"}, {11, "4"}, {21, "0"}, {12, "0"}, {22, "3"}, {13, "0"}, {23, "3"},
+             {0, "TRACE"}, {10, "0"}, {20, "0"}, {11, "4"}, {21, "0"}, {12, "0"}, {22, "3"}, {13, "4"}, {23, "3"},
+             {0, "POINT"}, {10, "7"}, {20, "8"},
+             {0, "SPLINE"}, {70, "1"}, {10, "0"}, {20, "0"}, {10, "1"}, {20, "2"}, {10, "3"}, {20, "1"},
+             {0, "LWPOLYLINE"}, {10, "1"}, {20, "1"},
+             {0, "LWPOLYLINE"}, {70, "1"}, {10, "0"}, {20, "0"}, {42, "1"}, {10, "5"}, {20, "0"}, {10, "5"}, {20, "5"},
+             {0, "POLYLINE"}, {66, "1"}, {70, "1"}, {62, "6"},
+             {0, "VERTEX"}, {10, "1"}, {20, "1"}, {0, "VERTEX"}, {10, "2"}, {20, "1"}, {0, "VERTEX"}, {20, "3"},
+             {0, "SEQEND"},
+             {0, "POLYLINE"}, {66, "1"}, {70, "64"},  // a polyface mesh: its face records would draw to (0, 0)
+             {0, "VERTEX"}, {10, "9"}, {20, "9"}, {70, "192"}, {0, "VERTEX"}, {70, "128"}, {71, "1"}, {0, "SEQEND"},
+             {0, "LINE"}, {67, "1"}, {10, "0"}, {20, "0"}, {11, "9"}, {21, "9"},  // paper space
+             {0, "TEXT"}, {1, ""}, {10, "1"}, {20, "1"},                        // an empty value keeps the pairing
+             {0, "TEXT"}, {1, "Depth 5%%d"}, {10, "3"}, {20, "4"}, {40, "0"}, {50, "12"},
+             {0, "MTEXT"}, {1, "\\fArial|b0|i0;Word"}, {10, "5"}, {20, "6"}, {40, "3"},
+             {0, "HATCH"}, {10, "0"}, {20, "0"}}));
+    CanvasModel m;
+    std::string message;
+    ASSERT_TRUE(ImportDxfBytes(m, dxf({{999, "hand made"}}) + tables + entities + dxf({{0, "EOF"}}), "plan.dxf", &message))
+        << message;
+    const int layer = m.FindLayer("_dxf_plan.dxf");
+    ASSERT_GE(layer, 0);
+    EXPECT_EQ(m.GetDxfLayerId(), layer);
+    EXPECT_TRUE(m.GetLayerVisible(layer));
+    EXPECT_TRUE(m.GetLayerLocked(layer));
+    EXPECT_EQ(m.GetLayerColor(layer), clLime) << "the last LAYER record with a valid colour";
+
+    const auto shapes = layerShapes(m, layer);
+    ASSERT_EQ(shapes.size(), 14u);
+    const std::string L = " L" + std::to_string(layer);
+    EXPECT_EQ(describeShape(m, *shapes[0]), "LINE" + L + " c255 w1 | 1.000000 2.000000 3.000000 4.000000");
+    EXPECT_EQ(describeShape(m, *shapes[1]), "LINE" + L + " c65280 w1 | 0.000000 0.000000 5.000000 0.000000");
+    EXPECT_EQ(describeShape(m, *shapes[2]), "CIRCLE" + L + " c65280 w1 | 50.000000 60.000000 5.000000");
+    EXPECT_EQ(shapes[2]->MinX, 45);
+    EXPECT_EQ(shapes[2]->MaxY, 65);
+
+    const TVPolyline& arc = poly(shapes[3]);  // 350 to 10 degrees: 20 degrees through 0
+    EXPECT_EQ(arc.ShapeType, shapecode::Polyline);
+    EXPECT_EQ(arc.PenColor, clYellow);
+    ASSERT_EQ(arc.Vertices.size(), 21u);
+    EXPECT_NEAR(arc.Vertices[10].X, 10, 1e-9);
+    EXPECT_NEAR(arc.Vertices[10].Y, 0, 1e-9);
+    EXPECT_NEAR(arc.Vertices[20].Y, 10 * std::sin(10 * std::numbers::pi / 180), 1e-9);
+
+    const TVPolyline& full = poly(shapes[4]);
+    EXPECT_EQ(full.ShapeType, shapecode::Polygon);
+    ASSERT_EQ(full.Vertices.size(), 37u);
+    EXPECT_NEAR(full.Vertices[36].X, full.Vertices[0].X, 1e-9);
+    EXPECT_NEAR(full.Vertices[36].Y, full.Vertices[0].Y, 1e-9);
+    EXPECT_NEAR(full.Vertices[9].Y, 5, 1e-9) << "minor half-axis 5 at a quarter";
+
+    const TVPolyline& part = poly(shapes[5]);  // end parameter below start: through 0, not the long way round
+    EXPECT_EQ(part.ShapeType, shapecode::Polyline);
+    ASSERT_EQ(part.Vertices.size(), 37u);
+    EXPECT_GT(part.Vertices[18].X, 9.5);
+    EXPECT_NEAR(part.Vertices[36].X, 10 * std::cos(0.5), 1e-9);
+
+    EXPECT_EQ(describeShape(m, *shapes[6]),
+              "POLY t6 closed1" + L + " c65280 w1 | 0.000000,0.000000 4.000000,0.000000 0.000000,3.000000");
+    EXPECT_EQ(describeShape(m, *shapes[7]), "POLY t6 closed1" + L +
+                                                " c65280 w1 | 0.000000,0.000000 4.000000,0.000000 4.000000,3.000000 "
+                                                "0.000000,3.000000");
+    EXPECT_EQ(describeShape(m, *shapes[8]), "POINT" + L + " c65280 w1 | 7.000000 8.000000 z 0.000000");
+    EXPECT_EQ(describeShape(m, *shapes[9]),
+              "POLY t6 closed1" + L + " c65280 w1 | 0.000000,0.000000 1.000000,2.000000 3.000000,1.000000");
+    EXPECT_EQ(describeShape(m, *shapes[10]),
+              "POLY t6 closed1" + L + " c65280 w1 | 0.000000,0.000000 5.000000,0.000000 5.000000,5.000000")
+        << "one-vertex LWPOLYLINE dropped, bulges drawn straight";
+    EXPECT_EQ(describeShape(m, *shapes[11]),
+              "POLY t6 closed1" + L + " c16711935 w1 | 1.000000,1.000000 2.000000,1.000000 0.000000,3.000000");
+    EXPECT_EQ(describeShape(m, *shapes[12]), "TEXT" + L + " c65280 | 3.000000 4.000000 font#-1 'Arial' h 2.500000 a "
+                                                           "12.000000 b0 i0 [Depth 5°]");
+    EXPECT_EQ(describeShape(m, *shapes[13]),
+              "TEXT" + L + " c65280 | 5.000000 6.000000 font#-1 'Arial' h 3.000000 a 0.000000 b0 i0 [Word]");
+    const auto* text = dynamic_cast<const TVText*>(shapes[13]);
+    EXPECT_EQ(text->VAlign, 2);
+    EXPECT_EQ(text->HAlign, 0);
+}
+
+TEST(DxfImport, ColourIndexTable)
+{
+    const std::pair<int, ColorValue> cases[] = {{0, -1},          {256, -1},        {-3, -1},       {257, -1},
+                                                {1, 0x0000FF},    {2, 0x00FFFF},    {3, 0x00FF00},  {4, 0xFFFF00},
+                                                {5, 0xFF0000},    {6, 0xFF00FF},    {7, 0xFFFFFF},  {8, 0x808080},
+                                                {9, 0xC0C0C0},    {10, rgbColor(170, 114, 18)}, {255, rgbColor(239, 219, 203)}};
+    for (const auto& [index, colour] : cases) EXPECT_EQ(AciToColor(index), colour) << index;
+}
+
+TEST(DxfImport, MtextCodesAndTextEscapes)
+{
+    const std::pair<const char*, const char*> mtext[] = {
+        {"\\fArial|b0|i0;Word", "Word"},
+        {"a\\\\b", "a\\b"},
+        {"Line1\\PLine2 more {\\fTimes New Roman|b0;Hello} \\LUnder\\l x", "Line1 Line2 more Hello Under x"},
+        {"\\H2.5x;big\\~gap", "big gap"},
+        {"\\S1^2; m", "1/2 m"},
+        {"\\{braces\\} kept", "{braces} kept"},
+        {"lone \\ backslash", "lone \\ backslash"},
+        {"\\U+015Eile", "Şile"},
+        {"\\Hbroken no semicolon", "no semicolon"},
+    };
+    for (const auto& [in, out] : mtext) EXPECT_EQ(StripMtextCodes(in), out) << in;
+    EXPECT_EQ(DecodeDxfTextCodes("45%%d %%p0.5 %%c10 100%%% \\U+0130zmir %%uUnder"), "45° ±0.5 ⌀10 100% İzmir Under");
+    EXPECT_EQ(DecodeDxfTextCodes("C:\\Path\\file"), "C:\\Path\\file") << "a TEXT backslash is a backslash";
+    std::string line = " \t12.5\r ";
+    TrimDxfLine(line);
+    EXPECT_EQ(line, "12.5");
+}
+
+// Files written by ezdxf (an independent DXF library): release 12 in the Turkish code page with a
+// block, release 2000 in its default code page with \U+ escapes, MTEXT in pieces, and release
+// 2010 in UTF-8.
+TEST(DxfImport, FilesWrittenByEzdxf)
+{
+    if (!vsx::test::haveEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed (/usr/bin/python3 -c 'import ezdxf')";
+    TempHome home;
+    const auto r = vsx::test::runPython(R"PY(
+import ezdxf, sys, json
+out = sys.argv[1]
+res = {}
+doc = ezdxf.new('R12')
+doc.layers.new('Kıyı', dxfattribs={'color': 3})
+blk = doc.blocks.new('SYMBOL', base_point=(1, 1))
+blk.add_line((0, 0), (2, 0))
+blk.add_line((2, 0), (2, 2))
+msp = doc.modelspace()
+ins = msp.add_blockref('SYMBOL', (100, 200), dxfattribs={'xscale': 2, 'yscale': 3, 'rotation': 30, 'layer': 'Kıyı'})
+msp.add_line((0, 0), (10, 5), dxfattribs={'color': 1})
+msp.add_text('Şamandıra İskele ğüöç', dxfattribs={'insert': (5, 6), 'height': 1.5, 'rotation': 15})
+msp.add_polyline2d([(0, 0), (10, 0), (10, 10)], close=True)
+msp.add_circle((50, 50), 5)
+doc.encoding = 'cp1254'
+doc.saveas(out + '/r12.dxf')
+res['r12_insert'] = [[e.dxf.start.x, e.dxf.start.y, e.dxf.end.x, e.dxf.end.y] for e in ins.virtual_entities()]
+doc = ezdxf.new('R2000')
+msp = doc.modelspace()
+msp.add_lwpolyline([(0, 0), (5, 0), (5, 5)], close=True)
+msp.add_ellipse((0, 0), major_axis=(10, 0), ratio=0.5)
+msp.add_open_spline([(0, 0), (1, 2), (3, 1), (4, 4)])
+long = 'Uzun metin ' * 40
+msp.add_mtext('{\\fArial|b0|i0;Şile} \\PLiman ' + long)
+blk = doc.blocks.new('MARK', base_point=(0, 0))
+blk.add_line((0, 0), (1, 0))
+ins = msp.add_blockref('MARK', (10, 10), dxfattribs={'rotation': 90, 'xscale': 5, 'yscale': 5})
+doc.saveas(out + '/r2000.dxf')
+res['r2000_insert'] = [[e.dxf.start.x, e.dxf.start.y, e.dxf.end.x, e.dxf.end.y] for e in ins.virtual_entities()]
+res['long'] = long
+doc = ezdxf.new('R2010')
+doc.modelspace().add_text('Çay ocağı', dxfattribs={'insert': (1, 2), 'height': 2})
+doc.saveas(out + '/r2010.dxf')
+print(json.dumps(res))
+)PY",
+                                            {home.root()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QJsonObject expected = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+
+    auto lines = [](const CanvasModel& m, int layer) {
+        std::vector<const TVLine*> out;
+        for (const TVShape* s : layerShapes(m, layer))
+            if (const auto* l = dynamic_cast<const TVLine*>(s)) out.push_back(l);
+        return out;
+    };
+    auto expectLines = [](const std::vector<const TVLine*>& got, const QJsonArray& want, std::size_t from) {
+        ASSERT_GE(got.size(), from + std::size_t(want.size()));
+        for (qsizetype i = 0; i < want.size(); ++i) {
+            const QJsonArray w = want[i].toArray();
+            const TVLine* l = got[from + std::size_t(i)];
+            EXPECT_NEAR(l->X1, w[0].toDouble(), 1e-6);
+            EXPECT_NEAR(l->Y1, w[1].toDouble(), 1e-6);
+            EXPECT_NEAR(l->X2, w[2].toDouble(), 1e-6);
+            EXPECT_NEAR(l->Y2, w[3].toDouble(), 1e-6);
+        }
+    };
+    auto texts = [](const CanvasModel& m, int layer) {
+        std::vector<std::string> out;
+        for (const TVShape* s : layerShapes(m, layer))
+            if (const auto* t = dynamic_cast<const TVText*>(s)) out.push_back(t->Text);
+        return out;
+    };
+
+    CanvasModel m;
+    std::string message;
+    ASSERT_TRUE(ImportDxf(m, home.path("r12.dxf"), &message)) << message;
+    const int r12 = m.GetDxfLayerId();
+    EXPECT_EQ(m.GetLayerColor(r12), clLime);
+    // INSERT first (block lines placed by scale, rotation and base point), then the plain LINE.
+    expectLines(lines(m, r12), expected["r12_insert"].toArray(), 0);
+    EXPECT_EQ(lines(m, r12).size(), 3u);
+    EXPECT_EQ(texts(m, r12), std::vector<std::string>{"Şamandıra İskele ğüöç"});
+    int closed = 0, circles = 0;
+    for (const TVShape* s : layerShapes(m, r12)) {
+        if (const auto* p = dynamic_cast<const TVPolyline*>(s)) closed += p->Closed && p->Vertices.size() == 3;
+        circles += dynamic_cast<const TVCircle*>(s) != nullptr;
+    }
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(circles, 1);
+
+    ASSERT_TRUE(ImportDxf(m, home.path("r2000.dxf"), &message)) << message;
+    const int r2000 = m.GetDxfLayerId();
+    EXPECT_NE(r2000, r12);
+    expectLines(lines(m, r2000), expected["r2000_insert"].toArray(), 0);
+    const std::string longText = expected["long"].toString().toStdString();
+    EXPECT_EQ(texts(m, r2000), std::vector<std::string>{"Şile  Liman " + longText}) << "all MTEXT pieces, escapes decoded";
+    std::vector<std::size_t> polys;
+    for (const TVShape* s : layerShapes(m, r2000))
+        if (const auto* p = dynamic_cast<const TVPolyline*>(s)) polys.push_back(p->Vertices.size());
+    EXPECT_EQ(polys, (std::vector<std::size_t>{3, 37, 4}));
+
+    ASSERT_TRUE(ImportDxf(m, home.path("r2010.dxf"), &message)) << message;
+    EXPECT_EQ(texts(m, m.GetDxfLayerId()), std::vector<std::string>{"Çay ocağı"});
+    EXPECT_EQ(m.FindLayer("_dxf_r12.dxf"), r12) << "each file keeps its own layer";
+    EXPECT_EQ(layerShapes(m, r12).size(), 6u);
+}
+
+// A re-import replaces the file's layer; a failing one leaves the earlier import whole.
+TEST(DxfImport, RepeatedAndFailedImportsKeepOneGoodCopy)
+{
+    TempHome home;
+    const std::string good =
+        section("ENTITIES", dxf({{0, "LINE"}, {10, "0"}, {20, "0"}, {11, "1"}, {21, "1"}, {0, "POINT"}, {10, "5"}, {20, "5"}})) +
+        dxf({{0, "EOF"}});
+    home.writeFile("harbour.dxf", good);
+    CanvasModel m;
+    m.AddLine(9, 9, 10, 10, 0);
+    std::string message;
+    ASSERT_TRUE(ImportDxf(m, home.path("harbour.dxf"), &message));
+    ASSERT_TRUE(ImportDxf(m, home.path("harbour.dxf"), &message));
+    const int layer = m.FindLayer("_dxf_harbour.dxf");
+    EXPECT_EQ(m.LayerShapeCount(layer), 2) << "one copy after importing twice";
+
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* message;
+    } failures[] = {
+        {"header only", section("HEADER", dxf({{9, "$ACADVER"}, {1, "AC1009"}})) + dxf({{0, "EOF"}}),
+         "DXF load failed: ENTITIES section not found"},
+        {"empty entities", section("ENTITIES", "") + dxf({{0, "EOF"}}), "DXF load failed: the ENTITIES section is empty"},
+        {"binary", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22) + "garbage", "DXF load failed: binary DXF"},
+        {"misaligned", "0\nSECTION\n2\nENTITIES\nLINE\n0\n", "DXF load failed: line 5 should hold a group code"},
+    };
+    for (const auto& f : failures) {
+        home.writeFile("harbour.dxf", f.bytes);
+        EXPECT_FALSE(ImportDxf(m, home.path("harbour.dxf"), &message)) << f.name;
+        EXPECT_EQ(message.rfind(f.message, 0), 0u) << f.name << ": " << message;
+        EXPECT_EQ(m.LayerShapeCount(layer), 2) << f.name << ": the earlier import stays";
+    }
+    EXPECT_FALSE(ImportDxf(m, home.path("missing.dxf"), &message));
+    EXPECT_EQ(message, "") << "a missing file is not reported";
+    EXPECT_EQ(m.ShapeCount(), 3);
+}
+
+// Each file's own block definitions win over same-named blocks of earlier imports.
+TEST(DxfImport, BlocksOfTheFileBeingImportedTakePrecedence)
+{
+    auto fileWithBlock = [](const char* x2, bool insert) {
+        std::string blocks = section("BLOCKS", dxf({{0, "BLOCK"}, {2, "SYMBOL"}, {10, "0"}, {20, "0"}, {0, "LINE"},
+                                                    {10, "0"}, {20, "0"}, {11, x2}, {21, "0"}, {0, "ENDBLK"}}));
+        std::string ents = insert ? dxf({{0, "INSERT"}, {2, "SYMBOL"}, {10, "100"}, {20, "0"}, {62, "1"}}) : std::string();
+        return blocks + section("ENTITIES", ents + dxf({{0, "POINT"}, {10, "0"}, {20, "0"}})) + dxf({{0, "EOF"}});
+    };
+    CanvasModel m;
+    ASSERT_TRUE(ImportDxfBytes(m, fileWithBlock("1", false), "a.dxf"));
+    ASSERT_TRUE(ImportDxfBytes(m, fileWithBlock("7", true), "b.dxf"));
+    const int b = m.GetDxfLayerId();
+    const auto* line = dynamic_cast<const TVLine*>(layerShapes(m, b)[0]);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->X2, 107) << "b.dxf's own SYMBOL, not a.dxf's";
+    EXPECT_EQ(line->PenColor, clRed);
+    ASSERT_EQ(m.Blocks().size(), 1u) << "same-named blocks are replaced, not piled up";
+    // A file that inserts a block it does not define gets the one kept from before.
+    const std::string insertOnly =
+        section("ENTITIES", dxf({{0, "INSERT"}, {2, "SYMBOL"}, {10, "0"}, {20, "50"}})) + dxf({{0, "EOF"}});
+    ASSERT_TRUE(ImportDxfBytes(m, insertOnly, "c.dxf"));
+    line = dynamic_cast<const TVLine*>(layerShapes(m, m.GetDxfLayerId())[0]);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->X2, 7);
+    EXPECT_EQ(line->PenColor, clBlack) << "block lines keep their own colour without code 62";
+}
+
+// Older releases hold texts in their declared code page, newer ones in UTF-8; a file that
+// declares nothing is read as UTF-8 when it is valid UTF-8, else as Windows-1254.
+TEST(DxfImport, TextsAreDecodedByTheFilesCodePage)
+{
+    auto file = [](const std::string& header, const std::string& text) {
+        return (header.empty() ? std::string() : section("HEADER", header)) +
+               section("ENTITIES", dxf({{0, "TEXT"}, {1, text}, {10, "0"}, {20, "0"}})) + dxf({{0, "EOF"}});
+    };
+    const std::string r12 = dxf({{9, "$ACADVER"}, {1, "AC1009"}});
+    const struct {
+        const char* name;
+        std::string header, text, expected;
+    } cases[] = {
+        {"ANSI_1254", r12 + dxf({{9, "$DWGCODEPAGE"}, {3, "ANSI_1254"}}), "\xDE" "amand\xFDra", "Şamandıra"},
+        {"ANSI_1252", r12 + dxf({{9, "$DWGCODEPAGE"}, {3, "ansi_1252"}}), "\xDE" "amand\xFDra", "Þamandýra"},
+        {"release 2010 is UTF-8", dxf({{9, "$ACADVER"}, {1, "AC1024"}, {9, "$DWGCODEPAGE"}, {3, "ANSI_1252"}}), "Şamandıra", "Şamandıra"},
+        {"undeclared UTF-8", "", "Çay ocağı", "Çay ocağı"},
+        {"undeclared 8-bit", "", "\xC7" "ay oca\xF0\xFD", "Çay ocağı"},
+        {"escapes", r12, "\\U+015Eile %%d", "Şile °"},
+    };
+    for (const auto& c : cases) {
+        CanvasModel m;
+        ASSERT_TRUE(ImportDxfBytes(m, file(c.header, c.text), "t.dxf")) << c.name;
+        const auto* t = dynamic_cast<const TVText*>(m.Shapes().back());
+        ASSERT_NE(t, nullptr) << c.name;
+        EXPECT_EQ(t->Text, c.expected) << c.name;
+    }
+}

@@ -1,0 +1,212 @@
+// Line cutting and the receiver's own reading of GGA, RMC and VTG, without a port.
+#include "input/NmeaLineCutter.h"
+#include "input/NmeaParser.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace vsx;
+
+namespace {
+
+std::vector<std::string> cut(NmeaLineCutter& cutter, const std::vector<std::string>& chunks)
+{
+    std::vector<std::string> lines;
+    std::string_view line;
+    for (const std::string& chunk : chunks) {
+        cutter.append(chunk);
+        while (cutter.nextLine(line)) lines.emplace_back(line);
+    }
+    return lines;
+}
+
+struct Events : NmeaParser::Listener {
+    bool positionChanged(double lat, double lon, double alt) override
+    {
+        positions.push_back({lat, lon, alt});
+        return true;
+    }
+    bool speedChanged(double kmh) override
+    {
+        speeds.push_back(kmh);
+        return true;
+    }
+    std::vector<std::vector<double>> positions;
+    std::vector<double> speeds;
+};
+
+} // namespace
+
+TEST(NmeaLineCutter, CutsTrimsAndSkipsEmptyLines)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> chunks;
+        std::vector<std::string> lines;
+    };
+    const std::string nul("$GPHDT,1.5,T*00\0\0\r\n$GPHDT,2.5,T*00\r\n", 37);
+    const Case cases[] = {
+        {"only CR LF", {"\r\n", "\r\n\r\n"}, {}},
+        {"blanks and CR LF around a line", {"  $GPVTG,,T,,M,0.1,N,0.2,K*00\r\n"}, {"$GPVTG,,T,,M,0.1,N,0.2,K*00"}},
+        {"LF alone ends a line", {"$A\n$B\n"}, {"$A", "$B"}},
+        {"a line split across reads", {"$GPGGA,1234", "56.00,48", "07.038,N\r", "\n$X"}, {"$GPGGA,123456.00,4807.038,N"}},
+        {"zero bytes are dropped, the rest kept", {nul}, {"$GPHDT,1.5,T*00", "$GPHDT,2.5,T*00"}},
+        {"8-bit text at the end survives the trim", {"$PXX,\xc7\xe7\r\n"}, {"$PXX,\xc7\xe7"}},
+        {"control bytes at both ends go", {"\x01\x1f$A\x7f\x02\r\n"}, {"$A\x7f"}},
+        {"a line of any length", {std::string(300, 'x') + "\n"}, {std::string(300, 'x')}},
+    };
+    for (const Case& c : cases) {
+        NmeaLineCutter cutter;
+        EXPECT_EQ(cut(cutter, c.chunks), c.lines) << c.name;
+    }
+}
+
+TEST(NmeaLineCutter, TextWithoutLineEndsStaysBounded)
+{
+    NmeaLineCutter cutter;
+    std::string_view line;
+    std::string tail;
+    for (int i = 0; i < 8; ++i) {  // 8 KB without "\n", in the sizes the port delivers
+        std::string chunk(1023, char('a' + i));
+        cutter.append(chunk);
+        EXPECT_FALSE(cutter.nextLine(line));
+        EXPECT_LE(cutter.pendingSize(), NmeaLineCutter::kPendingLimit);
+        tail += chunk;
+        if (tail.size() > 2048) tail.erase(0, tail.size() - 2048);
+    }
+    EXPECT_EQ(cutter.pendingSize(), 2048u);
+    cutter.append("END\n$GPHDT,1,T\n");
+    ASSERT_TRUE(cutter.nextLine(line));
+    EXPECT_EQ(std::string(line), tail + "END");  // the last 2048 bytes and what followed
+    ASSERT_TRUE(cutter.nextLine(line));
+    EXPECT_EQ(line, "$GPHDT,1,T");
+}
+
+TEST(NmeaChecksum, PresentAbsentAndWrong)
+{
+    const std::pair<const char*, NmeaChecksum> cases[] = {
+        {"$GNGGA,132819.60,4134.49795459,N,09345.03431408,W,2,10,0.9,278.161,M,-31.442,M,6.6,0133*6A", NmeaChecksum::Valid},
+        {"$GPHDT,,T*1b", NmeaChecksum::Valid},
+        {"$GPHDT,,T*1C", NmeaChecksum::Invalid},
+        {"$GPHDT,,T*1", NmeaChecksum::Invalid},
+        {"$GPHDT,,T*1BX", NmeaChecksum::Invalid},
+        {"$GPHDT,,T*", NmeaChecksum::Invalid},
+        {"$GPHDT,,T", NmeaChecksum::Absent},
+        {"!AIVDM,1,1,,A,13aG?P0P00PD;88MD5MTDww@2<0L,0*71", NmeaChecksum::Valid},
+        {"HDT,,T*1B", NmeaChecksum::Absent},
+    };
+    for (auto [text, want] : cases) EXPECT_EQ(nmeaChecksum(text), want) << text;
+}
+
+TEST(NmeaParser, DegreesFromNmeaText)
+{
+    struct Case {
+        const char* value;
+        const char* hemisphere;
+        double degrees;
+    };
+    const Case cases[] = {
+        {"4807.038", "N", 48 + 7.038 / 60},   {"4807.038", "S", -(48 + 7.038 / 60)},
+        {"01131.000", "E", 11 + 31.0 / 60},   {"01131.000", "W", -(11 + 31.0 / 60)},
+        {"1.5", "N", 0},                      {"123.4", "N", 12 + 3.4 / 60},
+        {"", "N", 0},                         {"4807", "N", 0},
+        {"4807.038", "", 48 + 7.038 / 60},    {"4134.49795459", "N", 41 + 34.49795459 / 60},
+        {"48x7.038", "N", 48},
+    };
+    for (const Case& c : cases) EXPECT_DOUBLE_EQ(NmeaToDegrees(c.value, c.hemisphere), c.degrees) << c.value << c.hemisphere;
+}
+
+TEST(NmeaParser, GgaGivesPositionAltitudeFixAndSatellitesOncePerChange)
+{
+    NmeaParser p;
+    Events e;
+    p.ParseSentence("$GNGGA,132819.60,4807.038,N,01131.000,E,4,12,0.9,278.161,M,-31.442,M,6.6,0133*6A", e);
+    const NmeaFix& f = p.fix();
+    EXPECT_DOUBLE_EQ(f.latitude, 48 + 7.038 / 60);
+    EXPECT_DOUBLE_EQ(f.longitude, 11 + 31.0 / 60);
+    EXPECT_DOUBLE_EQ(f.altitude, 278.161);
+    EXPECT_EQ(f.fixQuality, 4);
+    EXPECT_EQ(f.satellites, 12);
+    ASSERT_EQ(e.positions.size(), 1u);
+
+    // The same fields from another talker: the same values, no event.
+    p.ParseSentence("$GPGGA,132819.60,4807.038,N,01131.000,E,4,12,0.9,278.161,M,-31.442,M,6.6,0133", e);
+    EXPECT_EQ(e.positions.size(), 1u);
+    // Empty altitude, quality and satellites keep theirs; the event comes for the move alone.
+    p.ParseSentence("$GPGGA,132820.00,4807.040,N,01131.000,E,,,0.9,,M,,M,,", e);
+    ASSERT_EQ(e.positions.size(), 2u);
+    EXPECT_DOUBLE_EQ(e.positions[1][2], 278.161);
+    EXPECT_EQ(f.fixQuality, 4);
+    EXPECT_EQ(f.satellites, 12);
+    p.ParseSentence("$GPGGA,132821.00,4807.040,N,01131.000,E,1,08,0.9,,M,,M,,", e);
+    EXPECT_EQ(e.positions.size(), 2u);
+    EXPECT_EQ(f.fixQuality, 1);
+    // No fix: the position goes to 0 and that is a change.
+    p.ParseSentence("$GPGGA,,,,,,0,,,,M,,M,,*66", e);
+    ASSERT_EQ(e.positions.size(), 3u);
+    EXPECT_EQ(f.latitude, 0);
+    EXPECT_EQ(f.longitude, 0);
+    EXPECT_EQ(f.fixQuality, 0);
+    // Too few fields, unknown types, short lines: nothing.
+    p.ParseSentence("$GPGGA,1,4807.038,N,01131.000,E,1,08,0.9", e);
+    p.ParseSentence("$GPZDA,193913.00,07,09,2018,00,00*63", e);
+    p.ParseSentence("$GPGS", e);
+    EXPECT_EQ(e.positions.size(), 3u);
+}
+
+TEST(NmeaParser, RmcAndVtgGiveSpeedAndCourse)
+{
+    NmeaParser p;
+    Events e;
+    const NmeaFix& f = p.fix();
+    p.ParseSentence("$GPRMC,132819.60,A,4134.49,N,09345.03,W,10.0,124.888,180320,11.5985,E,D*3F", e);
+    ASSERT_EQ(e.speeds.size(), 1u);
+    EXPECT_DOUBLE_EQ(e.speeds[0], 18.52);
+    EXPECT_DOUBLE_EQ(f.course, 124.888);
+    EXPECT_TRUE(e.positions.empty());  // RMC does not move the vessel
+    // Exactly 8 fields: the speed only.
+    p.ParseSentence("$GPRMC,1,A,4134.49,N,09345.03,W,5.0", e);
+    EXPECT_DOUBLE_EQ(f.speed, 9.26);
+    EXPECT_DOUBLE_EQ(f.course, 124.888);
+    // VTG: course from field 1, km/h from field 7; an unchanged speed raises nothing.
+    p.ParseSentence("$GPVTG,54.7,T,034.4,M,005.0,N,9.26,K*48", e);
+    EXPECT_DOUBLE_EQ(f.course, 54.7);
+    EXPECT_EQ(e.speeds.size(), 2u);
+    p.ParseSentence("$GNVTG,,T,,M,,N,12.5,K", e);
+    EXPECT_DOUBLE_EQ(f.speed, 12.5);
+    EXPECT_DOUBLE_EQ(f.course, 54.7);
+    EXPECT_EQ(e.speeds.size(), 3u);
+    p.ParseSentence("$GPVTG,,T,,M,,N,,K,N*2C", e);
+    EXPECT_EQ(e.speeds.size(), 3u);
+    EXPECT_DOUBLE_EQ(f.speed, 12.5);
+}
+
+// The handler may close the receiver at the speed event of an RMC; the course of that sentence
+// must then not be stored into the closed receiver's values.
+TEST(NmeaParser, StopsWhenTheListenerSaysSo)
+{
+    struct Closing : Events {
+        bool speedChanged(double kmh) override
+        {
+            Events::speedChanged(kmh);
+            return false;
+        }
+    } e;
+    NmeaParser p;
+    p.ParseSentence("$GPRMC,1,A,4134.49,N,09345.03,W,10.0,124.888,180320", e);
+    EXPECT_EQ(e.speeds.size(), 1u);
+    EXPECT_EQ(p.fix().course, 0);
+}
+
+TEST(NmeaParser, SplitFieldsCountsEmptyFields)
+{
+    std::vector<std::string_view> f;
+    SplitFields("$GPHDT,,T", f);
+    EXPECT_EQ(f, (std::vector<std::string_view>{"$GPHDT", "", "T"}));
+    SplitFields(",", f);
+    EXPECT_EQ(f.size(), 2u);
+    SplitFields("", f);
+    EXPECT_EQ(f.size(), 1u);
+}

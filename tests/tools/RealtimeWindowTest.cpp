@@ -1,0 +1,106 @@
+#include "ToolsFixture.h"
+
+#include "app/windows/WindowPointers.h"
+#include "platform/Paths.h"
+#include "tools/FolderOpener.h"
+#include "tools/windows/TNavset.h"
+#include "tools/windows/TfRealtime.h"
+#include "tools/windows/TfWaterfal.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace vsx;
+using vsx::test::ToolsFixture;
+
+TEST(TfRealtimeWindow, LabelsAndLowFrequencyBox)
+{
+    ToolsFixture f;
+    TfRealtime w;
+    w.show();
+    for (QLabel* l : {w.Fixed, w.Speed, w.SatelliteLabel, w.LAntennaH, w.LTideHt, w.lDepthHi, w.lDepthLo})
+        EXPECT_EQ(l->text(), "---");
+    EXPECT_EQ(w.ToolButton2->toolTip(), "Zoom In");
+    EXPECT_EQ(w.ToolButton3->toolTip(), "Zoom Out");
+    EXPECT_EQ(w.DepthFrameHi->palette().color(QPalette::Window), QColor(0, 255, 0));
+    EXPECT_EQ(w.DepthFrameLo->palette().color(QPalette::Window), QColor(255, 255, 0));
+    EXPECT_TRUE(w.lowFrequencyDepthShown());
+
+    w.HideLowFrequencyDepth();
+    EXPECT_FALSE(w.lowFrequencyDepthShown());
+    EXPECT_EQ(w.height(), TfRealtime::kHeightWithoutLowFrequency);
+    w.resize(w.width(), 300);
+    w.HideLowFrequencyDepth();  // already hidden: nothing changes
+    EXPECT_EQ(w.height(), 300);
+    w.ShowLowFrequencyDepth();
+    EXPECT_EQ(w.height(), TfRealtime::kHeightWithLowFrequency);
+    w.resize(w.width(), 400);
+    w.ShowLowFrequencyDepth();
+    EXPECT_EQ(w.height(), 400);
+
+    EXPECT_TRUE(w.Timer1->isSingleShot());
+    EXPECT_EQ(w.Timer1->interval(), 10000);
+    EXPECT_TRUE(w.Timer1->isActive());
+    w.Timer1Timer();
+    EXPECT_EQ(f.host.calls, std::vector<std::string>{"ApplySounderMessageType"});
+    w.ToolButton2->click();
+    w.ToolButton3->click();
+    EXPECT_EQ(f.host.calls.back(), "ZoomOut");
+}
+
+TEST(TfRealtimeWindow, LogFolderToOpen)
+{
+    const std::string log = "/home/u/VLT/2024-05-01/LOG/";
+    EXPECT_EQ(LogFolderToOpen("/home/u/VLT/2024-05-02/LOG/gps.log", log), "/home/u/VLT/2024-05-02/");
+    EXPECT_EQ(LogFolderToOpen("", log), "/home/u/VLT/2024-05-01/");
+    EXPECT_EQ(LogFolderToOpen("gps.log", "/data/"), "/");
+    EXPECT_EQ(LogFolderToOpen("", "relative/"), "relative/");
+    EXPECT_EQ(LogFolderToOpen("", ""), "");
+
+    ToolsFixture f;
+    std::vector<std::string> opened;
+    setFolderOpener([&](const std::string& folder) { opened.push_back(folder); });
+    TfRealtime w;
+    w.btOpenLogFolder->click();
+    setFolderOpener({});
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], DayFolder);
+    EXPECT_TRUE(folderExists(DayFolder)) << "a missing target is made";
+}
+
+TEST(TfRealtimeWindow, BareLayoutToggleAndBack)
+{
+    ToolsFixture f;
+    TNavset navset;
+    TfWaterfal waterfall;
+    TfRealtime w;
+    Navset = &navset;
+    fWaterfal = &waterfall;
+    navset.show();
+    waterfall.show();
+    w.show();
+
+    w.btHide->click();
+    EXPECT_EQ(w.bareLayoutState(), 1);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(navset.isVisible());
+    EXPECT_FALSE(waterfall.isVisible());
+    EXPECT_EQ(f.host.calls, std::vector<std::string>{"Bare"});
+
+    w.btHideClick();  // the main window presses it while this window is hidden
+    EXPECT_EQ(w.bareLayoutState(), 0);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(navset.isVisible());
+    EXPECT_FALSE(waterfall.isVisible()) << "no echogram running";
+    EXPECT_EQ(f.host.calls, (std::vector<std::string>{"Bare", "Normal"}));
+
+    f.host.echogram = true;
+    w.btHideClick();
+    w.btHideClick();
+    EXPECT_TRUE(waterfall.isVisible());
+    Navset = nullptr;
+    fWaterfal = nullptr;
+}
