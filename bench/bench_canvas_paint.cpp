@@ -23,8 +23,9 @@ QApplication& app()
     static char name[] = "bench_canvas_paint";
     static char* argv[] = {name, nullptr};
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication instance(argc, argv);
-    return instance;
+    // Never destroyed: at exit Qt's own statics may already be gone.
+    static QApplication* instance = new QApplication(argc, argv);
+    return *instance;
 }
 
 constexpr int kLines = 500;
