@@ -56,10 +56,7 @@ void CanvasRenderer::Rebuild(QImage& buffer, CanvasModel& model, const CanvasGri
     qp_ = &qp;
     QtGdiPainter painter(qp);
     const CanvasViewMapping mapping(model);
-    if (mapping.Rotated()) {
-        const QTransform& t = mapping.DeviceToScreen();
-        painter.SetWorldTransform(t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy());
-    }
+    if (mapping.Rotated()) SetPainterTransform(painter, mapping.DeviceToScreen());
     if (backgroundStep_) {
         qp.save();
         backgroundStep_(qp, model, mapping);
@@ -101,8 +98,7 @@ void CanvasRenderer::drawShapes(GdiPainter& painter, CanvasModel& model, const C
         view.YMin -= k * fy, view.YMax += k * fy;
         view.WidthPx += 2 * k, view.HeightPx += 2 * k;
         deviceToScreen = QTransform::fromTranslate(-k, -k) * deviceToScreen;
-        painter.SetWorldTransform(deviceToScreen.m11(), deviceToScreen.m12(), deviceToScreen.m21(), deviceToScreen.m22(),
-                                  deviceToScreen.dx(), deviceToScreen.dy());
+        SetPainterTransform(painter, deviceToScreen);
     }
     const double halfPixel = 0.5 * f;
 
@@ -162,10 +158,7 @@ void CanvasRenderer::drawShapes(GdiPainter& painter, CanvasModel& model, const C
     });
     flushRun(painter);
     drawTexts(painter, model, view, deviceToScreen, mapping.Rotated(), f);
-    if (mapping.Rotated()) {
-        const QTransform& t = mapping.DeviceToScreen();
-        painter.SetWorldTransform(t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy());
-    }
+    if (mapping.Rotated()) SetPainterTransform(painter, mapping.DeviceToScreen());
 }
 
 void CanvasRenderer::drawTexts(GdiPainter& painter, const CanvasModel& model, const ShapeView& view,

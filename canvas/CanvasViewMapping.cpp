@@ -1,11 +1,17 @@
 #include "canvas/CanvasViewMapping.h"
 
 #include "canvas/CanvasModel.h"
+#include "canvas/GdiPainter.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace vsx {
+
+void SetPainterTransform(GdiPainter& painter, const QTransform& t)
+{
+    painter.SetWorldTransform(t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy());
+}
 
 CanvasViewMapping::CanvasViewMapping(const CanvasModel& model) : model_(model)
 {

@@ -10,6 +10,10 @@
 namespace vsx {
 
 class CanvasModel;
+class GdiPainter;
+
+// Sets `t` as the painter's world transform.
+void SetPainterTransform(GdiPainter& painter, const QTransform& t);
 
 struct WorldBox {
     double XMin = 0, YMin = 0, XMax = 0, YMax = 0;

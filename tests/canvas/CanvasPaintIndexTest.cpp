@@ -22,10 +22,7 @@ QImage plainDrawing(const CanvasModel& m)
     QPainter qp(&img);
     QtGdiPainter p(qp);
     const CanvasViewMapping mapping(m);
-    if (mapping.Rotated()) {
-        const QTransform& t = mapping.DeviceToScreen();
-        p.SetWorldTransform(t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy());
-    }
+    if (mapping.Rotated()) SetPainterTransform(p, mapping.DeviceToScreen());
     ShapeRenderer r;
     r.Cap = 100'000'000;
     r.DrawShapes(m, p);
