@@ -94,7 +94,7 @@ void BM_FullRebuild_1M_Track(benchmark::State& state)
         s.canvas->RenderFrame(frame);
         benchmark::DoNotOptimize(frame.constBits());
     }
-    state.counters["shapes_drawn_k"] = double(s.canvas->Model().ShapeCount()) / 1000;
+    state.counters["shapes_k"] = double(s.canvas->Model().ShapeCount()) / 1000;
 }
 BENCHMARK(BM_FullRebuild_1M_Track)->Arg(1)->Arg(3)->Arg(6)->Unit(benchmark::kMillisecond);
 
