@@ -5,50 +5,34 @@
 namespace vsx {
 
 namespace {
-using Slot = SounderLineRule::Slot;
-const std::vector<SounderLineRule>& rules()
+// The row of the chosen type; "OTHER" for a text that names none (no tag, one high depth).
+const SounderMessageType& typeFor(std::string_view messageType)
 {
-    static const std::vector<SounderLineRule> table {
-        {"Veldor SMT", {"SMT"}, {Slot::High, Slot::Battery}},
-        {"NMEA DPT", {"DPT"}, {Slot::High}},
-        {"NMEA DBT", {"DBT"}, {Slot::High}},
-        {"Veldor XDR HI", {"XDHI"}, {Slot::High}},
-        {"Veldor XDR LO", {"XDHI", "XDLO"}, {Slot::Low}},
-        {"Veldor XDR H/L", {"XDHI", "XDLO"}, {Slot::High, Slot::Low}},
-        {"ODC HI", {",B,"}, {Slot::High}},
-        {"OTHER", {}, {Slot::High}},
-    };
-    return table;
+    if (const SounderMessageType* t = findSounderMessageType(messageType)) return *t;
+    return *findSounderMessageType(kOtherSounderMessageType);
 }
 } // namespace
-
-const SounderLineRule& SounderRuleFor(std::string_view messageType)
-{
-    for (const auto& r : rules())
-        if (r.type == messageType) return r;
-    return rules().back();
-}
 
 bool DepthLineResult::recordDue() const { return onlyLowDepth ? rawLo != 0 : rawHi != 0; }
 
 DepthLineResult ProcessDepthLine(std::string_view line, const DepthLineSettings& s)
 {
     DepthLineResult r;
-    const SounderLineRule& rule = SounderRuleFor(s.messageType);
+    const SounderMessageType& type = typeFor(s.messageType);
     r.soundVelocityUsed = s.soundVelocity;
-    r.onlyLowDepth = rule.onlyLowDepth();
-    for (const auto& tag : rule.tags)
-        if (line.find(tag) == std::string_view::npos) return r;
+    r.onlyLowDepth = type.valuesRequired == 1 && type.values[0] == SounderValue::LowFrequencyDepth;
+    if (!sounderLineHasTags(type, line)) return r;
     r.recognised = true;
 
-    double values[4] = {0, 0, 0, 0};
-    const int wanted = int(rule.slots.size());
+    double values[2] = {0, 0};
+    const int wanted = type.valuesRequired;
     const int got = s.format ? s.format->scan(line, values, wanted) : 0;
     for (int i = 0; i < got; ++i) {
-        switch (rule.slots[size_t(i)]) {
-        case Slot::High: r.rawHi = values[i]; break;
-        case Slot::Low: r.rawLo = values[i]; break;
-        case Slot::Battery: r.battery = values[i]; break;
+        switch (type.values[size_t(i)]) {
+        case SounderValue::HighFrequencyDepth: r.rawHi = values[i]; break;
+        case SounderValue::LowFrequencyDepth: r.rawLo = values[i]; break;
+        case SounderValue::BatteryVoltage: r.battery = values[i]; break;
+        case SounderValue::None: break;
         }
     }
     if (got < wanted) {

@@ -2,28 +2,15 @@
 // One echosounder line to corrected depths: recognise the line by the chosen message type, read
 // its raw depths with the type's scan format, and correct them for sound velocity and draft:
 // true depth = raw x sound velocity / 1500 + draft.
+#include "input/SounderMessageType.h"
 #include "platform/ScanFormat.h"
 
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace vsx {
-
-// What a message type asks of a line and where its scanned values go.
-struct SounderLineRule {
-    enum class Slot { High, Low, Battery };
-    std::string type;               // "NMEA DPT", ...
-    std::vector<std::string> tags;  // texts the line must contain (case-sensitive, anywhere)
-    std::vector<Slot> slots;        // scanned values, in order
-    bool onlyLowDepth() const { return slots.size() == 1 && slots[0] == Slot::Low; }
-};
-
-// The rule of a message type text; "OTHER" (or any unknown text) needs no tag and reads one high
-// depth.
-const SounderLineRule& SounderRuleFor(std::string_view messageType);
 
 struct DepthLineSettings {
     std::string messageType;

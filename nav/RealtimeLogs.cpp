@@ -18,7 +18,7 @@ std::string SafeFileNamePart(std::string_view name)
     return cp1254ToUtf8(clean);
 }
 
-std::string SensorLogFileName(const std::string& logFolder, const std::string& date, const std::string& sensorName)
+std::string SensorLogPath(const std::string& logFolder, const std::string& date, const std::string& sensorName)
 {
     return logFolder + date + "." + SafeFileNamePart(toUpperAscii(sensorName.substr(0, 3))) + ".log";
 }

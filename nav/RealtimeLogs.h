@@ -14,7 +14,7 @@ namespace vsx {
 std::string SafeFileNamePart(std::string_view cp1254Name);
 
 // LogFolder + date + "." + the first three letters of the name in upper case + ".log".
-std::string SensorLogFileName(const std::string& logFolder, const std::string& date, const std::string& sensorName);
+std::string SensorLogPath(const std::string& logFolder, const std::string& date, const std::string& sensorName);
 // LogFolder + date + " " + Name + "_GNSS.log" and + " Coordinates.csv".
 std::string ExtraVesselGnssLogName(const std::string& logFolder, const std::string& date, const std::string& name);
 std::string ExtraVesselCoordinatesName(const std::string& logFolder, const std::string& date, const std::string& name);

@@ -9,18 +9,7 @@
 using namespace vsx;
 
 namespace {
-// The built-in scan format of each message type.
-const char* formatOf(const std::string& type)
-{
-    if (type == "Veldor SMT") return "%*8s,%lf,%lf";
-    if (type == "NMEA DPT") return "%*6s,%lf";
-    if (type == "NMEA DBT") return "%*6s,%*lf,%*1s,%lf";
-    if (type == "Veldor XDR HI") return "%*8s,%lf";
-    if (type == "Veldor XDR LO") return "%*8s,%*lf,%*8s,%lf";
-    if (type == "Veldor XDR H/L") return "%*8s,%lf,%*8s,%lf";
-    if (type == "ODC HI") return "%*42s,%lf";
-    return "";
-}
+std::string formatOf(const std::string& type) { return std::string(scanFormatForSounderType(type)); }
 } // namespace
 
 TEST(DepthLine, TypesAndCorrectionsTable)

@@ -7,8 +7,8 @@ using namespace vsx;
 TEST(RealtimeLogs, NamesAndRecords)
 {
     const std::string L = "/home/u/VLT/2024-05-01/LOG/";
-    EXPECT_EQ(SensorLogFileName(L, "2024-05-02", "starboard transducer"), L + "2024-05-02.STA.log");
-    EXPECT_EQ(SensorLogFileName(L, "2024-05-02", "Tr"), L + "2024-05-02.TR.log");
+    EXPECT_EQ(SensorLogPath(L, "2024-05-02", "starboard transducer"), L + "2024-05-02.STA.log");
+    EXPECT_EQ(SensorLogPath(L, "2024-05-02", "Tr"), L + "2024-05-02.TR.log");
     EXPECT_EQ(ExtraVesselGnssLogName(L, "2024-05-02", "Boat 2"), L + "2024-05-02 Boat 2_GNSS.log");
     EXPECT_EQ(ExtraVesselCoordinatesName(L, "2024-05-02", "../x/y"), L + "2024-05-02 .._x_y Coordinates.csv")
         << "a name never leaves the LOG folder";

@@ -14,9 +14,9 @@
 namespace vsx {
 
 // What the controller asks of the main window and the device settings window.
-class RealtimeHost {
+class SurveyRunHost {
 public:
-    virtual ~RealtimeHost() = default;
+    virtual ~SurveyRunHost() = default;
     virtual bool WriteGeodesyLog(std::string& error) = 0;
     virtual void ApplyReceiverSettings() = 0;  // the settings window's "GPS Set" and "SBES Set"
     virtual bool UdpInputEnabled() = 0;
@@ -43,9 +43,9 @@ public:
     virtual std::string Today() = 0;  // the date of the moment, "YYYY-MM-DD"
 };
 
-class RealtimeController {
+class SurveyRun {
 public:
-    explicit RealtimeController(RealtimeHost& host) : host_(host) {}
+    explicit SurveyRun(SurveyRunHost& host) : host_(host) {}
 
     bool Running() const { return running_; }
     // The real-time button: starts when stopped, stops when running. True when the run state
@@ -65,7 +65,7 @@ private:
     void openExtraVessels(const std::string& date);
     void closeExtraVessels();
 
-    RealtimeHost& host_;
+    SurveyRunHost& host_;
     bool running_ = false;
     bool gnssOpened_ = false;
     bool sensorOpened_ = false;

@@ -1,4 +1,4 @@
-#include "nav/RealtimeController.h"
+#include "nav/SurveyRun.h"
 
 #include "input/GgaForwarding.h"
 #include "app/Settings.h"
@@ -11,7 +11,7 @@
 
 namespace vsx {
 
-bool RealtimeController::Toggle()
+bool SurveyRun::Toggle()
 {
     if (running_) {
         Stop();
@@ -20,7 +20,7 @@ bool RealtimeController::Toggle()
     return Start();
 }
 
-bool RealtimeController::Start()
+bool SurveyRun::Start()
 {
     if (running_) return false;
     lastStartError_.clear();
@@ -69,7 +69,7 @@ bool RealtimeController::Start()
     return true;
 }
 
-void RealtimeController::Stop()
+void SurveyRun::Stop()
 {
     if (!running_) return;
     if (gnssOpened_) host_.CloseGnss();
@@ -87,24 +87,24 @@ void RealtimeController::Stop()
     running_ = false;
 }
 
-void RealtimeController::openSensorLogs(const std::string& date)
+void SurveyRun::openSensorLogs(const std::string& date)
 {
     closeSensorLogs();
     for (const VesselSensor& s : VesselSensors) {
         auto file = std::make_shared<AppendFile>();
-        if (!file->open(SensorLogFileName(LogFolder, date, s.Name))) file.reset();
+        if (!file->open(SensorLogPath(LogFolder, date, s.Name))) file.reset();
         SensorLogFiles.push_back(file);
     }
 }
 
-void RealtimeController::closeSensorLogs()
+void SurveyRun::closeSensorLogs()
 {
     for (auto& f : SensorLogFiles)
         if (f) f->close();
     SensorLogFiles.clear();
 }
 
-void RealtimeController::openForwarding()
+void SurveyRun::openForwarding()
 {
     if (!ForwardEnabled) return;
     OpenForwardTarget(GetIniFileName());
@@ -114,7 +114,7 @@ void RealtimeController::openForwarding()
         host_.EventLine("Serial forwarding started: " + ForwardSerialPort + " @ " + std::to_string(ForwardSerialBaud));
 }
 
-void RealtimeController::openExtraVessels(const std::string& date)
+void SurveyRun::openExtraVessels(const std::string& date)
 {
     host_.StoreExtraVesselPanels();
     for (size_t i = 0; i < ExtraVessels.size(); ++i) {
@@ -138,7 +138,7 @@ void RealtimeController::openExtraVessels(const std::string& date)
     }
 }
 
-void RealtimeController::closeExtraVessels()
+void SurveyRun::closeExtraVessels()
 {
     host_.CloseExtraVesselReceivers();
     for (MultiVesselEntry& v : ExtraVessels) {

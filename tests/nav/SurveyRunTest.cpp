@@ -1,6 +1,6 @@
 #include "app/SharedValues.h"
 #include "input/GgaForwarding.h"
-#include "nav/RealtimeController.h"
+#include "nav/SurveyRun.h"
 
 #include "support/TempHome.h"
 
@@ -9,7 +9,7 @@
 using namespace vsx;
 
 namespace {
-struct FakeHost : RealtimeHost {
+struct FakeHost : SurveyRunHost {
     std::vector<std::string> calls, messages, events;
     bool gnssOk = true, sensorOk = true, sensorOn = true, udpInput = false, geodesyOk = true;
     std::uint32_t tick = 1000;
@@ -40,14 +40,14 @@ struct FakeHost : RealtimeHost {
 };
 } // namespace
 
-TEST(RealtimeController, StartAndStopOpenAndCloseEverything)
+TEST(SurveyRun, StartAndStopOpenAndCloseEverything)
 {
     vsx::test::TempHome home;
     InitSharedValues();
     VesselSensors = {{"Transducer"}, {"transponder"}};
     ForwardEnabled = false;
     FakeHost host;
-    RealtimeController rt(host);
+    SurveyRun rt(host);
     ASSERT_TRUE(rt.Toggle());
     EXPECT_TRUE(rt.Running());
     EXPECT_EQ(rt.GnssStartTick(), 1000u);
@@ -64,13 +64,13 @@ TEST(RealtimeController, StartAndStopOpenAndCloseEverything)
     VesselSensors.clear();
 }
 
-TEST(RealtimeController, StartIsAllOrNothing)
+TEST(SurveyRun, StartIsAllOrNothing)
 {
     vsx::test::TempHome home;
     InitSharedValues();
     FakeHost host;
     host.sensorOk = false;
-    RealtimeController rt(host);
+    SurveyRun rt(host);
     EXPECT_FALSE(rt.Start());
     EXPECT_FALSE(rt.Running());
     EXPECT_EQ(host.calls.back(), "closeGnss") << "the GNSS port opened first is closed again";
@@ -80,7 +80,7 @@ TEST(RealtimeController, StartIsAllOrNothing)
 
     FakeHost noGnss;
     noGnss.gnssOk = false;
-    RealtimeController rt2(noGnss);
+    SurveyRun rt2(noGnss);
     EXPECT_FALSE(rt2.Start());
     EXPECT_EQ(std::count(noGnss.calls.begin(), noGnss.calls.end(), "openSensor"), 0);
 
@@ -88,7 +88,7 @@ TEST(RealtimeController, StartIsAllOrNothing)
     udp.udpInput = true;
     udp.gnssOk = false;
     udp.geodesyOk = false;  // reported, not fatal
-    RealtimeController rt3(udp);
+    SurveyRun rt3(udp);
     EXPECT_TRUE(rt3.Start());
     rt3.Stop();
     EXPECT_EQ(std::count(udp.calls.begin(), udp.calls.end(), "openGnss"), 0);
@@ -96,7 +96,7 @@ TEST(RealtimeController, StartIsAllOrNothing)
     EXPECT_EQ(udp.messages.front(), "Geodesy session log not written: disk full");
 }
 
-TEST(RealtimeController, ExtraVesselsGetFilesAndAreForgottenAtStop)
+TEST(SurveyRun, ExtraVesselsGetFilesAndAreForgottenAtStop)
 {
     vsx::test::TempHome home;
     InitSharedValues();
@@ -108,7 +108,7 @@ TEST(RealtimeController, ExtraVesselsGetFilesAndAreForgottenAtStop)
     ExtraVessels[1].Name = "NoPort";
     FakeHost host;
     host.sensorOn = false;
-    RealtimeController rt(host);
+    SurveyRun rt(host);
     ASSERT_TRUE(rt.Start());
     ASSERT_TRUE(ExtraVessels[0].CoordinatesFile);
     EXPECT_FALSE(ExtraVessels[1].CoordinatesFile);
