@@ -13,25 +13,6 @@ namespace vsx {
 
 namespace {
 
-void appendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
-
 int hexValue(char c)
 {
     if (c >= '0' && c <= '9') return c - '0';
@@ -52,7 +33,7 @@ std::size_t unicodeEscape(std::string_view text, std::size_t i, std::string& out
         cp = cp * 16 + char32_t(h);
     }
     if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xFFFD;
-    appendUtf8(out, cp);
+    appendCodePointUtf8(out, cp);
     return 7;
 }
 

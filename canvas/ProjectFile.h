@@ -29,8 +29,8 @@ bool SaveShapeFile(const CanvasModel& model, const std::string& path, int unused
 // layers); any other mode adds the file's drawing to the present one, putting the file's layers
 // onto same-named layers. The WORLD line sets the world window in both modes. The integers are
 // not used. Returns false when the file does not exist, true after loading it; throws
-// DrawingFileError when it cannot be read, is damaged or truncated, or is not a drawing file,
-// and then leaves the canvas unchanged.
+// DrawingFileError when it cannot be read, is damaged, truncated or empty, or is not a drawing
+// file, and then leaves the canvas unchanged.
 bool LoadShapeFile(CanvasModel& model, const std::string& path, int unused1, int unused2, int mode);
 
 // ---- The layers underneath, for tools and tests ----
@@ -41,7 +41,7 @@ void WriteProjectDrawingText(const CanvasModel& model, bool selectedOnly,
 std::string ProjectDrawingText(const CanvasModel& model, bool selectedOnly);
 
 // Reads a drawing text into the canvas with the rules of LoadShapeFile. Throws DrawingFileError
-// (canvas unchanged) when the text holds no drawing record at all but other content.
+// (canvas unchanged) when the text holds no drawing record at all (empty, or another file).
 void LoadProjectDrawingText(CanvasModel& model, std::string_view text, int mode, const std::string& fileName = {});
 
 // The text of a file's bytes: inflated behind the magic, else the bytes themselves. Throws

@@ -194,9 +194,13 @@ StagedDrawing parseDrawing(std::string_view text, const std::string& fileName)
         else
             ++otherLines;
     }
-    if (records == 0 && otherLines > 0)
-        throw DrawingFileError((fileName.empty() ? std::string("The file") : "The file " + fileName) +
-                               " is not a drawing file: it holds no drawing record");
+    // Every file the program writes holds at least the WORLD line; one without any record is an
+    // interrupted save of an older version or another program's file, and must not clear the drawing.
+    if (records == 0) {
+        const std::string file = fileName.empty() ? std::string("The file") : "The file " + fileName;
+        throw DrawingFileError(otherLines > 0 ? file + " is not a drawing file: it holds no drawing record"
+                                              : file + " is empty: it holds no drawing");
+    }
     return out;
 }
 

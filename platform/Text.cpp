@@ -90,6 +90,8 @@ char encodeCodePoint(char32_t cp)
 
 } // namespace
 
+void appendCodePointUtf8(std::string& out, char32_t codePoint) { appendUtf8(out, codePoint); }
+
 std::string cp1254ToUtf8(std::string_view bytes)
 {
     std::string out;

@@ -27,6 +27,9 @@ std::string utf8ToCp1254(std::string_view utf8);
 QString fromCp1254(std::string_view bytes);
 std::string toCp1254(const QString& text);
 
+// Appends one Unicode code point encoded as UTF-8.
+void appendCodePointUtf8(std::string& out, char32_t codePoint);
+
 // Turns every "\n" not already preceded by "\r" into "\r\n", as a text-mode file write does.
 std::string toCrLf(std::string_view text);
 

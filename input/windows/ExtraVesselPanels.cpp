@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "app/windows/ColorBox.h"
+#include "platform/Text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -98,7 +99,7 @@ ExtraVesselPanelValues ExtraVesselPanels::valuesOf(int i) const
     const Panel& p = panels[size_t(i)];
     ExtraVesselPanelValues v;
     v.enabled = p.chkEn->isChecked();
-    v.name = s(p.edNm->text());
+    v.name = toCp1254(p.edNm->text());  // 8-bit text in the settings file
     v.port = s(p.cbPt->currentText());
     v.baudRate = p.cbBd->currentIndex() >= 0 ? s(p.cbBd->currentText()) : std::string();
     v.color = p.cbxCl->color();
@@ -115,7 +116,7 @@ void ExtraVesselPanels::show(int i, const ExtraVesselPanelValues& v)
 {
     Panel& p = panels[size_t(i)];
     p.chkEn->setChecked(v.enabled);
-    p.edNm->setText(q(v.name));
+    p.edNm->setText(fromCp1254(v.name));
     p.cbPt->setEditText(q(v.port));
     p.cbBd->setCurrentIndex(p.cbBd->findText(q(v.baudRate)));
     p.cbxCl->setColor(v.color);

@@ -1,11 +1,13 @@
 #include "input/windows/TFGPS.h"
 
+#include "input/windows/DeviceSettingsPanels.h"
+
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/WindowSetup.h"
 #include "input/DeviceSettingsTargets.h"
 #include "input/SounderMessageType.h"
-#include "input/windows/ColourBox.h"
+#include "app/windows/ColorBox.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
 #include "platform/Text.h"
@@ -71,10 +73,10 @@ void setChecked(QCheckBox* box, bool on)
     box->setChecked(on);
 }
 
-void setColour(ColourBox* box, ColorValue c)
+void setColour(ColorBox* box, ColorValue c)
 {
     const QSignalBlocker block(box);
-    box->setValue(c);
+    box->setColor(c);
 }
 
 QPlainTextEdit* makeMonitor(QWidget* parent, const QString& heading, bool wrap)
@@ -131,6 +133,11 @@ TFGPS::TFGPS(QWidget* parent) : QWidget(parent)
     bottom->addStretch(1);
     bottom->addWidget(BitBtn2);
     outer->addLayout(bottom);
+
+    forwardingPanel_ = std::make_unique<ForwardingPanel>(*this);
+    extraVesselPanel_ = std::make_unique<ExtraVesselPanel>();
+    EmbedPanel(DeviceSettingsSheet::GpsSettings, forwardingPanel_.get());
+    EmbedPanel(DeviceSettingsSheet::MultiGnss, extraVesselPanel_.get());
 
     setFixedSize(size());
     if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -307,9 +314,9 @@ void TFGPS::buildGlobalSheet()
         return e;
     };
     auto colourBox = [](const char* name, ColorValue c) {
-        auto* b = new ColourBox;
+        auto* b = new ColorBox;
         b->setObjectName(QString::fromLatin1(name));
-        b->setValue(c);
+        b->setColor(c);
         return b;
     };
     auto checkBox = [](const char* name, const char* caption, bool on) {
@@ -427,16 +434,16 @@ void TFGPS::bindControls()
     mirror(edDepthLabelSpacing, d.labelSpacing);
     mirror(edDepthLabelFontName, d.labelFontName);
     mirror(edDepthLabelFontSize, d.labelFontSize);
-    connect(cbTextColor, &ColourBox::colourChanged, this, [&d](ColorValue c) { d.labelColor = c; });
+    connect(cbTextColor, &ColorBox::colorChosen, this, [&d](ColorValue c) { d.labelColor = c; });
     connect(cbGridVisible, &QCheckBox::toggled, this, &TFGPS::cbGridVisibleClick);
-    connect(cbGridColor, &ColourBox::colourChanged, this, &TFGPS::cbGridColorChange);
+    connect(cbGridColor, &ColorBox::colorChosen, this, &TFGPS::cbGridColorChange);
     connect(cbAutoGrid, &QCheckBox::toggled, this, &TFGPS::cbAutoGridClick);
     connect(cbShowDepthLabels, &QCheckBox::toggled, this, &TFGPS::cbShowDepthLabelsClick);
     connect(edEventLabelFontSize, &QLineEdit::textChanged, this, &TFGPS::edEventLabelFontSizeChange);
-    connect(cbEventLabelColor, &ColourBox::colourChanged, this, &TFGPS::cbEventLabelColorChange);
+    connect(cbEventLabelColor, &ColorBox::colorChosen, this, &TFGPS::cbEventLabelColorChange);
     connect(edOverlayFontSize, &QLineEdit::textChanged, this, &TFGPS::edOverlayFontSizeChange);
-    connect(cbOverlayDepthColor, &ColourBox::colourChanged, this, &TFGPS::cbOverlayDepthColorChange);
-    connect(cbOverlaySpeedColor, &ColourBox::colourChanged, this, &TFGPS::cbOverlaySpeedColorChange);
+    connect(cbOverlayDepthColor, &ColorBox::colorChosen, this, &TFGPS::cbOverlayDepthColorChange);
+    connect(cbOverlaySpeedColor, &ColorBox::colorChosen, this, &TFGPS::cbOverlaySpeedColorChange);
     connect(eScreenshotInterval, &QLineEdit::textChanged, this, &TFGPS::eScreenshotIntervalChange);
 
     connect(MemoGPS, &QPlainTextEdit::textChanged, this, [this] { monitorChanged(MemoGPS); });
@@ -705,13 +712,13 @@ void TFGPS::cbGridVisibleClick()
     GridVisible = settings_.display().gridVisible;
     if (!MapCanvasTarget) return;
     MapCanvasTarget->setGridShown(GridVisible);
-    MapCanvasTarget->setGridLineColor(cbGridColor->value());
+    MapCanvasTarget->setGridLineColor(cbGridColor->color());
     repaintCanvas();
 }
 
 void TFGPS::cbGridColorChange()
 {
-    settings_.display().gridColor = cbGridColor->value();
+    settings_.display().gridColor = cbGridColor->color();
     GridColor = settings_.display().gridColor;
     if (!MapCanvasTarget) return;
     MapCanvasTarget->setGridLineColor(GridColor);
@@ -744,9 +751,9 @@ void TFGPS::edEventLabelFontSizeChange()
     repaintCanvas();
 }
 
-void TFGPS::takeColour(const ColourBox* box, ColorValue& setting, ColorValue& published)
+void TFGPS::takeColour(const ColorBox* box, ColorValue& setting, ColorValue& published)
 {
-    setting = box->value();
+    setting = box->color();
     published = setting;
     repaintCanvas();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 // The "Settings" window: the serial ports of the GNSS receiver and of the echosounder, the
 // echosounder message type, the gyro switch, the datum and projection parameters, the map
 // display settings, the port monitor and the lock that saves everything.
@@ -24,7 +25,9 @@ class QVBoxLayout;
 
 namespace vsx {
 
-class ColourBox;
+class ColorBox;
+class ForwardingPanel;
+class ExtraVesselPanel;
 
 class TFGPS : public QWidget {
     Q_OBJECT
@@ -114,15 +117,15 @@ public:
 
     QCheckBox *cbGridVisible = nullptr, *cbAutoGrid = nullptr;
     QLineEdit *edGridSpacingX = nullptr, *edGridSpacingY = nullptr;
-    ColourBox* cbGridColor = nullptr;
+    ColorBox* cbGridColor = nullptr;
     QCheckBox* cbShowDepthLabels = nullptr;
     QLineEdit *edDepthLabelSpacing = nullptr, *edDepthLabelFontName = nullptr, *edDepthLabelFontSize = nullptr;
-    ColourBox* cbTextColor = nullptr;
+    ColorBox* cbTextColor = nullptr;
     QLineEdit* edEventLabelFontSize = nullptr;
-    ColourBox* cbEventLabelColor = nullptr;
+    ColorBox* cbEventLabelColor = nullptr;
     QLineEdit* eScreenshotInterval = nullptr;
     QLineEdit* edOverlayFontSize = nullptr;
-    ColourBox *cbOverlayDepthColor = nullptr, *cbOverlaySpeedColor = nullptr;
+    ColorBox *cbOverlayDepthColor = nullptr, *cbOverlaySpeedColor = nullptr;
 
     QPlainTextEdit *MemoGPS = nullptr, *MemoSensor = nullptr;
 
@@ -157,7 +160,7 @@ private:
     void updateLowFrequencyBox();
     void repaintCanvas();
     // A colour box's colour into its setting and its process-wide value, then a repaint.
-    void takeColour(const ColourBox* box, ColorValue& setting, ColorValue& published);
+    void takeColour(const ColorBox* box, ColorValue& setting, ColorValue& published);
     void warnAboutGeodeticTexts();
     void monitorChanged(QPlainTextEdit* memo);
 
@@ -165,6 +168,12 @@ private:
     PortGroupBoxes gnssBoxes_, sounderBoxes_;
     std::array<QLineEdit*, kGeodeticFieldCount> geodeticEdits_{};
     std::vector<EmbeddedPanel> panels_;
+    std::unique_ptr<ForwardingPanel> forwardingPanel_;
+    std::unique_ptr<ExtraVesselPanel> extraVesselPanel_;
+
+public:
+    ForwardingPanel* forwardingPanel() const { return forwardingPanel_.get(); }
+    ExtraVesselPanel* extraVesselPanel() const { return extraVesselPanel_.get(); }
     QVBoxLayout* gpsPanelColumn_ = nullptr;
     QVBoxLayout* multiGnssColumn_ = nullptr;
     HiddenLockSwitch hiddenLockAtCreation_ = HiddenLockSwitch::NotSet;

@@ -115,13 +115,15 @@ TEST(DxfExport, LayerNamesAreValidAndUniqueAndLeftOutShapesAreCounted)
     spline->AddVertex(0, 0), spline->AddVertex(1, 1);
     m.AppendShape(std::move(spline));
     m.AppendShape(std::make_unique<TVEllipse>(0, 0, 10, 4, 0));
+    m.AddText(0, std::string(300, 'x'), 0, 0, 0);
     DxfExportSummary summary;
     const std::string text = dxfText(m, &summary);
     EXPECT_NE(text.find("\r\n2\r\na_b\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\n2\r\nA_B_2\r\n"), std::string::npos) << "names that differ only in case are one layer in CAD";
     EXPECT_NE(text.find("\r\n2\r\n_\r\n"), std::string::npos);
     EXPECT_EQ(summary.Skipped, 3);
-    EXPECT_EQ(summary.Written, 4);
+    EXPECT_EQ(summary.Written, 5);
+    EXPECT_NE(text.find("\r\n1\r\n" + std::string(255, 'x') + "\r\n"), std::string::npos) << "release 12 texts end at 255 bytes";
     // The 10 x 4 ellipse keeps its shape as a closed polyline instead of a circle of radius 3.5.
     EXPECT_EQ(text.find("\r\n40\r\n3.500000\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\n10\r\n10.000000\r\n20\r\n2.000000\r\n"), std::string::npos);

@@ -343,3 +343,32 @@ TEST(DxfImport, BlocksOfTheFileBeingImportedTakePrecedence)
     EXPECT_EQ(line->X2, 7);
     EXPECT_EQ(line->PenColor, clBlack) << "block lines keep their own colour without code 62";
 }
+
+// Older releases hold texts in their declared code page, newer ones in UTF-8; a file that
+// declares nothing is read as UTF-8 when it is valid UTF-8, else as Windows-1254.
+TEST(DxfImport, TextsAreDecodedByTheFilesCodePage)
+{
+    auto file = [](const std::string& header, const std::string& text) {
+        return (header.empty() ? std::string() : section("HEADER", header)) +
+               section("ENTITIES", dxf({{0, "TEXT"}, {1, text}, {10, "0"}, {20, "0"}})) + dxf({{0, "EOF"}});
+    };
+    const std::string r12 = dxf({{9, "$ACADVER"}, {1, "AC1009"}});
+    const struct {
+        const char* name;
+        std::string header, text, expected;
+    } cases[] = {
+        {"ANSI_1254", r12 + dxf({{9, "$DWGCODEPAGE"}, {3, "ANSI_1254"}}), "\xDE" "amand\xFDra", "Şamandıra"},
+        {"ANSI_1252", r12 + dxf({{9, "$DWGCODEPAGE"}, {3, "ansi_1252"}}), "\xDE" "amand\xFDra", "Þamandýra"},
+        {"release 2010 is UTF-8", dxf({{9, "$ACADVER"}, {1, "AC1024"}, {9, "$DWGCODEPAGE"}, {3, "ANSI_1252"}}), "Şamandıra", "Şamandıra"},
+        {"undeclared UTF-8", "", "Çay ocağı", "Çay ocağı"},
+        {"undeclared 8-bit", "", "\xC7" "ay oca\xF0\xFD", "Çay ocağı"},
+        {"escapes", r12, "\\U+015Eile %%d", "Şile °"},
+    };
+    for (const auto& c : cases) {
+        CanvasModel m;
+        ASSERT_TRUE(ImportDxfBytes(m, file(c.header, c.text), "t.dxf")) << c.name;
+        const auto* t = dynamic_cast<const TVText*>(m.Shapes().back());
+        ASSERT_NE(t, nullptr) << c.name;
+        EXPECT_EQ(t->Text, c.expected) << c.name;
+    }
+}

@@ -265,6 +265,8 @@ TEST(ProjectFile, DamagedFilesFailClearlyAndLeaveTheDrawing)
         {"flipped byte", flipped, "damaged"},
         {"magic only", "VLT1", "truncated"},
         {"trailing bytes", good + "xyz", "after its compressed drawing"},
+        {"empty", "", "is empty"},
+        {"comments only", "# Veldor Tolvane - VLT\n#\n", "is empty"},
         {"not a drawing", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "not a drawing file"},
     };
     CanvasModel m;

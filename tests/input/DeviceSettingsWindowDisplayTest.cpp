@@ -3,7 +3,7 @@
 // windows read.
 #include "DeviceSettingsWindowFixture.h"
 
-#include "input/windows/ColourBox.h"
+#include "app/windows/ColorBox.h"
 
 #include <QMouseEvent>
 #include <QTest>

@@ -94,3 +94,15 @@ TEST(ExtraVesselSettings, NewFileUsesGeometryDefaultsAndStartupReadsCount)
     EXPECT_EQ(list[2].Name, "Vessel 4");
     EXPECT_EQ(list[2].BArrow, 50);
 }
+
+TEST(ExtraVesselSettings, TurkishNamesAreStoredAsWindows1254)
+{
+    TempHome home;
+    ExtraVesselPanels panels;
+    panels.LoadVesselSettings();
+    panels.panels[0].edNm->setText(QString::fromUtf8("Şamandıra"));
+    EXPECT_EQ(IniFile(GetIniFileName()).readString("GPS2", "Name", ""), "\xDE" "amand\xFD" "ra");
+    ExtraVesselPanels again;
+    again.LoadVesselSettings();
+    EXPECT_EQ(again.panels[0].edNm->text(), QString::fromUtf8("Şamandıra"));
+}

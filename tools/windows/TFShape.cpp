@@ -1,5 +1,7 @@
 #include "tools/windows/TFShape.h"
 
+#include "platform/Text.h"
+
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/ColorBox.h"
@@ -198,7 +200,7 @@ void TFShape::RefreshSensorList()
 {
     const QSignalBlocker block(lbSensors);
     lbSensors->clear();
-    for (const VesselSensor& v : VesselSensors) lbSensors->addItem(q(SensorListLine(v)));
+    for (const VesselSensor& v : VesselSensors) lbSensors->addItem(fromCp1254(SensorListLine(v)));
 }
 
 void TFShape::BitBtn1Click()
@@ -252,7 +254,7 @@ bool TFShape::refused(SensorEditResult result)
 namespace {
 SensorInput inputOf(const TFShape& w)
 {
-    return {w.edSensorName->text().toStdString(), w.edSensorX->text().toStdString(),
+    return {toCp1254(w.edSensorName->text()), w.edSensorX->text().toStdString(),
             w.edSensorY->text().toStdString(), w.cbSensorColor->color(), w.cbSensorVisible->isChecked()};
 }
 } // namespace
@@ -286,7 +288,7 @@ void TFShape::lbSensorsClick()
     const int row = selectedSensor();
     if (row < 0) return;
     const VesselSensor v = VesselSensors[size_t(row)];
-    edSensorName->setText(q(v.Name));
+    edSensorName->setText(fromCp1254(v.Name));
     edSensorX->setText(q(formatFixed(v.OffsetX, 2)));
     edSensorY->setText(q(formatFixed(v.OffsetY, 2)));
     cbSensorColor->setColor(v.Color);

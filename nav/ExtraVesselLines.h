@@ -1,0 +1,21 @@
+#pragma once
+// A line from an extra vessel's receiver: its GNSS log, its heading (HDT), its fix quality (GGA)
+// and one coordinates record per GGA. The record carries the position of that GGA itself,
+// converted to grid at once, not the previous epoch's.
+#include "app/SharedValues.h"
+#include "platform/Clock.h"
+
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+namespace vsx {
+
+using GridConverter = std::function<std::optional<std::pair<double, double>>(double latitude, double longitude)>;
+
+// Returns true when a coordinates record was written.
+bool HandleExtraVesselLine(MultiVesselEntry& vessel, std::string_view line, const LocalDateTime& now,
+                           const GridConverter& toGrid);
+
+} // namespace vsx

@@ -1,0 +1,47 @@
+#pragma once
+// The day's sounding files: the survey coordinates CSV (18 columns, header when the file is new)
+// and the simple XYZ file. Each record is appended and flushed on its own, so nothing written is
+// lost when the program stops.
+#include "platform/Clock.h"
+
+#include <string>
+
+namespace vsx {
+
+struct SoundingRecord {
+    LocalDateTime time;
+    double latitude = 0, longitude = 0;
+    double easting = 0, northing = 0;
+    double manualTide = 0;
+    double trueHi = 0, trueLo = 0;
+    double rawHi = 0, rawLo = 0;
+    std::string messageType;
+    double soundVelocity = 1500;
+    double draft = 0;
+    int fixQuality = 0;
+    double rtkAntennaHeight = 0;
+    double rtkTide = 0;
+};
+
+inline constexpr const char* kSurveyCsvHeader =
+    "Date,Lat,Lon,Easting,Northing,Elevation (Hi),Elevation (Lo),True Depth (Hi),True Depth (Lo),Raw Depth (Hi),"
+    "Raw Depth (Lo),Message Format,Sound Velocity,Transducer Draft,GPS, RTK Antenna Height,Manual Tide,RTK Tide";
+inline constexpr const char* kSimpleXyzHeader = "Easting,Northing,Elevation";
+
+// One CSV record without its line end.
+std::string FormatSoundingRecord(const SoundingRecord& r);
+
+struct CsvAppendResult {
+    bool written = false;
+    std::string fileName;     // the file that took the record (an alternative name when the main one failed)
+    bool headerWritten = false;
+};
+
+// Appends a record to the survey CSV `fileName`, making its folder first when it is missing.
+// When the file cannot be opened, "<stem>_N<ext>" for N = 1..99 are tried.
+CsvAppendResult AppendSurveyCsvRecord(const std::string& fileName, const SoundingRecord& r);
+
+// Appends "E,N,Z" to the simple XYZ file (header when new). False when it cannot be written.
+bool AppendSimpleXyzRecord(const std::string& fileName, double easting, double northing, double elevation);
+
+} // namespace vsx

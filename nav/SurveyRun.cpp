@@ -1,0 +1,155 @@
+#include "nav/SurveyRun.h"
+
+#include "input/GgaForwarding.h"
+#include "app/Settings.h"
+#include "nav/RealtimeLogs.h"
+#include "platform/AppendFile.h"
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+
+#include <sys/stat.h>
+
+namespace vsx {
+
+bool SurveyRun::Toggle()
+{
+    if (running_) {
+        Stop();
+        return true;
+    }
+    return Start();
+}
+
+bool SurveyRun::Start()
+{
+    if (running_) return false;
+    lastStartError_.clear();
+    std::string error;
+    // A geodesy log that cannot be written is reported; it does not keep the survey from starting.
+    if (!host_.WriteGeodesyLog(error)) host_.MessageLine("Geodesy session log not written: " + error);
+    host_.ApplyReceiverSettings();
+
+    if (!host_.UdpInputEnabled()) {
+        if (!host_.OpenGnss(error)) {
+            lastStartError_ = "Realtime not started: GNSS port failed to open" + (error.empty() ? "" : ": " + error);
+            host_.MessageLine(lastStartError_);
+            host_.EventLine(lastStartError_);
+            return false;
+        }
+        gnssOpened_ = true;
+        gnssStartTick_ = host_.Tick();
+    }
+    const bool sensorEnabled = host_.SensorEnabled();
+    if (sensorEnabled) {
+        host_.MessageLine("ZSENSOR Open called on port: " + host_.SensorPortName());
+        if (!host_.OpenSensor(error)) {
+            host_.MessageLine(error.empty() ? "ZSENSOR Open failed with unknown error" : "ZSENSOR Open failed: " + error);
+            lastStartError_ = "Realtime not started: echosounder port failed to open";
+            host_.EventLine(lastStartError_);
+            if (gnssOpened_) host_.CloseGnss();
+            gnssOpened_ = false;
+            gnssStartTick_ = 0;
+            return false;
+        }
+        sensorOpened_ = true;
+        host_.StartEchogram();
+        sensorStartTick_ = host_.Tick();
+    }
+    host_.ShowRunState(true, sensorEnabled);
+    host_.EventLine("Realtime STARTED");
+    const std::string date = host_.Today();
+    // The run's logs go into the start day's LOG folder; make it when something removed it.
+    makeFolders(LogFolder);
+    openSensorLogs(date);
+    host_.PublishForwarding();
+    host_.StartUdpInputIfAutomatic();
+    openForwarding();
+    openExtraVessels(date);
+    running_ = true;
+    return true;
+}
+
+void SurveyRun::Stop()
+{
+    if (!running_) return;
+    if (gnssOpened_) host_.CloseGnss();
+    if (sensorOpened_) host_.CloseSensor();
+    gnssOpened_ = sensorOpened_ = false;
+    closeExtraVessels();
+    host_.StopLoops();
+    gnssStartTick_ = sensorStartTick_ = 0;
+    host_.HideWaterfall();
+    host_.ShowRunState(false, false);
+    host_.EventLine("Realtime STOPPED");
+    closeSensorLogs();
+    CloseForwardTarget();
+    host_.StopUdpInputIfListening();
+    running_ = false;
+}
+
+void SurveyRun::openSensorLogs(const std::string& date)
+{
+    closeSensorLogs();
+    for (const VesselSensor& s : VesselSensors) {
+        auto file = std::make_shared<AppendFile>();
+        if (!file->open(SensorLogPath(LogFolder, date, s.Name))) file.reset();
+        SensorLogFiles.push_back(file);
+    }
+}
+
+void SurveyRun::closeSensorLogs()
+{
+    for (auto& f : SensorLogFiles)
+        if (f) f->close();
+    SensorLogFiles.clear();
+}
+
+void SurveyRun::openForwarding()
+{
+    if (!ForwardEnabled) return;
+    OpenForwardTarget(GetIniFileName());
+    if (ForwardUseUdp && ForwardSocket.isOpen())
+        host_.EventLine("UDP forwarding started: " + ForwardUdpIp + ":" + std::to_string(ForwardUdpPort));
+    else if (!ForwardUseUdp && ForwardSerialHandle)
+        host_.EventLine("Serial forwarding started: " + ForwardSerialPort + " @ " + std::to_string(ForwardSerialBaud));
+}
+
+void SurveyRun::openExtraVessels(const std::string& date)
+{
+    host_.StoreExtraVesselPanels();
+    for (size_t i = 0; i < ExtraVessels.size(); ++i) {
+        MultiVesselEntry& v = ExtraVessels[i];
+        if (!v.Enabled || v.Port.empty()) continue;
+        const std::string coords = ExtraVesselCoordinatesName(LogFolder, date, v.Name);
+        v.CoordinatesFile = std::make_shared<AppendFile>();
+        if (v.CoordinatesFile->open(coords)) {
+            struct stat st {};
+            if (::stat(coords.c_str(), &st) == 0 && st.st_size == 0)
+                v.CoordinatesFile->writeText(std::string(kExtraVesselCoordinatesHeader) + "\n");
+        } else {
+            v.CoordinatesFile.reset();
+        }
+        v.RawLogFile = std::make_shared<AppendFile>();
+        if (!v.RawLogFile->open(ExtraVesselGnssLogName(LogFolder, date, v.Name))) v.RawLogFile.reset();
+        host_.EnsureExtraVesselLayers(i);
+        std::string error;
+        if (host_.OpenExtraVesselReceiver(i, error)) host_.EventLine("ExtraGPS " + v.Name + " opened on " + v.Port);
+        else host_.EventLine("ExtraGPS " + v.Name + ": failed to open " + v.Port);
+    }
+}
+
+void SurveyRun::closeExtraVessels()
+{
+    host_.CloseExtraVesselReceivers();
+    for (MultiVesselEntry& v : ExtraVessels) {
+        if (v.CoordinatesFile) v.CoordinatesFile->close();
+        if (v.RawLogFile) v.RawLogFile->close();
+        v.CoordinatesFile.reset();
+        v.RawLogFile.reset();
+        v.HasPosition = false;
+        v.HasLastTrackPoint = false;
+        v.Easting = v.Northing = 0;
+    }
+}
+
+} // namespace vsx

@@ -1,0 +1,164 @@
+#include "nav/DepthLine.h"
+#include "nav/SoundingFiles.h"
+
+#include "support/TempHome.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace vsx;
+
+namespace {
+std::string formatOf(const std::string& type) { return std::string(scanFormatForSounderType(type)); }
+} // namespace
+
+TEST(DepthLine, TypesAndCorrectionsTable)
+{
+    struct Case {
+        const char* type;
+        std::string line;
+        double sv, draft;
+        bool recognised, corrupt;
+        double rawHi, rawLo;
+        const char* hi;
+        const char* lo;
+        bool record;
+    };
+    const Case cases[] = {
+        {"NMEA DPT", "$SDDPT,10.0,0.0*63", 1500, 0.5, true, false, 10.0, 0, "10.50", "--.--", true},
+        {"NMEA DPT", "$SDDPT,20,0.0*63", 1485, 0.5, true, false, 20, 0, "20.30", "--.--", true},
+        {"NMEA DPT", "$SDDPT,0.0001,0.0", 1500, 0, true, false, 0.0001, 0, "--.--", "--.--", true},
+        {"NMEA DPT", "$SDDPT,0.00011,0.0", 1500, 0, true, false, 0.00011, 0, "0.00", "--.--", true},
+        {"NMEA DPT", "$SDDBT,7.7,f,2.3,M", 1500, 0, false, false, 0, 0, "--.--", "--.--", false},
+        {"NMEA DBT", "$SDDBT,7.7,f,2.3,M,1.3,F*05", 1500, 0.2, true, false, 2.3, 0, "2.50", "--.--", true},
+        {"Veldor SMT", "$PVELSMT,12.5,12.8", 1500, 0, true, false, 12.5, 0, "12.50", "--.--", true},
+        {"Veldor SMT", "$PVELSMT,12.5", 1500, 0, true, true, 12.5, 0, "--.--", "--.--", true},
+        {"Veldor XDR LO", "$VELXDHI,10.0,$VELXDLO,11.5", 1500, 0, true, false, 0, 11.5, "--.--", "11.50", true},
+        {"Veldor XDR LO", "$VELXDHI,10.0", 1500, 0, false, false, 0, 0, "--.--", "--.--", false},
+        {"Veldor XDR H/L", "$VELXDHI,10.0,$VELXDLO,11.5", 1500, 1, true, false, 10, 11.5, "11.00", "12.50", true},
+        {"ODC HI", "$ODC," + std::string(35, '0') + ",B,14.2", 1500, 0, true, false, 14.2, 0, "14.20", "--.--", true},
+    };
+    for (const auto& c : cases) {
+        auto fmt = ScanFormat::compile(formatOf(c.type));
+        ASSERT_TRUE(fmt) << c.type;
+        DepthLineSettings s;
+        s.messageType = c.type;
+        s.format = &*fmt;
+        s.soundVelocity = c.sv;
+        s.draft = c.draft;
+        const DepthLineResult r = ProcessDepthLine(c.line, s);
+        SCOPED_TRACE(std::string(c.type) + " / " + c.line);
+        EXPECT_EQ(r.recognised, c.recognised);
+        EXPECT_EQ(r.corrupt, c.corrupt);
+        EXPECT_DOUBLE_EQ(r.rawHi, c.rawHi);
+        EXPECT_DOUBLE_EQ(r.rawLo, c.rawLo);
+        EXPECT_EQ(r.hiLabel, c.hi);
+        EXPECT_EQ(r.loLabel, c.lo);
+        EXPECT_EQ(r.recognised && r.recordDue(), c.record);
+    }
+}
+
+TEST(DepthLine, ProfileVelocityAndBattery)
+{
+    auto fmt = ScanFormat::compile("%*8s,%lf,%lf");
+    DepthLineSettings s;
+    s.messageType = "Veldor SMT";
+    s.format = &*fmt;
+    int askedLine = -1;
+    s.profileVelocity = [&](double raw) -> std::optional<double> {
+        askedLine = int(raw + 0.5);
+        return 1530.0;
+    };
+    const DepthLineResult r = ProcessDepthLine("$PVELSMT,9.6,12.75", s);
+    EXPECT_EQ(askedLine, 10);
+    EXPECT_DOUBLE_EQ(r.soundVelocityUsed, 1530.0);
+    EXPECT_DOUBLE_EQ(r.trueHi, 9.6 * 1530.0 / 1500.0);
+    ASSERT_TRUE(r.battery);
+    EXPECT_DOUBLE_EQ(*r.battery, 12.75);
+}
+
+TEST(SoundingFiles, CsvBytesHeaderOnceAndXyz)
+{
+    vsx::test::TempHome home;
+    SoundingRecord r;
+    r.time = {2024, 5, 1, 13, 45, 1, 123};
+    r.latitude = 41.0123456789;
+    r.longitude = 29.0000000001;
+    r.easting = 412345.678;
+    r.northing = 4543210.125;
+    r.manualTide = 0.3;
+    r.trueHi = 10.5;
+    r.rawHi = 10;
+    r.messageType = "NMEA DPT";
+    r.draft = 0.5;
+    r.fixQuality = 4;
+    r.rtkAntennaHeight = 2;
+    const std::string csv = home.path("home/VLT/2024-05-01/LOG/2024-05-01 Coordinates.csv");
+    auto first = AppendSurveyCsvRecord(csv, r);  // the LOG folder does not exist yet
+    ASSERT_TRUE(first.written);
+    EXPECT_TRUE(first.headerWritten);
+    auto second = AppendSurveyCsvRecord(csv, r);
+    EXPECT_FALSE(second.headerWritten);
+    const std::string record = "2024-05-01 134501123,41.0123456789,29.0000000001,412345.68,4543210.13,-10.20,0.30,"
+                               "10.50,0.00,10,0,NMEA DPT,1500.00,0.50,4,2.00,0.30,0.00";
+    EXPECT_EQ(home.readFile(csv), std::string(kSurveyCsvHeader) + "\r\n" + record + "\r\n" + record + "\r\n");
+
+    const std::string xyz = home.path("home/VLT/2024-05-01/XYZ/2024-05-01 Simple XYZ.csv");
+    ASSERT_TRUE(AppendSimpleXyzRecord(xyz, 412345.678, 4543210.125, 0.3 - 10.5));
+    EXPECT_EQ(home.readFile(xyz), "Easting,Northing,Elevation\r\n412345.68,4543210.13,-10.20\r\n");
+}
+
+TEST(SoundingFiles, BlockedNameFallsBackToAlternative)
+{
+    vsx::test::TempHome home;
+    const std::string csv = home.path("LOG/2024-05-01 Coordinates.csv");
+    std::filesystem::create_directories(csv);  // a folder in the way: the open fails, even for root
+    SoundingRecord r;
+    r.rawHi = 5;
+    auto res = AppendSurveyCsvRecord(csv, r);
+    ASSERT_TRUE(res.written);
+    EXPECT_EQ(res.fileName, home.path("LOG/2024-05-01 Coordinates_1.csv"));
+}
+
+#include "nav/SounderLineHandler.h"
+
+TEST(SounderLineHandler, RecordsAlarmAndBogusSoundingsKeptOutOfXyz)
+{
+    vsx::test::TempHome home;
+    auto fmt = ScanFormat::compile("%*8s,%lf,%lf");
+    SounderLineInputs in;
+    in.depth.messageType = "Veldor SMT";
+    in.depth.format = &*fmt;
+    in.depth.draft = 0.5;
+    in.alarmLevel = 5;
+    in.easting = 500000;
+    in.northing = 4500000;
+    in.csvFileName = home.path("LOG/c.csv");
+    in.xyzFileName = home.path("XYZ/x.csv");
+    auto ok = HandleSounderLine("$PVELSMT,4.49,12.1", in);
+    EXPECT_EQ(ok.statusText, "$PVELSMT,4.49,12.1");
+    EXPECT_TRUE(ok.alarm) << "4.99 m is at or above the 5 m alarm";
+    EXPECT_TRUE(ok.csvWritten);
+    EXPECT_TRUE(ok.xyzWritten);
+    auto deep = HandleSounderLine("$PVELSMT,4.51,12.1", in);
+    EXPECT_FALSE(deep.alarm);
+    auto corrupt = HandleSounderLine("$PVELSMT,7.0", in);
+    EXPECT_EQ(corrupt.statusText, "[CORRUPT] $PVELSMT,7.0");
+    EXPECT_TRUE(corrupt.csvWritten) << "the scanned raw value still makes a record";
+    EXPECT_FALSE(corrupt.xyzWritten) << "but no sounding at the tide level";
+    auto ignored = HandleSounderLine("$GPGGA,1,2,3", in);
+    EXPECT_TRUE(ignored.statusText.empty());
+    EXPECT_FALSE(ignored.csvWritten);
+    in.easting = in.northing = 0;  // no position yet
+    EXPECT_FALSE(HandleSounderLine("$PVELSMT,6.0,12.1", in).xyzWritten);
+
+    auto lo = ScanFormat::compile("%*8s,%*lf,%*8s,%lf");
+    in.depth.messageType = "Veldor XDR LO";
+    in.depth.format = &*lo;
+    in.easting = 1;
+    auto low = HandleSounderLine("$VELXDHI,10.0,$VELXDLO,11.5", in);
+    EXPECT_TRUE(low.csvWritten) << "a low-frequency-only type writes its records";
+    EXPECT_TRUE(low.xyzWritten);
+    const std::string xyz = home.readFile("XYZ/x.csv");
+    EXPECT_NE(xyz.find("1.00,0.00,-12.00"), std::string::npos) << xyz;
+}

@@ -1,0 +1,45 @@
+#include "nav/RealtimeLogs.h"
+
+#include <gtest/gtest.h>
+
+using namespace vsx;
+
+TEST(RealtimeLogs, NamesAndRecords)
+{
+    const std::string L = "/home/u/VLT/2024-05-01/LOG/";
+    EXPECT_EQ(SensorLogPath(L, "2024-05-02", "starboard transducer"), L + "2024-05-02.STA.log");
+    EXPECT_EQ(SensorLogPath(L, "2024-05-02", "Tr"), L + "2024-05-02.TR.log");
+    EXPECT_EQ(ExtraVesselGnssLogName(L, "2024-05-02", "Boat 2"), L + "2024-05-02 Boat 2_GNSS.log");
+    EXPECT_EQ(ExtraVesselCoordinatesName(L, "2024-05-02", "../x/y"), L + "2024-05-02 .._x_y Coordinates.csv")
+        << "a name never leaves the LOG folder";
+    EXPECT_EQ(SafeFileNamePart("\xDD\xFE\xE7i"), "İşçi");
+    EXPECT_EQ(ExtraVesselCoordinatesRecord({2024, 5, 1, 13, 45, 1, 123}, 41.5, 29.25, 412345.678, 4543210.1, 4),
+              "2024-05-01 134501123,41.5000000000,29.2500000000,412345.68,4543210.10,4");
+    EXPECT_EQ(StampedLogLine({2024, 5, 1, 3, 4, 5, 6}, "$GPGGA,x"), "2024-05-01 03:04:05.006 $GPGGA,x");
+}
+
+#include "nav/ExtraVesselLines.h"
+#include "support/TempHome.h"
+
+TEST(ExtraVesselLines, LogHeadingFixAndRecordOfThisEpoch)
+{
+    vsx::test::TempHome home;
+    MultiVesselEntry v;
+    v.RawLogFile = std::make_shared<AppendFile>(home.path("v_GNSS.log"));
+    v.CoordinatesFile = std::make_shared<AppendFile>(home.path("v.csv"));
+    const LocalDateTime t {2024, 5, 1, 13, 45, 1, 123};
+    auto grid = [](double lat, double lon) -> std::optional<std::pair<double, double>> {
+        return std::make_pair(lon * 1000, lat * 1000);
+    };
+    EXPECT_FALSE(HandleExtraVesselLine(v, "$GPHDT,123.5,T*30", t, grid));
+    EXPECT_DOUBLE_EQ(v.Heading, 123.5);
+    EXPECT_TRUE(HandleExtraVesselLine(v, "$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,M,46.9,M,,*42", t, grid));
+    EXPECT_EQ(v.FixQuality, 4);
+    EXPECT_NEAR(v.Latitude, 48.1173, 1e-9);
+    EXPECT_EQ(home.readFile("v.csv"), "2024-05-01 134501123,48.1173000000,11.5166666667,11516.67,48117.30,4\r\n")
+        << "the record holds this GGA's own position";
+    EXPECT_FALSE(HandleExtraVesselLine(v, "$GPHDT,x*00", t, grid));
+    EXPECT_EQ(v.Heading, 0);
+    const std::string log = home.readFile("v_GNSS.log");
+    EXPECT_EQ(log.substr(0, 42), "2024-05-01 13:45:01.123 $GPHDT,123.5,T*30\r");
+}

@@ -1,0 +1,123 @@
+#include "app/SharedValues.h"
+#include "input/GgaForwarding.h"
+#include "nav/SurveyRun.h"
+
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+using namespace vsx;
+
+namespace {
+struct FakeHost : SurveyRunHost {
+    std::vector<std::string> calls, messages, events;
+    bool gnssOk = true, sensorOk = true, sensorOn = true, udpInput = false, geodesyOk = true;
+    std::uint32_t tick = 1000;
+    bool WriteGeodesyLog(std::string& e) override { calls.push_back("geodesy"); if (!geodesyOk) e = "disk full"; return geodesyOk; }
+    void ApplyReceiverSettings() override { calls.push_back("apply"); }
+    bool UdpInputEnabled() override { return udpInput; }
+    bool OpenGnss(std::string& e) override { calls.push_back("openGnss"); if (!gnssOk) e = "no such device"; return gnssOk; }
+    void CloseGnss() override { calls.push_back("closeGnss"); }
+    bool SensorEnabled() override { return sensorOn; }
+    std::string SensorPortName() override { return "COM4"; }
+    bool OpenSensor(std::string& e) override { calls.push_back("openSensor"); if (!sensorOk) e = "busy"; return sensorOk; }
+    void CloseSensor() override { calls.push_back("closeSensor"); }
+    void StartEchogram() override { calls.push_back("echogram"); }
+    void StopLoops() override { calls.push_back("stopLoops"); }
+    void HideWaterfall() override {}
+    void ShowRunState(bool r, bool) override { calls.push_back(r ? "showRunning" : "showStopped"); }
+    void MessageLine(const std::string& l) override { messages.push_back(l); }
+    void EventLine(const std::string& t) override { events.push_back(t); }
+    void PublishForwarding() override {}
+    void StartUdpInputIfAutomatic() override {}
+    void StopUdpInputIfListening() override {}
+    void StoreExtraVesselPanels() override {}
+    bool OpenExtraVesselReceiver(size_t, std::string&) override { return true; }
+    void CloseExtraVesselReceivers() override { calls.push_back("closeExtra"); }
+    void EnsureExtraVesselLayers(size_t) override {}
+    std::uint32_t Tick() override { return tick; }
+    std::string Today() override { return "2024-05-01"; }
+};
+} // namespace
+
+TEST(SurveyRun, StartAndStopOpenAndCloseEverything)
+{
+    vsx::test::TempHome home;
+    InitSharedValues();
+    VesselSensors = {{"Transducer"}, {"transponder"}};
+    ForwardEnabled = false;
+    FakeHost host;
+    SurveyRun rt(host);
+    ASSERT_TRUE(rt.Toggle());
+    EXPECT_TRUE(rt.Running());
+    EXPECT_EQ(rt.GnssStartTick(), 1000u);
+    EXPECT_EQ(host.messages.front(), "ZSENSOR Open called on port: COM4");
+    ASSERT_EQ(SensorLogFiles.size(), 2u);
+    EXPECT_TRUE(SensorLogFiles[0] && SensorLogFiles[0]->isOpen());
+    EXPECT_EQ(SensorLogFiles[0]->path(), SensorLogFiles[1]->path()) << "TRA twice: both append to one file";
+    EXPECT_EQ(host.events, std::vector<std::string> {"Realtime STARTED"});
+    ASSERT_TRUE(rt.Toggle());
+    EXPECT_FALSE(rt.Running());
+    EXPECT_TRUE(SensorLogFiles.empty());
+    EXPECT_EQ(host.events.back(), "Realtime STOPPED");
+    EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "closeSensor"), host.calls.end());
+    VesselSensors.clear();
+}
+
+TEST(SurveyRun, StartIsAllOrNothing)
+{
+    vsx::test::TempHome home;
+    InitSharedValues();
+    FakeHost host;
+    host.sensorOk = false;
+    SurveyRun rt(host);
+    EXPECT_FALSE(rt.Start());
+    EXPECT_FALSE(rt.Running());
+    EXPECT_EQ(host.calls.back(), "closeGnss") << "the GNSS port opened first is closed again";
+    EXPECT_EQ(host.messages.back(), "ZSENSOR Open failed: busy");
+    EXPECT_EQ(rt.GnssStartTick(), 0u);
+    EXPECT_TRUE(SensorLogFiles.empty());
+
+    FakeHost noGnss;
+    noGnss.gnssOk = false;
+    SurveyRun rt2(noGnss);
+    EXPECT_FALSE(rt2.Start());
+    EXPECT_EQ(std::count(noGnss.calls.begin(), noGnss.calls.end(), "openSensor"), 0);
+
+    FakeHost udp;  // positions over UDP: the GNSS port is neither opened nor closed
+    udp.udpInput = true;
+    udp.gnssOk = false;
+    udp.geodesyOk = false;  // reported, not fatal
+    SurveyRun rt3(udp);
+    EXPECT_TRUE(rt3.Start());
+    rt3.Stop();
+    EXPECT_EQ(std::count(udp.calls.begin(), udp.calls.end(), "openGnss"), 0);
+    EXPECT_EQ(std::count(udp.calls.begin(), udp.calls.end(), "closeGnss"), 0);
+    EXPECT_EQ(udp.messages.front(), "Geodesy session log not written: disk full");
+}
+
+TEST(SurveyRun, ExtraVesselsGetFilesAndAreForgottenAtStop)
+{
+    vsx::test::TempHome home;
+    InitSharedValues();
+    ExtraVessels.assign(3, MultiVesselEntry {});
+    ExtraVessels[0].Enabled = true;
+    ExtraVessels[0].Name = "Boat";
+    ExtraVessels[0].Port = "COM5";
+    ExtraVessels[1].Enabled = true;  // no port: nothing opened
+    ExtraVessels[1].Name = "NoPort";
+    FakeHost host;
+    host.sensorOn = false;
+    SurveyRun rt(host);
+    ASSERT_TRUE(rt.Start());
+    ASSERT_TRUE(ExtraVessels[0].CoordinatesFile);
+    EXPECT_FALSE(ExtraVessels[1].CoordinatesFile);
+    EXPECT_EQ(host.events.back(), "ExtraGPS Boat opened on COM5");
+    ExtraVessels[0].HasPosition = true;
+    rt.Stop();
+    EXPECT_FALSE(ExtraVessels[0].CoordinatesFile);
+    EXPECT_FALSE(ExtraVessels[0].HasPosition);
+    EXPECT_EQ(home.readFile(LogFolder + "2024-05-01 Boat Coordinates.csv"),
+              "DateTime,Latitude,Longitude,Easting,Northing,FixStatus\r\n");
+    ExtraVessels.clear();
+}
