@@ -165,7 +165,8 @@ class TFNav::Bindings : public GnssLineEnvironment,
                         public MapLoopEnvironment,
                         public RealtimeDevices,
                         public SurveyHost,
-                        public ScreenshotTimerTarget {
+                        public ScreenshotTimerTarget,
+                        public CanvasDisplayTarget {
 public:
     explicit Bindings(TFNav& nav) : nav_(nav) {}
 
@@ -299,7 +300,7 @@ public:
     bool RealtimeRunning() const override { return realtimeState().RealtimeRunning; }
     void PressRealtime() override { nav_.bRealtimeClick(); }
     void AutoSave() override { nav_.Save1Click(); }
-    void SetMapBackground(ColorValue c) override { nav_.fcad->SetBackgroundColor(c); }
+    void SetMapBackground(ColorValue c) override { nav_.fcad->Model().SetBackgroundColor(c); }
     bool SetLayerColor(const std::string& layer, ColorValue c) override
     {
         const int id = nav_.fcad->Model().FindLayer(layer);
@@ -335,6 +336,16 @@ public:
         nav_.sStatusBar->setVisible(!bare);
         nav_.menuBar()->setVisible(!bare);
     }
+
+    // CanvasDisplayTarget
+    void setGridShown(bool shown) override { nav_.fcad->SetGridShown(shown); }
+    void setGridSteps(double stepX, double stepY) override
+    {
+        nav_.fcad->SetGridAutoSpacing(stepX <= 0 && stepY <= 0);
+        nav_.fcad->SetGridStep(stepX, stepY);
+    }
+    void setGridLineColor(ColorValue c) override { nav_.fcad->SetGridLineColor(c); }
+    void repaint() override { nav_.fcad->Redraw(); }
 
     // ScreenshotTimerTarget
     void setScreenshotInterval(int seconds) override
@@ -375,6 +386,7 @@ TFNav::~TFNav()
     if (GnssReceiverTarget == gnssTarget_.get()) GnssReceiverTarget = nullptr;
     if (SounderReceiverTarget == sounderTarget_.get()) SounderReceiverTarget = nullptr;
     if (ScreenshotTimer == bindings_.get()) ScreenshotTimer = nullptr;
+    if (MapCanvasTarget == bindings_.get()) MapCanvasTarget = nullptr;
     if (&surveyHost() == static_cast<SurveyHost*>(bindings_.get())) setSurveyHost(nullptr);
     if (fcad) fcad->Model().SetChangeHandler({});
 }
@@ -453,6 +465,7 @@ void TFNav::FormCreate()
     GnssReceiverTarget = gnssTarget_.get();
     SounderReceiverTarget = sounderTarget_.get();
     ScreenshotTimer = bindings_.get();
+    MapCanvasTarget = bindings_.get();
     setSurveyHost(bindings_.get());
 }
 
@@ -686,13 +699,15 @@ void TFNav::createCanvas(bool showImagery)
         IniFile ini(GetIniFileName());
         background = ColorValue(ini.readInteger(kNavigationSettingsSection, "BackgroundColor", int(clWhite)));
     }
-    fcad->SetBackgroundColor(background);
-    fcad->SetShowImagery(showImagery);
-    setStatusPanel(6, fcad->ShowImagery() ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
-    connect(fcad, &MapCanvas::contextMenuRequested, this, [this](QPoint at) {
-        MapMenuPopup();
-        MapContextMenu->popup(at);
-    });
+    fcad->setObjectName("fcad");
+    fcad->Model().SetBackgroundColor(background);
+    imageryShown_ = showImagery;
+    setStatusPanel(6, imageryShown_ ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
+    // The right button belongs to this window: a click opens the map menu.
+    fcad->SetRightClickMeasure(false);
+    connect(fcad, &TVeldorCanvas::OnMouseDown, this, &TFNav::MapMouseDown);
+    connect(fcad, &TVeldorCanvas::OnMouseMove, this, &TFNav::MapMouseMove);
+    connect(fcad, &TVeldorCanvas::OnMouseUp, this, &TFNav::MapMouseUp);
     buildMapContextMenu();
 }
 
@@ -857,7 +872,7 @@ void TFNav::FormCloseQuery()
     ini.writeFloat("CANVAS", "PlanWorldRight", m.WorldXMax());
     ini.writeFloat("CANVAS", "PlanWorldTop", m.WorldYMax());
     ini.writeFloat("CANVAS", "PlanWorldBottom", m.WorldYMin());
-    ini.writeBool("CANVAS", "GridAutoScale", fcad->GridAutoSpacing());
+    ini.writeBool("CANVAS", "GridAutoScale", fcad->Grid().AutoSpacing);
     ini.writeInteger("CANVAS", "DepthSpeedDisplayMode", fcad->SpeedHudCorner());
     ini.writeInteger("CANVAS", "GGAOverlayPosition", fcad->HeadingHudCorner());
 }
@@ -933,7 +948,34 @@ void TFNav::tMapTimer()
 void TFNav::publishHud()
 {
     const RealtimeState& s = realtimeState();
-    fcad->SetHudStatus(s.HudStatusText, s.HudFixQuality, s.NoValidPosition);
+    CanvasSettings& hud = fcad->Settings();
+    hud.HudStatusText = s.HudStatusText;
+    hud.HudFixQuality = s.HudFixQuality;
+    hud.NoValidPosition = s.NoValidPosition;
+}
+
+void TFNav::MapMouseDown(TVeldorCanvas*, int button, int, int x, int y)
+{
+    if (button != inputcode::Right) return;
+    rightPress_ = QPoint(x, y);
+    rightDragging_ = false;
+}
+
+void TFNav::MapMouseMove(TVeldorCanvas*, int shift, int x, int y)
+{
+    if (!(shift & inputcode::RightHeld) || rightDragging_) return;
+    const QPoint d = QPoint(x, y) - rightPress_;
+    if (d.x() * d.x() + d.y() * d.y() >= 17) rightDragging_ = true;
+}
+
+void TFNav::MapMouseUp(TVeldorCanvas*, int button, int, int x, int y)
+{
+    if (button != inputcode::Right) return;
+    if (!rightDragging_) {
+        MapMenuPopup();
+        MapContextMenu->popup(fcad->mapToGlobal(QPoint(x, y)));
+    }
+    rightDragging_ = false;
 }
 
 void TFNav::bFollowVesselClick()
@@ -1014,11 +1056,11 @@ void TFNav::Turkish1Click() { switchLanguage("tr"); }
 
 void TFNav::ShowSatelliteImage1Click()
 {
-    fcad->SetShowImagery(!fcad->ShowImagery());
+    imageryShown_ = !imageryShown_;
     fcad->Redraw();
     if (statusPanels_.size() > 6)
-        setStatusPanel(6, fcad->ShowImagery() ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
-    IniFile(GetIniFileName()).writeBool("SETTINGS", "SatelliteMapVisible", fcad->ShowImagery());
+        setStatusPanel(6, imageryShown_ ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
+    IniFile(GetIniFileName()).writeBool("SETTINGS", "SatelliteMapVisible", imageryShown_);
 }
 
 void TFNav::ClearSatelliteImageCahses1Click()

@@ -9,10 +9,11 @@
 #include "nav/MapDisplayLoop.h"
 #include "nav/ProjectionSnapshot.h"
 #include "nav/RealtimeController.h"
-#include "nav/windows/MapCanvasStandIn.h"
+#include "canvas/VeldorCanvas.h"
 #include "input/UdpLineBuffer.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,8 +33,7 @@ class TVeldorSerialGPS;
 class ReceiverPortTarget;
 enum TVGPSCommPort : int;
 
-// The main map control. The stand-in is replaced by the full map widget when that is ready.
-using MapCanvas = MapCanvasStandIn;
+using MapCanvas = TVeldorCanvas;
 
 // Ids of the standard map layers (set by EnsureStandardLayers; -1 until then).
 extern int GridLayerId;
@@ -125,6 +125,9 @@ public slots:
     void OtherTrackliningClick();
     void CenterOnVesselClick(int target);
     void MapMenuPopup();
+    void MapMouseDown(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
+    void MapMouseMove(vsx::TVeldorCanvas* sender, int shift, int x, int y);
+    void MapMouseUp(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
     // ---- Menu commands of this window ------------------------------------------------------------
     void English1Click();
     void Turkish1Click();
@@ -169,6 +172,9 @@ private:
     std::vector<QLabel*> statusPanels_;
     std::vector<QAction*> centerOnVesselItems_;
     UdpLineBuffer udpLines_;
+    bool imageryShown_ = false;  // the imagery background (drawn once the map has imagery)
+    QPoint rightPress_;
+    bool rightDragging_ = false;
     bool shownOnce_ = false;
     bool closing_ = false;
     bool tickRunning_ = false;

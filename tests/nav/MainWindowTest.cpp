@@ -22,6 +22,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QStatusBar>
 #include <QLineEdit>
 #include <QTest>
@@ -182,6 +183,11 @@ TEST(MainWindow, MapMenuTogglesTrackliningAndFollowing)
     EXPECT_EQ(s.MapFollowTarget, 0);
     EXPECT_TRUE(FNav->CenterOnMainItem->isChecked());
     EXPECT_TRUE(FNav->Followvessel1->isChecked());
+
+    // A right click on the map opens its menu; a right drag does not.
+    QTest::mouseClick(FNav->fcad, Qt::RightButton, {}, QPoint(40, 40));
+    EXPECT_TRUE(QTest::qWaitFor([] { return FNav->MapContextMenu->isVisible(); }, 1000));
+    FNav->MapContextMenu->hide();
 }
 
 TEST(MainWindow, UdpInputMovesTheVesselThroughTheReceiversLinePath)
