@@ -1,6 +1,7 @@
 #include "nav/ExtraVesselTracker.h"
 
 #include "nav/VesselSymbol.h"
+#include "platform/Text.h"
 
 #include <cmath>
 
@@ -68,7 +69,7 @@ void ExtraVesselTracker::DrawExtraVessels(std::vector<MultiVesselEntry>& vessels
         }
         const SymbolSizes sizes{e.Amount, e.Interval, e.Radious, e.BArrow, e.LArrow};
         DrawVesselSymbol(canvas, e.SymbolLayerId, {e.Easting, e.Northing}, in.gridConvergence + heading, sizes);
-        canvas.AddText(e.SymbolLayerId, e.Name, e.Easting + e.Radious, e.Northing + e.Radious, 0);
+        canvas.AddText(e.SymbolLayerId, cp1254ToUtf8(e.Name), e.Easting + e.Radious, e.Northing + e.Radious, 0);
     }
 }
 

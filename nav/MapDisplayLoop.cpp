@@ -5,6 +5,7 @@
 #include "nav/SensorOffset.h"
 #include "platform/Clock.h"
 #include "platform/Numbers.h"
+#include "platform/Text.h"
 
 #include <cmath>
 #include <cstdio>
@@ -210,7 +211,7 @@ void MapDisplayLoop::drawVessel(const MapTickInputs& in, TrackPoint p)
         const double r = s.MarkerSize * 0.5, c = 1.5 * r;
         cross(sp.easting, sp.northing, r, c, s.Color);
         if (ShowSensorLabels)
-            own(canvas_.AddText(vesselLayer_, s.Name.substr(0, 3), sp.easting + 1.5 * c, sp.northing + 1.5 * c, 0),
+            own(canvas_.AddText(vesselLayer_, cp1254ToUtf8(s.Name.substr(0, 3)), sp.easting + 1.5 * c, sp.northing + 1.5 * c, 0),
                 s.Color);
     }
 }

@@ -44,7 +44,7 @@ struct RealtimeState {
     double VesselEasting = 0, VesselNorthing = 0;  // (0, 0): no position yet
     double GridConvergence = 1e-9;
     double GridHeading = 1e-9;
-    std::string HudStatusText;
+    std::string HudStatusText;  // Windows-1254, as the names in it are stored
     int HudFixQuality = 0;
     LatencyFigures Latency;
 

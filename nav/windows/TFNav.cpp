@@ -949,7 +949,7 @@ void TFNav::publishHud()
 {
     const RealtimeState& s = realtimeState();
     CanvasSettings& hud = fcad->Settings();
-    hud.HudStatusText = s.HudStatusText;
+    hud.HudStatusText = cp1254ToUtf8(s.HudStatusText);
     hud.HudFixQuality = s.HudFixQuality;
     hud.NoValidPosition = s.NoValidPosition;
 }

@@ -35,16 +35,6 @@ using namespace vsx::test;
 
 namespace {
 
-// WGS-84 to the local grid: a datum on the international ellipsoid with all seven parameters,
-// transverse Mercator on 27° E.
-const char* kGridPipeline =
-    "+proj=pipeline +step +proj=axisswap +order=2,1 +step +proj=unitconvert +xy_in=deg +xy_out=rad "
-    "+step +proj=cart +ellps=WGS84 "
-    "+step +inv +proj=helmert +x=-84.1 +y=-101.8 +z=-129.7 +rx=0.5 +ry=-0.3 +rz=1.1 +s=-1.2 "
-    "+convention=coordinate_frame +exact "
-    "+step +inv +proj=cart +a=6378388 +rf=297 "
-    "+step +proj=tmerc +lon_0=27 +lat_0=0 +k=0.9996 +x_0=500000 +y_0=0 +a=6378388 +rf=297";
-
 void writeSettings(const std::string& iniPath)
 {
     IniFile ini(iniPath);
@@ -80,7 +70,7 @@ std::vector<std::vector<double>> projGrid(const std::vector<std::pair<double, do
 {
     std::string input;
     for (auto [lat, lon] : latLon) input += num(lat) + " " + num(lon) + " 0 0\n";
-    return runCct(kGridPipeline, input);
+    return runCct(kLocalGridPipeline, input);
 }
 
 bool near(double a, double b, double tolerance) { return std::fabs(a - b) <= tolerance; }

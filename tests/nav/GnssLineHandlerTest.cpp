@@ -17,16 +17,6 @@ using namespace vsx::test;
 
 namespace {
 
-// Plain WGS-84 grid: UTM zone 36 north, so positions near 33° E are checked against PROJ easily.
-GeodeticTexts utm36()
-{
-    GeodeticTexts t;
-    t.localDatum = "6378137.0 0.0033528106647474 0 0 0 0 0 0 0";
-    t.localEllipsoid = "6378137.0 0.0033528106647474";
-    t.projection = "33 0 0.9996 500000 0";
-    return t;
-}
-
 struct FakeEnv : GnssLineEnvironment {
     bool mapRunning = false;
     int mapStarts = 0;

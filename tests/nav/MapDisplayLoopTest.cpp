@@ -6,23 +6,17 @@
 #include "nav/TrackRecorder.h"
 #include "platform/Clock.h"
 
+#include "NavTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <map>
 
 using namespace vsx;
+using vsx::test::utm36;
 
 namespace {
-
-GeodeticTexts utm36()
-{
-    GeodeticTexts t;
-    t.localDatum = "6378137.0 0.0033528106647474 0 0 0 0 0 0 0";
-    t.localEllipsoid = "6378137.0 0.0033528106647474";
-    t.projection = "33 0 0.9996 500000 0";
-    return t;
-}
 
 struct FakeMapEnv : MapLoopEnvironment {
     MapTickInputs in;

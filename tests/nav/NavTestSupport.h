@@ -1,12 +1,13 @@
 #pragma once
 // Shared pieces of the navigation tests: an NMEA sentence builder with checksums, UDP sinks on
 // the loopback address, and PROJ's cct as an independent oracle for grid coordinates.
+#include "geo/GeoTestSupport.h"
+#include "nav/ProjectionSnapshot.h"
 #include "nav/SyntheticGga.h"
 #include "platform/UdpSocket.h"
 
 #include <gtest/gtest.h>
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -15,13 +16,25 @@
 
 namespace vsx::test {
 
-// Shortest text that reads back as the same double (locale-free).
-inline std::string num(double v)
+// Plain WGS-84 on UTM zone 36 north (central meridian 33° E).
+inline GeodeticTexts utm36()
 {
-    char buf[400];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
-    return std::string(buf, r.ptr);
+    GeodeticTexts t;
+    t.localDatum = "6378137.0 0.0033528106647474 0 0 0 0 0 0 0";
+    t.localEllipsoid = "6378137.0 0.0033528106647474";
+    t.projection = "33 0 0.9996 500000 0";
+    return t;
 }
+
+// PROJ: WGS-84 to the grid of a datum on the international ellipsoid with all seven parameters
+// (coordinate frame), transverse Mercator on 27° E.
+inline const char* kLocalGridPipeline =
+    "+proj=pipeline +step +proj=axisswap +order=2,1 +step +proj=unitconvert +xy_in=deg +xy_out=rad "
+    "+step +proj=cart +ellps=WGS84 "
+    "+step +inv +proj=helmert +x=-84.1 +y=-101.8 +z=-129.7 +rx=0.5 +ry=-0.3 +rz=1.1 +s=-1.2 "
+    "+convention=coordinate_frame +exact "
+    "+step +inv +proj=cart +a=6378388 +rf=297 "
+    "+step +proj=tmerc +lon_0=27 +lat_0=0 +k=0.9996 +x_0=500000 +y_0=0 +a=6378388 +rf=297";
 
 // "$" + body + "*hh".
 inline std::string sentence(const std::string& body) { return "$" + body + "*" + NmeaChecksumText(body); }

@@ -32,14 +32,6 @@ GeodeticTexts localTm()
     return t;
 }
 
-const char* kLocalToGridPipeline =
-    "+proj=pipeline +step +proj=axisswap +order=2,1 +step +proj=unitconvert +xy_in=deg +xy_out=rad "
-    "+step +proj=cart +ellps=WGS84 "
-    "+step +inv +proj=helmert +x=-84.1 +y=-101.8 +z=-129.7 +rx=0.5 +ry=-0.3 +rz=1.1 +s=-1.2 "
-    "+convention=coordinate_frame +exact "
-    "+step +inv +proj=cart +a=6378388 +rf=297 "
-    "+step +proj=tmerc +lon_0=27 +lat_0=0 +k=0.9996 +x_0=500000 +y_0=0 +a=6378388 +rf=297";
-
 // The grid bearing of true north by projecting a point and one a little north of it.
 double numericConvergence(const ProjectionSnapshot& s, double lat, double lon, GridProjection p)
 {
@@ -72,7 +64,7 @@ TEST(ProjectionSnapshot, LocalGridMatchesProjAndComesBackExactly)
     const double points[][2] = {{36.8, 27.0}, {38.42, 27.13}, {40.99, 29.02}, {37.5, 25.1}};
     std::string input;
     for (const auto& p : points) input += num(p[0]) + " " + num(p[1]) + " 0 0\n";
-    const auto proj = runCct(kLocalToGridPipeline, input);
+    const auto proj = runCct(kLocalGridPipeline, input);
     ASSERT_EQ(proj.size(), std::size(points));
     for (size_t i = 0; i < std::size(points); ++i) {
         const auto g = s->toGrid(points[i][0], points[i][1], 0, GridProjection::TransverseMercator);
