@@ -34,6 +34,12 @@ int findOrAddLayer(CanvasModel& canvas, const std::string& name)
 
 } // namespace
 
+void EnsureExtraVesselLayers(CanvasModel& canvas, MultiVesselEntry& e, int index)
+{
+    if (e.SymbolLayerId < 0) e.SymbolLayerId = findOrAddLayer(canvas, ExtraVesselLayerName(index));
+    if (e.TrackLayerId < 0) e.TrackLayerId = findOrAddLayer(canvas, ExtraVesselTrackLayerName(index));
+}
+
 void ExtraVesselTracker::DrawExtraVessels(std::vector<MultiVesselEntry>& vessels, CanvasModel& canvas,
                                           const ExtraVesselDrawInputs& in)
 {
@@ -43,8 +49,7 @@ void ExtraVesselTracker::DrawExtraVessels(std::vector<MultiVesselEntry>& vessels
         if (!e.Enabled || !e.HasPosition) continue;
         LatLonToGrid(e, *in.snapshot, in.projection);
         if (e.Easting == 0 && e.Northing == 0) continue;
-        if (e.SymbolLayerId < 0) e.SymbolLayerId = findOrAddLayer(canvas, ExtraVesselLayerName(int(i)));
-        if (e.TrackLayerId < 0) e.TrackLayerId = findOrAddLayer(canvas, ExtraVesselTrackLayerName(int(i)));
+        EnsureExtraVesselLayers(canvas, e, int(i));
 
         if (in.tracklining && e.HasLastTrackPoint && e.TrackLayerId >= 0) {
             const double d = std::hypot(e.Easting - e.LastTrackEasting, e.Northing - e.LastTrackNorthing);

@@ -17,6 +17,10 @@ namespace vsx {
 std::string ExtraVesselLayerName(int index);       // "~~Vessel" + (index + 2)
 std::string ExtraVesselTrackLayerName(int index);  // "track_vessel" + (index + 2)
 
+// Looks up (or adds) the vessel's two layers while their stored ids are below 0 and stores them;
+// the canvas's current layer stays as it was.
+void EnsureExtraVesselLayers(CanvasModel& canvas, MultiVesselEntry& entry, int index);
+
 struct ExtraVesselDrawInputs {
     const ProjectionSnapshot* snapshot = nullptr;  // nothing is converted without one
     GridProjection projection = GridProjection::TransverseMercator;

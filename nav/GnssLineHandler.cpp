@@ -76,7 +76,7 @@ GnssLineHandler::GnssLineHandler(RealtimeState& state, GnssLineEnvironment& env)
 
 void GnssLineHandler::HandleLine(std::string_view line)
 {
-    if (!env_.mapTimerRunning() && state_.GnssStartTick != 0) env_.startMapTimer();
+    if (!env_.mapTimerRunning() && env_.receiverOpenedByRun()) env_.startMapTimer();
     env_.echoToMonitor(line);
 
     if (contains(line, "HDT")) {

@@ -26,6 +26,8 @@ struct OffsetValues {
 class GnssLineEnvironment {
 public:
     virtual ~GnssLineEnvironment() = default;
+    // True once a survey run opened the receiver (its first line then starts the map loop).
+    virtual bool receiverOpenedByRun() const = 0;
     virtual bool mapTimerRunning() const = 0;
     // Starts the map loop and shows the receiver as live (real-time window, monitor box).
     virtual void startMapTimer() = 0;

@@ -3,7 +3,6 @@
 // what the line handlers take from the devices, what the map loop makes of it, and whether real
 // time runs. They exist once per process (realtimeState()) and are written and read on the
 // interactive thread only. Each value has exactly one writer, named with it.
-#include <cstdint>
 #include <string>
 
 namespace vsx {
@@ -15,12 +14,8 @@ struct LatencyFigures {
 };
 
 struct RealtimeState {
-    // ---- Real time (written by the real-time start and stop only) ------------------------------
-    // The one answer to "is a survey running": the button caption, the sensor list lock and the
-    // offsets window all ask this value.
-    bool RealtimeRunning = false;
-    // Monotonic milliseconds when the GNSS receiver was opened by a start; 0 when not started.
-    std::int64_t GnssStartTick = 0;
+    // Whether a survey runs, and since when the GNSS receiver is open, are the survey run's own
+    // (SurveyRun::Running(), SurveyRun::GnssStartTick()); nothing here copies them.
 
     // ---- Position event of the main receiver ---------------------------------------------------
     double GpsLatitude = 0, GpsLongitude = 0, GpsAltitude = 0;

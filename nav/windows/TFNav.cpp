@@ -8,15 +8,21 @@
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
 #include "canvas/ProjectFile.h"
+#include "geo/GeodesySessionLog.h"
 #include "input/DeviceSettings.h"
 #include "input/DeviceSettingsTargets.h"
 #include "input/ExtraVesselSettings.h"
 #include "input/GgaForwarding.h"
 #include "input/TVeldorSerialGPS.h"
+#include "input/windows/DeviceSettingsPanels.h"
+#include "input/windows/ExtraVesselPanels.h"
+#include "input/windows/ForwardingGroups.h"
 #include "input/windows/TFGPS.h"
 #include "nav/CommandLine.h"
+#include "nav/RealtimeLogs.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
+#include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "platform/Prompts.h"
 #include "platform/Text.h"
@@ -163,7 +169,7 @@ void EnsureStandardLayers(CanvasModel* canvas)
 
 class TFNav::Bindings : public GnssLineEnvironment,
                         public MapLoopEnvironment,
-                        public RealtimeDevices,
+                        public SurveyRunHost,
                         public SurveyHost,
                         public ScreenshotTimerTarget,
                         public CanvasDisplayTarget {
@@ -171,6 +177,7 @@ public:
     explicit Bindings(TFNav& nav) : nav_(nav) {}
 
     // GnssLineEnvironment
+    bool receiverOpenedByRun() const override { return nav_.run_ && nav_.run_->GnssStartTick() != 0; }
     bool mapTimerRunning() const override { return nav_.tMap->isActive(); }
     void startMapTimer() override
     {
@@ -277,27 +284,104 @@ public:
         return nav_.ExtraVesselReceivers[index]->GetCourse();
     }
 
-    // RealtimeDevices
-    void applyGnssPortSettings() override
+    // SurveyRunHost
+    bool WriteGeodesyLog(std::string& error) override
     {
-        if (FGPS) FGPS->GPSSetClick();
+        return WriteGeodesySessionLog(GetIniFileName(), LogFolder, clock(), &error);
     }
-    void openGnssReceiver() override { nav_.ZGPS1->Open(); }
-    void closeGnssReceiver() override { nav_.ZGPS1->Close(); }
-    void stopMapTimer() override { nav_.tMap->stop(); }
-    void retakeProjectionSnapshot() override
+    void ApplyReceiverSettings() override
     {
+        if (FGPS) {
+            FGPS->GPSSetClick();
+            FGPS->SensorSetClick();
+        }
+        // The datum and projection may have been edited since the last run: the run converts
+        // with what the settings say at its start.
         nav_.snapshot_.Retake();
         nav_.mapLoop_->ForgetConvertedPosition();
     }
-    void showRunning(bool running) override
+    bool UdpInputEnabled() override { return GpsUdpEnabled; }
+    bool OpenGnss(std::string& error) override { return open(nav_.ZGPS1, error); }
+    void CloseGnss() override { nav_.ZGPS1->Close(); }
+    bool SensorEnabled() override { return deviceSettings().sensorEnabled(); }
+    std::string SensorPortName() override { return PortNameFromNumber(nav_.ZSENSOR->PortNumber); }
+    bool OpenSensor(std::string& error) override { return open(nav_.ZSENSOR, error); }
+    void CloseSensor() override { nav_.ZSENSOR->Close(); }
+    void StartEchogram() override { nav_.tEchogram->start(); }
+    void StopLoops() override
+    {
+        nav_.tMap->stop();
+        nav_.tEchogram->stop();
+    }
+    void HideWaterfall() override
+    {
+        if (fWaterfal) fWaterfal->hide();
+    }
+    void ShowRunState(bool running, bool sensorEnabled) override
     {
         nav_.UpdateRealtimeCaption(running);
         setBackground(nav_.tRealtime, running ? 0x008000 : fromQColor(nav_.palette().color(QPalette::Button)));
+        if (running && fRealtime) {
+            // The first echosounder line shows the depth boxes again.
+            fRealtime->DepthFrameHi->hide();
+            fRealtime->HideLowFrequencyDepth();
+            if (!sensorEnabled) fRealtime->resize(fRealtime->width(), 191);
+        }
     }
+    void MessageLine(const std::string& line) override
+    {
+        if (FMsg) FMsg->AddMessage(fromCp1254(line), false);
+    }
+    void EventLine(const std::string& text) override { AppendEventLine(text, EventsLogFileName()); }
+    void PublishForwarding() override
+    {
+        // Controls that were never loaded from the settings would publish their design values.
+        if (ForwardingPanel* p = FGPS ? FGPS->forwardingPanel() : nullptr; p && p->loaded())
+            p->forwarding()->PublishValues();
+    }
+    void StartUdpInputIfAutomatic() override
+    {
+        if (GpsUdpEnabled && GpsUdpAutoConnect && !GpsUdpListening) toggleUdpInput();
+    }
+    void StopUdpInputIfListening() override
+    {
+        if (GpsUdpListening) toggleUdpInput();
+    }
+    void StoreExtraVesselPanels() override
+    {
+        if (ExtraVesselPanel* p = FGPS ? FGPS->extraVesselPanel() : nullptr; p && p->loaded())
+            p->panels()->SaveVesselSettings();
+    }
+    bool OpenExtraVesselReceiver(size_t index, std::string& error) override
+    {
+        while (nav_.ExtraVesselReceivers.size() < ExtraVessels.size()) nav_.addExtraVesselReceiver();
+        const MultiVesselEntry& v = ExtraVessels[index];
+        TVeldorSerialGPS* r = nav_.ExtraVesselReceivers[index];
+        r->PortNumber = PortNumberFromName(v.Port);
+        r->BaudRate = ValidBaudRate(strToIntDef(v.BaudRate, 9600));
+        r->DataBitsCode = 4;
+        r->StopBitsCode = 1;
+        r->ParityCode = 0;
+        r->Priority = 3;
+        r->PollInterval = 10;
+        r->RawLogEnabled = false;  // the vessel's own log is written by its line handler
+        r->RawLogFileName = ExtraVesselGnssLogName(LogFolder, CurrentDateString(), v.Name);
+        r->Close();
+        return open(r, error);
+    }
+    void CloseExtraVesselReceivers() override
+    {
+        for (TVeldorSerialGPS* r : nav_.ExtraVesselReceivers) r->Close();
+    }
+    void EnsureExtraVesselLayers(size_t index) override
+    {
+        vsx::EnsureExtraVesselLayers(nav_.fcad->Model(), ExtraVessels[index], int(index));
+    }
+    std::uint32_t Tick() override { return std::max<std::uint32_t>(1, std::uint32_t(tickCountMs())); }
+    std::string Today() override { return CurrentDateString(); }
 
     // SurveyHost
-    bool RealtimeRunning() const override { return realtimeState().RealtimeRunning; }
+    bool RealtimeRunning() const override { return nav_.run_ && nav_.run_->Running(); }
     void PressRealtime() override { nav_.bRealtimeClick(); }
     void AutoSave() override { nav_.Save1Click(); }
     void SetMapBackground(ColorValue c) override { nav_.fcad->Model().SetBackgroundColor(c); }
@@ -355,6 +439,16 @@ public:
     }
 
 private:
+    static bool open(TVeldorSerialGPS* r, std::string& error)
+    {
+        r->Open();
+        error = r->LastError();
+        return r->Connected();
+    }
+    static void toggleUdpInput()
+    {
+        if (ForwardingPanel* p = FGPS ? FGPS->forwardingPanel() : nullptr) p->udpInput()->btnTCPConnectClick();
+    }
     void zoom(double p)
     {
         CanvasModel& m = nav_.fcad->Model();
@@ -458,7 +552,7 @@ void TFNav::FormCreate()
 
     lineHandler_ = std::make_unique<GnssLineHandler>(state, *bindings_);
     mapLoop_ = std::make_unique<MapDisplayLoop>(state, fcad->Model(), *bindings_);
-    realtime_ = std::make_unique<RealtimeController>(state, *bindings_);
+    run_ = std::make_unique<SurveyRun>(*bindings_);
 
     gnssTarget_ = std::make_unique<ReceiverAdapter>(ZGPS1);
     sounderTarget_ = std::make_unique<ReceiverAdapter>(ZSENSOR);
@@ -676,13 +770,16 @@ void TFNav::createExtraVesselReceivers()
         IniFile ini(GetIniFileName());
         ExtraVessels = ReadExtraVessels(ini);
     }
-    for (size_t i = 0; i < ExtraVessels.size(); ++i) {
-        auto* r = new TVeldorSerialGPS(this);
-        r->setObjectName(QStringLiteral("ExtraVesselReceiver%1").arg(i + 2));
-        connect(r, &TVeldorSerialGPS::OnPosition3DChange, this, &TFNav::ExtraVesselPositionHandler);
-        connect(r, &TVeldorSerialGPS::OnNewCommand, this, &TFNav::ExtraVesselLineHandler);
-        ExtraVesselReceivers.push_back(r);
-    }
+    for (size_t i = 0; i < ExtraVessels.size(); ++i) addExtraVesselReceiver();
+}
+
+void TFNav::addExtraVesselReceiver()
+{
+    auto* r = new TVeldorSerialGPS(this);
+    r->setObjectName(QStringLiteral("ExtraVesselReceiver%1").arg(ExtraVesselReceivers.size() + 2));
+    connect(r, &TVeldorSerialGPS::OnPosition3DChange, this, &TFNav::ExtraVesselPositionHandler);
+    connect(r, &TVeldorSerialGPS::OnNewCommand, this, &TFNav::ExtraVesselLineHandler);
+    ExtraVesselReceivers.push_back(r);
 }
 
 void TFNav::createCanvas(bool showImagery)
@@ -835,7 +932,7 @@ void TFNav::UpdateRealtimeCaption(bool running)
     bRealtime->setText(translated(running ? "Stop" : "Start"));
 }
 
-void TFNav::UpdateRealtimeCaption() { UpdateRealtimeCaption(realtimeState().RealtimeRunning); }
+void TFNav::UpdateRealtimeCaption() { UpdateRealtimeCaption(run_ && run_->Running()); }
 
 // ---- Shut-down --------------------------------------------------------------------------------
 
@@ -854,7 +951,7 @@ void TFNav::FormCloseQuery()
     bRealtime->setEnabled(false);
     // A running survey is stopped as the button would stop it, so every log and output is
     // closed and the events log records the stop.
-    if (realtimeState().RealtimeRunning) realtime_->Stop();
+    if (run_->Running()) run_->Stop();
     QCoreApplication::processEvents();
     QThread::msleep(50);
     ZGPS1->Close();
@@ -882,7 +979,7 @@ void TFNav::Save1Click() {}
 
 // ---- Real time and the receivers --------------------------------------------------------------
 
-void TFNav::bRealtimeClick() { realtime_->Toggle(); }
+void TFNav::bRealtimeClick() { run_->Toggle(); }
 
 void TFNav::ZGPS1NewCommand(TVeldorSerialGPS*, const std::string& command) { lineHandler_->HandleLine(command); }
 
@@ -903,8 +1000,8 @@ void TFNav::ZGPS1SpeedChange(TVeldorSerialGPS*, double speedKmh)
 
 void TFNav::ZGPS1Send(TVeldorSerialGPS*, std::string buffer)
 {
-    if (FMsg) FMsg->show();
     MessageText = QStringLiteral("Command sent to device: ") + fromCp1254(buffer);
+    if (FMsg) FMsg->AddMessage(MessageText, true);
     AppendEventLine(toCp1254(MessageText), EventsLogFileName());
 }
 
@@ -1087,7 +1184,7 @@ void TFNav::ImportOldVSX1Click()
     }
     // The run is stopped and the drawing saved first: the process ends right after the copy, and
     // the save's own settings write must land before the imported file replaces the settings.
-    if (realtimeState().RealtimeRunning) realtime_->Stop();
+    if (run_->Running()) run_->Stop();
     Save1Click();
     std::error_code ec;
     std::filesystem::copy_file(source, GetIniFileName(), std::filesystem::copy_options::overwrite_existing, ec);

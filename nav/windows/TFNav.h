@@ -2,13 +2,13 @@
 // The main navigation window: owner of the main GNSS receiver (ZGPS1), the echosounder receiver
 // (ZSENSOR), one receiver per further vessel and the map (fcad). It binds the plain classes of
 // nav/ to the devices and to the other windows: GnssLineHandler for every GNSS line,
-// MapDisplayLoop for every tick of tMap, RealtimeController for the real-time button.
+// MapDisplayLoop for every tick of tMap, SurveyRun for the real-time button.
 //
 // Closing it ends the program, even while tool windows are open.
 #include "nav/GnssLineHandler.h"
 #include "nav/MapDisplayLoop.h"
 #include "nav/ProjectionSnapshot.h"
-#include "nav/RealtimeController.h"
+#include "nav/SurveyRun.h"
 #include "canvas/VeldorCanvas.h"
 #include "input/UdpLineBuffer.h"
 
@@ -84,7 +84,7 @@ public:
     ProjectionSnapshotKeeper& Snapshot() { return snapshot_; }
     MapDisplayLoop& MapLoop() { return *mapLoop_; }
     GnssLineHandler& LineHandler() { return *lineHandler_; }
-    RealtimeController& Realtime() { return *realtime_; }
+    SurveyRun& Run() { return *run_; }
     // Text of a status-bar panel (0..6).
     QString StatusPanelText(int panel) const;
 
@@ -157,6 +157,7 @@ private:
     void buildMapContextMenu();
     void createReceivers();
     void createExtraVesselReceivers();
+    void addExtraVesselReceiver();
     void createCanvas(bool showImagery);
     void setStatusPanel(int panel, const QString& text, int extraWidth);
     void switchLanguage(const std::string& code);
@@ -167,7 +168,7 @@ private:
     ProjectionSnapshotKeeper snapshot_;
     std::unique_ptr<GnssLineHandler> lineHandler_;
     std::unique_ptr<MapDisplayLoop> mapLoop_;
-    std::unique_ptr<RealtimeController> realtime_;
+    std::unique_ptr<SurveyRun> run_;
     std::unique_ptr<ReceiverPortTarget> gnssTarget_, sounderTarget_;
     std::vector<QLabel*> statusPanels_;
     std::vector<QAction*> centerOnVesselItems_;

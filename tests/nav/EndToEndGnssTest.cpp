@@ -103,7 +103,7 @@ TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
     EXPECT_EQ(FNav->MainTrackliningItem->text(), "Stop Tracklining (main vessel)");
 
     FNav->bRealtime->click();
-    ASSERT_TRUE(realtimeState().RealtimeRunning);
+    ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
     ASSERT_TRUE(FNav->ZGPS1->Connected()) << FNav->ZGPS1->LastError();
     EXPECT_EQ(FNav->bRealtime->text(), "Stop");
 
@@ -135,7 +135,7 @@ TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
     const double easting = state.VesselEasting, northing = state.VesselNorthing;
 
     FNav->bRealtime->click();
-    EXPECT_FALSE(state.RealtimeRunning);
+    EXPECT_FALSE(FNav->Run().Running());
     EXPECT_FALSE(FNav->ZGPS1->Connected());
 
     // The vessel stands where PROJ puts the last fix.

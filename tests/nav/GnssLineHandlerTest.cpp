@@ -18,6 +18,7 @@ using namespace vsx::test;
 namespace {
 
 struct FakeEnv : GnssLineEnvironment {
+    bool openedByRun = false;
     bool mapRunning = false;
     int mapStarts = 0;
     std::vector<std::string> echoed;
@@ -27,6 +28,7 @@ struct FakeEnv : GnssLineEnvironment {
     int fix = 0;
     std::vector<ColorValue> colours;
 
+    bool receiverOpenedByRun() const override { return openedByRun; }
     bool mapTimerRunning() const override { return mapRunning; }
     void startMapTimer() override
     {
@@ -137,7 +139,7 @@ TEST_F(GnssLineHandlerTest, MapStartEchoOffsetsAndFixColours)
 {
     handler.HandleLine("$GPGSV,1");
     EXPECT_EQ(env.mapStarts, 0) << "no start before real time opened the receiver";
-    state.GnssStartTick = 42;
+    env.openedByRun = true;
     state.TransducerDraft = 3;
     env.offsets.reset();  // the offsets window is open: its values are being edited
     handler.HandleLine("$GPGSV,2");

@@ -21,6 +21,7 @@
 #include "support/TempHome.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
@@ -145,12 +146,16 @@ TEST(MainWindow, CloseStopsTheRunAndStoresTheView)
     {
         Program p;
         ini = p.home.iniPath();
-        FNav->bRealtime->click();  // no port configured: the receiver does not open, the run starts
-        ASSERT_TRUE(realtimeState().RealtimeRunning);
+        // Positions over UDP and no echosounder: the run starts without a serial port.
+        GpsUdpEnabled = true;
+        FGPS->SensorEnabled->setChecked(false);
+        FNav->bRealtime->click();
+        GpsUdpEnabled = false;
+        ASSERT_TRUE(FNav->Run().Running());
         EXPECT_TRUE(Offsets->BitBtn1 != nullptr);
         FNav->fcad->Model().SetWorldWindow(100, 2200, 1100, 1200);
         FNav->close();
-        EXPECT_FALSE(realtimeState().RealtimeRunning);
+        EXPECT_FALSE(FNav->Run().Running());
         EXPECT_NE(p.events().find("Realtime STOPPED"), std::string::npos) << "closing ends the run as the button does";
         IniFile stored(ini);
         EXPECT_EQ(stored.readFloat("CANVAS", "PlanWorldLeft", 0), 100);
@@ -259,9 +264,13 @@ TEST(MainWindow, StatusBarFolderClickCacheClearingAndSettingsImport)
     EXPECT_EQ(p.prompts.entries.back().text, "Source file does not exist.");
     p.home.writeFile("old.ini", "[SETTINGS]\r\nLanguage=tr\r\n");
     FNav->ChooseOldSettingsFile = [&] { return p.home.path("old.ini"); };
+    GpsUdpEnabled = true;
+    FGPS->SensorEnabled->setChecked(false);
     FNav->bRealtime->click();
+    GpsUdpEnabled = false;
+    ASSERT_TRUE(FNav->Run().Running());
     FNav->ImportOldVSX1Click();
     EXPECT_EQ(exitCode, -1);
-    EXPECT_FALSE(realtimeState().RealtimeRunning) << "the run is stopped before the process ends";
+    EXPECT_FALSE(FNav->Run().Running()) << "the run is stopped before the process ends";
     EXPECT_EQ(p.home.readFile("appdata/Veldor/VSX/VeldorSX.ini"), "[SETTINGS]\r\nLanguage=tr\r\n");
 }
