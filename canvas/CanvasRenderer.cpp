@@ -111,7 +111,8 @@ void CanvasRenderer::drawShapes(GdiPainter& painter, CanvasModel& model, const C
     int lastPointX = -9999, lastPointY = -9999;
     texts_.clear();
 
-    const std::size_t from = index_.StartWithinBudget(box, MaxShapesPerRebuild);
+    const std::size_t from = index_.StartWithinBudget(box, budget_);
+    leftOut_ = from;
     index_.ForEachOverlapping(box, from, [&](std::size_t first, std::size_t last) {
         for (std::size_t i = first; i < last; ++i) {
             const TVShape* s = shapes[i];
@@ -148,7 +149,8 @@ void CanvasRenderer::drawShapes(GdiPainter& painter, CanvasModel& model, const C
                     if (s->MaxX - s->MinX < halfPixel && s->MaxY - s->MinY < halfPixel) continue;
                     lastPointX = px, lastPointY = py;
                 }
-            } else if (type != shapecode::Rectangle && s->MaxX - s->MinX < halfPixel && s->MaxY - s->MinY < halfPixel) {
+            } else if (type != shapecode::Rectangle && type != shapecode::Line && s->MaxX - s->MinX < halfPixel &&
+                       s->MaxY - s->MinY < halfPixel) {
                 continue;
             }
             flushRun(painter);

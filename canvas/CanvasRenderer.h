@@ -5,8 +5,10 @@
 // around the turned screen, so nothing on screen is lost when the rotation centre is off-centre).
 // Dense drawings are thinned: a point within 2 pixels of the last point drawn and a shape
 // smaller than half a pixel (other than a line, rectangle or text) are skipped, and texts take
-// one 60-pixel cell each. Line segments, the bulk of every track, are stroked in short pixel runs
-// that leave out segments falling on the pixels already drawn.
+// one 60-pixel cell each, the first in z-order taking it. Every pen is drawn in its contrast
+// colour against the background; the shapes keep their own colours. Line segments, the bulk of
+// every track, are stroked in short pixel runs that leave out segments falling on the pixels
+// already drawn.
 #include "canvas/CanvasCullIndex.h"
 #include "canvas/CanvasGrid.h"
 #include "canvas/GdiPainter.h"
@@ -32,6 +34,7 @@ public:
     // Shapes looked at per rebuild at most, counted from the top of the z-order down: on a
     // larger drawing the oldest shapes in view are left out, never the vessel or the newest track.
     static constexpr std::size_t MaxShapesPerRebuild = 2'000'000;
+    void SetShapeBudget(std::size_t shapes) { budget_ = shapes; }
 
     // Draws on the back buffer under the map rotation before the grid and the shapes (imagery).
     using BackgroundStep = std::function<void(QPainter&, const CanvasModel&, const CanvasViewMapping&)>;
@@ -42,6 +45,9 @@ public:
 
     // Shapes drawn by the last rebuild (thinned ones not counted).
     std::size_t LastDrawnCount() const { return drawn_; }
+    // Shapes at the bottom of the z-order that the last rebuild left unseen because of the
+    // budget (0 when it looked at all of them), for the caller to report.
+    std::size_t LastLeftOutCount() const { return leftOut_; }
 
 private:
     struct LineRun {
@@ -67,7 +73,9 @@ private:
     LineRun run_;
     QPainter* qp_ = nullptr;  // during a rebuild
     std::vector<QLine> lines_;
+    std::size_t budget_ = MaxShapesPerRebuild;
     std::size_t drawn_ = 0;
+    std::size_t leftOut_ = 0;
 };
 
 } // namespace vsx
