@@ -38,8 +38,6 @@
 #include "tools/windows/TfSVP.h"
 #include "tools/windows/TfWaterfal.h"
 
-#include "app/windows/NumberEdit.h"
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
