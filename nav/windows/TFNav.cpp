@@ -305,11 +305,17 @@ public:
     std::string SensorPortName() override { return PortNameFromNumber(nav_.ZSENSOR->PortNumber); }
     bool OpenSensor(std::string& error) override { return open(nav_.ZSENSOR, error); }
     void CloseSensor() override { nav_.ZSENSOR->Close(); }
-    void StartEchogram() override { nav_.tEchogram->start(); }
+    void StartEchogram() override
+    {
+        nav_.tEchogram->start();
+        nav_.SensorWatch.start(Tick());
+    }
     void StopLoops() override
     {
         nav_.tMap->stop();
         nav_.tEchogram->stop();
+        nav_.SensorWatch.stop();
+        nav_.FirstSensorLineSeen = false;
     }
     void HideWaterfall() override
     {
@@ -587,7 +593,7 @@ void TFNav::buildToolbars()
     bRealtime = button(tRealtime, "bRealtime", "Start");
     connect(bRealtime, &QToolButton::clicked, this, &TFNav::bRealtimeClick);
     button(tRealtime, "tbRunline", "Runline");
-    button(tRealtime, "ConnectIcon", "Settings");
+    connect(button(tRealtime, "ConnectIcon", "Settings"), &QToolButton::clicked, this, &TFNav::ConnectIconClick);
     button(tRealtime, "tbFixed", "Fixed");
     button(tRealtime, "tbFloat", "Float");
     button(tRealtime, "tbAuto", "Auto");
@@ -601,6 +607,15 @@ void TFNav::buildToolbars()
     for (const char* c : {"Zoom In", "Zoom Out", "Extents", "Window", "Dynamic", "Pan", "Select", "Clear User Shapes",
                           "Add Event", "Reset Event", "Open", "Save"})
         button(tDraw, "", c);
+    for (QToolButton* b : tDraw->findChildren<QToolButton*>()) {
+        if (b->text() == QLatin1String("Add Event")) {
+            b->setObjectName("btEventAdd");
+            connect(b, &QToolButton::clicked, this, &TFNav::btEventAddClick);
+        } else if (b->text() == QLatin1String("Reset Event")) {
+            b->setObjectName("btEventReset");
+            connect(b, &QToolButton::clicked, this, &TFNav::btEventResetClick);
+        }
+    }
     auto* zoomIn = tDraw->findChildren<QToolButton*>().at(0);
     auto* zoomOut = tDraw->findChildren<QToolButton*>().at(1);
     zoomIn->setObjectName("Zoomin");
@@ -660,7 +675,8 @@ void TFNav::buildMenus()
     Donotfollowvessel1 = item(edit, "Donotfollowvessel1", "Do not follow vessel");
     Donotfollowvessel1->setCheckable(true);
     connect(Donotfollowvessel1, &QAction::triggered, this, &TFNav::ToolButton13Click);
-    item(edit, "MarkEvent1", "Mark Event", QKeySequence(Qt::Key_F12));
+    connect(item(edit, "MarkEvent1", "Mark Event", QKeySequence(Qt::Key_F12)), &QAction::triggered, this,
+            &TFNav::btEventAddClick);
 
     QMenu* zoom = menu("Zoom");
     connect(item(zoom, "In1", "In", QKeySequence("Ctrl+I")), &QAction::triggered, this, [this] { bindings_->ZoomIn(); });
@@ -689,7 +705,12 @@ void TFNav::buildMenus()
 
     QMenu* window = menu("Window");
     item(window, "HelsmanWindow1", "Helsman Window...");
-    item(window, "Echogram1", "Echogram...", QKeySequence("Ctrl+O"));
+    connect(item(window, "Parameters1", "Device Settings...", QKeySequence(Qt::Key_F10)), &QAction::triggered, this,
+            &TFNav::Parameters1Click);
+    connect(item(window, "mRealtimeWindow1", "Realtime Window..."), &QAction::triggered, this,
+            &TFNav::mRealtimeWindow1Click);
+    connect(item(window, "Echogram1", "Echogram...", QKeySequence("Ctrl+O")), &QAction::triggered, this,
+            &TFNav::Echogram1Click);
     show(item(window, "themeSelection1", "Theme Selection..."), reinterpret_cast<QWidget* const*>(&fTheme));
     show(item(window, "VeldorNTRIPClient1", "Veldor NTRIP Client..."),
          reinterpret_cast<QWidget* const*>(&frmNTRIPSettings));
@@ -1003,13 +1024,6 @@ void TFNav::ZGPS1Send(TVeldorSerialGPS*, std::string buffer)
     AppendEventLine(toCp1254(MessageText), EventsLogFileName());
 }
 
-void TFNav::ZGPS1Connect(TVeldorSerialGPS*, TVGPSCommPort) {}
-void TFNav::ZGPS1Disconnect(TVeldorSerialGPS*, TVGPSCommPort) {}
-void TFNav::ZGPS1Idle(TVeldorSerialGPS*) {}
-void TFNav::ZGPS1Timeout(TVeldorSerialGPS*) {}
-void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string&) {}
-void TFNav::ExtraVesselLineHandler(TVeldorSerialGPS*, const std::string&) {}
-void TFNav::tEchogramTimer() {}
 void TFNav::tScreenshotTimer() {}
 
 void TFNav::ExtraVesselPositionHandler(TVeldorSerialGPS* sender, double latitude, double longitude, double altitude)

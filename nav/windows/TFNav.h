@@ -11,11 +11,14 @@
 #include "nav/SurveyRun.h"
 #include "canvas/VeldorCanvas.h"
 #include "input/UdpLineBuffer.h"
+#include "nav/SensorWatchdog.h"
+#include "platform/ScanFormat.h"
 
 #include <QMainWindow>
 #include <QPoint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -112,6 +115,14 @@ public slots:
     void ZGPS1Idle(vsx::TVeldorSerialGPS* sender);
     void ZGPS1Timeout(vsx::TVeldorSerialGPS* sender);
     void ZSENSORNewCommand(vsx::TVeldorSerialGPS* sender, const std::string& command);
+    void ZSENSORTimeout(vsx::TVeldorSerialGPS* sender);
+    // ---- Event marks and window commands ---------------------------------------------------------
+    void btEventAddClick();
+    void btEventResetClick();
+    void Echogram1Click();
+    void Parameters1Click();
+    void ConnectIconClick();
+    void mRealtimeWindow1Click();
     // ---- Further vessels -------------------------------------------------------------------------
     void ExtraVesselPositionHandler(vsx::TVeldorSerialGPS* sender, double latitude, double longitude, double altitude);
     void ExtraVesselLineHandler(vsx::TVeldorSerialGPS* sender, const std::string& command);
@@ -163,6 +174,10 @@ private:
     void switchLanguage(const std::string& code);
     void StatusBarClick(int x);
     void publishHud();
+    // A device event: the message window (shown when asked), its memo and the events log.
+    void reportDeviceEvent(const std::string& text, bool showWindow);
+    const ScanFormat* currentScanFormat();
+    void applyDepthAlarm(double trueDepthHi);
 
     std::unique_ptr<Bindings> bindings_;
     ProjectionSnapshotKeeper snapshot_;
@@ -179,6 +194,18 @@ private:
     bool shownOnce_ = false;
     bool closing_ = false;
     bool tickRunning_ = false;
+
+public:
+    // ---- Echosounder watch (written by the depth handler and the echogram timer) ----------------
+    SensorWatchdog SensorWatch;
+    bool FirstSensorLineSeen = false;
+    bool NewDepthAvailable = false;
+    double DepthAlarmLevel = 0;
+
+private:
+    std::string scanFormatText_;
+    std::optional<ScanFormat> scanFormat_;
+    bool reportedBadOffsets_ = false;
 };
 
 } // namespace vsx

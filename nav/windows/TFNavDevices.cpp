@@ -1,0 +1,273 @@
+// The main window's echosounder line handler, device events, event marks and echogram timer.
+#include "nav/windows/TFNav.h"
+
+#include "app/Settings.h"
+#include "app/SharedValues.h"
+#include "app/windows/TFMsg.h"
+#include "app/windows/WindowPointers.h"
+#include "canvas/VeldorCanvas.h"
+#include "input/DeviceSettings.h"
+#include "input/SounderMessageType.h"
+#include "input/TVeldorSerialGPS.h"
+#include "input/windows/TFGPS.h"
+#include "nav/EventMarks.h"
+#include "nav/ExtraVesselLines.h"
+#include "nav/ExtraVesselTracker.h"
+#include "nav/RealtimeState.h"
+#include "nav/SounderLineHandler.h"
+#include "nav/SurveyRun.h"
+#include "platform/Clock.h"
+#include "platform/Numbers.h"
+#include "platform/Prompts.h"
+#include "platform/Text.h"
+#include "tools/windows/TNavset.h"
+#include "tools/windows/TOffsets.h"
+#include "tools/windows/TfJoystick.h"
+#include "tools/windows/TfRealtime.h"
+#include "tools/windows/TfWaterfal.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace vsx {
+
+namespace {
+void colour(QWidget* w, ColorValue c)
+{
+    if (!w) return;
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, toQColor(c));
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+std::uint32_t nowTick() { return std::max<std::uint32_t>(1, std::uint32_t(tickCountMs())); }
+std::string portName(const TVeldorSerialGPS* r) { return "COM" + std::to_string(r->PortNumber); }
+} // namespace
+
+void TFNav::reportDeviceEvent(const std::string& text, bool showWindow)
+{
+    MessageText = QString::fromStdString(text);
+    if (FMsg) FMsg->AddMessage(MessageText, showWindow);
+    AppendEventLine(text, EventsLogFileName());
+}
+
+const ScanFormat* TFNav::currentScanFormat()
+{
+    const std::string text = deviceSettings().validSounderScanFormat();
+    if (!scanFormat_ || text != scanFormatText_) {
+        scanFormatText_ = text;
+        scanFormat_ = ScanFormat::compile(text);
+    }
+    return scanFormat_ ? &*scanFormat_ : nullptr;
+}
+
+void TFNav::applyDepthAlarm(double trueDepthHi)
+{
+    if (!run_ || !run_->Running() || !fcad) return;
+    const ColorValue wanted = trueDepthHi <= DepthAlarmLevel ? ColorValue(0x0000FF)
+                                                             : (Navset ? Navset->backgroundColor() : clWhite);
+    // The canvas repaints itself when the colour changes; nothing to do otherwise.
+    if (fcad->Model().BackgroundColor() != wanted) fcad->Model().SetBackgroundColor(wanted);
+}
+
+void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
+{
+    SensorWatch.lineArrived(nowTick());
+    const std::string type = deviceSettings().sounderMessageType();
+    if (!FirstSensorLineSeen) {
+        if (fWaterfal) fWaterfal->show();
+        if (fRealtime) {
+            fRealtime->DepthFrameHi->show();
+            const SounderMessageType* t = findSounderMessageType(type);
+            if (t && t->lowFrequencyBox == LowFrequencyBoxAction::Shown) fRealtime->ShowLowFrequencyDepth();
+        }
+        FirstSensorLineSeen = true;
+    }
+    if (FGPS) FGPS->EchoMonitorLine(FGPS->MemoSensor, command);
+    if (fRealtime) {
+        colour(fRealtime->DepthFrameHi, 0x00FF00);
+        colour(fRealtime->DepthFrameLo, 0x00FF00);
+    }
+    // Every typed value comes with its last valid number: a half-typed field never costs a record.
+    DepthAlarmLevel = Navset ? Navset->depthAlert() : 0;
+    RealtimeState& st = realtimeState();
+    SounderLineInputs in;
+    in.depth.messageType = type;
+    in.depth.format = currentScanFormat();
+    in.depth.soundVelocity = st.SoundVelocity;
+    in.depth.draft = Offsets ? Offsets->draft() : st.TransducerDraft;
+    in.alarmLevel = DepthAlarmLevel;
+    in.manualTide = st.ManualTide;
+    in.rtkAntennaHeight = st.RtkAntennaHeight;
+    in.rtkTide = st.RtkTide;
+    in.latitude = st.GpsLatitude;
+    in.longitude = st.GpsLongitude;
+    in.easting = st.VesselEasting;
+    in.northing = st.VesselNorthing;
+    in.fixQuality = ZGPS1 ? ZGPS1->GetFixQuality() : 0;
+    in.now = localNow();
+    in.csvFileName = CoordinatesFileName;
+    in.xyzFileName = XyzFolder + TodayString + " Simple XYZ.csv";
+    if (Offsets && !Offsets->numbersValid()) {
+        if (!reportedBadOffsets_)
+            sStatusBar->showMessage(QStringLiteral("An offsets field is not a number: depths use its last valid value"), 10000);
+        reportedBadOffsets_ = true;
+    } else {
+        reportedBadOffsets_ = false;
+    }
+
+    const SounderLineOutput out = HandleSounderLine(command, in);
+    if (!out.depth.recognised) return;
+    st.TrueDepthHi = out.depth.trueHi;
+    st.TrueDepthLo = out.depth.trueLo;
+    if (fRealtime) {
+        fRealtime->lDepthHi->setText(QString::fromStdString(out.depth.hiLabel));
+        fRealtime->lDepthLo->setText(QString::fromStdString(out.depth.loLabel));
+    }
+    if (out.depth.battery && fJoystick) fJoystick->pBattery->setText(QString::fromStdString(formatFixed(*out.depth.battery, 2)));
+    setStatusPanel(5, fromCp1254(out.statusText), 20);
+    if (out.depth.corrupt) return;
+    NewDepthAvailable = true;
+    applyDepthAlarm(out.depth.trueHi);
+}
+
+void TFNav::ZGPS1Connect(TVeldorSerialGPS* sender, TVGPSCommPort)
+{
+    reportDeviceEvent("Connected to GPS on " + portName(sender), false);
+    VesselLayerId = fcad ? fcad->Model().FindLayer("~~Veldor Vessel") : -1;
+    if (fcad && VesselLayerId >= 0) fcad->Model().SetLayerOption(VesselLayerId, 1);
+}
+
+void TFNav::ZGPS1Disconnect(TVeldorSerialGPS* sender, TVGPSCommPort)
+{
+    tMap->stop();
+    reportDeviceEvent("Disconnected from GPS on " + portName(sender), true);
+}
+
+void TFNav::ZGPS1Idle(TVeldorSerialGPS*)
+{
+    tMap->stop();
+    realtimeState().GpsLatitude = 0;
+    realtimeState().GpsLongitude = 0;
+    reportDeviceEvent("GPS is idle!", true);
+    if (fRealtime) colour(fRealtime->GPSGroupBox, 0x0000FF);
+}
+
+void TFNav::ZGPS1Timeout(TVeldorSerialGPS*)
+{
+    reportDeviceEvent("GPS Timeout!", true);
+    if (FGPS) FGPS->SetMonitorColor(FGPS->MemoGPS, 0x0000FF);
+}
+
+void TFNav::ZSENSORTimeout(TVeldorSerialGPS*)
+{
+    reportDeviceEvent("Sensor TimeOut.", true);
+    if (fRealtime) {
+        colour(fRealtime->DepthFrameHi, 0x0000FF);
+        colour(fRealtime->DepthFrameLo, 0x0000FF);
+    }
+}
+
+void TFNav::tEchogramTimer()
+{
+    RealtimeState& st = realtimeState();
+    if (SensorWatch.checkTimeout(nowTick())) {
+        if (fWaterfal) fWaterfal->hide();
+        if (fRealtime) {
+            fRealtime->lDepthHi->setText("--.--");
+            fRealtime->lDepthLo->setText("--.--");
+        }
+        st.TrueDepthHi = st.TrueDepthLo = 0;
+        FirstSensorLineSeen = false;
+        ZSENSORTimeout(ZSENSOR);
+    }
+    if (ZSENSOR && ZSENSOR->Connected() && fWaterfal) {
+        if (st.TrueDepthHi <= 0.0001) {
+            if (fWaterfal->isVisible()) fWaterfal->hide();
+            if (fRealtime) {
+                fRealtime->lDepthHi->setText("--.--");
+                fRealtime->lDepthLo->setText("--.--");
+            }
+        } else if (!fWaterfal->isVisible() && FirstSensorLineSeen) {
+            fWaterfal->show();
+        }
+        if (fWaterfal->isVisible() && NewDepthAvailable) fWaterfal->EchogramPaint(st.TrueDepthHi, 0, 50, fWaterfal->DataWidth);
+    }
+    NewDepthAvailable = false;
+}
+
+void TFNav::Echogram1Click()
+{
+    if (ZSENSOR && ZSENSOR->Connected()) {
+        if (fWaterfal) fWaterfal->show();
+    } else {
+        prompts().message(QStringLiteral("Sensor is not connected. Connect sensor to view waterfall."));
+    }
+}
+
+void TFNav::btEventAddClick()
+{
+    const int n = TakeNextEventNumber(GetIniFileName());
+    EventLayerId = fcad ? fcad->Model().FindLayer("event_number") : -1;
+    const RealtimeState& st = realtimeState();
+    if (fcad) fcad->AddEventMarker(st.VesselEasting, st.VesselNorthing, n);
+    const std::string hi = fRealtime ? fRealtime->lDepthHi->text().toStdString() : "--.--";
+    const std::string lo = fRealtime ? fRealtime->lDepthLo->text().toStdString() : "--.--";
+    AppendEventMarkRecord(EventsLogFileName(),
+                          FormatEventMarkRecord(n, localNow(), st.VesselEasting, st.VesselNorthing, hi, lo, st.GridHeading));
+}
+
+void TFNav::btEventResetClick()
+{
+    if (prompts().ask(QStringLiteral("Event ID will restart from 1 again. Continue?"), QString(),
+                      {PromptAnswer::Yes}, PromptKind::Warning) != PromptAnswer::Yes)
+        return;
+    ResetEventNumber(GetIniFileName());
+    AppendEventLine("Event number was reset.", EventsLogFileName());
+}
+
+void TFNav::Parameters1Click()
+{
+    if (FGPS) FGPS->setVisible(true);
+}
+
+void TFNav::ConnectIconClick()
+{
+    if (FGPS) FGPS->show();
+}
+
+void TFNav::mRealtimeWindow1Click()
+{
+    if (fRealtime) fRealtime->show();
+}
+
+void TFNav::ExtraVesselLineHandler(TVeldorSerialGPS* sender, const std::string& command)
+{
+    size_t i = 0;
+    while (i < ExtraVesselReceivers.size() && ExtraVesselReceivers[i] != sender) ++i;
+    if (i >= ExtraVesselReceivers.size() || i >= ExtraVessels.size()) return;
+    MultiVesselEntry& v = ExtraVessels[i];
+    if (FGPS && FGPS->isVisible()) {
+        const std::string label = v.Name.empty() ? "V" + std::to_string(i + 2) : v.Name;
+        if (FGPS->EchoMonitorLine(FGPS->MemoGPS, "[" + label + "] " + command) &&
+            FGPS->MemoGPS->blockCount() >= 101)
+            FGPS->MemoGPS->clear();
+    }
+    const ProjectionSnapshot* snap = snapshot_.Current();
+    const DeviceSettings& ds = deviceSettings();
+    const GridProjection projection = !ds.useLccProjection() ? GridProjection::TransverseMercator
+                                      : ds.lambert1()        ? GridProjection::Lambert1SP
+                                                             : GridProjection::Lambert2SP;
+    auto toGrid = [&](double lat, double lon) -> std::optional<std::pair<double, double>> {
+        if (!snap) return std::nullopt;
+        const auto g = snap->toGrid(lat, lon, 0, projection);
+        if (!g) return std::nullopt;
+        return std::make_pair(g->easting, g->northing);
+    };
+    HandleExtraVesselLine(v, command, localNow(), toGrid);
+}
+
+} // namespace vsx
