@@ -96,6 +96,15 @@ DeviceSettings::DeviceSettings()
 {
 }
 
+std::string ScanFormatProblem(std::string_view format)
+{
+    std::string error;
+    const std::optional<ScanFormat> compiled = ScanFormat::compile(format, &error);
+    if (!compiled) return "This scan format cannot be used: " + error;
+    if (compiled->numericConversions() == 0) return "This scan format reads no number (use %lf for the depth)";
+    return {};
+}
+
 void DeviceSettings::setSounderScanFormat(std::string_view format)
 {
     sounderScanFormat_ = std::string(format);

@@ -16,6 +16,10 @@
 
 namespace vsx {
 
+// Why a scan format cannot read depths ("" when it can): a conversion the interpreter does not
+// support, or no number read at all.
+std::string ScanFormatProblem(std::string_view format);
+
 class IniFile;
 
 // The datum and projection edits, in the order they are loaded and saved.

@@ -412,8 +412,10 @@ void TFGPS::bindControls()
     // Only the user's choice (picked or typed) replaces the format.
     connect(cSBESMessage, &QComboBox::activated, this, &TFGPS::cSBESMessageChange);
     connect(cSBESMessage->lineEdit(), &QLineEdit::textEdited, this, &TFGPS::cSBESMessageChange);
-    connect(eSBESFormat, &QLineEdit::textChanged, this,
-            [this](const QString& t) { settings_.setSounderScanFormat(bytesOf(t)); });
+    connect(eSBESFormat, &QLineEdit::textChanged, this, [this](const QString& t) {
+        settings_.setSounderScanFormat(bytesOf(t));
+        showScanFormatProblem();
+    });
 
     for (int i = 0; i < kGeodeticFieldCount; ++i) {
         connect(geodeticEdits_[size_t(i)], &QLineEdit::textChanged, this,
@@ -667,6 +669,14 @@ void TFGPS::updateLowFrequencyBox()
 void TFGPS::SetGnssPortBoxesEnabled(bool enabled)
 {
     for (QComboBox* c : {Port, BaudRate, DataWidth, StopBits, Parity}) c->setEnabled(enabled);
+}
+
+void TFGPS::showScanFormatProblem()
+{
+    // Said where it was typed: the depth handler goes on with the last format that worked.
+    const std::string problem = ScanFormatProblem(bytesOf(eSBESFormat->text()));
+    eSBESFormat->setToolTip(QString::fromStdString(problem));
+    eSBESFormat->setStyleSheet(problem.empty() ? QString() : QStringLiteral("color: red"));
 }
 
 void TFGPS::EmbedPanel(DeviceSettingsSheet sheet, DeviceSettingsPanel* panel)

@@ -61,6 +61,8 @@ public:
     // Places a panel built elsewhere on a sheet; the window keeps a pointer, the panel's widget
     // becomes the window's child.
     void EmbedPanel(DeviceSettingsSheet sheet, DeviceSettingsPanel* panel);
+    // Marks the scan-format edit red with the reason as its tip while its text cannot be used.
+    void showScanFormatProblem();
 
     // ---- Lifecycle and handlers (bound to the controls) ----------------------------------------
     void FormShow();

@@ -34,3 +34,17 @@ TEST_F(DeviceSettingsWindow, ForwardingAndVesselPanelsLoadAndLock)
     GpsUdpPort = kDefaultGpsUdpPort;
     ForwardUdpPort = ForwardBaseUdpPort = kDefaultForwardUdpPort;
 }
+
+// An unsafe or useless format typed by the user is refused where it was typed; the depth handler
+// keeps the last format that worked.
+TEST_F(DeviceSettingsWindow, UnsafeScanFormatIsMarkedWhereItWasTyped)
+{
+    TFGPS& w = make();
+    w.eSBESFormat->setText("%*6s,%lf");
+    EXPECT_TRUE(w.eSBESFormat->toolTip().isEmpty());
+    for (const char* bad : {"%s,%lf", "%n", "%*6s,%*lf"}) {
+        w.eSBESFormat->setText(bad);
+        EXPECT_FALSE(w.eSBESFormat->toolTip().isEmpty()) << bad;
+        EXPECT_EQ(w.Settings().validSounderScanFormat(), "%*6s,%lf") << bad;
+    }
+}
