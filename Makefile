@@ -27,7 +27,7 @@ run: build
 	./$(BUILD)/veldorsx
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600 --repeat until-pass:2
 
 bench: configure
 	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
