@@ -27,6 +27,9 @@ int ActiveTrackingSensor = -1;
 std::vector<MultiVesselEntry> ExtraVessels;
 std::vector<AppendFilePtr> SensorLogFiles;
 
+int EventLabelFontSize = 24;
+ColorValue EventLabelColor = clRed;
+
 int OverlayFontSize = 40;
 ColorValue OverlayDepthColor = 0x800000;
 ColorValue OverlaySpeedColor = 0;

@@ -71,6 +71,10 @@ extern int ActiveTrackingSensor;
 extern std::vector<MultiVesselEntry> ExtraVessels;
 extern std::vector<AppendFilePtr> SensorLogFiles;
 
+// Event-mark style of the map (the device settings window publishes it).
+extern int EventLabelFontSize;
+extern ColorValue EventLabelColor;
+
 // Overlay values read at program start.
 extern int OverlayFontSize;
 extern ColorValue OverlayDepthColor;

@@ -268,7 +268,7 @@ void CanvasOverlayPainter::drawEventMarks(QPainter& qp, const OverlayInputs& in,
 {
     const auto& marks = in.Model.EventMarkers();
     if (marks.empty()) return;
-    eventSprites_.SetFont(makeFont("Arial", in.Settings.EventLabelFontSize, true, in.Settings.EventLabelColor));
+    eventSprites_.SetFont(makeFont("Arial", in.Settings.EventMarkFontSize(), true, in.Settings.EventMarkColor()));
     for (const EventMarker& e : marks) {
         int px, py;
         in.Mapping.WorldToScreen(e.X, e.Y, px, py);

@@ -21,9 +21,9 @@ struct CanvasSettings {
     std::string HudStatusText;  // UTF-8; may hold "THdg:" followed by the heading part
     int HudFixQuality = 0;      // GGA quality indicator
 
-    // Event marks (written by the device settings window).
-    int EventLabelFontSize = 24;
-    ColorValue EventLabelColor = clRed;
+    // Event marks; empty: EventLabelFontSize and EventLabelColor of the device settings window.
+    std::optional<int> EventLabelFontSize;
+    std::optional<ColorValue> EventLabelColor;
 
     // Speed HUD; empty: OverlayFontSize, OverlayDepthColor, OverlaySpeedColor.
     std::optional<int> OverlayFontSize;
@@ -33,6 +33,8 @@ struct CanvasSettings {
     int SpeedHudFontSize() const;
     ColorValue SpeedHudDepthColor() const;
     ColorValue SpeedHudSpeedColor() const;
+    int EventMarkFontSize() const;
+    ColorValue EventMarkColor() const;
 
     // The process-wide instance every canvas uses by default.
     static const std::shared_ptr<CanvasSettings>& Shared();

@@ -16,8 +16,6 @@ double DepthLabelSpacing = 10.0;
 std::string DepthLabelFontName;
 int DepthLabelFontSize = 12;
 ColorValue DepthLabelColor = clBlack;
-int EventLabelFontSize = 24;
-ColorValue EventLabelColor = clRed;
 
 double DisplaySettings::gridSpacingXValue() const { return strToFloatDef(gridSpacingX, 100.0); }
 double DisplaySettings::gridSpacingYValue() const { return strToFloatDef(gridSpacingY, 100.0); }

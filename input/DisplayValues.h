@@ -3,6 +3,7 @@
 // controls hold them and as they are stored, and the process-wide values the map canvas and the
 // main window read. The published values are always usable numbers: a text that does not
 // convert publishes the documented default instead.
+#include "app/SharedValues.h"
 #include "platform/Colour.h"
 
 #include <string>
@@ -50,8 +51,7 @@ extern double DepthLabelSpacing;
 extern std::string DepthLabelFontName;
 extern int DepthLabelFontSize;
 extern ColorValue DepthLabelColor;
-extern int EventLabelFontSize;
-extern ColorValue EventLabelColor;
+// EventLabelFontSize and EventLabelColor are shared values (app/SharedValues.h): the map reads them.
 // The overlay values OverlayFontSize, OverlayDepthColor and OverlaySpeedColor live with the
 // program's shared values (app/SharedValues.h); they are read at program start already.
 

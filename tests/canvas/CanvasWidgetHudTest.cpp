@@ -2,6 +2,7 @@
 // probes of what is drawn where.
 #include "CanvasWidgetTestSupport.h"
 
+#include "app/SharedValues.h"
 #include "canvas/CanvasOverlays.h"
 
 #include <gtest/gtest.h>
@@ -230,3 +231,17 @@ TEST(CanvasHud, MeasureLineAndItsTexts)
 
 } // namespace
 } // namespace vsx
+
+// The event-mark style the device settings window publishes reaches every map that sets none.
+TEST(CanvasSettingsShared, EventMarkStyleFollowsTheSettingsWindow)
+{
+    vsx::CanvasSettings s;
+    vsx::EventLabelFontSize = 31;
+    vsx::EventLabelColor = vsx::clBlue;
+    EXPECT_EQ(s.EventMarkFontSize(), 31);
+    EXPECT_EQ(s.EventMarkColor(), vsx::clBlue);
+    s.EventLabelFontSize = 12;
+    EXPECT_EQ(s.EventMarkFontSize(), 12);
+    vsx::EventLabelFontSize = 24;
+    vsx::EventLabelColor = vsx::clRed;
+}
