@@ -44,12 +44,13 @@ std::string BuildOffsetsReport(const OffsetsTexts& t, const std::string& clockTe
                            "Ölçen.......................................",
                            "Ses hızı profili kullanıldı"};
     const Labels& l = english ? en : tr;
-    const std::string sv = profileUsed ? std::string(l.profile) : t.soundVelocity;
+    // The labels are written here in UTF-8; the typed values already hold 8-bit text.
+    const std::string sv = profileUsed ? utf8ToCp1254(l.profile) : t.soundVelocity;
     std::string block = "\n\n";
-    block += l.title;
+    block += utf8ToCp1254(l.title);
     auto line = [&](const char* label, const std::string& value) {
         block += "\n";
-        block += label;
+        block += utf8ToCp1254(label);
         block += "\t=";
         block += value;
     };
@@ -62,7 +63,7 @@ std::string BuildOffsetsReport(const OffsetsTexts& t, const std::string& clockTe
     line(l.sv, sv);
     line(l.tide, t.tideHeight);
     line(l.surveyor, t.surveyor);
-    return toCrLf(utf8ToCp1254(block));
+    return toCrLf(block);
 }
 
 } // namespace vsx

@@ -28,9 +28,9 @@ OffsetsTexts good()
     t.offsetC = "1.5";
     t.soundVelocity = "1500";
     t.tideHeight = "0.25";
-    t.location = "Haliç";
+    t.location = "Hali\xE7";  // texts are 8-bit Windows-1254, as stored
     t.surveyBoat = "Sondrix 1";
-    t.surveyor = "Ayşe Yılmaz";
+    t.surveyor = "Ay\xFE" "e Y\xFDlmaz";
     return t;
 }
 
@@ -225,7 +225,7 @@ TEST(TOffsetsWindow, ReportThatCannotBeWrittenWarnsAndTheSurveyStarts)
     EXPECT_TRUE(f.prompts.entries[0].text.contains(QString::fromStdString(LogFolder + "2024-05-01 Offsets.log")));
     EXPECT_EQ(f.host.calls, (std::vector<std::string>{"AutoSave", "PressRealtime"}));
     IniFile ini(GetIniFileName());
-    EXPECT_EQ(ini.readString("ECHOSOUNDER_OFFSETS", "SurveyLocation", ""), "Haliç");
+    EXPECT_EQ(ini.readString("ECHOSOUNDER_OFFSETS", "SurveyLocation", ""), "Hali\xE7");
 }
 
 TEST(TOffsetsWindow, AccessorsKeepTheLastNumberAndCancelStoresNothing)

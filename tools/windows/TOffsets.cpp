@@ -1,5 +1,7 @@
 #include "tools/windows/TOffsets.h"
 
+#include "platform/Text.h"
+
 #include "app/ErrorReport.h"
 #include "app/Settings.h"
 #include "app/windows/NumberEdit.h"
@@ -29,8 +31,9 @@
 
 namespace vsx {
 namespace {
-QString q(const std::string& s) { return QString::fromStdString(s); }
-std::string s(const QString& q) { return q.toStdString(); }
+// Texts typed here are kept, stored and reported as 8-bit Windows-1254 text.
+QString q(const std::string& s) { return fromCp1254(s); }
+std::string s(const QString& q) { return toCp1254(q); }
 
 // A sketch of the three offsets: the transducer A below the water line, the antenna C above
 // it, and B between them.
