@@ -1,16 +1,13 @@
 #include "nav/ExtraVesselLines.h"
 
 #include "input/NmeaParser.h"
+#include "nav/GnssLineHandler.h"
 #include "nav/RealtimeLogs.h"
 #include "platform/ScanFormat.h"
 
 namespace vsx {
 
 namespace {
-struct Ignore : NmeaParser::Listener {
-    bool positionChanged(double, double, double) override { return true; }
-    bool speedChanged(double) override { return true; }
-};
 const ScanFormat& hdtFormat()
 {
     static const ScanFormat f = *ScanFormat::compile("%*7s %lf");
@@ -35,10 +32,7 @@ bool HandleExtraVesselLine(MultiVesselEntry& v, std::string_view line, const Loc
     double fix = 0;
     v.FixQuality = ggaFixFormat().scan(line, &fix, 1) == 1 ? int(fix) : 0;
     if (nmeaChecksum(line) == NmeaChecksum::Invalid) return false;
-    NmeaParser parser;
-    Ignore ignore;
-    parser.ParseSentence(line, ignore);
-    const NmeaFix& f = parser.fix();
+    const GgaReading f = ReadGga(line);
     if (v.FixQuality > 0 && (f.latitude != 0 || f.longitude != 0)) {
         v.Latitude = f.latitude;
         v.Longitude = f.longitude;
