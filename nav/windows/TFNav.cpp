@@ -994,7 +994,7 @@ void TFNav::FormCloseQuery()
 }
 
 // The project files' automatic save; the project-file commands fill it.
-void TFNav::Save1Click() {}
+
 
 // ---- Real time and the receivers --------------------------------------------------------------
 
