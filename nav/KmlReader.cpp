@@ -136,7 +136,10 @@ void parseTuple(std::string_view token, std::vector<KmlCoordinate>& out)
 // One pass over a document in UTF-8.
 class Scanner {
 public:
-    Scanner(std::string_view text, std::vector<KmlPlacemark>& out) : s_(text), out_(out) {}
+    Scanner(std::string_view text, std::vector<KmlPlacemark>& out, std::vector<std::string>& links)
+        : s_(text), out_(out), links_(links)
+    {
+    }
 
     void run()
     {
@@ -187,7 +190,19 @@ private:
             }
             return after;
         }
-        if (!inPlacemark_) return after;
+        if (name == "NetworkLink") {
+            inLink_ = true;
+            return after;
+        }
+        if (!inPlacemark_) {
+            if (inLink_ && name == "href") {
+                const ElementEnd end = findClosingTag(s_, after, name);
+                if (end.after == npos) return after;
+                links_.push_back(trim(DecodeXmlCharacterData(s_.substr(after, end.contentEnd - after))));
+                return end.after;
+            }
+            return after;
+        }
         if ((name == "name" && !haveName_) || (name == "description" && !haveDescription_)) {
             const ElementEnd end = findClosingTag(s_, after, name);
             if (end.after == npos) return after;
@@ -225,6 +240,7 @@ private:
 
     void closeElement(std::string_view name)
     {
+        if (name == "NetworkLink") inLink_ = false;
         if (!inPlacemark_) return;
         if (name == "Placemark") {
             for (auto& list : byKind_)
@@ -248,6 +264,8 @@ private:
 
     std::string_view s_;
     std::vector<KmlPlacemark>& out_;
+    std::vector<std::string>& links_;
+    bool inLink_ = false;
     bool inPlacemark_ = false;
     bool haveName_ = false, haveDescription_ = false;
     KmlPlacemark current_;
@@ -280,20 +298,14 @@ void ParseKmlCoordinates(std::string_view text, std::vector<KmlCoordinate>& out)
 bool KmlReader::LoadFromFile(const std::string& path)
 {
     Placemarks.clear();
+    NetworkLinks.clear();
     LastError.clear();
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
         LastError = "File not found: " + path;
         return false;
     }
-    if (isKmzPath(path)) {
-        KmzReadResult kmz = ReadKmlFromKmzFile(path);
-        if (!kmz.ok) {
-            LastError = kmz.error;
-            return false;
-        }
-        return LoadFromBytes(kmz.kml, false);
-    }
+    if (isKmzPath(path)) return loadArchive(KmzArchive::openFile(path));
     const auto size = std::filesystem::file_size(path, ec);
     if (!ec && size > KmlSizeCap) {
         LastError = "The KML file is larger than " + std::to_string(KmlSizeCap >> 20) + " MB";
@@ -310,16 +322,51 @@ bool KmlReader::LoadFromFile(const std::string& path)
 bool KmlReader::LoadFromBytes(std::string_view bytes, bool kmz)
 {
     Placemarks.clear();
+    NetworkLinks.clear();
     LastError.clear();
-    if (kmz) {
-        KmzReadResult r = ReadKmlFromKmzBytes(bytes);
-        if (!r.ok) {
-            LastError = r.error;
-            return false;
-        }
-        return LoadFromBytes(r.kml, false);
-    }
+    if (kmz) return loadArchive(KmzArchive::openBytes(bytes));
     if (!Parse(bytes)) return false;
+    return finish();
+}
+
+bool KmlReader::loadArchive(KmzArchive archive)
+{
+    KmzReadResult main = archive.readMainDocument(KmlSizeCap);
+    if (!main.ok) {
+        LastError = main.error;
+        return false;
+    }
+    std::size_t budget = KmlSizeCap - main.kml.size();
+    std::string converted;
+    std::optional<std::string_view> text = KmlTextAsUtf8(main.kml, converted, LastError);
+    if (!text) return false;
+    if (trimView(*text).empty()) {
+        LastError = "Empty KML content";
+        return false;
+    }
+    std::vector<std::string> links;
+    Scanner(*text, Placemarks, links).run();
+    // Linked documents of the same archive, by a name relative to the main document (which
+    // lies at the top level): one level deep, all within the one size cap.
+    for (const std::string& link : links) {
+        if (link.find(':') != std::string::npos || link.find('?') != std::string::npos) continue;  // not an entry
+        std::string_view name = link;
+        while (name.substr(0, 2) == "./") name.remove_prefix(2);
+        KmzReadResult linked = archive.readEntry(name, budget);
+        if (!linked.ok) continue;
+        budget -= linked.kml.size();
+        std::string linkedConverted, ignored;
+        text = KmlTextAsUtf8(linked.kml, linkedConverted, ignored);
+        std::vector<std::string> nested;
+        if (text) Scanner(*text, Placemarks, nested).run();
+    }
+    NetworkLinks = std::move(links);
+    return finish();
+}
+
+bool KmlReader::finish()
+{
+    if (Placemarks.empty()) return false;
     Reproject();
     return true;
 }
@@ -327,6 +374,7 @@ bool KmlReader::LoadFromBytes(std::string_view bytes, bool kmz)
 bool KmlReader::Parse(std::string_view bytes)
 {
     Placemarks.clear();
+    NetworkLinks.clear();
     LastError.clear();
     std::string converted;
     const std::optional<std::string_view> text = KmlTextAsUtf8(bytes, converted, LastError);
@@ -340,7 +388,7 @@ bool KmlReader::parseUtf8(std::string_view text)
         LastError = "Empty KML content";
         return false;
     }
-    Scanner(text, Placemarks).run();
+    Scanner(text, Placemarks, NetworkLinks).run();
     return !Placemarks.empty();
 }
 

@@ -54,9 +54,12 @@ public:
     std::string LastError;
     Projection ProjectionCallback;
     std::vector<KmlPlacemark> Placemarks;
+    // The href of every NetworkLink of the last document parsed, as written.
+    std::vector<std::string> NetworkLinks;
 
     // A ".kmz" file (by its extension, any case) is read as an archive, anything else as a KML
-    // document. True when at least one placemark with geometry was read; each coordinate is
+    // document. In an archive, the documents that the main one links to by relative name are read
+    // as well (tools that write one document per layer link them so). True when at least one placemark with geometry was read; each coordinate is
     // then projected once when a callback is set.
     bool LoadFromFile(const std::string& path);
     // The same from bytes already in memory.
@@ -76,6 +79,8 @@ public:
 
 private:
     bool parseUtf8(std::string_view text);
+    bool loadArchive(KmzArchive archive);
+    bool finish();
     int failedProjections_ = 0;
 };
 

@@ -33,26 +33,89 @@ bool endsWithIgnoreCase(std::string_view s, std::string_view suffix)
 
 bool topLevel(std::string_view name) { return name.find('/') == std::string_view::npos && name.find('\\') == std::string_view::npos; }
 
-KmzReadResult readFromSource(zip_source_t* source, std::size_t cap)
+// Opens an archive from a libzip source (consumed either way).
+zip_t* openSource(zip_source_t* source, std::string& errorOut)
 {
-    KmzReadResult r;
     zip_error_t error;
     zip_error_init(&error);
-    Archive archive(zip_open_from_source(source, ZIP_RDONLY, &error));
-    if (!archive) {
-        const int code = zip_error_code_zip(&error);
-        r.error = code == ZIP_ER_NOZIP ? std::string("The file is not a KMZ archive (no ZIP directory found)")
-                                       : "The KMZ archive is damaged: " + errorText(&error);
-        zip_error_fini(&error);
+    zip_t* z = zip_open_from_source(source, ZIP_RDONLY, &error);
+    if (!z) {
+        errorOut = zip_error_code_zip(&error) == ZIP_ER_NOZIP
+                       ? std::string("The file is not a KMZ archive (no ZIP directory found)")
+                       : "The KMZ archive is damaged: " + errorText(&error);
         zip_source_free(source);
-        return r;
     }
     zip_error_fini(&error);
+    return z;
+}
 
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+} // namespace
+
+bool IsSafeKmzEntryName(std::string_view name)
+{
+    if (name.empty() || name.find("..") != std::string_view::npos) return false;
+    if (name.front() == '/' || name.front() == '\\') return false;
+    if (name.size() >= 2 && name[1] == ':') return false;
+    return true;
+}
+
+KmzArchive::KmzArchive(KmzArchive&& o) noexcept : archive_(o.archive_), error_(std::move(o.error_)) { o.archive_ = nullptr; }
+
+KmzArchive& KmzArchive::operator=(KmzArchive&& o) noexcept
+{
+    std::swap(archive_, o.archive_);
+    std::swap(error_, o.error_);
+    return *this;
+}
+
+KmzArchive::~KmzArchive()
+{
+    if (archive_) zip_discard(archive_);
+}
+
+KmzArchive KmzArchive::openFile(const std::string& path)
+{
+    KmzArchive a;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &error);
+    if (!source) a.error_ = "Failed to open KMZ file: " + errorText(&error);
+    else a.archive_ = openSource(source, a.error_);
+    zip_error_fini(&error);
+    return a;
+}
+
+KmzArchive KmzArchive::openBytes(std::string_view bytes)
+{
+    KmzArchive a;
+    if (bytes.empty()) {
+        a.error_ = "The file is not a KMZ archive (it is empty)";
+        return a;
+    }
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    if (!source) a.error_ = "Failed to read KMZ archive";
+    else a.archive_ = openSource(source, a.error_);
+    zip_error_fini(&error);
+    return a;
+}
+
+KmzReadResult KmzArchive::readMainDocument(std::size_t cap)
+{
+    KmzReadResult r;
+    if (!archive_) {
+        r.error = error_;
+        return r;
+    }
+    const zip_int64_t count = zip_get_num_entries(archive_, 0);
+    if (count <= 0) {
+        r.error = "The KMZ archive holds no files";
+        return r;
+    }
     zip_int64_t chosen = -1;
     for (zip_int64_t i = 0; i < count; ++i) {
-        const char* raw = zip_get_name(archive.get(), zip_uint64_t(i), ZIP_FL_ENC_RAW);
+        const char* raw = zip_get_name(archive_, zip_uint64_t(i), ZIP_FL_ENC_RAW);
         if (!raw) continue;
         const std::string_view name(raw);
         if (!IsSafeKmzEntryName(name) || !topLevel(name) || !endsWithIgnoreCase(name, ".kml")) continue;
@@ -66,18 +129,39 @@ KmzReadResult readFromSource(zip_source_t* source, std::size_t cap)
         r.error = "No KML file found in KMZ archive";
         return r;
     }
-    r.entry = zip_get_name(archive.get(), zip_uint64_t(chosen), ZIP_FL_ENC_RAW);
+    return readIndex(chosen, cap);
+}
 
+KmzReadResult KmzArchive::readEntry(std::string_view wanted, std::size_t cap)
+{
+    KmzReadResult r;
+    if (!archive_ || !IsSafeKmzEntryName(wanted)) {
+        r.error = "No such entry in the KMZ archive";
+        return r;
+    }
+    const zip_int64_t count = zip_get_num_entries(archive_, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* raw = zip_get_name(archive_, zip_uint64_t(i), ZIP_FL_ENC_RAW);
+        if (raw && equalsIgnoreCaseAscii(raw, wanted)) return readIndex(i, cap);
+    }
+    r.error = "No such entry in the KMZ archive";
+    return r;
+}
+
+KmzReadResult KmzArchive::readIndex(long long index, std::size_t cap)
+{
+    KmzReadResult r;
+    r.entry = zip_get_name(archive_, zip_uint64_t(index), ZIP_FL_ENC_RAW);
     zip_stat_t st;
     zip_stat_init(&st);
-    if (zip_stat_index(archive.get(), zip_uint64_t(chosen), 0, &st) == 0 && (st.valid & ZIP_STAT_ENCRYPTION_METHOD) &&
+    if (zip_stat_index(archive_, zip_uint64_t(index), 0, &st) == 0 && (st.valid & ZIP_STAT_ENCRYPTION_METHOD) &&
         st.encryption_method != ZIP_EM_NONE) {
         r.error = "The KML file in the KMZ archive is encrypted and cannot be read";
         return r;
     }
-    Entry file(zip_fopen_index(archive.get(), zip_uint64_t(chosen), 0));
+    Entry file(zip_fopen_index(archive_, zip_uint64_t(index), 0));
     if (!file) {
-        zip_error_t* e = zip_get_error(archive.get());
+        zip_error_t* e = zip_get_error(archive_);
         r.error = zip_error_code_zip(e) == ZIP_ER_NOPASSWD || zip_error_code_zip(e) == ZIP_ER_ENCRNOTSUPP
                       ? std::string("The KML file in the KMZ archive is encrypted and cannot be read")
                       : "Failed to read extracted KML file: " + errorText(e);
@@ -107,39 +191,14 @@ KmzReadResult readFromSource(zip_source_t* source, std::size_t cap)
     return r;
 }
 
-} // namespace
-
-bool IsSafeKmzEntryName(std::string_view name)
-{
-    if (name.empty() || name.find("..") != std::string_view::npos) return false;
-    if (name.front() == '/' || name.front() == '\\') return false;
-    if (name.size() >= 2 && name[1] == ':') return false;
-    return true;
-}
-
 KmzReadResult ReadKmlFromKmzFile(const std::string& path, std::size_t cap)
 {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &error);
-    if (!source) {
-        KmzReadResult r;
-        r.error = "Failed to open KMZ file: " + errorText(&error);
-        zip_error_fini(&error);
-        return r;
-    }
-    zip_error_fini(&error);
-    return readFromSource(source, cap);
+    return KmzArchive::openFile(path).readMainDocument(cap);
 }
 
 KmzReadResult ReadKmlFromKmzBytes(std::string_view archive, std::size_t cap)
 {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(archive.data(), archive.size(), 0, &error);
-    zip_error_fini(&error);
-    if (!source) return {false, {}, {}, "Failed to read KMZ archive"};
-    return readFromSource(source, cap);
+    return KmzArchive::openBytes(archive).readMainDocument(cap);
 }
 
 bool WriteKmz(const std::string& path, std::string_view kml, std::string* errorOut)

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+struct zip;
+
 namespace vsx {
 
 // Largest KML text read from a file or an archive entry.
@@ -25,6 +27,31 @@ struct KmzReadResult {
 
 KmzReadResult ReadKmlFromKmzFile(const std::string& path, std::size_t cap = KmlSizeCap);
 KmzReadResult ReadKmlFromKmzBytes(std::string_view archive, std::size_t cap = KmlSizeCap);
+
+// An archive held open for reading more than its main document: the documents its network
+// links name (tools that write one document per layer link them from "doc.kml").
+class KmzArchive {
+public:
+    static KmzArchive openFile(const std::string& path);
+    static KmzArchive openBytes(std::string_view bytes);  // the bytes must outlive the archive
+    KmzArchive(KmzArchive&&) noexcept;
+    KmzArchive& operator=(KmzArchive&&) noexcept;
+    ~KmzArchive();
+
+    bool isOpen() const { return archive_ != nullptr; }
+    const std::string& openError() const { return error_; }
+    // The main document as ReadKmlFromKmzFile chooses it.
+    KmzReadResult readMainDocument(std::size_t cap);
+    // The entry of this name (ASCII case ignored; unsafe names never match), counted against
+    // the cap while it inflates.
+    KmzReadResult readEntry(std::string_view name, std::size_t cap);
+
+private:
+    KmzArchive() = default;
+    KmzReadResult readIndex(long long index, std::size_t cap);
+    ::zip* archive_ = nullptr;
+    std::string error_;
+};
 
 // Writes an archive whose one entry "doc.kml" holds `kml` (deflated), replacing `path`
 // through a temporary file so an existing file stays whole when writing fails.
