@@ -43,13 +43,7 @@ void writeSettings(const std::string& iniPath)
     ini.writeString(s, "Baud Rate", "9600");
     ini.writeString(s, "Delay", "10");
     ini.writeBool("SENSOR COMUNICATION SETTINGS", "Sensor Enabled", false);
-    const std::pair<const char*, const char*> geodetic[] = {
-        {"SemiMajorAxis", "6378388"}, {"InverseFlattening", "297"}, {"Scale_PPM", "-1.2"},
-        {"X_Rotation", "0.5"},        {"Y_Rotation", "-0.3"},       {"Z_Rotation", "1.1"},
-        {"X_Shift", "-84.1"},         {"Y_Shift", "-101.8"},        {"Z_Shift", "-129.7"},
-        {"Central_Meridian", "27"},   {"Reference_Latitude", "0"},  {"Scale_Factor", "0.9996"},
-        {"False_Easting", "500000"},  {"False_Northing", "0"}};
-    for (const auto& [key, value] : geodetic) ini.writeString("GEODETIC_PARAMETERS", key, value);
+    writeLocalGridSettings(ini);
 }
 
 QAction* menuItem(const char* name)
