@@ -37,12 +37,12 @@ enum class CanvasChange {
     DrawingNow,  // as Drawing, and repaint synchronously as well
 };
 
-// A DXF block definition kept from an import; INSERT records copy its lines.
+// A DXF block definition kept from an import; INSERT records of later imports copy its shapes.
 struct DxfBlock {
     std::string Name;
     double BaseX = 0;
     double BaseY = 0;
-    std::vector<std::unique_ptr<TVShape>> Shapes;  // TVLine shapes on layer 0
+    std::vector<std::unique_ptr<TVShape>> Shapes;  // in block coordinates, on layer 0
 };
 
 class CanvasModel {
