@@ -778,9 +778,13 @@ void TFNav::createReceivers()
     connect(ZGPS1, &TVeldorSerialGPS::OnPosition3DChange, this, &TFNav::ZGPS1Position3DChange);
     connect(ZGPS1, &TVeldorSerialGPS::OnSpeedChange, this, &TFNav::ZGPS1SpeedChange);
     connect(ZGPS1, &TVeldorSerialGPS::OnSend, this, &TFNav::ZGPS1Send);
+    connect(ZGPS1, &TVeldorSerialGPS::OnDeviceLost, this, &TFNav::ZGPS1DeviceLost);
+    connect(ZGPS1, &TVeldorSerialGPS::OnDeviceBack, this, &TFNav::ZGPS1DeviceBack);
     ZSENSOR = new TVeldorSerialGPS(this);
     ZSENSOR->setObjectName("ZSENSOR");
     connect(ZSENSOR, &TVeldorSerialGPS::OnNewCommand, this, &TFNav::ZSENSORNewCommand);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceLost, this, &TFNav::ZSENSORDeviceLost);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceBack, this, &TFNav::ZSENSORDeviceBack);
 }
 
 void TFNav::createExtraVesselReceivers()
@@ -798,6 +802,8 @@ void TFNav::addExtraVesselReceiver()
     r->setObjectName(QStringLiteral("ExtraVesselReceiver%1").arg(ExtraVesselReceivers.size() + 2));
     connect(r, &TVeldorSerialGPS::OnPosition3DChange, this, &TFNav::ExtraVesselPositionHandler);
     connect(r, &TVeldorSerialGPS::OnNewCommand, this, &TFNav::ExtraVesselLineHandler);
+    connect(r, &TVeldorSerialGPS::OnDeviceLost, this, &TFNav::ExtraVesselDeviceLost);
+    connect(r, &TVeldorSerialGPS::OnDeviceBack, this, &TFNav::ExtraVesselDeviceBack);
     ExtraVesselReceivers.push_back(r);
 }
 
@@ -1061,6 +1067,8 @@ void TFNav::publishHud()
     hud.HudStatusText = cp1254ToUtf8(s.HudStatusText);
     hud.HudFixQuality = s.HudFixQuality;
     hud.NoValidPosition = s.NoValidPosition;
+    // A tick means GNSS lines flow again: the device's own note on the banner has done its work.
+    if (!ZGPS1->DeviceLost()) hud.HudDeviceText.clear();
 }
 
 void TFNav::MapMouseDown(TVeldorCanvas*, int button, int, int x, int y)
