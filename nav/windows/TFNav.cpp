@@ -20,6 +20,7 @@
 #include "input/windows/TFGPS.h"
 #include "nav/CommandLine.h"
 #include "nav/RealtimeLogs.h"
+#include "platform/AtomicFile.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/Clock.h"
@@ -887,6 +888,8 @@ void TFNav::FormShow()
     } else {
         path = IniFile(GetIniFileName()).readString("FILE", "Last File Saved", "");
     }
+    // A save cut off in an earlier session left its temporary file beside the last saved one.
+    if (!path.empty()) removeStaleSaveTemporaries(std::filesystem::path(path).parent_path().string());
     if (!path.empty() && fileExists(path)) {
         try {
             LoadShapeFile(model, path, 0, 0, 0);
