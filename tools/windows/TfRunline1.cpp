@@ -156,6 +156,9 @@ void TfRunline1::bDrawRouteClick()
     int layer = model.FindLayer(kRouteLayer);
     if (layer < 0) layer = model.AddLayer(kRouteLayer);
     else model.DeleteLayerShapes(layer);
+    // A fresh drawing: a shape half drawn is dropped, and the first click after an earlier
+    // right-click finish is not swallowed.
+    canvas->CancelDrag();
     canvas->SetCurrentLayer(layer);
     canvas->SetTool(toolcode::Polyline);
     canvas->SetKeepTool(false);
