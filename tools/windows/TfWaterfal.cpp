@@ -7,6 +7,7 @@
 #include "platform/IniFile.h"
 #include "tools/WaterfallFrame.h"
 #include "tools/windows/TNavset.h"
+#include "tools/windows/TfRealtime.h"
 #include "tools/windows/WindowLook.h"
 
 #include <QCloseEvent>
@@ -27,6 +28,12 @@ TfWaterfal::TfWaterfal(QWidget* parent) : QWidget(parent)
         QWindow* w = windowHandle();
         return w && w->startSystemResize(edges);
     };
+}
+
+void TfWaterfal::ShowForDepths()
+{
+    if (fRealtime && fRealtime->bareLayoutState() == 1) return;
+    show();
 }
 
 void TfWaterfal::EchogramPaint(double depth, double top, double bottom, int count)

@@ -20,6 +20,9 @@ public:
     int DataWidth = 50;  // samples shown
     int Interval = 100;  // the echogram timer's interval, ms; below 1 the timer stands still
 
+    // Shown because depths arrive: not while the map is in its bare full-screen view, which
+    // hid this window and brings it back itself.
+    void ShowForDepths();
     // Appends one depth and redraws (only while visible).
     void EchogramPaint(double depth, double top, double bottom, int count);
     const EchogramHistory& History() const { return history_; }
