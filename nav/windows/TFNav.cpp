@@ -608,26 +608,36 @@ void TFNav::buildToolbars()
     ToolButton13 = button(tRealtime, "ToolButton13", "No follow");
     connect(ToolButton13, &QToolButton::clicked, this, &TFNav::ToolButton13Click);
 
-    for (const char* c : {"Zoom In", "Zoom Out", "Extents", "Window", "Dynamic", "Pan", "Select", "Clear User Shapes",
-                          "Add Event", "Reset Event", "Open", "Save"})
-        button(tDraw, "", c);
-    for (QToolButton* b : tDraw->findChildren<QToolButton*>()) {
-        if (b->text() == QLatin1String("Add Event")) {
-            b->setObjectName("btEventAdd");
-            connect(b, &QToolButton::clicked, this, &TFNav::btEventAddClick);
-        } else if (b->text() == QLatin1String("Reset Event")) {
-            b->setObjectName("btEventReset");
-            connect(b, &QToolButton::clicked, this, &TFNav::btEventResetClick);
-        }
-    }
-    auto* zoomIn = tDraw->findChildren<QToolButton*>().at(0);
-    auto* zoomOut = tDraw->findChildren<QToolButton*>().at(1);
-    zoomIn->setObjectName("Zoomin");
-    zoomOut->setObjectName("Zoomout");
-    connect(zoomIn, &QToolButton::clicked, this, [this] { bindings_->ZoomIn(); });
-    connect(zoomOut, &QToolButton::clicked, this, [this] { bindings_->ZoomOut(); });
-    for (const char* c : {"Point", "Line", "Rectangle", "Polyline", "Ellipse", "Polygon", "Spline", "Arc", "Circle"})
-        button(tShape, "", c);
+    // Every button has its own object name: handlers find their button by name, never by its
+    // place in the bar (the bar's own extension button shifts places).
+    struct Named {
+        const char* name;
+        const char* caption;
+    };
+    for (const Named& b : {Named{"Zoomin", "Zoom In"}, Named{"Zoomout", "Zoom Out"}, Named{"Zoomextents", "Extents"},
+                           Named{"Zoomwindow", "Window"}, Named{"Zoomdynamic", "Dynamic"}, Named{"Zoompan", "Pan"},
+                           Named{"bMouseSelect", "Select"}, Named{"ToolButton11", "Clear User Shapes"},
+                           Named{"btEventAdd", "Add Event"}, Named{"btEventReset", "Reset Event"},
+                           Named{"bOpen", "Open"}, Named{"bSave", "Save"}, Named{"bExit", "Exit"},
+                           Named{"bRestart", "Restart"}})
+        button(tDraw, b.name, b.caption);
+    connect(drawButton("btEventAdd"), &QToolButton::clicked, this, &TFNav::btEventAddClick);
+    connect(drawButton("btEventReset"), &QToolButton::clicked, this, &TFNav::btEventResetClick);
+    connect(drawButton("Zoomin"), &QToolButton::clicked, this, [this] { bindings_->ZoomIn(); });
+    connect(drawButton("Zoomout"), &QToolButton::clicked, this, [this] { bindings_->ZoomOut(); });
+    for (const Named& b : {Named{"ToolButton7", "Point"}, Named{"ToolButton12", "Line"},
+                           Named{"ToolButton21", "Rectangle"}, Named{"ToolButton23", "Polyline"},
+                           Named{"ToolButton27", "Ellipse"}, Named{"ToolButton28", "Polygon"},
+                           Named{"ToolButton29", "Spline"}, Named{"ToolButton30", "Arc"},
+                           Named{"ToolButton31", "Circle"}})
+        button(tShape, b.name, b.caption);
+}
+
+QToolButton* TFNav::drawButton(const char* name) const
+{
+    auto* b = findChild<QToolButton*>(QString::fromLatin1(name));
+    Q_ASSERT(b);
+    return b;
 }
 
 void TFNav::buildMenus()

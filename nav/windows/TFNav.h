@@ -168,6 +168,8 @@ private:
 
     void buildMenus();
     void buildToolbars();
+    // A tool-bar button of this window by its object name.
+    QToolButton* drawButton(const char* name) const;
     void buildStatusBar();
     void buildMapContextMenu();
     void createReceivers();

@@ -274,3 +274,24 @@ TEST(MainWindow, StatusBarFolderClickCacheClearingAndSettingsImport)
     EXPECT_FALSE(FNav->Run().Running()) << "the run is stopped before the process ends";
     EXPECT_EQ(p.home.readFile("appdata/Veldor/VSX/VeldorSX.ini"), "[SETTINGS]\r\nLanguage=tr\r\n");
 }
+
+TEST(MainWindow, ToolbarZoomButtonsZoomTheWayTheySay)
+{
+    Program p;
+    // A narrow window: the tool bars hide buttons behind their extension button.
+    FNav->resize(400, 500);
+    QTest::qWait(20);
+    auto& model = FNav->fcad->Model();
+    model.SetWorldWindow(0, 1000, 1000, 0);
+    const double start = model.WorldWidth();
+    auto* in = FNav->findChild<QToolButton*>("Zoomin");
+    auto* out = FNav->findChild<QToolButton*>("Zoomout");
+    ASSERT_TRUE(in && out);
+    EXPECT_EQ(in->text(), "Zoom In");
+    EXPECT_EQ(out->text(), "Zoom Out");
+    in->click();
+    const double afterIn = model.WorldWidth();
+    EXPECT_LT(afterIn, start) << "Zoom In shows less of the world";
+    out->click();
+    EXPECT_GT(model.WorldWidth(), afterIn) << "Zoom Out shows more of the world";
+}
