@@ -47,8 +47,10 @@ void TfJoystick::Timer1Timer()
 
 void TfJoystick::closeEvent(QCloseEvent* event)
 {
-    // No close button, and a window manager's close (Alt+F4) is refused the same way.
-    event->ignore();
+    // No close button, and a window manager's close (Alt+F4) is refused the same way. The
+    // program's own closing (its end, which asks every window) is not refused, or it could not end.
+    if (event->spontaneous()) event->ignore();
+    else event->accept();
 }
 
 } // namespace vsx

@@ -1,8 +1,9 @@
 #pragma once
 // The "Battery" window: the battery voltage that the echosounder's own sentence ("Veldor SMT")
 // carries, written into pBattery by the echosounder's line handler. It has no close button and
-// refuses to close; once a second it takes itself out of view while the configured message type
-// is another one (it never shows itself: the main window does, at its first show).
+// refuses the window manager's close; once a second it takes itself out of view while the
+// configured message type is another one (it never shows itself: the main window does, at its
+// first show).
 #include <QWidget>
 
 class QLabel;

@@ -120,8 +120,9 @@ TfRunline1::TfRunline1(QWidget* parent) : QWidget(parent)
     connect(bClose, &QPushButton::clicked, this, &QWidget::close);
     connect(eSpacing, &QLineEdit::textChanged, this, &TfRunline1::regenerate);
     connect(eLength, &QLineEdit::textChanged, this, &TfRunline1::regenerate);
-    // One of the two buttons always changes with the other: one handler for both.
-    connect(rbPerpendicular, &QRadioButton::toggled, this, &TfRunline1::regenerate);
+    // The surveyor's pick of a line type (the settings read above run neither).
+    connect(rbPerpendicular, &QRadioButton::clicked, this, &TfRunline1::regenerate);
+    connect(rbParallel, &QRadioButton::clicked, this, &TfRunline1::regenerate);
 }
 
 TVeldorCanvas* TfRunline1::Canvas() const
