@@ -16,6 +16,7 @@
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "tools/LatencyTolerance.h"
+#include "tools/windows/TNavset.h"
 #include "tools/windows/TOffsets.h"
 #include "tools/windows/TfJoystick.h"
 #include "tools/windows/TfLatency.h"
@@ -177,6 +178,8 @@ TEST(EndToEndLiveWindows, WaterfallAtItsIntervalAndBatteryFromSmtLines)
     feedSounder(300);
     ASSERT_TRUE(QTest::qWaitFor([] { return fWaterfal->isVisible(); }, 2000)) << "the first depth shows it";
     EXPECT_EQ(FNav->tEchogram->interval(), 250) << "the interval of [ECHOGRAM]";
+    EXPECT_EQ(fWaterfal->palette().color(QPalette::Window), toQColor(Navset->backgroundColor()))
+        << "the map's background colour";
     EXPECT_TRUE(FNav->tEchogram->isActive());
 
     const int before = fWaterfal->DrawCount();
