@@ -102,7 +102,9 @@ void WorldImagery::Draw(QPainter& painter, const CanvasModel& model, const Canva
             // Tile pixels span the square; the image may be of another size.
             t = QTransform::fromScale(double(kTilePixels) / std::max(1, tile->width()),
                                       double(kTilePixels) / std::max(1, tile->height())) * t;
-            painter.setTransform(t);
+            // Shapes at world point P light the pixel nearest to P; an image covers whole pixels
+            // from its corner, so it is moved by half a pixel to light the same pixel.
+            painter.setTransform(t * QTransform::fromTranslate(0.5, 0.5));
             painter.drawImage(QPointF(0, 0), *tile);
             ++lastDrawn_;
         }
