@@ -108,12 +108,16 @@ GeodeticTexts geodeticTextsFromSettings()
     return t;
 }
 
-GridProjection projectionFromSettings()
+} // namespace
+
+GridProjection TFNav::MapProjection()
 {
     const DeviceSettings& s = deviceSettings();
     if (!s.useLccProjection()) return GridProjection::TransverseMercator;
     return s.lambert1() ? GridProjection::Lambert1SP : GridProjection::Lambert2SP;
 }
+
+namespace {
 
 // Settings of a port group handed to a receiver for its next open.
 class ReceiverAdapter : public ReceiverPortTarget {
@@ -203,7 +207,7 @@ public:
         }
         return s;
     }
-    GridProjection gridProjection() const override { return projectionFromSettings(); }
+    GridProjection gridProjection() const override { return TFNav::MapProjection(); }
     double headingSource() const override
     {
         return deviceSettings().gyroEnabled() ? realtimeState().GyroHeading : nav_.ZGPS1->GetCourse();
@@ -229,7 +233,7 @@ public:
     {
         MapTickInputs in;
         const DeviceSettings& s = deviceSettings();
-        in.projection = projectionFromSettings();
+        in.projection = TFNav::MapProjection();
         in.gyroEnabled = s.gyroEnabled();
         in.receiverCourse = nav_.ZGPS1->GetCourse();
         in.fixQuality = nav_.ZGPS1->GetFixQuality();
@@ -831,8 +835,7 @@ void TFNav::createCanvas(bool showImagery)
     }
     fcad->setObjectName("fcad");
     fcad->Model().SetBackgroundColor(background);
-    imageryShown_ = showImagery;
-    setStatusPanel(6, imageryShown_ ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
+    setUpImagery(showImagery);
     // The right button belongs to this window: a click opens the map menu.
     fcad->SetRightClickMeasure(false);
     connect(fcad, &TVeldorCanvas::OnMouseDown, this, &TFNav::MapMouseDown);
@@ -1177,29 +1180,6 @@ void TFNav::switchLanguage(const std::string& code)
 
 void TFNav::English1Click() { switchLanguage("en"); }
 void TFNav::Turkish1Click() { switchLanguage("tr"); }
-
-void TFNav::ShowSatelliteImage1Click()
-{
-    imageryShown_ = !imageryShown_;
-    fcad->Redraw();
-    if (statusPanels_.size() > 6)
-        setStatusPanel(6, imageryShown_ ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
-    IniFile(GetIniFileName()).writeBool("SETTINGS", "SatelliteMapVisible", imageryShown_);
-}
-
-void TFNav::ClearSatelliteImageCahses1Click()
-{
-    const std::filesystem::path cache = withTrailingSlash(appDataFolder()) + "Veldor/VSX/MapCache/";
-    std::error_code ec;
-    if (std::filesystem::is_directory(cache, ec)) {
-        for (const auto& entry : std::filesystem::directory_iterator(cache, ec)) {
-            std::error_code ignored;
-            std::filesystem::remove_all(entry.path(), ignored);
-        }
-    }
-    fcad->Redraw();
-    prompts().message(translated("Satellite image cache cleared."));
-}
 
 void TFNav::ImportOldVSX1Click()
 {
