@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 #include <filesystem>
@@ -123,7 +124,7 @@ TfSVP::TfSVP(QWidget* parent) : QWidget(parent)
     gParameters = new QGroupBox(QStringLiteral("Parameters"));
     gParameters->setObjectName("gParameters");
     auto* form = new QFormLayout(gParameters);
-    form->addRow(QStringLiteral("Format Identifier for SV & P"), eSearchString);
+    form->addRow(QStringLiteral("Format Identifier for SV && P"), eSearchString);
     form->addRow(QStringLiteral("Max Depth"), eMaxDepth);
     auto* order = new QHBoxLayout;
     order->addWidget(rSVFirst);
@@ -414,6 +415,9 @@ void TfSVP::bGraphClick()
     }
     if (!fSVPGraph) fSVPGraph = new TfSVPGraph;
     fSVPGraph->LoadPoints(narrow(table));
+    // Kept above this window (which stays on top) while it is shown.
+    fSVPGraph->winId();
+    if (QWindow* graph = fSVPGraph->windowHandle()) graph->setTransientParent(window()->windowHandle());
     if (fSVPGraph->exec() != QDialog::Accepted || !fSVPGraph->DataChanged()) return;
     // Back to one line per metre, so every line still sits at the index of its depth.
     const int depth = std::clamp(strToIntDef(toCp1254(eMaxDepth->text()), 0), 0, kMaxProfileDepth);

@@ -53,7 +53,7 @@ constexpr int kExactValueRole = Qt::UserRole + 1;
 
 TfSVPGraph::TfSVPGraph(QWidget* parent) : QDialog(parent)
 {
-    SetUpWindow(this, {"fSVPGraph", "SVP Profile Graph - Drag Points or Lasso Select", true, QSize(900, 550)});
+    SetUpWindow(this, {"fSVPGraph", "SVP Profile Graph - Drag Points or Lasso Select", false, QSize(900, 550)});
     setModal(true);
 
     PaintBox1 = new ProfilePlot(*this);
