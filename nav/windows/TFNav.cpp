@@ -424,6 +424,7 @@ public:
     {
         if (FGPS) FGPS->cSBESMessageStartupChange();
     }
+    bool SoundVelocityProfileInUse() const override { return fSVP && fSVP->ProfileInUse(); }
     void SetBareLayout(bool bare) override
     {
         nav_.tRealtime->setVisible(!bare);

@@ -24,6 +24,7 @@
 #include "tools/windows/TOffsets.h"
 #include "tools/windows/TfJoystick.h"
 #include "tools/windows/TfRealtime.h"
+#include "tools/windows/TfSVP.h"
 #include "tools/windows/TfWaterfal.h"
 
 #include <QGroupBox>
@@ -98,6 +99,9 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
     in.depth.messageType = type;
     in.depth.format = currentScanFormat();
     in.depth.soundVelocity = st.SoundVelocity;
+    // With the profile in use the velocity comes from its column at the rounded raw depth.
+    if (const SoundVelocityColumn* column = fSVP ? fSVP->ColumnInUse() : nullptr)
+        in.depth.profileVelocity = [column](double raw) { return column->velocityAt(raw); };
     in.depth.draft = Offsets ? Offsets->draft() : st.TransducerDraft;
     in.alarmLevel = DepthAlarmLevel;
     in.manualTide = st.ManualTide;
