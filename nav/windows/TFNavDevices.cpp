@@ -25,6 +25,7 @@
 #include "tools/windows/TOffsets.h"
 #include "tools/windows/TfJoystick.h"
 #include "tools/windows/TfRealtime.h"
+#include "tools/windows/TfSVP.h"
 #include "tools/windows/TfWaterfal.h"
 
 #include <QGroupBox>
@@ -79,7 +80,7 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
     SensorWatch.lineArrived(nowTick());
     const std::string type = deviceSettings().sounderMessageType();
     if (!FirstSensorLineSeen) {
-        if (fWaterfal) fWaterfal->show();
+        if (fWaterfal) fWaterfal->ShowForDepths();
         if (fRealtime) {
             fRealtime->DepthFrameHi->show();
             const SounderMessageType* t = findSounderMessageType(type);
@@ -99,6 +100,9 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
     in.depth.messageType = type;
     in.depth.format = currentScanFormat();
     in.depth.soundVelocity = st.SoundVelocity;
+    // With the profile in use the velocity comes from its column at the rounded raw depth.
+    if (const SoundVelocityColumn* column = fSVP ? fSVP->ColumnInUse() : nullptr)
+        in.depth.profileVelocity = [column](double raw) { return column->velocityAt(raw); };
     in.depth.draft = Offsets ? Offsets->draft() : st.TransducerDraft;
     in.alarmLevel = DepthAlarmLevel;
     in.manualTide = st.ManualTide;
@@ -270,7 +274,7 @@ void TFNav::tEchogramTimer()
                 fRealtime->lDepthLo->setText("--.--");
             }
         } else if (!fWaterfal->isVisible() && FirstSensorLineSeen) {
-            fWaterfal->show();
+            fWaterfal->ShowForDepths();
         }
         if (fWaterfal->isVisible() && NewDepthAvailable) fWaterfal->EchogramPaint(st.TrueDepthHi, 0, 50, fWaterfal->DataWidth);
     }

@@ -5,7 +5,6 @@
 // made meanwhile, and read every line the devices send after their return, without the surveyor
 // touching anything.
 #include "NavTestSupport.h"
-#include "SurveyTestSettings.h"
 
 #include "app/Settings.h"
 #include "app/SharedValues.h"

@@ -3,7 +3,6 @@
 // half-way: every depth line that went in must come out as its record, byte for byte, and the raw
 // log must hold every line.
 #include "NavTestSupport.h"
-#include "SurveyTestSettings.h"
 
 #include "app/Settings.h"
 #include "app/SharedValues.h"
