@@ -5,7 +5,6 @@
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/WindowPointers.h"
-#include "input/DeviceSettings.h"
 #include "input/windows/DeviceSettingsPanels.h"
 #include "input/windows/ForwardingGroups.h"
 #include "input/windows/TFGPS.h"
@@ -35,11 +34,8 @@ void TFNav::ReportRejectedGga(const std::string& who, std::string_view line, con
 
 SoundingPosition TFNav::SoundingPositionNow()
 {
-    const DeviceSettings& s = deviceSettings();
-    const GridProjection projection = !s.useLccProjection() ? GridProjection::TransverseMercator
-                                      : s.lambert1()        ? GridProjection::Lambert1SP
-                                                            : GridProjection::Lambert2SP;
-    return SoundingPositionAt(realtimeState().Position, clock().monotonic(), snapshot_.Get(), projection);
+    // The same snapshot and projection as the map loop, so a record and the map agree.
+    return SoundingPositionAt(realtimeState().Position, clock().monotonic(), snapshot_.Get(), MapProjection());
 }
 
 void TFNav::WireUdpInput()
