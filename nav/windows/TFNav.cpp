@@ -293,7 +293,10 @@ public:
     void setDepthHud(double hi, double lo, bool show) override { nav_.fcad->SetDepthHud(hi, lo, show); }
     void setHudValue(double knots, bool show) override { nav_.fcad->SetHudValue(knots, show); }
     void mirrorTrackToHelmsman(const std::string&, ColorValue, int, TrackPoint, TrackPoint, bool) override {}
-    void showLatency(long, double) override {}
+    void showLatency(long currentMs, double meanMs) override
+    {
+        if (fLatency) fLatency->ShowLatency(currentMs, meanMs);
+    }
     std::optional<double> extraVesselCourse(size_t index) override
     {
         if (index >= nav_.ExtraVesselReceivers.size()) return std::nullopt;
@@ -327,7 +330,8 @@ public:
     void CloseSensor() override { nav_.ZSENSOR->Close(); }
     void StartEchogram() override
     {
-        nav_.tEchogram->start();
+        // An [ECHOGRAM] Interval below 1 leaves the timer standing (see the waterfall window).
+        if (nav_.tEchogram->interval() > 0) nav_.tEchogram->start();
         nav_.SensorWatch.start(Tick());
     }
     void StopLoops() override
@@ -619,7 +623,7 @@ void TFNav::buildToolbars()
     };
     bRealtime = button(tRealtime, "bRealtime", "Start");
     connect(bRealtime, &QToolButton::clicked, this, &TFNav::bRealtimeClick);
-    button(tRealtime, "tbRunline", "Runline");
+    connect(button(tRealtime, "tbRunline", "Runline"), &QToolButton::clicked, this, &TFNav::tbRunlineClick);
     connect(button(tRealtime, "ConnectIcon", "Settings"), &QToolButton::clicked, this, &TFNav::ConnectIconClick);
     button(tRealtime, "tbFixed", "Fixed");
     button(tRealtime, "tbFloat", "Float");
@@ -730,7 +734,7 @@ void TFNav::buildMenus()
     show(item(tools, "OffsetsandValues1", "Offsets...", QKeySequence("Ctrl+O")),
          reinterpret_cast<QWidget* const*>(&Offsets));
     show(item(tools, "SoundVelocityProfile1", "Sound Velocity Profile..."), reinterpret_cast<QWidget* const*>(&fSVP));
-    item(tools, "GenerateRunline1", "Generate Runline...");
+    connect(item(tools, "GenerateRunline1", "Generate Runline..."), &QAction::triggered, this, &TFNav::Generate1Click);
     show(item(tools, "LatencyWatchSet1", "Latency Watch/Set"), reinterpret_cast<QWidget* const*>(&fLatency));
     item(tools, "OpenLogFolder1", "Open Log Folder", QKeySequence("Ctrl+L"));
     tools->addSeparator();
@@ -860,6 +864,7 @@ void TFNav::createCanvas(bool showImagery)
     connect(fcad, &TVeldorCanvas::OnMouseDown, this, &TFNav::MapMouseDown);
     connect(fcad, &TVeldorCanvas::OnMouseMove, this, &TFNav::MapMouseMove);
     connect(fcad, &TVeldorCanvas::OnMouseUp, this, &TFNav::MapMouseUp);
+    connect(fcad, &TVeldorCanvas::OnDrawEnd, this, &TFNav::RunlineRouteDrawEnd);
     buildMapContextMenu();
 }
 

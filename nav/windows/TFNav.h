@@ -158,6 +158,10 @@ public slots:
     void ClearSatelliteImageCahses1Click();
     void ImportOldVSX1Click();
     void Save1Click();
+    // ---- Run lines (TFNavRunline.cpp) ------------------------------------------------------------
+    void tbRunlineClick();
+    void Generate1Click();
+    void RunlineRouteDrawEnd(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
 
 public:
     // The old-settings import's file choice ("" when cancelled) and its end of the process;
