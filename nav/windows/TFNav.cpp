@@ -212,10 +212,14 @@ public:
     {
         return deviceSettings().gyroEnabled() ? realtimeState().GyroHeading : nav_.ZGPS1->GetCourse();
     }
-    int receiverFixQuality() const override { return nav_.ZGPS1->GetFixQuality(); }
+    int receiverFixQuality() const override { return gnssSilent() ? 0 : nav_.ZGPS1->GetFixQuality(); }
     void showFixColour(ColorValue colour) override
     {
         if (fRealtime) setBackground(fRealtime->GPSGroupBox, colour);
+    }
+    void reportRejectedGga(std::string_view line, const char* problem) override
+    {
+        nav_.ReportRejectedGga("GPS", line, problem);
     }
 
     // MapLoopEnvironment
@@ -238,6 +242,7 @@ public:
         in.receiverCourse = nav_.ZGPS1->GetCourse();
         in.fixQuality = nav_.ZGPS1->GetFixQuality();
         in.satellites = nav_.ZGPS1->GetSatellites();
+        in.gnssNoDataTime = gnssNoDataTime();
         in.sensorEnabled = s.sensorEnabled();
         in.sounderMessageType = s.sounderMessageText();
         if (Navset) {
@@ -276,6 +281,15 @@ public:
         nav_.setStatusPanel(0, tr8(geographic), 20);
         nav_.setStatusPanel(1, tr8(grid), 20);
     }
+    void showGnssSilent() override
+    {
+        nav_.setStatusPanel(0, translated("No GNSS data"), 20);
+        nav_.setStatusPanel(1, QString(), 20);
+        if (fRealtime) {
+            fRealtime->Fixed->setText(QStringLiteral("0"));
+            setBackground(fRealtime->GPSGroupBox, 0x0000FF);
+        }
+    }
     void setDepthHud(double hi, double lo, bool show) override { nav_.fcad->SetDepthHud(hi, lo, show); }
     void setHudValue(double knots, bool show) override { nav_.fcad->SetHudValue(knots, show); }
     void mirrorTrackToHelmsman(const std::string&, ColorValue, int, TrackPoint, TrackPoint, bool) override {}
@@ -304,6 +318,8 @@ public:
         // with what the settings say at its start.
         nav_.snapshot_.Retake();
         nav_.mapLoop_->ForgetConvertedPosition();
+        // The run's soundings take positions of this run only.
+        nav_.lineHandler_->NewRun();
     }
     bool UdpInputEnabled() override { return GpsUdpEnabled; }
     bool OpenGnss(std::string& error) override { return open(nav_.ZGPS1, error); }
@@ -321,6 +337,7 @@ public:
     void StopLoops() override
     {
         nav_.tMap->stop();
+        nav_.ShowGnssSilent();
         nav_.tEchogram->stop();
         nav_.SensorWatch.stop();
         nav_.FirstSensorLineSeen = false;
@@ -452,6 +469,12 @@ public:
     }
 
 private:
+    std::chrono::milliseconds gnssNoDataTime() const
+    {
+        const int ms = nav_.ZGPS1->NoDataInterval;
+        return std::chrono::milliseconds(ms < 1 ? 10000 : ms);
+    }
+    bool gnssSilent() const { return realtimeState().Position.SilentAt(clock().monotonic(), gnssNoDataTime()); }
     static bool open(TVeldorSerialGPS* r, std::string& error)
     {
         r->Open();
@@ -930,6 +953,7 @@ void TFNav::FormShow()
 
     EnsureStandardLayers(&model);
     mapLoop_->SetVesselLayer(VesselLayerId);
+    WireUdpInput();
     RestoreFormPlacement(this, true);
     if (Offsets) Offsets->show();
     if (fJoystick) fJoystick->show();

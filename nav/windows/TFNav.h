@@ -5,6 +5,7 @@
 // MapDisplayLoop for every tick of tMap, SurveyRun for the real-time button.
 //
 // Closing it ends the program, even while tool windows are open.
+#include "nav/CurrentPosition.h"
 #include "nav/GnssLineHandler.h"
 #include "nav/MapDisplayLoop.h"
 #include "nav/ProjectionSnapshot.h"
@@ -102,6 +103,14 @@ public:
     void ShowFileInStatusBar(const std::string& path);
     void UpdateRealtimeCaption();
     void UpdateRealtimeCaption(bool running);
+    // ---- GNSS state on screen (TFNavGnss.cpp) ----------------------------------------------------
+    // The receiver fell silent or went away: its last fix is no longer shown as current.
+    void ShowGnssSilent();
+    // Says a GGA refused for impossible values on the status bar and in the events log (`who`:
+    // "GPS" or a vessel's name); the callers say only the first of a run for each receiver.
+    void ReportRejectedGga(const std::string& who, std::string_view line, const char* problem);
+    // Where a sounding made now stands: the current fix, in the map's grid.
+    SoundingPosition SoundingPositionNow();
 
 public slots:
     // ---- Real time -------------------------------------------------------------------------------
@@ -186,6 +195,8 @@ private:
     void switchLanguage(const std::string& code);
     void StatusBarClick(int x);
     void publishHud();
+    // The UDP input's listener starts the map loop that polls it.
+    void WireUdpInput();
     // A device event: the message window (shown when asked), its memo and the events log.
     void reportDeviceEvent(const std::string& text, bool showWindow);
     const ScanFormat* currentScanFormat();
