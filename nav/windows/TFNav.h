@@ -33,6 +33,8 @@ class QToolButton;
 namespace vsx {
 
 class TVeldorSerialGPS;
+class TVeldorNumericKeypad;
+class TVeldorSimpleKeyboard;
 class ImageryGeoreference;
 class ReceiverPortTarget;
 enum TVGPSCommPort : int;
@@ -149,6 +151,15 @@ public slots:
     void ClearSatelliteImageCahses1Click();
     void ImportOldVSX1Click();
     void Save1Click();
+    void TranslationEditor1Click();
+
+public:
+    // ---- On-screen keypad and keyboard ------------------------------------------------------------
+    // Shows the panel at the bottom of the map, typing into `target`.
+    void ShowNumericKeypad(QWidget* target);
+    void ShowSimpleKeyboard(QWidget* target);
+    TVeldorNumericKeypad* NumericKeypad() const { return numericKeypad_; }
+    TVeldorSimpleKeyboard* SimpleKeyboard() const { return simpleKeyboard_; }
 
 public:
     // The old-settings import's file choice ("" when cancelled) and its end of the process;
@@ -188,6 +199,8 @@ private:
     void applyDepthAlarm(double trueDepthHi);
 
     std::unique_ptr<Bindings> bindings_;
+    TVeldorNumericKeypad* numericKeypad_ = nullptr;
+    TVeldorSimpleKeyboard* simpleKeyboard_ = nullptr;
     ProjectionSnapshotKeeper snapshot_;
     std::unique_ptr<GnssLineHandler> lineHandler_;
     std::unique_ptr<MapDisplayLoop> mapLoop_;

@@ -130,8 +130,6 @@ const std::set<std::string> kAwaitingFeature = {
     "FNav/HelsmanWindow1", "FNav/bExit", "FNav/bRestart",
     // Run-line generator.
     "FNav/tbRunline", "FNav/GenerateRunline1",
-    // Translation editor.
-    "FNav/TranslationEditor1",
 };
 
 } // namespace
