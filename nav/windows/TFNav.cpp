@@ -5,6 +5,7 @@
 #include "app/SharedValues.h"
 #include "app/TranslationManager.h"
 #include "app/windows/TFMsg.h"
+#include "app/windows/TformAbout.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
 #include "canvas/ProjectFile.h"
@@ -430,6 +431,8 @@ public:
     }
     void RepaintMap() override { nav_.fcad->Redraw(); }
     void SetMapRefreshInterval(int ms) override { nav_.tMap->setInterval(std::max(50, ms)); }
+    void ShowNumericKeypad(QLineEdit* target) override { nav_.ShowNumericKeypad(target); }
+    void ShowSimpleKeyboard(QLineEdit* target) override { nav_.ShowSimpleKeyboard(target); }
     void ZoomIn() override { zoom(0.2); }
     void ZoomOut() override { zoom(-0.2); }
     bool EchogramRunning() const override { return nav_.ZSENSOR->Connected() && nav_.tEchogram->isActive(); }
@@ -761,11 +764,14 @@ void TFNav::buildMenus()
     QMenu* languages = menu("Languages");
     connect(item(languages, "English1", "English"), &QAction::triggered, this, &TFNav::English1Click);
     connect(item(languages, "Turkish1", "Turkish"), &QAction::triggered, this, &TFNav::Turkish1Click);
-    item(languages, "TranslationEditor1", "Translation Editor");
+    connect(item(languages, "TranslationEditor1", "Translation Editor"), &QAction::triggered, this,
+            &TFNav::TranslationEditor1Click);
 
     QMenu* help = menu("Help");
     item(help, "RemoteSupport1", "Remote Support...");
-    show(item(help, "About1", "About..."), reinterpret_cast<QWidget* const*>(&formAbout));
+    connect(item(help, "About1", "About..."), &QAction::triggered, this, [] {
+        if (formAbout) formAbout->ShowModal();
+    });
 
     // Shortcuts the menus declare more than once belong to the first item in menu order.
     QSet<QKeySequence> seen;

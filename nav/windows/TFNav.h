@@ -34,6 +34,8 @@ class QToolButton;
 namespace vsx {
 
 class TVeldorSerialGPS;
+class TVeldorNumericKeypad;
+class TVeldorSimpleKeyboard;
 class ImageryGeoreference;
 class ReceiverPortTarget;
 enum TVGPSCommPort : int;
@@ -158,10 +160,22 @@ public slots:
     void ClearSatelliteImageCahses1Click();
     void ImportOldVSX1Click();
     void Save1Click();
+<<<<<<< HEAD
     // ---- Run lines (TFNavRunline.cpp) ------------------------------------------------------------
     void tbRunlineClick();
     void Generate1Click();
     void RunlineRouteDrawEnd(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
+=======
+    void TranslationEditor1Click();
+
+public:
+    // ---- On-screen keypad and keyboard ------------------------------------------------------------
+    // Shows the panel at the bottom of the map, typing into `target`.
+    void ShowNumericKeypad(QWidget* target);
+    void ShowSimpleKeyboard(QWidget* target);
+    TVeldorNumericKeypad* NumericKeypad() const { return numericKeypad_; }
+    TVeldorSimpleKeyboard* SimpleKeyboard() const { return simpleKeyboard_; }
+>>>>>>> i22
 
 public:
     // The old-settings import's file choice ("" when cancelled) and its end of the process;
@@ -203,6 +217,8 @@ private:
     void applyDepthAlarm(double trueDepthHi);
 
     std::unique_ptr<Bindings> bindings_;
+    TVeldorNumericKeypad* numericKeypad_ = nullptr;
+    TVeldorSimpleKeyboard* simpleKeyboard_ = nullptr;
     ProjectionSnapshotKeeper snapshot_;
     std::unique_ptr<GnssLineHandler> lineHandler_;
     std::unique_ptr<MapDisplayLoop> mapLoop_;
