@@ -108,11 +108,8 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
     in.manualTide = st.ManualTide;
     in.rtkAntennaHeight = st.RtkAntennaHeight;
     in.rtkTide = st.RtkTide;
-    in.latitude = st.GpsLatitude;
-    in.longitude = st.GpsLongitude;
-    in.easting = st.VesselEasting;
-    in.northing = st.VesselNorthing;
-    in.fixQuality = ZGPS1 ? ZGPS1->GetFixQuality() : 0;
+    // The record stands where this moment's fix puts it, or states that it has no position.
+    in.position = SoundingPositionNow();
     in.now = localNow();
     in.csvFileName = CoordinatesFileName;
     in.xyzFileName = XyzFolder + TodayString + " Simple XYZ.csv";
@@ -149,12 +146,14 @@ void TFNav::ZGPS1Connect(TVeldorSerialGPS* sender, TVGPSCommPort)
 void TFNav::ZGPS1Disconnect(TVeldorSerialGPS* sender, TVGPSCommPort)
 {
     tMap->stop();
+    ShowGnssSilent();
     reportDeviceEvent("Disconnected from GPS on " + portName(sender), true);
 }
 
 void TFNav::ZGPS1Idle(TVeldorSerialGPS*)
 {
     tMap->stop();
+    ShowGnssSilent();
     realtimeState().GpsLatitude = 0;
     realtimeState().GpsLongitude = 0;
     reportDeviceEvent("GPS is idle!", true);
@@ -349,7 +348,9 @@ void TFNav::ExtraVesselLineHandler(TVeldorSerialGPS* sender, const std::string& 
         if (!g) return std::nullopt;
         return std::make_pair(g->easting, g->northing);
     };
-    HandleExtraVesselLine(v, command, localNow(), toGrid);
+    const ExtraVesselLineResult r = HandleExtraVesselLine(v, command, localNow(), toGrid);
+    if (r.rejectedGga && ++v.RejectedGga == 1)
+        ReportRejectedGga(v.Name.empty() ? "V" + std::to_string(i + 2) : v.Name, command, r.rejectedGga);
 }
 
 } // namespace vsx

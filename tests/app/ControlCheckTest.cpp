@@ -133,8 +133,6 @@ const std::set<std::string> kAwaitingFeature = {
     "FNav/Deletetracksselected1", "FNav/OpenLogFolder1", "FNav/RemoteSupport1",
     // Helmsman window, program end and restart.
     "FNav/HelsmanWindow1", "FNav/bExit", "FNav/bRestart",
-    // Translation editor.
-    "FNav/TranslationEditor1",
 };
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vsx::test {
@@ -67,6 +68,18 @@ inline const char* kLocalGridPipeline =
     "+convention=coordinate_frame +exact "
     "+step +inv +proj=cart +a=6378388 +rf=297 "
     "+step +proj=tmerc +lon_0=27 +lat_0=0 +k=0.9996 +x_0=500000 +y_0=0 +a=6378388 +rf=297";
+
+// The device settings' datum and grid of kLocalGridPipeline.
+inline void writeLocalGridSettings(IniFile& ini)
+{
+    const std::pair<const char*, const char*> geodetic[] = {
+        {"SemiMajorAxis", "6378388"}, {"InverseFlattening", "297"}, {"Scale_PPM", "-1.2"},
+        {"X_Rotation", "0.5"},        {"Y_Rotation", "-0.3"},       {"Z_Rotation", "1.1"},
+        {"X_Shift", "-84.1"},         {"Y_Shift", "-101.8"},        {"Z_Shift", "-129.7"},
+        {"Central_Meridian", "27"},   {"Reference_Latitude", "0"},  {"Scale_Factor", "0.9996"},
+        {"False_Easting", "500000"},  {"False_Northing", "0"}};
+    for (const auto& [key, value] : geodetic) ini.writeString("GEODETIC_PARAMETERS", key, value);
+}
 
 // "$" + body + "*hh".
 inline std::string sentence(const std::string& body) { return "$" + body + "*" + NmeaChecksumText(body); }
