@@ -167,13 +167,11 @@ public slots:
     void ClearSatelliteImageCahses1Click();
     void ImportOldVSX1Click();
     void Save1Click();
-<<<<<<< HEAD
+    void TranslationEditor1Click();
     // ---- Run lines (TFNavRunline.cpp) ------------------------------------------------------------
     void tbRunlineClick();
     void Generate1Click();
     void RunlineRouteDrawEnd(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
-=======
-    void TranslationEditor1Click();
 
 public:
     // ---- On-screen keypad and keyboard ------------------------------------------------------------
@@ -182,7 +180,6 @@ public:
     void ShowSimpleKeyboard(QWidget* target);
     TVeldorNumericKeypad* NumericKeypad() const { return numericKeypad_; }
     TVeldorSimpleKeyboard* SimpleKeyboard() const { return simpleKeyboard_; }
->>>>>>> i22
 
 public:
     // The old-settings import's file choice ("" when cancelled) and its end of the process;
