@@ -176,10 +176,13 @@ void TFNav::ZSENSORTimeout(TVeldorSerialGPS*)
 }
 
 // A lost device is shown as lost wherever its values were shown: the receiver has already
-// forgotten them, the position the map and the records read is cleared here, and the banner and
-// the status bar say so until lines flow again.
+// forgotten them, the map's position is cleared here (soundings stop taking the last one once it
+// is no longer current), and the banner and the status bar say so until lines flow again.
 void TFNav::ZGPS1DeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
 {
+    // Reported as a disconnection (the map loop stops and shows no GNSS data); what follows
+    // names the cause.
+    ZGPS1Disconnect(sender, port);
     RealtimeState& st = realtimeState();
     st.GpsLatitude = 0;
     st.GpsLongitude = 0;
@@ -190,7 +193,6 @@ void TFNav::ZGPS1DeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
         fcad->update();
     }
     if (fRealtime) colour(fRealtime->GPSGroupBox, 0x0000FF);
-    ZGPS1Disconnect(sender, port);
 }
 
 void TFNav::ZGPS1DeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
