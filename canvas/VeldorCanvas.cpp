@@ -72,7 +72,7 @@ void TVeldorCanvas::SetSettings(std::shared_ptr<CanvasSettings> settings)
 void TVeldorCanvas::modelChanged(CanvasChange kind)
 {
     update();
-    if (kind == CanvasChange::DrawingNow) repaint();
+    if (kind == CanvasChange::DrawingNow && synchronousRepaints_) repaint();
 }
 
 void TVeldorCanvas::Update() { model_->Redraw(); }

@@ -38,6 +38,10 @@ public:
     // ---- Repaint ----
     void Update();  // rebuild the back buffer and repaint asynchronously
     void Redraw();  // the same
+    // Off: changes that ask for an immediate repaint (deleting a layer's shapes, ...) repaint
+    // with the next pass of the event loop instead, so a refresh that rebuilds several layers
+    // paints once.
+    void SetSynchronousRepaints(bool on) { synchronousRepaints_ = on; }
     // Paints one frame (back buffer, rebuilt when needed, plus overlays) into `image`, which is
     // sized to the control. What paintEvent shows; used by screenshots and tests.
     void RenderFrame(QImage& image);
@@ -159,6 +163,7 @@ private:
     QImage backBuffer_;
     int rebuilds_ = 0;
     int pressButton_ = 0;
+    bool synchronousRepaints_ = true;
 };
 
 } // namespace vsx
