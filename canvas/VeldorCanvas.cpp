@@ -238,6 +238,7 @@ void TVeldorCanvas::mousePressEvent(QMouseEvent* e)
 {
     syncSize();
     const QPoint p = e->position().toPoint();
+    lastPointer_ = p;
     const int button = buttonCode(e->button());
     pressButton_ = button;
     emit OnMouseDown(this, button, mouseShift(e), p.x(), p.y());
@@ -248,6 +249,7 @@ void TVeldorCanvas::mouseMoveEvent(QMouseEvent* e)
 {
     syncSize();
     const QPoint p = e->position().toPoint();
+    lastPointer_ = p;
     emit OnMouseMove(this, mouseShift(e), p.x(), p.y());
     tools_->MouseMove(keyShift(e->modifiers()), p.x(), p.y());
 }
@@ -265,6 +267,7 @@ void TVeldorCanvas::mouseReleaseEvent(QMouseEvent* e)
 void TVeldorCanvas::mouseDoubleClickEvent(QMouseEvent* e)
 {
     // The second press of a double click: the double-click event, then a normal press.
+    lastPointer_ = e->position().toPoint();
     emit OnDblClick(this);
     mousePressEvent(e);
 }

@@ -101,6 +101,9 @@ public:
     WorldPoints GetPolygonVertices() const { return tools_->GetPolygonVertices(); }
     const CanvasTools& Tools() const { return *tools_; }
 
+    // Where the mouse last went down, moved or double-clicked on the control (pixels).
+    QPoint LastPointerPixel() const { return lastPointer_; }
+
     // World point under a pixel and back, through the map rotation.
     void ScreenToWorld(double px, double py, double& x, double& y) const;
     void WorldToScreen(double x, double y, int& px, int& py) const;
@@ -164,6 +167,7 @@ private:
     int rebuilds_ = 0;
     int pressButton_ = 0;
     bool synchronousRepaints_ = true;
+    QPoint lastPointer_;
 };
 
 } // namespace vsx

@@ -259,7 +259,6 @@ private:
     bool imageryShown_ = false;  // the imagery background (drawn once the map has imagery)
     MapSelection selection_;
     RightButtonGesture rightButton_;
-    QPoint mapMousePixel_;  // where the mouse last went down or moved on the map
     std::unique_ptr<ScreenSource> screenSource_;
     std::unique_ptr<ScreenshotWriter> screenshots_;
     std::unique_ptr<OnScreenKeypad> numericKeypad_, simpleKeyboard_;

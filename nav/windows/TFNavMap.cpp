@@ -138,6 +138,9 @@ void TFNav::SetDrawingTool(int tool)
     EnsureStandardLayers(&fcad->Model());
     if (UserShapeLayerId >= 0) fcad->SetCurrentLayer(UserShapeLayerId);
     selection_.Disarm();
+    // A new tool starts afresh: an unfinished shape of the last one is dropped, and the first
+    // click after the last right-click finish is not swallowed.
+    fcad->CancelDrag();
     fcad->SetTool(tool);
 }
 
@@ -248,7 +251,6 @@ void TFNav::fcadWorldMouseMove(TVeldorCanvas*, int, double x, double y, double, 
 
 void TFNav::MapMouseDown(TVeldorCanvas*, int button, int, int x, int y)
 {
-    mapMousePixel_ = QPoint(x, y);
     const RubberBandState& rubber = fcad->Tools().Rubber();
     const bool drawing = rubber.Drawing || rubber.RubberBand;
     if (button == inputcode::Right) {
@@ -265,7 +267,6 @@ void TFNav::MapMouseDown(TVeldorCanvas*, int button, int, int x, int y)
 
 void TFNav::MapMouseMove(TVeldorCanvas*, int shift, int x, int y)
 {
-    mapMousePixel_ = QPoint(x, y);
     if (rightButton_.Move(x, y, shift & inputcode::RightHeld))
         fcad->StartMeasure(rightButton_.OriginX(), rightButton_.OriginY());
 }
@@ -285,7 +286,8 @@ void TFNav::fcadDblClick(TVeldorCanvas*)
     // On the heading display the double click switches between the bare map and the full
     // layout, as the real-time window's "Hide Window" button does (which is hidden in the bare
     // view, so this and Escape are the ways back).
-    if (!fcad->HitHeadingHud(mapMousePixel_.x(), mapMousePixel_.y())) return;
+    const QPoint at = fcad->LastPointerPixel();
+    if (!fcad->HitHeadingHud(at.x(), at.y())) return;
     if (fRealtime) fRealtime->btHide->click();
 }
 
