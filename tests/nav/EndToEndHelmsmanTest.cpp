@@ -91,17 +91,20 @@ TEST(EndToEndHelmsman, FollowsAPseudoTerminalFeedAlongTheSelectedRunLine)
     const int rebuildsBefore = helm->Canvas->RebuildCount();
     QElapsedTimer elapsed;
     elapsed.start();
-    const double north = 10.0 * M_PI / 180;
-    for (int k = 0; k < 25; ++k) {
-        char t[16];
-        std::snprintf(t, sizeof t, "1200%02d.%02d", k / 5, (k % 5) * 20);
-        // 6 m per fix along 10°.
-        const double lat = 41.0 + k * 6 * std::cos(north) / 111030.0;
-        const double lon = 33.0 + k * 6 * std::sin(north) / (111320.0 * std::cos(41.0 * M_PI / 180));
-        ASSERT_TRUE(gnss.write(gga(t, lat, lon, 4) + "\r\n" + hdt(10.0) + "\r\n"));
-        QTest::qWait(200);
-    }
-    QTest::qWait(400);
+    // 6 m per fix along 10°, five fixes a second.
+    auto feed = [&gnss](int from, int to) {
+        const double north = 10.0 * M_PI / 180;
+        for (int k = from; k < to; ++k) {
+            char t[16];
+            std::snprintf(t, sizeof t, "1200%02d.%02d", k / 5, (k % 5) * 20);
+            const double lat = 41.0 + k * 6 * std::cos(north) / 111030.0;
+            const double lon = 33.0 + k * 6 * std::sin(north) / (111320.0 * std::cos(41.0 * M_PI / 180));
+            ASSERT_TRUE(gnss.write(gga(t, lat, lon, 4) + "\r\n" + hdt(10.0) + "\r\n"));
+            QTest::qWait(200);
+        }
+        QTest::qWait(400);
+    };
+    feed(0, 25);
     const int rebuilds = helm->Canvas->RebuildCount() - rebuildsBefore;
     const int refreshes = int(elapsed.elapsed() / 200) + 1;
     const RealtimeState& s = realtimeState();
@@ -148,8 +151,27 @@ TEST(EndToEndHelmsman, FollowsAPseudoTerminalFeedAlongTheSelectedRunLine)
     QTest::qWait(20);
     EXPECT_FALSE(helm->Menu->isVisible());
 
-    // Another selection on the main map: a click on empty ground selects nothing, and the next
-    // refresh takes the run line and its corridor away.
+    // While the user draws on the main map, the map goes on (the vessel moves, the track grows)
+    // but its view holds still under the mouse; once the shape is finished it follows again.
+    QTest::mouseClick(P::button("ToolButton23"), Qt::LeftButton);
+    P::click(QPoint(40, 40));
+    const double heldX = P::model().WorldXMin(), heldY = P::model().WorldYMin();
+    const double northingBefore = s.VesselNorthing;
+    feed(25, 30);
+    EXPECT_GT(s.VesselNorthing, northingBefore + 20);
+    EXPECT_EQ(P::model().WorldXMin(), heldX);
+    EXPECT_EQ(P::model().WorldYMin(), heldY);
+    P::click(QPoint(90, 40));
+    P::click(QPoint(90, 40), Qt::RightButton);
+    ASSERT_TRUE(QTest::qWaitFor([&s] {
+        return std::fabs((P::model().WorldYMin() + P::model().WorldYMax()) / 2 - s.VesselNorthing) < 0.01;
+    }, 1000));
+    EXPECT_EQ(P::layerCount("veldor_usershape"), 1);
+
+    // Another selection on the main map: a click on empty ground selects nothing (the map
+    // ignores the first click after a right-click finish), and the next refresh takes the run
+    // line and its corridor away.
+    P::clickWorld(s.VesselEasting + 250, s.VesselNorthing - 250);
     P::clickWorld(s.VesselEasting + 250, s.VesselNorthing - 250);
     EXPECT_EQ(P::model().SelectedCount(), 0);
     ASSERT_TRUE(QTest::qWaitFor([&h] { return texts(h, "~~Veldor Motorway").empty(); }, 2000));
