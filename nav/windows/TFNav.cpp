@@ -109,12 +109,16 @@ GeodeticTexts geodeticTextsFromSettings()
     return t;
 }
 
-GridProjection projectionFromSettings()
+} // namespace
+
+GridProjection TFNav::MapProjection()
 {
     const DeviceSettings& s = deviceSettings();
     if (!s.useLccProjection()) return GridProjection::TransverseMercator;
     return s.lambert1() ? GridProjection::Lambert1SP : GridProjection::Lambert2SP;
 }
+
+namespace {
 
 // Settings of a port group handed to a receiver for its next open.
 class ReceiverAdapter : public ReceiverPortTarget {
@@ -204,7 +208,7 @@ public:
         }
         return s;
     }
-    GridProjection gridProjection() const override { return projectionFromSettings(); }
+    GridProjection gridProjection() const override { return TFNav::MapProjection(); }
     double headingSource() const override
     {
         return deviceSettings().gyroEnabled() ? realtimeState().GyroHeading : nav_.ZGPS1->GetCourse();
@@ -230,7 +234,7 @@ public:
     {
         MapTickInputs in;
         const DeviceSettings& s = deviceSettings();
-        in.projection = projectionFromSettings();
+        in.projection = TFNav::MapProjection();
         in.gyroEnabled = s.gyroEnabled();
         in.receiverCourse = nav_.ZGPS1->GetCourse();
         in.fixQuality = nav_.ZGPS1->GetFixQuality();
@@ -280,7 +284,10 @@ public:
     {
         if (nav_.Helmsman) nav_.Helmsman->MirrorTrack(layer, colour, width, from, to, asLine);
     }
-    void showLatency(long, double) override {}
+    void showLatency(long currentMs, double meanMs) override
+    {
+        if (fLatency) fLatency->ShowLatency(currentMs, meanMs);
+    }
     std::optional<double> extraVesselCourse(size_t index) override
     {
         if (index >= nav_.ExtraVesselReceivers.size()) return std::nullopt;
@@ -312,7 +319,8 @@ public:
     void CloseSensor() override { nav_.ZSENSOR->Close(); }
     void StartEchogram() override
     {
-        nav_.tEchogram->start();
+        // An [ECHOGRAM] Interval below 1 leaves the timer standing (see the waterfall window).
+        if (nav_.tEchogram->interval() > 0) nav_.tEchogram->start();
         nav_.SensorWatch.start(Tick());
     }
     void StopLoops() override
@@ -608,7 +616,7 @@ void TFNav::buildToolbars()
     };
     bRealtime = button(tRealtime, "bRealtime", "Start");
     connect(bRealtime, &QToolButton::clicked, this, &TFNav::bRealtimeClick);
-    button(tRealtime, "tbRunline", "Runline");
+    connect(button(tRealtime, "tbRunline", "Runline"), &QToolButton::clicked, this, &TFNav::tbRunlineClick);
     connect(button(tRealtime, "ConnectIcon", "Settings"), &QToolButton::clicked, this, &TFNav::ConnectIconClick);
     button(tRealtime, "tbFixed", "Fixed");
     button(tRealtime, "tbFloat", "Float");
@@ -719,7 +727,7 @@ void TFNav::buildMenus()
     show(item(tools, "OffsetsandValues1", "Offsets...", QKeySequence("Ctrl+O")),
          reinterpret_cast<QWidget* const*>(&Offsets));
     show(item(tools, "SoundVelocityProfile1", "Sound Velocity Profile..."), reinterpret_cast<QWidget* const*>(&fSVP));
-    item(tools, "GenerateRunline1", "Generate Runline...");
+    connect(item(tools, "GenerateRunline1", "Generate Runline..."), &QAction::triggered, this, &TFNav::Generate1Click);
     show(item(tools, "LatencyWatchSet1", "Latency Watch/Set"), reinterpret_cast<QWidget* const*>(&fLatency));
     item(tools, "OpenLogFolder1", "Open Log Folder", QKeySequence("Ctrl+L"));
     tools->addSeparator();
@@ -843,8 +851,7 @@ void TFNav::createCanvas(bool showImagery)
     }
     fcad->setObjectName("fcad");
     fcad->Model().SetBackgroundColor(background);
-    imageryShown_ = showImagery;
-    setStatusPanel(6, imageryShown_ ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
+    setUpImagery(showImagery);
     // The right button belongs to this window: a click opens the map menu.
     fcad->SetRightClickMeasure(false);
     connect(fcad, &TVeldorCanvas::OnMouseDown, this, &TFNav::MapMouseDown);
@@ -1071,29 +1078,6 @@ void TFNav::switchLanguage(const std::string& code)
 
 void TFNav::English1Click() { switchLanguage("en"); }
 void TFNav::Turkish1Click() { switchLanguage("tr"); }
-
-void TFNav::ShowSatelliteImage1Click()
-{
-    imageryShown_ = !imageryShown_;
-    fcad->Redraw();
-    if (statusPanels_.size() > 6)
-        setStatusPanel(6, imageryShown_ ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
-    IniFile(GetIniFileName()).writeBool("SETTINGS", "SatelliteMapVisible", imageryShown_);
-}
-
-void TFNav::ClearSatelliteImageCahses1Click()
-{
-    const std::filesystem::path cache = withTrailingSlash(appDataFolder()) + "Veldor/VSX/MapCache/";
-    std::error_code ec;
-    if (std::filesystem::is_directory(cache, ec)) {
-        for (const auto& entry : std::filesystem::directory_iterator(cache, ec)) {
-            std::error_code ignored;
-            std::filesystem::remove_all(entry.path(), ignored);
-        }
-    }
-    fcad->Redraw();
-    prompts().message(translated("Satellite image cache cleared."));
-}
 
 void TFNav::ImportOldVSX1Click()
 {

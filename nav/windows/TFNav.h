@@ -38,6 +38,7 @@ class QToolButton;
 namespace vsx {
 
 class TVeldorSerialGPS;
+class ImageryGeoreference;
 class ReceiverPortTarget;
 class TFHelmsman;
 enum TVGPSCommPort : int;
@@ -107,6 +108,8 @@ public:
     MapDisplayLoop& MapLoop() { return *mapLoop_; }
     GnssLineHandler& LineHandler() { return *lineHandler_; }
     SurveyRun& Run() { return *run_; }
+    // The grid projection the map draws in, as the device settings choose it.
+    static GridProjection MapProjection();
     // Text of a status-bar panel (0..6).
     QString StatusPanelText(int panel) const;
     int StatusPanelCount() const { return int(statusPanels_.size()); }
@@ -197,6 +200,10 @@ public slots:
     void ClearSatelliteImageCahses1Click();
     void ImportOldVSX1Click();
     void Save1Click();
+    // ---- Run lines (TFNavRunline.cpp) ------------------------------------------------------------
+    void tbRunlineClick();
+    void Generate1Click();
+    void RunlineRouteDrawEnd(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
 
 public:
     // The old-settings import's file choice ("" when cancelled) and its end of the process;
@@ -238,6 +245,9 @@ private:
     void createExtraVesselReceivers();
     void addExtraVesselReceiver();
     void createCanvas(bool showImagery);
+    // The imagery under the map: shown or not, its cache, its server and its georeference.
+    void setUpImagery(bool shown);
+    void showImageryState();
     void setStatusPanel(int panel, const QString& text, int extraWidth);
     void switchLanguage(const std::string& code);
     void StatusBarClick(int x);
@@ -256,7 +266,7 @@ private:
     std::vector<QLabel*> statusPanels_;
     std::vector<QAction*> centerOnVesselItems_;
     UdpLineBuffer udpLines_;
-    bool imageryShown_ = false;  // the imagery background (drawn once the map has imagery)
+    std::unique_ptr<ImageryGeoreference> imageryGeoreference_;
     MapSelection selection_;
     RightButtonGesture rightButton_;
     std::unique_ptr<ScreenSource> screenSource_;

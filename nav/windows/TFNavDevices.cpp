@@ -78,7 +78,7 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
     SensorWatch.lineArrived(nowTick());
     const std::string type = deviceSettings().sounderMessageType();
     if (!FirstSensorLineSeen) {
-        if (fWaterfal) fWaterfal->show();
+        if (fWaterfal) fWaterfal->ShowForDepths();
         if (fRealtime) {
             fRealtime->DepthFrameHi->show();
             const SounderMessageType* t = findSounderMessageType(type);
@@ -192,7 +192,7 @@ void TFNav::tEchogramTimer()
                 fRealtime->lDepthLo->setText("--.--");
             }
         } else if (!fWaterfal->isVisible() && FirstSensorLineSeen) {
-            fWaterfal->show();
+            fWaterfal->ShowForDepths();
         }
         if (fWaterfal->isVisible() && NewDepthAvailable) fWaterfal->EchogramPaint(st.TrueDepthHi, 0, 50, fWaterfal->DataWidth);
     }

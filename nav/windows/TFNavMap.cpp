@@ -18,9 +18,7 @@
 #include "platform/ProgramLauncher.h"
 #include "platform/Prompts.h"
 #include "platform/Text.h"
-#include "tools/RouteHandOver.h"
 #include "tools/windows/TfRealtime.h"
-#include "tools/windows/TfRunline1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -209,7 +207,7 @@ void TFNav::fcadDrawBegin(TVeldorCanvas*, int, double, double)
     realtimeState().FollowPaused = true;
 }
 
-void TFNav::fcadDrawEnd(TVeldorCanvas*, int shapeType, double, double)
+void TFNav::fcadDrawEnd(TVeldorCanvas*, int shapeType, double x, double y)
 {
     realtimeState().FollowPaused = false;
     fcad->SetKeepTool(false);
@@ -226,11 +224,8 @@ void TFNav::fcadDrawEnd(TVeldorCanvas*, int shapeType, double, double)
         if (UserShapeLayerId >= 0) fcad->SetCurrentLayer(UserShapeLayerId);
         return;
     }
-    if (fRunline1 && fRunline1->isVisible() &&
-        (shapeType == toolcode::Line || shapeType == toolcode::Polyline || shapeType == toolcode::Polygon)) {
-        const WorldPoints route = fcad->GetPolygonVertices();
-        if (route.size() >= 2) HandRouteOver(route);
-    }
+    // Not a selection: a route for the runline generator when it waits for one.
+    RunlineRouteDrawEnd(fcad, shapeType, x, y);
 }
 
 void TFNav::fcadWorldMouseDown(TVeldorCanvas*, int button, int, int, double x, double y)

@@ -112,6 +112,8 @@ const std::set<std::string> kReadWhenUsed = {
     // GGA forwarding and UDP input, read when the device settings are saved.
     "FGPS/cbSerialBaud", "FGPS/cbSerialPort", "FGPS/cbTCPAutoConnect", "FGPS/edTCPPort", "FGPS/edUDPIP",
     "FGPS/rbForwardSerial", "FGPS/rbForwardUDP",
+    // The map loop's mean run time: written by the loop, shown only (the user cannot type in it).
+    "fLatency/eLatencyAveraged",
 };
 
 // Controls that still wait for their feature, as "window/object". Take a control out when its
@@ -119,8 +121,6 @@ const std::set<std::string> kReadWhenUsed = {
 const std::set<std::string> kAwaitingFeature = {
     // Project files, import and export.
     "FNav/New1", "FNav/Open1", "FNav/SaveAs1", "FNav/Import1", "FNav/Export1", "FNav/bOpen", "FNav/bSave",
-    // Run-line generator.
-    "FNav/tbRunline", "FNav/GenerateRunline1",
     // Translation editor.
     "FNav/TranslationEditor1",
 };

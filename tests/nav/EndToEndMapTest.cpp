@@ -14,6 +14,7 @@
 #include "tools/SensorList.h"
 #include "tools/windows/TOffsets.h"
 #include "tools/windows/TfRealtime.h"
+#include "tools/windows/TfRunline1.h"
 
 #include "MainWindowDriver.h"
 #include "NavTestSupport.h"
@@ -102,6 +103,9 @@ TEST(EndToEndMap, EveryShapeKindDrawnWithTheToolBarLandsOnTheUserLayer)
 TEST(EndToEndMap, LassoSelectedTrackIsDeletedWithTheDeleteKeyAndFixedTracksClearedAfterTheQuestion)
 {
     P p({}, surveyDrawing);
+    // With the runline generator open, a lasso is still a lasso, not a route.
+    QTest::mouseClick(P::button("tbRunline"), Qt::LeftButton);
+    ASSERT_TRUE(fRunline1->isVisible());
     QTest::mouseClick(P::button("bSelectTracks"), Qt::LeftButton);
     EXPECT_EQ(FNav->StatusPanelText(0), "Draw polygon to select tracks (right-click to finish)");
     // Around the fixed segments that end at 100 to 400 (and the imported point at 200, 520).
@@ -110,6 +114,8 @@ TEST(EndToEndMap, LassoSelectedTrackIsDeletedWithTheDeleteKeyAndFixedTracksClear
     P::clickWorld(50, 550, Qt::RightButton);
     EXPECT_EQ(FNav->StatusPanelText(0), "4 track(s) selected. Press Delete to remove.");
     EXPECT_EQ(P::layerCount("Veldor_SelectPoly"), 0) << "the lasso itself goes";
+    EXPECT_TRUE(fRunline1->Route().empty());
+    fRunline1->close();
     QTest::qWait(20);
     EXPECT_FALSE(FNav->MapContextMenu->isVisible());
     QTest::keyClick(P::map(), Qt::Key_Delete);

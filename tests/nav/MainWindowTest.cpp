@@ -248,9 +248,9 @@ TEST(MainWindow, StatusBarFolderClickCacheClearingAndSettingsImport)
     EXPECT_EQ(opened, (std::vector<std::string>{p.home.path("home/VLT/2026-12-10/")}));
     setFolderOpener({});
 
-    const std::string cache = withTrailingSlash(appDataFolder()) + "Veldor/VSX/MapCache/";
-    p.home.writeFile("appdata/Veldor/VSX/MapCache/15/1_2.jpg", "tile");
-    p.home.writeFile("appdata/Veldor/VSX/MapCache/loose.jpg", "tile");
+    const std::string cache = imageryCacheFolder();
+    p.home.writeFile("home/.cache/Veldor/VSX/MapCache/15/1_2.jpg", "tile");
+    p.home.writeFile("home/.cache/Veldor/VSX/MapCache/loose.jpg", "tile");
     FNav->ClearSatelliteImageCahses1Click();
     EXPECT_TRUE(std::filesystem::is_directory(cache));
     EXPECT_TRUE(std::filesystem::is_empty(cache));
