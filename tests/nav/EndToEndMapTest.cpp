@@ -93,11 +93,60 @@ TEST(EndToEndMap, EveryShapeKindDrawnWithTheToolBarLandsOnTheUserLayer)
     EXPECT_EQ(P::layerCount("~~Veldor Vessel"), 0);
 
     // The drawing survives the save at close.
-    FNav->close();
+    P::chooseMenu("Save1");
     const std::string saved = IniFile(GetIniFileName()).readString("FILE", "Last File Saved", "");
     CanvasModel back;
     ASSERT_TRUE(LoadShapeFile(back, saved, 0, 0, 0));
     EXPECT_EQ(back.LayerShapeCount(back.FindLayer("veldor_usershape")), expected);
+
+    // "Clear User Shapes" asks, then empties the user layer only.
+    p.prompts.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    QTest::mouseClick(P::button("ToolButton11"), Qt::LeftButton);
+    EXPECT_EQ(P::layerCount("veldor_usershape"), expected);
+    P::chooseMenu("ClearUserAddedShapes1");
+    EXPECT_EQ(P::layerCount("veldor_usershape"), 0);
+    EXPECT_EQ(P::layerCount("track_fix"), 8);
+    EXPECT_EQ(p.prompts.entries.back().text, "User added shapes to be deleted! Continue?");
+}
+
+TEST(EndToEndMap, ZoomWindowDynamicPanAndExtents)
+{
+    P p({}, surveyDrawing);
+    CanvasModel& m = P::model();
+    auto centre = [&m] { return QPointF((m.WorldXMin() + m.WorldXMax()) / 2, (m.WorldYMin() + m.WorldYMax()) / 2); };
+    // Window: the box between two clicks fills the map.
+    QTest::mouseClick(P::button("Zoomwindow"), Qt::LeftButton);
+    P::clickWorld(200, 200);
+    P::clickWorld(400, 300);
+    EXPECT_NEAR(centre().x(), 300, 3);
+    EXPECT_NEAR(centre().y(), 250, 3);
+    EXPECT_LT(m.WorldWidth(), 450);
+    EXPECT_GE(m.WorldWidth(), 195);
+    // Pan: the left button drags the map.
+    const QPointF before = centre();
+    QTest::mouseClick(P::button("Zoompan"), Qt::LeftButton);
+    const QPoint grab = P::at(300, 250);
+    QTest::mousePress(P::map(), Qt::LeftButton, {}, grab);
+    QTest::mouseMove(P::map(), grab + QPoint(50, 0));
+    QTest::mouseMove(P::map(), grab + QPoint(100, 0));
+    QTest::mouseRelease(P::map(), Qt::LeftButton, {}, grab + QPoint(100, 0));
+    EXPECT_LT(centre().x(), before.x() - 10) << "dragged right, the map shows more to the west";
+    EXPECT_NEAR(centre().y(), before.y(), 1);
+    // Dynamic: dragging up zooms in.
+    const double width = m.WorldWidth();
+    P::chooseMenu("Dynamic1");
+    const QPoint from(200, 200);
+    QTest::mousePress(P::map(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(P::map(), from - QPoint(0, 20));
+    QTest::mouseMove(P::map(), from - QPoint(0, 40));
+    QTest::mouseRelease(P::map(), Qt::LeftButton, {}, from - QPoint(0, 40));
+    EXPECT_LT(m.WorldWidth(), width);
+    // Extents: the whole drawing.
+    QTest::mouseClick(P::button("Zoomextents"), Qt::LeftButton);
+    EXPECT_LE(m.WorldXMin(), 100);
+    EXPECT_GE(m.WorldXMax(), 900);
+    EXPECT_LE(m.WorldYMin(), 100);
+    EXPECT_GE(m.WorldYMax(), 520);
 }
 
 TEST(EndToEndMap, LassoSelectedTrackIsDeletedWithTheDeleteKeyAndFixedTracksClearedAfterTheQuestion)
