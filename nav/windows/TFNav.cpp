@@ -6,6 +6,7 @@
 #include "app/SharedValues.h"
 #include "app/TranslationManager.h"
 #include "app/windows/TFMsg.h"
+#include "app/windows/TformAbout.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
 #include "canvas/ProjectFile.h"
@@ -213,10 +214,14 @@ public:
     {
         return deviceSettings().gyroEnabled() ? realtimeState().GyroHeading : nav_.ZGPS1->GetCourse();
     }
-    int receiverFixQuality() const override { return nav_.ZGPS1->GetFixQuality(); }
+    int receiverFixQuality() const override { return gnssSilent() ? 0 : nav_.ZGPS1->GetFixQuality(); }
     void showFixColour(ColorValue colour) override
     {
         if (fRealtime) setBackground(fRealtime->GPSGroupBox, colour);
+    }
+    void reportRejectedGga(std::string_view line, const char* problem) override
+    {
+        nav_.ReportRejectedGga("GPS", line, problem);
     }
 
     // MapLoopEnvironment
@@ -239,6 +244,7 @@ public:
         in.receiverCourse = nav_.ZGPS1->GetCourse();
         in.fixQuality = nav_.ZGPS1->GetFixQuality();
         in.satellites = nav_.ZGPS1->GetSatellites();
+        in.gnssNoDataTime = gnssNoDataTime();
         in.sensorEnabled = s.sensorEnabled();
         in.sounderMessageType = s.sounderMessageText();
         if (Navset) {
@@ -277,6 +283,15 @@ public:
         nav_.setStatusPanel(0, tr8(geographic), 20);
         nav_.setStatusPanel(1, tr8(grid), 20);
     }
+    void showGnssSilent() override
+    {
+        nav_.setStatusPanel(0, translated("No GNSS data"), 20);
+        nav_.setStatusPanel(1, QString(), 20);
+        if (fRealtime) {
+            fRealtime->Fixed->setText(QStringLiteral("0"));
+            setBackground(fRealtime->GPSGroupBox, 0x0000FF);
+        }
+    }
     void setDepthHud(double hi, double lo, bool show) override { nav_.fcad->SetDepthHud(hi, lo, show); }
     void setHudValue(double knots, bool show) override { nav_.fcad->SetHudValue(knots, show); }
     void mirrorTrackToHelmsman(const std::string& layer, ColorValue colour, int width, TrackPoint from, TrackPoint to,
@@ -309,6 +324,8 @@ public:
         // with what the settings say at its start.
         nav_.snapshot_.Retake();
         nav_.mapLoop_->ForgetConvertedPosition();
+        // The run's soundings take positions of this run only.
+        nav_.lineHandler_->NewRun();
     }
     bool UdpInputEnabled() override { return GpsUdpEnabled; }
     bool OpenGnss(std::string& error) override { return open(nav_.ZGPS1, error); }
@@ -326,6 +343,7 @@ public:
     void StopLoops() override
     {
         nav_.tMap->stop();
+        nav_.ShowGnssSilent();
         nav_.tEchogram->stop();
         nav_.SensorWatch.stop();
         nav_.FirstSensorLineSeen = false;
@@ -418,6 +436,8 @@ public:
     }
     void RepaintMap() override { nav_.fcad->Redraw(); }
     void SetMapRefreshInterval(int ms) override { nav_.tMap->setInterval(std::max(50, ms)); }
+    void ShowNumericKeypad(QLineEdit* target) override { nav_.ShowNumericKeypad(target); }
+    void ShowSimpleKeyboard(QLineEdit* target) override { nav_.ShowSimpleKeyboard(target); }
     void ZoomIn() override { zoom(0.2); }
     void ZoomOut() override { zoom(-0.2); }
     bool EchogramRunning() const override { return nav_.ZSENSOR->Connected() && nav_.tEchogram->isActive(); }
@@ -429,6 +449,7 @@ public:
     {
         if (FGPS) FGPS->cSBESMessageStartupChange();
     }
+    bool SoundVelocityProfileInUse() const override { return fSVP && fSVP->ProfileInUse(); }
     void SetBareLayout(bool bare) override
     {
         nav_.tRealtime->setVisible(!bare);
@@ -444,8 +465,6 @@ public:
             if (shown) nav_.show();
         }
     }
-    void ShowNumericKeypad(QLineEdit* target) override { nav_.ShowNumericKeypad(target); }
-    void ShowSimpleKeyboard(QLineEdit* target) override { nav_.ShowSimpleKeyboard(target); }
 
     // CanvasDisplayTarget
     void setGridShown(bool shown) override { nav_.fcad->SetGridShown(shown); }
@@ -465,6 +484,12 @@ public:
     }
 
 private:
+    std::chrono::milliseconds gnssNoDataTime() const
+    {
+        const int ms = nav_.ZGPS1->NoDataInterval;
+        return std::chrono::milliseconds(ms < 1 ? 10000 : ms);
+    }
+    bool gnssSilent() const { return realtimeState().Position.SilentAt(clock().monotonic(), gnssNoDataTime()); }
     static bool open(TVeldorSerialGPS* r, std::string& error)
     {
         r->Open();
@@ -753,11 +778,14 @@ void TFNav::buildMenus()
     QMenu* languages = menu("Languages");
     connect(item(languages, "English1", "English"), &QAction::triggered, this, &TFNav::English1Click);
     connect(item(languages, "Turkish1", "Turkish"), &QAction::triggered, this, &TFNav::Turkish1Click);
-    item(languages, "TranslationEditor1", "Translation Editor");
+    connect(item(languages, "TranslationEditor1", "Translation Editor"), &QAction::triggered, this,
+            &TFNav::TranslationEditor1Click);
 
     QMenu* help = menu("Help");
     item(help, "RemoteSupport1", "Remote Support...");
-    show(item(help, "About1", "About..."), reinterpret_cast<QWidget* const*>(&formAbout));
+    connect(item(help, "About1", "About..."), &QAction::triggered, this, [] {
+        if (formAbout) formAbout->ShowModal();
+    });
 
     // Shortcuts the menus declare more than once belong to the first item in menu order.
     QSet<QKeySequence> seen;
@@ -915,6 +943,7 @@ void TFNav::FormShow()
 
     EnsureStandardLayers(&model);
     mapLoop_->SetVesselLayer(VesselLayerId);
+    WireUdpInput();
     RestoreFormPlacement(this, true);
     if (Offsets) Offsets->show();
     if (fJoystick) fJoystick->show();

@@ -5,12 +5,12 @@
 // MapDisplayLoop for every tick of tMap, SurveyRun for the real-time button.
 //
 // Closing it ends the program, even while tool windows are open.
+#include "nav/CurrentPosition.h"
 #include "nav/GnssLineHandler.h"
 #include "nav/MapDisplayLoop.h"
 #include "nav/MapSelection.h"
 #include "nav/RightButtonGesture.h"
 #include "nav/ScreenshotWriter.h"
-#include "nav/windows/OnScreenKeypads.h"
 #include "nav/ProjectionSnapshot.h"
 #include "nav/SurveyRun.h"
 #include "canvas/VeldorCanvas.h"
@@ -38,6 +38,8 @@ class QToolButton;
 namespace vsx {
 
 class TVeldorSerialGPS;
+class TVeldorNumericKeypad;
+class TVeldorSimpleKeyboard;
 class ImageryGeoreference;
 class ReceiverPortTarget;
 class TFHelmsman;
@@ -122,6 +124,14 @@ public:
     void ShowFileInStatusBar(const std::string& path);
     void UpdateRealtimeCaption();
     void UpdateRealtimeCaption(bool running);
+    // ---- GNSS state on screen (TFNavGnss.cpp) ----------------------------------------------------
+    // The receiver fell silent or went away: its last fix is no longer shown as current.
+    void ShowGnssSilent();
+    // Says a GGA refused for impossible values on the status bar and in the events log (`who`:
+    // "GPS" or a vessel's name); the callers say only the first of a run for each receiver.
+    void ReportRejectedGga(const std::string& who, std::string_view line, const char* problem);
+    // Where a sounding made now stands: the current fix, in the map's grid.
+    SoundingPosition SoundingPositionNow();
 
 public slots:
     // ---- Real time -------------------------------------------------------------------------------
@@ -204,6 +214,15 @@ public slots:
     void tbRunlineClick();
     void Generate1Click();
     void RunlineRouteDrawEnd(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
+    void TranslationEditor1Click();
+
+public:
+    // ---- On-screen keypad and keyboard ------------------------------------------------------------
+    // Shows the panel at the bottom of the map, typing into `target`.
+    void ShowNumericKeypad(QWidget* target);
+    void ShowSimpleKeyboard(QWidget* target);
+    TVeldorNumericKeypad* NumericKeypad() const { return numericKeypad_; }
+    TVeldorSimpleKeyboard* SimpleKeyboard() const { return simpleKeyboard_; }
 
 public:
     // The old-settings import's file choice ("" when cancelled) and its end of the process;
@@ -216,9 +235,6 @@ public:
     // The screens the periodic screenshots capture; tests give pictures of their own.
     void SetScreenSource(std::unique_ptr<ScreenSource> source);
     ScreenshotWriter& Screenshots() { return *screenshots_; }
-    // On-screen keypad and keyboard over this window, typing into `target`.
-    void ShowNumericKeypad(QLineEdit* target);
-    void ShowSimpleKeyboard(QLineEdit* target);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -240,7 +256,6 @@ private:
     void wireScreenCommands();
     void clearTracks(int kind);
     void setTrackLayersVisible(bool shown);
-    void showKeypad(std::unique_ptr<OnScreenKeypad>& keypad, bool numeric, QLineEdit* target);
     void createReceivers();
     void createExtraVesselReceivers();
     void addExtraVesselReceiver();
@@ -252,12 +267,16 @@ private:
     void switchLanguage(const std::string& code);
     void StatusBarClick(int x);
     void publishHud();
+    // The UDP input's listener starts the map loop that polls it.
+    void WireUdpInput();
     // A device event: the message window (shown when asked), its memo and the events log.
     void reportDeviceEvent(const std::string& text, bool showWindow);
     const ScanFormat* currentScanFormat();
     void applyDepthAlarm(double trueDepthHi);
 
     std::unique_ptr<Bindings> bindings_;
+    TVeldorNumericKeypad* numericKeypad_ = nullptr;
+    TVeldorSimpleKeyboard* simpleKeyboard_ = nullptr;
     ProjectionSnapshotKeeper snapshot_;
     std::unique_ptr<GnssLineHandler> lineHandler_;
     std::unique_ptr<MapDisplayLoop> mapLoop_;
@@ -271,7 +290,6 @@ private:
     RightButtonGesture rightButton_;
     std::unique_ptr<ScreenSource> screenSource_;
     std::unique_ptr<ScreenshotWriter> screenshots_;
-    std::unique_ptr<OnScreenKeypad> numericKeypad_, simpleKeyboard_;
     bool shownOnce_ = false;
     bool closing_ = false;
     bool tickRunning_ = false;

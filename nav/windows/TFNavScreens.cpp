@@ -1,12 +1,11 @@
-// The main window's small services: the periodic screenshot of every monitor, the on-screen
-// keypads over the window, and the tool-bar buttons that end or restart the program.
+// The main window's small services: the periodic screenshot of every monitor and the tool-bar
+// buttons that end or restart the program.
 #include "nav/windows/TFNav.h"
 
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/ProgramStart.h"
 #include "nav/ScreenshotWriter.h"
-#include "nav/windows/OnScreenKeypads.h"
 
 #include <QGuiApplication>
 #include <QPixmap>
@@ -83,26 +82,5 @@ void TFNav::bRestartClick()
     RequestRestart();
     close();
 }
-
-// ---- On-screen keypads ------------------------------------------------------------------------
-
-void TFNav::showKeypad(std::unique_ptr<OnScreenKeypad>& keypad, bool numeric, QLineEdit* target)
-{
-    if (!keypad) {
-        const OnScreenKeypadFactory& make = numeric ? numericKeypadFactory() : simpleKeyboardFactory();
-        if (!make) return;
-        keypad = make(this);
-        if (!keypad || !keypad->Panel()) return;
-    }
-    keypad->SetTarget(target);
-    QWidget* panel = keypad->Panel();
-    const QSize client = size();
-    panel->move(numeric ? NumericKeypadPosition(client, panel->size()) : SimpleKeyboardPosition(client, panel->size()));
-    panel->show();
-    panel->raise();
-}
-
-void TFNav::ShowNumericKeypad(QLineEdit* target) { showKeypad(numericKeypad_, true, target); }
-void TFNav::ShowSimpleKeyboard(QLineEdit* target) { showKeypad(simpleKeyboard_, false, target); }
 
 } // namespace vsx

@@ -98,7 +98,9 @@ bool isUserControl(const QObject* o)
 {
     if (o->objectName().isEmpty() || o->objectName().startsWith("qt_")) return false;
     if (auto* a = qobject_cast<const QAction*>(o)) return !a->isSeparator() && !a->menu();
-    if (qobject_cast<const QLineEdit*>(o)) {
+    if (auto* edit = qobject_cast<const QLineEdit*>(o)) {
+        // A read-only or disabled field only shows a value; the user cannot change it.
+        if (edit->isReadOnly() || !edit->isEnabled()) return false;
         const QObject* p = o->parent();
         return !qobject_cast<const QAbstractSpinBox*>(p) && !qobject_cast<const QComboBox*>(p);
     }
@@ -112,8 +114,9 @@ const std::set<std::string> kReadWhenUsed = {
     // GGA forwarding and UDP input, read when the device settings are saved.
     "FGPS/cbSerialBaud", "FGPS/cbSerialPort", "FGPS/cbTCPAutoConnect", "FGPS/edTCPPort", "FGPS/edUDPIP",
     "FGPS/rbForwardSerial", "FGPS/rbForwardUDP",
-    // The map loop's mean run time: written by the loop, shown only (the user cannot type in it).
-    "fLatency/eLatencyAveraged",
+    // The sound-velocity window's parameters, read by the step that uses them (a double click on
+    // the search format brings its default back through an event filter).
+    "fSVP/eSearchString", "fSVP/eMaxDepth", "fSVP/rSVFirst", "fSVP/rDFirst",
 };
 
 // Controls that still wait for their feature, as "window/object". Take a control out when its
@@ -121,8 +124,6 @@ const std::set<std::string> kReadWhenUsed = {
 const std::set<std::string> kAwaitingFeature = {
     // Project files, import and export.
     "FNav/New1", "FNav/Open1", "FNav/SaveAs1", "FNav/Import1", "FNav/Export1", "FNav/bOpen", "FNav/bSave",
-    // Translation editor.
-    "FNav/TranslationEditor1",
 };
 
 } // namespace

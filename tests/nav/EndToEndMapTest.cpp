@@ -3,16 +3,13 @@
 // cleared by fix class after the question, a right drag measures, the context menu acts on a
 // real drawing, the bare view is left with Escape, F4 walks the sensors, and the program's own
 // buttons and menu items.
-#include "app/windows/NumberEdit.h"
 #include "app/windows/ProgramStart.h"
 #include "input/DisplayValues.h"
 #include "nav/RealtimeState.h"
-#include "nav/windows/OnScreenKeypads.h"
 #include "platform/Paths.h"
 #include "platform/ProgramLauncher.h"
 #include "tools/FolderOpener.h"
 #include "tools/SensorList.h"
-#include "tools/windows/TOffsets.h"
 #include "tools/windows/TfRealtime.h"
 #include "tools/windows/TfRunline1.h"
 
@@ -21,7 +18,6 @@
 #include "support/PtyPair.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -389,27 +385,6 @@ TEST(EndToEndMap, MenuShortcutsAreUniqueAndTheProgramsButtonsAndMenuItemsWork)
     P::chooseMenu("RemoteSupport1");
     EXPECT_EQ(started, (std::vector<std::string>{p.home.path("rs/remote-help")}));
     EXPECT_EQ(std::count(started.begin(), started.end(), cwdProgram), 0);
-
-    // The keypads over the main window, for the offsets window's edits.
-    struct FakePad : OnScreenKeypad {
-        explicit FakePad(QWidget* owner) : panel(new QWidget(owner)) { panel->resize(200, 150); }
-        QWidget* Panel() override { return panel; }
-        void SetTarget(QLineEdit* e) override { target = e; }
-        QWidget* panel;
-        QLineEdit* target = nullptr;
-    };
-    FakePad* pad = nullptr;
-    setNumericKeypadFactory([&](QWidget* owner) {
-        auto made = std::make_unique<FakePad>(owner);
-        pad = made.get();
-        return made;
-    });
-    QTest::mouseClick(static_cast<QWidget*>(Offsets->SV), Qt::LeftButton);
-    ASSERT_TRUE(pad);
-    EXPECT_EQ(pad->target, static_cast<QLineEdit*>(Offsets->SV));
-    EXPECT_TRUE(pad->panel->isVisible());
-    EXPECT_EQ(pad->panel->pos(), QPoint(FNav->width() - 210, FNav->height() - 160));
-    setNumericKeypadFactory({});
 
     // Restart: this run closes and saves first; the new one starts last, without arguments.
     QTest::mouseClick(P::button("bRestart"), Qt::LeftButton);

@@ -1,8 +1,6 @@
-// Screenshot names and files, where the remote-support program is looked for, and where the
-// on-screen keypads sit.
+// Screenshot names and files, and where the remote-support program is looked for.
 #include "nav/RemoteSupport.h"
 #include "nav/ScreenshotWriter.h"
-#include "nav/windows/OnScreenKeypads.h"
 #include "platform/IniFile.h"
 
 #include "support/TempHome.h"
@@ -123,10 +121,4 @@ TEST(RemoteSupport, TheProgramComesFromTheProgramFolderOrTheSettings)
         f.writeString("SETTINGS", kRemoteSupportKey, "/usr/bin/remote-help");
     }
     EXPECT_EQ(RemoteSupportProgram(IniFile(ini), "/opt/vsx/"), "/usr/bin/remote-help");
-}
-
-TEST(OnScreenKeypads, KeypadBottomRightKeyboardCentredAtTheBottom)
-{
-    EXPECT_EQ(NumericKeypadPosition(QSize(1000, 700), QSize(200, 300)), QPoint(790, 390));
-    EXPECT_EQ(SimpleKeyboardPosition(QSize(1000, 700), QSize(601, 250)), QPoint(199, 440));
 }
