@@ -28,7 +28,6 @@
 
 class QAction;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QStatusBar;
 class QTimer;
@@ -200,7 +199,7 @@ public slots:
     // ---- Helmsman window (TFHelmsman.cpp) --------------------------------------------------------
     void HelsmanWindow1Click();
     void CloneDrawingToHelmsman(bool keepHelmsmanView);
-    // ---- Screenshots, keypads, end and restart (TFNavScreens.cpp) -------------------------------
+    // ---- Screenshots, end and restart (TFNavScreens.cpp) ----------------------------------------
     void bExitClick();
     void bRestartClick();
     // ---- Menu commands of this window ------------------------------------------------------------
@@ -210,11 +209,11 @@ public slots:
     void ClearSatelliteImageCahses1Click();
     void ImportOldVSX1Click();
     void Save1Click();
+    void TranslationEditor1Click();
     // ---- Run lines (TFNavRunline.cpp) ------------------------------------------------------------
     void tbRunlineClick();
     void Generate1Click();
     void RunlineRouteDrawEnd(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
-    void TranslationEditor1Click();
 
 public:
     // ---- On-screen keypad and keyboard ------------------------------------------------------------
