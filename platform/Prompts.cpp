@@ -103,6 +103,11 @@ FileChoice RecordingPrompts::chooseSaveFile(QWidget* parent, const FileDialogReq
     return chooseOpenFile(parent, request);
 }
 
+QString PromptService::openFileName(QWidget* parent, const QString& title, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+}
+
 void RecordingPrompts::message(const QString& text, const QString& title, PromptKind kind)
 {
     entries.push_back({text, title, kind});
@@ -116,6 +121,15 @@ PromptAnswer RecordingPrompts::ask(const QString& text, const QString& title, co
     PromptAnswer a = answers.front();
     answers.erase(answers.begin());
     return a;
+}
+
+QString RecordingPrompts::openFileName(QWidget*, const QString& title, const QString&)
+{
+    fileDialogTitles.push_back(title);
+    if (fileNames.empty()) return {};
+    QString f = fileNames.front();
+    fileNames.erase(fileNames.begin());
+    return f;
 }
 
 } // namespace vsx

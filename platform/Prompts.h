@@ -42,6 +42,9 @@ public:
     // File dialogs parented to the window the user is in.
     virtual FileChoice chooseOpenFile(QWidget* parent, const FileDialogRequest& request);
     virtual FileChoice chooseSaveFile(QWidget* parent, const FileDialogRequest& request);
+    // A file to open, picked in a file dialog with the given filter ("Text (*.txt);;All (*)");
+    // empty when cancelled.
+    virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter);
 };
 
 // The process-wide service; setPrompts(nullptr) restores the dialog-showing one. The caller
@@ -62,12 +65,16 @@ public:
     FileChoice chooseOpenFile(QWidget* parent, const FileDialogRequest& request) override;
     FileChoice chooseSaveFile(QWidget* parent, const FileDialogRequest& request) override;
     std::vector<Entry> entries;
+    QString openFileName(QWidget* parent, const QString& title, const QString& filter) override;
     std::vector<PromptAnswer> answers;  // consumed from the front
     PromptAnswer defaultAnswer = PromptAnswer::Yes;
-    // File dialogs: each is recorded (title and filters) and answered from the front of this
-    // queue; an empty queue answers as a cancelled dialog.
+    // chooseOpenFile and chooseSaveFile: each request is recorded and answered from the front of
+    // `files`; an empty queue answers as a cancelled dialog.
     std::vector<FileDialogRequest> fileDialogs;
     std::vector<FileChoice> files;
+    // openFileName: picked files, consumed from the front; none left: cancelled.
+    std::vector<QString> fileNames;
+    std::vector<QString> fileDialogTitles;
 };
 
 } // namespace vsx

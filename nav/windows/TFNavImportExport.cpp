@@ -2,6 +2,7 @@
 // projection (transverse Mercator or Lambert, as the map converts the vessel), point files and
 // DXF drawings. Every file is read completely before the map is touched.
 #include "nav/windows/TFNav.h"
+#include "nav/windows/TFHelmsman.h"
 
 #include "app/Settings.h"
 #include "app/TranslationManager.h"
@@ -129,6 +130,7 @@ void TFNav::Import1Click()
     auto finish = [&] {
         EnsureStandardLayers(&model);
         model.SetCurrentLayer(model.FindLayerById(previousLayer) ? previousLayer : UserShapeLayerId);
+        if (Helmsman && Helmsman->isVisible()) CloneDrawingToHelmsman(true);
     };
     if (choice.path.isEmpty()) return finish();
     const std::string path = choice.path.toStdString();

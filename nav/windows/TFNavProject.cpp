@@ -1,10 +1,12 @@
-// The main window's project-file commands: New, Open, Save (the time-stamped save, also run by the
-// close, the offsets window's start and the other windows), Save As and Exit.
+// The main window's project-file commands: New, Open, Save (the time-stamped save with the day's
+// sound-velocity copies, also run by the close, the offsets window's start and the other
+// windows), Save As and Exit.
 #include "nav/windows/TFNav.h"
 
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/TranslationManager.h"
+#include "app/windows/WindowPointers.h"
 #include "canvas/DrawingFileError.h"
 #include "canvas/ProjectFile.h"
 #include "canvas/VeldorCanvas.h"
@@ -12,6 +14,7 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "platform/Prompts.h"
+#include "tools/windows/TfSVP.h"
 
 #include <QStatusBar>
 
@@ -37,6 +40,16 @@ void clearLoopLayers(CanvasModel& model)
         if (const int id = model.FindLayer(name); id >= 0) model.DeleteLayerShapes(id);
 }
 
+// The sound-velocity tables in use go beside the day's drawings, whether or not the drawing
+// could be saved; a copy that fails is said.
+void saveSoundVelocityCopies(QStatusBar* statusBar)
+{
+    std::string error;
+    if (!fSVP || fSVP->SaveDayCopiesIfInUse(&error)) return;
+    AppendEventLine("Auto-save: " + error, EventsLogFileName());
+    if (statusBar) statusBar->showMessage(QString::fromStdString(error), 10000);
+}
+
 // After New or Open the user's next shape goes where it went before (or to the user layer).
 void restoreCurrentLayer(CanvasModel& model, int previous)
 {
@@ -60,6 +73,7 @@ bool TFNav::AutoSave(std::string* error)
         AppendEventLine(why, EventsLogFileName());
         if (sStatusBar) sStatusBar->showMessage(tr8(why), 30000);
         if (error) *error = e.what();
+        saveSoundVelocityCopies(sStatusBar);
         return false;
     }
     try {
@@ -70,6 +84,7 @@ bool TFNav::AutoSave(std::string* error)
     }
     setWindowTitle(QStringLiteral("Veldor Sondrix - ") + tr8(path));
     ShowFileInStatusBar(path);
+    saveSoundVelocityCopies(sStatusBar);
     return true;
 }
 

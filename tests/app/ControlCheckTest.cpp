@@ -98,7 +98,9 @@ bool isUserControl(const QObject* o)
 {
     if (o->objectName().isEmpty() || o->objectName().startsWith("qt_")) return false;
     if (auto* a = qobject_cast<const QAction*>(o)) return !a->isSeparator() && !a->menu();
-    if (qobject_cast<const QLineEdit*>(o)) {
+    if (auto* edit = qobject_cast<const QLineEdit*>(o)) {
+        // A read-only or disabled field only shows a value; the user cannot change it.
+        if (edit->isReadOnly() || !edit->isEnabled()) return false;
         const QObject* p = o->parent();
         return !qobject_cast<const QAbstractSpinBox*>(p) && !qobject_cast<const QComboBox*>(p);
     }
@@ -112,24 +114,14 @@ const std::set<std::string> kReadWhenUsed = {
     // GGA forwarding and UDP input, read when the device settings are saved.
     "FGPS/cbSerialBaud", "FGPS/cbSerialPort", "FGPS/cbTCPAutoConnect", "FGPS/edTCPPort", "FGPS/edUDPIP",
     "FGPS/rbForwardSerial", "FGPS/rbForwardUDP",
+    // The sound-velocity window's parameters, read by the step that uses them (a double click on
+    // the search format brings its default back through an event filter).
+    "fSVP/eSearchString", "fSVP/eMaxDepth", "fSVP/rSVFirst", "fSVP/rDFirst",
 };
 
 // Controls that still wait for their feature, as "window/object". Take a control out when its
 // feature wires it.
 const std::set<std::string> kAwaitingFeature = {
-    // Map interaction: drawing tools, zoom, selection, track clearing.
-    "FNav/ToolButton7", "FNav/ToolButton12", "FNav/ToolButton21", "FNav/ToolButton23", "FNav/ToolButton27",
-    "FNav/ToolButton28", "FNav/ToolButton29", "FNav/ToolButton30", "FNav/ToolButton31", "FNav/Zoomextents",
-    "FNav/Zoomwindow", "FNav/Zoomdynamic", "FNav/Zoompan", "FNav/Window1", "FNav/Dynamic1", "FNav/bMouseSelect",
-    "FNav/bSelectTracks", "FNav/bDelSelected", "FNav/ToolButton11", "FNav/tbFixed", "FNav/tbFloat", "FNav/tbAuto",
-    "FNav/ClearUserAddedShapes1", "FNav/ClearUnfixedTracks1", "FNav/ClearFixedTracks1",
-    "FNav/Deletetracksselected1", "FNav/OpenLogFolder1", "FNav/RemoteSupport1",
-    // Helmsman window, program end and restart.
-    "FNav/HelsmanWindow1", "FNav/bExit", "FNav/bRestart",
-    // Run-line generator.
-    "FNav/tbRunline", "FNav/GenerateRunline1",
-    // Translation editor.
-    "FNav/TranslationEditor1",
 };
 
 } // namespace
