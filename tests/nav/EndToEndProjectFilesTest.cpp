@@ -207,8 +207,20 @@ TEST(EndToEndProjectFiles, NewDrawSaveAsOpenExportKmzImport)
     EXPECT_EQ(names, int(track.size()) + 4) << "each placemark's name at its first coordinate: the track lines, "
                                                "the two points and the two labels";
 
+    // The same drawing as DXF R12 (filter row 3, no extension typed), and back through Import.
+    prompts.files = {{QString::fromStdString(work + "plan"), 3}};
+    menuItem("Export1")->trigger();
+    ASSERT_TRUE(std::filesystem::exists(work + "plan.dxf"));
+    prompts.files = {{QString::fromStdString(work + "plan.dxf"), 3}};
+    menuItem("Import1")->trigger();
+    EXPECT_EQ(map.LayerShapeCount(map.FindLayer("_dxf_plan.dxf")), map.ShapeCount() / 2)
+        << "every shape of the drawing once more on the import layer";
+    EXPECT_EQ(prompts.entries.size(), messages + 1) << "nothing was left out";
+
     const std::string events = home.readFile(EventsLogFileName().substr(home.root().size()));
-    for (const std::string& line : std::vector<std::string>{"New layout - cleared all shapes", "Imported XYZ: " + work +
+    for (const std::string& line : std::vector<std::string>{"New layout - cleared all shapes",
+                                                            "Exported DXF: " + work + "plan.dxf",
+                                                            "Imported DXF: " + work + "plan.dxf", "Imported XYZ: " + work +
                                     "soundings day2.xyz (2 points) to layer: soundings day2",
                                     "Saved As: " + work + "survey.vltx", "Opened file: " + work + "survey.vltx",
                                     "Exported: " + tracks + " tracks", "Imported KML/KMZ: " + work + "out.kmz to layer: out"})
