@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -89,6 +90,7 @@ void TfrmNTRIPSettings::buildControls()
     boxProfile = named(new QComboBox(this), "boxProfile");
     btnSaveProfile = named(new QPushButton(QStringLiteral("+"), this), "btnSaveProfile");
     btnSaveProfile->setToolTip(QStringLiteral("Save the current settings as a profile"));
+    btnSaveProfile->setFixedWidth(32);
     edtServer = named(new QLineEdit(this), "edtServer");
     edtPort = named(new QLineEdit(QStringLiteral("2101"), this), "edtPort");
     edtUsername = named(new QLineEdit(this), "edtUsername");
@@ -133,7 +135,7 @@ void TfrmNTRIPSettings::buildControls()
     auto* c = new QGridLayout(caster);
     c->addWidget(label("Profile", caster), 0, 0);
     c->addWidget(boxProfile, 0, 1, 1, 2);
-    c->addWidget(btnSaveProfile, 0, 3);
+    c->addWidget(btnSaveProfile, 0, 3, Qt::AlignLeft);
     c->addWidget(label("Server Address", caster), 1, 0);
     c->addWidget(edtServer, 1, 1);
     c->addWidget(label("Port", caster), 1, 2);
@@ -644,6 +646,7 @@ void TfrmNTRIPSettings::Button1Click()
     in.Vessel = RtcmReportVessel{p.Latitude, p.Longitude, p.Height, client_->UseManualPosition.load()};
     const RtcmReport report = BuildRtcmReport(in);
     for (const std::string& line : report.Lines) fRTCMParsing->AddLine(line);
+    fRTCMParsing->MemoRTCM->moveCursor(QTextCursor::Start);
 
     if (report.Base) {
         const RtcmBaseStation& known = watch_.Base();
