@@ -426,15 +426,17 @@ void TfrmNTRIPSettings::btnConnectClick()
     btnConnect->setText(QStringLiteral("Disconnect"));
 }
 
+void TfrmNTRIPSettings::popUp(const char* why)
+{
+    // Shown as a plain window: a modal one would lock the main window in the middle of a survey.
+    setWindowModality(Qt::NonModal);
+    show();
+    raise();
+    AddLog(why);
+}
+
 void TfrmNTRIPSettings::NTRIPClientStatus(NTRIPClientState state, const std::string&)
 {
-    auto popUp = [this](const char* why) {
-        // Shown as a plain window: a modal one would lock the main window in the middle of a survey.
-        setWindowModality(Qt::NonModal);
-        show();
-        raise();
-        AddLog(why);
-    };
     if (state == NTRIPClientState::Disconnected || state == NTRIPClientState::Error) {
         btnFetchSources->setEnabled(true);
         if (HasData) {
@@ -500,12 +502,8 @@ void TfrmNTRIPSettings::tmrUpdateTimer()
         }
     }
     if (HasData && client_->Connected() && clock().monotonic() - lastDataTime_ > kNoDataShowAfter && !isVisible() &&
-        AutoShow) {
-        setWindowModality(Qt::NonModal);
-        show();
-        raise();
-        AddLog("No data received for 30 seconds - showing NTRIP settings");
-    }
+        AutoShow)
+        popUp("No data received for 30 seconds - showing NTRIP settings");
     const long long received = client_->BytesReceived();
     lblBytesReceivedValue->setText(q(grouped(received)));
     lblBytesSentValue->setText(q(grouped(client_->BytesSent())));

@@ -123,6 +123,8 @@ private:
     void WriteOutput(const char* bytes, std::size_t count);
     void watchBaseStation(const char* bytes, std::size_t count);
     void reportBase(const RtcmBaseStation& base);
+    // Shows the hidden window when corrections stopped, and logs why.
+    void popUp(const char* why);
     void buildControls();
     void setClientCaster();
 

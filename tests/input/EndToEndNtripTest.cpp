@@ -18,6 +18,7 @@
 #include "platform/Prompts.h"
 #include "platform/Text.h"
 
+#include "support/ControlInput.h"
 #include "support/LocalCaster.h"
 #include "support/PtyCollector.h"
 #include "support/PtyPair.h"
@@ -167,27 +168,6 @@ std::vector<std::string> splitFields(const std::string& s)
     std::stringstream in(s);
     for (std::string x; std::getline(in, x, ',');) f.push_back(x);
     return f;
-}
-
-void typeInto(QLineEdit* edit, const QString& text)
-{
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
-}
-
-void click(QAbstractButton* b)
-{
-    const bool indicator = qobject_cast<QCheckBox*>(b) != nullptr;
-    QTest::mouseClick(b, Qt::LeftButton, {}, indicator ? QPoint(8, b->height() / 2) : b->rect().center());
-}
-
-void choose(QComboBox* box, const QString& text)
-{
-    const int target = box->findText(text);
-    ASSERT_GE(target, 0) << text.toStdString();
-    while (box->currentIndex() < target) QTest::keyClick(box, Qt::Key_Down);
-    while (box->currentIndex() > target) QTest::keyClick(box, Qt::Key_Up);
 }
 
 class EndToEndNtrip : public ::testing::Test {

@@ -18,6 +18,7 @@
 #include "platform/Text.h"
 
 #include "RtcmTestFrames.h"
+#include "support/ControlInput.h"
 #include "support/LoopbackServer.h"
 #include "support/PtyCollector.h"
 #include "support/PtyPair.h"
@@ -119,29 +120,6 @@ private:
     std::chrono::milliseconds shift() const { return std::chrono::milliseconds(shiftMs_.load()); }
     std::atomic<long long> shiftMs_{0};
 };
-
-void typeInto(QLineEdit* edit, const QString& text)
-{
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
-}
-
-// A push button in its middle, a check box or radio button on its indicator.
-void click(QAbstractButton* b)
-{
-    const bool indicator = qobject_cast<QCheckBox*>(b) || qobject_cast<QRadioButton*>(b);
-    QTest::mouseClick(b, Qt::LeftButton, {}, indicator ? QPoint(8, b->height() / 2) : b->rect().center());
-}
-
-// Moves a closed drop-down list to the item with this text, as arrow keys do.
-void choose(QComboBox* box, const QString& text)
-{
-    const int target = box->findText(text);
-    ASSERT_GE(target, 0) << text.toStdString();
-    while (box->currentIndex() < target) QTest::keyClick(box, Qt::Key_Down);
-    while (box->currentIndex() > target) QTest::keyClick(box, Qt::Key_Up);
-}
 
 // The window with a settings file the test wrote, and the report window it fills.
 class NtripWindow : public ::testing::Test {
