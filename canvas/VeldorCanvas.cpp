@@ -54,6 +54,13 @@ TVeldorCanvas::TVeldorCanvas(QWidget* parent)
     resize(400, 300);
     model_->Resize(400, 300);
     model_->SetChangeHandler([this](CanvasChange kind) { modelChanged(kind); });
+    imagery_ = std::make_unique<WorldImagery>();
+    renderer_.SetBackgroundStep([this](QPainter& painter, const CanvasModel& model, const CanvasViewMapping& mapping) {
+        imagery_->Draw(painter, model, mapping);
+    });
+    connect(imagery_.get(), &WorldImagery::Changed, this, [this] {
+        if (imagery_->Shown()) Redraw();
+    });
 }
 
 TVeldorCanvas::~TVeldorCanvas()
@@ -78,9 +85,16 @@ void TVeldorCanvas::modelChanged(CanvasChange kind)
 void TVeldorCanvas::Update() { model_->Redraw(); }
 void TVeldorCanvas::Redraw() { model_->Redraw(); }
 
-void TVeldorCanvas::SetBackgroundStep(CanvasRenderer::BackgroundStep step)
+void TVeldorCanvas::SetShowImagery(bool shown)
 {
-    renderer_.SetBackgroundStep(std::move(step));
+    if (shown == imagery_->Shown()) return;
+    imagery_->SetShown(shown);
+    Redraw();
+}
+
+void TVeldorCanvas::ClearTileCache()
+{
+    imagery_->ClearMemory();
     Redraw();
 }
 

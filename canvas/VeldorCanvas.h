@@ -14,6 +14,7 @@
 #include "canvas/CanvasRenderer.h"
 #include "canvas/CanvasSettings.h"
 #include "canvas/CanvasTools.h"
+#include "canvas/WorldImagery.h"
 
 #include <QImage>
 #include <QWidget>
@@ -43,8 +44,14 @@ public:
     void RenderFrame(QImage& image);
     const QImage& BackBuffer() const { return backBuffer_; }
     int RebuildCount() const { return rebuilds_; }
-    // Draws imagery on the back buffer under the grid (see CanvasRenderer).
-    void SetBackgroundStep(CanvasRenderer::BackgroundStep step);
+
+    // ---- World imagery under the drawing ----
+    void SetShowImagery(bool shown);
+    bool GetShowImagery() const { return imagery_->Shown(); }
+    void SetTileCacheFolder(const std::string& folder) { imagery_->SetCacheFolder(folder); }
+    // Drops the decoded tiles (the disk files stay) and repaints.
+    void ClearTileCache();
+    WorldImagery& Imagery() { return *imagery_; }
 
     // ---- Grid (this canvas's own) ----
     const CanvasGrid& Grid() const { return grid_; }
@@ -153,6 +160,7 @@ private:
     std::unique_ptr<CanvasTools> tools_;
     std::shared_ptr<CanvasSettings> settings_;
     CanvasRenderer renderer_;
+    std::unique_ptr<WorldImagery> imagery_;
     CanvasOverlayPainter overlays_;
     CanvasGrid grid_;
     HudState hud_;

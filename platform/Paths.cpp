@@ -47,6 +47,13 @@ std::string appDataFolder()
     return withTrailingSlash(folder);
 }
 
+std::string imageryCacheFolder()
+{
+    std::string folder = envOrEmpty("XDG_CACHE_HOME");
+    if (folder.empty()) folder = homeFolder() + ".cache";
+    return withTrailingSlash(folder) + "Veldor/VSX/MapCache/";
+}
+
 std::string dataRoot() { return homeFolder() + "VLT/"; }
 
 void setProgramFolder(const std::string& folder)

@@ -108,12 +108,16 @@ GeodeticTexts geodeticTextsFromSettings()
     return t;
 }
 
-GridProjection projectionFromSettings()
+} // namespace
+
+GridProjection TFNav::MapProjection()
 {
     const DeviceSettings& s = deviceSettings();
     if (!s.useLccProjection()) return GridProjection::TransverseMercator;
     return s.lambert1() ? GridProjection::Lambert1SP : GridProjection::Lambert2SP;
 }
+
+namespace {
 
 // Settings of a port group handed to a receiver for its next open.
 class ReceiverAdapter : public ReceiverPortTarget {
@@ -203,7 +207,7 @@ public:
         }
         return s;
     }
-    GridProjection gridProjection() const override { return projectionFromSettings(); }
+    GridProjection gridProjection() const override { return TFNav::MapProjection(); }
     double headingSource() const override
     {
         return deviceSettings().gyroEnabled() ? realtimeState().GyroHeading : nav_.ZGPS1->GetCourse();
@@ -229,7 +233,7 @@ public:
     {
         MapTickInputs in;
         const DeviceSettings& s = deviceSettings();
-        in.projection = projectionFromSettings();
+        in.projection = TFNav::MapProjection();
         in.gyroEnabled = s.gyroEnabled();
         in.receiverCourse = nav_.ZGPS1->GetCourse();
         in.fixQuality = nav_.ZGPS1->GetFixQuality();
@@ -607,26 +611,36 @@ void TFNav::buildToolbars()
     ToolButton13 = button(tRealtime, "ToolButton13", "No follow");
     connect(ToolButton13, &QToolButton::clicked, this, &TFNav::ToolButton13Click);
 
-    for (const char* c : {"Zoom In", "Zoom Out", "Extents", "Window", "Dynamic", "Pan", "Select", "Clear User Shapes",
-                          "Add Event", "Reset Event", "Open", "Save"})
-        button(tDraw, "", c);
-    for (QToolButton* b : tDraw->findChildren<QToolButton*>()) {
-        if (b->text() == QLatin1String("Add Event")) {
-            b->setObjectName("btEventAdd");
-            connect(b, &QToolButton::clicked, this, &TFNav::btEventAddClick);
-        } else if (b->text() == QLatin1String("Reset Event")) {
-            b->setObjectName("btEventReset");
-            connect(b, &QToolButton::clicked, this, &TFNav::btEventResetClick);
-        }
-    }
-    auto* zoomIn = tDraw->findChildren<QToolButton*>().at(0);
-    auto* zoomOut = tDraw->findChildren<QToolButton*>().at(1);
-    zoomIn->setObjectName("Zoomin");
-    zoomOut->setObjectName("Zoomout");
-    connect(zoomIn, &QToolButton::clicked, this, [this] { bindings_->ZoomIn(); });
-    connect(zoomOut, &QToolButton::clicked, this, [this] { bindings_->ZoomOut(); });
-    for (const char* c : {"Point", "Line", "Rectangle", "Polyline", "Ellipse", "Polygon", "Spline", "Arc", "Circle"})
-        button(tShape, "", c);
+    // Every button has its own object name: handlers find their button by name, never by its
+    // place in the bar (the bar's own extension button shifts places).
+    struct Named {
+        const char* name;
+        const char* caption;
+    };
+    for (const Named& b : {Named{"Zoomin", "Zoom In"}, Named{"Zoomout", "Zoom Out"}, Named{"Zoomextents", "Extents"},
+                           Named{"Zoomwindow", "Window"}, Named{"Zoomdynamic", "Dynamic"}, Named{"Zoompan", "Pan"},
+                           Named{"bMouseSelect", "Select"}, Named{"ToolButton11", "Clear User Shapes"},
+                           Named{"btEventAdd", "Add Event"}, Named{"btEventReset", "Reset Event"},
+                           Named{"bOpen", "Open"}, Named{"bSave", "Save"}, Named{"bExit", "Exit"},
+                           Named{"bRestart", "Restart"}})
+        button(tDraw, b.name, b.caption);
+    connect(drawButton("btEventAdd"), &QToolButton::clicked, this, &TFNav::btEventAddClick);
+    connect(drawButton("btEventReset"), &QToolButton::clicked, this, &TFNav::btEventResetClick);
+    connect(drawButton("Zoomin"), &QToolButton::clicked, this, [this] { bindings_->ZoomIn(); });
+    connect(drawButton("Zoomout"), &QToolButton::clicked, this, [this] { bindings_->ZoomOut(); });
+    for (const Named& b : {Named{"ToolButton7", "Point"}, Named{"ToolButton12", "Line"},
+                           Named{"ToolButton21", "Rectangle"}, Named{"ToolButton23", "Polyline"},
+                           Named{"ToolButton27", "Ellipse"}, Named{"ToolButton28", "Polygon"},
+                           Named{"ToolButton29", "Spline"}, Named{"ToolButton30", "Arc"},
+                           Named{"ToolButton31", "Circle"}})
+        button(tShape, b.name, b.caption);
+}
+
+QToolButton* TFNav::drawButton(const char* name) const
+{
+    auto* b = findChild<QToolButton*>(QString::fromLatin1(name));
+    Q_ASSERT(b);
+    return b;
 }
 
 void TFNav::buildMenus()
@@ -820,8 +834,7 @@ void TFNav::createCanvas(bool showImagery)
     }
     fcad->setObjectName("fcad");
     fcad->Model().SetBackgroundColor(background);
-    imageryShown_ = showImagery;
-    setStatusPanel(6, imageryShown_ ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
+    setUpImagery(showImagery);
     // The right button belongs to this window: a click opens the map menu.
     fcad->SetRightClickMeasure(false);
     connect(fcad, &TVeldorCanvas::OnMouseDown, this, &TFNav::MapMouseDown);
@@ -1165,29 +1178,6 @@ void TFNav::switchLanguage(const std::string& code)
 
 void TFNav::English1Click() { switchLanguage("en"); }
 void TFNav::Turkish1Click() { switchLanguage("tr"); }
-
-void TFNav::ShowSatelliteImage1Click()
-{
-    imageryShown_ = !imageryShown_;
-    fcad->Redraw();
-    if (statusPanels_.size() > 6)
-        setStatusPanel(6, imageryShown_ ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
-    IniFile(GetIniFileName()).writeBool("SETTINGS", "SatelliteMapVisible", imageryShown_);
-}
-
-void TFNav::ClearSatelliteImageCahses1Click()
-{
-    const std::filesystem::path cache = withTrailingSlash(appDataFolder()) + "Veldor/VSX/MapCache/";
-    std::error_code ec;
-    if (std::filesystem::is_directory(cache, ec)) {
-        for (const auto& entry : std::filesystem::directory_iterator(cache, ec)) {
-            std::error_code ignored;
-            std::filesystem::remove_all(entry.path(), ignored);
-        }
-    }
-    fcad->Redraw();
-    prompts().message(translated("Satellite image cache cleared."));
-}
 
 void TFNav::ImportOldVSX1Click()
 {

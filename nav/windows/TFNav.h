@@ -33,6 +33,7 @@ class QToolButton;
 namespace vsx {
 
 class TVeldorSerialGPS;
+class ImageryGeoreference;
 class ReceiverPortTarget;
 enum TVGPSCommPort : int;
 
@@ -88,6 +89,8 @@ public:
     MapDisplayLoop& MapLoop() { return *mapLoop_; }
     GnssLineHandler& LineHandler() { return *lineHandler_; }
     SurveyRun& Run() { return *run_; }
+    // The grid projection the map draws in, as the device settings choose it.
+    static GridProjection MapProjection();
     // Text of a status-bar panel (0..6).
     QString StatusPanelText(int panel) const;
 
@@ -170,12 +173,17 @@ private:
 
     void buildMenus();
     void buildToolbars();
+    // A tool-bar button of this window by its object name.
+    QToolButton* drawButton(const char* name) const;
     void buildStatusBar();
     void buildMapContextMenu();
     void createReceivers();
     void createExtraVesselReceivers();
     void addExtraVesselReceiver();
     void createCanvas(bool showImagery);
+    // The imagery under the map: shown or not, its cache, its server and its georeference.
+    void setUpImagery(bool shown);
+    void showImageryState();
     void setStatusPanel(int panel, const QString& text, int extraWidth);
     void switchLanguage(const std::string& code);
     void StatusBarClick(int x);
@@ -194,7 +202,7 @@ private:
     std::vector<QLabel*> statusPanels_;
     std::vector<QAction*> centerOnVesselItems_;
     UdpLineBuffer udpLines_;
-    bool imageryShown_ = false;  // the imagery background (drawn once the map has imagery)
+    std::unique_ptr<ImageryGeoreference> imageryGeoreference_;
     QPoint rightPress_;
     bool rightDragging_ = false;
     bool shownOnce_ = false;

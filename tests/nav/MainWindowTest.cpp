@@ -248,9 +248,9 @@ TEST(MainWindow, StatusBarFolderClickCacheClearingAndSettingsImport)
     EXPECT_EQ(opened, (std::vector<std::string>{p.home.path("home/VLT/2026-12-10/")}));
     setFolderOpener({});
 
-    const std::string cache = withTrailingSlash(appDataFolder()) + "Veldor/VSX/MapCache/";
-    p.home.writeFile("appdata/Veldor/VSX/MapCache/15/1_2.jpg", "tile");
-    p.home.writeFile("appdata/Veldor/VSX/MapCache/loose.jpg", "tile");
+    const std::string cache = imageryCacheFolder();
+    p.home.writeFile("home/.cache/Veldor/VSX/MapCache/15/1_2.jpg", "tile");
+    p.home.writeFile("home/.cache/Veldor/VSX/MapCache/loose.jpg", "tile");
     FNav->ClearSatelliteImageCahses1Click();
     EXPECT_TRUE(std::filesystem::is_directory(cache));
     EXPECT_TRUE(std::filesystem::is_empty(cache));
@@ -273,4 +273,25 @@ TEST(MainWindow, StatusBarFolderClickCacheClearingAndSettingsImport)
     EXPECT_EQ(exitCode, -1);
     EXPECT_FALSE(FNav->Run().Running()) << "the run is stopped before the process ends";
     EXPECT_EQ(p.home.readFile("appdata/Veldor/VSX/VeldorSX.ini"), "[SETTINGS]\r\nLanguage=tr\r\n");
+}
+
+TEST(MainWindow, ToolbarZoomButtonsZoomTheWayTheySay)
+{
+    Program p;
+    // A narrow window: the tool bars hide buttons behind their extension button.
+    FNav->resize(400, 500);
+    QTest::qWait(20);
+    auto& model = FNav->fcad->Model();
+    model.SetWorldWindow(0, 1000, 1000, 0);
+    const double start = model.WorldWidth();
+    auto* in = FNav->findChild<QToolButton*>("Zoomin");
+    auto* out = FNav->findChild<QToolButton*>("Zoomout");
+    ASSERT_TRUE(in && out);
+    EXPECT_EQ(in->text(), "Zoom In");
+    EXPECT_EQ(out->text(), "Zoom Out");
+    in->click();
+    const double afterIn = model.WorldWidth();
+    EXPECT_LT(afterIn, start) << "Zoom In shows less of the world";
+    out->click();
+    EXPECT_GT(model.WorldWidth(), afterIn) << "Zoom Out shows more of the world";
 }
