@@ -112,6 +112,11 @@ const std::set<std::string> kReadWhenUsed = {
     // GGA forwarding and UDP input, read when the device settings are saved.
     "FGPS/cbSerialBaud", "FGPS/cbSerialPort", "FGPS/cbTCPAutoConnect", "FGPS/edTCPPort", "FGPS/edUDPIP",
     "FGPS/rbForwardSerial", "FGPS/rbForwardUDP",
+    // The NTRIP window's caster, position and output fields, read on Connect, Fetch Sources, "+"
+    // and Enable, and saved with [NTRIP].
+    "frmNTRIPSettings/boxMountpoint", "frmNTRIPSettings/boxOutputBaud", "frmNTRIPSettings/boxOutputPort",
+    "frmNTRIPSettings/edtLatitude", "frmNTRIPSettings/edtLongitude", "frmNTRIPSettings/edtPassword",
+    "frmNTRIPSettings/edtPort", "frmNTRIPSettings/edtServer", "frmNTRIPSettings/edtUsername",
 };
 
 // Controls that still wait for their feature, as "window/object". Take a control out when its
