@@ -241,6 +241,10 @@ TEST_F(EndToEndNtrip, CorrectionsReachTheReceiverAndTheReportCountsThem)
     ASSERT_TRUE(runUntil([&] { return w->edtLatitude->text() == "41.01234560"; }, 3000, &receiver))
         << w->edtLatitude->text().toStdString();
     EXPECT_EQ(w->edtLongitude->text(), "28.98765430");
+    // The vessel moves on: every map tick hands the new position over.
+    receiver.lat = 41.0223344;
+    ASSERT_TRUE(runUntil([&] { return w->edtLatitude->text() == "41.02233440"; }, 3000, &receiver))
+        << w->edtLatitude->text().toStdString();
 
     typeInto(w->edtServer, "127.0.0.1");
     typeInto(w->edtPort, QString::number(caster.port()));
