@@ -70,6 +70,8 @@ public:
     // The checksum state of the line being handed out (valid inside OnNewCommand).
     NmeaChecksum LastLineChecksum() const { return lastChecksum_; }
     long ChecksumErrors() const { return checksumErrors_; }
+    // GGA sentences whose values are impossible (ReadGgaSentence): they give no position.
+    long RejectedGga() const { return parser_.rejectedGga(); }
 
     int GetFixQuality() const { return parser_.fix().fixQuality; }
     int GetSatellites() const { return parser_.fix().satellites; }

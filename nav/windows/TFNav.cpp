@@ -5,6 +5,7 @@
 #include "app/SharedValues.h"
 #include "app/TranslationManager.h"
 #include "app/windows/TFMsg.h"
+#include "app/windows/TformAbout.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
 #include "canvas/ProjectFile.h"
@@ -212,10 +213,14 @@ public:
     {
         return deviceSettings().gyroEnabled() ? realtimeState().GyroHeading : nav_.ZGPS1->GetCourse();
     }
-    int receiverFixQuality() const override { return nav_.ZGPS1->GetFixQuality(); }
+    int receiverFixQuality() const override { return gnssSilent() ? 0 : nav_.ZGPS1->GetFixQuality(); }
     void showFixColour(ColorValue colour) override
     {
         if (fRealtime) setBackground(fRealtime->GPSGroupBox, colour);
+    }
+    void reportRejectedGga(std::string_view line, const char* problem) override
+    {
+        nav_.ReportRejectedGga("GPS", line, problem);
     }
 
     // MapLoopEnvironment
@@ -238,6 +243,7 @@ public:
         in.receiverCourse = nav_.ZGPS1->GetCourse();
         in.fixQuality = nav_.ZGPS1->GetFixQuality();
         in.satellites = nav_.ZGPS1->GetSatellites();
+        in.gnssNoDataTime = gnssNoDataTime();
         in.sensorEnabled = s.sensorEnabled();
         in.sounderMessageType = s.sounderMessageText();
         if (Navset) {
@@ -279,10 +285,22 @@ public:
         nav_.setStatusPanel(0, tr8(geographic), 20);
         nav_.setStatusPanel(1, tr8(grid), 20);
     }
+    void showGnssSilent() override
+    {
+        nav_.setStatusPanel(0, translated("No GNSS data"), 20);
+        nav_.setStatusPanel(1, QString(), 20);
+        if (fRealtime) {
+            fRealtime->Fixed->setText(QStringLiteral("0"));
+            setBackground(fRealtime->GPSGroupBox, 0x0000FF);
+        }
+    }
     void setDepthHud(double hi, double lo, bool show) override { nav_.fcad->SetDepthHud(hi, lo, show); }
     void setHudValue(double knots, bool show) override { nav_.fcad->SetHudValue(knots, show); }
     void mirrorTrackToHelmsman(const std::string&, ColorValue, int, TrackPoint, TrackPoint, bool) override {}
-    void showLatency(long, double) override {}
+    void showLatency(long currentMs, double meanMs) override
+    {
+        if (fLatency) fLatency->ShowLatency(currentMs, meanMs);
+    }
     std::optional<double> extraVesselCourse(size_t index) override
     {
         if (index >= nav_.ExtraVesselReceivers.size()) return std::nullopt;
@@ -304,6 +322,8 @@ public:
         // with what the settings say at its start.
         nav_.snapshot_.Retake();
         nav_.mapLoop_->ForgetConvertedPosition();
+        // The run's soundings take positions of this run only.
+        nav_.lineHandler_->NewRun();
     }
     bool UdpInputEnabled() override { return GpsUdpEnabled; }
     bool OpenGnss(std::string& error) override { return open(nav_.ZGPS1, error); }
@@ -314,12 +334,14 @@ public:
     void CloseSensor() override { nav_.ZSENSOR->Close(); }
     void StartEchogram() override
     {
-        nav_.tEchogram->start();
+        // An [ECHOGRAM] Interval below 1 leaves the timer standing (see the waterfall window).
+        if (nav_.tEchogram->interval() > 0) nav_.tEchogram->start();
         nav_.SensorWatch.start(Tick());
     }
     void StopLoops() override
     {
         nav_.tMap->stop();
+        nav_.ShowGnssSilent();
         nav_.tEchogram->stop();
         nav_.SensorWatch.stop();
         nav_.FirstSensorLineSeen = false;
@@ -412,6 +434,8 @@ public:
     }
     void RepaintMap() override { nav_.fcad->Redraw(); }
     void SetMapRefreshInterval(int ms) override { nav_.tMap->setInterval(std::max(50, ms)); }
+    void ShowNumericKeypad(QLineEdit* target) override { nav_.ShowNumericKeypad(target); }
+    void ShowSimpleKeyboard(QLineEdit* target) override { nav_.ShowSimpleKeyboard(target); }
     void ZoomIn() override { zoom(0.2); }
     void ZoomOut() override { zoom(-0.2); }
     bool EchogramRunning() const override { return nav_.ZSENSOR->Connected() && nav_.tEchogram->isActive(); }
@@ -423,6 +447,7 @@ public:
     {
         if (FGPS) FGPS->cSBESMessageStartupChange();
     }
+    bool SoundVelocityProfileInUse() const override { return fSVP && fSVP->ProfileInUse(); }
     void SetBareLayout(bool bare) override
     {
         nav_.tRealtime->setVisible(!bare);
@@ -450,6 +475,12 @@ public:
     }
 
 private:
+    std::chrono::milliseconds gnssNoDataTime() const
+    {
+        const int ms = nav_.ZGPS1->NoDataInterval;
+        return std::chrono::milliseconds(ms < 1 ? 10000 : ms);
+    }
+    bool gnssSilent() const { return realtimeState().Position.SilentAt(clock().monotonic(), gnssNoDataTime()); }
     static bool open(TVeldorSerialGPS* r, std::string& error)
     {
         r->Open();
@@ -599,7 +630,7 @@ void TFNav::buildToolbars()
     };
     bRealtime = button(tRealtime, "bRealtime", "Start");
     connect(bRealtime, &QToolButton::clicked, this, &TFNav::bRealtimeClick);
-    button(tRealtime, "tbRunline", "Runline");
+    connect(button(tRealtime, "tbRunline", "Runline"), &QToolButton::clicked, this, &TFNav::tbRunlineClick);
     connect(button(tRealtime, "ConnectIcon", "Settings"), &QToolButton::clicked, this, &TFNav::ConnectIconClick);
     button(tRealtime, "tbFixed", "Fixed");
     button(tRealtime, "tbFloat", "Float");
@@ -710,7 +741,7 @@ void TFNav::buildMenus()
     show(item(tools, "OffsetsandValues1", "Offsets...", QKeySequence("Ctrl+O")),
          reinterpret_cast<QWidget* const*>(&Offsets));
     show(item(tools, "SoundVelocityProfile1", "Sound Velocity Profile..."), reinterpret_cast<QWidget* const*>(&fSVP));
-    item(tools, "GenerateRunline1", "Generate Runline...");
+    connect(item(tools, "GenerateRunline1", "Generate Runline..."), &QAction::triggered, this, &TFNav::Generate1Click);
     show(item(tools, "LatencyWatchSet1", "Latency Watch/Set"), reinterpret_cast<QWidget* const*>(&fLatency));
     item(tools, "OpenLogFolder1", "Open Log Folder", QKeySequence("Ctrl+L"));
     tools->addSeparator();
@@ -736,11 +767,14 @@ void TFNav::buildMenus()
     QMenu* languages = menu("Languages");
     connect(item(languages, "English1", "English"), &QAction::triggered, this, &TFNav::English1Click);
     connect(item(languages, "Turkish1", "Turkish"), &QAction::triggered, this, &TFNav::Turkish1Click);
-    item(languages, "TranslationEditor1", "Translation Editor");
+    connect(item(languages, "TranslationEditor1", "Translation Editor"), &QAction::triggered, this,
+            &TFNav::TranslationEditor1Click);
 
     QMenu* help = menu("Help");
     item(help, "RemoteSupport1", "Remote Support...");
-    show(item(help, "About1", "About..."), reinterpret_cast<QWidget* const*>(&formAbout));
+    connect(item(help, "About1", "About..."), &QAction::triggered, this, [] {
+        if (formAbout) formAbout->ShowModal();
+    });
 
     // Shortcuts the menus declare more than once belong to the first item in menu order.
     QSet<QKeySequence> seen;
@@ -840,6 +874,7 @@ void TFNav::createCanvas(bool showImagery)
     connect(fcad, &TVeldorCanvas::OnMouseDown, this, &TFNav::MapMouseDown);
     connect(fcad, &TVeldorCanvas::OnMouseMove, this, &TFNav::MapMouseMove);
     connect(fcad, &TVeldorCanvas::OnMouseUp, this, &TFNav::MapMouseUp);
+    connect(fcad, &TVeldorCanvas::OnDrawEnd, this, &TFNav::RunlineRouteDrawEnd);
     buildMapContextMenu();
 }
 
@@ -927,6 +962,7 @@ void TFNav::FormShow()
 
     EnsureStandardLayers(&model);
     mapLoop_->SetVesselLayer(VesselLayerId);
+    WireUdpInput();
     RestoreFormPlacement(this, true);
     if (Offsets) Offsets->show();
     if (fJoystick) fJoystick->show();

@@ -5,6 +5,7 @@
 // MapDisplayLoop for every tick of tMap, SurveyRun for the real-time button.
 //
 // Closing it ends the program, even while tool windows are open.
+#include "nav/CurrentPosition.h"
 #include "nav/GnssLineHandler.h"
 #include "nav/MapDisplayLoop.h"
 #include "nav/ProjectionSnapshot.h"
@@ -33,6 +34,8 @@ class QToolButton;
 namespace vsx {
 
 class TVeldorSerialGPS;
+class TVeldorNumericKeypad;
+class TVeldorSimpleKeyboard;
 class ImageryGeoreference;
 class ReceiverPortTarget;
 enum TVGPSCommPort : int;
@@ -102,6 +105,14 @@ public:
     void ShowFileInStatusBar(const std::string& path);
     void UpdateRealtimeCaption();
     void UpdateRealtimeCaption(bool running);
+    // ---- GNSS state on screen (TFNavGnss.cpp) ----------------------------------------------------
+    // The receiver fell silent or went away: its last fix is no longer shown as current.
+    void ShowGnssSilent();
+    // Says a GGA refused for impossible values on the status bar and in the events log (`who`:
+    // "GPS" or a vessel's name); the callers say only the first of a run for each receiver.
+    void ReportRejectedGga(const std::string& who, std::string_view line, const char* problem);
+    // Where a sounding made now stands: the current fix, in the map's grid.
+    SoundingPosition SoundingPositionNow();
 
 public slots:
     // ---- Real time -------------------------------------------------------------------------------
@@ -155,6 +166,19 @@ public slots:
     void ClearSatelliteImageCahses1Click();
     void ImportOldVSX1Click();
     void Save1Click();
+    void TranslationEditor1Click();
+    // ---- Run lines (TFNavRunline.cpp) ------------------------------------------------------------
+    void tbRunlineClick();
+    void Generate1Click();
+    void RunlineRouteDrawEnd(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
+
+public:
+    // ---- On-screen keypad and keyboard ------------------------------------------------------------
+    // Shows the panel at the bottom of the map, typing into `target`.
+    void ShowNumericKeypad(QWidget* target);
+    void ShowSimpleKeyboard(QWidget* target);
+    TVeldorNumericKeypad* NumericKeypad() const { return numericKeypad_; }
+    TVeldorSimpleKeyboard* SimpleKeyboard() const { return simpleKeyboard_; }
 
 public:
     // The old-settings import's file choice ("" when cancelled) and its end of the process;
@@ -188,12 +212,16 @@ private:
     void switchLanguage(const std::string& code);
     void StatusBarClick(int x);
     void publishHud();
+    // The UDP input's listener starts the map loop that polls it.
+    void WireUdpInput();
     // A device event: the message window (shown when asked), its memo and the events log.
     void reportDeviceEvent(const std::string& text, bool showWindow);
     const ScanFormat* currentScanFormat();
     void applyDepthAlarm(double trueDepthHi);
 
     std::unique_ptr<Bindings> bindings_;
+    TVeldorNumericKeypad* numericKeypad_ = nullptr;
+    TVeldorSimpleKeyboard* simpleKeyboard_ = nullptr;
     ProjectionSnapshotKeeper snapshot_;
     std::unique_ptr<GnssLineHandler> lineHandler_;
     std::unique_ptr<MapDisplayLoop> mapLoop_;

@@ -24,6 +24,7 @@
 #include "tools/windows/TOffsets.h"
 #include "tools/windows/TfJoystick.h"
 #include "tools/windows/TfRealtime.h"
+#include "tools/windows/TfSVP.h"
 #include "tools/windows/TfWaterfal.h"
 
 #include <QGroupBox>
@@ -78,7 +79,7 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
     SensorWatch.lineArrived(nowTick());
     const std::string type = deviceSettings().sounderMessageType();
     if (!FirstSensorLineSeen) {
-        if (fWaterfal) fWaterfal->show();
+        if (fWaterfal) fWaterfal->ShowForDepths();
         if (fRealtime) {
             fRealtime->DepthFrameHi->show();
             const SounderMessageType* t = findSounderMessageType(type);
@@ -98,16 +99,16 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
     in.depth.messageType = type;
     in.depth.format = currentScanFormat();
     in.depth.soundVelocity = st.SoundVelocity;
+    // With the profile in use the velocity comes from its column at the rounded raw depth.
+    if (const SoundVelocityColumn* column = fSVP ? fSVP->ColumnInUse() : nullptr)
+        in.depth.profileVelocity = [column](double raw) { return column->velocityAt(raw); };
     in.depth.draft = Offsets ? Offsets->draft() : st.TransducerDraft;
     in.alarmLevel = DepthAlarmLevel;
     in.manualTide = st.ManualTide;
     in.rtkAntennaHeight = st.RtkAntennaHeight;
     in.rtkTide = st.RtkTide;
-    in.latitude = st.GpsLatitude;
-    in.longitude = st.GpsLongitude;
-    in.easting = st.VesselEasting;
-    in.northing = st.VesselNorthing;
-    in.fixQuality = ZGPS1 ? ZGPS1->GetFixQuality() : 0;
+    // The record stands where this moment's fix puts it, or states that it has no position.
+    in.position = SoundingPositionNow();
     in.now = localNow();
     in.csvFileName = CoordinatesFileName;
     in.xyzFileName = XyzFolder + TodayString + " Simple XYZ.csv";
@@ -146,12 +147,14 @@ void TFNav::ZGPS1Disconnect(TVeldorSerialGPS* sender, TVGPSCommPort)
 {
     ZGPS1PortChanged();
     tMap->stop();
+    ShowGnssSilent();
     reportDeviceEvent("Disconnected from GPS on " + portName(sender), true);
 }
 
 void TFNav::ZGPS1Idle(TVeldorSerialGPS*)
 {
     tMap->stop();
+    ShowGnssSilent();
     realtimeState().GpsLatitude = 0;
     realtimeState().GpsLongitude = 0;
     reportDeviceEvent("GPS is idle!", true);
@@ -194,7 +197,7 @@ void TFNav::tEchogramTimer()
                 fRealtime->lDepthLo->setText("--.--");
             }
         } else if (!fWaterfal->isVisible() && FirstSensorLineSeen) {
-            fWaterfal->show();
+            fWaterfal->ShowForDepths();
         }
         if (fWaterfal->isVisible() && NewDepthAvailable) fWaterfal->EchogramPaint(st.TrueDepthHi, 0, 50, fWaterfal->DataWidth);
     }
@@ -269,7 +272,9 @@ void TFNav::ExtraVesselLineHandler(TVeldorSerialGPS* sender, const std::string& 
         if (!g) return std::nullopt;
         return std::make_pair(g->easting, g->northing);
     };
-    HandleExtraVesselLine(v, command, localNow(), toGrid);
+    const ExtraVesselLineResult r = HandleExtraVesselLine(v, command, localNow(), toGrid);
+    if (r.rejectedGga && ++v.RejectedGga == 1)
+        ReportRejectedGga(v.Name.empty() ? "V" + std::to_string(i + 2) : v.Name, command, r.rejectedGga);
 }
 
 } // namespace vsx

@@ -98,7 +98,9 @@ bool isUserControl(const QObject* o)
 {
     if (o->objectName().isEmpty() || o->objectName().startsWith("qt_")) return false;
     if (auto* a = qobject_cast<const QAction*>(o)) return !a->isSeparator() && !a->menu();
-    if (qobject_cast<const QLineEdit*>(o)) {
+    if (auto* edit = qobject_cast<const QLineEdit*>(o)) {
+        // A read-only or disabled field only shows a value; the user cannot change it.
+        if (edit->isReadOnly() || !edit->isEnabled()) return false;
         const QObject* p = o->parent();
         return !qobject_cast<const QAbstractSpinBox*>(p) && !qobject_cast<const QComboBox*>(p);
     }
@@ -117,6 +119,9 @@ const std::set<std::string> kReadWhenUsed = {
     "frmNTRIPSettings/boxMountpoint", "frmNTRIPSettings/boxOutputBaud", "frmNTRIPSettings/boxOutputPort",
     "frmNTRIPSettings/edtLatitude", "frmNTRIPSettings/edtLongitude", "frmNTRIPSettings/edtPassword",
     "frmNTRIPSettings/edtPort", "frmNTRIPSettings/edtServer", "frmNTRIPSettings/edtUsername",
+    // The sound-velocity window's parameters, read by the step that uses them (a double click on
+    // the search format brings its default back through an event filter).
+    "fSVP/eSearchString", "fSVP/eMaxDepth", "fSVP/rSVFirst", "fSVP/rDFirst",
 };
 
 // Controls that still wait for their feature, as "window/object". Take a control out when its
@@ -133,10 +138,6 @@ const std::set<std::string> kAwaitingFeature = {
     "FNav/Deletetracksselected1", "FNav/OpenLogFolder1", "FNav/RemoteSupport1",
     // Helmsman window, program end and restart.
     "FNav/HelsmanWindow1", "FNav/bExit", "FNav/bRestart",
-    // Run-line generator.
-    "FNav/tbRunline", "FNav/GenerateRunline1",
-    // Translation editor.
-    "FNav/TranslationEditor1",
 };
 
 } // namespace

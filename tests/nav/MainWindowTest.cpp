@@ -7,6 +7,8 @@
 #include "app/windows/WindowPointers.h"
 #include "input/GgaForwarding.h"
 #include "input/TVeldorSerialGPS.h"
+#include "input/windows/DeviceSettingsPanels.h"
+#include "input/windows/ForwardingGroups.h"
 #include "input/windows/TFGPS.h"
 #include "nav/CommandLine.h"
 #include "nav/RealtimeState.h"
@@ -26,6 +28,7 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -208,10 +211,15 @@ TEST(MainWindow, UdpInputMovesTheVesselThroughTheReceiversLinePath)
     });
     UdpSinks free(1);
     const int port = free.base() + 1;  // the sink keeps its own port; the next one is taken here
-    ASSERT_EQ(GpsUdpSocket.start(port), UdpListener::StartResult::Listening);
-    GpsUdpEnabled = true;
-    GpsUdpListening = true;
-    FNav->tMap->start();
+    // The surveyor switches UDP input on in the device settings and starts listening: the map
+    // loop that polls the socket starts with it.
+    GpsUdpInputGroup* udp = FGPS->forwardingPanel()->udpInput();
+    udp->cbEnableTCP->click();
+    udp->edTCPPort->setText(QString::number(port));
+    EXPECT_FALSE(FNav->tMap->isActive());
+    udp->btnTCPConnect->click();
+    ASSERT_EQ(udp->lblTCPStatus->text(), QStringLiteral("Listening:%1").arg(port));
+    EXPECT_TRUE(FNav->tMap->isActive());
 
     UdpSender sender;
     ASSERT_TRUE(sender.open());
@@ -220,9 +228,9 @@ TEST(MainWindow, UdpInputMovesTheVesselThroughTheReceiversLinePath)
     sender.sendTo("127.0.0.1", port, line.substr(0, 20));
     sender.sendTo("127.0.0.1", port, line.substr(20) + "\n");
     const bool moved = QTest::qWaitFor([] { return realtimeState().VesselNorthing != 0; }, 3000);
-    GpsUdpSocket.stop();
-    GpsUdpEnabled = false;
-    GpsUdpListening = false;
+    udp->btnTCPConnect->click();
+    EXPECT_EQ(udp->lblTCPStatus->text(), QStringLiteral("Stopped"));
+    udp->cbEnableTCP->click();
     ASSERT_TRUE(moved);
     EXPECT_NEAR(realtimeState().VesselEasting, 500000, 0.001);
     EXPECT_NEAR(realtimeState().VesselNorthing, 4538757.062, 0.01) << "PROJ: UTM zone 36 at 41° N";
