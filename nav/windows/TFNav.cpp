@@ -21,6 +21,7 @@
 #include "input/windows/TFGPS.h"
 #include "nav/CommandLine.h"
 #include "nav/RealtimeLogs.h"
+#include "platform/AtomicFile.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/Clock.h"
@@ -829,9 +830,13 @@ void TFNav::createReceivers()
     connect(ZGPS1, &TVeldorSerialGPS::OnPosition3DChange, this, &TFNav::ZGPS1Position3DChange);
     connect(ZGPS1, &TVeldorSerialGPS::OnSpeedChange, this, &TFNav::ZGPS1SpeedChange);
     connect(ZGPS1, &TVeldorSerialGPS::OnSend, this, &TFNav::ZGPS1Send);
+    connect(ZGPS1, &TVeldorSerialGPS::OnDeviceLost, this, &TFNav::ZGPS1DeviceLost);
+    connect(ZGPS1, &TVeldorSerialGPS::OnDeviceBack, this, &TFNav::ZGPS1DeviceBack);
     ZSENSOR = new TVeldorSerialGPS(this);
     ZSENSOR->setObjectName("ZSENSOR");
     connect(ZSENSOR, &TVeldorSerialGPS::OnNewCommand, this, &TFNav::ZSENSORNewCommand);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceLost, this, &TFNav::ZSENSORDeviceLost);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceBack, this, &TFNav::ZSENSORDeviceBack);
 }
 
 void TFNav::createExtraVesselReceivers()
@@ -849,6 +854,8 @@ void TFNav::addExtraVesselReceiver()
     r->setObjectName(QStringLiteral("ExtraVesselReceiver%1").arg(ExtraVesselReceivers.size() + 2));
     connect(r, &TVeldorSerialGPS::OnPosition3DChange, this, &TFNav::ExtraVesselPositionHandler);
     connect(r, &TVeldorSerialGPS::OnNewCommand, this, &TFNav::ExtraVesselLineHandler);
+    connect(r, &TVeldorSerialGPS::OnDeviceLost, this, &TFNav::ExtraVesselDeviceLost);
+    connect(r, &TVeldorSerialGPS::OnDeviceBack, this, &TFNav::ExtraVesselDeviceBack);
     ExtraVesselReceivers.push_back(r);
 }
 
@@ -932,6 +939,8 @@ void TFNav::FormShow()
     } else {
         path = IniFile(GetIniFileName()).readString("FILE", "Last File Saved", "");
     }
+    // A save cut off in an earlier session left its temporary file beside the last saved one.
+    if (!path.empty()) removeStaleSaveTemporaries(std::filesystem::path(path).parent_path().string());
     if (!path.empty() && fileExists(path)) {
         try {
             LoadShapeFile(model, path, 0, 0, 0);
@@ -1113,6 +1122,8 @@ void TFNav::publishHud()
     hud.HudStatusText = cp1254ToUtf8(s.HudStatusText);
     hud.HudFixQuality = s.HudFixQuality;
     hud.NoValidPosition = s.NoValidPosition;
+    // A tick means GNSS lines flow again: the device's own note on the banner has done its work.
+    if (!ZGPS1->DeviceLost()) hud.HudDeviceText.clear();
 }
 
 void TFNav::MapMouseDown(TVeldorCanvas*, int button, int, int x, int y)

@@ -130,6 +130,11 @@ public slots:
     void ZGPS1Timeout(vsx::TVeldorSerialGPS* sender);
     void ZSENSORNewCommand(vsx::TVeldorSerialGPS* sender, const std::string& command);
     void ZSENSORTimeout(vsx::TVeldorSerialGPS* sender);
+    // A device that went away during a run, and its return (the receiver opens it again itself).
+    void ZGPS1DeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZGPS1DeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZSENSORDeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZSENSORDeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
     // ---- Event marks and window commands ---------------------------------------------------------
     void btEventAddClick();
     void btEventResetClick();
@@ -146,6 +151,8 @@ public slots:
     // ---- Further vessels -------------------------------------------------------------------------
     void ExtraVesselPositionHandler(vsx::TVeldorSerialGPS* sender, double latitude, double longitude, double altitude);
     void ExtraVesselLineHandler(vsx::TVeldorSerialGPS* sender, const std::string& command);
+    void ExtraVesselDeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ExtraVesselDeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
     // ---- Map -------------------------------------------------------------------------------------
     void tMapTimer();
     void tEchogramTimer();

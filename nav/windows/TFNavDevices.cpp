@@ -1,4 +1,5 @@
-// The main window's echosounder line handler, device events, event marks and echogram timer.
+// The main window's echosounder line handler, device events (a device lost during a run and its
+// return among them), event marks and echogram timer.
 #include "nav/windows/TFNav.h"
 
 #include "app/Settings.h"
@@ -50,7 +51,7 @@ std::string portName(const TVeldorSerialGPS* r) { return "COM" + std::to_string(
 
 void TFNav::reportDeviceEvent(const std::string& text, bool showWindow)
 {
-    MessageText = QString::fromStdString(text);
+    MessageText = fromCp1254(text);  // texts carry vessel names, which are Windows-1254
     if (FMsg) FMsg->AddMessage(MessageText, showWindow);
     AppendEventLine(text, EventsLogFileName());
 }
@@ -174,6 +175,85 @@ void TFNav::ZSENSORTimeout(TVeldorSerialGPS*)
         colour(fRealtime->DepthFrameHi, 0x0000FF);
         colour(fRealtime->DepthFrameLo, 0x0000FF);
     }
+}
+
+// A lost device is shown as lost wherever its values were shown: the receiver has already
+// forgotten them, the map's position is cleared here (soundings stop taking the last one once it
+// is no longer current), and the banner and the status bar say so until lines flow again.
+void TFNav::ZGPS1DeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
+{
+    // Reported as a disconnection (the map loop stops and shows no GNSS data); what follows
+    // names the cause.
+    ZGPS1Disconnect(sender, port);
+    RealtimeState& st = realtimeState();
+    st.GpsLatitude = 0;
+    st.GpsLongitude = 0;
+    setStatusPanel(0, QStringLiteral("GPS lost on %1").arg(QString::fromStdString(PortNameFromNumber(port))), 20);
+    setStatusPanel(1, QString(), 20);
+    if (fcad) {
+        fcad->Settings().HudDeviceText = "*** GPS LOST - NO POSITION ***";
+        fcad->update();
+    }
+    if (fRealtime) colour(fRealtime->GPSGroupBox, 0x0000FF);
+}
+
+void TFNav::ZGPS1DeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
+{
+    // The map loop starts again with the first line, as after a start, and its first tick takes
+    // the note off the banner.
+    setStatusPanel(0, QStringLiteral("GPS back on %1, waiting for a position").arg(QString::fromStdString(PortNameFromNumber(port))), 20);
+    if (fcad) {
+        fcad->Settings().HudDeviceText = "*** GPS BACK - NO POSITION YET ***";
+        fcad->update();
+    }
+    ZGPS1Connect(sender, port);
+}
+
+void TFNav::ZSENSORDeviceLost(TVeldorSerialGPS*, TVGPSCommPort port)
+{
+    RealtimeState& st = realtimeState();
+    st.TrueDepthHi = st.TrueDepthLo = 0;
+    NewDepthAvailable = false;
+    // The first line after the return shows the depth boxes and the waterfall again.
+    FirstSensorLineSeen = false;
+    if (fWaterfal) fWaterfal->hide();
+    if (fRealtime) {
+        fRealtime->lDepthHi->setText("--.--");
+        fRealtime->lDepthLo->setText("--.--");
+        colour(fRealtime->DepthFrameHi, 0x0000FF);
+        colour(fRealtime->DepthFrameLo, 0x0000FF);
+    }
+    setStatusPanel(5, QStringLiteral("Echosounder lost on %1").arg(QString::fromStdString(PortNameFromNumber(port))), 20);
+    reportDeviceEvent("Disconnected from NMEA Sensor on " + PortNameFromNumber(port), true);
+}
+
+void TFNav::ZSENSORDeviceBack(TVeldorSerialGPS*, TVGPSCommPort port)
+{
+    setStatusPanel(5, QStringLiteral("Echosounder back on %1").arg(QString::fromStdString(PortNameFromNumber(port))), 20);
+    reportDeviceEvent("Connected to NMEA Sensor on " + PortNameFromNumber(port), true);
+}
+
+namespace {
+std::string extraVesselLabel(const std::vector<TVeldorSerialGPS*>& receivers, const TVeldorSerialGPS* r)
+{
+    for (size_t i = 0; i < receivers.size() && i < ExtraVessels.size(); ++i)
+        if (receivers[i] == r) return ExtraVessels[i].Name.empty() ? "V" + std::to_string(i + 2) : ExtraVessels[i].Name;
+    return "?";
+}
+} // namespace
+
+void TFNav::ExtraVesselDeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
+{
+    reportDeviceEvent("ExtraGPS " + extraVesselLabel(ExtraVesselReceivers, sender) + ": disconnected from " +
+                          PortNameFromNumber(port),
+                      true);
+}
+
+void TFNav::ExtraVesselDeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
+{
+    reportDeviceEvent("ExtraGPS " + extraVesselLabel(ExtraVesselReceivers, sender) + ": connected again on " +
+                          PortNameFromNumber(port),
+                      false);
 }
 
 void TFNav::tEchogramTimer()
