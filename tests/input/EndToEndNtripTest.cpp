@@ -21,6 +21,7 @@
 #include "support/ControlInput.h"
 #include "support/LocalCaster.h"
 #include "support/PtyCollector.h"
+#include "support/PluggableDevice.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
@@ -383,5 +384,49 @@ TEST_F(EndToEndNtrip, StartUpConnectOutputPortAndRealTimeRestartKeepCorrectionsF
     ASSERT_TRUE(streamTo(atReceiver, recording));
     EXPECT_TRUE(atReceiver.received() == recording) << "the corrections did not follow the reopened port";
     EXPECT_EQ(atOutput.size(), recording.size());
+    click(FNav->bRealtime);
+}
+
+TEST_F(EndToEndNtrip, CorrectionsFollowTheReceiverWhenItsDeviceComesBack)
+{
+    // The receiver on a USB adapter's stable name, pulled out and put back during the run.
+    PluggableDevice device(home.path("gnss-by-id"));
+    device.mapTo(home.iniPath(), "COM5");
+    {
+        IniFile ini(home.iniPath());
+        ini.writeString("NTRIP", "Server", "127.0.0.1");
+        ini.writeString("NTRIP", "Port", std::to_string(caster.port()));
+        ini.writeString("NTRIP", "Username", "user");
+        ini.writeString("NTRIP", "Password", "pass");
+        ini.writeString("NTRIP", "MountPoint", "TEST");
+    }
+    startProgram();
+    TfrmNTRIPSettings* w = frmNTRIPSettings;
+    click(FNav->bRealtime);
+    ASSERT_TRUE(FNav->ZGPS1->Connected()) << FNav->ZGPS1->LastError();
+    ASSERT_TRUE(runUntil([&] { return w->windowTitle() == "Veldor NTRIP Client - Connected"; }, 10000)) << ntripLog();
+    const std::size_t half = recording.size() / 2;
+    {
+        PtyCollector before(device.masterFd());
+        ASSERT_TRUE(streamTo(before, recording.substr(0, half)));
+        EXPECT_TRUE(before.received() == recording.substr(0, half));
+    }
+
+    device.unplug();
+    ASSERT_TRUE(runUntil([&] { return ntripLog().find("Serial port handle disconnected") != std::string::npos; }, 5000))
+        << ntripLog();
+    device.plugIn();
+    const auto handOvers = [&] {
+        std::size_t n = 0;
+        const std::string log = ntripLog();
+        for (std::size_t at = log.find("Serial port handle connected"); at != std::string::npos;
+             at = log.find("Serial port handle connected", at + 1))
+            ++n;
+        return n;
+    };
+    ASSERT_TRUE(runUntil([&] { return handOvers() == 2; }, 15000)) << ntripLog();
+    PtyCollector after(device.masterFd());
+    ASSERT_TRUE(streamTo(after, recording.substr(half)));
+    EXPECT_TRUE(after.received() == recording.substr(half)) << "the corrections did not follow the device's return";
     click(FNav->bRealtime);
 }

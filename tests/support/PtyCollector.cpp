@@ -7,7 +7,9 @@
 
 namespace vsx::test {
 
-PtyCollector::PtyCollector(PtyPair& pty) : fd_(pty.masterFd()), thread_([this] { run(); }) {}
+PtyCollector::PtyCollector(PtyPair& pty) : PtyCollector(pty.masterFd()) {}
+
+PtyCollector::PtyCollector(int masterFd) : fd_(masterFd), thread_([this] { run(); }) {}
 
 PtyCollector::~PtyCollector()
 {

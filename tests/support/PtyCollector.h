@@ -14,6 +14,8 @@ class PtyPair;
 class PtyCollector {
 public:
     explicit PtyCollector(PtyPair& pty);
+    // The master side of a pseudo-terminal that outlives the collector.
+    explicit PtyCollector(int masterFd);
     ~PtyCollector();
     PtyCollector(const PtyCollector&) = delete;
     PtyCollector& operator=(const PtyCollector&) = delete;
