@@ -176,7 +176,7 @@ TrackPoint MapDisplayLoop::trackedPoint() const
 void MapDisplayLoop::follow(const ProjectionSnapshot& snapshot, const MapTickInputs& in, TrackPoint tracked)
 {
     const bool havePosition = state_.VesselEasting != 0 || state_.VesselNorthing != 0;
-    if (!state_.FollowVessel) {
+    if (!state_.FollowVessel || state_.FollowPaused) {
         canvas_.Redraw();
     } else if (state_.MapFollowTarget < 1) {
         // Before the first position there is nothing to follow; the restored view stays.

@@ -14,6 +14,7 @@
 #include "platform/IniFile.h"
 #include "platform/Locale.h"
 #include "platform/Numbers.h"
+#include "platform/ProgramLauncher.h"
 #include "platform/StyleManager.h"
 #include "tools/windows/TFShape.h"
 #include "tools/windows/TNavset.h"
@@ -113,6 +114,20 @@ void DestroyAllWindows()
     destroy(FNav);
 }
 
+namespace {
+bool g_restart = false;
+} // namespace
+
+void RequestRestart(bool requested) { g_restart = requested; }
+bool RestartRequested() { return g_restart; }
+
+void StartRequestedRestart(const std::string& executable)
+{
+    if (!g_restart) return;
+    g_restart = false;
+    StartProgram(executable);
+}
+
 int RunProgram(int argc, char** argv)
 {
     const StartupSettings settings = ReadStartupSettings();
@@ -140,6 +155,7 @@ int RunProgram(int argc, char** argv)
         code = 1;
     }
     DestroyAllWindows();
+    StartRequestedRestart(QCoreApplication::applicationFilePath().toStdString());
     return code;
 }
 
