@@ -138,6 +138,7 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
 
 void TFNav::ZGPS1Connect(TVeldorSerialGPS* sender, TVGPSCommPort)
 {
+    ZGPS1PortChanged();
     reportDeviceEvent("Connected to GPS on " + portName(sender), false);
     VesselLayerId = fcad ? fcad->Model().FindLayer("~~Veldor Vessel") : -1;
     if (fcad && VesselLayerId >= 0) fcad->Model().SetLayerOption(VesselLayerId, 1);
@@ -145,6 +146,7 @@ void TFNav::ZGPS1Connect(TVeldorSerialGPS* sender, TVGPSCommPort)
 
 void TFNav::ZGPS1Disconnect(TVeldorSerialGPS* sender, TVGPSCommPort)
 {
+    ZGPS1PortChanged();
     tMap->stop();
     ShowGnssSilent();
     reportDeviceEvent("Disconnected from GPS on " + portName(sender), true);
