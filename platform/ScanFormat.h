@@ -9,6 +9,9 @@
 // none), %d, %i, %f, %lf, %e, %le, %g, %lg (stored as numbers), %s, %c, %[set] and %[^set]
 // (matched text, always skipped with '*'), an optional field width, '*' to skip a conversion without storing it, and %%.
 // Numbers are read with '.' whatever the locale; "nan" and "inf" are not numbers.
+// One departure from scanf: a skipped number (%*lf, %*d) that meets an empty field, i.e. the
+// literal that follows it in the format, matches nothing and the scan goes on. Sounders leave
+// fields they do not measure empty ("$SDDBT,,f,12.3,M,,F"), and the metres must still be read.
 #include <optional>
 #include <string>
 #include <string_view>
