@@ -224,6 +224,11 @@ TEST(TVeldorSerialGPS, StreamsOfEveryShape)
     EXPECT_LE(b.lines[0].size(), 4096u + 1023u);
     EXPECT_EQ(b.lines[0], std::string(b.lines[0].size(), 'x'));
     EXPECT_EQ(b.lines[1], "$GPHDT,2,T");
+
+    // A satellite sentence cut short with a whole GGA glued behind it: the GGA is not lost.
+    b.lines.clear();
+    b.feed("$GPGSV,3,3,12,06,08,270," + kGga + "\r\n", 2);
+    EXPECT_EQ(b.lines, (std::vector<std::string>{"$GPGSV,3,3,12,06,08,270,", kGga}));
 }
 
 TEST(TVeldorSerialGPS, WrongChecksumIsLoggedAndDeliveredButDoesNotMoveTheVessel)
