@@ -117,7 +117,7 @@ int ScanFormat::numericConversions() const
     return n;
 }
 
-int ScanFormat::scan(std::string_view in, double* values, int maxValues) const
+int ScanFormat::scan(std::string_view in, double* values, int maxValues, EmptyFields empty) const
 {
     size_t p = 0;
     int stored = 0;
@@ -167,10 +167,10 @@ int ScanFormat::scan(std::string_view in, double* values, int maxValues) const
                 }
             }
             if (digits == 0) {
-                // A skipped number over an empty field ("$SDDBT,,f,12.3,M": no depth in feet)
-                // matches nothing, so the fields after it are still read. A stored number keeps
-                // scanf's rule: no digits, no match.
-                const bool emptyField = !it.store && k + 1 < items_.size() &&
+                // On request a skipped number over an empty field ("$SDDBT,,f,12.3,M": no depth
+                // in feet) matches nothing, so the fields after it are still read. A stored
+                // number keeps scanf's rule: no digits, no match.
+                const bool emptyField = empty == EmptyFields::SkippedMayBeEmpty && !it.store && k + 1 < items_.size() &&
                                         items_[k + 1].kind == Kind::Literal && items_[k + 1].literal == in[p];
                 if (emptyField) continue;
                 return stored;

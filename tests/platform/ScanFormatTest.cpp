@@ -48,8 +48,8 @@ TEST(ScanFormat, AgreesWithSscanfOnSafeFormats)
 
 TEST(ScanFormat, SkippedNumberOverAnEmptyFieldMatchesNothing)
 {
-    // Where scanf stops at an empty field, a skipped number lets the scan go on; a stored one
-    // still needs digits.
+    // Where scanf stops at an empty field, a skipped number asked to lets the scan go on; a
+    // stored one still needs digits.
     struct Case {
         const char* format;
         const char* input;
@@ -69,9 +69,14 @@ TEST(ScanFormat, SkippedNumberOverAnEmptyFieldMatchesNothing)
         auto fmt = ScanFormat::compile(c.format);
         ASSERT_TRUE(fmt) << c.format;
         double v[2] = {0, 0};
-        EXPECT_EQ(fmt->scan(c.input, v, 2), c.count) << c.format << " on \"" << c.input << "\"";
+        EXPECT_EQ(fmt->scan(c.input, v, 2, ScanFormat::EmptyFields::SkippedMayBeEmpty), c.count)
+            << c.format << " on \"" << c.input << "\"";
         EXPECT_DOUBLE_EQ(v[0], c.first) << c.format << " on \"" << c.input << "\"";
     }
+    // Unasked, scanf's rule holds: an empty GGA is told by where the scan stops.
+    auto gga = ScanFormat::compile("%*6s,%lf,%*lf,%*1s,%*lf,%*1s,%d");
+    double v[2] = {0, 0};
+    EXPECT_EQ(gga->scan("$GPGGA,235959.87,,,,,0,00,99.9,,,,,,*66", v, 2), 1);
 }
 
 TEST(ScanFormat, IntegersAndFloatsStoreAsNumbers)
