@@ -192,17 +192,7 @@ public:
         if (!Offsets || Offsets->isVisible()) return std::nullopt;
         return OffsetValues{Offsets->draft(), Offsets->soundVelocity(), Offsets->antennaHeight(), Offsets->tideHeight()};
     }
-    const ProjectionSnapshot* snapshot() override
-    {
-        const ProjectionSnapshot* s = nav_.snapshot_.Get();
-        if (!s && !snapshotProblemShown_) {
-            snapshotProblemShown_ = true;
-            nav_.setStatusPanel(0, "Geodetic parameters not usable: " + tr8(nav_.snapshot_.Problem()), 20);
-        } else if (s) {
-            snapshotProblemShown_ = false;
-        }
-        return s;
-    }
+    const ProjectionSnapshot* snapshot() override { return nav_.mapSnapshot(gridProjection()); }
     GridProjection gridProjection() const override { return projectionFromSettings(); }
     double headingSource() const override
     {
@@ -296,6 +286,7 @@ public:
         // The datum and projection may have been edited since the last run: the run converts
         // with what the settings say at its start.
         nav_.snapshot_.Retake();
+        nav_.reportedSnapshotProblem_.clear();  // a new run says its problems again
         nav_.mapLoop_->ForgetConvertedPosition();
     }
     bool UdpInputEnabled() override { return GpsUdpEnabled; }
@@ -460,7 +451,6 @@ private:
     }
 
     TFNav& nav_;
-    bool snapshotProblemShown_ = false;
 };
 
 // ---- Creation ---------------------------------------------------------------------------------
