@@ -1,6 +1,9 @@
 #pragma once
 // Every modal message and question goes through one prompt service, so only user actions ever
 // open a dialog and tests can answer them without blocking.
+//
+// A dialog belongs to the window the user acted in: it opens over that window, so a tool window
+// that stays on top never hides it. Without a window given, the active window is taken.
 #include <QString>
 #include <vector>
 
@@ -15,11 +18,16 @@ class PromptService {
 public:
     virtual ~PromptService() = default;
     // A plain message box with an OK button.
-    virtual void message(const QString& text, const QString& title = {}, PromptKind kind = PromptKind::Information);
+    virtual void message(const QString& text, const QString& title = {}, PromptKind kind = PromptKind::Information,
+                         QWidget* parent = nullptr);
     // A question with the given buttons; the first is the default.
     virtual PromptAnswer ask(const QString& text, const QString& title, const std::vector<PromptAnswer>& buttons,
-                             PromptKind kind = PromptKind::Question);
+                             PromptKind kind = PromptKind::Question, QWidget* parent = nullptr);
 };
+
+// The window a dialog opens over: the window of `actedIn` when given, else the active window
+// (null when there is none).
+QWidget* promptParent(QWidget* actedIn);
 
 // The process-wide service; setPrompts(nullptr) restores the dialog-showing one. The caller
 // keeps ownership.
@@ -32,10 +40,11 @@ public:
     struct Entry {
         QString text, title;
         PromptKind kind;
+        QWidget* parent = nullptr;  // the window the dialog would have opened over
     };
-    void message(const QString& text, const QString& title, PromptKind kind) override;
+    void message(const QString& text, const QString& title, PromptKind kind, QWidget* parent) override;
     PromptAnswer ask(const QString& text, const QString& title, const std::vector<PromptAnswer>& buttons,
-                     PromptKind kind) override;
+                     PromptKind kind, QWidget* parent) override;
     std::vector<Entry> entries;
     std::vector<PromptAnswer> answers;  // consumed from the front
     PromptAnswer defaultAnswer = PromptAnswer::Yes;

@@ -9,6 +9,7 @@
 #include "input/SounderMessageType.h"
 #include "app/windows/ColorBox.h"
 #include "platform/IniFile.h"
+#include "platform/Numbers.h"
 #include "platform/Prompts.h"
 #include "platform/Text.h"
 
@@ -616,7 +617,7 @@ void TFGPS::warnAboutGeodeticTexts()
     std::string list;
     for (const std::string& b : bad) list += (list.empty() ? "" : ", ") + b;
     prompts().message(QStringLiteral("These datum and projection fields do not hold a number: %1.").arg(q(list)),
-                      windowTitle(), PromptKind::Warning);
+                      windowTitle(), PromptKind::Warning, this);
 }
 
 // ---- Ports and message types ------------------------------------------------------------------
@@ -630,17 +631,27 @@ void TFGPS::readPortGroup(const PortGroupBoxes& group, bool gnss)
     else settings_.setSounderPort(t);
 }
 
+namespace {
+// A port group's settings; a field that does not convert is named with its group's caption.
+ReceiverPortSettings portSettingsOf(const PortGroupTexts& texts, std::string_view rawLogSuffix, const char* group)
+{
+    try {
+        return receiverPortSettingsFrom(texts, LogFolder + CurrentDateString() + std::string(rawLogSuffix));
+    } catch (const ConversionError& e) {
+        throw e.inGroup(group);
+    }
+}
+} // namespace
+
 void TFGPS::GPSSetClick()
 {
-    const ReceiverPortSettings s =
-        receiverPortSettingsFrom(settings_.gnssPort(), LogFolder + CurrentDateString() + std::string(kGnssRawLogSuffix));
+    const ReceiverPortSettings s = portSettingsOf(settings_.gnssPort(), kGnssRawLogSuffix, "GPS Port");
     if (GnssReceiverTarget) GnssReceiverTarget->applyPortSettings(s);
 }
 
 void TFGPS::SensorSetClick()
 {
-    const ReceiverPortSettings s = receiverPortSettingsFrom(
-        settings_.sounderPort(), LogFolder + CurrentDateString() + std::string(kSounderRawLogSuffix));
+    const ReceiverPortSettings s = portSettingsOf(settings_.sounderPort(), kSounderRawLogSuffix, "SBES Port");
     if (SounderReceiverTarget) SounderReceiverTarget->applyPortSettings(s);
 }
 

@@ -204,7 +204,8 @@ void TFNav::Echogram1Click()
     if (ZSENSOR && ZSENSOR->Connected()) {
         if (fWaterfal) fWaterfal->show();
     } else {
-        prompts().message(QStringLiteral("Sensor is not connected. Connect sensor to view waterfall."));
+        prompts().message(QStringLiteral("Sensor is not connected. Connect sensor to view waterfall."), {},
+                          PromptKind::Information, this);
     }
 }
 
@@ -223,7 +224,7 @@ void TFNav::btEventAddClick()
 void TFNav::btEventResetClick()
 {
     if (prompts().ask(QStringLiteral("Event ID will restart from 1 again. Continue?"), QString(),
-                      {PromptAnswer::Yes}, PromptKind::Warning) != PromptAnswer::Yes)
+                      {PromptAnswer::Yes}, PromptKind::Warning, this) != PromptAnswer::Yes)
         return;
     ResetEventNumber(GetIniFileName());
     AppendEventLine("Event number was reset.", EventsLogFileName());
