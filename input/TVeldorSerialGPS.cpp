@@ -75,14 +75,19 @@ void TVeldorSerialGPS::Open()
     if (connected_) return;
     lastError_.clear();
     const std::string name = PortNameFromNumber(PortNumber);
+    if (PortNumber == 0) {
+        lastError_ = "no serial port is chosen; choose one in the Settings window";
+        return;
+    }
     if (PortNumber < 1 || PortNumber > kMaxSerialPortNumber) {
         lastError_ = name + " is not a serial port name (COM1 to COM" + std::to_string(kMaxSerialPortNumber) + ")";
         return;
     }
-    const std::string device =
-        resolveSerialPort(SettingsFileName.empty() ? serialPortSettingsFile() : SettingsFileName, name);
+    const std::string settingsFile = SettingsFileName.empty() ? serialPortSettingsFile() : SettingsFileName;
+    const std::string device = resolveSerialPort(settingsFile, name);
     if (device.empty()) {
-        lastError_ = name + " is not assigned to a serial device";
+        lastError_ = name + " is not assigned to a serial device; add a line " + name +
+                     "=<device path> (for example /dev/ttyUSB0) to [SERIAL_PORTS] in " + settingsFile;
         return;
     }
     SerialLineSettings line;

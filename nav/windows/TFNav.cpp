@@ -988,7 +988,12 @@ void TFNav::FormCloseQuery()
 
 // ---- Real time and the receivers --------------------------------------------------------------
 
-void TFNav::bRealtimeClick() { run_->Toggle(); }
+void TFNav::bRealtimeClick()
+{
+    if (run_->Toggle() || run_->Running()) return;
+    auto* button = qobject_cast<QWidget*>(sender());
+    showRefusedStart(button ? button : QApplication::activeWindow());
+}
 
 void TFNav::ZGPS1NewCommand(TVeldorSerialGPS*, const std::string& command) { lineHandler_->HandleLine(command); }
 

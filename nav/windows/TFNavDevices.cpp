@@ -47,6 +47,15 @@ std::uint32_t nowTick() { return std::max<std::uint32_t>(1, std::uint32_t(tickCo
 std::string portName(const TVeldorSerialGPS* r) { return "COM" + std::to_string(r->PortNumber); }
 } // namespace
 
+void TFNav::showRefusedStart(QWidget* actedIn)
+{
+    // The run has put the reason into the message window and the events log; a surveyor who
+    // pressed Start is looking at the button, so it is said there too.
+    const std::string& why = run_->LastStartError();
+    if (why.empty()) return;
+    prompts().message(fromCp1254(why), QStringLiteral("Realtime not started"), PromptKind::Error, actedIn);
+}
+
 void TFNav::reportDeviceEvent(const std::string& text, bool showWindow)
 {
     MessageText = QString::fromStdString(text);

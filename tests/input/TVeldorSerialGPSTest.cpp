@@ -294,7 +294,8 @@ TEST(TVeldorSerialGPS, OpenFailuresAreQuietButSayWhy)
     other.Open();
     EXPECT_FALSE(other.Connected());
     EXPECT_FALSE(other.Handle());
-    EXPECT_EQ(other.LastError(), "COM7: Cannot open " + b.pty.slavePath() + ": the port is in use");
+    EXPECT_EQ(other.LastError(),
+              "COM7: Cannot open " + b.pty.slavePath() + ": the port is in use; close the program that holds it");
     EXPECT_EQ(b.count("connect 7"), 1u);
 
     b.gps->Close();
