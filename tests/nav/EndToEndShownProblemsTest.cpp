@@ -20,6 +20,7 @@
 #include "app/windows/NumberEdit.h"
 
 #include "support/PtyPair.h"
+#include "support/RunningProgram.h"
 #include "support/TempHome.h"
 
 #include <QApplication>
@@ -39,29 +40,7 @@ using namespace vsx::test;
 
 namespace {
 
-// The program as it starts, on the test's own settings, with prompts recorded.
-struct Program {
-    explicit Program(const std::function<void(IniFile&)>& settings = {})
-    {
-        if (settings) {
-            IniFile ini(GetIniFileName());
-            settings(ini);
-        }
-        InitSharedValues();
-        setPrompts(&prompts);
-        CreateAllWindows();
-        EXPECT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
-    }
-    ~Program()
-    {
-        DestroyAllWindows();
-        setPrompts(nullptr);
-    }
-    std::string events() const { return home.readFile(EventsLogFileName().substr(home.root().size())); }
-
-    TempHome home;
-    RecordingPrompts prompts;
-};
+using Program = RunningProgram;
 
 void gnssOn(IniFile& ini, const char* port)
 {
