@@ -34,6 +34,15 @@ bool VsxApplication::notify(QObject* receiver, QEvent* event)
     return false;
 }
 
+void RunReportingErrors(QWidget* actedIn, const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        ReportError(QString::fromUtf8(e.what()), actedIn);
+    }
+}
+
 void ReportError(const QString& message, QWidget* actedIn)
 {
     std::fprintf(stderr, "error: %s\n", message.toLocal8Bit().constData());

@@ -4,6 +4,8 @@
 // window whose control raised it, so a tool window kept on top never hides it.
 #include <QApplication>
 
+#include <functional>
+
 namespace vsx {
 
 class VsxApplication : public QApplication {
@@ -15,5 +17,9 @@ public:
 // Shows the error through the prompt service, over the window the user acted in (the active
 // window when none is given), and writes it to standard error.
 void ReportError(const QString& message, QWidget* actedIn = nullptr);
+
+// Runs a control's handler; an error it raises is reported over `actedIn` right there, so it
+// never unwinds through the toolkit's event delivery.
+void RunReportingErrors(QWidget* actedIn, const std::function<void()>& handler);
 
 } // namespace vsx

@@ -2,6 +2,7 @@
 
 #include "input/windows/DeviceSettingsPanels.h"
 
+#include "app/ErrorReport.h"
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/WindowSetup.h"
@@ -403,8 +404,9 @@ void TFGPS::bindControls()
         connect(c, &QComboBox::editTextChanged, this, [this] { readPortGroup(gnssBoxes_, true); });
     for (QComboBox* c : sounderBoxes_.boxes)
         connect(c, &QComboBox::editTextChanged, this, [this] { readPortGroup(sounderBoxes_, false); });
-    connect(GPSSet, &QPushButton::clicked, this, &TFGPS::GPSSetClick);
-    connect(SensorSet, &QPushButton::clicked, this, &TFGPS::SensorSetClick);
+    // A field that does not convert is said over this window, naming the field.
+    connect(GPSSet, &QPushButton::clicked, this, [this] { RunReportingErrors(this, [this] { GPSSetClick(); }); });
+    connect(SensorSet, &QPushButton::clicked, this, [this] { RunReportingErrors(this, [this] { SensorSetClick(); }); });
     connect(GyroEnabled, &QCheckBox::toggled, this, [this](bool on) { settings_.setGyroEnabled(on); });
     connect(SensorEnabled, &QCheckBox::toggled, this, [this](bool on) { settings_.setSensorEnabled(on); });
 

@@ -990,9 +990,12 @@ void TFNav::FormCloseQuery()
 
 void TFNav::bRealtimeClick()
 {
-    if (run_->Toggle() || run_->Running()) return;
     auto* button = qobject_cast<QWidget*>(sender());
-    showRefusedStart(button ? button : QApplication::activeWindow());
+    QWidget* actedIn = button ? button : QApplication::activeWindow();
+    // A port setting that does not convert stops the start; it is said over the same window.
+    RunReportingErrors(actedIn, [&] {
+        if (!run_->Toggle() && !run_->Running()) showRefusedStart(actedIn);
+    });
 }
 
 void TFNav::ZGPS1NewCommand(TVeldorSerialGPS*, const std::string& command) { lineHandler_->HandleLine(command); }
