@@ -37,6 +37,7 @@ struct MultiVesselEntry {
     bool HasLastTrackPoint = false;
     int SymbolLayerId = -1;
     int TrackLayerId = -1;
+    long RejectedGga = 0;  // GGA sentences of this run refused for impossible values
     AppendFilePtr CoordinatesFile;
     AppendFilePtr RawLogFile;
     // Symbol sizes, as the own vessel's.

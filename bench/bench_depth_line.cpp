@@ -15,10 +15,7 @@ static void BM_DepthLineToRecords(benchmark::State& state)
     in.depth.messageType = "NMEA DPT";
     in.depth.format = &*fmt;
     in.depth.draft = 0.5;
-    in.easting = 412345.67;
-    in.northing = 4543210.12;
-    in.latitude = 41.0123456789;
-    in.longitude = 29.0123456789;
+    in.position = {41.0123456789, 29.0123456789, 412345.67, 4543210.12, 4};
     in.csvFileName = (folder / "Coordinates.csv").string();
     in.xyzFileName = (folder / "Simple XYZ.csv").string();
     for (auto _ : state) {

@@ -5,6 +5,7 @@
 #include "app/SharedValues.h"
 #include "canvas/CanvasModel.h"
 #include "nav/MapDisplayLoop.h"
+#include "platform/Clock.h"
 
 #include <benchmark/benchmark.h>
 
@@ -37,6 +38,7 @@ struct BenchEnv : MapLoopEnvironment {
     void handPositionToNtrip(double, double, double) override {}
     void showRealtimeValues(int, const std::string&, const std::string&, int) override {}
     void showStatusPosition(const std::string&, const std::string&) override {}
+    void showGnssSilent() override {}
     void setDepthHud(double, double, bool) override {}
     void setHudValue(double knots, bool) override { hud = knots; }
     void mirrorTrackToHelmsman(const std::string&, ColorValue, int, TrackPoint, TrackPoint, bool) override {}
@@ -68,6 +70,9 @@ void BM_MapTickWith500kTrackSegments(benchmark::State& st)
         lat += 1.5 / 111000.0;
         state.GpsLatitude = lat;
         state.GpsLongitude = 28.1;
+        const auto now = vsx::clock().monotonic();
+        state.Position.Heard(now);
+        state.Position.Take({lat, 28.1, 0, 4}, now);
         loop.Tick();
         benchmark::DoNotOptimize(state.VesselNorthing);
     }

@@ -66,6 +66,7 @@ QPoint SpeedHudOrigin(int corner, int width, int height, int g, int h)
 
 std::string HeadingHudText(const CanvasSettings& settings)
 {
+    if (!settings.HudDeviceText.empty()) return settings.HudDeviceText;
     return settings.NoValidPosition ? std::string(NoPositionText) : settings.HudStatusText;
 }
 
@@ -319,7 +320,8 @@ void CanvasOverlayPainter::drawHeadingHud(GdiPainter& p, const OverlayInputs& in
 {
     const std::string text = HeadingHudText(in.Settings);
     if (text.empty()) return;
-    const HeadingHudColors style = HeadingHudStyle(in.Settings.NoValidPosition, in.Settings.HudFixQuality);
+    const HeadingHudColors style =
+        HeadingHudStyle(in.Settings.NoValidPosition || !in.Settings.HudDeviceText.empty(), in.Settings.HudFixQuality);
     GdiFont font = headingFont();
     font.Color = style.Text;
     p.SetFont(font);

@@ -54,6 +54,13 @@ TVeldorCanvas::TVeldorCanvas(QWidget* parent)
     resize(400, 300);
     model_->Resize(400, 300);
     model_->SetChangeHandler([this](CanvasChange kind) { modelChanged(kind); });
+    imagery_ = std::make_unique<WorldImagery>();
+    renderer_.SetBackgroundStep([this](QPainter& painter, const CanvasModel& model, const CanvasViewMapping& mapping) {
+        imagery_->Draw(painter, model, mapping);
+    });
+    connect(imagery_.get(), &WorldImagery::Changed, this, [this] {
+        if (imagery_->Shown()) Redraw();
+    });
 }
 
 TVeldorCanvas::~TVeldorCanvas()
@@ -72,15 +79,22 @@ void TVeldorCanvas::SetSettings(std::shared_ptr<CanvasSettings> settings)
 void TVeldorCanvas::modelChanged(CanvasChange kind)
 {
     update();
-    if (kind == CanvasChange::DrawingNow) repaint();
+    if (kind == CanvasChange::DrawingNow && synchronousRepaints_) repaint();
 }
 
 void TVeldorCanvas::Update() { model_->Redraw(); }
 void TVeldorCanvas::Redraw() { model_->Redraw(); }
 
-void TVeldorCanvas::SetBackgroundStep(CanvasRenderer::BackgroundStep step)
+void TVeldorCanvas::SetShowImagery(bool shown)
 {
-    renderer_.SetBackgroundStep(std::move(step));
+    if (shown == imagery_->Shown()) return;
+    imagery_->SetShown(shown);
+    Redraw();
+}
+
+void TVeldorCanvas::ClearTileCache()
+{
+    imagery_->ClearMemory();
     Redraw();
 }
 
@@ -238,6 +252,7 @@ void TVeldorCanvas::mousePressEvent(QMouseEvent* e)
 {
     syncSize();
     const QPoint p = e->position().toPoint();
+    lastPointer_ = p;
     const int button = buttonCode(e->button());
     pressButton_ = button;
     emit OnMouseDown(this, button, mouseShift(e), p.x(), p.y());
@@ -248,6 +263,7 @@ void TVeldorCanvas::mouseMoveEvent(QMouseEvent* e)
 {
     syncSize();
     const QPoint p = e->position().toPoint();
+    lastPointer_ = p;
     emit OnMouseMove(this, mouseShift(e), p.x(), p.y());
     tools_->MouseMove(keyShift(e->modifiers()), p.x(), p.y());
 }
@@ -265,6 +281,7 @@ void TVeldorCanvas::mouseReleaseEvent(QMouseEvent* e)
 void TVeldorCanvas::mouseDoubleClickEvent(QMouseEvent* e)
 {
     // The second press of a double click: the double-click event, then a normal press.
+    lastPointer_ = e->position().toPoint();
     emit OnDblClick(this);
     mousePressEvent(e);
 }

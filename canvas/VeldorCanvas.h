@@ -14,6 +14,7 @@
 #include "canvas/CanvasRenderer.h"
 #include "canvas/CanvasSettings.h"
 #include "canvas/CanvasTools.h"
+#include "canvas/WorldImagery.h"
 
 #include <QImage>
 #include <QWidget>
@@ -38,13 +39,23 @@ public:
     // ---- Repaint ----
     void Update();  // rebuild the back buffer and repaint asynchronously
     void Redraw();  // the same
+    // Off: changes that ask for an immediate repaint (deleting a layer's shapes, ...) repaint
+    // with the next pass of the event loop instead, so a refresh that rebuilds several layers
+    // paints once.
+    void SetSynchronousRepaints(bool on) { synchronousRepaints_ = on; }
     // Paints one frame (back buffer, rebuilt when needed, plus overlays) into `image`, which is
     // sized to the control. What paintEvent shows; used by screenshots and tests.
     void RenderFrame(QImage& image);
     const QImage& BackBuffer() const { return backBuffer_; }
     int RebuildCount() const { return rebuilds_; }
-    // Draws imagery on the back buffer under the grid (see CanvasRenderer).
-    void SetBackgroundStep(CanvasRenderer::BackgroundStep step);
+
+    // ---- World imagery under the drawing ----
+    void SetShowImagery(bool shown);
+    bool GetShowImagery() const { return imagery_->Shown(); }
+    void SetTileCacheFolder(const std::string& folder) { imagery_->SetCacheFolder(folder); }
+    // Drops the decoded tiles (the disk files stay) and repaints.
+    void ClearTileCache();
+    WorldImagery& Imagery() { return *imagery_; }
 
     // ---- Grid (this canvas's own) ----
     const CanvasGrid& Grid() const { return grid_; }
@@ -96,6 +107,9 @@ public:
     void CancelDrag() { tools_->CancelDrag(); }
     WorldPoints GetPolygonVertices() const { return tools_->GetPolygonVertices(); }
     const CanvasTools& Tools() const { return *tools_; }
+
+    // Where the mouse last went down, moved or double-clicked on the control (pixels).
+    QPoint LastPointerPixel() const { return lastPointer_; }
 
     // World point under a pixel and back, through the map rotation.
     void ScreenToWorld(double px, double py, double& x, double& y) const;
@@ -153,12 +167,15 @@ private:
     std::unique_ptr<CanvasTools> tools_;
     std::shared_ptr<CanvasSettings> settings_;
     CanvasRenderer renderer_;
+    std::unique_ptr<WorldImagery> imagery_;
     CanvasOverlayPainter overlays_;
     CanvasGrid grid_;
     HudState hud_;
     QImage backBuffer_;
     int rebuilds_ = 0;
     int pressButton_ = 0;
+    bool synchronousRepaints_ = true;
+    QPoint lastPointer_;
 };
 
 } // namespace vsx

@@ -2,6 +2,8 @@
 
 #include "platform/Numbers.h"
 
+#include <cmath>
+
 namespace vsx {
 namespace {
 
@@ -17,7 +19,88 @@ double numberOrZero(std::string_view text) { return parseDouble(text).value_or(0
 
 int integerOrZero(std::string_view text) { return strToIntDef(text, 0); }
 
+bool allDigits(std::string_view text)
+{
+    if (text.empty()) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// "ddmm.mmm" or "dddmm.mmm" with its hemisphere letter: degrees before the last two whole digits,
+// minutes (below 60) from there on. Nothing but digits and one '.' is taken.
+std::optional<double> strictDegrees(std::string_view value, std::string_view hemisphere, char positive, char negative)
+{
+    if (hemisphere.size() != 1 || (hemisphere[0] != positive && hemisphere[0] != negative)) return std::nullopt;
+    const size_t dot = value.find('.');
+    const std::string_view whole = value.substr(0, dot);
+    if (whole.size() < 3 || !allDigits(whole)) return std::nullopt;
+    if (dot != std::string_view::npos && !allDigits(value.substr(dot + 1))) return std::nullopt;
+    const auto degrees = parseDouble(whole.substr(0, whole.size() - 2));
+    const auto minutes = parseDouble(value.substr(whole.size() - 2));
+    if (!degrees || !minutes || !(*minutes < 60.0)) return std::nullopt;
+    const double v = *degrees + *minutes / 60.0;
+    return hemisphere[0] == negative ? -v : v;
+}
+
+// An altitude-like field: none when empty, else finite and within the limit.
+bool heightField(std::string_view text, std::optional<double>& out)
+{
+    out.reset();
+    if (text.empty()) return true;
+    const auto v = parseDouble(text);
+    if (!v || !(std::fabs(*v) <= kMaxGgaAltitude)) return false;
+    out = *v;
+    return true;
+}
+
+GgaSentence rejected(const char* problem)
+{
+    GgaSentence g;
+    g.problem = problem;
+    return g;
+}
+
 } // namespace
+
+GgaSentence ReadGgaSentence(const std::vector<std::string_view>& f)
+{
+    if (f.size() < 10) return rejected("field count");
+    const bool noPositionFields = f[2].empty() && f[3].empty() && f[4].empty() && f[5].empty();
+    GgaSentence g;
+    if (!f[7].empty() && allDigits(f[7]) && f[7].size() <= 3) g.satellites = integerOrZero(f[7]);
+    if (f[6].empty() && noPositionFields) {
+        g.kind = GgaKind::NoFix;
+        return g;
+    }
+    if (f[6].size() > 2 || !allDigits(f[6]) || integerOrZero(f[6]) > 8) return rejected("fix quality");
+    const int quality = integerOrZero(f[6]);
+    if (quality == 0) {
+        g.kind = GgaKind::NoFix;
+        return g;
+    }
+    if (noPositionFields) return rejected("position fields");
+    const auto latitude = strictDegrees(f[2], f[3], 'N', 'S');
+    if (!latitude || !(std::fabs(*latitude) <= 90.0)) return rejected("latitude");
+    const auto longitude = strictDegrees(f[4], f[5], 'E', 'W');
+    if (!longitude || !(std::fabs(*longitude) <= 180.0)) return rejected("longitude");
+    if (!heightField(f[9], g.altitude)) return rejected("altitude");
+    std::optional<double> geoid;
+    if (f.size() > 11 && !heightField(f[11], geoid)) return rejected("geoid separation");
+    g.kind = GgaKind::Position;
+    g.latitude = *latitude;
+    g.longitude = *longitude;
+    g.fixQuality = quality;
+    return g;
+}
+
+GgaSentence ReadGgaSentence(std::string_view line)
+{
+    if (const size_t star = line.find('*'); star != std::string_view::npos) line = line.substr(0, star);
+    std::vector<std::string_view> fields;
+    SplitFields(line, fields);
+    return ReadGgaSentence(fields);
+}
 
 NmeaChecksum nmeaChecksum(std::string_view sentence)
 {
@@ -76,13 +159,17 @@ void NmeaParser::ParseSentence(std::string_view line, Listener& listener)
 
 void NmeaParser::ParseGGA(Listener& listener)
 {
-    const auto& f = fields_;
-    if (f.size() < 10) return;
-    double latitude = NmeaToDegrees(f[2], f[3]);
-    double longitude = NmeaToDegrees(f[4], f[5]);
-    if (!f[6].empty()) fix_.fixQuality = integerOrZero(f[6]);
-    if (!f[7].empty()) fix_.satellites = integerOrZero(f[7]);
-    double altitude = f[9].empty() ? fix_.altitude : numberOrZero(f[9]);
+    const GgaSentence g = ReadGgaSentence(fields_);
+    if (g.kind == GgaKind::Rejected) {
+        ++rejectedGga_;
+        return;
+    }
+    fix_.fixQuality = g.fixQuality;
+    if (g.satellites) fix_.satellites = *g.satellites;
+    // A GGA without a fix moves nothing: the last position stays and no event is raised.
+    if (g.kind != GgaKind::Position) return;
+    const double latitude = g.latitude, longitude = g.longitude;
+    const double altitude = g.altitude.value_or(fix_.altitude);
     if (latitude == fix_.latitude && longitude == fix_.longitude && altitude == fix_.altitude) return;
     fix_.latitude = latitude;
     fix_.longitude = longitude;

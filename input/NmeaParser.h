@@ -1,8 +1,10 @@
 #pragma once
 // The receiver's own reading of NMEA 0183 sentences: GGA gives position, antenna altitude, fix
 // quality and satellites in use; RMC and VTG give speed and course. The talker is ignored
-// (GPGGA, GNGGA and GLGGA are all GGA). Unreadable numbers read as 0; sentences with too few
+// (GPGGA, GNGGA and GLGGA are all GGA). A GGA gives a position only when every value of it is
+// possible (ReadGgaSentence); in RMC and VTG unreadable numbers read as 0; sentences with too few
 // fields are ignored.
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +30,32 @@ double NmeaToDegrees(std::string_view value, std::string_view hemisphere);
 // Cuts at every ',' (empty fields count: n commas give n + 1 fields). The views point into text.
 void SplitFields(std::string_view text, std::vector<std::string_view>& fields);
 
+// What a GGA sentence is worth as a position.
+enum class GgaKind {
+    Position,  // a fix (quality 1 to 8) with a usable position
+    NoFix,     // quality 0, or no position fields at all: the receiver says it has no position
+    Rejected,  // malformed or impossible values: no position, and nothing else is taken from it
+};
+
+// The highest antenna altitude (and geoid separation) a GGA may report, in metres either way.
+inline constexpr double kMaxGgaAltitude = 100000.0;
+
+// A GGA read with every value checked: latitude and longitude as ddmm.mmm / dddmm.mmm with N/S and
+// E/W, finite and within +-90 and +-180 degrees; a fix quality the standard defines (0 to 8);
+// altitude and geoid separation, when given, finite and within +-kMaxGgaAltitude.
+struct GgaSentence {
+    GgaKind kind = GgaKind::Rejected;
+    const char* problem = "";  // for Rejected: what is at fault ("latitude", "fix quality", ...)
+    double latitude = 0, longitude = 0;
+    std::optional<double> altitude;  // empty field: none
+    int fixQuality = 0;              // 0 unless Position
+    std::optional<int> satellites;
+};
+// The sentence without its checksum: fields[0] is the address ("$GPGGA").
+GgaSentence ReadGgaSentence(const std::vector<std::string_view>& fields);
+// A whole line; text from '*' on is the checksum and is not read.
+GgaSentence ReadGgaSentence(std::string_view line);
+
 class NmeaParser {
 public:
     // Told of every change as it is stored. Returning false stops the sentence there (the
@@ -45,6 +73,8 @@ public:
 
     const NmeaFix& fix() const { return fix_; }
     void reset() { fix_ = {}; }
+    // GGA sentences refused for malformed or impossible values (they change nothing).
+    long rejectedGga() const { return rejectedGga_; }
 
 private:
     void ParseGGA(Listener& listener);
@@ -52,6 +82,7 @@ private:
     void ParseVTG(Listener& listener);
 
     NmeaFix fix_;
+    long rejectedGga_ = 0;
     std::vector<std::string_view> fields_;  // kept to reuse its storage
 };
 

@@ -1,7 +1,8 @@
 #pragma once
 // A line from an extra vessel's receiver: its GNSS log, its heading (HDT), its fix quality (GGA)
-// and one coordinates record per GGA. The record carries the position of that GGA itself,
-// converted to grid at once, not the previous epoch's.
+// and one coordinates record per GGA with a fix. The record carries the position of that GGA
+// itself, converted to grid at once, not the previous epoch's. A GGA with impossible values
+// (ReadGgaSentence) changes nothing and makes no record; the caller counts and reports it.
 #include "app/SharedValues.h"
 #include "platform/Clock.h"
 
@@ -14,8 +15,12 @@ namespace vsx {
 
 using GridConverter = std::function<std::optional<std::pair<double, double>>(double latitude, double longitude)>;
 
-// Returns true when a coordinates record was written.
-bool HandleExtraVesselLine(MultiVesselEntry& vessel, std::string_view line, const LocalDateTime& now,
-                           const GridConverter& toGrid);
+struct ExtraVesselLineResult {
+    bool recordWritten = false;
+    const char* rejectedGga = nullptr;  // a refused GGA: the field at fault
+};
+
+ExtraVesselLineResult HandleExtraVesselLine(MultiVesselEntry& vessel, std::string_view line, const LocalDateTime& now,
+                                            const GridConverter& toGrid);
 
 } // namespace vsx

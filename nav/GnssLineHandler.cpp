@@ -57,12 +57,6 @@ GgaReading ReadGga(std::string_view line)
     r.fixQuality = int(v[1]);
     r.altitude = v[2];
     r.geoidSeparation = v[3];
-    std::vector<std::string_view> fields;
-    SplitFields(line, fields);
-    if (fields.size() > 5) {
-        r.latitude = NmeaToDegrees(fields[2], fields[3]);
-        r.longitude = NmeaToDegrees(fields[4], fields[5]);
-    }
     return r;
 }
 
@@ -106,8 +100,34 @@ void GnssLineHandler::HandleLine(std::string_view line)
     }
 }
 
+void GnssLineHandler::NewRun()
+{
+    state_.Position.Forget();
+    state_.RejectedGgaCount = 0;
+}
+
 void GnssLineHandler::handleGga(std::string_view line)
 {
+    // A sentence with a wrong checksum is not taken, as the receiver does not take it.
+    if (nmeaChecksum(line) == NmeaChecksum::Invalid) return;
+    const GgaSentence checked = ReadGgaSentence(line);
+    if (checked.kind == GgaKind::Rejected) {
+        // Impossible values give nothing: no position, time, height or forwarded sentence.
+        state_.NoValidPosition = true;
+        if (++state_.RejectedGgaCount == 1) env_.reportRejectedGga(line, checked.problem);
+        return;
+    }
+    const auto now = clock().monotonic();
+    state_.Position.Heard(now);
+    std::optional<GnssFix> fix;
+    if (checked.kind == GgaKind::Position) {
+        fix = GnssFix{checked.latitude, checked.longitude, checked.altitude.value_or(state_.Position.LastAltitude()),
+                      checked.fixQuality};
+        state_.Position.Take(*fix, now);
+    } else {
+        state_.Position.Lose();
+    }
+
     const GgaReading gga = ReadGga(line);
     if (gga.time > 0) {
         const int hh = int(gga.time / 10000);
@@ -120,7 +140,7 @@ void GnssLineHandler::handleGga(std::string_view line)
     // A fix at exactly 00:00:00 UTC is a position like any other; only missing fields make a
     // sentence empty.
     state_.NoValidPosition = gga.valuesRead < 2;
-    if (gga.valuesRead >= 3 && gga.fixQuality == 4) {
+    if (fix && fix->fixQuality == 4 && gga.valuesRead >= 3) {
         state_.RtkAntennaHeight = gga.valuesRead == 4 ? gga.altitude + gga.geoidSeparation : gga.altitude;
         state_.RtkTide = state_.RtkAntennaHeight - state_.AntennaHeight;
     }
@@ -131,18 +151,18 @@ void GnssLineHandler::handleGga(std::string_view line)
         text += "\r\n";
         forward(text, ForwardUdpPort, false);
     }
-    writeSensorSentences(gga);
+    if (fix) writeSensorSentences(*fix);
 }
 
-void GnssLineHandler::writeSensorSentences(const GgaReading& gga)
+void GnssLineHandler::writeSensorSentences(const GnssFix& fix)
 {
-    if (VesselSensors.empty() || (gga.latitude == 0 && gga.longitude == 0)) return;
+    if (VesselSensors.empty()) return;
     const ProjectionSnapshot* snapshot = env_.snapshot();
     if (!snapshot) return;
     // The sensors are placed from this sentence's own position, so a sentence's time and
     // position belong to the same epoch.
     const GridProjection projection = env_.gridProjection();
-    const auto antenna = snapshot->toGrid(gga.latitude, gga.longitude, gga.altitude, projection);
+    const auto antenna = snapshot->toGrid(fix.latitude, fix.longitude, fix.altitude, projection);
     if (!antenna) return;
     const double gridHeading = antenna->convergence + env_.headingSource();
     for (size_t i = 0; i < VesselSensors.size(); ++i) {
@@ -152,7 +172,7 @@ void GnssLineHandler::writeSensorSentences(const GgaReading& gga)
         const auto position = snapshot->toWgs84(p.easting, p.northing, antenna->localHeight, projection);
         if (!position) continue;
         const std::string sentence = BuildSyntheticGga(SensorTalker(sensor.Name), state_.GgaTimeText, position->lat,
-                                                       position->lon, gga.fixQuality);
+                                                       position->lon, fix.fixQuality);
         ++synthetic_;
         if (i < SensorLogFiles.size() && SensorLogFiles[i] && SensorLogFiles[i]->isOpen())
             SensorLogFiles[i]->writeText(logStamp() + ' ' + sentence + '\n');

@@ -1,6 +1,7 @@
 #pragma once
 // Every line of the main GNSS receiver (and every NMEA line that arrives over UDP) passes through
-// here: heading, speed, UTC time, fix state and RTK heights go into the real-time state, the
+// here: heading, speed, UTC time, fix state, the current position (CurrentPosition: which GGA
+// gave a fix, and when) and RTK heights go into the real-time state, the
 // offsets typed in the offsets window are taken over while that window is closed, valid GGA
 // sentences are forwarded, and each sensor point of the vessel gets a GGA sentence of its own,
 // logged and forwarded.
@@ -43,18 +44,20 @@ public:
     // The receiver's own fix quality (from its last parsed GGA).
     virtual int receiverFixQuality() const = 0;
     virtual void showFixColour(ColorValue colour) = 0;
+    // The first GGA of a run refused for impossible values (later ones are only counted).
+    virtual void reportRejectedGga(std::string_view line, const char* problem) = 0;
 };
 
 // The real-time window's GNSS colour for a fix quality.
 ColorValue FixQualityColour(int fixQuality);
 
-// What one GGA line holds, read as the receiver's sentence layout gives it.
+// The time and heights of one GGA line, scanned in the sentence's layout (the position is read,
+// and every value checked, by ReadGgaSentence of input/NmeaParser.h).
 struct GgaReading {
     int valuesRead = 0;  // time, fix quality, altitude, geoid separation: how many of these, in order
     double time = 0;
     int fixQuality = 0;
     double altitude = 0, geoidSeparation = 0;
-    double latitude = 0, longitude = 0;  // from the position fields; 0 when empty
 };
 GgaReading ReadGga(std::string_view line);
 // Speed over ground in knots from the speed field of RMC (field 7) or VTG (field 5); 0 when the
@@ -67,13 +70,15 @@ public:
     GnssLineHandler(RealtimeState& state, GnssLineEnvironment& env);
 
     void HandleLine(std::string_view line);
+    // A survey run starts: no position and no refused GGA carry over from the last one.
+    void NewRun();
 
     // Sensor sentences made since start (forwarded or logged or not), for the status of a run.
     long SyntheticSentences() const { return synthetic_; }
 
 private:
     void handleGga(std::string_view line);
-    void writeSensorSentences(const GgaReading& gga);
+    void writeSensorSentences(const GnssFix& fix);
     void forward(std::string_view text, int udpPort, bool logFirstUdpSend);
 
     RealtimeState& state_;

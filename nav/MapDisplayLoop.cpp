@@ -54,11 +54,15 @@ void MapDisplayLoop::Tick()
     env_.pollUdpInput();
     const MapTickInputs in = env_.inputs();
     const auto started = clock().monotonic();
+    // A silent receiver's last fix quality is not current: it shows as no fix.
+    const bool silent = state_.Position.SilentAt(started, in.gnssNoDataTime);
+    const int fixQuality = silent ? 0 : in.fixQuality;
 
     env_.handPositionToNtrip(state_.GpsLatitude, state_.GpsLongitude, state_.GpsAltitude);
     const std::string tideText = in.offsetsVisible ? std::string("-") : formatFixed(state_.RtkTide, 2);
-    env_.showRealtimeValues(in.fixQuality, formatFixed(state_.RtkAntennaHeight, 2), tideText, in.satellites);
-    updateStatusLine(in, tideText);
+    env_.showRealtimeValues(fixQuality, formatFixed(state_.RtkAntennaHeight, 2), tideText, in.satellites);
+    if (silent) ShowSilent();
+    else updateStatusLine(in, fixQuality, tideText);
 
     const ProjectionSnapshot* snapshot = env_.snapshot();
     if (!snapshot) return;
@@ -68,14 +72,15 @@ void MapDisplayLoop::Tick()
     const TrackPoint tracked = trackedPoint();
     follow(*snapshot, in, tracked);
     drawVessel(in, tracked);
-    env_.showStatusPosition(FormatDmsPosition(state_.GpsLatitude, state_.GpsLongitude),
-                            "E" + formatFixed(state_.VesselEasting, 2) + ", N" + formatFixed(state_.VesselNorthing, 2));
+    if (!silent)
+        env_.showStatusPosition(FormatDmsPosition(state_.GpsLatitude, state_.GpsLongitude),
+                                "E" + formatFixed(state_.VesselEasting, 2) + ", N" + formatFixed(state_.VesselNorthing, 2));
     if (state_.TrackResetRequested) {
         track_.Reset();
         state_.TrackResetRequested = false;
     }
-    addTrackSegment(in, tracked);
-    addDepthLabel();
+    addTrackSegment(fixQuality, in, tracked);
+    addDepthLabel(state_.Position.At(started).has_value());
     if (in.sensorEnabled) env_.setDepthHud(state_.TrueDepthHi, in.lowDepthShown ? state_.TrueDepthLo : 0, true);
     env_.setHudValue(state_.SpeedKnots, true);
 
@@ -97,9 +102,16 @@ void MapDisplayLoop::Tick()
     }
 }
 
-void MapDisplayLoop::updateStatusLine(const MapTickInputs& in, const std::string& tideText)
+void MapDisplayLoop::ShowSilent()
 {
-    state_.HudFixQuality = in.fixQuality;
+    state_.HudFixQuality = 0;
+    state_.HudStatusText = kNoGnssDataText;
+    env_.showGnssSilent();
+}
+
+void MapDisplayLoop::updateStatusLine(const MapTickInputs& in, int fixQuality, const std::string& tideText)
+{
+    state_.HudFixQuality = fixQuality;
     if (state_.NoValidPosition) {
         state_.HudStatusText = "*** EMPTY GGA - NO POSITION ***";
         return;
@@ -107,7 +119,7 @@ void MapDisplayLoop::updateStatusLine(const MapTickInputs& in, const std::string
     const auto speed = parseDouble(in.speedLabelText);
     char text[256];
     std::snprintf(text, sizeof text, "%s | Spd: %s kn | SV: %d | Ant: %s m | Tide: %s m",
-                  FixQualityText(in.fixQuality).c_str(), formatFixed(speed.value_or(0), 1).c_str(), in.satellites,
+                  FixQualityText(fixQuality).c_str(), formatFixed(speed.value_or(0), 1).c_str(), in.satellites,
                   formatFixed(state_.RtkAntennaHeight, 2).c_str(), tideText.c_str());
     std::string line = text;
     if (state_.TrueDepthHi > 0 && in.sensorEnabled) {
@@ -164,7 +176,7 @@ TrackPoint MapDisplayLoop::trackedPoint() const
 void MapDisplayLoop::follow(const ProjectionSnapshot& snapshot, const MapTickInputs& in, TrackPoint tracked)
 {
     const bool havePosition = state_.VesselEasting != 0 || state_.VesselNorthing != 0;
-    if (!state_.FollowVessel) {
+    if (!state_.FollowVessel || state_.FollowPaused) {
         canvas_.Redraw();
     } else if (state_.MapFollowTarget < 1) {
         // Before the first position there is nothing to follow; the restored view stays.
@@ -216,12 +228,11 @@ void MapDisplayLoop::drawVessel(const MapTickInputs& in, TrackPoint p)
     }
 }
 
-void MapDisplayLoop::addTrackSegment(const MapTickInputs& in, TrackPoint tracked)
+void MapDisplayLoop::addTrackSegment(int q, const MapTickInputs& in, TrackPoint tracked)
 {
     const bool havePosition = state_.VesselEasting != 0 || state_.VesselNorthing != 0;
     const TrackRecorder::Result r = track_.Advance(tracked, havePosition, ActiveTrackingSensor, in.trackDistance);
     if (r.step != TrackRecorder::Step::Segment || !state_.MainTracklining) return;
-    const int q = in.fixQuality;
     const char* layerName = kTrackNoFixLayer;
     ColorValue colour = 255;
     if (q == 4) {
@@ -240,9 +251,10 @@ void MapDisplayLoop::addTrackSegment(const MapTickInputs& in, TrackPoint tracked
     if (in.helmsmanVisible) env_.mirrorTrackToHelmsman(layerName, colour, in.trackWidth, r.to, r.from, in.trackAsLine);
 }
 
-void MapDisplayLoop::addDepthLabel()
+void MapDisplayLoop::addDepthLabel(bool positionCurrent)
 {
-    if (!ShowDepthLabels || state_.TrueDepthHi <= 0) return;
+    // A depth measured without a current position is not placed on the map as a sounding.
+    if (!ShowDepthLabels || state_.TrueDepthHi <= 0 || !positionCurrent) return;
     if (state_.VesselEasting == 0 && state_.VesselNorthing == 0) return;
     canvas_.SetSoundingStyle(1, DepthLabelSpacing, DepthLabelFontName, DepthLabelFontSize, DepthLabelColor);
     canvas_.AddSounding(state_.VesselEasting, state_.VesselNorthing, state_.TrueDepthHi);

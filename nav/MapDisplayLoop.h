@@ -1,7 +1,9 @@
 #pragma once
 // One tick of the main map: UDP input, the position on the grid, the vessel symbol, the track
 // segments by fix quality, the followed view, the status texts and HUD values, depth labels, the
-// further vessels and the loop's own run time. It is the only writer of the vessel's grid
+// further vessels and the loop's own run time. A receiver without a well-formed GGA for its
+// no-data time is shown as silent (no fix, no position on the status bar), and depth labels are
+// placed only while the position is current (CurrentPosition). It is the only writer of the vessel's grid
 // position, grid convergence and grid heading in the real-time state.
 //
 // The windows it reads and writes are reached through MapLoopEnvironment; the drawing is a
@@ -23,6 +25,8 @@ namespace vsx {
 inline constexpr const char* kTrackFixLayer = "track_fix";
 inline constexpr const char* kTrackFloatLayer = "track_float";
 inline constexpr const char* kTrackNoFixLayer = "track_nofix";
+// The status line while the main receiver is silent: its last fix is not shown as current.
+inline constexpr const char* kNoGnssDataText = "*** NO GNSS DATA ***";
 
 // What the loop reads from other windows at each tick.
 struct MapTickInputs {
@@ -31,6 +35,8 @@ struct MapTickInputs {
     double receiverCourse = 0;  // degrees
     int fixQuality = 0;
     int satellites = 0;
+    // Without a well-formed GGA for this long the receiver counts as silent (its no-data time).
+    std::chrono::milliseconds gnssNoDataTime{10000};
     bool sensorEnabled = false;
     std::string sounderMessageType;
     ColorValue vesselColor = clNavy;
@@ -60,6 +66,8 @@ public:
                                     int satellites) = 0;
     // Status-bar panels 0 (latitude, longitude) and 1 (easting, northing).
     virtual void showStatusPosition(const std::string& geographic, const std::string& grid) = 0;
+    // The receiver is silent: the status bar and the real-time window show it as without data.
+    virtual void showGnssSilent() = 0;
     virtual void setDepthHud(double depthHi, double depthLo, bool show) = 0;
     virtual void setHudValue(double speedKnots, bool show) = 0;
     virtual void mirrorTrackToHelmsman(const std::string& layer, ColorValue colour, int width, TrackPoint from,
@@ -81,6 +89,9 @@ public:
     void SetVesselLayer(int layerId) { vesselLayer_ = layerId; }
 
     void Tick();
+    // Shows the receiver as silent now (the status line, the HUD's fix and the status bar), for
+    // when the loop stops because the receiver went idle or away.
+    void ShowSilent();
 
     // A new snapshot was taken: the next tick converts the position again.
     void ForgetConvertedPosition() { haveConverted_ = false; }
@@ -92,13 +103,13 @@ private:
         double easting = 0, northing = 0, convergence = 1e-9;
     };
 
-    void updateStatusLine(const MapTickInputs& in, const std::string& tideText);
+    void updateStatusLine(const MapTickInputs& in, int fixQuality, const std::string& tideText);
     bool convertPosition(const MapTickInputs& in, const ProjectionSnapshot& snapshot);
     TrackPoint trackedPoint() const;
     void follow(const ProjectionSnapshot& snapshot, const MapTickInputs& in, TrackPoint tracked);
     void drawVessel(const MapTickInputs& in, TrackPoint tracked);
-    void addTrackSegment(const MapTickInputs& in, TrackPoint tracked);
-    void addDepthLabel();
+    void addTrackSegment(int fixQuality, const MapTickInputs& in, TrackPoint tracked);
+    void addDepthLabel(bool positionCurrent);
 
     RealtimeState& state_;
     CanvasModel& canvas_;

@@ -3,6 +3,8 @@
 // what the line handlers take from the devices, what the map loop makes of it, and whether real
 // time runs. They exist once per process (realtimeState()) and are written and read on the
 // interactive thread only. Each value has exactly one writer, named with it.
+#include "nav/CurrentPosition.h"
+
 #include <string>
 
 namespace vsx {
@@ -31,6 +33,8 @@ struct RealtimeState {
     double RtkTide = 0;
     bool UdpSendLogged = false;
     int LastFixQuality = -1;  // none shown yet, so the first line sets the colour
+    CurrentPosition Position;  // the last GGA's fix as the records and the status take it
+    long RejectedGgaCount = 0; // GGA sentences of this run refused for impossible values
 
     // ---- Depth handler (written there) ---------------------------------------------------------
     double TrueDepthHi = 0, TrueDepthLo = 0;
@@ -49,6 +53,8 @@ struct RealtimeState {
     bool MainTracklining = false;
     bool OtherTracklining = false;
     bool TrackResetRequested = false;
+    // The user is drawing on the map: the followed view holds still (the map keeps running).
+    bool FollowPaused = false;
 };
 
 RealtimeState& realtimeState();

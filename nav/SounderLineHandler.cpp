@@ -14,10 +14,10 @@ SounderLineOutput HandleSounderLine(std::string_view line, const SounderLineInpu
 
     SoundingRecord r;
     r.time = in.now;
-    r.latitude = in.latitude;
-    r.longitude = in.longitude;
-    r.easting = in.easting;
-    r.northing = in.northing;
+    r.latitude = in.position.latitude;
+    r.longitude = in.position.longitude;
+    r.easting = in.position.easting;
+    r.northing = in.position.northing;
     r.manualTide = in.manualTide;
     r.trueHi = d.trueHi;
     r.trueLo = d.trueLo;
@@ -26,18 +26,20 @@ SounderLineOutput HandleSounderLine(std::string_view line, const SounderLineInpu
     r.messageType = in.depth.messageType;
     r.soundVelocity = d.soundVelocityUsed;
     r.draft = in.depth.draft;  // the draft this line's depths were corrected with
-    r.fixQuality = in.fixQuality;
+    r.fixQuality = in.position.latitude ? in.position.fixQuality : 0;
     r.rtkAntennaHeight = in.rtkAntennaHeight;
     r.rtkTide = in.rtkTide;
     const CsvAppendResult csv = AppendSurveyCsvRecord(in.csvFileName, r);
     out.csvWritten = csv.written;
     out.csvFile = csv.fileName;
 
-    // The XYZ file holds soundings only: a real depth at a real position. A type that carries
+    // The XYZ file holds soundings only: a real depth at a current position. A type that carries
     // only the low-frequency depth writes that one.
     const double z = d.onlyLowDepth ? d.trueLo : d.trueHi;
-    if (z > 0 && (in.easting != 0 || in.northing != 0))
-        out.xyzWritten = AppendSimpleXyzRecord(in.xyzFileName, in.easting, in.northing, in.manualTide - z);
+    const auto& e = in.position.easting;
+    const auto& n = in.position.northing;
+    if (z > 0 && e && n && (*e != 0 || *n != 0))
+        out.xyzWritten = AppendSimpleXyzRecord(in.xyzFileName, *e, *n, in.manualTide - z);
     return out;
 }
 

@@ -2,6 +2,7 @@
 // One echosounder line through to the day's sounding files: recognition, raw depths, corrected
 // depths, the depth alarm and the records. The window reads its controls into Inputs (each with
 // its last valid value, so a half-typed number never drops a record) and shows the Output.
+#include "nav/CurrentPosition.h"
 #include "nav/DepthLine.h"
 #include "nav/SoundingFiles.h"
 
@@ -13,8 +14,7 @@ struct SounderLineInputs {
     DepthLineSettings depth;  // type, format, sound velocity, draft, profile
     double alarmLevel = 0;
     double manualTide = 0, rtkAntennaHeight = 0, rtkTide = 0;
-    double latitude = 0, longitude = 0, easting = 0, northing = 0;
-    int fixQuality = 0;
+    SoundingPosition position;  // the receiver's current position, if any (nav/CurrentPosition.h)
     LocalDateTime now;
     std::string csvFileName;  // the survey coordinates file
     std::string xyzFileName;  // the simple XYZ file
@@ -26,7 +26,7 @@ struct SounderLineOutput {
     bool alarm = false;       // the high-frequency depth is at or above the alarm level (shallower)
     bool csvWritten = false;
     std::string csvFile;      // the file that took the record (an alternative name when the main one failed)
-    bool xyzWritten = false;
+    bool xyzWritten = false;  // only a real depth at a current grid position
 };
 
 SounderLineOutput HandleSounderLine(std::string_view line, const SounderLineInputs& in);

@@ -16,11 +16,15 @@ std::string FormatSoundingRecord(const SoundingRecord& r)
         s += ',';
         s += formatFixed(v, 2);
     };
+    auto optional = [&](const std::optional<double>& v, int decimals) {
+        s += ',';
+        if (v) s += formatFixed(*v, decimals);
+    };
     s += formatDate(r.time) + " " + formatTimeCompact(r.time);
-    s += "," + formatFixed(r.latitude, 10);
-    s += "," + formatFixed(r.longitude, 10);
-    f2(r.easting);
-    f2(r.northing);
+    optional(r.latitude, 10);
+    optional(r.longitude, 10);
+    optional(r.easting, 2);
+    optional(r.northing, 2);
     f2(r.manualTide - r.trueHi);
     f2(r.manualTide - r.trueLo);
     f2(r.trueHi);

@@ -4,14 +4,17 @@
 // lost when the program stops.
 #include "platform/Clock.h"
 
+#include <optional>
 #include <string>
 
 namespace vsx {
 
 struct SoundingRecord {
     LocalDateTime time;
-    double latitude = 0, longitude = 0;
-    double easting = 0, northing = 0;
+    // No value: the sounding had no current position (or no grid position); the field is
+    // written empty, so the record keeps its 18 columns and never shows a position it did not have.
+    std::optional<double> latitude, longitude;
+    std::optional<double> easting, northing;
     double manualTide = 0;
     double trueHi = 0, trueLo = 0;
     double rawHi = 0, rawLo = 0;

@@ -149,6 +149,7 @@ void SurveyRun::closeExtraVessels()
         v.HasPosition = false;
         v.HasLastTrackPoint = false;
         v.Easting = v.Northing = 0;
+        v.RejectedGga = 0;
     }
 }
 

@@ -47,9 +47,19 @@ std::string appDataFolder()
     return withTrailingSlash(folder);
 }
 
+std::string imageryCacheFolder()
+{
+    std::string folder = envOrEmpty("XDG_CACHE_HOME");
+    if (folder.empty()) folder = homeFolder() + ".cache";
+    return withTrailingSlash(folder) + "Veldor/VSX/MapCache/";
+}
+
 std::string dataRoot() { return homeFolder() + "VLT/"; }
 
-void setProgramFolder(const std::string& folder) { programFolderOverride() = withTrailingSlash(folder); }
+void setProgramFolder(const std::string& folder)
+{
+    programFolderOverride() = folder.empty() ? std::string() : withTrailingSlash(folder);
+}
 
 std::string programFolder()
 {

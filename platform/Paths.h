@@ -1,7 +1,8 @@
 #pragma once
 // Where the program keeps its things on Linux. Every folder value ends in '/'.
-//  - application-data folder (the settings file, the imagery cache): $APPDATA when set,
-//    else $XDG_CONFIG_HOME, else ~/.config
+//  - application-data folder (the settings file): $APPDATA when set, else $XDG_CONFIG_HOME,
+//    else ~/.config
+//  - imagery tile cache: $XDG_CACHE_HOME/Veldor/VSX/MapCache/, else ~/.cache/Veldor/VSX/MapCache/
 //  - data root (the dated survey folders): $HOME/VLT/
 //  - program folder (the Languages folder beside the executable)
 #include <string>
@@ -9,9 +10,11 @@
 namespace vsx {
 
 std::string appDataFolder();
+std::string imageryCacheFolder();
 std::string dataRoot();
 std::string programFolder();
-// Tests and tools that run outside the build folder point the program folder elsewhere.
+// Tests and tools that run outside the build folder point the program folder elsewhere; an
+// empty folder gives the executable's folder back.
 void setProgramFolder(const std::string& folder);
 
 std::string homeFolder();

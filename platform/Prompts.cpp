@@ -1,6 +1,7 @@
 #include "platform/Prompts.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace vsx {
@@ -63,6 +64,11 @@ PromptAnswer PromptService::ask(const QString& text, const QString& title, const
     }
 }
 
+QString PromptService::openFileName(QWidget* parent, const QString& title, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(promptParent(parent), title, QString(), filter);
+}
+
 void RecordingPrompts::message(const QString& text, const QString& title, PromptKind kind, QWidget* parent)
 {
     entries.push_back({text, title, kind, promptParent(parent)});
@@ -76,6 +82,15 @@ PromptAnswer RecordingPrompts::ask(const QString& text, const QString& title, co
     PromptAnswer a = answers.front();
     answers.erase(answers.begin());
     return a;
+}
+
+QString RecordingPrompts::openFileName(QWidget*, const QString& title, const QString&)
+{
+    fileDialogTitles.push_back(title);
+    if (fileNames.empty()) return {};
+    QString f = fileNames.front();
+    fileNames.erase(fileNames.begin());
+    return f;
 }
 
 } // namespace vsx

@@ -23,6 +23,9 @@ public:
     // A question with the given buttons; the first is the default.
     virtual PromptAnswer ask(const QString& text, const QString& title, const std::vector<PromptAnswer>& buttons,
                              PromptKind kind = PromptKind::Question, QWidget* parent = nullptr);
+    // A file to open, picked in a file dialog with the given filter ("Text (*.txt);;All (*)");
+    // empty when cancelled.
+    virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter);
 };
 
 // The window a dialog opens over: the window of `actedIn` when given, else the active window
@@ -46,8 +49,11 @@ public:
     PromptAnswer ask(const QString& text, const QString& title, const std::vector<PromptAnswer>& buttons,
                      PromptKind kind, QWidget* parent) override;
     std::vector<Entry> entries;
+    QString openFileName(QWidget* parent, const QString& title, const QString& filter) override;
     std::vector<PromptAnswer> answers;  // consumed from the front
     PromptAnswer defaultAnswer = PromptAnswer::Yes;
+    std::vector<QString> fileNames;  // picked files, consumed from the front; none left: cancelled
+    std::vector<QString> fileDialogTitles;
 };
 
 } // namespace vsx

@@ -52,7 +52,7 @@ inline constexpr LocalText kTimeFormatWarning{
     "HHmmssfff olduguna emin olunuz."};
 // Added to the SV message while the SV edit is locked by the sound-velocity profile.
 inline constexpr LocalText kSvLockedByProfileHint{
-    "Untick \"Use SVP\" in the sound velocity profile window to edit SV.",
-    "SV değerini düzenlemek için ses hızı profili penceresinde \"Use SVP\" seçimini kaldırınız."};
+    "Untick \"Use Sound Velocity Profile\" in the Sound Velocity window to edit SV.",
+    "SV değerini düzenlemek için Sound Velocity penceresinde \"Use Sound Velocity Profile\" seçimini kaldırınız."};
 
 } // namespace vsx

@@ -16,6 +16,7 @@
 #include "platform/IniFile.h"
 #include "platform/Locale.h"
 #include "platform/Numbers.h"
+#include "platform/ProgramLauncher.h"
 #include "platform/StyleManager.h"
 #include "tools/windows/TFShape.h"
 #include "tools/windows/TNavset.h"
@@ -118,6 +119,20 @@ void DestroyAllWindows()
     SerialPortLister = nullptr;
 }
 
+namespace {
+bool g_restart = false;
+} // namespace
+
+void RequestRestart(bool requested) { g_restart = requested; }
+bool RestartRequested() { return g_restart; }
+
+void StartRequestedRestart(const std::string& executable)
+{
+    if (!g_restart) return;
+    g_restart = false;
+    StartProgram(executable);
+}
+
 int RunProgram(int argc, char** argv)
 {
     const StartupSettings settings = ReadStartupSettings();
@@ -145,6 +160,7 @@ int RunProgram(int argc, char** argv)
         code = 1;
     }
     DestroyAllWindows();
+    StartRequestedRestart(QCoreApplication::applicationFilePath().toStdString());
     return code;
 }
 

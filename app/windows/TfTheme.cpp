@@ -1,12 +1,93 @@
 #include "app/windows/TfTheme.h"
 
+#include "app/ErrorReport.h"
+#include "app/Settings.h"
+#include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
+#include "canvas/VeldorCanvas.h"
+#include "nav/windows/TFNav.h"
+#include "platform/Colour.h"
+#include "platform/IniFile.h"
+#include "platform/StyleManager.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace vsx {
+
+QString SavedThemeName;
 
 TfTheme::TfTheme(QWidget* parent) : QWidget(parent)
 {
     SetUpWindow(this, {"fTheme", "Theme Selection", true, QSize(320, 612)});
+    setWindowFlags((windowFlags() | Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                    Qt::WindowCloseButtonHint) &
+                   ~(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    GroupBox1 = new QGroupBox(QStringLiteral("Select Theme"), this);
+    GroupBox1->setObjectName("GroupBox1");
+    lbThemeList = new QListWidget(GroupBox1);
+    lbThemeList->setObjectName("lbThemeList");
+    lInfo = new QLabel(QStringLiteral("Available themes: 0. Select to preview."), GroupBox1);
+    lInfo->setObjectName("lInfo");
+    auto* group = new QVBoxLayout(GroupBox1);
+    group->addWidget(lbThemeList, 1);
+    group->addWidget(lInfo);
+
+    bSaveExit = new QPushButton(QStringLiteral("Save && Exit"), this);
+    bSaveExit->setObjectName("bSaveExit");
+    bCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    bCancel->setObjectName("bCancel");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(bSaveExit);
+    buttons->addWidget(bCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(GroupBox1, 1);
+    layout->addLayout(buttons);
+
+    connect(lbThemeList, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && isVisible()) applyStyle(lbThemeList->item(row)->text());
+    });
+    connect(bSaveExit, &QPushButton::clicked, this, [this] {
+        if (QListWidgetItem* item = lbThemeList->currentItem())
+            IniFile(GetIniFileName()).writeString("APPLICATION", "ThemeStyle", item->text().toStdString());
+        close();
+    });
+    connect(bCancel, &QPushButton::clicked, this, [this] {
+        applyStyle(SavedThemeName);
+        close();
+    });
+}
+
+void TfTheme::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (FNav) move(FNav->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+    SavedThemeName = StyleManager::activeStyle();
+    const QStringList names = StyleManager::styleNames();
+    {
+        const QSignalBlocker block(lbThemeList);
+        lbThemeList->clear();
+        lbThemeList->addItems(names);
+        const int row = int(names.indexOf(SavedThemeName));
+        lbThemeList->setCurrentRow(row > 0 ? row : 0);
+    }
+    lInfo->setText(QStringLiteral("Available themes: %1. Select to preview.").arg(names.size()));
+}
+
+void TfTheme::applyStyle(const QString& name)
+{
+    if (!StyleManager::setStyle(name)) {
+        ReportError(QStringLiteral("Style '%1' not found").arg(name));
+        return;
+    }
+    if (FNav && FNav->fcad) {
+        FNav->fcad->Model().SetBackgroundColor(fromQColor(StyleManager::panelColour(name)));
+        FNav->fcad->Redraw();
+    }
 }
 
 } // namespace vsx

@@ -19,5 +19,6 @@ TfJoystick* fJoystick = nullptr;
 TfSVPGraph* fSVPGraph = nullptr;
 TfrmNTRIPSettings* frmNTRIPSettings = nullptr;
 TfRTCMParsing* fRTCMParsing = nullptr;
+TfTranslationEditor* fTranslationEditor = nullptr;
 
 } // namespace vsx

@@ -20,6 +20,7 @@ class TfJoystick;
 class TfSVPGraph;
 class TfrmNTRIPSettings;
 class TfRTCMParsing;
+class TfTranslationEditor;
 
 extern TFNav* FNav;
 extern TNavset* Navset;
@@ -38,5 +39,7 @@ extern TfJoystick* fJoystick;
 extern TfSVPGraph* fSVPGraph;
 extern TfrmNTRIPSettings* frmNTRIPSettings;
 extern TfRTCMParsing* fRTCMParsing;
+// Made by the main window on first use.
+extern TfTranslationEditor* fTranslationEditor;
 
 } // namespace vsx

@@ -1,10 +1,12 @@
 #include "nav/windows/TFNav.h"
+#include "nav/windows/TFHelmsman.h"
 
 #include "app/ErrorReport.h"
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/TranslationManager.h"
 #include "app/windows/TFMsg.h"
+#include "app/windows/TformAbout.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
 #include "canvas/ProjectFile.h"
@@ -20,6 +22,7 @@
 #include "input/windows/TFGPS.h"
 #include "nav/CommandLine.h"
 #include "nav/RealtimeLogs.h"
+#include "platform/AtomicFile.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/Clock.h"
@@ -108,12 +111,16 @@ GeodeticTexts geodeticTextsFromSettings()
     return t;
 }
 
-GridProjection projectionFromSettings()
+} // namespace
+
+GridProjection TFNav::MapProjection()
 {
     const DeviceSettings& s = deviceSettings();
     if (!s.useLccProjection()) return GridProjection::TransverseMercator;
     return s.lambert1() ? GridProjection::Lambert1SP : GridProjection::Lambert2SP;
 }
+
+namespace {
 
 // Settings of a port group handed to a receiver for its next open.
 class ReceiverAdapter : public ReceiverPortTarget {
@@ -193,15 +200,19 @@ public:
         return OffsetValues{Offsets->draft(), Offsets->soundVelocity(), Offsets->antennaHeight(), Offsets->tideHeight()};
     }
     const ProjectionSnapshot* snapshot() override { return nav_.mapSnapshot(gridProjection()); }
-    GridProjection gridProjection() const override { return projectionFromSettings(); }
+    GridProjection gridProjection() const override { return TFNav::MapProjection(); }
     double headingSource() const override
     {
         return deviceSettings().gyroEnabled() ? realtimeState().GyroHeading : nav_.ZGPS1->GetCourse();
     }
-    int receiverFixQuality() const override { return nav_.ZGPS1->GetFixQuality(); }
+    int receiverFixQuality() const override { return gnssSilent() ? 0 : nav_.ZGPS1->GetFixQuality(); }
     void showFixColour(ColorValue colour) override
     {
         if (fRealtime) setBackground(fRealtime->GPSGroupBox, colour);
+    }
+    void reportRejectedGga(std::string_view line, const char* problem) override
+    {
+        nav_.ReportRejectedGga("GPS", line, problem);
     }
 
     // MapLoopEnvironment
@@ -219,11 +230,12 @@ public:
     {
         MapTickInputs in;
         const DeviceSettings& s = deviceSettings();
-        in.projection = projectionFromSettings();
+        in.projection = TFNav::MapProjection();
         in.gyroEnabled = s.gyroEnabled();
         in.receiverCourse = nav_.ZGPS1->GetCourse();
         in.fixQuality = nav_.ZGPS1->GetFixQuality();
         in.satellites = nav_.ZGPS1->GetSatellites();
+        in.gnssNoDataTime = gnssNoDataTime();
         in.sensorEnabled = s.sensorEnabled();
         in.sounderMessageType = s.sounderMessageText();
         if (Navset) {
@@ -241,14 +253,17 @@ public:
         }
         in.offsetsVisible = Offsets && Offsets->isVisible();
         in.latencyVisible = fLatency && fLatency->isVisible();
-        in.helmsmanVisible = false;
+        in.helmsmanVisible = nav_.Helmsman && nav_.Helmsman->isVisible();
         if (fRealtime) {
             in.lowDepthShown = fRealtime->DepthFrameLo->isVisible();
             in.speedLabelText = fRealtime->Speed->text().toStdString();
         }
         return in;
     }
-    void handPositionToNtrip(double, double, double) override {}
+    void handPositionToNtrip(double latitude, double longitude, double altitude) override
+    {
+        nav_.HandPositionToNtrip(latitude, longitude, altitude);
+    }
     void showRealtimeValues(int fixQuality, const std::string& antenna, const std::string& tide, int sats) override
     {
         if (!fRealtime) return;
@@ -262,10 +277,26 @@ public:
         nav_.setStatusPanel(0, tr8(geographic), 20);
         nav_.setStatusPanel(1, tr8(grid), 20);
     }
+    void showGnssSilent() override
+    {
+        nav_.setStatusPanel(0, translated("No GNSS data"), 20);
+        nav_.setStatusPanel(1, QString(), 20);
+        if (fRealtime) {
+            fRealtime->Fixed->setText(QStringLiteral("0"));
+            setBackground(fRealtime->GPSGroupBox, 0x0000FF);
+        }
+    }
     void setDepthHud(double hi, double lo, bool show) override { nav_.fcad->SetDepthHud(hi, lo, show); }
     void setHudValue(double knots, bool show) override { nav_.fcad->SetHudValue(knots, show); }
-    void mirrorTrackToHelmsman(const std::string&, ColorValue, int, TrackPoint, TrackPoint, bool) override {}
-    void showLatency(long, double) override {}
+    void mirrorTrackToHelmsman(const std::string& layer, ColorValue colour, int width, TrackPoint from, TrackPoint to,
+                               bool asLine) override
+    {
+        if (nav_.Helmsman) nav_.Helmsman->MirrorTrack(layer, colour, width, from, to, asLine);
+    }
+    void showLatency(long currentMs, double meanMs) override
+    {
+        if (fLatency) fLatency->ShowLatency(currentMs, meanMs);
+    }
     std::optional<double> extraVesselCourse(size_t index) override
     {
         if (index >= nav_.ExtraVesselReceivers.size()) return std::nullopt;
@@ -288,6 +319,8 @@ public:
         nav_.snapshot_.Retake();
         nav_.reportedSnapshotProblem_.clear();  // a new run says its problems again
         nav_.mapLoop_->ForgetConvertedPosition();
+        // The run's soundings take positions of this run only.
+        nav_.lineHandler_->NewRun();
     }
     bool UdpInputEnabled() override { return GpsUdpEnabled; }
     bool OpenGnss(std::string& error) override { return open(nav_.ZGPS1, error); }
@@ -298,12 +331,14 @@ public:
     void CloseSensor() override { nav_.ZSENSOR->Close(); }
     void StartEchogram() override
     {
-        nav_.tEchogram->start();
+        // An [ECHOGRAM] Interval below 1 leaves the timer standing (see the waterfall window).
+        if (nav_.tEchogram->interval() > 0) nav_.tEchogram->start();
         nav_.SensorWatch.start(Tick());
     }
     void StopLoops() override
     {
         nav_.tMap->stop();
+        nav_.ShowGnssSilent();
         nav_.tEchogram->stop();
         nav_.SensorWatch.stop();
         nav_.FirstSensorLineSeen = false;
@@ -396,6 +431,8 @@ public:
     }
     void RepaintMap() override { nav_.fcad->Redraw(); }
     void SetMapRefreshInterval(int ms) override { nav_.tMap->setInterval(std::max(50, ms)); }
+    void ShowNumericKeypad(QLineEdit* target) override { nav_.ShowNumericKeypad(target); }
+    void ShowSimpleKeyboard(QLineEdit* target) override { nav_.ShowSimpleKeyboard(target); }
     void ZoomIn() override { zoom(0.2); }
     void ZoomOut() override { zoom(-0.2); }
     bool EchogramRunning() const override { return nav_.ZSENSOR->Connected() && nav_.tEchogram->isActive(); }
@@ -407,6 +444,7 @@ public:
     {
         if (FGPS) FGPS->cSBESMessageStartupChange();
     }
+    bool SoundVelocityProfileInUse() const override { return fSVP && fSVP->ProfileInUse(); }
     void SetBareLayout(bool bare) override
     {
         nav_.tRealtime->setVisible(!bare);
@@ -414,6 +452,13 @@ public:
         nav_.tShape->setVisible(!bare);
         nav_.sStatusBar->setVisible(!bare);
         nav_.menuBar()->setVisible(!bare);
+        // No border in the bare view, a sizeable one again in the full layout (changing the
+        // frame hides a shown window).
+        if (nav_.windowFlags().testFlag(Qt::FramelessWindowHint) != bare) {
+            const bool shown = nav_.isVisible();
+            nav_.setWindowFlag(Qt::FramelessWindowHint, bare);
+            if (shown) nav_.show();
+        }
     }
 
     // CanvasDisplayTarget
@@ -434,6 +479,12 @@ public:
     }
 
 private:
+    std::chrono::milliseconds gnssNoDataTime() const
+    {
+        const int ms = nav_.ZGPS1->NoDataInterval;
+        return std::chrono::milliseconds(ms < 1 ? 10000 : ms);
+    }
+    bool gnssSilent() const { return realtimeState().Position.SilentAt(clock().monotonic(), gnssNoDataTime()); }
     static bool open(TVeldorSerialGPS* r, std::string& error)
     {
         r->Open();
@@ -555,6 +606,8 @@ void TFNav::FormCreate()
     ScreenshotTimer = bindings_.get();
     MapCanvasTarget = bindings_.get();
     setSurveyHost(bindings_.get());
+    wireMapCommands();
+    wireScreenCommands();
 }
 
 void TFNav::buildToolbars()
@@ -582,7 +635,7 @@ void TFNav::buildToolbars()
     };
     bRealtime = button(tRealtime, "bRealtime", "Start");
     connect(bRealtime, &QToolButton::clicked, this, &TFNav::bRealtimeClick);
-    button(tRealtime, "tbRunline", "Runline");
+    connect(button(tRealtime, "tbRunline", "Runline"), &QToolButton::clicked, this, &TFNav::tbRunlineClick);
     connect(button(tRealtime, "ConnectIcon", "Settings"), &QToolButton::clicked, this, &TFNav::ConnectIconClick);
     button(tRealtime, "tbFixed", "Fixed");
     button(tRealtime, "tbFloat", "Float");
@@ -594,26 +647,36 @@ void TFNav::buildToolbars()
     ToolButton13 = button(tRealtime, "ToolButton13", "No follow");
     connect(ToolButton13, &QToolButton::clicked, this, &TFNav::ToolButton13Click);
 
-    for (const char* c : {"Zoom In", "Zoom Out", "Extents", "Window", "Dynamic", "Pan", "Select", "Clear User Shapes",
-                          "Add Event", "Reset Event", "Open", "Save"})
-        button(tDraw, "", c);
-    for (QToolButton* b : tDraw->findChildren<QToolButton*>()) {
-        if (b->text() == QLatin1String("Add Event")) {
-            b->setObjectName("btEventAdd");
-            connect(b, &QToolButton::clicked, this, &TFNav::btEventAddClick);
-        } else if (b->text() == QLatin1String("Reset Event")) {
-            b->setObjectName("btEventReset");
-            connect(b, &QToolButton::clicked, this, &TFNav::btEventResetClick);
-        }
-    }
-    auto* zoomIn = tDraw->findChildren<QToolButton*>().at(0);
-    auto* zoomOut = tDraw->findChildren<QToolButton*>().at(1);
-    zoomIn->setObjectName("Zoomin");
-    zoomOut->setObjectName("Zoomout");
-    connect(zoomIn, &QToolButton::clicked, this, [this] { bindings_->ZoomIn(); });
-    connect(zoomOut, &QToolButton::clicked, this, [this] { bindings_->ZoomOut(); });
-    for (const char* c : {"Point", "Line", "Rectangle", "Polyline", "Ellipse", "Polygon", "Spline", "Arc", "Circle"})
-        button(tShape, "", c);
+    // Every button has its own object name: handlers find their button by name, never by its
+    // place in the bar (the bar's own extension button shifts places).
+    struct Named {
+        const char* name;
+        const char* caption;
+    };
+    for (const Named& b : {Named{"Zoomin", "Zoom In"}, Named{"Zoomout", "Zoom Out"}, Named{"Zoomextents", "Extents"},
+                           Named{"Zoomwindow", "Window"}, Named{"Zoomdynamic", "Dynamic"}, Named{"Zoompan", "Pan"},
+                           Named{"bMouseSelect", "Select"}, Named{"ToolButton11", "Clear User Shapes"},
+                           Named{"btEventAdd", "Add Event"}, Named{"btEventReset", "Reset Event"},
+                           Named{"bOpen", "Open"}, Named{"bSave", "Save"}, Named{"bExit", "Exit"},
+                           Named{"bRestart", "Restart"}})
+        button(tDraw, b.name, b.caption);
+    connect(drawButton("btEventAdd"), &QToolButton::clicked, this, &TFNav::btEventAddClick);
+    connect(drawButton("btEventReset"), &QToolButton::clicked, this, &TFNav::btEventResetClick);
+    connect(drawButton("Zoomin"), &QToolButton::clicked, this, [this] { bindings_->ZoomIn(); });
+    connect(drawButton("Zoomout"), &QToolButton::clicked, this, [this] { bindings_->ZoomOut(); });
+    for (const Named& b : {Named{"ToolButton7", "Point"}, Named{"ToolButton12", "Line"},
+                           Named{"ToolButton21", "Rectangle"}, Named{"ToolButton23", "Polyline"},
+                           Named{"ToolButton27", "Ellipse"}, Named{"ToolButton28", "Polygon"},
+                           Named{"ToolButton29", "Spline"}, Named{"ToolButton30", "Arc"},
+                           Named{"ToolButton31", "Circle"}})
+        button(tShape, b.name, b.caption);
+}
+
+QToolButton* TFNav::drawButton(const char* name) const
+{
+    auto* b = findChild<QToolButton*>(QString::fromLatin1(name));
+    Q_ASSERT(b);
+    return b;
 }
 
 void TFNav::buildMenus()
@@ -683,7 +746,7 @@ void TFNav::buildMenus()
     show(item(tools, "OffsetsandValues1", "Offsets...", QKeySequence("Ctrl+O")),
          reinterpret_cast<QWidget* const*>(&Offsets));
     show(item(tools, "SoundVelocityProfile1", "Sound Velocity Profile..."), reinterpret_cast<QWidget* const*>(&fSVP));
-    item(tools, "GenerateRunline1", "Generate Runline...");
+    connect(item(tools, "GenerateRunline1", "Generate Runline..."), &QAction::triggered, this, &TFNav::Generate1Click);
     show(item(tools, "LatencyWatchSet1", "Latency Watch/Set"), reinterpret_cast<QWidget* const*>(&fLatency));
     item(tools, "OpenLogFolder1", "Open Log Folder", QKeySequence("Ctrl+L"));
     tools->addSeparator();
@@ -702,18 +765,21 @@ void TFNav::buildMenus()
     connect(item(window, "Echogram1", "Echogram...", QKeySequence("Ctrl+O")), &QAction::triggered, this,
             &TFNav::Echogram1Click);
     show(item(window, "themeSelection1", "Theme Selection..."), reinterpret_cast<QWidget* const*>(&fTheme));
-    show(item(window, "VeldorNTRIPClient1", "Veldor NTRIP Client..."),
-         reinterpret_cast<QWidget* const*>(&frmNTRIPSettings));
+    connect(item(window, "VeldorNTRIPClient1", "Veldor NTRIP Client..."), &QAction::triggered, this,
+            &TFNav::VeldorNTRIPClient1Click);
     show(item(window, "Settings1", "Settings..."), reinterpret_cast<QWidget* const*>(&FGPS));
 
     QMenu* languages = menu("Languages");
     connect(item(languages, "English1", "English"), &QAction::triggered, this, &TFNav::English1Click);
     connect(item(languages, "Turkish1", "Turkish"), &QAction::triggered, this, &TFNav::Turkish1Click);
-    item(languages, "TranslationEditor1", "Translation Editor");
+    connect(item(languages, "TranslationEditor1", "Translation Editor"), &QAction::triggered, this,
+            &TFNav::TranslationEditor1Click);
 
     QMenu* help = menu("Help");
     item(help, "RemoteSupport1", "Remote Support...");
-    show(item(help, "About1", "About..."), reinterpret_cast<QWidget* const*>(&formAbout));
+    connect(item(help, "About1", "About..."), &QAction::triggered, this, [] {
+        if (formAbout) formAbout->ShowModal();
+    });
 
     // Shortcuts the menus declare more than once belong to the first item in menu order.
     QSet<QKeySequence> seen;
@@ -768,9 +834,13 @@ void TFNav::createReceivers()
     connect(ZGPS1, &TVeldorSerialGPS::OnPosition3DChange, this, &TFNav::ZGPS1Position3DChange);
     connect(ZGPS1, &TVeldorSerialGPS::OnSpeedChange, this, &TFNav::ZGPS1SpeedChange);
     connect(ZGPS1, &TVeldorSerialGPS::OnSend, this, &TFNav::ZGPS1Send);
+    connect(ZGPS1, &TVeldorSerialGPS::OnDeviceLost, this, &TFNav::ZGPS1DeviceLost);
+    connect(ZGPS1, &TVeldorSerialGPS::OnDeviceBack, this, &TFNav::ZGPS1DeviceBack);
     ZSENSOR = new TVeldorSerialGPS(this);
     ZSENSOR->setObjectName("ZSENSOR");
     connect(ZSENSOR, &TVeldorSerialGPS::OnNewCommand, this, &TFNav::ZSENSORNewCommand);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceLost, this, &TFNav::ZSENSORDeviceLost);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceBack, this, &TFNav::ZSENSORDeviceBack);
 }
 
 void TFNav::createExtraVesselReceivers()
@@ -788,6 +858,8 @@ void TFNav::addExtraVesselReceiver()
     r->setObjectName(QStringLiteral("ExtraVesselReceiver%1").arg(ExtraVesselReceivers.size() + 2));
     connect(r, &TVeldorSerialGPS::OnPosition3DChange, this, &TFNav::ExtraVesselPositionHandler);
     connect(r, &TVeldorSerialGPS::OnNewCommand, this, &TFNav::ExtraVesselLineHandler);
+    connect(r, &TVeldorSerialGPS::OnDeviceLost, this, &TFNav::ExtraVesselDeviceLost);
+    connect(r, &TVeldorSerialGPS::OnDeviceBack, this, &TFNav::ExtraVesselDeviceBack);
     ExtraVesselReceivers.push_back(r);
 }
 
@@ -807,43 +879,13 @@ void TFNav::createCanvas(bool showImagery)
     }
     fcad->setObjectName("fcad");
     fcad->Model().SetBackgroundColor(background);
-    imageryShown_ = showImagery;
-    setStatusPanel(6, imageryShown_ ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
+    setUpImagery(showImagery);
     // The right button belongs to this window: a click opens the map menu.
     fcad->SetRightClickMeasure(false);
     connect(fcad, &TVeldorCanvas::OnMouseDown, this, &TFNav::MapMouseDown);
     connect(fcad, &TVeldorCanvas::OnMouseMove, this, &TFNav::MapMouseMove);
     connect(fcad, &TVeldorCanvas::OnMouseUp, this, &TFNav::MapMouseUp);
     buildMapContextMenu();
-}
-
-void TFNav::buildMapContextMenu()
-{
-    RealtimeState& s = realtimeState();
-    s.MainTracklining = false;
-    s.OtherTracklining = false;
-    MapContextMenu = new QMenu(this);
-    MapContextMenu->setObjectName("MapContextMenu");
-    auto header = [this](const char* caption) { MapContextMenu->addAction(QString::fromUtf8(caption))->setEnabled(false); };
-    header("MAIN VESSEL");
-    MainTrackliningItem = MapContextMenu->addAction(QStringLiteral("Start Tracklining (main vessel)"));
-    connect(MainTrackliningItem, &QAction::triggered, this, &TFNav::MainTrackliningClick);
-    MapContextMenu->addSeparator();
-    header("OTHER VESSELS");
-    OtherTrackliningItem = MapContextMenu->addAction(QStringLiteral("Start Tracklining (other vessels)"));
-    connect(OtherTrackliningItem, &QAction::triggered, this, &TFNav::OtherTrackliningClick);
-    MapContextMenu->addSeparator();
-    header("CENTER VIEW ON");
-    CenterOnMainItem = MapContextMenu->addAction(QStringLiteral("Center on Main Vessel"));
-    CenterOnMainItem->setCheckable(true);
-    connect(CenterOnMainItem, &QAction::triggered, this, [this] { CenterOnVesselClick(0); });
-    for (int tag = 1; tag <= 3; ++tag) {
-        QAction* a = MapContextMenu->addAction(QStringLiteral("Center on Vessel %1").arg(tag + 1));
-        a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, tag] { CenterOnVesselClick(tag); });
-        centerOnVesselItems_.push_back(a);
-    }
-    MapMenuPopup();
 }
 
 // ---- First show -------------------------------------------------------------------------------
@@ -871,6 +913,8 @@ void TFNav::FormShow()
     } else {
         path = IniFile(GetIniFileName()).readString("FILE", "Last File Saved", "");
     }
+    // A save cut off in an earlier session left its temporary file beside the last saved one.
+    if (!path.empty()) removeStaleSaveTemporaries(std::filesystem::path(path).parent_path().string());
     if (!path.empty() && fileExists(path)) {
         try {
             LoadShapeFile(model, path, 0, 0, 0);
@@ -901,6 +945,7 @@ void TFNav::FormShow()
 
     EnsureStandardLayers(&model);
     mapLoop_->SetVesselLayer(VesselLayerId);
+    WireUdpInput();
     RestoreFormPlacement(this, true);
     if (Offsets) Offsets->show();
     if (fJoystick) fJoystick->show();
@@ -1022,8 +1067,6 @@ void TFNav::ZGPS1Send(TVeldorSerialGPS*, std::string buffer)
     AppendEventLine(toCp1254(MessageText), EventsLogFileName());
 }
 
-void TFNav::tScreenshotTimer() {}
-
 void TFNav::ExtraVesselPositionHandler(TVeldorSerialGPS* sender, double latitude, double longitude, double altitude)
 {
     for (size_t i = 0; i < ExtraVesselReceivers.size() && i < ExtraVessels.size(); ++i) {
@@ -1059,92 +1102,8 @@ void TFNav::publishHud()
     hud.HudStatusText = cp1254ToUtf8(s.HudStatusText);
     hud.HudFixQuality = s.HudFixQuality;
     hud.NoValidPosition = s.NoValidPosition;
-}
-
-void TFNav::MapMouseDown(TVeldorCanvas*, int button, int, int x, int y)
-{
-    if (button != inputcode::Right) return;
-    rightPress_ = QPoint(x, y);
-    rightDragging_ = false;
-}
-
-void TFNav::MapMouseMove(TVeldorCanvas*, int shift, int x, int y)
-{
-    if (!(shift & inputcode::RightHeld) || rightDragging_) return;
-    const QPoint d = QPoint(x, y) - rightPress_;
-    if (d.x() * d.x() + d.y() * d.y() >= 17) rightDragging_ = true;
-}
-
-void TFNav::MapMouseUp(TVeldorCanvas*, int button, int, int x, int y)
-{
-    if (button != inputcode::Right) return;
-    if (!rightDragging_) {
-        MapMenuPopup();
-        MapContextMenu->popup(fcad->mapToGlobal(QPoint(x, y)));
-    }
-    rightDragging_ = false;
-}
-
-void TFNav::bFollowVesselClick()
-{
-    RealtimeState& s = realtimeState();
-    s.FollowVessel = true;
-    if (s.MapFollowTarget < 0) s.MapFollowTarget = 0;
-    MapMenuPopup();
-}
-
-void TFNav::ToolButton13Click()
-{
-    realtimeState().FollowVessel = false;
-    MapMenuPopup();
-}
-
-void TFNav::MainTrackliningClick()
-{
-    RealtimeState& s = realtimeState();
-    s.MainTracklining = !s.MainTracklining;
-    fcad->Redraw();
-    MapMenuPopup();
-}
-
-void TFNav::OtherTrackliningClick()
-{
-    RealtimeState& s = realtimeState();
-    s.OtherTracklining = !s.OtherTracklining;
-    fcad->Redraw();
-    MapMenuPopup();
-}
-
-void TFNav::CenterOnVesselClick(int target)
-{
-    RealtimeState& s = realtimeState();
-    s.MapFollowTarget = target;
-    s.FollowVessel = true;
-    fcad->Redraw();
-    MapMenuPopup();
-}
-
-void TFNav::MapMenuPopup()
-{
-    const RealtimeState& s = realtimeState();
-    MainTrackliningItem->setText(translated(s.MainTracklining ? "Stop Tracklining (main vessel)"
-                                                              : "Start Tracklining (main vessel)"));
-    OtherTrackliningItem->setText(translated(s.OtherTracklining ? "Stop Tracklining (other vessels)"
-                                                                : "Start Tracklining (other vessels)"));
-    CenterOnMainItem->setChecked(s.FollowVessel && s.MapFollowTarget == 0);
-    for (size_t k = 0; k < centerOnVesselItems_.size(); ++k) {
-        QAction* a = centerOnVesselItems_[k];
-        if (k < ExtraVessels.size()) {
-            if (!ExtraVessels[k].Name.empty()) a->setText(QStringLiteral("Center on ") + fromCp1254(ExtraVessels[k].Name));
-            a->setEnabled(ExtraVessels[k].Enabled);
-        } else {
-            a->setEnabled(false);
-        }
-        a->setChecked(s.FollowVessel && s.MapFollowTarget - 1 == int(k));
-    }
-    // The menu items follow the state: following the own vessel, another vessel, or nothing.
-    Followvessel1->setChecked(s.FollowVessel && s.MapFollowTarget == 0);
-    Donotfollowvessel1->setChecked(!s.FollowVessel);
+    // A tick means GNSS lines flow again: the device's own note on the banner has done its work.
+    if (!ZGPS1->DeviceLost()) hud.HudDeviceText.clear();
 }
 
 // ---- Menu commands ----------------------------------------------------------------------------
@@ -1160,29 +1119,6 @@ void TFNav::switchLanguage(const std::string& code)
 
 void TFNav::English1Click() { switchLanguage("en"); }
 void TFNav::Turkish1Click() { switchLanguage("tr"); }
-
-void TFNav::ShowSatelliteImage1Click()
-{
-    imageryShown_ = !imageryShown_;
-    fcad->Redraw();
-    if (statusPanels_.size() > 6)
-        setStatusPanel(6, imageryShown_ ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
-    IniFile(GetIniFileName()).writeBool("SETTINGS", "SatelliteMapVisible", imageryShown_);
-}
-
-void TFNav::ClearSatelliteImageCahses1Click()
-{
-    const std::filesystem::path cache = withTrailingSlash(appDataFolder()) + "Veldor/VSX/MapCache/";
-    std::error_code ec;
-    if (std::filesystem::is_directory(cache, ec)) {
-        for (const auto& entry : std::filesystem::directory_iterator(cache, ec)) {
-            std::error_code ignored;
-            std::filesystem::remove_all(entry.path(), ignored);
-        }
-    }
-    fcad->Redraw();
-    prompts().message(translated("Satellite image cache cleared."));
-}
 
 void TFNav::ImportOldVSX1Click()
 {

@@ -5,8 +5,12 @@
 // MapDisplayLoop for every tick of tMap, SurveyRun for the real-time button.
 //
 // Closing it ends the program, even while tool windows are open.
+#include "nav/CurrentPosition.h"
 #include "nav/GnssLineHandler.h"
 #include "nav/MapDisplayLoop.h"
+#include "nav/MapSelection.h"
+#include "nav/RightButtonGesture.h"
+#include "nav/ScreenshotWriter.h"
 #include "nav/ProjectionSnapshot.h"
 #include "nav/SurveyRun.h"
 #include "canvas/VeldorCanvas.h"
@@ -33,7 +37,11 @@ class QToolButton;
 namespace vsx {
 
 class TVeldorSerialGPS;
+class TVeldorNumericKeypad;
+class TVeldorSimpleKeyboard;
+class ImageryGeoreference;
 class ReceiverPortTarget;
+class TFHelmsman;
 enum TVGPSCommPort : int;
 
 using MapCanvas = TVeldorCanvas;
@@ -81,6 +89,19 @@ public:
     QAction* CenterOnMainItem = nullptr;
     QAction* Followvessel1 = nullptr;
     QAction* Donotfollowvessel1 = nullptr;
+    // Map context menu (the items whose caption, check mark or enabled state changes).
+    QAction* ShowMainTracksItem = nullptr;
+    QAction* ShowOtherTracksItem = nullptr;
+    QAction* ShowDepthTextsItem = nullptr;
+    QAction* SelectRunlineHereItem = nullptr;
+    QAction* HelmsmanWindowItem = nullptr;
+    // The helmsman window, made on first use.
+    TFHelmsman* Helmsman = nullptr;
+    // Map flags the context menu toggles (the tracklining ones live in the real-time state).
+    bool ShowMainTracks = true;
+    bool ShowOtherTracks = true;
+    bool ShowDepthTexts = false;
+    const MapSelection& Selection() const { return selection_; }
 
     // The datum text of the projection snapshot (WGS-84 block first); empty until taken.
     const std::string& DatumText() const;
@@ -88,8 +109,11 @@ public:
     MapDisplayLoop& MapLoop() { return *mapLoop_; }
     GnssLineHandler& LineHandler() { return *lineHandler_; }
     SurveyRun& Run() { return *run_; }
+    // The grid projection the map draws in, as the device settings choose it.
+    static GridProjection MapProjection();
     // Text of a status-bar panel (0..6).
     QString StatusPanelText(int panel) const;
+    int StatusPanelCount() const { return int(statusPanels_.size()); }
 
     // ---- Lifecycle -------------------------------------------------------------------------------
     void FormCreate();
@@ -99,6 +123,14 @@ public:
     void ShowFileInStatusBar(const std::string& path);
     void UpdateRealtimeCaption();
     void UpdateRealtimeCaption(bool running);
+    // ---- GNSS state on screen (TFNavGnss.cpp) ----------------------------------------------------
+    // The receiver fell silent or went away: its last fix is no longer shown as current.
+    void ShowGnssSilent();
+    // Says a GGA refused for impossible values on the status bar and in the events log (`who`:
+    // "GPS" or a vessel's name); the callers say only the first of a run for each receiver.
+    void ReportRejectedGga(const std::string& who, std::string_view line, const char* problem);
+    // Where a sounding made now stands: the current fix, in the map's grid.
+    SoundingPosition SoundingPositionNow();
 
 public slots:
     // ---- Real time -------------------------------------------------------------------------------
@@ -116,6 +148,11 @@ public slots:
     void ZGPS1Timeout(vsx::TVeldorSerialGPS* sender);
     void ZSENSORNewCommand(vsx::TVeldorSerialGPS* sender, const std::string& command);
     void ZSENSORTimeout(vsx::TVeldorSerialGPS* sender);
+    // A device that went away during a run, and its return (the receiver opens it again itself).
+    void ZGPS1DeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZGPS1DeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZSENSORDeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZSENSORDeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
     // ---- Event marks and window commands ---------------------------------------------------------
     void btEventAddClick();
     void btEventResetClick();
@@ -123,9 +160,17 @@ public slots:
     void Parameters1Click();
     void ConnectIconClick();
     void mRealtimeWindow1Click();
+    // ---- RTK corrections (TFNavNtrip.cpp) --------------------------------------------------------
+    void VeldorNTRIPClient1Click();
+    // Call whenever ZGPS1 has opened or closed its port: hands the open port to the NTRIP client,
+    // or takes it back, so corrections never go to a closed or stale port.
+    void ZGPS1PortChanged();
+    void HandPositionToNtrip(double latitude, double longitude, double altitude);
     // ---- Further vessels -------------------------------------------------------------------------
     void ExtraVesselPositionHandler(vsx::TVeldorSerialGPS* sender, double latitude, double longitude, double altitude);
     void ExtraVesselLineHandler(vsx::TVeldorSerialGPS* sender, const std::string& command);
+    void ExtraVesselDeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ExtraVesselDeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
     // ---- Map -------------------------------------------------------------------------------------
     void tMapTimer();
     void tEchogramTimer();
@@ -139,6 +184,37 @@ public slots:
     void MapMouseDown(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
     void MapMouseMove(vsx::TVeldorCanvas* sender, int shift, int x, int y);
     void MapMouseUp(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
+    // ---- Map tools, selection, track clearing and keys (TFNavMap.cpp) ----------------------------
+    void SetDrawingTool(int tool);
+    void ZoomextentsClick();
+    void ZoomwindowClick();
+    void ZoomdynamicClick();
+    void ZoompanClick();
+    void bMouseSelectClick();
+    void bSelectTracksClick();
+    void bDelSelectedClick();
+    void ToolButton11Click();
+    void tbFixedClick();
+    void tbFloatClick();
+    void tbAutoClick();
+    void ShowMainTracksClick();
+    void ShowOtherTracksClick();
+    void ShowDepthTextsClick();
+    void SelectRunlineHereClick();
+    void HelmsmanWindowItemClick();
+    void fcadWorldMouseDown(vsx::TVeldorCanvas* sender, int button, int shift, int action, double x, double y);
+    void fcadWorldMouseMove(vsx::TVeldorCanvas* sender, int shift, double x, double y, double magnitude, double angle);
+    void fcadDrawBegin(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
+    void fcadDrawEnd(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
+    void fcadDblClick(vsx::TVeldorCanvas* sender);
+    void OpenLogFolder1Click();
+    void RemoteSupport1Click();
+    // ---- Helmsman window (TFHelmsman.cpp) --------------------------------------------------------
+    void HelsmanWindow1Click();
+    void CloneDrawingToHelmsman(bool keepHelmsmanView);
+    // ---- Screenshots, end and restart (TFNavScreens.cpp) ----------------------------------------
+    void bExitClick();
+    void bRestartClick();
     // ---- Menu commands of this window ------------------------------------------------------------
     void English1Click();
     void Turkish1Click();
@@ -146,12 +222,31 @@ public slots:
     void ClearSatelliteImageCahses1Click();
     void ImportOldVSX1Click();
     void Save1Click();
+    void TranslationEditor1Click();
+    // ---- Run lines (TFNavRunline.cpp) ------------------------------------------------------------
+    void tbRunlineClick();
+    void Generate1Click();
+    void RunlineRouteDrawEnd(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
+
+public:
+    // ---- On-screen keypad and keyboard ------------------------------------------------------------
+    // Shows the panel at the bottom of the map, typing into `target`.
+    void ShowNumericKeypad(QWidget* target);
+    void ShowSimpleKeyboard(QWidget* target);
+    TVeldorNumericKeypad* NumericKeypad() const { return numericKeypad_; }
+    TVeldorSimpleKeyboard* SimpleKeyboard() const { return simpleKeyboard_; }
 
 public:
     // The old-settings import's file choice ("" when cancelled) and its end of the process;
     // tests replace both.
     std::function<std::string()> ChooseOldSettingsFile;
     std::function<void(int)> ExitProcess;
+    // The window's key handling, seeing every key of this window before its controls do; true
+    // when the key was used up.
+    bool FormKeyDown(int key);
+    // The screens the periodic screenshots capture; tests give pictures of their own.
+    void SetScreenSource(std::unique_ptr<ScreenSource> source);
+    ScreenshotWriter& Screenshots() { return *screenshots_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -164,16 +259,28 @@ private:
 
     void buildMenus();
     void buildToolbars();
+    // A tool-bar button of this window by its object name.
+    QToolButton* drawButton(const char* name) const;
     void buildStatusBar();
     void buildMapContextMenu();
+    // Binds the map's tool bars, menu items, canvas events and keys (TFNavMap.cpp).
+    void wireMapCommands();
+    void wireScreenCommands();
+    void clearTracks(int kind);
+    void setTrackLayersVisible(bool shown);
     void createReceivers();
     void createExtraVesselReceivers();
     void addExtraVesselReceiver();
     void createCanvas(bool showImagery);
+    // The imagery under the map: shown or not, its cache, its server and its georeference.
+    void setUpImagery(bool shown);
+    void showImageryState();
     void setStatusPanel(int panel, const QString& text, int extraWidth);
     void switchLanguage(const std::string& code);
     void StatusBarClick(int x);
     void publishHud();
+    // The UDP input's listener starts the map loop that polls it.
+    void WireUdpInput();
     // A device event: the message window (shown when asked), its memo and the events log.
     void reportDeviceEvent(const std::string& text, bool showWindow);
     const ScanFormat* currentScanFormat();
@@ -185,6 +292,8 @@ private:
     void showRefusedStart(QWidget* actedIn);
 
     std::unique_ptr<Bindings> bindings_;
+    TVeldorNumericKeypad* numericKeypad_ = nullptr;
+    TVeldorSimpleKeyboard* simpleKeyboard_ = nullptr;
     ProjectionSnapshotKeeper snapshot_;
     std::unique_ptr<GnssLineHandler> lineHandler_;
     std::unique_ptr<MapDisplayLoop> mapLoop_;
@@ -193,9 +302,11 @@ private:
     std::vector<QLabel*> statusPanels_;
     std::vector<QAction*> centerOnVesselItems_;
     UdpLineBuffer udpLines_;
-    bool imageryShown_ = false;  // the imagery background (drawn once the map has imagery)
-    QPoint rightPress_;
-    bool rightDragging_ = false;
+    std::unique_ptr<ImageryGeoreference> imageryGeoreference_;
+    MapSelection selection_;
+    RightButtonGesture rightButton_;
+    std::unique_ptr<ScreenSource> screenSource_;
+    std::unique_ptr<ScreenshotWriter> screenshots_;
     bool shownOnce_ = false;
     bool closing_ = false;
     bool tickRunning_ = false;

@@ -1,4 +1,5 @@
-// The main window's echosounder line handler, device events, event marks and echogram timer.
+// The main window's echosounder line handler, device events (a device lost during a run and its
+// return among them), event marks and echogram timer.
 #include "nav/windows/TFNav.h"
 
 #include "app/Settings.h"
@@ -24,6 +25,7 @@
 #include "tools/windows/TOffsets.h"
 #include "tools/windows/TfJoystick.h"
 #include "tools/windows/TfRealtime.h"
+#include "tools/windows/TfSVP.h"
 #include "tools/windows/TfWaterfal.h"
 
 #include <QGroupBox>
@@ -58,7 +60,7 @@ void TFNav::showRefusedStart(QWidget* actedIn)
 
 void TFNav::reportDeviceEvent(const std::string& text, bool showWindow)
 {
-    MessageText = QString::fromStdString(text);
+    MessageText = fromCp1254(text);  // texts carry vessel names, which are Windows-1254
     if (FMsg) FMsg->AddMessage(MessageText, showWindow);
     AppendEventLine(text, EventsLogFileName());
 }
@@ -87,7 +89,7 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
     SensorWatch.lineArrived(nowTick());
     const std::string type = deviceSettings().sounderMessageType();
     if (!FirstSensorLineSeen) {
-        if (fWaterfal) fWaterfal->show();
+        if (fWaterfal) fWaterfal->ShowForDepths();
         if (fRealtime) {
             fRealtime->DepthFrameHi->show();
             const SounderMessageType* t = findSounderMessageType(type);
@@ -107,16 +109,16 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
     in.depth.messageType = type;
     in.depth.format = currentScanFormat();
     in.depth.soundVelocity = st.SoundVelocity;
+    // With the profile in use the velocity comes from its column at the rounded raw depth.
+    if (const SoundVelocityColumn* column = fSVP ? fSVP->ColumnInUse() : nullptr)
+        in.depth.profileVelocity = [column](double raw) { return column->velocityAt(raw); };
     in.depth.draft = Offsets ? Offsets->draft() : st.TransducerDraft;
     in.alarmLevel = DepthAlarmLevel;
     in.manualTide = st.ManualTide;
     in.rtkAntennaHeight = st.RtkAntennaHeight;
     in.rtkTide = st.RtkTide;
-    in.latitude = st.GpsLatitude;
-    in.longitude = st.GpsLongitude;
-    in.easting = st.VesselEasting;
-    in.northing = st.VesselNorthing;
-    in.fixQuality = ZGPS1 ? ZGPS1->GetFixQuality() : 0;
+    // The record stands where this moment's fix puts it, or states that it has no position.
+    in.position = SoundingPositionNow();
     in.now = localNow();
     in.csvFileName = CoordinatesFileName;
     in.xyzFileName = XyzFolder + TodayString + " Simple XYZ.csv";
@@ -145,6 +147,7 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
 
 void TFNav::ZGPS1Connect(TVeldorSerialGPS* sender, TVGPSCommPort)
 {
+    ZGPS1PortChanged();
     reportDeviceEvent("Connected to GPS on " + portName(sender), false);
     VesselLayerId = fcad ? fcad->Model().FindLayer("~~Veldor Vessel") : -1;
     if (fcad && VesselLayerId >= 0) fcad->Model().SetLayerOption(VesselLayerId, 1);
@@ -152,13 +155,16 @@ void TFNav::ZGPS1Connect(TVeldorSerialGPS* sender, TVGPSCommPort)
 
 void TFNav::ZGPS1Disconnect(TVeldorSerialGPS* sender, TVGPSCommPort)
 {
+    ZGPS1PortChanged();
     tMap->stop();
+    ShowGnssSilent();
     reportDeviceEvent("Disconnected from GPS on " + portName(sender), true);
 }
 
 void TFNav::ZGPS1Idle(TVeldorSerialGPS*)
 {
     tMap->stop();
+    ShowGnssSilent();
     realtimeState().GpsLatitude = 0;
     realtimeState().GpsLongitude = 0;
     reportDeviceEvent("GPS is idle!", true);
@@ -178,6 +184,85 @@ void TFNav::ZSENSORTimeout(TVeldorSerialGPS*)
         colour(fRealtime->DepthFrameHi, 0x0000FF);
         colour(fRealtime->DepthFrameLo, 0x0000FF);
     }
+}
+
+// A lost device is shown as lost wherever its values were shown: the receiver has already
+// forgotten them, the map's position is cleared here (soundings stop taking the last one once it
+// is no longer current), and the banner and the status bar say so until lines flow again.
+void TFNav::ZGPS1DeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
+{
+    // Reported as a disconnection (the map loop stops and shows no GNSS data); what follows
+    // names the cause.
+    ZGPS1Disconnect(sender, port);
+    RealtimeState& st = realtimeState();
+    st.GpsLatitude = 0;
+    st.GpsLongitude = 0;
+    setStatusPanel(0, QStringLiteral("GPS lost on %1").arg(QString::fromStdString(PortNameFromNumber(port))), 20);
+    setStatusPanel(1, QString(), 20);
+    if (fcad) {
+        fcad->Settings().HudDeviceText = "*** GPS LOST - NO POSITION ***";
+        fcad->update();
+    }
+    if (fRealtime) colour(fRealtime->GPSGroupBox, 0x0000FF);
+}
+
+void TFNav::ZGPS1DeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
+{
+    // The map loop starts again with the first line, as after a start, and its first tick takes
+    // the note off the banner.
+    setStatusPanel(0, QStringLiteral("GPS back on %1, waiting for a position").arg(QString::fromStdString(PortNameFromNumber(port))), 20);
+    if (fcad) {
+        fcad->Settings().HudDeviceText = "*** GPS BACK - NO POSITION YET ***";
+        fcad->update();
+    }
+    ZGPS1Connect(sender, port);
+}
+
+void TFNav::ZSENSORDeviceLost(TVeldorSerialGPS*, TVGPSCommPort port)
+{
+    RealtimeState& st = realtimeState();
+    st.TrueDepthHi = st.TrueDepthLo = 0;
+    NewDepthAvailable = false;
+    // The first line after the return shows the depth boxes and the waterfall again.
+    FirstSensorLineSeen = false;
+    if (fWaterfal) fWaterfal->hide();
+    if (fRealtime) {
+        fRealtime->lDepthHi->setText("--.--");
+        fRealtime->lDepthLo->setText("--.--");
+        colour(fRealtime->DepthFrameHi, 0x0000FF);
+        colour(fRealtime->DepthFrameLo, 0x0000FF);
+    }
+    setStatusPanel(5, QStringLiteral("Echosounder lost on %1").arg(QString::fromStdString(PortNameFromNumber(port))), 20);
+    reportDeviceEvent("Disconnected from NMEA Sensor on " + PortNameFromNumber(port), true);
+}
+
+void TFNav::ZSENSORDeviceBack(TVeldorSerialGPS*, TVGPSCommPort port)
+{
+    setStatusPanel(5, QStringLiteral("Echosounder back on %1").arg(QString::fromStdString(PortNameFromNumber(port))), 20);
+    reportDeviceEvent("Connected to NMEA Sensor on " + PortNameFromNumber(port), true);
+}
+
+namespace {
+std::string extraVesselLabel(const std::vector<TVeldorSerialGPS*>& receivers, const TVeldorSerialGPS* r)
+{
+    for (size_t i = 0; i < receivers.size() && i < ExtraVessels.size(); ++i)
+        if (receivers[i] == r) return ExtraVessels[i].Name.empty() ? "V" + std::to_string(i + 2) : ExtraVessels[i].Name;
+    return "?";
+}
+} // namespace
+
+void TFNav::ExtraVesselDeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
+{
+    reportDeviceEvent("ExtraGPS " + extraVesselLabel(ExtraVesselReceivers, sender) + ": disconnected from " +
+                          PortNameFromNumber(port),
+                      true);
+}
+
+void TFNav::ExtraVesselDeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
+{
+    reportDeviceEvent("ExtraGPS " + extraVesselLabel(ExtraVesselReceivers, sender) + ": connected again on " +
+                          PortNameFromNumber(port),
+                      false);
 }
 
 void TFNav::tEchogramTimer()
@@ -201,7 +286,7 @@ void TFNav::tEchogramTimer()
                 fRealtime->lDepthLo->setText("--.--");
             }
         } else if (!fWaterfal->isVisible() && FirstSensorLineSeen) {
-            fWaterfal->show();
+            fWaterfal->ShowForDepths();
         }
         if (fWaterfal->isVisible() && NewDepthAvailable) fWaterfal->EchogramPaint(st.TrueDepthHi, 0, 50, fWaterfal->DataWidth);
     }
@@ -277,7 +362,9 @@ void TFNav::ExtraVesselLineHandler(TVeldorSerialGPS* sender, const std::string& 
         if (!g) return std::nullopt;
         return std::make_pair(g->easting, g->northing);
     };
-    HandleExtraVesselLine(v, command, localNow(), toGrid);
+    const ExtraVesselLineResult r = HandleExtraVesselLine(v, command, localNow(), toGrid);
+    if (r.rejectedGga && ++v.RejectedGga == 1)
+        ReportRejectedGga(v.Name.empty() ? "V" + std::to_string(i + 2) : v.Name, command, r.rejectedGga);
 }
 
 } // namespace vsx

@@ -4,16 +4,30 @@
 
 #include "app/Settings.h"
 #include "app/SharedValues.h"
+#include "app/windows/WindowPointers.h"
 #include "canvas/DrawingFileError.h"
 #include "canvas/ProjectFile.h"
 #include "canvas/VeldorCanvas.h"
 #include "nav/AutoSave.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "tools/windows/TfSVP.h"
 
 #include <QStatusBar>
 
 namespace vsx {
+
+namespace {
+// The sound-velocity tables in use go beside the day's drawings, whether or not the drawing
+// could be saved; a copy that fails is said.
+void saveSoundVelocityCopies(QStatusBar* statusBar)
+{
+    std::string error;
+    if (!fSVP || fSVP->SaveDayCopiesIfInUse(&error)) return;
+    AppendEventLine("Auto-save: " + error, EventsLogFileName());
+    if (statusBar) statusBar->showMessage(QString::fromStdString(error), 10000);
+}
+} // namespace
 
 void TFNav::Save1Click()
 {
@@ -31,6 +45,7 @@ void TFNav::Save1Click()
         // The previous file stays whole; the surveyor must still learn that this save failed.
         AppendEventLine(std::string("Auto-save failed: ") + e.what(), EventsLogFileName());
         if (sStatusBar) sStatusBar->showMessage(QString::fromStdString(std::string("Auto-save failed: ") + e.what()), 10000);
+        saveSoundVelocityCopies(sStatusBar);
         return;
     }
     {
@@ -39,6 +54,7 @@ void TFNav::Save1Click()
     }
     setWindowTitle(QStringLiteral("Veldor Sondrix - ") + QString::fromStdString(path));
     ShowFileInStatusBar(path);
+    saveSoundVelocityCopies(sStatusBar);
 }
 
 } // namespace vsx

@@ -146,8 +146,8 @@ TEST(NmeaParser, GgaGivesPositionAltitudeFixAndSatellitesOncePerChange)
     // The same fields from another talker: the same values, no event.
     p.ParseSentence("$GPGGA,132819.60,4807.038,N,01131.000,E,4,12,0.9,278.161,M,-31.442,M,6.6,0133", e);
     EXPECT_EQ(e.positions.size(), 1u);
-    // Empty altitude, quality and satellites keep theirs; the event comes for the move alone.
-    p.ParseSentence("$GPGGA,132820.00,4807.040,N,01131.000,E,,,0.9,,M,,M,,", e);
+    // Empty altitude and satellites keep theirs; the event comes for the move alone.
+    p.ParseSentence("$GPGGA,132820.00,4807.040,N,01131.000,E,4,,0.9,,M,,M,,", e);
     ASSERT_EQ(e.positions.size(), 2u);
     EXPECT_DOUBLE_EQ(e.positions[1][2], 278.161);
     EXPECT_EQ(f.fixQuality, 4);
@@ -155,17 +155,86 @@ TEST(NmeaParser, GgaGivesPositionAltitudeFixAndSatellitesOncePerChange)
     p.ParseSentence("$GPGGA,132821.00,4807.040,N,01131.000,E,1,08,0.9,,M,,M,,", e);
     EXPECT_EQ(e.positions.size(), 2u);
     EXPECT_EQ(f.fixQuality, 1);
-    // No fix: the position goes to 0 and that is a change.
+    // No fix: the fix quality drops to 0; no position is reported, the last one is kept.
     p.ParseSentence("$GPGGA,,,,,,0,,,,M,,M,,*66", e);
-    ASSERT_EQ(e.positions.size(), 3u);
-    EXPECT_EQ(f.latitude, 0);
-    EXPECT_EQ(f.longitude, 0);
+    EXPECT_EQ(e.positions.size(), 2u);
+    EXPECT_DOUBLE_EQ(f.latitude, 48 + 7.040 / 60);
     EXPECT_EQ(f.fixQuality, 0);
+    p.ParseSentence("$GPGGA,132822.00,4807.050,N,01131.000,E,0,08,0.9,,M,,M,,", e);
+    EXPECT_EQ(e.positions.size(), 2u) << "the position of a sentence without a fix is not taken";
     // Too few fields, unknown types, short lines: nothing.
     p.ParseSentence("$GPGGA,1,4807.038,N,01131.000,E,1,08,0.9", e);
     p.ParseSentence("$GPZDA,193913.00,07,09,2018,00,00*63", e);
     p.ParseSentence("$GPGS", e);
-    EXPECT_EQ(e.positions.size(), 3u);
+    EXPECT_EQ(e.positions.size(), 2u);
+    EXPECT_EQ(p.rejectedGga(), 1) << "the short GGA";
+}
+
+// Hostile GGA values give no position and leave every value as it was; each is counted.
+TEST(NmeaParser, GgaWithImpossibleValuesGivesNoPosition)
+{
+    struct Row {
+        const char* fields;  // from the time field on
+        GgaKind kind;
+        const char* problem;
+    };
+    const Row rows[] = {
+        {"120000.00,4100.000,N,20000.000,E,4,12,0.8,45.5,M,20.1,M,,", GgaKind::Rejected, "longitude"},
+        {"120000.00,9500.000,N,03300.000,E,4,12,0.8,45.5,M,20.1,M,,", GgaKind::Rejected, "latitude"},
+        {"120000.00,4100.000,N,03300.000,E,4,12,0.8,1e9,M,20.1,M,,", GgaKind::Rejected, "altitude"},
+        {"120000.00,4100.000,N,03300.000,E,4,12,0.8,-100000.1,M,20.1,M,,", GgaKind::Rejected, "altitude"},
+        {"120000.00,4100.000,N,03300.000,E,4,12,0.8,45.5,M,1e9,M,,", GgaKind::Rejected, "geoid separation"},
+        {"120000.00,4100.000,N,03300.000,E,99,12,0.8,45.5,M,20.1,M,,", GgaKind::Rejected, "fix quality"},
+        {"120000.00,4100.000,N,03300.000,E,9,12,0.8,45.5,M,20.1,M,,", GgaKind::Rejected, "fix quality"},
+        {"120000.00,4100.000,N,03300.000,E,-1,12,0.8,45.5,M,20.1,M,,", GgaKind::Rejected, "fix quality"},
+        {"120000.00,NaN,N,03300.000,E,4,12,0.8,45.5,M,20.1,M,,", GgaKind::Rejected, "latitude"},
+        {"120000.00,4100.000,N,03300.000,E,4,12,0.8,NaN,M,20.1,M,,", GgaKind::Rejected, "altitude"},
+        {"120000.00,4100.000,N,03300.000,E,4,12,0.8,inf,M,20.1,M,,", GgaKind::Rejected, "altitude"},
+        {"120000.00,,N,03300.000,E,4,12,0.8,45.5,M,20.1,M,,", GgaKind::Rejected, "latitude"},
+        {"120000.00,4100.000,N,,E,4,12,0.8,45.5,M,20.1,M,,", GgaKind::Rejected, "longitude"},
+        {"120000.00,4100.000,N,03300.000,E,,12,0.8,45.5,M,20.1,M,,", GgaKind::Rejected, "fix quality"},
+        {"120000.00,,,,,4,12,0.8,45.5,M,20.1,M,,", GgaKind::Rejected, "position fields"},
+        {"120000.00,4160.000,N,03300.000,E,4,12,0.8,45.5,M,20.1,M,,", GgaKind::Rejected, "latitude"},
+        {"120000.00,4100.000,X,03300.000,E,4,12,0.8,45.5,M,20.1,M,,", GgaKind::Rejected, "latitude"},
+        {"120000.00,4100.000,N,03300.000,N,4,12,0.8,45.5,M,20.1,M,,", GgaKind::Rejected, "longitude"},
+        {"120000.00,41O0.000,N,03300.000,E,4,12,0.8,45.5,M,20.1,M,,", GgaKind::Rejected, "latitude"},
+        {"120000.00,-4100.000,N,03300.000,E,4,12,0.8,45.5,M,20.1,M,,", GgaKind::Rejected, "latitude"},
+        {"120000.00,4100.000,N,03300.000", GgaKind::Rejected, "field count"},
+        // The limits themselves, an empty altitude and the sentences of a receiver without a fix.
+        {"120000.00,9000.000,S,18000.000,W,8,12,0.8,-100000,M,20.1,M,,", GgaKind::Position, ""},
+        {"120000.00,4100.000,N,03300.000,E,1,12,0.8,,M,,M,,", GgaKind::Position, ""},
+        {"120000.00,4100.000,N,03300.000,E,0,12,0.8,45.5,M,20.1,M,,", GgaKind::NoFix, ""},
+        {"120000.00,,,,,0,00,99.9,,,,,,", GgaKind::NoFix, ""},
+        {",,,,,,,,,,,,,", GgaKind::NoFix, ""},
+    };
+    for (const Row& r : rows) {
+        const std::string line = std::string("$GPGGA,") + r.fields;
+        const GgaSentence g = ReadGgaSentence(line);
+        EXPECT_EQ(int(g.kind), int(r.kind)) << line;
+        EXPECT_STREQ(g.problem, r.problem) << line;
+
+        // Through the receiver's parser, after a good fix: only a good sentence moves anything.
+        NmeaParser p;
+        Events e;
+        p.ParseSentence("$GPGGA,115959.00,4000.000,N,03200.000,E,4,10,0.8,40.0,M,20.1,M,,", e);
+        ASSERT_EQ(e.positions.size(), 1u);
+        p.ParseSentence(line, e);
+        EXPECT_EQ(e.positions.size(), r.kind == GgaKind::Position ? 2u : 1u) << line;
+        EXPECT_EQ(p.rejectedGga(), r.kind == GgaKind::Rejected ? 1 : 0) << line;
+        const int quality = r.kind == GgaKind::Rejected ? 4 : r.kind == GgaKind::NoFix ? 0 : g.fixQuality;
+        EXPECT_EQ(p.fix().fixQuality, quality) << line;
+        if (r.kind != GgaKind::Position) {
+            EXPECT_DOUBLE_EQ(p.fix().latitude, 40.0) << line;
+        }
+        if (r.kind == GgaKind::Rejected) {
+            EXPECT_EQ(p.fix().satellites, 10) << line;
+        }
+    }
+    const GgaSentence edge = ReadGgaSentence("$GPGGA,120000.00,9000.000,S,18000.000,W,8,12,0.8,-100000,M,20.1,M,,*00");
+    EXPECT_DOUBLE_EQ(edge.latitude, -90);
+    EXPECT_DOUBLE_EQ(edge.longitude, -180);
+    EXPECT_EQ(edge.altitude, -100000);
+    EXPECT_FALSE(ReadGgaSentence("$GPGGA,120000.00,4100.000,N,03300.000,E,1,12,0.8,,M,,M,,").altitude);
 }
 
 TEST(NmeaParser, RmcAndVtgGiveSpeedAndCourse)

@@ -3,6 +3,7 @@
 
 #include "support/TempHome.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -135,8 +136,7 @@ TEST(SounderLineHandler, RecordsAlarmAndBogusSoundingsKeptOutOfXyz)
     in.depth.format = &*fmt;
     in.depth.draft = 0.5;
     in.alarmLevel = 5;
-    in.easting = 500000;
-    in.northing = 4500000;
+    in.position = {41.0, 33.0, 500000, 4500000, 4};
     in.csvFileName = home.path("LOG/c.csv");
     in.xyzFileName = home.path("XYZ/x.csv");
     auto ok = HandleSounderLine("$PVELSMT,4.49,12.1", in);
@@ -153,16 +153,30 @@ TEST(SounderLineHandler, RecordsAlarmAndBogusSoundingsKeptOutOfXyz)
     auto ignored = HandleSounderLine("$GPGGA,1,2,3", in);
     EXPECT_TRUE(ignored.statusText.empty());
     EXPECT_FALSE(ignored.csvWritten);
-    in.easting = in.northing = 0;  // no position yet
-    EXPECT_FALSE(HandleSounderLine("$PVELSMT,6.0,12.1", in).xyzWritten);
+
+    // Without a current position the depth is still recorded, with the position left empty and
+    // fix 0, and no sounding goes to the XYZ file; a grid position of (0, 0) is none either.
+    in.position = {};
+    in.position.fixQuality = 4;
+    auto lost = HandleSounderLine("$PVELSMT,6.0,12.1", in);
+    EXPECT_TRUE(lost.csvWritten);
+    EXPECT_FALSE(lost.xyzWritten);
+    in.position = {41.0, 33.0, 0, 0, 4};
+    EXPECT_FALSE(HandleSounderLine("$PVELSMT,6.5,12.1", in).xyzWritten);
+    in.position = {41.0, 33.0, std::nullopt, std::nullopt, 4};
+    EXPECT_FALSE(HandleSounderLine("$PVELSMT,7.5,12.1", in).xyzWritten) << "no grid conversion, no sounding";
+    const std::string csv = home.readFile("LOG/c.csv");
+    EXPECT_NE(csv.find(",,,,,-6.50,0.00,6.50,0.00,6,0,Veldor SMT,1500.00,0.50,0,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",41.0000000000,33.0000000000,,,-8.00,"), std::string::npos) << csv;
 
     auto lo = ScanFormat::compile("%*8s,%*lf,%*8s,%lf");
     in.depth.messageType = "Veldor XDR LO";
     in.depth.format = &*lo;
-    in.easting = 1;
+    in.position = {41.0, 33.0, 1, 0, 4};
     auto low = HandleSounderLine("$VELXDHI,10.0,$VELXDLO,11.5", in);
     EXPECT_TRUE(low.csvWritten) << "a low-frequency-only type writes its records";
     EXPECT_TRUE(low.xyzWritten);
     const std::string xyz = home.readFile("XYZ/x.csv");
     EXPECT_NE(xyz.find("1.00,0.00,-12.00"), std::string::npos) << xyz;
+    EXPECT_EQ(std::count(xyz.begin(), xyz.end(), '\n'), 1 + 2 + 1) << "header, two soundings, the low one";
 }

@@ -44,14 +44,7 @@ void writeSettings(const std::string& iniPath)
     ini.writeString(s, "Delay", "10");
     ini.writeString(s, "NMEA LOG", "True");
     ini.writeString(s, "Log Time", "False");
-    const char* g = "GEODETIC_PARAMETERS";
-    const std::pair<const char*, const char*> geodetic[] = {
-        {"SemiMajorAxis", "6378388"}, {"InverseFlattening", "297"}, {"Scale_PPM", "-1.2"},
-        {"X_Rotation", "0.5"},        {"Y_Rotation", "-0.3"},       {"Z_Rotation", "1.1"},
-        {"X_Shift", "-84.1"},         {"Y_Shift", "-101.8"},        {"Z_Shift", "-129.7"},
-        {"Central_Meridian", "27"},   {"Reference_Latitude", "0"},  {"Scale_Factor", "0.9996"},
-        {"False_Easting", "500000"},  {"False_Northing", "0"}};
-    for (const auto& [key, value] : geodetic) ini.writeString(g, key, value);
+    writeLocalGridSettings(ini);
     ini.writeBool("GYRO", "Gyro Enabled", true);
     ini.writeBool("SENSOR COMUNICATION SETTINGS", "Sensor Enabled", false);
     // A transducer 1.5 m to starboard and 2 m aft, a sonar head 5 m ahead.

@@ -6,6 +6,7 @@
 #include "input/NmeaParser.h"
 #include "nav/SensorOffset.h"
 #include "nav/SyntheticGga.h"
+#include "platform/Clock.h"
 
 #include "NavTestSupport.h"
 #include "support/TempHome.h"
@@ -42,6 +43,11 @@ struct FakeEnv : GnssLineEnvironment {
     double headingSource() const override { return heading; }
     int receiverFixQuality() const override { return fix; }
     void showFixColour(ColorValue c) override { colours.push_back(c); }
+    void reportRejectedGga(std::string_view line, const char* problem) override
+    {
+        rejected.emplace_back(std::string(problem) + ": " + std::string(line));
+    }
+    std::vector<std::string> rejected;
 };
 
 // Forwarding and sensors reset around each test: they are process-wide.
@@ -85,9 +91,9 @@ TEST_F(GnssLineHandlerTest, GgaFieldsGiveTimeEmptyStateAndRtkHeights)
     const double unchanged = std::nan("");
     const Row rows[] = {
         {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47", "12:35:19", false, unchanged},
-        {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,M,46.9,M,,*40", "12:35:19", false, 592.3},
+        {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,M,46.9,M,,*42", "12:35:19", false, 592.3},
         {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,M,,M,,", "12:35:19", false, 545.4},
-        {"$GPGGA,235959.87,,,,,0,00,99.9,,,,,,*66", "23:59:59", true, unchanged},
+        {"$GPGGA,235959.87,,,,,0,00,99.9,,,,,,*51", "23:59:59", true, unchanged},
         // A fix at midnight UTC is a position like any other.
         {"$GPGGA,000000.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", "00:00:00", false, unchanged},
         {"$GPGGA,garbage", "00:00:00", true, unchanged},
@@ -239,4 +245,69 @@ TEST_F(GnssLineHandlerTest, SensorSentencesCarryTheOffsetPositionOfThisEpoch)
     const GridOffsetPoint expected = SensorGridPosition(a->easting, a->northing, 90 + a->convergence, 0, 10);
     EXPECT_NEAR(s->easting, expected.easting, 0.002);
     EXPECT_NEAR(s->northing, expected.northing, 0.002);
+}
+
+// What the GGA lines leave for the sounding records: the fix of a good sentence, taken away by a
+// sentence without a fix. Impossible values change nothing but a count, said once per run.
+TEST_F(GnssLineHandlerTest, RecordsTakeThePositionOfGoodGgaOnly)
+{
+    UdpSinks sinks(1);
+    ASSERT_GT(sinks.base(), 0);
+    ForwardEnabled = true;
+    ForwardTarget = 0;
+    ForwardUdpPort = sinks.base();
+    OpenForwardTarget(GetIniFileName());
+    auto now = [] { return vsx::clock().monotonic(); };
+
+    const std::string good = gga("101500.00", 41.0, 33.0, 4, 45.5, 20.1);
+    handler.HandleLine(good);
+    auto fix = state.Position.At(now());
+    ASSERT_TRUE(fix);
+    EXPECT_NEAR(fix->latitude, 41.0, 1e-9);
+    EXPECT_NEAR(fix->longitude, 33.0, 1e-9);
+    EXPECT_DOUBLE_EQ(fix->altitude, 45.5);
+    EXPECT_EQ(fix->fixQuality, 4);
+    EXPECT_NEAR(state.RtkAntennaHeight, 65.6, 1e-9);
+
+    const std::string hostile[] = {
+        sentence("GPGGA,101501.00,4100.000,N,20000.000,E,4,12,0.8,45.5,M,20.1,M,,"),
+        sentence("GPGGA,101501.00,9500.000,N,03300.000,E,4,12,0.8,45.5,M,20.1,M,,"),
+        sentence("GPGGA,101501.00,4100.000,N,03300.000,E,4,12,0.8,1e9,M,20.1,M,,"),
+        sentence("GPGGA,101501.00,4100.000,N,03300.000,E,99,12,0.8,45.5,M,20.1,M,,"),
+        sentence("GPGGA,101501.00,NaN,N,03300.000,E,4,12,0.8,45.5,M,20.1,M,,"),
+        sentence("GPGGA,101501.00,4100.000,N,03300.000,E,,12,0.8,45.5,M,20.1,M,,"),
+    };
+    for (const std::string& line : hostile) handler.HandleLine(line);
+    EXPECT_EQ(state.RejectedGgaCount, 6);
+    ASSERT_EQ(env.rejected.size(), 1u) << "said once, not per line";
+    EXPECT_EQ(env.rejected[0], "longitude: " + hostile[0]);
+    EXPECT_TRUE(state.NoValidPosition);
+    fix = state.Position.At(now());
+    ASSERT_TRUE(fix);
+    EXPECT_NEAR(fix->latitude, 41.0, 1e-9) << "the last good fix stands until it ages";
+    EXPECT_NEAR(state.RtkAntennaHeight, 65.6, 1e-9) << "no antenna height from 1e9";
+    EXPECT_EQ(state.GgaTimeText, "10:15:00");
+    EXPECT_EQ(sinks.take(0), (std::vector<std::string>{good + "\r\n"})) << "nothing refused is forwarded";
+
+    // A sentence whose checksum is wrong is not taken either (the receiver does not take it).
+    std::string wrongSum = gga("101502.00", 42.0, 33.0, 4);
+    wrongSum[wrongSum.size() - 1] = wrongSum.back() == '0' ? '1' : '0';
+    handler.HandleLine(wrongSum);
+    EXPECT_NEAR(state.Position.At(now())->latitude, 41.0, 1e-9);
+
+    // A sentence without a fix takes the position away at once; the receiver is still heard.
+    handler.HandleLine(gga("101503.00", 41.0, 33.0, 0));
+    EXPECT_FALSE(state.Position.At(now()));
+    EXPECT_FALSE(state.Position.SilentAt(now(), std::chrono::seconds(10)));
+    handler.HandleLine(good);
+    EXPECT_TRUE(state.Position.At(now()));
+
+    // A new run starts with nothing heard, no position and a new count.
+    handler.NewRun();
+    EXPECT_FALSE(state.Position.At(now()));
+    EXPECT_TRUE(state.Position.SilentAt(now(), std::chrono::seconds(10)));
+    EXPECT_EQ(state.RejectedGgaCount, 0);
+    handler.HandleLine(hostile[1]);
+    ASSERT_EQ(env.rejected.size(), 2u);
+    EXPECT_EQ(env.rejected[1].substr(0, 9), "latitude:");
 }

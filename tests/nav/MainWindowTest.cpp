@@ -7,6 +7,8 @@
 #include "app/windows/WindowPointers.h"
 #include "input/GgaForwarding.h"
 #include "input/TVeldorSerialGPS.h"
+#include "input/windows/DeviceSettingsPanels.h"
+#include "input/windows/ForwardingGroups.h"
 #include "input/windows/TFGPS.h"
 #include "nav/CommandLine.h"
 #include "nav/RealtimeState.h"
@@ -27,6 +29,7 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -188,10 +191,15 @@ TEST(MainWindow, UdpInputMovesTheVesselThroughTheReceiversLinePath)
     });
     UdpSinks free(1);
     const int port = free.base() + 1;  // the sink keeps its own port; the next one is taken here
-    ASSERT_EQ(GpsUdpSocket.start(port), UdpListener::StartResult::Listening);
-    GpsUdpEnabled = true;
-    GpsUdpListening = true;
-    FNav->tMap->start();
+    // The surveyor switches UDP input on in the device settings and starts listening: the map
+    // loop that polls the socket starts with it.
+    GpsUdpInputGroup* udp = FGPS->forwardingPanel()->udpInput();
+    udp->cbEnableTCP->click();
+    udp->edTCPPort->setText(QString::number(port));
+    EXPECT_FALSE(FNav->tMap->isActive());
+    udp->btnTCPConnect->click();
+    ASSERT_EQ(udp->lblTCPStatus->text(), QStringLiteral("Listening:%1").arg(port));
+    EXPECT_TRUE(FNav->tMap->isActive());
 
     UdpSender sender;
     ASSERT_TRUE(sender.open());
@@ -200,9 +208,9 @@ TEST(MainWindow, UdpInputMovesTheVesselThroughTheReceiversLinePath)
     sender.sendTo("127.0.0.1", port, line.substr(0, 20));
     sender.sendTo("127.0.0.1", port, line.substr(20) + "\n");
     const bool moved = QTest::qWaitFor([] { return realtimeState().VesselNorthing != 0; }, 3000);
-    GpsUdpSocket.stop();
-    GpsUdpEnabled = false;
-    GpsUdpListening = false;
+    udp->btnTCPConnect->click();
+    EXPECT_EQ(udp->lblTCPStatus->text(), QStringLiteral("Stopped"));
+    udp->cbEnableTCP->click();
     ASSERT_TRUE(moved);
     EXPECT_NEAR(realtimeState().VesselEasting, 500000, 0.001);
     EXPECT_NEAR(realtimeState().VesselNorthing, 4538757.062, 0.01) << "PROJ: UTM zone 36 at 41° N";
@@ -228,9 +236,9 @@ TEST(MainWindow, StatusBarFolderClickCacheClearingAndSettingsImport)
     EXPECT_EQ(opened, (std::vector<std::string>{p.home.path("home/VLT/2026-12-10/")}));
     setFolderOpener({});
 
-    const std::string cache = withTrailingSlash(appDataFolder()) + "Veldor/VSX/MapCache/";
-    p.home.writeFile("appdata/Veldor/VSX/MapCache/15/1_2.jpg", "tile");
-    p.home.writeFile("appdata/Veldor/VSX/MapCache/loose.jpg", "tile");
+    const std::string cache = imageryCacheFolder();
+    p.home.writeFile("home/.cache/Veldor/VSX/MapCache/15/1_2.jpg", "tile");
+    p.home.writeFile("home/.cache/Veldor/VSX/MapCache/loose.jpg", "tile");
     FNav->ClearSatelliteImageCahses1Click();
     EXPECT_TRUE(std::filesystem::is_directory(cache));
     EXPECT_TRUE(std::filesystem::is_empty(cache));
@@ -253,4 +261,25 @@ TEST(MainWindow, StatusBarFolderClickCacheClearingAndSettingsImport)
     EXPECT_EQ(exitCode, -1);
     EXPECT_FALSE(FNav->Run().Running()) << "the run is stopped before the process ends";
     EXPECT_EQ(p.home.readFile("appdata/Veldor/VSX/VeldorSX.ini"), "[SETTINGS]\r\nLanguage=tr\r\n");
+}
+
+TEST(MainWindow, ToolbarZoomButtonsZoomTheWayTheySay)
+{
+    Program p;
+    // A narrow window: the tool bars hide buttons behind their extension button.
+    FNav->resize(400, 500);
+    QTest::qWait(20);
+    auto& model = FNav->fcad->Model();
+    model.SetWorldWindow(0, 1000, 1000, 0);
+    const double start = model.WorldWidth();
+    auto* in = FNav->findChild<QToolButton*>("Zoomin");
+    auto* out = FNav->findChild<QToolButton*>("Zoomout");
+    ASSERT_TRUE(in && out);
+    EXPECT_EQ(in->text(), "Zoom In");
+    EXPECT_EQ(out->text(), "Zoom Out");
+    in->click();
+    const double afterIn = model.WorldWidth();
+    EXPECT_LT(afterIn, start) << "Zoom In shows less of the world";
+    out->click();
+    EXPECT_GT(model.WorldWidth(), afterIn) << "Zoom Out shows more of the world";
 }

@@ -37,6 +37,11 @@ struct FakeMapEnv : MapLoopEnvironment {
         panel0 = g;
         panel1 = e;
     }
+    void showGnssSilent() override
+    {
+        panel0 = "silent";
+        panel1.clear();
+    }
     void setDepthHud(double, double, bool) override {}
     void setHudValue(double knots, bool) override { hudSpeed = knots; }
     void mirrorTrackToHelmsman(const std::string&, ColorValue, int, TrackPoint, TrackPoint, bool) override {}
@@ -74,11 +79,16 @@ struct MapLoopTest : ::testing::Test {
         VesselSensors.clear();
         ExtraVessels.clear();
     }
-    // A position `north` metres north of 41° N on the central meridian (1e-5° is about 1.11 m).
+    // A GGA puts the vessel `north` metres north of 41° N on the central meridian (1e-5° is
+    // about 1.11 m) with this fix quality; then a tick.
     void at(double north, int quality)
     {
         state.GpsLatitude = 41.0 + north / 111034.0;
         state.GpsLongitude = 33.0;
+        const auto now = vsx::clock().monotonic();
+        state.Position.Heard(now);
+        if (quality > 0) state.Position.Take({state.GpsLatitude, state.GpsLongitude, 0, quality}, now);
+        else state.Position.Lose();
         env.in.fixQuality = quality;
         loop.Tick();
     }

@@ -4,6 +4,7 @@
 #include "geo/GeoTestSupport.h"
 #include "nav/ProjectionSnapshot.h"
 #include "nav/SyntheticGga.h"
+#include "platform/IniFile.h"
 #include "platform/UdpSocket.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +13,41 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vsx::test {
+
+// A survey set-up: the GNSS receiver on COM5 and an NMEA DPT echosounder on COM6 (both logged),
+// UTM zone 36 on WGS-84, draft 0.5 m, sound velocity 1485 m/s, tide 0.3 m.
+inline void writeSurveySettings(const std::string& iniPath)
+{
+    IniFile ini(iniPath);
+    for (const auto& [section, port] : {std::pair {"GPS1 COMUNICATION SETTINGS", "COM5"},
+                                        std::pair {"SENSOR COMUNICATION SETTINGS", "COM6"}}) {
+        ini.writeString(section, "Port No", port);
+        ini.writeString(section, "Baud Rate", "9600");
+        ini.writeString(section, "Delay", "10");
+        ini.writeString(section, "NMEA LOG", "True");
+        ini.writeString(section, "Log Time", "False");
+    }
+    ini.writeBool("SENSOR COMUNICATION SETTINGS", "Sensor Enabled", true);
+    ini.writeString("SENSOR COMUNICATION SETTINGS", "cSBESMessage", "NMEA DPT");
+    ini.writeString("SENSOR COMUNICATION SETTINGS", "eSBESFormat", "%*6s,%lf");
+    const std::pair<const char*, const char*> geodetic[] = {
+        {"SemiMajorAxis", "6378137"}, {"InverseFlattening", "298.257223563"}, {"Scale_PPM", "0"},
+        {"X_Rotation", "0"},          {"Y_Rotation", "0"},                    {"Z_Rotation", "0"},
+        {"X_Shift", "0"},             {"Y_Shift", "0"},                       {"Z_Shift", "0"},
+        {"Central_Meridian", "33"},   {"Reference_Latitude", "0"},            {"Scale_Factor", "0.9996"},
+        {"False_Easting", "500000"},  {"False_Northing", "0"}};
+    for (const auto& [key, value] : geodetic) ini.writeString("GEODETIC_PARAMETERS", key, value);
+    const char* o = "ECHOSOUNDER_OFFSETS";
+    ini.writeString(o, "Offset A", "0.5");
+    ini.writeString(o, "Offset B", "2.0");
+    ini.writeString(o, "Offset C", "1.5");
+    ini.writeString(o, "SV", "1485");
+    ini.writeString(o, "Tide Height", "0.3");
+}
 
 // Plain WGS-84 on UTM zone 36 north (central meridian 33° E).
 inline GeodeticTexts utm36()
@@ -35,6 +68,18 @@ inline const char* kLocalGridPipeline =
     "+convention=coordinate_frame +exact "
     "+step +inv +proj=cart +a=6378388 +rf=297 "
     "+step +proj=tmerc +lon_0=27 +lat_0=0 +k=0.9996 +x_0=500000 +y_0=0 +a=6378388 +rf=297";
+
+// The device settings' datum and grid of kLocalGridPipeline.
+inline void writeLocalGridSettings(IniFile& ini)
+{
+    const std::pair<const char*, const char*> geodetic[] = {
+        {"SemiMajorAxis", "6378388"}, {"InverseFlattening", "297"}, {"Scale_PPM", "-1.2"},
+        {"X_Rotation", "0.5"},        {"Y_Rotation", "-0.3"},       {"Z_Rotation", "1.1"},
+        {"X_Shift", "-84.1"},         {"Y_Shift", "-101.8"},        {"Z_Shift", "-129.7"},
+        {"Central_Meridian", "27"},   {"Reference_Latitude", "0"},  {"Scale_Factor", "0.9996"},
+        {"False_Easting", "500000"},  {"False_Northing", "0"}};
+    for (const auto& [key, value] : geodetic) ini.writeString("GEODETIC_PARAMETERS", key, value);
+}
 
 // "$" + body + "*hh".
 inline std::string sentence(const std::string& body) { return "$" + body + "*" + NmeaChecksumText(body); }

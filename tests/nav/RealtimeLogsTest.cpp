@@ -31,15 +31,34 @@ TEST(ExtraVesselLines, LogHeadingFixAndRecordOfThisEpoch)
     auto grid = [](double lat, double lon) -> std::optional<std::pair<double, double>> {
         return std::make_pair(lon * 1000, lat * 1000);
     };
-    EXPECT_FALSE(HandleExtraVesselLine(v, "$GPHDT,123.5,T*30", t, grid));
+    EXPECT_FALSE(HandleExtraVesselLine(v, "$GPHDT,123.5,T*30", t, grid).recordWritten);
     EXPECT_DOUBLE_EQ(v.Heading, 123.5);
-    EXPECT_TRUE(HandleExtraVesselLine(v, "$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,M,46.9,M,,*42", t, grid));
+    EXPECT_TRUE(HandleExtraVesselLine(v, "$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,M,46.9,M,,*42", t, grid).recordWritten);
     EXPECT_EQ(v.FixQuality, 4);
     EXPECT_NEAR(v.Latitude, 48.1173, 1e-9);
-    EXPECT_EQ(home.readFile("v.csv"), "2024-05-01 134501123,48.1173000000,11.5166666667,11516.67,48117.30,4\r\n")
-        << "the record holds this GGA's own position";
-    EXPECT_FALSE(HandleExtraVesselLine(v, "$GPHDT,x*00", t, grid));
+    const std::string record = "2024-05-01 134501123,48.1173000000,11.5166666667,11516.67,48117.30,4\r\n";
+    EXPECT_EQ(home.readFile("v.csv"), record) << "the record holds this GGA's own position";
+    EXPECT_FALSE(HandleExtraVesselLine(v, "$GPHDT,x*00", t, grid).recordWritten);
     EXPECT_EQ(v.Heading, 0);
+
+    // Impossible values are refused (the caller counts them) and change nothing; a GGA without a
+    // fix sets fix 0 and makes no record with the last position.
+    const char* hostile[] = {"$GPGGA,123520,9500.000,N,01131.000,E,4,08,0.9,545.4,M,46.9,M,,",
+                             "$GPGGA,123520,4807.038,N,20000.000,E,4,08,0.9,545.4,M,46.9,M,,",
+                             "$GPGGA,123520,4807.038,N,01131.000,E,99,08,0.9,545.4,M,46.9,M,,"};
+    for (const char* line : hostile) {
+        const ExtraVesselLineResult r = HandleExtraVesselLine(v, line, t, grid);
+        EXPECT_FALSE(r.recordWritten) << line;
+        EXPECT_NE(r.rejectedGga, nullptr) << line;
+        EXPECT_EQ(v.FixQuality, 4) << line;
+        EXPECT_NEAR(v.Latitude, 48.1173, 1e-9) << line;
+    }
+    const ExtraVesselLineResult noFix =
+        HandleExtraVesselLine(v, "$GPGGA,123521,4807.038,N,01131.000,E,0,08,0.9,545.4,M,46.9,M,,", t, grid);
+    EXPECT_FALSE(noFix.recordWritten);
+    EXPECT_EQ(noFix.rejectedGga, nullptr);
+    EXPECT_EQ(v.FixQuality, 0);
+    EXPECT_EQ(home.readFile("v.csv"), record);
     const std::string log = home.readFile("v_GNSS.log");
     EXPECT_EQ(log.substr(0, 42), "2024-05-01 13:45:01.123 $GPHDT,123.5,T*30\r");
 }

@@ -29,11 +29,13 @@ TempHome::TempHome()
     hadHome_ = save("HOME", oldHome_);
     hadAppData_ = save("APPDATA", oldAppData_);
     hadXdg_ = save("XDG_CONFIG_HOME", oldXdg_);
+    hadXdgCache_ = save("XDG_CACHE_HOME", oldXdgCache_);
     std::filesystem::create_directories(root_ + "home");
     std::filesystem::create_directories(root_ + "appdata");
     ::setenv("HOME", (root_ + "home").c_str(), 1);
     ::setenv("APPDATA", (root_ + "appdata").c_str(), 1);
     ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("XDG_CACHE_HOME");
 }
 
 TempHome::~TempHome()
@@ -41,6 +43,7 @@ TempHome::~TempHome()
     restore("HOME", hadHome_, oldHome_);
     restore("APPDATA", hadAppData_, oldAppData_);
     restore("XDG_CONFIG_HOME", hadXdg_, oldXdg_);
+    restore("XDG_CACHE_HOME", hadXdgCache_, oldXdgCache_);
     std::error_code ec;
     std::filesystem::remove_all(root_, ec);
 }

@@ -20,8 +20,8 @@ public:
 
 private:
     std::string root_;
-    std::string oldHome_, oldAppData_, oldXdg_;
-    bool hadHome_ = false, hadAppData_ = false, hadXdg_ = false;
+    std::string oldHome_, oldAppData_, oldXdg_, oldXdgCache_;
+    bool hadHome_ = false, hadAppData_ = false, hadXdg_ = false, hadXdgCache_ = false;
 };
 
 // The shared recordings folder (../shared/data), or empty when it is not there.

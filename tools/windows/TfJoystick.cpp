@@ -1,20 +1,56 @@
 #include "tools/windows/TfJoystick.h"
 
 #include "app/windows/WindowSetup.h"
+#include "input/DeviceSettings.h"
+#include "tools/windows/WindowLook.h"
 
+#include <QCloseEvent>
+#include <QFont>
 #include <QLabel>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace vsx {
 
 TfJoystick::TfJoystick(QWidget* parent) : QWidget(parent)
 {
-    SetUpWindow(this, {"fJoystick", "Battery", true, QSize(160, 120)});
+    SetUpWindow(this, {"fJoystick", "Battery", true, QSize(131, 42)});
+    setWindowFlags(windowFlags() | Qt::Tool);
+    KeepNoTitleButtons(this);
+
     pBattery = new QLabel(QStringLiteral("--.--"), this);
     pBattery->setObjectName("pBattery");
     pBattery->setAlignment(Qt::AlignCenter);
+    pBattery->setFrameShape(QFrame::Panel);
+    pBattery->setFrameShadow(QFrame::Raised);
+    pBattery->setFixedHeight(41);
+    QFont f = pBattery->font();
+    f.setBold(true);
+    f.setPointSize(14);
+    pBattery->setFont(f);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 1);
     layout->addWidget(pBattery);
+    layout->addStretch();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &TfJoystick::Timer1Timer);
+    Timer1->start();
+}
+
+void TfJoystick::Timer1Timer()
+{
+    if (deviceSettings().sounderMessageText() != kBatteryMessageType) hide();
+}
+
+void TfJoystick::closeEvent(QCloseEvent* event)
+{
+    // No close button, and a window manager's close (Alt+F4) is refused the same way. The
+    // program's own closing (its end, which asks every window) is not refused, or it could not end.
+    if (event->spontaneous()) event->ignore();
+    else event->accept();
 }
 
 } // namespace vsx

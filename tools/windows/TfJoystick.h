@@ -1,16 +1,30 @@
 #pragma once
+// The "Battery" window: the battery voltage that the echosounder's own sentence ("Veldor SMT")
+// carries, written into pBattery by the echosounder's line handler. It has no close button and
+// refuses the window manager's close; once a second it takes itself out of view while the
+// configured message type is another one (it never shows itself: the main window does, at its
+// first show).
 #include <QWidget>
 
 class QLabel;
+class QTimer;
 
 namespace vsx {
 
-// The "Battery" window: the battery voltage the echosounder's own sentence carries.
+inline constexpr const char* kBatteryMessageType = "Veldor SMT";
+
 class TfJoystick : public QWidget {
     Q_OBJECT
 public:
     explicit TfJoystick(QWidget* parent = nullptr);
+
+    void Timer1Timer();
+
     QLabel* pBattery;
+    QTimer* Timer1;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 };
 
 } // namespace vsx

@@ -1,13 +1,70 @@
 #pragma once
-#include <QWidget>
+// The "SVP Profile Graph - Drag Points or Lasso Select" window: the per-metre table of the sound
+// velocity window as a profile (velocity across, depth down) and as a grid. Dragging a marker
+// sideways changes its velocity, a lasso selects markers for deletion, the wheel zooms about the
+// cursor, a double click fits the axes. "Save & Close" hands the edited entries back.
+#include "tools/SvpGraphModel.h"
+
+#include <QDialog>
+
+class QLabel;
+class QMouseEvent;
+class QPainter;
+class QPushButton;
+class QSplitter;
+class QTableWidget;
+class QWheelEvent;
 
 namespace vsx {
 
-// The "SVP Profile Graph - Drag Points or Lasso Select" window.
-class TfSVPGraph : public QWidget {
+class TfSVPGraph : public QDialog {
     Q_OBJECT
 public:
     explicit TfSVPGraph(QWidget* parent = nullptr);
+
+    // Table lines in; the grid and the axes follow.
+    void LoadPoints(const TextLines& lines);
+    // One line per point, in point order.
+    TextLines WritePoints() const { return model_.WritePoints(); }
+    // The entries differ from those loaded (an edit that was undone does not count).
+    bool DataChanged() const { return model_.DataChanged(); }
+    const SvpGraphModel& Model() const { return model_; }
+
+    QWidget* PaintBox1;
+    QSplitter* Splitter1;
+    QWidget* PanelGrid;
+    QTableWidget* StringGrid1;
+    QPushButton* bAddRow;
+    QPushButton* bDeleteRow;
+    QWidget* Panel1;
+    QLabel* Label1;
+    QPushButton* bDeleteSelected;
+    QPushButton* bSaveAndClose;
+    QPushButton* bCancel;
+
+    void PaintBox1Paint(QPainter& p);
+    void PaintBox1MouseDown(QMouseEvent* e);
+    void PaintBox1MouseMove(QMouseEvent* e);
+    void PaintBox1MouseUp(QMouseEvent* e);
+    void PaintBox1Wheel(QWheelEvent* e);
+    void PaintBox1DblClick();
+    void bDeleteSelectedClick();
+    void StringGrid1Click(int row);
+    void bAddRowClick();
+    void bDeleteRowClick();
+    void bSaveAndCloseClick();
+    void bCancelClick();
+
+private:
+    void FillGrid();
+    // The grid's rows as the points; false (reported) when a depth or velocity is no number.
+    bool ReadGrid();
+    void ShowSelectionCount();
+    void DrawAxes(QPainter& p);
+    void DrawProfile(QPainter& p);
+    void DrawLasso(QPainter& p);
+
+    SvpGraphModel model_;
 };
 
 } // namespace vsx

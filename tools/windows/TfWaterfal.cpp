@@ -1,15 +1,39 @@
 #include "tools/windows/TfWaterfal.h"
 
+#include "app/Settings.h"
+#include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
+#include "nav/windows/TFNav.h"
+#include "platform/IniFile.h"
+#include "tools/WaterfallFrame.h"
+#include "tools/windows/TNavset.h"
+#include "tools/windows/TfRealtime.h"
+#include "tools/windows/WindowLook.h"
 
+#include <QCloseEvent>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QWindow>
 
 namespace vsx {
 
 TfWaterfal::TfWaterfal(QWidget* parent) : QWidget(parent)
 {
     SetUpWindow(this, {"fWaterfal", "Acoustic Waterfall", true, QSize(388, 147)});
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setWindowFlags(windowFlags() | Qt::Tool | Qt::FramelessWindowHint);
+    setMouseTracking(true);
+    StartSystemResize = [this](Qt::Edges edges) {
+        QWindow* w = windowHandle();
+        return w && w->startSystemResize(edges);
+    };
+}
+
+void TfWaterfal::ShowForDepths()
+{
+    if (fRealtime && fRealtime->bareLayoutState() == 1) return;
+    show();
 }
 
 void TfWaterfal::EchogramPaint(double depth, double top, double bottom, int count)
@@ -19,6 +43,7 @@ void TfWaterfal::EchogramPaint(double depth, double top, double bottom, int coun
     range_ = history_.range(top, bottom);
     history_.computeRows(range_, height());
     newDepth_ = depth;
+    ++drawCount_;
     update();
 }
 
@@ -26,6 +51,78 @@ void TfWaterfal::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     PaintEchogram(p, size(), history_, range_, newDepth_);
+}
+
+void TfWaterfal::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    EchogramSettings s;
+    {
+        IniFile ini(GetIniFileName());
+        s = ReadEchogramSettings(ini);
+    }
+    DataWidth = s.dataWidth;
+    Interval = s.interval;
+    applyInterval();
+    if (Navset) SetBackground(this, toQColor(Navset->backgroundColor()));
+    RestoreFormPlacement(this, true);
+}
+
+void TfWaterfal::applyInterval()
+{
+    QTimer* timer = FNav ? FNav->tEchogram : nullptr;
+    if (!timer) return;
+    if (Interval >= 1) {
+        timer->setInterval(Interval);
+        return;
+    }
+    // An interval of 0 (or less) stands the timer still, as it always did; a Qt timer at 0 would
+    // fire without pause. The survey start leaves a timer at 0 standing too.
+    timer->stop();
+    timer->setInterval(0);
+    if (FNav->sStatusBar)
+        FNav->sStatusBar->showMessage(
+            QStringLiteral("[ECHOGRAM] Interval is %1: the echogram and the sensor watch are stopped").arg(Interval),
+            10000);
+}
+
+void TfWaterfal::closeEvent(QCloseEvent* event)
+{
+    {
+        IniFile ini(GetIniFileName());
+        WriteEchogramSettings(ini, {DataWidth, Interval});
+    }
+    SaveFormPlacement(this);
+    event->accept();
+}
+
+void TfWaterfal::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) return;
+    const QPoint p = event->position().toPoint();
+    if (const Qt::Edges edges = WaterfallEdgesAt(p.x(), p.y(), width(), height())) {
+        if (StartSystemResize) StartSystemResize(edges);
+        return;
+    }
+    dragging_ = true;
+    grab_ = p;
+}
+
+void TfWaterfal::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    if (dragging_) {
+        move(pos() + (p - grab_));
+        return;
+    }
+    setCursor(WaterfallCursorFor(WaterfallEdgesAt(p.x(), p.y(), width(), height())));
+}
+
+void TfWaterfal::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !dragging_) return;
+    dragging_ = false;
+    SaveFormPlacement(this);
 }
 
 } // namespace vsx

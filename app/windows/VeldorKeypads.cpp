@@ -1,0 +1,147 @@
+#include "app/windows/VeldorKeypads.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+
+namespace vsx {
+
+QString KeypadTargetText(const QWidget* target)
+{
+    if (auto* edit = qobject_cast<const QLineEdit*>(target)) return edit->text();
+    if (auto* combo = qobject_cast<const QComboBox*>(target)) return combo->currentText();
+    return {};
+}
+
+void SetKeypadTargetText(QWidget* target, const QString& text)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(target)) {
+        // As if typed: the edit's own change handlers run.
+        edit->setText(text);
+        edit->setCursorPosition(int(text.size()));
+    } else if (auto* combo = qobject_cast<QComboBox*>(target)) {
+        if (combo->isEditable()) combo->setEditText(text);
+        else if (const int i = combo->findText(text); i >= 0) combo->setCurrentIndex(i);
+    }
+}
+
+namespace {
+
+QPushButton* makeKey(QWidget* parent, const QString& caption, QRect geometry, bool bold)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QStringLiteral("Key_") + caption);
+    b->setGeometry(geometry);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setAutoDefault(false);
+    QFont f = b->font();
+    f.setPointSize(10);
+    f.setBold(bold);
+    b->setFont(f);
+    b->setStyleSheet(QStringLiteral("color: black;"));
+    return b;
+}
+
+// The orange frame both panels draw over their black face.
+void paintFrame(QWidget* w)
+{
+    QPainter p(w);
+    p.fillRect(w->rect(), Qt::black);
+    QPen pen(QColor(0xFF, 0xA5, 0x00));
+    pen.setWidth(3);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRect(QPoint(1, 1), QPoint(w->width() - 2, w->height() - 2)));
+}
+
+} // namespace
+
+TVeldorNumericKeypad::TVeldorNumericKeypad(QWidget* parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("VeldorNumericKeypad"));
+    setFixedSize(170, 200);
+    static const char* const captions[12] = {"7", "8", "9", "4", "5", "6", "1", "2", "3", "Back", "0", "Enter"};
+    for (int i = 0; i < 12; ++i) {
+        QPushButton* b = makeKey(this, QString::fromLatin1(captions[i]), QRect((i % 3) * 55 + 5, (i / 3) * 50 + 5, 50, 45), true);
+        connect(b, &QPushButton::clicked, this, [this, i] { keyPressed(i); });
+        keys_.push_back(b);
+    }
+}
+
+void TVeldorNumericKeypad::keyPressed(int index)
+{
+    if (!Target) return;
+    const QString caption = keys_[std::size_t(index)]->text();
+    if (caption == QLatin1String("Enter")) {
+        hide();
+        return;
+    }
+    const QString text = KeypadTargetText(Target);
+    if (caption == QLatin1String("Back")) {
+        if (!text.isEmpty()) SetKeypadTargetText(Target, text.left(text.size() - 1));
+        return;
+    }
+    SetKeypadTargetText(Target, text + caption);
+}
+
+void TVeldorNumericKeypad::paintEvent(QPaintEvent*) { paintFrame(this); }
+
+TVeldorSimpleKeyboard::TVeldorSimpleKeyboard(QWidget* parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("VeldorSimpleKeyboard"));
+    setFixedSize(420, 200);
+    const auto row = [this](const char* keys, int left, int top) {
+        for (int i = 0; keys[i]; ++i) {
+            QPushButton* b = addKey(QString(QChar(keys[i])), left + i * 41, top, 38);
+            characters_.push_back(b);
+            connect(b, &QPushButton::clicked, this, [this, b] { characterPressed(b); });
+        }
+    };
+    row("1234567890", 3, 3);
+    row("QWERTYUIOP", 3, 44);
+    row("ASDFGHJKL", 22, 85);
+    ShiftKey = addKey(QStringLiteral("Shift"), 3, 126, 48);
+    row("ZXCVBNM", 54, 126);
+    BackKey = addKey(QStringLiteral("Back"), 341, 126, 53);
+    SpaceKey = addKey(QStringLiteral("Space"), 44, 167, 250);
+    EnterKey = addKey(QStringLiteral("Enter"), 297, 167, 80, true);
+    connect(ShiftKey, &QPushButton::clicked, this, [this] {
+        ShiftActive = !ShiftActive;
+        relabel();
+    });
+    connect(BackKey, &QPushButton::clicked, this, [this] {
+        const QString text = KeypadTargetText(Target);
+        if (!text.isEmpty()) SetKeypadTargetText(Target, text.left(text.size() - 1));
+    });
+    connect(SpaceKey, &QPushButton::clicked, this, [this] { SetKeypadTargetText(Target, KeypadTargetText(Target) + ' '); });
+    connect(EnterKey, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+QPushButton* TVeldorSimpleKeyboard::addKey(const QString& caption, int left, int top, int width, bool bold)
+{
+    return makeKey(this, caption, QRect(left, top, width, 38), bold);
+}
+
+void TVeldorSimpleKeyboard::characterPressed(QPushButton* key)
+{
+    if (!Target) return;
+    SetKeypadTargetText(Target, KeypadTargetText(Target) + key->text());
+    if (ShiftActive) {
+        ShiftActive = false;
+        relabel();
+    }
+}
+
+void TVeldorSimpleKeyboard::relabel()
+{
+    if (characters_.size() <= 10) return;
+    for (std::size_t i = 10; i < characters_.size(); ++i) {
+        const QString c = characters_[i]->text();
+        if (c.size() == 1 && c[0].isLetter()) characters_[i]->setText(ShiftActive ? c.toUpper() : c.toLower());
+    }
+}
+
+void TVeldorSimpleKeyboard::paintEvent(QPaintEvent*) { paintFrame(this); }
+
+} // namespace vsx

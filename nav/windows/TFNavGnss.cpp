@@ -1,0 +1,50 @@
+// The main window's view of the GNSS state: a silent receiver shown as such, refused GGA
+// sentences said, the position a sounding takes, and the UDP input starting the map loop.
+#include "nav/windows/TFNav.h"
+
+#include "app/Settings.h"
+#include "app/SharedValues.h"
+#include "app/windows/WindowPointers.h"
+#include "input/windows/DeviceSettingsPanels.h"
+#include "input/windows/ForwardingGroups.h"
+#include "input/windows/TFGPS.h"
+#include "nav/RealtimeState.h"
+#include "platform/Clock.h"
+#include "platform/Text.h"
+
+#include <QStatusBar>
+#include <QTimer>
+
+namespace vsx {
+
+void TFNav::ShowGnssSilent()
+{
+    if (!mapLoop_) return;
+    mapLoop_->ShowSilent();
+    publishHud();
+    if (fcad) fcad->Redraw();
+}
+
+void TFNav::ReportRejectedGga(const std::string& who, std::string_view line, const char* problem)
+{
+    const std::string text = "GGA of " + who + " ignored, bad " + problem + " (no position taken): " + std::string(line);
+    if (sStatusBar) sStatusBar->showMessage(fromCp1254(text), 30000);
+    AppendEventLine(text, EventsLogFileName());
+}
+
+SoundingPosition TFNav::SoundingPositionNow()
+{
+    // The same snapshot and projection as the map loop, so a record and the map agree.
+    return SoundingPositionAt(realtimeState().Position, clock().monotonic(), snapshot_.Get(), MapProjection());
+}
+
+void TFNav::WireUdpInput()
+{
+    ForwardingPanel* panel = FGPS ? FGPS->forwardingPanel() : nullptr;
+    if (!panel) return;
+    panel->udpInput()->onListening = [this] {
+        if (tMap) tMap->start();
+    };
+}
+
+} // namespace vsx

@@ -1,0 +1,52 @@
+// The main window's on-screen keypad and keyboard, and the translation editor it opens: small
+// services other windows ask for (a field of the offsets window typed on a touch screen).
+#include "nav/windows/TFNav.h"
+
+#include "app/windows/TfTranslationEditor.h"
+#include "app/windows/VeldorKeypads.h"
+#include "app/windows/WindowPointers.h"
+
+namespace vsx {
+namespace {
+
+// Puts a panel on the main window's client area, `left` from its left edge and 10 pixels above
+// its bottom, in front of everything.
+void showPanel(QWidget* panel, QWidget* window, int left)
+{
+    panel->move(left, window->height() - panel->height() - 10);
+    panel->show();
+    panel->raise();
+}
+
+} // namespace
+
+void TFNav::ShowNumericKeypad(QWidget* target)
+{
+    if (!numericKeypad_) numericKeypad_ = new TVeldorNumericKeypad(this);
+    numericKeypad_->Target = target;
+    showPanel(numericKeypad_, this, width() - numericKeypad_->width() - 10);
+}
+
+void TFNav::ShowSimpleKeyboard(QWidget* target)
+{
+    if (!simpleKeyboard_) simpleKeyboard_ = new TVeldorSimpleKeyboard(this);
+    simpleKeyboard_->Target = target;
+    showPanel(simpleKeyboard_, this, (width() - simpleKeyboard_->width()) / 2);
+}
+
+void TFNav::TranslationEditor1Click()
+{
+    if (!fTranslationEditor) {
+        // Owned by the application, kept for the rest of the run.
+        fTranslationEditor = new TfTranslationEditor();
+        connect(this, &QObject::destroyed, fTranslationEditor, [] {
+            delete fTranslationEditor;
+            fTranslationEditor = nullptr;
+        });
+    }
+    fTranslationEditor->show();
+    fTranslationEditor->raise();
+    fTranslationEditor->activateWindow();
+}
+
+} // namespace vsx
