@@ -10,6 +10,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace vsx {
 
@@ -49,7 +52,46 @@ void AppendEventLine(const std::string& text, const std::string& fileName)
     f.writeText("\nAuto Event:\t" + formatDate(now) + " " + formatTimeCompact(now) + "\t" + text);
 }
 
-Placement ComputePlacement(const StoredPlacement& stored, const QRect& current, const QRect& desktop, bool withSize)
+namespace {
+
+bool onAScreen(const std::vector<QRect>& screens, QPoint p)
+{
+    for (const QRect& s : screens)
+        if (s.contains(p)) return true;
+    return false;
+}
+
+// Squared distance from a point to a rectangle (0 inside).
+long long distanceSquared(const QRect& r, QPoint p)
+{
+    const long long dx = p.x() < r.left() ? r.left() - p.x() : (p.x() > r.right() ? p.x() - r.right() : 0);
+    const long long dy = p.y() < r.top() ? r.top() - p.y() : (p.y() > r.bottom() ? p.y() - r.bottom() : 0);
+    return dx * dx + dy * dy;
+}
+
+std::vector<QRect> screenAreas()
+{
+    std::vector<QRect> areas;
+    if (QScreen* primary = QGuiApplication::primaryScreen()) areas.push_back(primary->availableGeometry());
+    for (QScreen* s : QGuiApplication::screens())
+        if (s != QGuiApplication::primaryScreen()) areas.push_back(s->availableGeometry());
+    if (areas.empty()) areas.push_back(QRect(0, 0, 1920, 1080));
+    return areas;
+}
+
+// Puts the corner of the window's frame at `corner`. A shown window's frame may not be known yet
+// (the window manager adds it later): moving the window itself would then put its inside at the
+// corner and its title bar above the screen, out of reach.
+void placeFrameAt(QWidget* form, QPoint corner)
+{
+    if (QWindow* handle = form->windowHandle()) handle->setFramePosition(corner);
+    else form->move(corner);  // before the window exists a move places its frame
+}
+
+} // namespace
+
+Placement ComputePlacement(const StoredPlacement& stored, const QRect& current, const std::vector<QRect>& screens,
+                           bool withSize, const QMargins& frame)
 {
     Placement p;
     if (stored.windowState == 2) {
@@ -63,20 +105,27 @@ Placement ComputePlacement(const StoredPlacement& stored, const QRect& current, 
         if (stored.width >= 0) width = stored.width;
         if (stored.height >= 0) height = stored.height;
     }
-    // Keep the window reachable on the desktop made of all screens.
-    if (left < desktop.left()) left = 0;
-    if (top < desktop.top()) top = 0;
-    if (left >= desktop.left() + desktop.width()) left = 0;
-    if (top >= desktop.top() + desktop.height()) top = 0;
+    const std::vector<QRect> areas = screens.empty() ? std::vector<QRect>{QRect(0, 0, 1920, 1080)} : screens;
+    if (!onAScreen(areas, {left, top})) {
+        // Keep the window reachable: an edge beyond all screens goes to the primary screen's.
+        QRect all;
+        for (const QRect& s : areas) all = all.united(s);
+        const QRect& primary = areas.front();
+        if (left < all.left() || left > all.right()) left = primary.left();
+        if (top < all.top() || top > all.bottom()) top = primary.top();
+        if (!onAScreen(areas, {left, top})) {
+            // In a gap between screens of unequal size: onto the nearest one.
+            const QRect* nearest = &areas.front();
+            for (const QRect& s : areas)
+                if (distanceSquared(s, {left, top}) < distanceSquared(*nearest, {left, top})) nearest = &s;
+            const int outerWidth = width + frame.left() + frame.right();
+            const int outerHeight = height + frame.top() + frame.bottom();
+            left = std::clamp(left, nearest->left(), std::max(nearest->left(), nearest->right() + 1 - outerWidth));
+            top = std::clamp(top, nearest->top(), std::max(nearest->top(), nearest->bottom() + 1 - outerHeight));
+        }
+    }
     p.rect = QRect(left, top, width, height);
     return p;
-}
-
-static QRect desktopRect()
-{
-    QRect r;
-    for (QScreen* s : QGuiApplication::screens()) r = r.united(s->geometry());
-    return r.isNull() ? QRect(0, 0, 1920, 1080) : r;
 }
 
 void SaveFormPlacement(QWidget* form)
@@ -86,12 +135,15 @@ void SaveFormPlacement(QWidget* form)
     IniFile ini(GetIniFileName());
     const Qt::WindowStates st = form->windowState();
     const int state = (st & Qt::WindowMaximized) ? 2 : (st & Qt::WindowMinimized) ? 1 : 0;
-    const QRect g = (state == 0) ? form->geometry() : form->normalGeometry();
+    const QRect inside = (state == 0) ? form->geometry() : form->normalGeometry();
+    // Where the frame stands: the inside less the frame's left and top edges.
+    const QPoint frameEdges = form->geometry().topLeft() - form->frameGeometry().topLeft();
+    const QPoint corner = inside.topLeft() - frameEdges;
     ini.writeInteger(section, "WindowState", state);
-    ini.writeInteger(section, "Left", g.left());
-    ini.writeInteger(section, "Top", g.top());
-    ini.writeInteger(section, "Width", g.width());
-    ini.writeInteger(section, "Height", g.height());
+    ini.writeInteger(section, "Left", corner.x());
+    ini.writeInteger(section, "Top", corner.y());
+    ini.writeInteger(section, "Width", inside.width());
+    ini.writeInteger(section, "Height", inside.height());
 }
 
 void RestoreFormPlacement(QWidget* form, bool withSize)
@@ -107,13 +159,16 @@ void RestoreFormPlacement(QWidget* form, bool withSize)
         stored.width = ini.readInteger(section, "Width", form->width());
         stored.height = ini.readInteger(section, "Height", form->height());
     }
-    const Placement p = ComputePlacement(stored, form->geometry(), desktopRect(), withSize);
+    const QRect inside = form->geometry(), outside = form->frameGeometry();
+    const QMargins frame(inside.left() - outside.left(), inside.top() - outside.top(), outside.right() - inside.right(),
+                         outside.bottom() - inside.bottom());
+    const Placement p = ComputePlacement(stored, inside, screenAreas(), withSize, frame);
     if (p.maximised) {
         form->setWindowState(form->windowState() | Qt::WindowMaximized);
         return;
     }
-    form->move(p.rect.topLeft());
     if (withSize) form->resize(p.rect.size());
+    placeFrameAt(form, p.rect.topLeft());
 }
 
 } // namespace vsx

@@ -1,8 +1,10 @@
 #pragma once
 // The small services every window uses: the settings file's path, today's date, the dated data
 // folders, window placement and the daily events log.
+#include <QMargins>
 #include <QRect>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -36,9 +38,18 @@ struct Placement {
     bool maximised = false;
     QRect rect;
 };
-// Where a window goes: `current` is its designed rectangle, `desktop` the union of all screens.
-Placement ComputePlacement(const StoredPlacement& stored, const QRect& current, const QRect& desktop, bool withSize);
+// Where a window goes: `current` is its designed rectangle, `screens` the usable areas of the
+// screens that exist, the primary first. The stored Left and Top are the corner of the window's
+// frame (its title bar). A corner that lies on no screen is brought back: an edge left of, right
+// of, above or below all screens goes to the primary screen's edge (0 on a plain desktop); a
+// corner still in a gap between screens of unequal size goes onto the nearest screen, as far in as
+// the window needs to fit there.
+// `frame` is the width of the window's frame on each side, where known.
+Placement ComputePlacement(const StoredPlacement& stored, const QRect& current, const std::vector<QRect>& screens,
+                           bool withSize, const QMargins& frame = {});
 
+// Left and Top are stored and restored as the position of the window's frame, Width and Height
+// as the size of its inside, so a window comes back exactly where it was left.
 void SaveFormPlacement(QWidget* form);
 void RestoreFormPlacement(QWidget* form, bool withSize);
 

@@ -11,6 +11,7 @@ namespace {
 
 constexpr double kTwoPi = 2.0 * kPi;
 constexpr double kMaxParallel = 1.5707914786580854;  // 90° less one arc-second
+constexpr double kPoleRounding = 1e-12;               // 90° typed in degrees, within rounding
 constexpr double kGridLimit = 4.0e7;
 constexpr double kLatitudeTolerance = 4.85e-10;
 constexpr int kMaxSteps = 29;
@@ -57,18 +58,27 @@ int gridStatus(double easting, double northing, double fe, double fn)
 
 } // namespace
 
+const char* LambertConic::refusal1SP(const Lcc1SPParameters& in)
+{
+    if (longitudeOutside(in.lambda0)) return "the central meridian is outside -180 to 360 degrees";
+    if (in.phi0 == 0) return "the latitude of origin is 0 (a cone needs it off the equator)";
+    if (!(std::fabs(in.phi0) <= kMaxParallel)) return "the latitude of origin is at or beyond a pole";
+    if (!(in.a > 0) || !std::isfinite(in.a)) return "the semi-major axis is not a positive length";
+    if (!(in.k0 >= 0.3 && in.k0 <= 3.0)) return "the scale factor is outside 0.3 to 3";
+    if (!std::isfinite(in.fe) || !std::isfinite(in.fn)) return "the false easting or northing is not a number";
+    if (!acceptedFlattening(in.f)) return "the flattening is outside 1/350 to 1/250";
+    return nullptr;
+}
+
 std::optional<LambertConic::Block1> LambertConic::make1SP(const Lcc1SPParameters& in)
 {
-    if (longitudeOutside(in.lambda0) || in.phi0 == 0 || !(std::fabs(in.phi0) <= kMaxParallel)) return std::nullopt;
-    if (!(in.a > 0) || !std::isfinite(in.a) || !(in.k0 >= 0.3 && in.k0 <= 3.0)) return std::nullopt;
-    if (!std::isfinite(in.fe) || !std::isfinite(in.fn)) return std::nullopt;
-    const auto f = acceptedFlattening(in.f);
-    if (!f) return std::nullopt;
+    if (refusal1SP(in)) return std::nullopt;
+    const double f = *acceptedFlattening(in.f);
     Block1 b;
     b.p = in;
-    b.p.f = *f;
+    b.p.f = f;
     if (b.p.lambda0 > kPi) b.p.lambda0 -= kTwoPi;
-    b.e = std::sqrt(2.0 * *f - *f * *f);
+    b.e = std::sqrt(2.0 * f - f * f);
     b.halfE = b.e / 2.0;
     b.n = std::sin(b.p.phi0);
     b.t0 = tOf(b.e, b.p.phi0);
@@ -92,53 +102,71 @@ LambertConic::LambertConic()
 
 LccSetup LambertConic::init1SP(const Lcc1SPParameters& p)
 {
-    const auto b = make1SP(p);
-    if (!b) return {one_.n, false};
-    one_ = *b;
+    if (const char* why = refusal1SP(p)) return {one_.n, false, why};
+    one_ = *make1SP(p);
     return {one_.n, true};
 }
 
 LccSetup LambertConic::init2SP(const Lcc2SPParameters& in)
 {
-    const LccSetup refused{one_.n, false};
-    if (longitudeOutside(in.lambda0) || in.phi1 == -in.phi2) return refused;
-    if (!(std::fabs(in.phi1) <= kMaxParallel) || !(std::fabs(in.phi2) <= kMaxParallel)
-        || !(std::fabs(in.phiF) <= kMaxParallel))
-        return refused;
-    if (!(in.a > 0) || !std::isfinite(in.a) || !std::isfinite(in.fe) || !std::isfinite(in.fn)) return refused;
+    auto refused = [this](const char* why) { return LccSetup{one_.n, false, why}; };
+    if (longitudeOutside(in.lambda0)) return refused("the central meridian is outside -180 to 360 degrees");
+    if (in.phi1 == -in.phi2) return refused("the standard parallels lie symmetrically about the equator (no cone)");
+    if (!(std::fabs(in.phi1) <= kMaxParallel) || !(std::fabs(in.phi2) <= kMaxParallel))
+        return refused("a standard parallel is at or beyond a pole");
+    // The latitude of false origin may be a pole (Belgian Lambert 72 has 90 degrees): the apex of
+    // the cone, where t = 0. Only the pole at the cone's open end and latitudes beyond a pole are
+    // refused; a value within rounding of 90 degrees is the pole.
+    const double poleGap = kHalfPi - std::fabs(in.phiF);
+    if (!(poleGap >= -kPoleRounding)) return refused("the latitude of false origin is beyond a pole");
+    const bool falseOriginAtPole = poleGap <= kPoleRounding;
+    if (!(in.a > 0) || !std::isfinite(in.a)) return refused("the semi-major axis is not a positive length");
+    if (!std::isfinite(in.fe) || !std::isfinite(in.fn)) return refused("the false easting or northing is not a number");
     const auto f = acceptedFlattening(in.f);
-    if (!f) return refused;
+    if (!f) return refused("the flattening is outside 1/350 to 1/250");
 
     const double e = std::sqrt(2.0 * *f - *f * *f);
-    double n, phi0, k0, fn;
+    double n, phi0, k0;
     if (std::fabs(in.phi1 - in.phi2) <= 1e-10) {
-        // Tangent cone: the standard parallel is the origin with scale 1. The false northing
-        // still belongs to the latitude of false origin, as in the secant case.
         n = std::sin(in.phi1);
         phi0 = in.phi1;
         k0 = 1.0;
-        const double scale = in.a * mOf(e, in.phi1) / n;
-        const double t1 = tOf(e, in.phi1);
-        fn = in.fn + scale * std::pow(tOf(e, in.phiF) / t1, n) - scale;
     } else {
         const double m1 = mOf(e, in.phi1), m2 = mOf(e, in.phi2);
         const double t1 = tOf(e, in.phi1), t2 = tOf(e, in.phi2);
         n = std::log(m1 / m2) / std::log(t1 / t2);
         phi0 = std::asin(n);
         k0 = (m1 / mOf(e, phi0)) * std::pow(tOf(e, phi0) / t1, n);
-        const double aF = in.a * m2 / (n * std::pow(t2, n));
-        fn = in.fn + aF * std::pow(tOf(e, in.phiF), n) - aF * std::pow(tOf(e, phi0), n);
     }
-    if (!std::isfinite(n) || !std::isfinite(phi0) || !std::isfinite(k0) || !std::isfinite(fn)) return refused;
-    const auto equivalent = make1SP({in.a, *f, phi0, in.lambda0, in.fe, fn, k0});
-    if (!equivalent) return refused;
+    // t(φF)^n: 0 at the apex pole.
+    double tFn = 0;
+    if (falseOriginAtPole) {
+        if ((in.phiF > 0) != (n > 0)) return refused("the latitude of false origin is the pole at the cone's open end");
+    } else {
+        tFn = std::pow(tOf(e, in.phiF), n);
+    }
+    double fn;
+    if (std::fabs(in.phi1 - in.phi2) <= 1e-10) {
+        // Tangent cone: the standard parallel is the origin with scale 1. The false northing
+        // still belongs to the latitude of false origin, as in the secant case.
+        const double scale = in.a * mOf(e, in.phi1) / n;
+        fn = in.fn + scale * tFn / std::pow(tOf(e, in.phi1), n) - scale;
+    } else {
+        const double m2 = mOf(e, in.phi2), t2 = tOf(e, in.phi2);
+        const double aF = in.a * m2 / (n * std::pow(t2, n));
+        fn = in.fn + aF * tFn - aF * std::pow(tOf(e, phi0), n);
+    }
+    if (!std::isfinite(n) || !std::isfinite(phi0) || !std::isfinite(k0) || !std::isfinite(fn))
+        return refused("the parameters give no finite cone");
+    const Lcc1SPParameters equivalentParameters{in.a, *f, phi0, in.lambda0, in.fe, fn, k0};
+    if (const char* why = refusal1SP(equivalentParameters)) return refused(why);
 
     two_.p = in;
     two_.p.f = *f;
     if (two_.p.lambda0 > kPi) two_.p.lambda0 -= kTwoPi;
     two_.n = n;
-    two_.equivalent = *equivalent;
-    one_ = *equivalent;
+    two_.equivalent = *make1SP(equivalentParameters);
+    one_ = two_.equivalent;
     return {n, true};
 }
 

@@ -44,6 +44,7 @@ struct Lcc2SPParameters {
 struct LccSetup {
     double coneConstant = 0;
     bool accepted = false;
+    const char* problem = nullptr;  // why a set-up was refused, for the user
 };
 
 // The parameter blocks of both forms with their derived constants. The flattening goes through
@@ -55,8 +56,10 @@ public:
     // Refused, leaving everything as it was, when λ0 < -π or > 2π, φ0 is 0 or within one
     // arc-second of a pole, a <= 0, 1/f outside [250, 350] or k0 outside [0.3, 3].
     LccSetup init1SP(const Lcc1SPParameters& p);
-    // Refused when λ0 < -π or > 2π, φ1 = -φ2, |φ1|, |φ2| or |φF| within one arc-second of a pole,
-    // a <= 0, 1/f outside [250, 350], or its equivalent one-parallel projection is refused.
+    // Refused when λ0 < -π or > 2π, φ1 = -φ2, |φ1| or |φ2| within one arc-second of a pole, φF
+    // beyond a pole or at the pole of the cone's open end, a <= 0, 1/f outside [250, 350], or its
+    // equivalent one-parallel projection is refused. φF at the pole of the cone's apex is taken
+    // (t(φF) = 0).
     LccSetup init2SP(const Lcc2SPParameters& p);
 
     Lcc1SPParameters params1SP() const { return one_.p; }
@@ -84,6 +87,8 @@ private:
         double n = 0;  // the cone constant a set-up returned
         Block1 equivalent;
     };
+    // Why a one-parallel set-up is refused, or null.
+    static const char* refusal1SP(const Lcc1SPParameters& p);
     static std::optional<Block1> make1SP(const Lcc1SPParameters& p);
     static int forward(const Block1& b, double phi, double lambda, double& easting, double& northing);
     static int inverse(const Block1& b, double easting, double northing, double& phi, double& lambda);

@@ -1,5 +1,6 @@
 #include "input/NmeaLineCutter.h"
 
+#include "input/NmeaParser.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -16,20 +17,42 @@ void NmeaLineCutter::append(std::string_view bytes)
         buffer_.erase(std::remove(buffer_.begin() + long(from), buffer_.end(), '\0'), buffer_.end());
 }
 
+namespace {
+
+// Where a sentence whose end was lost is followed, on the same line, by a whole sentence: the
+// offset of that sentence's '$', or npos. Only a tail with a valid checksum counts, and only
+// when the line as a whole is not a valid sentence: some sounders send two '$' parts on one
+// line by design ("$PVLXDHI,23.45,$PVLXDLO,24.10"), and those stay one line.
+size_t gluedSentenceStart(std::string_view line)
+{
+    if (line.size() < 2 || line.front() != '$' || nmeaChecksum(line) == NmeaChecksum::Valid) return std::string_view::npos;
+    for (size_t at = line.find('$', 1); at != std::string_view::npos; at = line.find('$', at + 1))
+        if (nmeaChecksum(line.substr(at)) == NmeaChecksum::Valid) return at;
+    return std::string_view::npos;
+}
+
+} // namespace
+
 bool NmeaLineCutter::nextLine(std::string_view& line)
 {
     for (;;) {
         const char* base = buffer_.data();
-        const void* nl = scan_ < buffer_.size() ? std::memchr(base + scan_, '\n', buffer_.size() - scan_) : nullptr;
-        if (!nl) {
-            scan_ = buffer_.size();
-            compact();
-            return false;
+        if (start_ >= lineEnd_) {
+            const void* nl = scan_ < buffer_.size() ? std::memchr(base + scan_, '\n', buffer_.size() - scan_) : nullptr;
+            if (!nl) {
+                scan_ = buffer_.size();
+                compact();
+                return false;
+            }
+            lineEnd_ = scan_ = size_t(static_cast<const char*>(nl) - base) + 1;
         }
-        const size_t end = size_t(static_cast<const char*>(nl) - base) + 1;
-        std::string_view raw(base + start_, end - start_);
-        start_ = scan_ = end;
-        line = trimView(raw);
+        line = trimView(std::string_view(base + start_, lineEnd_ - start_));
+        start_ = lineEnd_;
+        if (const size_t glued = gluedSentenceStart(line); glued != std::string_view::npos) {
+            // The cut sentence goes out as a line of its own; the whole one follows it.
+            start_ = size_t(line.data() + glued - base);
+            line = trimView(line.substr(0, glued));
+        }
         if (!line.empty()) return true;
     }
 }
@@ -39,9 +62,10 @@ void NmeaLineCutter::compact()
     if (start_ > 0) {
         buffer_.erase(0, start_);
         scan_ -= start_;
+        lineEnd_ = lineEnd_ > start_ ? lineEnd_ - start_ : 0;
         start_ = 0;
     }
-    if (scan_ == buffer_.size() && buffer_.size() > kPendingLimit) {
+    if (lineEnd_ == 0 && scan_ == buffer_.size() && buffer_.size() > kPendingLimit) {
         buffer_.erase(0, buffer_.size() - kPendingKept);
         scan_ = buffer_.size();
     }
@@ -50,7 +74,7 @@ void NmeaLineCutter::compact()
 void NmeaLineCutter::clear()
 {
     buffer_.clear();
-    start_ = scan_ = 0;
+    start_ = scan_ = lineEnd_ = 0;
 }
 
 } // namespace vsx

@@ -4,6 +4,10 @@
 // lines left empty by that are skipped. Zero bytes are dropped where they stand, so a receiver
 // that mixes binary output with its sentences loses nothing else.
 //
+// A line that starts with '$' and holds, after a sentence cut short, a whole sentence with a
+// valid checksum ("$GPGSV,3,3,12,06,08,270,$GPGGA,...*7E") is handed out as two lines, so the
+// whole sentence is not lost with the cut one.
+//
 // A stream that never sends "\n" cannot grow the pending text without bound: once no complete
 // line is left and more than 4096 bytes are pending, only the last 2048 are kept, and the next
 // "\n" ends a line made of those and what follows.
@@ -32,6 +36,7 @@ private:
     std::string buffer_;
     size_t start_ = 0;  // first byte not yet handed out
     size_t scan_ = 0;   // bytes before this are known to hold no "\n"
+    size_t lineEnd_ = 0;  // end of the line being handed out in parts (after its "\n")
 };
 
 } // namespace vsx

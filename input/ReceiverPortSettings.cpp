@@ -44,26 +44,26 @@ std::span<const std::string_view> priorityItems() { return kPriority; }
 std::span<const std::string_view> delayItems() { return kDelay; }
 std::span<const std::string_view> trueFalseItems() { return kTrueFalse; }
 
-bool strToBoolStrict(std::string_view text)
+bool strToBoolStrict(std::string_view text, std::string_view field)
 {
     const std::string_view t = trimView(text);
     if (equalsIgnoreCaseAscii(t, "true")) return true;
     if (equalsIgnoreCaseAscii(t, "false")) return false;
     if (auto n = parseInteger(t)) return *n != 0;
-    throw ConversionError("'" + std::string(text) + "' is not a valid boolean value");
+    throw ConversionError(text, "boolean", std::string(field));
 }
 
 ReceiverPortSettings receiverPortSettingsFrom(const PortGroupTexts& texts, std::string rawLogFileName)
 {
     ReceiverPortSettings s;
     s.portName = trim(texts.port);
-    s.baudRate = strToInt(texts.baudRate);
+    s.baudRate = strToInt(texts.baudRate, "Baud Rate");
     s.dataBitsCode = codeOfItem(kDataWidth, texts.dataWidth, 4);
     s.stopBitsCode = codeOfItem(kStopBits, texts.stopBits, 1);
     s.parityCode = 0;
-    s.pollInterval = strToInt(texts.delay);
-    s.rawLogEnabled = strToBoolStrict(texts.nmeaLog);
-    s.rawLogTimeStamps = strToBoolStrict(texts.logTime);
+    s.pollInterval = strToInt(texts.delay, "Delay");
+    s.rawLogEnabled = strToBoolStrict(texts.nmeaLog, "NMEA Log");
+    s.rawLogTimeStamps = strToBoolStrict(texts.logTime, "Log Time");
     s.enableDtr = texts.enableDtr == "True";
     s.enableRts = texts.enableRts == "True";
     s.rawLogFileName = std::move(rawLogFileName);

@@ -72,12 +72,12 @@ inline constexpr std::string_view kSounderRawLogSuffix = " VSX_SBES_V3.log";
 
 // Converts a group. Every field is checked before anything is returned, so a Delay or Baud
 // text that is not an integer, or a log text that is not a boolean, throws ConversionError
-// and leaves the receiver exactly as it was. Data width and stop bits are matched against the
+// (naming the field by its caption) and leaves the receiver exactly as it was. Data width and stop bits are matched against the
 // box items by text; a text that is not an item gives eight data bits and one stop bit.
 ReceiverPortSettings receiverPortSettingsFrom(const PortGroupTexts& texts, std::string rawLogFileName);
 
 // "True"/"False" in any letter case, or an integer (non-zero is true); anything else throws
-// ConversionError ("'yes' is not a valid boolean value").
-bool strToBoolStrict(std::string_view text);
+// ConversionError ("'yes' is not a valid boolean value", led by `field` when given).
+bool strToBoolStrict(std::string_view text, std::string_view field = {});
 
 } // namespace vsx

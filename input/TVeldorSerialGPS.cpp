@@ -112,14 +112,19 @@ void TVeldorSerialGPS::Open()
 std::shared_ptr<SerialPort> TVeldorSerialGPS::openPort(int portNumber, const SerialLineSettings& line)
 {
     const std::string name = PortNameFromNumber(portNumber);
+    if (portNumber == 0) {
+        lastError_ = "no serial port is chosen; choose one in the Settings window";
+        return nullptr;
+    }
     if (portNumber < 1 || portNumber > kMaxSerialPortNumber) {
         lastError_ = name + " is not a serial port name (COM1 to COM" + std::to_string(kMaxSerialPortNumber) + ")";
         return nullptr;
     }
-    const std::string device =
-        resolveSerialPort(SettingsFileName.empty() ? serialPortSettingsFile() : SettingsFileName, name);
+    const std::string settingsFile = SettingsFileName.empty() ? serialPortSettingsFile() : SettingsFileName;
+    const std::string device = resolveSerialPort(settingsFile, name);
     if (device.empty()) {
-        lastError_ = name + " is not assigned to a serial device";
+        lastError_ = name + " is not assigned to a serial device; add a line " + name +
+                     "=<device path> (for example /dev/ttyUSB0) to [SERIAL_PORTS] in " + settingsFile;
         return nullptr;
     }
     std::string error;

@@ -26,7 +26,8 @@ DepthLineResult ProcessDepthLine(std::string_view line, const DepthLineSettings&
 
     double values[2] = {0, 0};
     const int wanted = type.valuesRequired;
-    const int got = s.format ? s.format->scan(line, values, wanted) : 0;
+    // Sounders leave the fields they do not measure empty; the depths behind them still count.
+    const int got = s.format ? s.format->scan(line, values, wanted, ScanFormat::EmptyFields::SkippedMayBeEmpty) : 0;
     for (int i = 0; i < got; ++i) {
         switch (type.values[size_t(i)]) {
         case SounderValue::HighFrequencyDepth: r.rawHi = values[i]; break;

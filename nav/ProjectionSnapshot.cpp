@@ -10,6 +10,11 @@ namespace {
 
 constexpr double kRad = std::numbers::pi / 180.0;
 
+std::string refusal(const std::string& what, const LccSetup& r)
+{
+    return what + " is refused: " + (r.problem ? r.problem : "its parameters are not usable");
+}
+
 } // namespace
 
 std::optional<ProjectionSnapshot> ProjectionSnapshot::take(const GeodeticTexts& t, std::string* problem)
@@ -27,7 +32,12 @@ std::optional<ProjectionSnapshot> ProjectionSnapshot::take(const GeodeticTexts& 
     s.toLocal_ = std::make_shared<DatumTransformation>(*forward);
     s.toWgs84_ = std::make_shared<DatumTransformation>(forward->target(), forward->source());
 
-    if (const auto p = parseProjectionText(s.projectionText_)) s.tm_ = TransverseMercator::make(s.localEllipsoid(), *p);
+    if (const auto p = parseProjectionText(s.projectionText_)) {
+        s.tm_ = TransverseMercator::make(s.localEllipsoid(), *p);
+        if (!s.tm_) s.tmProblem_ = "the transverse Mercator parameters are out of range";
+    } else {
+        s.tmProblem_ = "the transverse Mercator parameters are not five numbers";
+    }
 
     const Ellipsoid& el = s.localEllipsoid();
     s.lccCentralMeridian_ = t.lccCentralMeridian;
@@ -37,6 +47,8 @@ std::optional<ProjectionSnapshot> ProjectionSnapshot::take(const GeodeticTexts& 
     if (const LccSetup r = lcc1->init1SP(one); r.accepted) {
         s.lcc1_ = lcc1;
         s.cone1_ = r.coneConstant;
+    } else {
+        s.lcc1Problem_ = refusal("the Lambert projection (one standard parallel)", r);
     }
     auto lcc2 = std::make_shared<LambertConic>();
     Lcc2SPParameters two{el.a, el.f, t.lccOriginLatitude * kRad, t.lccCentralMeridian * kRad, t.lccParallel1 * kRad,
@@ -44,9 +56,21 @@ std::optional<ProjectionSnapshot> ProjectionSnapshot::take(const GeodeticTexts& 
     if (const LccSetup r = lcc2->init2SP(two); r.accepted) {
         s.lcc2_ = lcc2;
         s.cone2_ = r.coneConstant;
+    } else {
+        s.lcc2Problem_ = refusal("the Lambert projection (two standard parallels)", r);
     }
     if (problem) problem->clear();
     return s;
+}
+
+const std::string& ProjectionSnapshot::projectionProblem(GridProjection projection) const
+{
+    switch (projection) {
+    case GridProjection::TransverseMercator: return tmProblem_;
+    case GridProjection::Lambert1SP: return lcc1Problem_;
+    case GridProjection::Lambert2SP: return lcc2Problem_;
+    }
+    return tmProblem_;
 }
 
 std::optional<GridFix> ProjectionSnapshot::toGrid(double lat, double lon, double height, GridProjection projection) const

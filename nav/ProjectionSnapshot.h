@@ -46,6 +46,8 @@ public:
     const std::string& ellipsoidText() const { return ellipsoidText_; }
     const std::string& projectionText() const { return projectionText_; }
     const Ellipsoid& localEllipsoid() const { return toLocal_->target().ellipsoid; }
+    // Why a projection could not be set up from the settings (converting with it fails), or empty.
+    const std::string& projectionProblem(GridProjection projection) const;
 
     // WGS-84 latitude, longitude (degrees) and height to the local grid. The transverse Mercator
     // path converts at height 0 (as the coordinate text interface does); the Lambert paths use
@@ -64,6 +66,7 @@ private:
     std::shared_ptr<LambertConic> lcc1_, lcc2_;
     double lccCentralMeridian_ = 0;
     double cone1_ = 0, cone2_ = 0;
+    std::string tmProblem_, lcc1Problem_, lcc2Problem_;
 };
 
 // Holds the snapshot of the run: taken from the settings the first time it is asked for, kept

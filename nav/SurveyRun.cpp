@@ -44,7 +44,7 @@ bool SurveyRun::Start()
         host_.MessageLine("ZSENSOR Open called on port: " + host_.SensorPortName());
         if (!host_.OpenSensor(error)) {
             host_.MessageLine(error.empty() ? "ZSENSOR Open failed with unknown error" : "ZSENSOR Open failed: " + error);
-            lastStartError_ = "Realtime not started: echosounder port failed to open";
+            lastStartError_ = "Realtime not started: echosounder port failed to open" + (error.empty() ? "" : ": " + error);
             host_.EventLine(lastStartError_);
             if (gnssOpened_) host_.CloseGnss();
             gnssOpened_ = false;

@@ -56,6 +56,7 @@ public:
 
     std::uint32_t GnssStartTick() const { return gnssStartTick_; }
     std::uint32_t SensorStartTick() const { return sensorStartTick_; }
+    // Why the last start was refused: the port, the device and what to do; empty after a start.
     const std::string& LastStartError() const { return lastStartError_; }
 
 private:

@@ -72,18 +72,39 @@ double strToFloatDef(std::string_view text, double fallback)
     return v ? *v : fallback;
 }
 
-int strToInt(std::string_view text)
+namespace {
+std::string withField(const std::string& field, const std::string& valueMessage)
+{
+    return field.empty() ? valueMessage : field + ": " + valueMessage;
+}
+} // namespace
+
+ConversionError::ConversionError(std::string_view text, std::string_view kind, std::string field)
+    : ConversionError(std::move(field), "'" + std::string(text) + "' is not a valid " + std::string(kind) + " value")
+{
+}
+
+ConversionError::ConversionError(std::string field, std::string valueMessage)
+    : std::runtime_error(withField(field, valueMessage)), field_(std::move(field)), valueMessage_(std::move(valueMessage))
+{
+}
+
+ConversionError ConversionError::inGroup(std::string_view group) const
+{
+    return ConversionError(field_.empty() ? std::string(group) : field_ + " (" + std::string(group) + ")", valueMessage_);
+}
+
+int strToInt(std::string_view text, std::string_view field)
 {
     auto v = parseInteger(text);
-    if (!v || *v < INT32_MIN || *v > INT32_MAX)
-        throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+    if (!v || *v < INT32_MIN || *v > INT32_MAX) throw ConversionError(text, "integer", std::string(field));
     return static_cast<int>(*v);
 }
 
-double strToFloat(std::string_view text)
+double strToFloat(std::string_view text, std::string_view field)
 {
     auto v = parseDouble(text);
-    if (!v) throw ConversionError("'" + std::string(text) + "' is not a valid floating point value");
+    if (!v) throw ConversionError(text, "floating point", std::string(field));
     return *v;
 }
 

@@ -9,11 +9,20 @@
 
 namespace vsx {
 
-// A typed number that does not convert. The message reads like the class library's:
-// "'abc' is not a valid integer value".
+// A typed value that does not convert. The message reads like the class library's, led by the
+// field it was typed in when that is known, so the user knows where to look:
+// "Delay (GPS Port): 'fast' is not a valid integer value".
 class ConversionError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    // `kind` is "integer", "floating point" or "boolean"; `field` the caption, or empty.
+    ConversionError(std::string_view text, std::string_view kind, std::string field);
+    const std::string& field() const { return field_; }
+    // The same error with the group of controls the field belongs to: "Delay (GPS Port)".
+    ConversionError inGroup(std::string_view group) const;
+
+private:
+    ConversionError(std::string field, std::string valueMessage);
+    std::string field_, valueMessage_;
 };
 
 // Whole numbers: optional sign, decimal digits, or hexadecimal after "0x"/"0X"/"$".
@@ -26,8 +35,9 @@ std::optional<double> parseDouble(std::string_view text);
 // The class library's conversions with a default, and the strict ones that throw.
 int strToIntDef(std::string_view text, int fallback);
 double strToFloatDef(std::string_view text, double fallback);
-int strToInt(std::string_view text);       // throws ConversionError
-double strToFloat(std::string_view text);  // throws ConversionError
+// The strict ones throw ConversionError naming `field` (a control's caption) when given.
+int strToInt(std::string_view text, std::string_view field = {});
+double strToFloat(std::string_view text, std::string_view field = {});
 
 // Fixed-decimal text, rounded half away from zero on the decimal digits of the value's shortest
 // exact representation: 0.125 -> "0.13", 2.5 -> "3", -2.5 -> "-3", 2.675 -> "2.68".

@@ -35,16 +35,24 @@ QMessageBox::Icon toIcon(PromptKind k)
 PromptService& prompts() { return *g_prompts; }
 void setPrompts(PromptService* service) { g_prompts = service ? service : &g_dialogPrompts; }
 
-void PromptService::message(const QString& text, const QString& title, PromptKind kind)
+QWidget* promptParent(QWidget* actedIn)
 {
-    QMessageBox box(toIcon(kind), title.isEmpty() ? QApplication::applicationName() : title, text, QMessageBox::Ok);
+    if (actedIn) return actedIn->window();
+    return QApplication::activeWindow();
+}
+
+void PromptService::message(const QString& text, const QString& title, PromptKind kind, QWidget* parent)
+{
+    QMessageBox box(toIcon(kind), title.isEmpty() ? QApplication::applicationName() : title, text, QMessageBox::Ok,
+                    promptParent(parent));
     box.exec();
 }
 
 PromptAnswer PromptService::ask(const QString& text, const QString& title, const std::vector<PromptAnswer>& buttons,
-                                PromptKind kind)
+                                PromptKind kind, QWidget* parent)
 {
-    QMessageBox box(toIcon(kind), title.isEmpty() ? QApplication::applicationName() : title, text);
+    QMessageBox box(toIcon(kind), title.isEmpty() ? QApplication::applicationName() : title, text,
+                    QMessageBox::NoButton, promptParent(parent));
     for (PromptAnswer a : buttons) box.addButton(toButton(a));
     if (!buttons.empty()) box.setDefaultButton(toButton(buttons.front()));
     const int r = box.exec();
@@ -105,18 +113,18 @@ FileChoice RecordingPrompts::chooseSaveFile(QWidget* parent, const FileDialogReq
 
 QString PromptService::openFileName(QWidget* parent, const QString& title, const QString& filter)
 {
-    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+    return QFileDialog::getOpenFileName(promptParent(parent), title, QString(), filter);
 }
 
-void RecordingPrompts::message(const QString& text, const QString& title, PromptKind kind)
+void RecordingPrompts::message(const QString& text, const QString& title, PromptKind kind, QWidget* parent)
 {
-    entries.push_back({text, title, kind});
+    entries.push_back({text, title, kind, promptParent(parent)});
 }
 
 PromptAnswer RecordingPrompts::ask(const QString& text, const QString& title, const std::vector<PromptAnswer>&,
-                                   PromptKind kind)
+                                   PromptKind kind, QWidget* parent)
 {
-    entries.push_back({text, title, kind});
+    entries.push_back({text, title, kind, promptParent(parent)});
     if (answers.empty()) return defaultAnswer;
     PromptAnswer a = answers.front();
     answers.erase(answers.begin());

@@ -1,6 +1,9 @@
 #pragma once
 // Every modal message and question goes through one prompt service, so only user actions ever
 // open a dialog and tests can answer them without blocking.
+//
+// A dialog belongs to the window the user acted in: it opens over that window, so a tool window
+// that stays on top never hides it. Without a window given, the active window is taken.
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -35,10 +38,11 @@ class PromptService {
 public:
     virtual ~PromptService() = default;
     // A plain message box with an OK button.
-    virtual void message(const QString& text, const QString& title = {}, PromptKind kind = PromptKind::Information);
+    virtual void message(const QString& text, const QString& title = {}, PromptKind kind = PromptKind::Information,
+                         QWidget* parent = nullptr);
     // A question with the given buttons; the first is the default.
     virtual PromptAnswer ask(const QString& text, const QString& title, const std::vector<PromptAnswer>& buttons,
-                             PromptKind kind = PromptKind::Question);
+                             PromptKind kind = PromptKind::Question, QWidget* parent = nullptr);
     // File dialogs parented to the window the user is in.
     virtual FileChoice chooseOpenFile(QWidget* parent, const FileDialogRequest& request);
     virtual FileChoice chooseSaveFile(QWidget* parent, const FileDialogRequest& request);
@@ -46,6 +50,10 @@ public:
     // empty when cancelled.
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter);
 };
+
+// The window a dialog opens over: the window of `actedIn` when given, else the active window
+// (null when there is none).
+QWidget* promptParent(QWidget* actedIn);
 
 // The process-wide service; setPrompts(nullptr) restores the dialog-showing one. The caller
 // keeps ownership.
@@ -58,10 +66,11 @@ public:
     struct Entry {
         QString text, title;
         PromptKind kind;
+        QWidget* parent = nullptr;  // the window the dialog would have opened over
     };
-    void message(const QString& text, const QString& title, PromptKind kind) override;
+    void message(const QString& text, const QString& title, PromptKind kind, QWidget* parent) override;
     PromptAnswer ask(const QString& text, const QString& title, const std::vector<PromptAnswer>& buttons,
-                     PromptKind kind) override;
+                     PromptKind kind, QWidget* parent) override;
     FileChoice chooseOpenFile(QWidget* parent, const FileDialogRequest& request) override;
     FileChoice chooseSaveFile(QWidget* parent, const FileDialogRequest& request) override;
     std::vector<Entry> entries;

@@ -117,14 +117,15 @@ int ScanFormat::numericConversions() const
     return n;
 }
 
-int ScanFormat::scan(std::string_view in, double* values, int maxValues) const
+int ScanFormat::scan(std::string_view in, double* values, int maxValues, EmptyFields empty) const
 {
     size_t p = 0;
     int stored = 0;
     auto skipSpace = [&] {
         while (p < in.size() && isSpace(in[p])) ++p;
     };
-    for (const Item& it : items_) {
+    for (size_t k = 0; k < items_.size(); ++k) {
+        const Item& it = items_[k];
         switch (it.kind) {
         case Kind::Space:
             skipSpace();
@@ -165,7 +166,15 @@ int ScanFormat::scan(std::string_view in, double* values, int maxValues) const
                     }
                 }
             }
-            if (digits == 0) return stored;
+            if (digits == 0) {
+                // On request a skipped number over an empty field ("$SDDBT,,f,12.3,M": no depth
+                // in feet) matches nothing, so the fields after it are still read. A stored
+                // number keeps scanf's rule: no digits, no match.
+                const bool emptyField = empty == EmptyFields::SkippedMayBeEmpty && !it.store && k + 1 < items_.size() &&
+                                        items_[k + 1].kind == Kind::Literal && items_[k + 1].literal == in[p];
+                if (emptyField) continue;
+                return stored;
+            }
             std::string_view number = field.substr(0, n);
             if (number.front() == '+') number.remove_prefix(1);
             double v = 0;

@@ -9,6 +9,11 @@
 // none), %d, %i, %f, %lf, %e, %le, %g, %lg (stored as numbers), %s, %c, %[set] and %[^set]
 // (matched text, always skipped with '*'), an optional field width, '*' to skip a conversion without storing it, and %%.
 // Numbers are read with '.' whatever the locale; "nan" and "inf" are not numbers.
+// One departure from scanf, on request: with EmptyFields::SkippedMayBeEmpty a skipped number
+// (%*lf, %*d) that meets an empty field, i.e. the literal that follows it in the format, matches
+// nothing and the scan goes on. Sounders leave fields they do not measure empty
+// ("$SDDBT,,f,12.3,M,,F"), and the metres must still be read. Readers that tell an empty
+// sentence by where scanf stops (an empty GGA) keep scanf's rule.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,9 +26,11 @@ public:
     // Null, with a readable reason in `error`, when the format holds something unsupported.
     static std::optional<ScanFormat> compile(std::string_view format, std::string* error = nullptr);
 
+    enum class EmptyFields { Stop, SkippedMayBeEmpty };
+
     // Scans `input`; every stored numeric conversion goes into `values` in order (at most
     // `maxValues` of them). Returns how many were stored, like scanf, but never negative.
-    int scan(std::string_view input, double* values, int maxValues) const;
+    int scan(std::string_view input, double* values, int maxValues, EmptyFields empty = EmptyFields::Stop) const;
     // How many numbers a full match stores.
     int numericConversions() const;
     const std::string& text() const { return text_; }

@@ -38,9 +38,9 @@ std::string openFailureText(const std::string& path, int err)
     case ENOENT:
     case ENODEV:
     case ENXIO:
-        return "Cannot open " + path + ": no such device";
+        return "Cannot open " + path + ": no such device; check that it is plugged in and that its path is right";
     case EBUSY:
-        return "Cannot open " + path + ": the port is in use";
+        return "Cannot open " + path + ": the port is in use; close the program that holds it";
     default:
         return "Cannot open " + path + ": " + std::strerror(err);
     }

@@ -7,6 +7,8 @@
 #include "app/windows/TfTheme.h"
 #include "app/windows/TformAbout.h"
 #include "app/windows/WindowPointers.h"
+#include "input/DeviceSettingsTargets.h"
+#include "input/SerialReceiverPortTarget.h"
 #include "input/windows/TFGPS.h"
 #include "input/windows/TfRTCMParsing.h"
 #include "input/windows/TfrmNTRIPSettings.h"
@@ -65,6 +67,8 @@ void destroy(W*& pointer)
 
 void CreateAllWindows()
 {
+    // The device settings window lists the serial ports that can be opened now.
+    SerialPortLister = EnumerateProgramSerialPorts;
     create(FNav);
     FNav->show();
     create(Navset);
@@ -112,6 +116,7 @@ void DestroyAllWindows()
     destroy(FShape);
     destroy(Navset);
     destroy(FNav);
+    SerialPortLister = nullptr;
 }
 
 namespace {

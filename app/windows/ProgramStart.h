@@ -23,7 +23,7 @@ StartupSettings ReadStartupSettings();
 // Switches to the named style unless it is the platform's own; an unknown name is reported once.
 void ApplyStyle(const QString& name);
 // Makes the 17 windows in order, each stored in its pointer; shows the main window, the
-// navigation settings and the battery window.
+// navigation settings and the battery window. Binds the serial port list of the settings file.
 void CreateAllWindows();
 // The long-lived windows in creation order (null where not made).
 std::vector<QWidget*> AllWindows();

@@ -2,6 +2,7 @@
 
 #include "input/windows/DeviceSettingsPanels.h"
 
+#include "app/ErrorReport.h"
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/WindowSetup.h"
@@ -9,6 +10,7 @@
 #include "input/SounderMessageType.h"
 #include "app/windows/ColorBox.h"
 #include "platform/IniFile.h"
+#include "platform/Numbers.h"
 #include "platform/Prompts.h"
 #include "platform/Text.h"
 
@@ -402,8 +404,9 @@ void TFGPS::bindControls()
         connect(c, &QComboBox::editTextChanged, this, [this] { readPortGroup(gnssBoxes_, true); });
     for (QComboBox* c : sounderBoxes_.boxes)
         connect(c, &QComboBox::editTextChanged, this, [this] { readPortGroup(sounderBoxes_, false); });
-    connect(GPSSet, &QPushButton::clicked, this, &TFGPS::GPSSetClick);
-    connect(SensorSet, &QPushButton::clicked, this, &TFGPS::SensorSetClick);
+    // A field that does not convert is said over this window, naming the field.
+    connect(GPSSet, &QPushButton::clicked, this, [this] { RunReportingErrors(this, [this] { GPSSetClick(); }); });
+    connect(SensorSet, &QPushButton::clicked, this, [this] { RunReportingErrors(this, [this] { SensorSetClick(); }); });
     connect(GyroEnabled, &QCheckBox::toggled, this, [this](bool on) { settings_.setGyroEnabled(on); });
     connect(SensorEnabled, &QCheckBox::toggled, this, [this](bool on) { settings_.setSensorEnabled(on); });
 
@@ -616,7 +619,7 @@ void TFGPS::warnAboutGeodeticTexts()
     std::string list;
     for (const std::string& b : bad) list += (list.empty() ? "" : ", ") + b;
     prompts().message(QStringLiteral("These datum and projection fields do not hold a number: %1.").arg(q(list)),
-                      windowTitle(), PromptKind::Warning);
+                      windowTitle(), PromptKind::Warning, this);
 }
 
 // ---- Ports and message types ------------------------------------------------------------------
@@ -630,17 +633,27 @@ void TFGPS::readPortGroup(const PortGroupBoxes& group, bool gnss)
     else settings_.setSounderPort(t);
 }
 
+namespace {
+// A port group's settings; a field that does not convert is named with its group's caption.
+ReceiverPortSettings portSettingsOf(const PortGroupTexts& texts, std::string_view rawLogSuffix, const char* group)
+{
+    try {
+        return receiverPortSettingsFrom(texts, LogFolder + CurrentDateString() + std::string(rawLogSuffix));
+    } catch (const ConversionError& e) {
+        throw e.inGroup(group);
+    }
+}
+} // namespace
+
 void TFGPS::GPSSetClick()
 {
-    const ReceiverPortSettings s =
-        receiverPortSettingsFrom(settings_.gnssPort(), LogFolder + CurrentDateString() + std::string(kGnssRawLogSuffix));
+    const ReceiverPortSettings s = portSettingsOf(settings_.gnssPort(), kGnssRawLogSuffix, "GPS Port");
     if (GnssReceiverTarget) GnssReceiverTarget->applyPortSettings(s);
 }
 
 void TFGPS::SensorSetClick()
 {
-    const ReceiverPortSettings s = receiverPortSettingsFrom(
-        settings_.sounderPort(), LogFolder + CurrentDateString() + std::string(kSounderRawLogSuffix));
+    const ReceiverPortSettings s = portSettingsOf(settings_.sounderPort(), kSounderRawLogSuffix, "SBES Port");
     if (SounderReceiverTarget) SounderReceiverTarget->applyPortSettings(s);
 }
 

@@ -199,17 +199,7 @@ public:
         if (!Offsets || Offsets->isVisible()) return std::nullopt;
         return OffsetValues{Offsets->draft(), Offsets->soundVelocity(), Offsets->antennaHeight(), Offsets->tideHeight()};
     }
-    const ProjectionSnapshot* snapshot() override
-    {
-        const ProjectionSnapshot* s = nav_.snapshot_.Get();
-        if (!s && !snapshotProblemShown_) {
-            snapshotProblemShown_ = true;
-            nav_.setStatusPanel(0, "Geodetic parameters not usable: " + tr8(nav_.snapshot_.Problem()), 20);
-        } else if (s) {
-            snapshotProblemShown_ = false;
-        }
-        return s;
-    }
+    const ProjectionSnapshot* snapshot() override { return nav_.mapSnapshot(gridProjection()); }
     GridProjection gridProjection() const override { return TFNav::MapProjection(); }
     double headingSource() const override
     {
@@ -327,6 +317,7 @@ public:
         // The datum and projection may have been edited since the last run: the run converts
         // with what the settings say at its start.
         nav_.snapshot_.Retake();
+        nav_.reportedSnapshotProblem_.clear();  // a new run says its problems again
         nav_.mapLoop_->ForgetConvertedPosition();
         // The run's soundings take positions of this run only.
         nav_.lineHandler_->NewRun();
@@ -511,7 +502,6 @@ private:
     }
 
     TFNav& nav_;
-    bool snapshotProblemShown_ = false;
 };
 
 // ---- Creation ---------------------------------------------------------------------------------
@@ -1048,7 +1038,15 @@ void TFNav::FormCloseQuery()
 
 // ---- Real time and the receivers --------------------------------------------------------------
 
-void TFNav::bRealtimeClick() { run_->Toggle(); }
+void TFNav::bRealtimeClick()
+{
+    auto* button = qobject_cast<QWidget*>(sender());
+    QWidget* actedIn = button ? button : QApplication::activeWindow();
+    // A port setting that does not convert stops the start; it is said over the same window.
+    RunReportingErrors(actedIn, [&] {
+        if (!run_->Toggle() && !run_->Running()) showRefusedStart(actedIn);
+    });
+}
 
 void TFNav::ZGPS1NewCommand(TVeldorSerialGPS*, const std::string& command) { lineHandler_->HandleLine(command); }
 

@@ -298,6 +298,11 @@ private:
     void reportDeviceEvent(const std::string& text, bool showWindow);
     const ScanFormat* currentScanFormat();
     void applyDepthAlarm(double trueDepthHi);
+    // The map loop's projection snapshot; datum or projection settings that cannot be used are
+    // said once per snapshot on the status bar and in the events log.
+    const ProjectionSnapshot* mapSnapshot(GridProjection projection);
+    // A survey start refused: why, in a message box over the window the user acted in.
+    void showRefusedStart(QWidget* actedIn);
 
     std::unique_ptr<Bindings> bindings_;
     TVeldorNumericKeypad* numericKeypad_ = nullptr;
@@ -330,6 +335,7 @@ private:
     std::string scanFormatText_;
     std::optional<ScanFormat> scanFormat_;
     bool reportedBadOffsets_ = false;
+    std::string reportedSnapshotProblem_;  // what the status bar last said about the snapshot
 };
 
 } // namespace vsx

@@ -49,6 +49,15 @@ std::uint32_t nowTick() { return std::max<std::uint32_t>(1, std::uint32_t(tickCo
 std::string portName(const TVeldorSerialGPS* r) { return "COM" + std::to_string(r->PortNumber); }
 } // namespace
 
+void TFNav::showRefusedStart(QWidget* actedIn)
+{
+    // The run has put the reason into the message window and the events log; a surveyor who
+    // pressed Start is looking at the button, so it is said there too.
+    const std::string& why = run_->LastStartError();
+    if (why.empty()) return;
+    prompts().message(fromCp1254(why), QStringLiteral("Realtime not started"), PromptKind::Error, actedIn);
+}
+
 void TFNav::reportDeviceEvent(const std::string& text, bool showWindow)
 {
     MessageText = fromCp1254(text);  // texts carry vessel names, which are Windows-1254
@@ -289,7 +298,8 @@ void TFNav::Echogram1Click()
     if (ZSENSOR && ZSENSOR->Connected()) {
         if (fWaterfal) fWaterfal->show();
     } else {
-        prompts().message(QStringLiteral("Sensor is not connected. Connect sensor to view waterfall."));
+        prompts().message(QStringLiteral("Sensor is not connected. Connect sensor to view waterfall."), {},
+                          PromptKind::Information, this);
     }
 }
 
@@ -308,7 +318,7 @@ void TFNav::btEventAddClick()
 void TFNav::btEventResetClick()
 {
     if (prompts().ask(QStringLiteral("Event ID will restart from 1 again. Continue?"), QString(),
-                      {PromptAnswer::Yes}, PromptKind::Warning) != PromptAnswer::Yes)
+                      {PromptAnswer::Yes}, PromptKind::Warning, this) != PromptAnswer::Yes)
         return;
     ResetEventNumber(GetIniFileName());
     AppendEventLine("Event number was reset.", EventsLogFileName());

@@ -70,11 +70,15 @@ TEST(Settings, EventsLogBytes)
 TEST(Settings, PlacementTable)
 {
     const QRect designed(0, 0, 640, 480);
-    const QRect oneScreen(0, 0, 1920, 1080);
-    const QRect twoScreens(0, 0, 3840, 1080);
+    const std::vector<QRect> oneScreen{QRect(0, 0, 1920, 1080)};
+    const std::vector<QRect> twoScreens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1920, 1080)};
+    // A laptop beside a smaller monitor, and a desktop with a panel along the top.
+    const std::vector<QRect> unequal{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 720)};
+    const std::vector<QRect> panel{QRect(0, 27, 1920, 1053)};
+    const std::vector<QRect> leftOfPrimary{QRect(0, 0, 1920, 1080), QRect(-1280, 0, 1280, 1024)};
     struct Case {
         StoredPlacement stored;
-        QRect desktop;
+        std::vector<QRect> screens;
         bool withSize;
         bool maximised;
         QRect want;
@@ -87,9 +91,14 @@ TEST(Settings, PlacementTable)
         {{2, 300, 300, 10, 10}, oneScreen, true, true, designed},                     // maximised
         {{1, 300, 200, 700, 500}, oneScreen, true, false, QRect(300, 200, 700, 500)}, // minimised -> normal
         {{0, 2500, 100, 800, 600}, twoScreens, true, false, QRect(2500, 100, 800, 600)}, // second monitor kept
+        {{0, 2500, 900, 800, 600}, unequal, true, false, QRect(2400, 120, 800, 600)},  // below the smaller one
+        {{0, 2500, 300, 800, 600}, unequal, true, false, QRect(2500, 300, 800, 600)},  // on the smaller one
+        {{0, 100, 0, 800, 600}, panel, true, false, QRect(100, 27, 800, 600)},         // under the panel
+        {{0, -1000, 500, 800, 600}, leftOfPrimary, true, false, QRect(-1000, 500, 800, 600)}, // left screen
+        {{0, -2000, 500, 800, 600}, leftOfPrimary, true, false, QRect(0, 500, 800, 600)},     // beyond it
     };
     for (const auto& c : cases) {
-        const Placement p = ComputePlacement(c.stored, designed, c.desktop, c.withSize);
+        const Placement p = ComputePlacement(c.stored, designed, c.screens, c.withSize);
         EXPECT_EQ(p.maximised, c.maximised);
         if (!c.maximised) {
             EXPECT_EQ(p.rect, c.want) << c.stored.left << "," << c.stored.top;

@@ -247,8 +247,13 @@ TEST(LambertConic, RefusedSetUpsChangeNothingAndSaySo)
     b2.phi1 = b2.phi2 = 0;
     EXPECT_FALSE(m.init2SP(b2).accepted);
     b2 = g2;
-    b2.phiF = 1.5707963;
+    b2.phiF = -M_PI / 2;  // the pole at the open end of a northern cone
     EXPECT_FALSE(m.init2SP(b2).accepted);
+    b2.phiF = M_PI / 2 + 1e-9;
+    const LccSetup beyond = m.init2SP(b2);
+    EXPECT_FALSE(beyond.accepted);
+    ASSERT_NE(beyond.problem, nullptr);
+    EXPECT_STREQ(beyond.problem, "the latitude of false origin is beyond a pole");
     EXPECT_EQ(m.params2SP().phi1, 0.6);
 
     // The flat interface passes the answer on.
@@ -264,6 +269,41 @@ TEST(LambertConic, RefusedSetUpsChangeNothingAndSaySo)
     LccParams1SP(a, f, phi0, lambda0, fe, fn, k0);
     EXPECT_NEAR(phi0, 40 * kRad, 1e-15);  // tangent: the standard parallel is the origin
     EXPECT_EQ(k0, 1.0);
+}
+
+// Belgian Lambert 72 (EPSG:31370) has its false origin at the north pole, the apex of its cone.
+TEST(LambertConic, FalseOriginAtThePoleAgreesWithBelgianLambert72)
+{
+    REQUIRE_TOOL("cs2cs", "proj-bin");
+    const double lat1 = 51.1666672333333, lat2 = 49.8333339, lon0 = 4.36748666666667;
+    LambertConic m;
+    const LccSetup s =
+        m.init2SP({6378388.0, 1.0 / 297.0, 90 * kRad, lon0 * kRad, lat1 * kRad, lat2 * kRad, 150000.013, 5400088.438});
+    ASSERT_TRUE(s.accepted) << (s.problem ? s.problem : "");
+    // Points on Belgium 1972 (EPSG:4313), latitude first as EPSG orders them.
+    const std::vector<std::pair<double, double>> pts = {
+        {50.8, 4.35}, {51.35, 3.2}, {49.5, 5.8}, {50.0, 6.4}, {51.5, 4.4}, {90 - 1e-7, 10.0}};
+    std::string in;
+    for (const auto& [lat, lon] : pts) in += num(lat) + " " + num(lon) + "\n";
+    const auto out = runTool("cs2cs -f %.6f EPSG:4313 EPSG:31370", in);
+    ASSERT_EQ(out.size(), pts.size());
+    for (size_t i = 0; i < pts.size(); ++i) {
+        const auto [lat, lon] = pts[i];
+        double e = 0, n = 0;
+        ASSERT_EQ(m.forward2SP(lat * kRad, lon * kRad, e, n), 0) << lat << " " << lon;
+        ASSERT_GE(out[i].size(), 2u);
+        EXPECT_NEAR(e, out[i][0], 1e-3) << lat << " " << lon;
+        EXPECT_NEAR(n, out[i][1], 1e-3) << lat << " " << lon;
+        double backLat = 0, backLon = 0;
+        ASSERT_EQ(m.inverse2SP(e, n, backLat, backLon), 0);
+        EXPECT_NEAR(backLat / kRad, lat, 1e-9);
+        EXPECT_NEAR(backLon / kRad, lon, 1e-7);
+    }
+    // The pole itself is the grid's false origin.
+    double e = 0, n = 0;
+    ASSERT_EQ(m.forward2SP(M_PI / 2, 0.3, e, n), 0);
+    EXPECT_NEAR(e, 150000.013, 1e-6);
+    EXPECT_NEAR(n, 5400088.438, 1e-6);
 }
 
 TEST(LambertConic, StatusBits)

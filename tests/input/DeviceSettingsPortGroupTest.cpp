@@ -77,11 +77,11 @@ TEST(DeviceSettingsPortGroup, BadTextsThrowBeforeAnythingIsHandedOver)
         const char* message;
     };
     const Row rows[] = {
-        {[](PortGroupTexts& t) { t.baudRate = "abc"; }, "'abc' is not a valid integer value"},
-        {[](PortGroupTexts& t) { t.baudRate = ""; }, "'' is not a valid integer value"},
-        {[](PortGroupTexts& t) { t.delay = "5 ms"; }, "'5 ms' is not a valid integer value"},
-        {[](PortGroupTexts& t) { t.nmeaLog = "yes"; }, "'yes' is not a valid boolean value"},
-        {[](PortGroupTexts& t) { t.logTime = "maybe"; }, "'maybe' is not a valid boolean value"},
+        {[](PortGroupTexts& t) { t.baudRate = "abc"; }, "Baud Rate: 'abc' is not a valid integer value"},
+        {[](PortGroupTexts& t) { t.baudRate = ""; }, "Baud Rate: '' is not a valid integer value"},
+        {[](PortGroupTexts& t) { t.delay = "5 ms"; }, "Delay: '5 ms' is not a valid integer value"},
+        {[](PortGroupTexts& t) { t.nmeaLog = "yes"; }, "NMEA Log: 'yes' is not a valid boolean value"},
+        {[](PortGroupTexts& t) { t.logTime = "maybe"; }, "Log Time: 'maybe' is not a valid boolean value"},
     };
     for (const Row& r : rows) {
         PortGroupTexts t;

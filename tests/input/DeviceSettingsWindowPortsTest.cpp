@@ -4,6 +4,8 @@
 
 #include "platform/Numbers.h"
 
+#include <QTest>
+
 using namespace vsx;
 using namespace vsx::test;
 
@@ -122,6 +124,15 @@ TEST_F(DeviceSettingsWindow, BadTextsStopTheSetButtonsWithNothingApplied)
     EXPECT_TRUE(gnss.applied.empty());
     EXPECT_TRUE(sounder.applied.empty());
     EXPECT_NO_THROW(w.GPSSetClick());
+
+    // Clicked, the error is said over this window (it stays on top) and names the field.
+    w.show();
+    type(w.SDelay, "fast");
+    QTest::mouseClick(w.SensorSet, Qt::LeftButton);
+    ASSERT_EQ(prompts.entries.size(), 1u);
+    EXPECT_EQ(prompts.entries[0].text, "Delay (SBES Port): 'fast' is not a valid integer value");
+    EXPECT_EQ(prompts.entries[0].parent, &w);
+    EXPECT_TRUE(sounder.applied.empty());
     // Without receivers bound the buttons do nothing.
     GnssReceiverTarget = nullptr;
     EXPECT_NO_THROW(w.GPSSetClick());

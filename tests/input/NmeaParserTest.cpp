@@ -47,6 +47,7 @@ TEST(NmeaLineCutter, CutsTrimsAndSkipsEmptyLines)
         std::vector<std::string> lines;
     };
     const std::string nul("$GPHDT,1.5,T*00\0\0\r\n$GPHDT,2.5,T*00\r\n", 37);
+    const std::string gga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
     const Case cases[] = {
         {"only CR LF", {"\r\n", "\r\n\r\n"}, {}},
         {"blanks and CR LF around a line", {"  $GPVTG,,T,,M,0.1,N,0.2,K*00\r\n"}, {"$GPVTG,,T,,M,0.1,N,0.2,K*00"}},
@@ -56,6 +57,17 @@ TEST(NmeaLineCutter, CutsTrimsAndSkipsEmptyLines)
         {"8-bit text at the end survives the trim", {"$PXX,\xc7\xe7\r\n"}, {"$PXX,\xc7\xe7"}},
         {"control bytes at both ends go", {"\x01\x1f$A\x7f\x02\r\n"}, {"$A\x7f"}},
         {"a line of any length", {std::string(300, 'x') + "\n"}, {std::string(300, 'x')}},
+        // A sentence cut short with a whole one glued behind it: both are handed out.
+        {"a whole sentence behind a cut one", {"$GPGSV,3,3,12,06,08,270," + gga + "\r\n$GPHDT,1,T\r\n"},
+         {"$GPGSV,3,3,12,06,08,270,", gga, "$GPHDT,1,T"}},
+        {"split across reads", {"$GPGSV,3,3,12,06,08,270,$GPGGA,12", gga.substr(9) + "\r", "\n"},
+         {"$GPGSV,3,3,12,06,08,270,", gga}},
+        {"two cut sentences before it", {"$GPGSV,3,3,$GPRMC,1,A, " + gga + "\n"}, {"$GPGSV,3,3,$GPRMC,1,A,", gga}},
+        // Two '$' parts that make one line, by design or by checksum, stay one line.
+        {"a sounder's two-part line", {"$PVLXDHI,23.45,$PVLXDLO,24.10\n"}, {"$PVLXDHI,23.45,$PVLXDLO,24.10"}},
+        {"a two-part line with its checksum", {"$PVLXDHI,23.45,$PVLXDLO,24.10*0D\n"}, {"$PVLXDHI,23.45,$PVLXDLO,24.10*0D"}},
+        {"a tail with a wrong checksum", {"$GPGSV,3,3,$GPHDT,1,T*00\n"}, {"$GPGSV,3,3,$GPHDT,1,T*00"}},
+        {"not a sentence at the start", {"xx" + gga + "\n"}, {"xx" + gga}},
     };
     for (const Case& c : cases) {
         NmeaLineCutter cutter;

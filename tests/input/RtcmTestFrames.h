@@ -14,7 +14,8 @@ public:
     {
         for (int i = length - 1; i >= 0; --i) {
             if (bit_ % 8 == 0) bytes_ += '\0';
-            if ((value >> i) & 1u) bytes_.back() = char(static_cast<unsigned char>(bytes_.back()) | (0x80u >> (bit_ % 8)));
+            // Fields wider than 64 bits are zero above bit 63 (a shift that far is undefined).
+            if (i < 64 && ((value >> i) & 1u)) bytes_.back() = char(static_cast<unsigned char>(bytes_.back()) | (0x80u >> (bit_ % 8)));
             ++bit_;
         }
         return *this;

@@ -298,6 +298,11 @@ TEST(TVeldorSerialGPS, StreamsOfEveryShape)
     EXPECT_LE(b.lines[0].size(), 4096u + 1023u);
     EXPECT_EQ(b.lines[0], std::string(b.lines[0].size(), 'x'));
     EXPECT_EQ(b.lines[1], "$GPHDT,2,T");
+
+    // A satellite sentence cut short with a whole GGA glued behind it: the GGA is not lost.
+    b.lines.clear();
+    b.feed("$GPGSV,3,3,12,06,08,270," + kGga + "\r\n", 2);
+    EXPECT_EQ(b.lines, (std::vector<std::string>{"$GPGSV,3,3,12,06,08,270,", kGga}));
 }
 
 TEST(TVeldorSerialGPS, WrongChecksumIsLoggedAndDeliveredButDoesNotMoveTheVessel)
@@ -363,7 +368,8 @@ TEST(TVeldorSerialGPS, OpenFailuresAreQuietButSayWhy)
     other.Open();
     EXPECT_FALSE(other.Connected());
     EXPECT_FALSE(other.Handle());
-    EXPECT_EQ(other.LastError(), "COM7: Cannot open " + b.pty.slavePath() + ": the port is in use");
+    EXPECT_EQ(other.LastError(),
+              "COM7: Cannot open " + b.pty.slavePath() + ": the port is in use; close the program that holds it");
     EXPECT_EQ(b.count("connect 7"), 1u);
 
     b.gps->Close();

@@ -32,6 +32,10 @@ TEST(DepthLine, TypesAndCorrectionsTable)
         {"NMEA DPT", "$SDDPT,0.00011,0.0", 1500, 0, true, false, 0.00011, 0, "0.00", "--.--", true},
         {"NMEA DPT", "$SDDBT,7.7,f,2.3,M", 1500, 0, false, false, 0, 0, "--.--", "--.--", false},
         {"NMEA DBT", "$SDDBT,7.7,f,2.3,M,1.3,F*05", 1500, 0.2, true, false, 2.3, 0, "2.50", "--.--", true},
+        // Sounders that do not give feet or fathoms leave those fields empty: the metres count.
+        {"NMEA DBT", "$SDDBT,,f,12.3,M,,F*36", 1500, 0, true, false, 12.3, 0, "12.30", "--.--", true},
+        {"NMEA DBT", "$SDDBT,,,12.3,M,,", 1500, 0, true, true, 0, 0, "--.--", "--.--", false},
+        {"NMEA DBT", "$SDDBT,,f,,M,,F", 1500, 0, true, true, 0, 0, "--.--", "--.--", false},
         {"Veldor SMT", "$PVELSMT,12.5,12.8", 1500, 0, true, false, 12.5, 0, "12.50", "--.--", true},
         {"Veldor SMT", "$PVELSMT,12.5", 1500, 0, true, true, 12.5, 0, "--.--", "--.--", true},
         {"Veldor XDR LO", "$VELXDHI,10.0,$VELXDLO,11.5", 1500, 0, true, false, 0, 11.5, "--.--", "11.50", true},

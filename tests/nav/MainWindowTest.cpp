@@ -20,6 +20,7 @@
 #include "tools/windows/TOffsets.h"
 
 #include "NavTestSupport.h"
+#include "support/RunningProgram.h"
 #include "support/TempHome.h"
 
 #include <QAction>
@@ -42,28 +43,7 @@ using namespace vsx::test;
 namespace {
 
 // The program with its windows, from a settings file the test wrote, first show done.
-struct Program {
-    explicit Program(const std::function<void(IniFile&)>& settings = {})
-    {
-        if (settings) {
-            IniFile ini(GetIniFileName());
-            settings(ini);
-        }
-        InitSharedValues();
-        setPrompts(&prompts);
-        CreateAllWindows();
-        EXPECT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
-    }
-    ~Program()
-    {
-        DestroyAllWindows();
-        setPrompts(nullptr);
-    }
-    std::string events() const { return home.readFile(EventsLogFileName().substr(home.root().size())); }
-
-    TempHome home;
-    RecordingPrompts prompts;
-};
+using Program = RunningProgram;
 
 } // namespace
 

@@ -46,6 +46,39 @@ TEST(ScanFormat, AgreesWithSscanfOnSafeFormats)
     }
 }
 
+TEST(ScanFormat, SkippedNumberOverAnEmptyFieldMatchesNothing)
+{
+    // Where scanf stops at an empty field, a skipped number asked to lets the scan go on; a
+    // stored one still needs digits.
+    struct Case {
+        const char* format;
+        const char* input;
+        int count;
+        double first;
+    };
+    const Case cases[] = {
+        {"%*6s,%*lf,%*1s,%lf", "$SDDBT,,f,12.3,M,,F*36", 1, 12.3},
+        {"%*6s,%*lf,%*1s,%lf", "$SDDBT,40.4,f,12.3,M,,F", 1, 12.3},
+        {"%*d,%*lf,%lf", ",,7.5", 1, 7.5},
+        {"%*lf;%lf", "x;7.5", 0, 0},   // not empty: a field that is no number still stops
+        {"%*lf,%lf", "-,7.5", 0, 0},   // a sign alone is no empty field
+        {"%*lf", "", 0, 0},
+        {"%lf,%lf", ",7.5", 0, 0},      // a stored number over an empty field stops as in scanf
+    };
+    for (const auto& c : cases) {
+        auto fmt = ScanFormat::compile(c.format);
+        ASSERT_TRUE(fmt) << c.format;
+        double v[2] = {0, 0};
+        EXPECT_EQ(fmt->scan(c.input, v, 2, ScanFormat::EmptyFields::SkippedMayBeEmpty), c.count)
+            << c.format << " on \"" << c.input << "\"";
+        EXPECT_DOUBLE_EQ(v[0], c.first) << c.format << " on \"" << c.input << "\"";
+    }
+    // Unasked, scanf's rule holds: an empty GGA is told by where the scan stops.
+    auto gga = ScanFormat::compile("%*6s,%lf,%*lf,%*1s,%*lf,%*1s,%d");
+    double v[2] = {0, 0};
+    EXPECT_EQ(gga->scan("$GPGGA,235959.87,,,,,0,00,99.9,,,,,,*66", v, 2), 1);
+}
+
 TEST(ScanFormat, IntegersAndFloatsStoreAsNumbers)
 {
     auto fmt = ScanFormat::compile("%d:%f");

@@ -123,7 +123,8 @@ TEST(SerialPort, OpenFailuresSayWhy)
 {
     std::string error;
     EXPECT_FALSE(SerialPort::open("/dev/ttyUSB_not_there", {}, &error));
-    EXPECT_EQ(error, "Cannot open /dev/ttyUSB_not_there: no such device");
+    EXPECT_EQ(error, "Cannot open /dev/ttyUSB_not_there: no such device; check that it is plugged in and that its path "
+                     "is right");
 
     // Without rights on the device node. Root passes every permission check, so it takes the
     // part of an ordinary user for the open.

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QMenu>
 #include <QTest>
 #include <QLineEdit>
 #include <gtest/gtest.h>
@@ -268,13 +269,28 @@ TEST(TOffsetsWindow, LeavingANumericEditChecksItAndClicksOpenTheKeypads)
     w.OffsetB->setFocus(Qt::TabFocusReason);
     QTest::qWait(1);
     ASSERT_EQ(f.prompts.entries.size(), 1u);
-    EXPECT_EQ(f.prompts.entries[0].text, "'' is not a valid floating point value");
+    EXPECT_EQ(f.prompts.entries[0].text, "Offset A: '' is not a valid floating point value");
+    EXPECT_EQ(f.prompts.entries[0].parent, &w) << "said over this window, which stays on top";
     // Leaving for Cancel checks nothing; a number passes.
     w.OffsetB->setText("2");
     w.OffsetC->setFocus(Qt::TabFocusReason);
     w.OffsetC->setText("abc");
     w.BitBtn3->setFocus(Qt::MouseFocusReason);
     QTest::qWait(1);
+    EXPECT_EQ(f.prompts.entries.size(), 1u);
+
+    // A menu popping up elsewhere (the map's right-click menu) or another window becoming active
+    // leaves the focus in the edit: nothing was left, nothing is said.
+    w.SV->setFocus(Qt::TabFocusReason);
+    w.SV->setText("");
+    QMenu menu;
+    menu.addAction(QStringLiteral("Start Tracklining (main vessel)"));
+    menu.popup(QPoint(10, 10));
+    QTest::qWait(20);
+    menu.close();
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(w.SV, &away);
+    QTest::qWait(20);
     EXPECT_EQ(f.prompts.entries.size(), 1u);
 
     QTest::mouseClick(w.SV, Qt::LeftButton);

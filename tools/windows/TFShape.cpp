@@ -247,7 +247,7 @@ void TFShape::clearSensorEditor()
 bool TFShape::refused(SensorEditResult result)
 {
     if (result == SensorEditResult::Done) return false;
-    prompts().message(QString::fromUtf8(SensorEditMessage(result)));
+    prompts().message(QString::fromUtf8(SensorEditMessage(result)), {}, PromptKind::Information, this);
     return true;
 }
 

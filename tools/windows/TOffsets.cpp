@@ -11,6 +11,7 @@
 #include "input/windows/TfrmNTRIPSettings.h"
 #include "platform/AppendFile.h"
 #include "platform/IniFile.h"
+#include "platform/Numbers.h"
 #include "platform/Prompts.h"
 #include "tools/OffsetsReport.h"
 #include "tools/SurveyHost.h"
@@ -18,6 +19,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -103,17 +105,20 @@ TOffsets::TOffsets(QWidget* parent) : QWidget(parent)
 
     auto* fields = new QGridLayout;
     int row = 0;
-    auto numberRow = [&](const char* caption, NumberEdit* edit, const char* unit) {
-        fields->addWidget(new QLabel(QString::fromUtf8(caption)), row, 0);
+    auto numberRow = [&](const char* caption, NumberEdit* edit, const char* unit, const char* fieldName) {
+        auto* label = new QLabel(QString::fromUtf8(caption));
+        label->setBuddy(edit);
+        edit->setAccessibleName(QString::fromUtf8(fieldName));  // how messages name the field
+        fields->addWidget(label, row, 0);
         fields->addWidget(edit, row, 1);
         fields->addWidget(new QLabel(QString::fromUtf8(unit)), row, 2);
         ++row;
     };
-    numberRow("A", OffsetA, "m");
-    numberRow("B", OffsetB, "m");
-    numberRow("C", OffsetC, "m");
-    numberRow("SV", SV, "m/s");
-    numberRow("Tide Ht", TideHt, "m");
+    numberRow("A", OffsetA, "m", "Offset A");
+    numberRow("B", OffsetB, "m", "Offset B");
+    numberRow("C", OffsetC, "m", "Offset C");
+    numberRow("SV", SV, "m/s", "SV");
+    numberRow("Tide Ht", TideHt, "m", "Tide Height");
     auto* texts = new QGridLayout;
     int textRow = 0;
     auto textRowOf = [&](const char* caption, QLineEdit* edit) {
@@ -235,7 +240,7 @@ void TOffsets::Timer1Timer() { time->setText(q(OffsetsClockText())); }
 void TOffsets::BitBtn1Click()
 {
     surveyHost().AutoSave();
-    if (time->text().contains(':')) prompts().message(localText(kTimeFormatWarning));
+    if (time->text().contains(':')) prompts().message(localText(kTimeFormatWarning), {}, PromptKind::Information, this);
     CreateDataFolders();
 
     const OffsetsTexts t = texts();
@@ -244,7 +249,7 @@ void TOffsets::BitBtn1Click()
         QString message = localText(check.message);
         if (check.field == OffsetsField::SoundVelocity && !SV->isEnabled())
             message += "\n" + localText(kSvLockedByProfileHint);
-        prompts().message(message);
+        prompts().message(message, {}, PromptKind::Information, this);
         if (QWidget* edit = editOf(check.field)) edit->setFocus();
         return;
     }
@@ -256,7 +261,7 @@ void TOffsets::BitBtn1Click()
     const std::string report =
         BuildOffsetsReport(t, clockText, surveyHost().SoundVelocityProfileInUse(), InterfaceIsEnglish());
     if (!appendToFile(reportFile, report))
-        prompts().message(localText(kReportNotWritten).arg(q(reportFile)), {}, PromptKind::Warning);
+        prompts().message(localText(kReportNotWritten).arg(q(reportFile)), {}, PromptKind::Warning, this);
 
     {
         IniFile ini(GetIniFileName());
@@ -306,7 +311,11 @@ bool TOffsets::eventFilter(QObject* watched, QEvent* event)
         if (number) surveyHost().ShowNumericKeypad(edit);
         else surveyHost().ShowSimpleKeyboard(edit);
     } else if (event->type() == QEvent::FocusOut && number) {
-        numericEditExit(number);
+        // Leaving the edit for another control. A menu popping up (the map's right-click menu)
+        // or another window becoming active leaves the focus where it is: nothing was left.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason && reason != Qt::MenuBarFocusReason)
+            numericEditExit(number);
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -321,7 +330,8 @@ void TOffsets::numericEditExit(NumberEdit* edit)
         if (!guard || guard->textIsNumber() || !isVisible()) return;
         QWidget* now = QApplication::focusWidget();
         if (!now || now->window() != this || qobject_cast<QPushButton*>(now)) return;
-        ReportError(QStringLiteral("'%1' is not a valid floating point value").arg(guard->text()));
+        const ConversionError e(guard->text().toStdString(), "floating point", guard->accessibleName().toStdString());
+        ReportError(QString::fromStdString(e.what()), this);
     });
 }
 

@@ -118,6 +118,18 @@ TfRealtime::TfRealtime(QWidget* parent) : QWidget(parent)
     Timer1->setInterval(10000);
     connect(Timer1, &QTimer::timeout, this, &TfRealtime::Timer1Timer);
     Timer1->start();
+    LowFrequencyDepthBox = this;
+}
+
+TfRealtime::~TfRealtime()
+{
+    if (LowFrequencyDepthBox == this) LowFrequencyDepthBox = nullptr;
+}
+
+void TfRealtime::setLowFrequencyDepthBoxVisible(bool visible)
+{
+    if (visible) ShowLowFrequencyDepth();
+    else HideLowFrequencyDepth();
 }
 
 void TfRealtime::showEvent(QShowEvent* event)

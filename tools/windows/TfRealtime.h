@@ -2,6 +2,8 @@
 // The "Realtime Data" window: the live survey values in large type (fix type, speed, satellites,
 // antenna height, tide, high- and low-frequency depth). The data handlers write its labels; it
 // owns the low-frequency depth box, a small toolbar and the bare full-screen map switch.
+#include "input/DeviceSettingsTargets.h"
+
 #include <QWidget>
 
 class QGroupBox;
@@ -11,10 +13,14 @@ class QToolButton;
 
 namespace vsx {
 
-class TfRealtime : public QWidget {
+// The device settings window shows or hides the low-frequency depth box by the echosounder's
+// message type; the window is its target from creation to destruction.
+class TfRealtime : public QWidget, public LowFrequencyDepthBoxTarget {
     Q_OBJECT
 public:
     explicit TfRealtime(QWidget* parent = nullptr);
+    ~TfRealtime() override;
+    void setLowFrequencyDepthBoxVisible(bool visible) override;
 
     void ShowLowFrequencyDepth();
     void HideLowFrequencyDepth();
