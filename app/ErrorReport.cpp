@@ -1,5 +1,7 @@
 #include "app/ErrorReport.h"
 
+#include "app/Translated.h"
+#include "platform/Numbers.h"
 #include "platform/Prompts.h"
 
 #include <cstdio>
@@ -13,12 +15,19 @@ bool VsxApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
         return QApplication::notify(receiver, event);
+    } catch (const ConversionError& e) {
+        ReportError(ConversionMessage(e));
     } catch (const std::exception& e) {
         ReportError(QString::fromUtf8(e.what()));
     } catch (...) {
         ReportError(QString());
     }
     return false;
+}
+
+QString ConversionMessage(const ConversionError& e)
+{
+    return translatedArgs(e.message(), {QString::fromStdString(e.text())});
 }
 
 void ReportError(const QString& message)

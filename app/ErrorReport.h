@@ -11,7 +11,11 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
+class ConversionError;
+
 // Shows the error through the prompt service and writes it to standard error.
 void ReportError(const QString& message);
+// A number that did not convert, said in the interface's language.
+QString ConversionMessage(const ConversionError& e);
 
 } // namespace vsx

@@ -10,10 +10,17 @@
 namespace vsx {
 
 // A typed number that does not convert. The message reads like the class library's:
-// "'abc' is not a valid integer value".
+// "'abc' is not a valid integer value". It is kept as a message with "%1" and the text, so that
+// the message can be shown in the interface's language.
 class ConversionError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    ConversionError(const char* message, std::string_view text);
+    const char* message() const { return message_; }
+    const std::string& text() const { return text_; }
+
+private:
+    const char* message_;
+    std::string text_;
 };
 
 // Whole numbers: optional sign, decimal digits, or hexadecimal after "0x"/"0X"/"$".

@@ -1,6 +1,7 @@
 // The main window's echosounder line handler, device events, event marks and echogram timer.
 #include "nav/windows/TFNav.h"
 
+#include "app/Translated.h"
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/TFMsg.h"
@@ -45,14 +46,15 @@ void colour(QWidget* w, ColorValue c)
     w->setAutoFillBackground(true);
 }
 std::uint32_t nowTick() { return std::max<std::uint32_t>(1, std::uint32_t(tickCountMs())); }
-std::string portName(const TVeldorSerialGPS* r) { return "COM" + std::to_string(r->PortNumber); }
+QString portName(const TVeldorSerialGPS* r) { return QStringLiteral("COM%1").arg(r->PortNumber); }
 } // namespace
 
-void TFNav::reportDeviceEvent(const std::string& text, bool showWindow)
+void TFNav::reportDeviceEvent(const char* english, const QStringList& args, bool showWindow)
 {
-    MessageText = QString::fromStdString(text);
+    // The window speaks the interface's language; the events log stays in English.
+    MessageText = translatedArgs(english, args);
     if (FMsg) FMsg->AddMessage(MessageText, showWindow);
-    AppendEventLine(text, EventsLogFileName());
+    AppendEventLine(fillArgs(english, args).toStdString(), EventsLogFileName());
 }
 
 const ScanFormat* TFNav::currentScanFormat()
@@ -114,7 +116,7 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
     in.xyzFileName = XyzFolder + TodayString + " Simple XYZ.csv";
     if (Offsets && !Offsets->numbersValid()) {
         if (!reportedBadOffsets_)
-            sStatusBar->showMessage(QStringLiteral("An offsets field is not a number: depths use its last valid value"), 10000);
+            sStatusBar->showMessage(translated("An offsets field is not a number: depths use its last valid value"), 10000);
         reportedBadOffsets_ = true;
     } else {
         reportedBadOffsets_ = false;
@@ -137,7 +139,7 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
 
 void TFNav::ZGPS1Connect(TVeldorSerialGPS* sender, TVGPSCommPort)
 {
-    reportDeviceEvent("Connected to GPS on " + portName(sender), false);
+    reportDeviceEvent("Connected to GPS on %1", {portName(sender)}, false);
     VesselLayerId = fcad ? fcad->Model().FindLayer("~~Veldor Vessel") : -1;
     if (fcad && VesselLayerId >= 0) fcad->Model().SetLayerOption(VesselLayerId, 1);
 }
@@ -146,7 +148,7 @@ void TFNav::ZGPS1Disconnect(TVeldorSerialGPS* sender, TVGPSCommPort)
 {
     tMap->stop();
     ShowGnssSilent();
-    reportDeviceEvent("Disconnected from GPS on " + portName(sender), true);
+    reportDeviceEvent("Disconnected from GPS on %1", {portName(sender)}, true);
 }
 
 void TFNav::ZGPS1Idle(TVeldorSerialGPS*)
@@ -155,19 +157,19 @@ void TFNav::ZGPS1Idle(TVeldorSerialGPS*)
     ShowGnssSilent();
     realtimeState().GpsLatitude = 0;
     realtimeState().GpsLongitude = 0;
-    reportDeviceEvent("GPS is idle!", true);
+    reportDeviceEvent("GPS is idle!", {}, true);
     if (fRealtime) colour(fRealtime->GPSGroupBox, 0x0000FF);
 }
 
 void TFNav::ZGPS1Timeout(TVeldorSerialGPS*)
 {
-    reportDeviceEvent("GPS Timeout!", true);
+    reportDeviceEvent("GPS Timeout!", {}, true);
     if (FGPS) FGPS->SetMonitorColor(FGPS->MemoGPS, 0x0000FF);
 }
 
 void TFNav::ZSENSORTimeout(TVeldorSerialGPS*)
 {
-    reportDeviceEvent("Sensor TimeOut.", true);
+    reportDeviceEvent("Sensor TimeOut.", {}, true);
     if (fRealtime) {
         colour(fRealtime->DepthFrameHi, 0x0000FF);
         colour(fRealtime->DepthFrameLo, 0x0000FF);
@@ -207,7 +209,7 @@ void TFNav::Echogram1Click()
     if (ZSENSOR && ZSENSOR->Connected()) {
         if (fWaterfal) fWaterfal->show();
     } else {
-        prompts().message(QStringLiteral("Sensor is not connected. Connect sensor to view waterfall."));
+        prompts().message(translated("Sensor is not connected. Connect sensor to view waterfall."));
     }
 }
 
@@ -225,7 +227,7 @@ void TFNav::btEventAddClick()
 
 void TFNav::btEventResetClick()
 {
-    if (prompts().ask(QStringLiteral("Event ID will restart from 1 again. Continue?"), QString(),
+    if (prompts().ask(translated("Event ID will restart from 1 again. Continue?"), QString(),
                       {PromptAnswer::Yes}, PromptKind::Warning) != PromptAnswer::Yes)
         return;
     ResetEventNumber(GetIniFileName());

@@ -2,6 +2,7 @@
 // start and the other windows' auto-save).
 #include "nav/windows/TFNav.h"
 
+#include "app/Translated.h"
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/WindowPointers.h"
@@ -44,7 +45,7 @@ void TFNav::Save1Click()
     } catch (const std::exception& e) {
         // The previous file stays whole; the surveyor must still learn that this save failed.
         AppendEventLine(std::string("Auto-save failed: ") + e.what(), EventsLogFileName());
-        if (sStatusBar) sStatusBar->showMessage(QString::fromStdString(std::string("Auto-save failed: ") + e.what()), 10000);
+        if (sStatusBar) sStatusBar->showMessage(translatedArgs("Auto-save failed: %1", {QString::fromStdString(e.what())}), 10000);
         saveSoundVelocityCopies(sStatusBar);
         return;
     }

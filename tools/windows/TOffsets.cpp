@@ -1,5 +1,7 @@
 #include "tools/windows/TOffsets.h"
 
+#include "app/Translated.h"
+#include "app/windows/WindowTranslation.h"
 #include "platform/Text.h"
 
 #include "app/ErrorReport.h"
@@ -94,6 +96,7 @@ TOffsets::TOffsets(QWidget* parent) : QWidget(parent)
     SurveyBoat = new QLineEdit;
     Surveyor = new QLineEdit;
     time = new QLabel;
+    MarkAsValue(time);
     BitBtn1 = new QPushButton(QStringLiteral("Realtime"));
     BitBtn1->setDefault(true);
     BitBtn3 = new QPushButton(QStringLiteral("Cancel"));
@@ -321,7 +324,7 @@ void TOffsets::numericEditExit(NumberEdit* edit)
         if (!guard || guard->textIsNumber() || !isVisible()) return;
         QWidget* now = QApplication::focusWidget();
         if (!now || now->window() != this || qobject_cast<QPushButton*>(now)) return;
-        ReportError(QStringLiteral("'%1' is not a valid floating point value").arg(guard->text()));
+        ReportError(translatedArgs("'%1' is not a valid floating point value", {guard->text()}));
     });
 }
 
