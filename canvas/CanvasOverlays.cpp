@@ -1,5 +1,6 @@
 #include "canvas/CanvasOverlays.h"
 
+#include "app/Translated.h"
 #include "canvas/CanvasGrid.h"
 #include "canvas/CanvasModel.h"
 #include "canvas/CanvasViewMapping.h"
@@ -66,7 +67,8 @@ QPoint SpeedHudOrigin(int corner, int width, int height, int g, int h)
 
 std::string HeadingHudText(const CanvasSettings& settings)
 {
-    return settings.NoValidPosition ? std::string(NoPositionText) : settings.HudStatusText;
+    if (!settings.HudDeviceText.empty()) return settings.HudDeviceText;
+    return settings.NoValidPosition ? translated(NoPositionText).toStdString() : settings.HudStatusText;
 }
 
 HeadingHudColors HeadingHudStyle(bool noValidPosition, int q)
@@ -319,7 +321,8 @@ void CanvasOverlayPainter::drawHeadingHud(GdiPainter& p, const OverlayInputs& in
 {
     const std::string text = HeadingHudText(in.Settings);
     if (text.empty()) return;
-    const HeadingHudColors style = HeadingHudStyle(in.Settings.NoValidPosition, in.Settings.HudFixQuality);
+    const HeadingHudColors style =
+        HeadingHudStyle(in.Settings.NoValidPosition || !in.Settings.HudDeviceText.empty(), in.Settings.HudFixQuality);
     GdiFont font = headingFont();
     font.Color = style.Text;
     p.SetFont(font);

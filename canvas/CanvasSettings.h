@@ -20,6 +20,9 @@ struct CanvasSettings {
     bool NoValidPosition = false;
     std::string HudStatusText;  // UTF-8; may hold "THdg:" followed by the heading part
     int HudFixQuality = 0;      // GGA quality indicator
+    // Non-empty: the heading HUD shows this note on the main receiver's device (lost, or back but
+    // without a position yet) in the no-fix colours, instead of the last position status.
+    std::string HudDeviceText;  // UTF-8
 
     // Event marks; empty: EventLabelFontSize and EventLabelColor of the device settings window.
     std::optional<int> EventLabelFontSize;

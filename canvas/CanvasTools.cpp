@@ -191,6 +191,12 @@ void CanvasTools::leftClick(int shift, int x, int y, double wx, double wy)
             zoomToWindow(wx, wy);
         }
         break;
+    case toolcode::Pan:
+        // The left button pans as the middle one does, until it is released.
+        middlePanning_ = true;
+        lastDragX_ = x, lastDragY_ = y;
+        setCursor(CanvasCursor::SizeAll);
+        break;
     case toolcode::DragZoom:
         dragZooming_ = true;
         lastDragX_ = x, lastDragY_ = y;

@@ -17,6 +17,7 @@ class TVPolyline;
 // Tool codes (the shape tools carry the shape type they make, except the ellipse tool 4, which
 // makes type 20).
 namespace toolcode {
+inline constexpr int Pan = -5;  // the left button drags the map
 inline constexpr int DragZoom = -4;
 inline constexpr int ZoomWindow = -3;
 inline constexpr int None = -2;  // clicks only raise events

@@ -79,7 +79,7 @@ void TVeldorCanvas::SetSettings(std::shared_ptr<CanvasSettings> settings)
 void TVeldorCanvas::modelChanged(CanvasChange kind)
 {
     update();
-    if (kind == CanvasChange::DrawingNow) repaint();
+    if (kind == CanvasChange::DrawingNow && synchronousRepaints_) repaint();
 }
 
 void TVeldorCanvas::Update() { model_->Redraw(); }
@@ -252,6 +252,7 @@ void TVeldorCanvas::mousePressEvent(QMouseEvent* e)
 {
     syncSize();
     const QPoint p = e->position().toPoint();
+    lastPointer_ = p;
     const int button = buttonCode(e->button());
     pressButton_ = button;
     emit OnMouseDown(this, button, mouseShift(e), p.x(), p.y());
@@ -262,6 +263,7 @@ void TVeldorCanvas::mouseMoveEvent(QMouseEvent* e)
 {
     syncSize();
     const QPoint p = e->position().toPoint();
+    lastPointer_ = p;
     emit OnMouseMove(this, mouseShift(e), p.x(), p.y());
     tools_->MouseMove(keyShift(e->modifiers()), p.x(), p.y());
 }
@@ -279,6 +281,7 @@ void TVeldorCanvas::mouseReleaseEvent(QMouseEvent* e)
 void TVeldorCanvas::mouseDoubleClickEvent(QMouseEvent* e)
 {
     // The second press of a double click: the double-click event, then a normal press.
+    lastPointer_ = e->position().toPoint();
     emit OnDblClick(this);
     mousePressEvent(e);
 }

@@ -39,6 +39,10 @@ public:
     // ---- Repaint ----
     void Update();  // rebuild the back buffer and repaint asynchronously
     void Redraw();  // the same
+    // Off: changes that ask for an immediate repaint (deleting a layer's shapes, ...) repaint
+    // with the next pass of the event loop instead, so a refresh that rebuilds several layers
+    // paints once.
+    void SetSynchronousRepaints(bool on) { synchronousRepaints_ = on; }
     // Paints one frame (back buffer, rebuilt when needed, plus overlays) into `image`, which is
     // sized to the control. What paintEvent shows; used by screenshots and tests.
     void RenderFrame(QImage& image);
@@ -104,6 +108,9 @@ public:
     WorldPoints GetPolygonVertices() const { return tools_->GetPolygonVertices(); }
     const CanvasTools& Tools() const { return *tools_; }
 
+    // Where the mouse last went down, moved or double-clicked on the control (pixels).
+    QPoint LastPointerPixel() const { return lastPointer_; }
+
     // World point under a pixel and back, through the map rotation.
     void ScreenToWorld(double px, double py, double& x, double& y) const;
     void WorldToScreen(double x, double y, int& px, int& py) const;
@@ -167,6 +174,8 @@ private:
     QImage backBuffer_;
     int rebuilds_ = 0;
     int pressButton_ = 0;
+    bool synchronousRepaints_ = true;
+    QPoint lastPointer_;
 };
 
 } // namespace vsx

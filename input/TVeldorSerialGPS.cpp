@@ -56,14 +56,20 @@ TVeldorSerialGPS::TVeldorSerialGPS(QObject* owner) : QObject(owner)
     noDataTimer_->setObjectName("NoDataTimer");
     noDataTimer_->setInterval(kDefaultNoDataMs);
     connect(noDataTimer_, &QTimer::timeout, this, &TVeldorSerialGPS::NoDataTimerTick);
+    reconnectTimer_ = new QTimer(this);
+    reconnectTimer_->setObjectName("ReconnectTimer");
+    reconnectTimer_->setInterval(kDefaultReconnectIntervalMs);
+    connect(reconnectTimer_, &QTimer::timeout, this, &TVeldorSerialGPS::ReconnectTimerTick);
 }
 
 TVeldorSerialGPS::~TVeldorSerialGPS()
 {
     pollTimer_->stop();
     noDataTimer_->stop();
+    reconnectTimer_->stop();
     pollTimer_->disconnect(this);
     noDataTimer_->disconnect(this);
+    reconnectTimer_->disconnect(this);
     // Closing an open port while going away raises nothing.
     disconnect(this, nullptr, nullptr, nullptr);
     blockSignals(true);
@@ -74,17 +80,6 @@ void TVeldorSerialGPS::Open()
 {
     if (connected_) return;
     lastError_.clear();
-    const std::string name = PortNameFromNumber(PortNumber);
-    if (PortNumber < 1 || PortNumber > kMaxSerialPortNumber) {
-        lastError_ = name + " is not a serial port name (COM1 to COM" + std::to_string(kMaxSerialPortNumber) + ")";
-        return;
-    }
-    const std::string device =
-        resolveSerialPort(SettingsFileName.empty() ? serialPortSettingsFile() : SettingsFileName, name);
-    if (device.empty()) {
-        lastError_ = name + " is not assigned to a serial device";
-        return;
-    }
     SerialLineSettings line;
     line.baudRate = BaudRate;
     line.dataBits = DataBitsCode + 4;
@@ -92,15 +87,14 @@ void TVeldorSerialGPS::Open()
     line.parity = parityOf(ParityCode);
     line.dtr = EnableDTR;
     line.rts = EnableRTS;
-    std::string error;
-    std::shared_ptr<SerialPort> port = SerialPort::open(device, line, &error);
-    if (!port) {
-        lastError_ = name + ": " + error;
-        return;
-    }
+    std::shared_ptr<SerialPort> port = openPort(PortNumber, line);
+    if (!port) return;
 
     port_ = std::move(port);
     connected_ = true;
+    lost_ = false;
+    openedPortNumber_ = PortNumber;
+    openedLine_ = line;
     ++session_;
     cutter_.clear();
     dataSinceLastTick_ = false;
@@ -110,15 +104,37 @@ void TVeldorSerialGPS::Open()
     pollTimer_->start();
     noDataTimer_->setInterval(NoDataInterval < 1 ? kDefaultNoDataMs : NoDataInterval);
     noDataTimer_->start();
+    reconnectTimer_->setInterval(ReconnectInterval < 1 ? kDefaultReconnectIntervalMs : ReconnectInterval);
     idleReported_ = false;
     emit OnConnect(this, TVGPSCommPort(PortNumber));
+}
+
+std::shared_ptr<SerialPort> TVeldorSerialGPS::openPort(int portNumber, const SerialLineSettings& line)
+{
+    const std::string name = PortNameFromNumber(portNumber);
+    if (portNumber < 1 || portNumber > kMaxSerialPortNumber) {
+        lastError_ = name + " is not a serial port name (COM1 to COM" + std::to_string(kMaxSerialPortNumber) + ")";
+        return nullptr;
+    }
+    const std::string device =
+        resolveSerialPort(SettingsFileName.empty() ? serialPortSettingsFile() : SettingsFileName, name);
+    if (device.empty()) {
+        lastError_ = name + " is not assigned to a serial device";
+        return nullptr;
+    }
+    std::string error;
+    std::shared_ptr<SerialPort> port = SerialPort::open(device, line, &error);
+    if (!port) lastError_ = name + ": " + error;
+    return port;
 }
 
 void TVeldorSerialGPS::Close()
 {
     pollTimer_->stop();
     noDataTimer_->stop();
+    reconnectTimer_->stop();
     if (!connected_) return;
+    lost_ = false;
     ++session_;
     if (port_) {
         port_->close();
@@ -161,10 +177,38 @@ void TVeldorSerialGPS::PollTimerTick()
 
 void TVeldorSerialGPS::PortLost()
 {
-    lastError_ = PortNameFromNumber(PortNumber) + ": the device " + port_->devicePath() + " has gone";
+    lastError_ = PortNameFromNumber(openedPortNumber_) + ": the device " + port_->devicePath() + " has gone";
     port_->close();
     port_.reset();
     pollTimer_->stop();
+    lost_ = true;
+    // A line cut off by the loss must not be glued to the first bytes after the return, and the
+    // last fix no longer describes anything.
+    cutter_.clear();
+    parser_.reset();
+    reconnectTimer_->start();
+    emit OnDeviceLost(this, TVGPSCommPort(openedPortNumber_));
+}
+
+void TVeldorSerialGPS::ReconnectTimerTick()
+{
+    if (!connected_ || !lost_) {
+        reconnectTimer_->stop();
+        return;
+    }
+    const std::string lostText = lastError_;
+    std::shared_ptr<SerialPort> port = openPort(openedPortNumber_, openedLine_);
+    if (!port) {
+        lastError_ = lostText;  // still gone; the reason stays the loss
+        return;
+    }
+    reconnectTimer_->stop();
+    port_ = std::move(port);
+    lost_ = false;
+    lastError_.clear();
+    cutter_.clear();
+    pollTimer_->start();
+    emit OnDeviceBack(this, TVGPSCommPort(openedPortNumber_));
 }
 
 void TVeldorSerialGPS::NoDataTimerTick()

@@ -9,8 +9,12 @@
 // NmeaChecksum::Invalid for it, and ChecksumErrors() counts such lines.
 //
 // When the device goes away while open (unplugged, hung up), the receiver lets go of the port
-// at once (so writers through Handle() fail cleanly and the device node is free) and stops
-// polling; it stays Connected until the owner's Close, and OnIdle reports the silence as usual.
+// at once (so writers through Handle() fail cleanly and the device node is free), forgets its
+// last values (they no longer describe the device), raises OnDeviceLost and tries to open the
+// same port again every ReconnectInterval ms. Each try is one non-blocking open on the
+// interactive thread: a device that is not there fails at once. When the device is back, the
+// receiver reads again and raises OnDeviceBack. It stays Connected all the while, OnIdle reports
+// the silence as usual, and Close ends the tries.
 #include "input/NmeaLineCutter.h"
 #include "input/NmeaParser.h"
 #include "platform/SerialPort.h"
@@ -36,6 +40,10 @@ enum TVGPSCommPort : int {
 class TVeldorSerialGPS : public QObject, private NmeaParser::Listener {
     Q_OBJECT
 public:
+    // How often a lost device's port is tried again: soon enough that a cable put back is read
+    // within seconds, seldom enough that an absent device costs nothing.
+    static constexpr int kDefaultReconnectIntervalMs = 3000;
+
     explicit TVeldorSerialGPS(QObject* owner = nullptr);
     ~TVeldorSerialGPS() override;
 
@@ -48,6 +56,7 @@ public:
     std::uint8_t Priority = 3; // kept for the owner; no effect
     int PollInterval = 50;     // ms; below 1 gives 50
     int NoDataInterval = 10000;  // ms; below 1 gives 10000
+    int ReconnectInterval = kDefaultReconnectIntervalMs;  // ms between tries on a lost device; below 1 gives the default
     bool RawLogEnabled = false;
     bool RawLogTimeStamps = false;
     bool EnableDTR = false;
@@ -65,6 +74,8 @@ public:
     // and after the device went away.
     std::shared_ptr<SerialPort> Handle() const { return port_; }
     bool Connected() const { return connected_; }
+    // Open, but the device went away and has not come back yet.
+    bool DeviceLost() const { return connected_ && lost_; }
     // Why the last Open failed, or that the device went away; empty otherwise.
     const std::string& LastError() const { return lastError_; }
     // The checksum state of the line being handed out (valid inside OnNewCommand).
@@ -88,6 +99,7 @@ public:
 public slots:
     void PollTimerTick();
     void NoDataTimerTick();
+    void ReconnectTimerTick();
 
 signals:
     void OnConnect(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
@@ -99,18 +111,27 @@ signals:
     void OnSend(vsx::TVeldorSerialGPS* sender, std::string buffer);
     void OnPosition3DChange(vsx::TVeldorSerialGPS* sender, double latitude, double longitude, double altitude);
     void OnSpeedChange(vsx::TVeldorSerialGPS* sender, double value);
+    // The device of an open receiver went away, and later came back on the same port.
+    void OnDeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void OnDeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
 
 private:
     void ProcessBuffer();
     void WriteRawLog(const std::string& line);
     void PortLost();
+    // Opens the port named by number with the line settings; null with lastError_ set.
+    std::shared_ptr<SerialPort> openPort(int portNumber, const SerialLineSettings& line);
     bool positionChanged(double latitude, double longitude, double altitude) override;
     bool speedChanged(double speedKmh) override;
 
     QTimer* pollTimer_ = nullptr;
     QTimer* noDataTimer_ = nullptr;
+    QTimer* reconnectTimer_ = nullptr;
     std::shared_ptr<SerialPort> port_;
     bool connected_ = false;
+    bool lost_ = false;
+    int openedPortNumber_ = 0;        // the port and line settings of the open session, which a
+    SerialLineSettings openedLine_;   // lost device is opened with again
     std::string lastError_;
     NmeaLineCutter cutter_;  // the receive text
     NmeaParser parser_;      // the last values

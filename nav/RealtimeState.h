@@ -53,6 +53,8 @@ struct RealtimeState {
     bool MainTracklining = false;
     bool OtherTracklining = false;
     bool TrackResetRequested = false;
+    // The user is drawing on the map: the followed view holds still (the map keeps running).
+    bool FollowPaused = false;
 };
 
 RealtimeState& realtimeState();

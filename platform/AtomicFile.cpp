@@ -2,18 +2,88 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace vsx {
+namespace {
+
+constexpr size_t kTempSuffixLength = 6;  // what mkostemp fills in
+
+std::string folderOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// "<something>.vsx-tmp-" and six letters or digits.
+bool isTempName(std::string_view name)
+{
+    const size_t tail = kAtomicTempMarker.size() + kTempSuffixLength;
+    if (name.size() <= tail || name.substr(name.size() - tail, kAtomicTempMarker.size()) != kAtomicTempMarker)
+        return false;
+    for (char c : name.substr(name.size() - kTempSuffixLength))
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    return true;
+}
+
+// Removes one temporary file when no save holds it any longer.
+bool removeIfStale(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool removed = false;
+    struct stat held {}, named {};
+    if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        // Still the file that was opened (the name was not taken over meanwhile): unlink it while
+        // holding the lock, so no writer can have started on it.
+        if (::lstat(path.c_str(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino)
+            removed = ::unlink(path.c_str()) == 0;
+    }
+    ::close(fd);
+    return removed;
+}
+
+} // namespace
+
+int removeStaleSaveTemporaries(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return 0;
+    std::vector<std::string> candidates;
+    while (const dirent* e = ::readdir(dir))
+        if (isTempName(e->d_name)) candidates.push_back(e->d_name);
+    ::closedir(dir);
+    int removed = 0;
+    const std::string prefix = folder.empty() ? std::string() : (folder.back() == '/' ? folder : folder + "/");
+    for (const std::string& name : candidates) removed += removeIfStale(prefix + name) ? 1 : 0;
+    return removed;
+}
 
 AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path))
 {
-    tempPath_ = path_ + ".tmp-XXXXXX";
-    fd_ = ::mkstemp(tempPath_.data());
+    // What cut-off saves left in this folder goes first, so they never pile up.
+    removeStaleSaveTemporaries(folderOf(path_));
+    // The lock marks the file as a save in progress. A sweep in another process may have taken
+    // the new file for a stale one in the moment before the lock: then it is gone, and a new
+    // name is taken.
+    for (int attempt = 0; attempt < 5 && fd_ < 0; ++attempt) {
+        tempPath_ = path_ + std::string(kAtomicTempMarker) + std::string(kTempSuffixLength, 'X');
+        fd_ = ::mkostemp(tempPath_.data(), O_CLOEXEC);
+        if (fd_ < 0) break;
+        struct stat st {};
+        if (::flock(fd_, LOCK_EX) == 0 && ::fstat(fd_, &st) == 0 && st.st_nlink > 0) break;
+        ::close(fd_);
+        fd_ = -1;
+    }
     if (fd_ < 0) {
         fail("cannot create " + tempPath_);
         return;
@@ -26,8 +96,8 @@ AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path))
 AtomicFileWriter::~AtomicFileWriter()
 {
     if (fd_ >= 0) {
+        ::unlink(tempPath_.c_str());  // while still locked
         ::close(fd_);
-        ::unlink(tempPath_.c_str());
     }
 }
 
@@ -56,20 +126,14 @@ bool AtomicFileWriter::commit()
 {
     if (fd_ < 0 || failed_) return false;
     if (::fsync(fd_) != 0) fail("cannot flush " + path_);
-    if (::close(fd_) != 0) fail("cannot close " + path_);
+    // Renamed while still locked: until the rename it is a save in progress for every sweep.
+    if (!failed_ && ::rename(tempPath_.c_str(), path_.c_str()) != 0) fail("cannot replace " + path_);
+    if (failed_) ::unlink(tempPath_.c_str());
+    ::close(fd_);
     fd_ = -1;
-    if (failed_) {
-        ::unlink(tempPath_.c_str());
-        return false;
-    }
-    if (::rename(tempPath_.c_str(), path_.c_str()) != 0) {
-        fail("cannot replace " + path_);
-        ::unlink(tempPath_.c_str());
-        return false;
-    }
+    if (failed_) return false;
     // Make the rename itself durable.
-    std::string dir = path_.substr(0, path_.find_last_of('/') == std::string::npos ? 0 : path_.find_last_of('/'));
-    int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
+    const int dfd = ::open(folderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
         ::fsync(dfd);
         ::close(dfd);

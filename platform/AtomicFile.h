@@ -2,10 +2,22 @@
 // Replacing a file so that a power cut or a failed write leaves either the old file or the new
 // one, never a torn one: write a temporary file beside the target, flush it to disk, rename it
 // over the target.
+//
+// The temporary file is named after the target: "<target name>.vsx-tmp-" and six letters or
+// digits. A save that was cut off (the program killed, the power gone) leaves it behind, and the
+// next save into the same folder removes it. A writer holds an exclusive lock on its temporary
+// file from creation to rename, so a temporary file that can be locked belongs to a save that
+// has ended without finishing; one whose save is still going (in this or another process) is
+// left alone, as is every file not named so, not owned by this user, or not a plain file.
 #include <string>
 #include <string_view>
 
 namespace vsx {
+
+inline constexpr std::string_view kAtomicTempMarker = ".vsx-tmp-";
+
+// Removes the temporary files of cut-off saves in the folder; the number removed.
+int removeStaleSaveTemporaries(const std::string& folder);
 
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 

@@ -15,6 +15,7 @@
 #include "platform/IniFile.h"
 #include "platform/Locale.h"
 #include "platform/Numbers.h"
+#include "platform/ProgramLauncher.h"
 #include "platform/StyleManager.h"
 #include "tools/windows/TFShape.h"
 #include "tools/windows/TNavset.h"
@@ -114,6 +115,20 @@ void DestroyAllWindows()
     destroy(FNav);
 }
 
+namespace {
+bool g_restart = false;
+} // namespace
+
+void RequestRestart(bool requested) { g_restart = requested; }
+bool RestartRequested() { return g_restart; }
+
+void StartRequestedRestart(const std::string& executable)
+{
+    if (!g_restart) return;
+    g_restart = false;
+    StartProgram(executable);
+}
+
 int RunProgram(int argc, char** argv)
 {
     const StartupSettings settings = ReadStartupSettings();
@@ -141,6 +156,7 @@ int RunProgram(int argc, char** argv)
         code = 1;
     }
     DestroyAllWindows();
+    StartRequestedRestart(QCoreApplication::applicationFilePath().toStdString());
     return code;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/Colour.h"
 
 #include <QString>
+#include <string>
 #include <vector>
 
 class QWidget;
@@ -28,6 +29,13 @@ void CreateAllWindows();
 std::vector<QWidget*> AllWindows();
 // Destroys them in reverse order, clearing each pointer before its window goes.
 void DestroyAllWindows();
+
+// A restart: the program starts itself again once this run has closed every window and saved
+// everything (the new run then reads what this one wrote).
+void RequestRestart(bool requested = true);
+bool RestartRequested();
+// Starts the program's own executable, without arguments, when a restart was requested.
+void StartRequestedRestart(const std::string& executable);
 
 // The whole start: returns the message loop's code, or 1 when start-up failed.
 int RunProgram(int argc, char** argv);

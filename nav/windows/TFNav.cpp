@@ -1,4 +1,5 @@
 #include "nav/windows/TFNav.h"
+#include "nav/windows/TFHelmsman.h"
 
 #include "app/ErrorReport.h"
 #include "app/Settings.h"
@@ -23,6 +24,7 @@
 #include "input/windows/TFGPS.h"
 #include "nav/CommandLine.h"
 #include "nav/RealtimeLogs.h"
+#include "platform/AtomicFile.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/Clock.h"
@@ -257,7 +259,7 @@ public:
         }
         in.offsetsVisible = Offsets && Offsets->isVisible();
         in.latencyVisible = fLatency && fLatency->isVisible();
-        in.helmsmanVisible = false;
+        in.helmsmanVisible = nav_.Helmsman && nav_.Helmsman->isVisible();
         if (fRealtime) {
             in.lowDepthShown = fRealtime->DepthFrameLo->isVisible();
             in.speedLabelText = fRealtime->Speed->text().toStdString();
@@ -289,7 +291,11 @@ public:
     }
     void setDepthHud(double hi, double lo, bool show) override { nav_.fcad->SetDepthHud(hi, lo, show); }
     void setHudValue(double knots, bool show) override { nav_.fcad->SetHudValue(knots, show); }
-    void mirrorTrackToHelmsman(const std::string&, ColorValue, int, TrackPoint, TrackPoint, bool) override {}
+    void mirrorTrackToHelmsman(const std::string& layer, ColorValue colour, int width, TrackPoint from, TrackPoint to,
+                               bool asLine) override
+    {
+        if (nav_.Helmsman) nav_.Helmsman->MirrorTrack(layer, colour, width, from, to, asLine);
+    }
     void showLatency(long currentMs, double meanMs) override
     {
         if (fLatency) fLatency->ShowLatency(currentMs, meanMs);
@@ -448,6 +454,13 @@ public:
         nav_.tShape->setVisible(!bare);
         nav_.sStatusBar->setVisible(!bare);
         nav_.menuBar()->setVisible(!bare);
+        // No border in the bare view, a sizeable one again in the full layout (changing the
+        // frame hides a shown window).
+        if (nav_.windowFlags().testFlag(Qt::FramelessWindowHint) != bare) {
+            const bool shown = nav_.isVisible();
+            nav_.setWindowFlag(Qt::FramelessWindowHint, bare);
+            if (shown) nav_.show();
+        }
     }
 
     // CanvasDisplayTarget
@@ -599,6 +612,8 @@ void TFNav::FormCreate()
     ScreenshotTimer = bindings_.get();
     MapCanvasTarget = bindings_.get();
     setSurveyHost(bindings_.get());
+    wireMapCommands();
+    wireScreenCommands();
 }
 
 void TFNav::buildToolbars()
@@ -836,9 +851,13 @@ void TFNav::createReceivers()
     connect(ZGPS1, &TVeldorSerialGPS::OnPosition3DChange, this, &TFNav::ZGPS1Position3DChange);
     connect(ZGPS1, &TVeldorSerialGPS::OnSpeedChange, this, &TFNav::ZGPS1SpeedChange);
     connect(ZGPS1, &TVeldorSerialGPS::OnSend, this, &TFNav::ZGPS1Send);
+    connect(ZGPS1, &TVeldorSerialGPS::OnDeviceLost, this, &TFNav::ZGPS1DeviceLost);
+    connect(ZGPS1, &TVeldorSerialGPS::OnDeviceBack, this, &TFNav::ZGPS1DeviceBack);
     ZSENSOR = new TVeldorSerialGPS(this);
     ZSENSOR->setObjectName("ZSENSOR");
     connect(ZSENSOR, &TVeldorSerialGPS::OnNewCommand, this, &TFNav::ZSENSORNewCommand);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceLost, this, &TFNav::ZSENSORDeviceLost);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceBack, this, &TFNav::ZSENSORDeviceBack);
 }
 
 void TFNav::createExtraVesselReceivers()
@@ -856,6 +875,8 @@ void TFNav::addExtraVesselReceiver()
     r->setObjectName(QStringLiteral("ExtraVesselReceiver%1").arg(ExtraVesselReceivers.size() + 2));
     connect(r, &TVeldorSerialGPS::OnPosition3DChange, this, &TFNav::ExtraVesselPositionHandler);
     connect(r, &TVeldorSerialGPS::OnNewCommand, this, &TFNav::ExtraVesselLineHandler);
+    connect(r, &TVeldorSerialGPS::OnDeviceLost, this, &TFNav::ExtraVesselDeviceLost);
+    connect(r, &TVeldorSerialGPS::OnDeviceBack, this, &TFNav::ExtraVesselDeviceBack);
     ExtraVesselReceivers.push_back(r);
 }
 
@@ -881,38 +902,7 @@ void TFNav::createCanvas(bool showImagery)
     connect(fcad, &TVeldorCanvas::OnMouseDown, this, &TFNav::MapMouseDown);
     connect(fcad, &TVeldorCanvas::OnMouseMove, this, &TFNav::MapMouseMove);
     connect(fcad, &TVeldorCanvas::OnMouseUp, this, &TFNav::MapMouseUp);
-    connect(fcad, &TVeldorCanvas::OnDrawEnd, this, &TFNav::RunlineRouteDrawEnd);
     buildMapContextMenu();
-}
-
-void TFNav::buildMapContextMenu()
-{
-    RealtimeState& s = realtimeState();
-    s.MainTracklining = false;
-    s.OtherTracklining = false;
-    MapContextMenu = new QMenu(this);
-    MapContextMenu->setObjectName("MapContextMenu");
-    auto header = [this](const char* caption) { MapContextMenu->addAction(QString::fromUtf8(caption))->setEnabled(false); };
-    header("MAIN VESSEL");
-    MainTrackliningItem = MapContextMenu->addAction(QStringLiteral("Start Tracklining (main vessel)"));
-    connect(MainTrackliningItem, &QAction::triggered, this, &TFNav::MainTrackliningClick);
-    MapContextMenu->addSeparator();
-    header("OTHER VESSELS");
-    OtherTrackliningItem = MapContextMenu->addAction(QStringLiteral("Start Tracklining (other vessels)"));
-    connect(OtherTrackliningItem, &QAction::triggered, this, &TFNav::OtherTrackliningClick);
-    MapContextMenu->addSeparator();
-    header("CENTER VIEW ON");
-    CenterOnMainItem = MapContextMenu->addAction(QStringLiteral("Center on Main Vessel"));
-    CenterOnMainItem->setCheckable(true);
-    connect(CenterOnMainItem, &QAction::triggered, this, [this] { CenterOnVesselClick(0); });
-    for (int tag = 1; tag <= 3; ++tag) {
-        QAction* a = MapContextMenu->addAction(QString());
-        SetTranslatedText(a, "Center on Vessel %1", {QString::number(tag + 1)});
-        a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, tag] { CenterOnVesselClick(tag); });
-        centerOnVesselItems_.push_back(a);
-    }
-    MapMenuPopup();
 }
 
 // ---- First show -------------------------------------------------------------------------------
@@ -940,6 +930,8 @@ void TFNav::FormShow()
     } else {
         path = IniFile(GetIniFileName()).readString("FILE", "Last File Saved", "");
     }
+    // A save cut off in an earlier session left its temporary file beside the last saved one.
+    if (!path.empty()) removeStaleSaveTemporaries(std::filesystem::path(path).parent_path().string());
     if (!path.empty() && fileExists(path)) {
         try {
             LoadShapeFile(model, path, 0, 0, 0);
@@ -1086,8 +1078,6 @@ void TFNav::ZGPS1Send(TVeldorSerialGPS*, std::string buffer)
     AppendEventLine("Command sent to device: " + buffer, EventsLogFileName());
 }
 
-void TFNav::tScreenshotTimer() {}
-
 void TFNav::ExtraVesselPositionHandler(TVeldorSerialGPS* sender, double latitude, double longitude, double altitude)
 {
     for (size_t i = 0; i < ExtraVesselReceivers.size() && i < ExtraVessels.size(); ++i) {
@@ -1123,92 +1113,8 @@ void TFNav::publishHud()
     hud.HudStatusText = cp1254ToUtf8(s.HudStatusText);
     hud.HudFixQuality = s.HudFixQuality;
     hud.NoValidPosition = s.NoValidPosition;
-}
-
-void TFNav::MapMouseDown(TVeldorCanvas*, int button, int, int x, int y)
-{
-    if (button != inputcode::Right) return;
-    rightPress_ = QPoint(x, y);
-    rightDragging_ = false;
-}
-
-void TFNav::MapMouseMove(TVeldorCanvas*, int shift, int x, int y)
-{
-    if (!(shift & inputcode::RightHeld) || rightDragging_) return;
-    const QPoint d = QPoint(x, y) - rightPress_;
-    if (d.x() * d.x() + d.y() * d.y() >= 17) rightDragging_ = true;
-}
-
-void TFNav::MapMouseUp(TVeldorCanvas*, int button, int, int x, int y)
-{
-    if (button != inputcode::Right) return;
-    if (!rightDragging_) {
-        MapMenuPopup();
-        MapContextMenu->popup(fcad->mapToGlobal(QPoint(x, y)));
-    }
-    rightDragging_ = false;
-}
-
-void TFNav::bFollowVesselClick()
-{
-    RealtimeState& s = realtimeState();
-    s.FollowVessel = true;
-    if (s.MapFollowTarget < 0) s.MapFollowTarget = 0;
-    MapMenuPopup();
-}
-
-void TFNav::ToolButton13Click()
-{
-    realtimeState().FollowVessel = false;
-    MapMenuPopup();
-}
-
-void TFNav::MainTrackliningClick()
-{
-    RealtimeState& s = realtimeState();
-    s.MainTracklining = !s.MainTracklining;
-    fcad->Redraw();
-    MapMenuPopup();
-}
-
-void TFNav::OtherTrackliningClick()
-{
-    RealtimeState& s = realtimeState();
-    s.OtherTracklining = !s.OtherTracklining;
-    fcad->Redraw();
-    MapMenuPopup();
-}
-
-void TFNav::CenterOnVesselClick(int target)
-{
-    RealtimeState& s = realtimeState();
-    s.MapFollowTarget = target;
-    s.FollowVessel = true;
-    fcad->Redraw();
-    MapMenuPopup();
-}
-
-void TFNav::MapMenuPopup()
-{
-    const RealtimeState& s = realtimeState();
-    SetTranslatedText(MainTrackliningItem, s.MainTracklining ? "Stop Tracklining (main vessel)"
-                                                             : "Start Tracklining (main vessel)");
-    SetTranslatedText(OtherTrackliningItem, s.OtherTracklining ? "Stop Tracklining (other vessels)"
-                                                               : "Start Tracklining (other vessels)");
-    CenterOnMainItem->setChecked(s.FollowVessel && s.MapFollowTarget == 0);
-    for (size_t k = 0; k < centerOnVesselItems_.size(); ++k) {
-        QAction* a = centerOnVesselItems_[k];
-        if (k < ExtraVessels.size()) {
-            if (!ExtraVessels[k].Name.empty()) SetTranslatedText(a, "Center on %1", {fromCp1254(ExtraVessels[k].Name)});
-            a->setEnabled(ExtraVessels[k].Enabled);
-        } else {
-            a->setEnabled(false);
-        }
-        a->setChecked(s.FollowVessel && s.MapFollowTarget - 1 == int(k));
-    }
-    // The menu items follow the state: following the own vessel, another vessel, or nothing.
-    Followvessel1->setChecked(s.FollowVessel && s.MapFollowTarget == 0);
-    Donotfollowvessel1->setChecked(!s.FollowVessel);
+    // A tick means GNSS lines flow again: the device's own note on the banner has done its work.
+    if (!ZGPS1->DeviceLost()) hud.HudDeviceText.clear();
 }
 
 // ---- Menu commands ----------------------------------------------------------------------------

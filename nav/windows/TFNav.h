@@ -8,6 +8,9 @@
 #include "nav/CurrentPosition.h"
 #include "nav/GnssLineHandler.h"
 #include "nav/MapDisplayLoop.h"
+#include "nav/MapSelection.h"
+#include "nav/RightButtonGesture.h"
+#include "nav/ScreenshotWriter.h"
 #include "nav/ProjectionSnapshot.h"
 #include "nav/SurveyRun.h"
 #include "canvas/VeldorCanvas.h"
@@ -39,6 +42,7 @@ class TVeldorNumericKeypad;
 class TVeldorSimpleKeyboard;
 class ImageryGeoreference;
 class ReceiverPortTarget;
+class TFHelmsman;
 enum TVGPSCommPort : int;
 
 using MapCanvas = TVeldorCanvas;
@@ -86,6 +90,19 @@ public:
     QAction* CenterOnMainItem = nullptr;
     QAction* Followvessel1 = nullptr;
     QAction* Donotfollowvessel1 = nullptr;
+    // Map context menu (the items whose caption, check mark or enabled state changes).
+    QAction* ShowMainTracksItem = nullptr;
+    QAction* ShowOtherTracksItem = nullptr;
+    QAction* ShowDepthTextsItem = nullptr;
+    QAction* SelectRunlineHereItem = nullptr;
+    QAction* HelmsmanWindowItem = nullptr;
+    // The helmsman window, made on first use.
+    TFHelmsman* Helmsman = nullptr;
+    // Map flags the context menu toggles (the tracklining ones live in the real-time state).
+    bool ShowMainTracks = true;
+    bool ShowOtherTracks = true;
+    bool ShowDepthTexts = false;
+    const MapSelection& Selection() const { return selection_; }
 
     // The datum text of the projection snapshot (WGS-84 block first); empty until taken.
     const std::string& DatumText() const;
@@ -97,6 +114,7 @@ public:
     static GridProjection MapProjection();
     // Text of a status-bar panel (0..6).
     QString StatusPanelText(int panel) const;
+    int StatusPanelCount() const { return int(statusPanels_.size()); }
 
     // ---- Lifecycle -------------------------------------------------------------------------------
     void FormCreate();
@@ -131,6 +149,11 @@ public slots:
     void ZGPS1Timeout(vsx::TVeldorSerialGPS* sender);
     void ZSENSORNewCommand(vsx::TVeldorSerialGPS* sender, const std::string& command);
     void ZSENSORTimeout(vsx::TVeldorSerialGPS* sender);
+    // A device that went away during a run, and its return (the receiver opens it again itself).
+    void ZGPS1DeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZGPS1DeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZSENSORDeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZSENSORDeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
     // ---- Event marks and window commands ---------------------------------------------------------
     void btEventAddClick();
     void btEventResetClick();
@@ -141,6 +164,8 @@ public slots:
     // ---- Further vessels -------------------------------------------------------------------------
     void ExtraVesselPositionHandler(vsx::TVeldorSerialGPS* sender, double latitude, double longitude, double altitude);
     void ExtraVesselLineHandler(vsx::TVeldorSerialGPS* sender, const std::string& command);
+    void ExtraVesselDeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ExtraVesselDeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
     // ---- Map -------------------------------------------------------------------------------------
     void tMapTimer();
     void tEchogramTimer();
@@ -154,6 +179,37 @@ public slots:
     void MapMouseDown(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
     void MapMouseMove(vsx::TVeldorCanvas* sender, int shift, int x, int y);
     void MapMouseUp(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
+    // ---- Map tools, selection, track clearing and keys (TFNavMap.cpp) ----------------------------
+    void SetDrawingTool(int tool);
+    void ZoomextentsClick();
+    void ZoomwindowClick();
+    void ZoomdynamicClick();
+    void ZoompanClick();
+    void bMouseSelectClick();
+    void bSelectTracksClick();
+    void bDelSelectedClick();
+    void ToolButton11Click();
+    void tbFixedClick();
+    void tbFloatClick();
+    void tbAutoClick();
+    void ShowMainTracksClick();
+    void ShowOtherTracksClick();
+    void ShowDepthTextsClick();
+    void SelectRunlineHereClick();
+    void HelmsmanWindowItemClick();
+    void fcadWorldMouseDown(vsx::TVeldorCanvas* sender, int button, int shift, int action, double x, double y);
+    void fcadWorldMouseMove(vsx::TVeldorCanvas* sender, int shift, double x, double y, double magnitude, double angle);
+    void fcadDrawBegin(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
+    void fcadDrawEnd(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
+    void fcadDblClick(vsx::TVeldorCanvas* sender);
+    void OpenLogFolder1Click();
+    void RemoteSupport1Click();
+    // ---- Helmsman window (TFHelmsman.cpp) --------------------------------------------------------
+    void HelsmanWindow1Click();
+    void CloneDrawingToHelmsman(bool keepHelmsmanView);
+    // ---- Screenshots, end and restart (TFNavScreens.cpp) ----------------------------------------
+    void bExitClick();
+    void bRestartClick();
     // ---- Menu commands of this window ------------------------------------------------------------
     void English1Click();
     void Turkish1Click();
@@ -180,6 +236,12 @@ public:
     // tests replace both.
     std::function<std::string()> ChooseOldSettingsFile;
     std::function<void(int)> ExitProcess;
+    // The window's key handling, seeing every key of this window before its controls do; true
+    // when the key was used up.
+    bool FormKeyDown(int key);
+    // The screens the periodic screenshots capture; tests give pictures of their own.
+    void SetScreenSource(std::unique_ptr<ScreenSource> source);
+    ScreenshotWriter& Screenshots() { return *screenshots_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -196,6 +258,11 @@ private:
     QToolButton* drawButton(const char* name) const;
     void buildStatusBar();
     void buildMapContextMenu();
+    // Binds the map's tool bars, menu items, canvas events and keys (TFNavMap.cpp).
+    void wireMapCommands();
+    void wireScreenCommands();
+    void clearTracks(int kind);
+    void setTrackLayersVisible(bool shown);
     void createReceivers();
     void createExtraVesselReceivers();
     void addExtraVesselReceiver();
@@ -229,8 +296,10 @@ private:
     std::vector<QAction*> centerOnVesselItems_;
     UdpLineBuffer udpLines_;
     std::unique_ptr<ImageryGeoreference> imageryGeoreference_;
-    QPoint rightPress_;
-    bool rightDragging_ = false;
+    MapSelection selection_;
+    RightButtonGesture rightButton_;
+    std::unique_ptr<ScreenSource> screenSource_;
+    std::unique_ptr<ScreenshotWriter> screenshots_;
     bool shownOnce_ = false;
     bool closing_ = false;
     bool tickRunning_ = false;

@@ -1,4 +1,5 @@
-// The main window's echosounder line handler, device events, event marks and echogram timer.
+// The main window's echosounder line handler, device events (a device lost during a run and its
+// return among them), event marks and echogram timer.
 #include "nav/windows/TFNav.h"
 
 #include "app/Translated.h"
@@ -51,10 +52,11 @@ QString portName(const TVeldorSerialGPS* r) { return QStringLiteral("COM%1").arg
 
 void TFNav::reportDeviceEvent(const char* english, const QStringList& args, bool showWindow)
 {
-    // The window speaks the interface's language; the events log stays in English.
+    // The window speaks the interface's language; the events log stays in English. Vessel names
+    // in the values are Windows-1254 in the log, as everywhere in it.
     MessageText = translatedArgs(english, args);
     if (FMsg) FMsg->AddMessage(MessageText, showWindow);
-    AppendEventLine(fillArgs(english, args).toStdString(), EventsLogFileName());
+    AppendEventLine(toCp1254(fillArgs(english, args)), EventsLogFileName());
 }
 
 const ScanFormat* TFNav::currentScanFormat()
@@ -174,6 +176,88 @@ void TFNav::ZSENSORTimeout(TVeldorSerialGPS*)
         colour(fRealtime->DepthFrameHi, 0x0000FF);
         colour(fRealtime->DepthFrameLo, 0x0000FF);
     }
+}
+
+// A lost device is shown as lost wherever its values were shown: the receiver has already
+// forgotten them, the map's position is cleared here (soundings stop taking the last one once it
+// is no longer current), and the banner and the status bar say so until lines flow again.
+void TFNav::ZGPS1DeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
+{
+    // Reported as a disconnection (the map loop stops and shows no GNSS data); what follows
+    // names the cause.
+    ZGPS1Disconnect(sender, port);
+    RealtimeState& st = realtimeState();
+    st.GpsLatitude = 0;
+    st.GpsLongitude = 0;
+    setStatusPanelWords(0, "GPS lost on %1", {QString::fromStdString(PortNameFromNumber(port))}, 20);
+    setStatusPanel(1, QString(), 20);
+    if (fcad) {
+        fcad->Settings().HudDeviceText = translated("*** GPS LOST - NO POSITION ***").toStdString();
+        fcad->update();
+    }
+    if (fRealtime) colour(fRealtime->GPSGroupBox, 0x0000FF);
+}
+
+void TFNav::ZGPS1DeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
+{
+    // The map loop starts again with the first line, as after a start, and its first tick takes
+    // the note off the banner.
+    setStatusPanelWords(0, "GPS back on %1, waiting for a position", {QString::fromStdString(PortNameFromNumber(port))}, 20);
+    if (fcad) {
+        fcad->Settings().HudDeviceText = translated("*** GPS BACK - NO POSITION YET ***").toStdString();
+        fcad->update();
+    }
+    ZGPS1Connect(sender, port);
+}
+
+void TFNav::ZSENSORDeviceLost(TVeldorSerialGPS*, TVGPSCommPort port)
+{
+    RealtimeState& st = realtimeState();
+    st.TrueDepthHi = st.TrueDepthLo = 0;
+    NewDepthAvailable = false;
+    // The first line after the return shows the depth boxes and the waterfall again.
+    FirstSensorLineSeen = false;
+    if (fWaterfal) fWaterfal->hide();
+    if (fRealtime) {
+        fRealtime->lDepthHi->setText("--.--");
+        fRealtime->lDepthLo->setText("--.--");
+        colour(fRealtime->DepthFrameHi, 0x0000FF);
+        colour(fRealtime->DepthFrameLo, 0x0000FF);
+    }
+    const QString name = QString::fromStdString(PortNameFromNumber(port));
+    setStatusPanelWords(5, "Echosounder lost on %1", {name}, 20);
+    reportDeviceEvent("Disconnected from NMEA Sensor on %1", {name}, true);
+}
+
+void TFNav::ZSENSORDeviceBack(TVeldorSerialGPS*, TVGPSCommPort port)
+{
+    const QString name = QString::fromStdString(PortNameFromNumber(port));
+    setStatusPanelWords(5, "Echosounder back on %1", {name}, 20);
+    reportDeviceEvent("Connected to NMEA Sensor on %1", {name}, true);
+}
+
+namespace {
+QString extraVesselLabel(const std::vector<TVeldorSerialGPS*>& receivers, const TVeldorSerialGPS* r)
+{
+    for (size_t i = 0; i < receivers.size() && i < ExtraVessels.size(); ++i)
+        if (receivers[i] == r)
+            return ExtraVessels[i].Name.empty() ? QStringLiteral("V%1").arg(i + 2) : fromCp1254(ExtraVessels[i].Name);
+    return QStringLiteral("?");
+}
+} // namespace
+
+void TFNav::ExtraVesselDeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
+{
+    reportDeviceEvent("ExtraGPS %1: disconnected from %2",
+                      {extraVesselLabel(ExtraVesselReceivers, sender), QString::fromStdString(PortNameFromNumber(port))},
+                      true);
+}
+
+void TFNav::ExtraVesselDeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
+{
+    reportDeviceEvent("ExtraGPS %1: connected again on %2",
+                      {extraVesselLabel(ExtraVesselReceivers, sender), QString::fromStdString(PortNameFromNumber(port))},
+                      false);
 }
 
 void TFNav::tEchogramTimer()

@@ -6,6 +6,7 @@
 #include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowTranslation.h"
+#include "canvas/VeldorCanvas.h"
 #include "nav/windows/TFNav.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
@@ -180,6 +181,13 @@ struct Program {
             if (w && w != static_cast<QWidget*>(formAbout)) w->show();
         for (const char* action : {"TranslationEditor1", "HelsmanWindow1", "VeldorNTRIPClient1", "mRealtimeWindow1"})
             trigger(action);
+        // The map's and the helmsman's menus, opened as the user does, with the right button.
+        for (QWidget* map : {static_cast<QWidget*>(FNav->fcad), FNav->findChild<QWidget*>("HelmCanvas")}) {
+            if (!map) continue;
+            QTest::mouseClick(map, Qt::RightButton, {}, map->rect().center());
+            for (QMenu* m : FNav->findChildren<QMenu*>())
+                if (m->isVisible()) m->hide();
+        }
         // The on-screen keypad and keyboard come up from the offsets window's fields.
         QTest::mouseClick(Offsets->OffsetA, Qt::LeftButton);
         QTest::mouseClick(Offsets->Surveyor, Qt::LeftButton);

@@ -124,15 +124,6 @@ const std::set<std::string> kReadWhenUsed = {
 const std::set<std::string> kAwaitingFeature = {
     // Project files, import and export.
     "FNav/New1", "FNav/Open1", "FNav/SaveAs1", "FNav/Import1", "FNav/Export1", "FNav/bOpen", "FNav/bSave",
-    // Map interaction: drawing tools, zoom, selection, track clearing.
-    "FNav/ToolButton7", "FNav/ToolButton12", "FNav/ToolButton21", "FNav/ToolButton23", "FNav/ToolButton27",
-    "FNav/ToolButton28", "FNav/ToolButton29", "FNav/ToolButton30", "FNav/ToolButton31", "FNav/Zoomextents",
-    "FNav/Zoomwindow", "FNav/Zoomdynamic", "FNav/Zoompan", "FNav/Window1", "FNav/Dynamic1", "FNav/bMouseSelect",
-    "FNav/bSelectTracks", "FNav/bDelSelected", "FNav/ToolButton11", "FNav/tbFixed", "FNav/tbFloat", "FNav/tbAuto",
-    "FNav/ClearUserAddedShapes1", "FNav/ClearUnfixedTracks1", "FNav/ClearFixedTracks1",
-    "FNav/Deletetracksselected1", "FNav/OpenLogFolder1", "FNav/RemoteSupport1",
-    // Helmsman window, program end and restart.
-    "FNav/HelsmanWindow1", "FNav/bExit", "FNav/bRestart",
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/SerialPort.h"
 #include "platform/SerialTermios.h"
+#include "support/PluggableDevice.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
@@ -19,6 +20,7 @@
 
 using namespace vsx;
 using namespace std::string_literals;
+using vsx::test::PluggableDevice;
 using vsx::test::PtyPair;
 using vsx::test::TempHome;
 
@@ -178,6 +180,78 @@ TEST(TVeldorSerialGPS, UnpluggedDeviceReleasesThePortAndGoesQuiet)
     EXPECT_EQ(b.events.back(), "disconnect 7");
     EXPECT_EQ(b.gps->GetLatitude(), 0);
     EXPECT_EQ(b.gps->GetFixQuality(), 0);
+}
+
+// The device is pulled out in the middle of a sentence and put back on the same path later:
+// the receiver tries again on its own, without events while the device is away, and reads the
+// returned device from its first line; Close ends the tries.
+TEST(TVeldorSerialGPS, LostDeviceIsOpenedAgainWhenItComesBack)
+{
+    Bench b;
+    PluggableDevice device(b.home.path("gnss-by-id"));
+    device.mapTo(b.home.iniPath(), "COM7");
+    QObject::connect(b.gps, &TVeldorSerialGPS::OnDeviceLost,
+                     [&](TVeldorSerialGPS*, TVGPSCommPort p) { b.events.push_back("lost " + std::to_string(p)); });
+    QObject::connect(b.gps, &TVeldorSerialGPS::OnDeviceBack,
+                     [&](TVeldorSerialGPS*, TVGPSCommPort p) { b.events.push_back("back " + std::to_string(p)); });
+    b.home.writeFile("log/.keep", "");
+    b.gps->RawLogEnabled = true;
+    b.gps->RawLogFileName = b.home.path("log/raw.log");
+    b.gps->ReconnectInterval = 40;
+    b.gps->BaudRate = 19200;
+    b.gps->Open();
+    ASSERT_TRUE(b.gps->Connected()) << b.gps->LastError();
+    QTimer* retry = b.gps->findChild<QTimer*>("ReconnectTimer");
+    EXPECT_FALSE(retry->isActive());
+
+    ASSERT_TRUE(device.write(kGga + "\r\n$GPGGA,1328"));
+    ASSERT_TRUE(waitFor([&] { return b.lines.size() == 1; }));
+    EXPECT_NE(b.gps->GetLatitude(), 0);
+    device.unplug();
+    ASSERT_TRUE(waitFor([&] { return b.gps->DeviceLost(); }));
+    EXPECT_EQ(b.events.back(), "lost 7");
+    EXPECT_TRUE(b.gps->Connected());
+    EXPECT_FALSE(b.gps->Handle());
+    EXPECT_TRUE(retry->isActive());
+    // The last values belonged to the device that went: none of them is offered as current.
+    EXPECT_EQ(b.gps->GetLatitude(), 0);
+    EXPECT_EQ(b.gps->GetFixQuality(), 0);
+    QTest::qWait(200);  // several tries on a missing device: quiet
+    EXPECT_EQ(b.events.back(), "lost 7");
+    EXPECT_NE(b.gps->LastError().find("has gone"), std::string::npos) << b.gps->LastError();
+
+    device.plugIn();
+    ASSERT_TRUE(waitFor([&] { return !b.gps->DeviceLost(); }));
+    EXPECT_EQ(b.events.back(), "back 7");
+    EXPECT_FALSE(retry->isActive());
+    EXPECT_TRUE(b.gps->LastError().empty()) << b.gps->LastError();
+    // Opened again with the settings of the session, on the new device behind the same path.
+    serial::LineState line;
+    ASSERT_TRUE(serial::readLineState(device.masterFd(), line));
+    EXPECT_EQ(line.baudRate, 19200u);
+    EXPECT_TRUE(line.raw);
+    // The same position as before the loss is a position again (the receiver forgot the old one).
+    ASSERT_TRUE(device.write(kGga + "\r\n$GPHDT,7,T\r\n"));
+    ASSERT_TRUE(waitFor([&] { return b.lines.size() == 3; }));
+    EXPECT_EQ(b.lines[1], kGga);  // the half sentence from before the loss is not glued on
+    EXPECT_EQ(b.lines[2], "$GPHDT,7,T");
+    EXPECT_EQ(b.count("position"), 2u);
+    EXPECT_EQ(b.home.readFile("log/raw.log"), kGga + "\r\n" + kGga + "\r\n$GPHDT,7,T\r\n");
+    b.gps->Write("$PCMD\r\n");
+    EXPECT_EQ(b.count("send $PCMD\r\n"), 1u);
+
+    // Lost again, then closed while away: the tries end and nothing comes back.
+    device.unplug();
+    ASSERT_TRUE(waitFor([&] { return b.gps->DeviceLost(); }));
+    b.gps->Close();
+    EXPECT_FALSE(retry->isActive());
+    EXPECT_FALSE(b.gps->DeviceLost());
+    EXPECT_EQ(b.events.back(), "disconnect 7");
+    device.plugIn();
+    QTest::qWait(150);
+    EXPECT_EQ(b.events.back(), "disconnect 7");
+    EXPECT_FALSE(b.gps->Connected());
+    EXPECT_TRUE(SerialPort::canOpen(device.path()));
 }
 
 TEST(TVeldorSerialGPS, StreamsOfEveryShape)

@@ -1,4 +1,3 @@
-#include "platform/AtomicFile.h"
 #include "platform/Colour.h"
 #include "platform/Text.h"
 
@@ -69,20 +68,4 @@ TEST(Colour, BgrNumbersMapToQColor)
     EXPECT_EQ(fromQColor(QColor(0, 255, 255)), 0xFFFF00);
     EXPECT_TRUE(isSystemColor(clBtnFace));
     EXPECT_TRUE(toQColor(clBtnFace).isValid());
-}
-
-TEST(AtomicFile, FailedWriteLeavesOldFileWhole)
-{
-    vsx::test::TempHome home;
-    const std::string path = home.path("keep.dat");
-    ASSERT_TRUE(writeFileAtomically(path, "old contents"));
-    {
-        AtomicFileWriter w(path);
-        ASSERT_TRUE(w.write("half a new fi"));
-        // Destroyed without commit: an interrupted save.
-    }
-    EXPECT_EQ(home.readFile("keep.dat"), "old contents");
-    EXPECT_FALSE(writeFileAtomically(home.path("no/such/folder/x"), "x"));
-    ASSERT_TRUE(writeFileAtomically(path, "new"));
-    EXPECT_EQ(home.readFile("keep.dat"), "new");
 }
