@@ -127,9 +127,15 @@ QByteArray textSlotOf(QObject* o)
     return caption ? QByteArrayLiteral("title") : QByteArrayLiteral("text");
 }
 
+// The platform's own pop-up menus (an edit's "qt_edit_menu") speak through PlatformTexts below.
+bool isPlatformMenu(const QObject* o)
+{
+    return qobject_cast<const QMenu*>(o) && o->objectName().startsWith(QLatin1String("qt_"));
+}
+
 void translateAction(QAction* a)
 {
-    if (a->isSeparator() || a->text().isEmpty()) return;
+    if (a->isSeparator() || a->text().isEmpty() || isPlatformMenu(a->parent())) return;
     translateSlot(a, "text", a->text(), [a](const QString& t) { a->setText(t); }, a->property(kValueText).toBool());
 }
 
@@ -201,7 +207,7 @@ bool isOwnWindow(const QWidget* w)
         qobject_cast<const QInputDialog*>(w) || qobject_cast<const QProgressDialog*>(w))
         return false;
     const Qt::WindowType type = w->windowType();
-    if (type == Qt::ToolTip || type == Qt::SplashScreen) return false;
+    if (type == Qt::ToolTip || type == Qt::SplashScreen || isPlatformMenu(w)) return false;
     return type != Qt::Popup || qobject_cast<const QMenu*>(w);
 }
 

@@ -18,6 +18,7 @@
 #include "app/windows/VeldorKeypads.h"
 #include "tools/windows/TOffsets.h"
 
+#include "support/GridInput.h"
 #include "support/TempHome.h"
 
 #include <QAbstractButton>
@@ -258,27 +259,12 @@ namespace {
 
 QMenu* menuHolding(const char* action) { return qobject_cast<QMenu*>(FNav->findChild<QAction*>(action)->parent()); }
 
-// Types a text into a cell of the translation editor's grid as a user does.
-void editCell(QTableWidget* grid, const QString& key, int column, const QString& text)
+// The editor's cell of a key in one of its columns.
+QTableWidgetItem* cellOf(QTableWidget* grid, const QString& key, int column)
 {
-    QTableWidgetItem* item = nullptr;
-    for (int r = 0; r < grid->rowCount() && !item; ++r)
-        if (grid->item(r, 0) && grid->item(r, 0)->text() == key) item = grid->item(r, column);
-    ASSERT_TRUE(item) << key.toStdString();
-    grid->scrollToItem(item);
-    const QPoint at = grid->visualItemRect(item).center();
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
-    auto* line = grid->viewport()->findChild<QLineEdit*>();
-    ASSERT_TRUE(line);
-    line->selectAll();
-    // Typed key by key; a Turkish letter comes as the text of its key press.
-    for (QChar c : text) {
-        if (c.unicode() < 128) QTest::keyClick(line, char(c.unicode()));
-        else QTest::sendKeyEvent(QTest::Click, line, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-    QTest::keyClick(line, Qt::Key_Return);
-    QTest::qWait(10);
+    for (int r = 0; r < grid->rowCount(); ++r)
+        if (grid->item(r, 0) && grid->item(r, 0)->text() == key) return grid->item(r, column);
+    return nullptr;
 }
 
 } // namespace
@@ -292,7 +278,7 @@ TEST(EndToEndLanguages, ATextEditedInTheTranslationEditorShowsAfterAReload)
     ASSERT_TRUE(editor && editor->isVisible());
     EXPECT_EQ(editor->windowTitle(), QString::fromUtf8("\xC3\x87\x65viri D\xC3\xBCzenleyici"));
     EXPECT_EQ(editor->cbLanguage->currentText(), "tr");
-    editCell(editor->sgTranslations, "Tools", 2, edited);
+    typeIntoCell(editor->sgTranslations, cellOf(editor->sgTranslations, "Tools", 2), edited);
     QTest::mouseClick(editor->btSave, Qt::LeftButton);
     EXPECT_EQ(editor->LabelStatus->text(), "Kaydedildi!");
     EXPECT_NE(p.home.readFile("Languages/tr.json").find("\"Tools\": \"" + edited.toStdString() + "\""), std::string::npos);

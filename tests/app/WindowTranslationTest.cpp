@@ -22,6 +22,8 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace vsx;
 using vsx::test::TempHome;
 
@@ -177,6 +179,12 @@ TEST(TranslationWalk, WindowsShownLaterAndThePlatformsButtonsFollowTheLanguage)
     later.show();
     EXPECT_EQ(later.windowTitle(), "Pencere");
     EXPECT_EQ(label->text(), u8("Ba\xC5\x9Flat"));
+
+    // An edit's own context menu is the platform's: the walk leaves it to the platform's words.
+    auto* edit = new QLineEdit(&later);
+    std::unique_ptr<QMenu> editMenu(edit->createStandardContextMenu());
+    editMenu->show();
+    EXPECT_FALSE(editMenu->actions().isEmpty());
 
     QMessageBox box(QMessageBox::Question, "t", "x", QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(box.button(QMessageBox::Yes)->text(), "&Evet");
