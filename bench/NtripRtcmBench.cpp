@@ -1,13 +1,16 @@
-// Per-block costs on the NTRIP worker's and the base-station watch's paths.
+// Per-block costs on the NTRIP worker's and the base-station watch's paths, and the RTCM report.
 // Targets: the base-station watch under 50 us per 4 kB block (a stream brings at most a few
-// such blocks a second); a 4 kB NTRIP 2 chunked block de-chunked in well under 1 ms.
+// such blocks a second); a 4 kB NTRIP 2 chunked block de-chunked in well under 1 ms; the RTCM
+// report over the client's last 8192 bytes under 10 ms (it runs on a button press).
 #include "input/NtripReply.h"
 #include "input/Rtcm3.h"
 #include "input/RtcmBaseStationWatch.h"
+#include "input/RtcmReport.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -85,5 +88,25 @@ void BM_ChunkedDecoder_4kBlock_Under1ms(benchmark::State& state)
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(encoded.size()));
 }
 BENCHMARK(BM_ChunkedDecoder_4kBlock_Under1ms);
+
+// The report over 8192 bytes of MSM frames with station, antenna and receiver frames among them.
+void BM_RtcmReport_8kLastBytes_Under10ms(benchmark::State& state)
+{
+    std::string descriptors(3, '\0');
+    descriptors[0] = char(1033 >> 4);
+    descriptors[1] = char((1033 & 15) << 4);
+    for (const char* text : {"ANTENNA TYPE", "", "SERIAL", "RECEIVER", "1.0", "RS"}) {
+        descriptors += char(std::strlen(text));
+        descriptors += text;
+    }
+    std::string bytes = correctionBlock() + frame(descriptors) + correctionBlock() + correctionBlock();
+    bytes = bytes.substr(bytes.size() - 8192);
+    vsx::RtcmReportInputs in;
+    in.Bytes = bytes;
+    in.UtcOffsetMinutes = 180;
+    in.Vessel = vsx::RtcmReportVessel{41.2, 29.0, 12.3, false};
+    for (auto _ : state) benchmark::DoNotOptimize(vsx::BuildRtcmReport(in).Lines.size());
+}
+BENCHMARK(BM_RtcmReport_8kLastBytes_Under10ms)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -72,11 +72,13 @@ void TVeldorNTRIPClient::FetchSourceTable()
 
 void TVeldorNTRIPClient::SetSerialPortHandle(CorrectionOutputPtr output)
 {
+    bool cleared = false;
     {
         std::lock_guard lock(outputMutex_);
         output_ = std::move(output);
+        if (!output_) cleared = true;
     }
-    log(0, "Serial port handle set");
+    log(0, cleared ? "Serial port handle cleared" : "Serial port handle set");
 }
 
 CorrectionOutputPtr TVeldorNTRIPClient::output() const

@@ -95,7 +95,8 @@ public:
     // Asks for "/" (the source table), without reconnecting.
     void FetchSourceTable();
 
-    // The receiver port that gets the correction bytes (null: none). Logs "Serial port handle set".
+    // The receiver port that gets the correction bytes (null: none). Logs "Serial port handle set",
+    // or "Serial port handle cleared" for none.
     void SetSerialPortHandle(CorrectionOutputPtr output);
     // The receiver's position for the next GGA, unless UseManualPosition.
     void SetPosition(double latitude, double longitude, double height);

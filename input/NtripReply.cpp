@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 namespace vsx {
 namespace {
@@ -46,25 +47,55 @@ StatusLine parseStatusLine(std::string_view line)
     return s;
 }
 
+// Reply lines end in CR LF or in a bare LF: HTTP allows both and real casters send both.
+
+// The line from `from` up to its LF, without the line end; nullopt while the LF has not come.
+std::optional<std::string_view> lineAt(std::string_view text, std::size_t from, std::size_t& next)
+{
+    const std::size_t lf = text.find('\n', from);
+    if (lf == std::string_view::npos) return std::nullopt;
+    std::string_view line = text.substr(from, lf - from);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    next = lf + 1;
+    return line;
+}
+
+// Where the body starts: right after the empty line that ends the header; npos while that line
+// has not arrived.
+std::size_t bodyStartOf(std::string_view reply)
+{
+    std::size_t pos = 0, next = 0;
+    bool first = true;
+    while (const auto line = lineAt(reply, pos, next)) {
+        if (line->empty() && !first) return next;
+        first = false;
+        pos = next;
+    }
+    return std::string_view::npos;
+}
+
 // The value of a header line in the header block, empty when absent. Names match without case.
 std::string headerValue(std::string_view header, std::string_view name)
 {
-    std::size_t pos = header.find("\r\n");
-    while (pos != std::string_view::npos && pos + 2 < header.size()) {
-        const std::size_t start = pos + 2;
-        std::size_t end = header.find("\r\n", start);
-        const std::string_view line = header.substr(start, (end == std::string_view::npos ? header.size() : end) - start);
-        const std::size_t colon = line.find(':');
-        if (colon != std::string_view::npos && equalsIgnoreCaseAscii(trimView(line.substr(0, colon)), name))
-            return toLowerAscii(trimView(line.substr(colon + 1)));
-        pos = end;
+    std::size_t pos = 0, next = 0;
+    if (!lineAt(header, 0, next)) return {}; // the status line
+    pos = next;
+    while (pos < header.size()) {
+        const auto line = lineAt(header, pos, next);
+        const std::string_view text = line ? *line : header.substr(pos);
+        const std::size_t colon = text.find(':');
+        if (colon != std::string_view::npos && equalsIgnoreCaseAscii(trimView(text.substr(0, colon)), name))
+            return toLowerAscii(trimView(text.substr(colon + 1)));
+        if (!line) break;
+        pos = next;
     }
     return {};
 }
 
 std::string firstLineOf(const std::string& reply)
 {
-    std::string line = reply.substr(0, reply.find("\r\n"));
+    std::string line = reply.substr(0, reply.find('\n'));
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.size() > 256) line.resize(256);
     return line;
 }
@@ -109,62 +140,62 @@ NtripReplyResult NtripReplyParser::sourceTable(std::size_t bodyStart, bool chunk
 }
 
 // A reply whose first line has no known form: look for the status words anywhere in the header.
-NtripReplyResult NtripReplyParser::fallback(std::size_t headerEnd, bool closed, bool overCap) const
+NtripReplyResult NtripReplyParser::fallback(std::size_t bodyStart, bool closed, bool overCap) const
 {
-    if (overCap) headerEnd = std::string::npos;
-    const bool complete = headerEnd != std::string::npos;
+    if (overCap) bodyStart = std::string::npos;
+    const bool complete = bodyStart != std::string::npos;
     if (!complete && !closed && !overCap) return {};
-    const std::string header = reply_.substr(0, std::min(headerEnd, MaxHeaderBytes));
+    const std::string header = reply_.substr(0, std::min(bodyStart, MaxHeaderBytes));
     const bool table = header.find("SOURCETABLE") != std::string::npos;
     if (complete && (table || header.find("200 OK") != std::string::npos)) {
-        if (table) return sourceTable(headerEnd + 4, false);
+        if (table) return sourceTable(bodyStart, false);
         NtripReplyResult r;
         r.Kind = NtripReplyKind::Stream;
-        r.Body = reply_.substr(headerEnd + 4);
+        r.Body = reply_.substr(bodyStart);
         return r;
     }
     for (int status : {401, 404, 403})
         if (header.find(std::to_string(status)) != std::string::npos) return refuse(status, {});
     if (closed && !overCap) return {};
-    return refuse(0, reply_.find("\r\n") != std::string::npos ? firstLineOf(reply_) : std::string());
+    return refuse(0, reply_.find('\n') != std::string::npos ? firstLineOf(reply_) : std::string());
 }
 
 NtripReplyResult NtripReplyParser::decide(bool closed)
 {
     if (reply_.empty()) return {};
-    const std::size_t lineEnd = reply_.find("\r\n");
-    const std::size_t headerEnd = reply_.find("\r\n\r\n");
-    const bool overCap = reply_.size() > MaxHeaderBytes && (headerEnd == std::string::npos || headerEnd > MaxHeaderBytes);
+    const std::size_t lineEnd = reply_.find('\n');
+    const std::size_t bodyStart = bodyStartOf(reply_);
+    const bool overCap = reply_.size() > MaxHeaderBytes && (bodyStart == std::string::npos || bodyStart > MaxHeaderBytes);
     if (lineEnd == std::string::npos && !closed && !overCap) return {};
 
     const std::string firstLine = firstLineOf(reply_);
     const StatusLine status = parseStatusLine(firstLine);
-    if (status.form == StatusForm::Unknown) return fallback(headerEnd, closed, overCap);
+    if (status.form == StatusForm::Unknown) return fallback(bodyStart, closed, overCap);
     if (status.code != 200) return refuse(status.code, firstLine);
 
     if (status.form == StatusForm::Icy) {
         if (lineEnd == std::string::npos) return overCap ? refuse(0, firstLine) : NtripReplyResult{};
         NtripReplyResult r;
         r.Kind = NtripReplyKind::Stream;
-        r.Body = reply_.substr(lineEnd + 2);
+        r.Body = reply_.substr(lineEnd + 1);
         return r;
     }
     if (status.form == StatusForm::SourceTable && !mountPoint_.empty()) return refuse(404, {});
-    if (headerEnd == std::string::npos || overCap) {
+    if (bodyStart == std::string::npos || overCap) {
         if (overCap) return refuse(0, firstLine);
         // A source table whose header never ended: what came after the status line is the table.
         if (closed && status.form == StatusForm::SourceTable)
-            return sourceTable(lineEnd == std::string::npos ? reply_.size() : lineEnd + 2, false);
+            return sourceTable(lineEnd == std::string::npos ? reply_.size() : lineEnd + 1, false);
         return {};
     }
-    const std::string_view header(reply_.data(), headerEnd);
+    const std::string_view header(reply_.data(), bodyStart);
     const bool chunked = headerValue(header, "Transfer-Encoding").find("chunked") != std::string::npos;
     if (status.form == StatusForm::SourceTable
         || headerValue(header, "Content-Type").find("gnss/sourcetable") != std::string::npos)
-        return sourceTable(headerEnd + 4, chunked);
+        return sourceTable(bodyStart, chunked);
     NtripReplyResult r;
     r.Kind = NtripReplyKind::Stream;
-    r.Body = reply_.substr(headerEnd + 4);
+    r.Body = reply_.substr(bodyStart);
     r.Chunked = chunked;
     return r;
 }

@@ -27,7 +27,7 @@ struct NtripReplyResult {
 // Reads the reply to one request. The first line decides: "ICY 200 OK", "HTTP/1.x 200" and
 // "SOURCETABLE 200 OK" are accepted, any other status code is a refusal at once, without waiting
 // for an empty line that some casters never send. A first line of no known form falls back to
-// looking for the status words anywhere in the header.
+// looking for the status words anywhere in the header. Lines may end in CR LF or a bare LF.
 class NtripReplyParser {
 public:
     // A reply header longer than this is not an NTRIP reply.
@@ -44,7 +44,7 @@ public:
 private:
     NtripReplyResult decide(bool closed);
     NtripReplyResult refuse(int status, const std::string& firstLine) const;
-    NtripReplyResult fallback(std::size_t headerEnd, bool closed, bool overCap) const;
+    NtripReplyResult fallback(std::size_t bodyStart, bool closed, bool overCap) const;
     NtripReplyResult sourceTable(std::size_t bodyStart, bool chunked) const;
 
     std::string mountPoint_;

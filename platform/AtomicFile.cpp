@@ -68,7 +68,7 @@ int removeStaleSaveTemporaries(const std::string& folder)
     return removed;
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path))
+AtomicFileWriter::AtomicFileWriter(std::string path, unsigned newFileMode) : path_(std::move(path))
 {
     // What cut-off saves left in this folder goes first, so they never pile up.
     removeStaleSaveTemporaries(folderOf(path_));
@@ -88,9 +88,9 @@ AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path))
         fail("cannot create " + tempPath_);
         return;
     }
-    // Keep the target's permissions when it exists, else the usual 0644.
+    // Keep the target's permissions when it exists, else those asked for a new file.
     struct stat st {};
-    ::fchmod(fd_, ::stat(path_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+    ::fchmod(fd_, ::stat(path_.c_str(), &st) == 0 ? (st.st_mode & 07777) : mode_t(newFileMode & 07777));
 }
 
 AtomicFileWriter::~AtomicFileWriter()
@@ -141,9 +141,9 @@ bool AtomicFileWriter::commit()
     return true;
 }
 
-bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error)
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error, unsigned newFileMode)
 {
-    AtomicFileWriter w(path);
+    AtomicFileWriter w(path, newFileMode);
     bool ok = w.write(bytes) && w.commit();
     if (!ok && error) *error = w.error();
     return ok;

@@ -19,13 +19,15 @@ inline constexpr std::string_view kAtomicTempMarker = ".vsx-tmp-";
 // Removes the temporary files of cut-off saves in the folder; the number removed.
 int removeStaleSaveTemporaries(const std::string& folder);
 
-bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+// A file that does not exist yet is made with newFileMode; an existing one keeps its permissions.
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr,
+                         unsigned newFileMode = 0644);
 
 // Streaming form for large files: write() as often as needed, then commit(); destroying an
 // uncommitted writer removes the temporary file and leaves the target untouched.
 class AtomicFileWriter {
 public:
-    explicit AtomicFileWriter(std::string path);
+    explicit AtomicFileWriter(std::string path, unsigned newFileMode = 0644);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;

@@ -56,7 +56,10 @@ std::string imageryCacheFolder()
 
 std::string dataRoot() { return homeFolder() + "VLT/"; }
 
-void setProgramFolder(const std::string& folder) { programFolderOverride() = withTrailingSlash(folder); }
+void setProgramFolder(const std::string& folder)
+{
+    programFolderOverride() = folder.empty() ? std::string() : withTrailingSlash(folder);
+}
 
 std::string programFolder()
 {

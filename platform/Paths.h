@@ -13,7 +13,8 @@ std::string appDataFolder();
 std::string imageryCacheFolder();
 std::string dataRoot();
 std::string programFolder();
-// Tests and tools that run outside the build folder point the program folder elsewhere.
+// Tests and tools that run outside the build folder point the program folder elsewhere; an
+// empty folder gives the executable's folder back.
 void setProgramFolder(const std::string& folder);
 
 std::string homeFolder();

@@ -266,7 +266,10 @@ public:
         }
         return in;
     }
-    void handPositionToNtrip(double, double, double) override {}
+    void handPositionToNtrip(double latitude, double longitude, double altitude) override
+    {
+        nav_.HandPositionToNtrip(latitude, longitude, altitude);
+    }
     void showRealtimeValues(int fixQuality, const std::string& antenna, const std::string& tide, int sats) override
     {
         if (!fRealtime) return;
@@ -767,8 +770,8 @@ void TFNav::buildMenus()
     connect(item(window, "Echogram1", "Echogram...", QKeySequence("Ctrl+O")), &QAction::triggered, this,
             &TFNav::Echogram1Click);
     show(item(window, "themeSelection1", "Theme Selection..."), reinterpret_cast<QWidget* const*>(&fTheme));
-    show(item(window, "VeldorNTRIPClient1", "Veldor NTRIP Client..."),
-         reinterpret_cast<QWidget* const*>(&frmNTRIPSettings));
+    connect(item(window, "VeldorNTRIPClient1", "Veldor NTRIP Client..."), &QAction::triggered, this,
+            &TFNav::VeldorNTRIPClient1Click);
     show(item(window, "Settings1", "Settings..."), reinterpret_cast<QWidget* const*>(&FGPS));
 
     QMenu* languages = menu("Languages");

@@ -161,6 +161,12 @@ public slots:
     void Parameters1Click();
     void ConnectIconClick();
     void mRealtimeWindow1Click();
+    // ---- RTK corrections (TFNavNtrip.cpp) --------------------------------------------------------
+    void VeldorNTRIPClient1Click();
+    // Call whenever ZGPS1 has opened or closed its port: hands the open port to the NTRIP client,
+    // or takes it back, so corrections never go to a closed or stale port.
+    void ZGPS1PortChanged();
+    void HandPositionToNtrip(double latitude, double longitude, double altitude);
     // ---- Further vessels -------------------------------------------------------------------------
     void ExtraVesselPositionHandler(vsx::TVeldorSerialGPS* sender, double latitude, double longitude, double altitude);
     void ExtraVesselLineHandler(vsx::TVeldorSerialGPS* sender, const std::string& command);

@@ -141,6 +141,7 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
 
 void TFNav::ZGPS1Connect(TVeldorSerialGPS* sender, TVGPSCommPort)
 {
+    ZGPS1PortChanged();
     reportDeviceEvent("Connected to GPS on %1", {portName(sender)}, false);
     VesselLayerId = fcad ? fcad->Model().FindLayer("~~Veldor Vessel") : -1;
     if (fcad && VesselLayerId >= 0) fcad->Model().SetLayerOption(VesselLayerId, 1);
@@ -148,6 +149,7 @@ void TFNav::ZGPS1Connect(TVeldorSerialGPS* sender, TVGPSCommPort)
 
 void TFNav::ZGPS1Disconnect(TVeldorSerialGPS* sender, TVGPSCommPort)
 {
+    ZGPS1PortChanged();
     tMap->stop();
     ShowGnssSilent();
     reportDeviceEvent("Disconnected from GPS on %1", {portName(sender)}, true);

@@ -114,6 +114,11 @@ const std::set<std::string> kReadWhenUsed = {
     // GGA forwarding and UDP input, read when the device settings are saved.
     "FGPS/cbSerialBaud", "FGPS/cbSerialPort", "FGPS/cbTCPAutoConnect", "FGPS/edTCPPort", "FGPS/edUDPIP",
     "FGPS/rbForwardSerial", "FGPS/rbForwardUDP",
+    // The NTRIP window's caster, position and output fields, read on Connect, Fetch Sources, "+"
+    // and Enable, and saved with [NTRIP].
+    "frmNTRIPSettings/boxMountpoint", "frmNTRIPSettings/boxOutputBaud", "frmNTRIPSettings/boxOutputPort",
+    "frmNTRIPSettings/edtLatitude", "frmNTRIPSettings/edtLongitude", "frmNTRIPSettings/edtPassword",
+    "frmNTRIPSettings/edtPort", "frmNTRIPSettings/edtServer", "frmNTRIPSettings/edtUsername",
     // The sound-velocity window's parameters, read by the step that uses them (a double click on
     // the search format brings its default back through an event filter).
     "fSVP/eSearchString", "fSVP/eMaxDepth", "fSVP/rSVFirst", "fSVP/rDFirst",

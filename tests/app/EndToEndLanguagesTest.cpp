@@ -52,7 +52,7 @@ const std::string kShippedTurkish = std::string(VSX_SOURCE_DIR) + "/languages/tr
 // words Turkish surveyors use as they are, the product's name and the keyboard's key legends.
 // Single characters (the offsets sketch's A, B, C and the keyboard's letters) count as well.
 const std::set<QString> kSameInBothLanguages = {
-    "m", "m/s", "SV", "SV (m/s)", "SVP", "UDP", "UDP IP:", "R1:", "Port", "Port:", "Baud:", "Datum", "Float",
+    "m", "m/s", "SV", "SV (m/s)", "SVP", "UDP", "UDP IP:", "R1:", "Port", "Port:", "Baud", "Baud:", "Datum", "Float",
     "Enter", "Shift", "Veldor Sondrix", "Veldor Sondrix - ",
 };
 

@@ -1,6 +1,7 @@
 // The translation walk over every kind of control, both ways: Turkish, back to English exactly
 // (also where two keys share a translation), texts set by the program since, composed texts,
 // values left alone, windows shown after a switch and the platform's own button words.
+#include "app/Translated.h"
 #include "app/TranslationManager.h"
 #include "app/windows/WindowTranslation.h"
 
@@ -46,7 +47,9 @@ const char* kTurkish = "\xEF\xBB\xBF{\n"
                        "  \"Start\": \"Ba\xC5\x9Flat\",\n"
                        "  \"Stop\": \"Durdur\",\n"
                        "  \"Type here\": \"Buraya yaz\xC4\xB1n\",\n"
-                       "  \"Window\": \"Pencere\"\n"
+                       "  \"Window\": \"Pencere\",\n"
+                       "  \"Connecting to %1:%2\": \"%1:%2 adresine ba\xC4\x9Flan\xC4\xB1l\xC4\xB1yor\",\n"
+                       "  \"Line %2 of %1\": \"%1 dosyas\xC4\xB1n\xC4\xB1n %2. sat\xC4\xB1r\xC4\xB1\"\n"
                        "}";
 
 QString u8(const char* s) { return QString::fromUtf8(s); }
@@ -192,5 +195,19 @@ TEST(TranslationWalk, WindowsShownLaterAndThePlatformsButtonsFollowTheLanguage)
     Translator->SetLanguage("en");
     QMessageBox english(QMessageBox::Question, "t", "x", QMessageBox::Yes);
     EXPECT_EQ(english.button(QMessageBox::Yes)->text(), "&Yes");
+    EXPECT_EQ(l.home.readFile("Languages/missing.log"), "");
+}
+
+TEST(TranslationWalk, MessagesMadeElsewhereAreReadBackToTheirKeys)
+{
+    Languages l;
+    Translator->SetLanguage("tr");
+    const auto shown = [](const char* message) {
+        return translatedMessage(QString::fromUtf8(message), {"Halt", "Connecting to %1:%2", "Line %2 of %1"});
+    };
+    EXPECT_EQ(shown("Halt"), "Durdur");
+    EXPECT_EQ(shown("Connecting to caster.example:2101"), u8("caster.example:2101 adresine ba\xC4\x9Flan\xC4\xB1l\xC4\xB1yor"));
+    EXPECT_EQ(shown("Line 7 of a.txt"), u8("a.txt dosyas\xC4\xB1n\xC4\xB1n 7. sat\xC4\xB1r\xC4\xB1"));
+    EXPECT_EQ(shown("Something else"), "Something else");
     EXPECT_EQ(l.home.readFile("Languages/missing.log"), "");
 }

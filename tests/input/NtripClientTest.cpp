@@ -5,6 +5,8 @@
 #include "input/NtripClientSignals.h"
 #include "support/CorrectionOutputs.h"
 #include "support/LoopbackServer.h"
+#include "support/TempHome.h"
+#include "platform/AtomicFile.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -527,17 +529,31 @@ TEST(NtripClient, SourceTableIsFetchedWholeOrAsFarAsItCame)
                               "NET;NET;x;B;N;none;none;none;none\r\n"
                               "STR;BETA;Izmir;RTCM 3.2;1004(1);2;GPS;NET;TUR;38.4;27.1;1;0;x;none;B;N;2400;\r\n"
                               "ENDSOURCETABLE\r\n";
-    for (const bool cut : {false, true}) {
-        SCOPED_TRACE(cut ? "closed before ENDSOURCETABLE" : "whole");
-        const std::string sent = cut ? table.substr(0, table.find("ENDSOURCE")) : table;
+    struct Case {
+        const char* name;
+        std::string sent;
+        std::vector<std::string> want;
+        bool closes; // the caster closes before the end marker
+    };
+    std::vector<Case> cases = {
+        {"whole", table, {"ALPHA", "BETA"}, false},
+        {"closed before ENDSOURCETABLE", table.substr(0, table.find("ENDSOURCE")), {"ALPHA", "BETA"}, true},
+    };
+    // A real caster's reply with bare LF line ends.
+    std::string recorded;
+    const std::string folder = test::sharedDataFolder();
+    if (!folder.empty() && readFile(folder + "rtcm/ntrip_sourcetable.log", recorded))
+        cases.push_back({"recorded, bare LF", recorded, {"VRS_3_2G", "MAC_3_2G", "FKP_3_2G", "EPS"}, false});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         SeenRequest request;
         LoopbackServer server([&](LoopbackPeer& peer, int) {
             request.set(peer.ReadRequest());
-            for (std::size_t pos = 0; pos < sent.size(); pos += 60) {
-                peer.Send(sent.substr(pos, 60));
+            for (std::size_t pos = 0; pos < c.sent.size(); pos += 60) {
+                peer.Send(c.sent.substr(pos, 60));
                 peer.ReadFor(2);
             }
-            if (!cut) peer.WaitForClose(5000);
+            if (!c.closes) peer.WaitForClose(5000);
         });
         Recorder recorder;
         TVeldorNTRIPClient client;
@@ -547,11 +563,10 @@ TEST(NtripClient, SourceTableIsFetchedWholeOrAsFarAsItCame)
         client.FetchSourceTable();
         ASSERT_TRUE(recorder.waitForStatus(NTRIPClientState::Disconnected, "Disconnected"));
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        const std::vector<std::string> want = {"ALPHA", "BETA"};
         ASSERT_EQ(recorder.tables().size(), 1u);
-        EXPECT_EQ(recorder.tables()[0], want);
-        EXPECT_EQ(client.MountPoints(), want);
-        EXPECT_EQ(recorder.logCount("Source table parsed: 2 mount points"), 1);
+        EXPECT_EQ(recorder.tables()[0], c.want);
+        EXPECT_EQ(client.MountPoints(), c.want);
+        EXPECT_EQ(recorder.logCount("Source table parsed: " + std::to_string(c.want.size()) + " mount points"), 1);
         EXPECT_EQ(recorder.statuses().size(), 2u);
         EXPECT_FALSE(client.AutoReconnect.load());
         EXPECT_EQ(server.connections(), 1);

@@ -124,6 +124,21 @@ TEST(NtripReply, FirstLineDecidesAndHeaderSplitsWait)
         {"endless header", {"HTTP/1.1 200 OK\r\n" + std::string(9000, 'x')}, false, "M", NtripReplyKind::Refused, "",
          "Unknown server response", "HTTP/1.1 200 OK"},
         {"endless line", {std::string(9000, 'x')}, false, "M", NtripReplyKind::Refused, "", "Unknown server response", ""},
+        // Bare LF line ends read like CR LF ones.
+        {"icy with bare lf", {"ICY 200 O", "K\n" + rtcm}, false, "M", NtripReplyKind::Stream, rtcm, "", ""},
+        {"http with bare lf", {"HTTP/1.1 200 OK\nServer: x\n", "\nDATA"}, false, "M", NtripReplyKind::Stream, "DATA",
+         "", ""},
+        {"mixed line ends", {"HTTP/1.1 200 OK\r\nServer: x\n\r\nDATA"}, false, "M", NtripReplyKind::Stream, "DATA", "",
+         ""},
+        {"401 with bare lf", {"HTTP/1.0 401 Unauthorized\n"}, false, "M", NtripReplyKind::Refused, "",
+         "401 - Invalid username or password", ""},
+        {"500 with bare lf", {"HTTP/1.1 500 Oops\n\n"}, false, "M", NtripReplyKind::Refused, "", "Unknown server response",
+         "HTTP/1.1 500 Oops"},
+        {"table with bare lf", {"SOURCETABLE 200 OK\nServer: x\n\nSTR;A;"}, false, "", NtripReplyKind::SourceTable,
+         "STR;A;", "", ""},
+        {"ntrip 2 chunked table with bare lf",
+         {"HTTP/1.1 200 OK\nContent-Type: gnss/sourcetable\nTransfer-Encoding: chunked\n\n6\nSTR;A;\n"}, false, "",
+         NtripReplyKind::SourceTable, "6\nSTR;A;\n", "", "", true},
     };
     for (const ReplyCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -179,6 +194,14 @@ TEST(NtripReply, SourceTableListsStrLinesInOrder)
     std::string table;
     ASSERT_TRUE(readFile(folder + "rtcm/ntrip_sourcetable.log", table));
     const std::vector<std::string> want = {"VRS_3_2G", "MAC_3_2G", "FKP_3_2G", "EPS"};
+    // The recording is a whole reply with bare LF line ends, as the caster sent it.
+    for (const std::string& reply : {table, toCrLf(table)}) {
+        NtripReplyParser parser("");
+        const NtripReplyResult r = parser.Feed(reply);
+        ASSERT_EQ(r.Kind, NtripReplyKind::SourceTable);
+        EXPECT_EQ(r.Body.substr(0, 4), "CAS;");
+        EXPECT_EQ(ParseSourceTableText(r.Body), want);
+    }
     EXPECT_EQ(ParseSourceTableText(table), want);
     EXPECT_EQ(ParseSourceTableText(toCrLf(table)), want);
     EXPECT_EQ(ParseSourceTableText("STR;ONE;x\rSTR;NOSEMICOLON\nCAS;x;y\r\nSTR;;empty\nSTR;TWO;"),
