@@ -88,6 +88,7 @@ void CanvasModel::DeleteAllShapes()
     selection_.clear();
     selectedCount_ = 0;
     nextShapeId_ = 1;
+    highestShapeId_ = 0;
     changed(CanvasChange::DrawingNow);
 }
 
@@ -141,6 +142,7 @@ void CanvasModel::ClearAll()
     layerById_.clear();
     nextLayerId_ = 0;
     nextShapeId_ = 1;
+    highestShapeId_ = 0;
     AddLayer(DefaultLayerName);
     changed();
 }

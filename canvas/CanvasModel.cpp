@@ -251,7 +251,8 @@ int CanvasModel::newShapeId()
     for (;;) {
         if (nextShapeId_ > INT_MAX) nextShapeId_ = 1;
         const int id = int(nextShapeId_++);
-        if (!index_->contains(id)) return id;
+        // Above every id handed out so far nothing needs looking up.
+        if (id > highestShapeId_ || !index_->contains(id)) return id;
     }
 }
 
@@ -299,14 +300,31 @@ void CanvasModel::detachFromLayer(TVShape* s)
 int CanvasModel::add(std::unique_ptr<TVShape> owned, LayerEntry& layer)
 {
     TVShape* s = owned.release();
-    if (s->Id <= 0 || index_->contains(s->Id)) s->Id = newShapeId();
+    if (s->Id <= 0 || (s->Id <= highestShapeId_ && index_->contains(s->Id))) s->Id = newShapeId();
+    highestShapeId_ = std::max<std::int64_t>(highestShapeId_, s->Id);
     s->Selected = false;
     s->zpos_ = std::uint32_t(zorder_.size());
     zorder_.push_back(s);
-    index_->insert(s);
+    if (appending_) appended_.push_back(s);
+    else index_->insert(s);
     attach(s, layer);
     changed();
     return s->Id;
+}
+
+void CanvasModel::BeginAppending(std::size_t count)
+{
+    zorder_.reserve(zorder_.size() + count);
+    appended_.reserve(count);
+    appending_ = true;
+}
+
+void CanvasModel::EndAppending()
+{
+    appending_ = false;
+    index_->insertMany(appended_);
+    appended_.clear();
+    appended_.shrink_to_fit();
 }
 
 int CanvasModel::AppendShape(std::unique_ptr<TVShape> shape)

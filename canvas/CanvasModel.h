@@ -37,12 +37,12 @@ enum class CanvasChange {
     DrawingNow,  // as Drawing, and repaint synchronously as well
 };
 
-// A DXF block definition kept from an import; INSERT records copy its lines.
+// A DXF block definition kept from an import; INSERT records of later imports copy its shapes.
 struct DxfBlock {
     std::string Name;
     double BaseX = 0;
     double BaseY = 0;
-    std::vector<std::unique_ptr<TVShape>> Shapes;  // TVLine shapes on layer 0
+    std::vector<std::unique_ptr<TVShape>> Shapes;  // in block coordinates, on layer 0
 };
 
 class CanvasModel {
@@ -123,6 +123,11 @@ public:
     // Appends a ready-made shape on top. It keeps an Id above 0 that is not in use, else gets a
     // new one; a layer that does not exist becomes "Default". Returns the id.
     int AppendShape(std::unique_ptr<TVShape> shape);
+    // Appending a file's many shapes: room is made for `count` more at once, and the id index
+    // takes the appended shapes in one pass at EndAppending (several memory reads in flight
+    // instead of one at a time). Until then the appended shapes are not found by id.
+    void BeginAppending(std::size_t count);
+    void EndAppending();
 
     // Topmost shape under (x, y) on a visible layer; tolerance 3 pixels, or PenWidth pixels
     // when that is 4 or more. -1 when none.
@@ -349,7 +354,10 @@ private:
 
     std::vector<TVShape*> zorder_;  // owned; the last is topmost
     std::unique_ptr<ShapeIdIndex> index_;
+    bool appending_ = false;
+    std::vector<TVShape*> appended_;  // not yet in the index
     std::int64_t nextShapeId_ = 1;
+    std::int64_t highestShapeId_ = 0;  // no id above it is in use (since the last clearing)
 
     std::vector<std::int32_t> selection_;
     int selectedCount_ = 0;

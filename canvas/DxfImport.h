@@ -2,20 +2,28 @@
 // Importing the two-dimensional geometry of an ASCII DXF drawing (any release with the
 // group-code/value line layout) into one canvas layer of its own, "_dxf_" + the file's name,
 // visible and locked. Heights, line types, hatches, dimensions and the DXF layers are not
-// carried over. Blocks (their lines) are kept in the canvas's block list for INSERT records.
+// carried over; what the drawing holds that the import leaves out is counted and said.
 //
-// The file is read and converted completely before the canvas is touched: a failed import
-// leaves the previous import of the same file (and everything else) as it was.
+// Entities whose points are in object coordinates (LWPOLYLINE, 2-D POLYLINE, CIRCLE, ARC, TEXT,
+// INSERT, SOLID, TRACE) are placed in plan through their extrusion direction (the arbitrary-axis
+// algorithm), so mirrored and tilted ones land where the drawing has them. INSERT places the
+// block's content of every supported kind, inserts within inserts included up to 16 levels; the
+// blocks are kept in the canvas's block list for later imports that insert them.
+//
+// The file is read as a stream and converted as it is read, so memory follows the shapes made,
+// not the size of the file; the canvas is only touched once the whole file was read: a failed
+// import leaves the previous import of the same file (and everything else) as it was.
 #include "canvas/CanvasModel.h"
 
 #include <string>
 
 namespace vsx {
 
-// Returns true when the ENTITIES section held records and the layer was replaced by them.
-// False when the file does not exist or cannot be read (message empty: nothing to show), or when
-// it is not a readable ASCII DXF file, has no ENTITIES section or an empty one; `message` then
-// holds the text for a message box, e.g. "DXF load failed: ENTITIES section not found".
+// Returns true when the ENTITIES section held records and the layer was replaced by them;
+// `message` then says what was left out ("DXF imported without: 2 HATCH, 1 DIMENSION."), or is
+// empty. False when the file does not exist or cannot be read (message empty: nothing to show),
+// or when it is not a readable ASCII DXF file, has no ENTITIES section or an empty one; `message`
+// then holds the text for a message box, e.g. "DXF load failed: ENTITIES section not found".
 bool ImportDxf(CanvasModel& model, const std::string& path, std::string* message = nullptr);
 // The same operation under its second name.
 inline bool LoadDxf(CanvasModel& model, const std::string& path, std::string* message = nullptr)

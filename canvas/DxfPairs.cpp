@@ -6,6 +6,9 @@
 namespace vsx {
 
 namespace {
+
+constexpr std::size_t kBlock = std::size_t(1) << 20;
+
 bool isTrimmed(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 std::string_view textValue(std::string_view line)
@@ -21,6 +24,7 @@ bool parseGroupCode(std::string_view line, std::int32_t& code)
     auto [p, ec] = std::from_chars(line.data(), line.data() + line.size(), code);
     return ec == std::errc() && p == line.data() + line.size();
 }
+
 }  // namespace
 
 std::string_view trimDxfLine(std::string_view line)
@@ -33,70 +37,81 @@ std::string_view trimDxfLine(std::string_view line)
 
 void TrimDxfLine(std::string& line) { line = std::string(trimDxfLine(line)); }
 
-bool DxfPairs::parse(std::string bytes, std::string& error)
+DxfPairReader::DxfPairReader(std::string_view bytes) : data_(bytes), eof_(true) {}
+
+DxfPairReader::DxfPairReader(std::FILE* file) : file_(file) { buffer_.reserve(kBlock * 2); }
+
+DxfPairReader::~DxfPairReader()
 {
-    bytes_ = std::move(bytes);
-    pairs_.clear();
-    std::string_view rest(bytes_);
-    if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
-    if (rest.substr(0, 18) == "AutoCAD Binary DXF") {
-        error = "DXF load failed: binary DXF files cannot be read; save the drawing as ASCII DXF";
-        return false;
+    if (file_) std::fclose(file_);
+}
+
+// Moves what is left to the front of the buffer and appends the next block of the file.
+bool DxfPairReader::fill()
+{
+    if (eof_ || !file_) return false;
+    const std::string rest(data_);
+    buffer_.assign(rest);
+    buffer_.resize(rest.size() + kBlock);
+    const std::size_t n = std::fread(buffer_.data() + rest.size(), 1, kBlock, file_);
+    buffer_.resize(rest.size() + n);
+    if (n < kBlock) {
+        eof_ = true;
+        if (std::ferror(file_)) error_ = "DXF load failed: the file could not be read";
     }
-    pairs_.reserve(rest.size() / 16);
-    auto nextLine = [&rest](std::string_view& line) {
-        if (rest.empty()) return false;
-        const void* nl = std::memchr(rest.data(), '\n', rest.size());
-        const std::size_t len = nl ? std::size_t(static_cast<const char*>(nl) - rest.data()) : rest.size();
-        line = rest.substr(0, len);
-        rest.remove_prefix(nl ? len + 1 : len);
-        return true;
-    };
-    std::size_t lineNo = 0;
-    std::string_view codeLine, valueLine;
-    while (nextLine(codeLine)) {
-        codeLine = trimDxfLine(codeLine);
-        ++lineNo;
-        if (!nextLine(valueLine)) break;  // a code without a value at the very end
-        DxfPair p;
-        if (!parseGroupCode(codeLine, p.Code)) {
-            error = "DXF load failed: line " + std::to_string(lineNo) + " should hold a group code";
-            pairs_.clear();
+    data_ = buffer_;
+    return n > 0;
+}
+
+bool DxfPairReader::nextLine(std::string_view& line)
+{
+    for (;;) {
+        const void* nl = data_.empty() ? nullptr : std::memchr(data_.data(), '\n', data_.size());
+        if (nl) {
+            const std::size_t len = std::size_t(static_cast<const char*>(nl) - data_.data());
+            line = data_.substr(0, len);
+            data_.remove_prefix(len + 1);
+            return true;
+        }
+        if (!fill()) {
+            if (data_.empty()) return false;
+            line = data_;  // the last line without an end
+            data_ = {};
+            return true;
+        }
+    }
+}
+
+bool DxfPairReader::next(DxfPair& pair)
+{
+    if (!error_.empty()) return false;
+    if (!started_) {
+        started_ = true;
+        if (file_) fill();
+        if (data_.substr(0, 3) == "\xEF\xBB\xBF") data_.remove_prefix(3);
+        if (data_.substr(0, 18) == "AutoCAD Binary DXF") {
+            error_ = "DXF load failed: binary DXF files cannot be read; save the drawing as ASCII DXF";
             return false;
         }
-        ++lineNo;
-        // Texts (codes 1 and 3) keep their blanks: long MTEXT values are cut into pieces at any
-        // character, and a trimmed piece would lose the blank between two words.
-        p.Value = (p.Code == 1 || p.Code == 3) ? textValue(valueLine) : trimDxfLine(valueLine);
-        pairs_.push_back(p);
     }
+    std::string_view codeLine, valueLine;
+    if (!nextLine(codeLine)) return false;
+    ++lineNo_;
+    // The code line must survive reading the value line, which may refill the buffer.
+    const std::string_view trimmedCode = trimDxfLine(codeLine);
+    std::int32_t code = 0;
+    const bool codeOk = parseGroupCode(trimmedCode, code);
+    if (!nextLine(valueLine)) return false;  // a code without a value at the very end
+    if (!codeOk) {
+        error_ = "DXF load failed: line " + std::to_string(lineNo_) + " should hold a group code";
+        return false;
+    }
+    ++lineNo_;
+    pair.Code = code;
+    // Texts (codes 1 and 3) keep their blanks: long MTEXT values are cut into pieces at any
+    // character, and a trimmed piece would lose the blank between two words.
+    pair.Value = (code == 1 || code == 3) ? textValue(valueLine) : trimDxfLine(valueLine);
     return true;
-}
-
-std::size_t DxfPairs::findSection(std::string_view name) const
-{
-    for (std::size_t i = 0; i + 1 < pairs_.size(); ++i)
-        if (pairs_[i].Code == 0 && pairs_[i].Value == "SECTION" && pairs_[i + 1].Code == 2 && pairs_[i + 1].Value == name)
-            return i + 2;
-    return npos;
-}
-
-std::string_view DxfPairs::headerVariable(std::string_view name) const
-{
-    const std::size_t at = findSection("HEADER");
-    if (at == npos) return {};
-    for (std::size_t i = at; i + 1 < pairs_.size(); ++i) {
-        if (pairs_[i].Code == 0) break;  // ENDSEC
-        if (pairs_[i].Code == 9 && pairs_[i].Value == name) return pairs_[i + 1].Code == 9 ? std::string_view() : pairs_[i + 1].Value;
-    }
-    return {};
-}
-
-std::size_t DxfPairs::recordEnd(std::size_t i) const
-{
-    std::size_t j = i + 1;
-    while (j < pairs_.size() && pairs_[j].Code != 0) ++j;
-    return j;
 }
 
 }  // namespace vsx

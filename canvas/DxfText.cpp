@@ -1,6 +1,5 @@
 #include "canvas/DxfText.h"
 
-#include "canvas/DxfPairs.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -76,10 +75,10 @@ DxfTextDecoder::DxfTextDecoder(DxfTextDecoder&&) noexcept = default;
 DxfTextDecoder& DxfTextDecoder::operator=(DxfTextDecoder&&) noexcept = default;
 DxfTextDecoder::~DxfTextDecoder() = default;
 
-DxfTextDecoder DxfTextDecoder::forFile(const DxfPairs& pairs)
+DxfTextDecoder DxfTextDecoder::forHeader(std::string_view acadver, std::string_view codepage)
 {
-    if (isUnicodeRelease(pairs.headerVariable("$ACADVER"))) return DxfTextDecoder(Kind::Utf8);
-    const std::string page = toUpperAscii(pairs.headerVariable("$DWGCODEPAGE"));
+    if (isUnicodeRelease(acadver)) return DxfTextDecoder(Kind::Utf8);
+    const std::string page = toUpperAscii(codepage);
     if (page.empty()) return DxfTextDecoder(Kind::Guess);
     if (page == "ANSI_1254") return DxfTextDecoder(Kind::Cp1254);
     if (page == "UTF-8" || page == "UTF8") return DxfTextDecoder(Kind::Utf8);
@@ -114,6 +113,22 @@ std::string DxfTextDecoder::decode(std::string_view bytes) const
     return isValidUtf8(bytes) ? std::string(bytes) : cp1254ToUtf8(bytes);
 }
 
+namespace {
+
+// "%%d", "%%p", "%%c" and "%%%" at t[i]: appends the character and returns the length taken.
+std::size_t percentCode(std::string_view t, std::size_t i, std::string& out, bool underlineToggles)
+{
+    if (t[i] != '%' || i + 2 >= t.size() || t[i + 1] != '%') return 0;
+    const char code = toLowerAscii(t[i + 2]);
+    const char* replacement = code == 'd' ? "\u00B0" : code == 'p' ? "\u00B1" : code == 'c' ? "\u2300"
+                            : code == '%' ? "%" : (underlineToggles && (code == 'u' || code == 'o')) ? "" : nullptr;
+    if (!replacement) return 0;
+    out += replacement;
+    return 3;
+}
+
+}  // namespace
+
 std::string StripMtextCodes(std::string_view t)
 {
     std::string out;
@@ -121,6 +136,19 @@ std::string StripMtextCodes(std::string_view t)
     for (std::size_t i = 0; i < t.size(); ++i) {
         const char c = t[i];
         if (c == '{' || c == '}') continue;  // grouping
+        if (const std::size_t n = percentCode(t, i, out, false)) {
+            i += n - 1;
+            continue;
+        }
+        if (c == '^' && i + 1 < t.size() && (t[i + 1] == ' ' || (t[i + 1] >= '@' && t[i + 1] <= '_'))) {
+            // Caret codes of control characters: "^I" tab, "^J" line feed, "^M" return (shown as a
+            // blank on one line); "^ " is the caret itself; the other control characters go.
+            const char next = t[i + 1];
+            if (next == ' ') out += '^';
+            else if (next == 'I' || next == 'J' || next == 'M') out += ' ';
+            ++i;
+            continue;
+        }
         if (c != '\\' || i + 1 >= t.size()) {
             out += c;
             continue;
@@ -137,19 +165,25 @@ std::string StripMtextCodes(std::string_view t)
             out += code;
             ++i;
             break;
-        case 'P':
-        case '~':
+        case 'P':  // paragraph
+        case 'N':  // column break
+        case '~':  // non-breaking space
             out += ' ';
             ++i;
             break;
-        case 'L': case 'l': case 'O': case 'o': case 'K': case 'k': case 'N': case 'X':
+        case 'L': case 'l': case 'O': case 'o': case 'K': case 'k': case 'X':
             ++i;  // a switch without an argument
             break;
         case 'S': {
-            // Stacked text "\Sup^down;" (also '/' and '#'): shown as "up/down".
+            // Stacked text "\Sup^down;" (also '/' and '#') is shown as "up/down"; inside it a
+            // backslash takes the next character as it is ("\;" is a semicolon).
             std::size_t j = i + 2;
             while (j < t.size() && t[j] != ';') {
-                out += (t[j] == '^' || t[j] == '#') ? '/' : t[j];
+                if (t[j] == '\\' && j + 1 < t.size()) {
+                    out += t[++j];
+                } else {
+                    out += (t[j] == '^' || t[j] == '#') ? '/' : t[j];
+                }
                 ++j;
             }
             i = j;
@@ -181,15 +215,9 @@ std::string DecodeDxfTextCodes(std::string_view t)
             i += n - 1;
             continue;
         }
-        if (t[i] == '%' && i + 2 < t.size() && t[i + 1] == '%') {
-            const char code = toLowerAscii(t[i + 2]);
-            const char* replacement = code == 'd' ? "\u00B0" : code == 'p' ? "\u00B1" : code == 'c' ? "\u2300"
-                                    : code == '%' ? "%" : (code == 'u' || code == 'o') ? "" : nullptr;
-            if (replacement) {
-                out += replacement;
-                i += 2;
-                continue;
-            }
+        if (const std::size_t n = percentCode(t, i, out, true)) {
+            i += n - 1;
+            continue;
         }
         out += t[i];
     }

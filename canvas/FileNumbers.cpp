@@ -53,10 +53,36 @@ bool startsLikeNumber(std::string_view s)
 
 }  // namespace
 
+// Plain decimals ("-512345.678000"), the numbers the drawing files hold, without the general
+// parser: the digits as a whole number m and the count e of decimals give m / 10^e, which is the
+// correctly rounded value when m < 2^53 (15 digits at most) and e <= 22 (both exact in a double,
+// and one division rounds once). Anything else (an exponent, more digits) goes to from_chars.
+bool plainDecimal(std::string_view s, double& value)
+{
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::size_t i = 0;
+    const bool negative = !s.empty() && s[0] == '-';
+    if (negative) ++i;
+    std::uint64_t m = 0;
+    int digits = 0, decimals = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9' && digits < 16; ++i, ++digits) m = m * 10 + std::uint64_t(s[i] - '0');
+    if (i < s.size() && s[i] == '.') {
+        for (++i; i < s.size() && s[i] >= '0' && s[i] <= '9' && digits < 16; ++i, ++digits, ++decimals)
+            m = m * 10 + std::uint64_t(s[i] - '0');
+    }
+    if (digits == 0 || digits > 15) return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || (s[i] >= '0' && s[i] <= '9'))) return false;
+    const double v = double(m) / kPow10[decimals];
+    value = negative ? -v : v;
+    return true;
+}
+
 bool leadingDouble(std::string_view text, double& value)
 {
     const std::string_view s = startOfNumber(text);
     if (!startsLikeNumber(s)) return false;
+    if (plainDecimal(s, value)) return true;
     double v = 0;
     auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
     if (ec != std::errc() || !std::isfinite(v)) return false;

@@ -44,6 +44,10 @@ std::string ProjectDrawingText(const CanvasModel& model, bool selectedOnly);
 // (canvas unchanged) when the text holds no drawing record at all (empty, or another file).
 void LoadProjectDrawingText(CanvasModel& model, std::string_view text, int mode, const std::string& fileName = {});
 
+// A file's bytes read with the rules of LoadShapeFile; the compressed drawing is parsed while it
+// inflates.
+void LoadProjectFileBytes(CanvasModel& model, std::string_view bytes, int mode, const std::string& fileName = {});
+
 // The text of a file's bytes: inflated behind the magic, else the bytes themselves. Throws
 // DrawingFileError for a damaged, truncated or oversized stream.
 std::string ProjectFileText(std::string_view fileBytes, const std::string& fileName = {});

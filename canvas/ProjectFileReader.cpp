@@ -3,6 +3,7 @@
 #include "canvas/ProjectFile.h"
 
 #include "canvas/FileNumbers.h"
+#include "canvas/ProjectFileContainer.h"
 #include "canvas/ProjectFileText.h"
 #include "platform/AtomicFile.h"
 
@@ -40,7 +41,6 @@ struct StagedDrawing {
     bool utf8 = false;
 };
 
-using LineCursor = filenum::LineReader;
 
 void applyColour(TVShape& s, ColorValue c, std::int32_t w, StagedShape& staged)
 {
@@ -51,8 +51,10 @@ void applyColour(TVShape& s, ColorValue c, std::int32_t w, StagedShape& staged)
     }
 }
 
-// Reads one record into `out`; false when the keyword is not a drawing record.
-bool parseRecord(std::string_view keyword, Fields& f, LineCursor& lines, StagedDrawing& out)
+// Reads one record into `out`; false when the keyword is not a drawing record. `Lines` hands out
+// the text's lines (a LineReader, or InflatedLines while the file inflates).
+template <class Lines>
+bool parseRecord(std::string_view keyword, Fields& f, Lines& lines, StagedDrawing& out)
 {
     StagedShape staged;
     if (keyword == "LAYER") {
@@ -175,10 +177,10 @@ bool parseRecord(std::string_view keyword, Fields& f, LineCursor& lines, StagedD
     return true;
 }
 
-StagedDrawing parseDrawing(std::string_view text, const std::string& fileName)
+template <class Lines>
+StagedDrawing parseDrawing(Lines& lines, const std::string& fileName)
 {
     StagedDrawing out;
-    LineCursor lines(text);
     std::string_view line;
     std::size_t records = 0, otherLines = 0;
     while (lines.next(line)) {
@@ -262,9 +264,16 @@ void applyDrawing(CanvasModel& model, StagedDrawing& drawing, int mode)
                 layerMap[e.fileId] = model.AddLayer(projectTextFromFile(e.name, drawing.utf8));
         }
     };
-    for (std::size_t i = 0; i < drawing.shapes.size(); ++i) {
-        applyEventsBefore(i);
-        applyShape(model, drawing.shapes[i], layerMap, drawing.utf8);
+    {
+        struct Appending {
+            CanvasModel& m;
+            ~Appending() { m.EndAppending(); }
+        } appending{model};
+        model.BeginAppending(drawing.shapes.size());
+        for (std::size_t i = 0; i < drawing.shapes.size(); ++i) {
+            applyEventsBefore(i);
+            applyShape(model, drawing.shapes[i], layerMap, drawing.utf8);
+        }
     }
     applyEventsBefore(drawing.shapes.size());
     model.Redraw();
@@ -274,7 +283,23 @@ void applyDrawing(CanvasModel& model, StagedDrawing& drawing, int mode)
 
 void LoadProjectDrawingText(CanvasModel& model, std::string_view text, int mode, const std::string& fileName)
 {
-    StagedDrawing drawing = parseDrawing(text, fileName);
+    filenum::LineReader lines(text);
+    StagedDrawing drawing = parseDrawing(lines, fileName);
+    applyDrawing(model, drawing, mode);
+}
+
+void LoadProjectFileBytes(CanvasModel& model, std::string_view bytes, int mode, const std::string& fileName)
+{
+    if (bytes.substr(0, ProjectFileMagic.size()) != ProjectFileMagic) return LoadProjectDrawingText(model, bytes, mode, fileName);
+    InflatedLines lines(bytes.substr(ProjectFileMagic.size()), fileName);
+    StagedDrawing drawing;
+    try {
+        drawing = parseDrawing(lines, fileName);
+    } catch (const DrawingFileError&) {
+        lines.finish();  // a damaged stream says so rather than "holds no drawing"
+        throw;
+    }
+    lines.finish();
     applyDrawing(model, drawing, mode);
 }
 
@@ -285,9 +310,7 @@ bool LoadShapeFile(CanvasModel& model, const std::string& path, int, int, int mo
     std::string bytes;
     if (std::filesystem::is_directory(path, ec) || !readFile(path, bytes))
         throw DrawingFileError("The drawing file " + path + " cannot be read");
-    const std::string text = ProjectFileText(bytes, path);
-    bytes = std::string();
-    LoadProjectDrawingText(model, text, mode, path);
+    LoadProjectFileBytes(model, bytes, mode, path);
     return true;
 }
 

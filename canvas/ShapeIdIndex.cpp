@@ -61,6 +61,18 @@ void ShapeIdIndex::insert(TVShape* shape)
     ++size_;
 }
 
+void ShapeIdIndex::insertMany(const std::vector<TVShape*>& shapes)
+{
+    const std::size_t cap = capacityFor(size_ + shapes.size());
+    if (cap > slots_.size()) grow(cap);
+    constexpr std::size_t kAhead = 16;
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        if (i + kAhead < shapes.size()) __builtin_prefetch(&slots_[slotOf(shapes[i + kAhead]->Id)], 1);
+        place(shapes[i]);
+    }
+    size_ += shapes.size();
+}
+
 void ShapeIdIndex::erase(std::int32_t id)
 {
     std::size_t i = slotOf(id);

@@ -16,6 +16,9 @@ public:
     TVShape* find(std::int32_t id) const;
     bool contains(std::int32_t id) const { return find(id) != nullptr; }
     void insert(TVShape* shape);  // the id must not be present
+    // Inserts many (ids not present), growing the table once and keeping several slot reads in
+    // flight.
+    void insertMany(const std::vector<TVShape*>& shapes);
     void erase(std::int32_t id);
     void clear();
     // Replaces the content by `shapes` (used after deleting many at once).

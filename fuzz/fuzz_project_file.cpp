@@ -12,6 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     try {
+        vsx::CanvasModel streamed;
+        vsx::LoadProjectFileBytes(streamed, bytes, 0, "fuzz.vltx");
+    } catch (const vsx::DrawingFileError&) {
+    }
+    try {
         const std::string text = vsx::ProjectFileText(bytes, "fuzz.vltx");
         vsx::CanvasModel replace;
         vsx::LoadProjectDrawingText(replace, text, 0);

@@ -1,5 +1,7 @@
 #include "platform/AtomicFile.h"
 
+#include <cstdio>
+
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -151,10 +153,21 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
 
 bool readFile(const std::string& path, std::string& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    bytes.clear();
+    // Read in large blocks (the size is not trusted: the file may grow or be a device).
+    constexpr std::size_t kBlock = std::size_t(1) << 20;
+    std::size_t n = 0;
+    do {
+        const std::size_t at = bytes.size();
+        bytes.resize(at + kBlock);
+        n = std::fread(bytes.data() + at, 1, kBlock, f);
+        bytes.resize(at + n);
+    } while (n == kBlock);
+    const bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
 }
 
 } // namespace vsx

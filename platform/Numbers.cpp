@@ -102,6 +102,16 @@ double strToFloat(std::string_view text)
     return *v;
 }
 
+std::string formatFixedPrecision(double value, int precision, int decimals)
+{
+    if (std::isfinite(value) && precision >= 1 && precision <= 17) {
+        char buf[64];
+        const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision - 1);
+        if (ec == std::errc()) std::from_chars(buf, end, value);
+    }
+    return formatFixed(value, decimals);
+}
+
 std::string formatFixed(double value, int decimals)
 {
     if (decimals < 0) decimals = 0;

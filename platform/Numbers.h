@@ -39,6 +39,9 @@ double strToFloat(std::string_view text);  // throws ConversionError
 // Fixed-decimal text, rounded half away from zero on the decimal digits of the value's shortest
 // exact representation: 0.125 -> "0.13", 2.5 -> "3", -2.5 -> "-3", 2.675 -> "2.68".
 std::string formatFixed(double value, int decimals);
+// formatFixed after rounding the value to `precision` significant digits, as the class library's
+// fixed format with a precision did: (1234.567, 5, 2) -> "1234.60".
+std::string formatFixedPrecision(double value, int precision, int decimals);
 // General text with up to 15 significant digits and no trailing zeros ("0.1", "1500", "1E20"),
 // as the class library's float-to-text gave; used where a value is written without a format.
 std::string formatGeneral(double value);

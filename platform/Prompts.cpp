@@ -56,6 +56,53 @@ PromptAnswer PromptService::ask(const QString& text, const QString& title, const
     }
 }
 
+namespace {
+// Runs a file dialog and reports the chosen file with the selected filter's row.
+FileChoice runFileDialog(QWidget* parent, const FileDialogRequest& r, bool save)
+{
+    QFileDialog dialog(parent, r.title, r.folder, r.filters);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = r.filters.split(QStringLiteral(";;"));
+    auto suffixFor = [&](const QString& filter) {
+        const qsizetype row = filters.indexOf(filter);
+        return row >= 0 && row < r.defaultSuffixes.size() ? r.defaultSuffixes[row] : QString();
+    };
+    if (r.filterRow >= 1 && r.filterRow <= filters.size()) dialog.selectNameFilter(filters[r.filterRow - 1]);
+    if (save) {
+        dialog.setDefaultSuffix(suffixFor(dialog.selectedNameFilter()));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&](const QString& f) { dialog.setDefaultSuffix(suffixFor(f)); });
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return {dialog.selectedFiles().front(), int(filters.indexOf(dialog.selectedNameFilter())) + 1};
+}
+} // namespace
+
+FileChoice PromptService::chooseOpenFile(QWidget* parent, const FileDialogRequest& request)
+{
+    return runFileDialog(parent, request, false);
+}
+
+FileChoice PromptService::chooseSaveFile(QWidget* parent, const FileDialogRequest& request)
+{
+    return runFileDialog(parent, request, true);
+}
+
+FileChoice RecordingPrompts::chooseOpenFile(QWidget*, const FileDialogRequest& request)
+{
+    fileDialogs.push_back(request);
+    if (files.empty()) return {};
+    FileChoice f = files.front();
+    files.erase(files.begin());
+    return f;
+}
+
+FileChoice RecordingPrompts::chooseSaveFile(QWidget* parent, const FileDialogRequest& request)
+{
+    return chooseOpenFile(parent, request);
+}
+
 QString PromptService::openFileName(QWidget* parent, const QString& title, const QString& filter)
 {
     return QFileDialog::getOpenFileName(parent, title, QString(), filter);

@@ -2,6 +2,7 @@
 // Every modal message and question goes through one prompt service, so only user actions ever
 // open a dialog and tests can answer them without blocking.
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class QWidget;
@@ -11,6 +12,25 @@ namespace vsx {
 enum class PromptKind { Information, Warning, Error, Question };
 enum class PromptAnswer { Ok, Yes, No, Cancel };
 
+// A file chosen in a file dialog: an empty path when the dialog was cancelled. filterRow is the
+// 1-based row of the filter list that was selected (0 when unknown).
+struct FileChoice {
+    QString path;
+    int filterRow = 0;
+};
+
+// What a file dialog shows. Filters are in Qt's form ("KML (*.kml);;All Files (*)"). A save
+// dialog asks before replacing an existing file.
+struct FileDialogRequest {
+    QString title;
+    QString filters;
+    QString folder;      // where the dialog opens; empty for the last one used
+    int filterRow = 1;   // the filter selected when it opens
+    // Save dialogs: the extension added to a typed name without one, per filter row ("kml",
+    // "" for none), so the replace question sees the name that will be written.
+    QStringList defaultSuffixes;
+};
+
 class PromptService {
 public:
     virtual ~PromptService() = default;
@@ -19,6 +39,9 @@ public:
     // A question with the given buttons; the first is the default.
     virtual PromptAnswer ask(const QString& text, const QString& title, const std::vector<PromptAnswer>& buttons,
                              PromptKind kind = PromptKind::Question);
+    // File dialogs parented to the window the user is in.
+    virtual FileChoice chooseOpenFile(QWidget* parent, const FileDialogRequest& request);
+    virtual FileChoice chooseSaveFile(QWidget* parent, const FileDialogRequest& request);
     // A file to open, picked in a file dialog with the given filter ("Text (*.txt);;All (*)");
     // empty when cancelled.
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter);
@@ -39,11 +62,18 @@ public:
     void message(const QString& text, const QString& title, PromptKind kind) override;
     PromptAnswer ask(const QString& text, const QString& title, const std::vector<PromptAnswer>& buttons,
                      PromptKind kind) override;
+    FileChoice chooseOpenFile(QWidget* parent, const FileDialogRequest& request) override;
+    FileChoice chooseSaveFile(QWidget* parent, const FileDialogRequest& request) override;
     std::vector<Entry> entries;
     QString openFileName(QWidget* parent, const QString& title, const QString& filter) override;
     std::vector<PromptAnswer> answers;  // consumed from the front
     PromptAnswer defaultAnswer = PromptAnswer::Yes;
-    std::vector<QString> fileNames;  // picked files, consumed from the front; none left: cancelled
+    // chooseOpenFile and chooseSaveFile: each request is recorded and answered from the front of
+    // `files`; an empty queue answers as a cancelled dialog.
+    std::vector<FileDialogRequest> fileDialogs;
+    std::vector<FileChoice> files;
+    // openFileName: picked files, consumed from the front; none left: cancelled.
+    std::vector<QString> fileNames;
     std::vector<QString> fileDialogTitles;
 };
 

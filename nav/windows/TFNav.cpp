@@ -418,7 +418,7 @@ public:
     // SurveyHost
     bool RealtimeRunning() const override { return nav_.run_ && nav_.run_->Running(); }
     void PressRealtime() override { nav_.bRealtimeClick(); }
-    void AutoSave() override { nav_.Save1Click(); }
+    void AutoSave() override { nav_.AutoSave(); }
     void SetMapBackground(ColorValue c) override { nav_.fcad->Model().SetBackgroundColor(c); }
     bool SetLayerColor(const std::string& layer, ColorValue c) override
     {
@@ -672,6 +672,8 @@ void TFNav::buildToolbars()
     connect(drawButton("btEventReset"), &QToolButton::clicked, this, &TFNav::btEventResetClick);
     connect(drawButton("Zoomin"), &QToolButton::clicked, this, [this] { bindings_->ZoomIn(); });
     connect(drawButton("Zoomout"), &QToolButton::clicked, this, [this] { bindings_->ZoomOut(); });
+    connect(drawButton("bOpen"), &QToolButton::clicked, this, &TFNav::Open1Click);
+    connect(drawButton("bSave"), &QToolButton::clicked, this, &TFNav::SaveCommandClick);
     for (const Named& b : {Named{"ToolButton7", "Point"}, Named{"ToolButton12", "Line"},
                            Named{"ToolButton21", "Rectangle"}, Named{"ToolButton23", "Polyline"},
                            Named{"ToolButton27", "Ellipse"}, Named{"ToolButton28", "Polygon"},
@@ -710,15 +712,18 @@ void TFNav::buildMenus()
     };
 
     QMenu* file = menu("File");
-    item(file, "New1", "New...");
-    item(file, "Open1", "Open...", QKeySequence("Ctrl+O"));
-    connect(item(file, "Save1", "Save"), &QAction::triggered, this, &TFNav::Save1Click);
-    item(file, "SaveAs1", "Save As...", QKeySequence("Ctrl+W"));
+    connect(item(file, "New1", "New...", QKeySequence("Ctrl+N")), &QAction::triggered, this, &TFNav::New1Click);
+    connect(item(file, "Open1", "Open...", QKeySequence("Ctrl+O")), &QAction::triggered, this, &TFNav::Open1Click);
+    connect(item(file, "Save1", "Save", QKeySequence("Ctrl+S")), &QAction::triggered, this, &TFNav::SaveCommandClick);
+    connect(item(file, "SaveAs1", "Save As...", QKeySequence("Ctrl+W")), &QAction::triggered, this,
+            &TFNav::SaveAs1Click);
     file->addSeparator();
-    item(file, "Import1", "Import...", QKeySequence("Ctrl+I"));
-    item(file, "Export1", "Export...");
+    connect(item(file, "Import1", "Import...", QKeySequence("Ctrl+I")), &QAction::triggered, this,
+            &TFNav::Import1Click);
+    connect(item(file, "Export1", "Export...", QKeySequence("Ctrl+X")), &QAction::triggered, this,
+            &TFNav::Export1Click);
     file->addSeparator();
-    connect(item(file, "Exit1", "Exit"), &QAction::triggered, this, &QWidget::close);
+    connect(item(file, "Exit1", "Exit", QKeySequence("Ctrl+Q")), &QAction::triggered, this, &TFNav::Exit1Click);
 
     QMenu* edit = menu("Edit");
     item(edit, "ClearUserAddedShapes1", "Clear shapes user added");

@@ -110,6 +110,8 @@ public:
     MapDisplayLoop& MapLoop() { return *mapLoop_; }
     GnssLineHandler& LineHandler() { return *lineHandler_; }
     SurveyRun& Run() { return *run_; }
+    // The time-stamped save; false (with the reason) when the drawing could not be written.
+    bool AutoSave(std::string* error = nullptr);
     // The grid projection the map draws in, as the device settings choose it.
     static GridProjection MapProjection();
     // Text of a status-bar panel (0..6).
@@ -222,7 +224,18 @@ public slots:
     void ShowSatelliteImage1Click();
     void ClearSatelliteImageCahses1Click();
     void ImportOldVSX1Click();
+    // ---- Project files, import and export (TFNavProject.cpp, TFNavImportExport.cpp) -------------
+    // The time-stamped save other windows and the close ask for: never raises; a failure is
+    // logged and shown on the status bar.
     void Save1Click();
+    // Save from the menu or the tool bar: a failure is shown in a message.
+    void SaveCommandClick();
+    void New1Click();
+    void Open1Click();
+    void SaveAs1Click();
+    void Exit1Click();
+    void Import1Click();
+    void Export1Click();
     void TranslationEditor1Click();
     // ---- Run lines (TFNavRunline.cpp) ------------------------------------------------------------
     void tbRunlineClick();

@@ -127,8 +127,6 @@ const std::set<std::string> kReadWhenUsed = {
 // Controls that still wait for their feature, as "window/object". Take a control out when its
 // feature wires it.
 const std::set<std::string> kAwaitingFeature = {
-    // Project files, import and export.
-    "FNav/New1", "FNav/Open1", "FNav/SaveAs1", "FNav/Import1", "FNav/Export1", "FNav/bOpen", "FNav/bSave",
 };
 
 } // namespace

@@ -160,6 +160,10 @@ TEST(DxfImport, MtextCodesAndTextEscapes)
         {"Line1\\PLine2 more {\\fTimes New Roman|b0;Hello} \\LUnder\\l x", "Line1 Line2 more Hello Under x"},
         {"\\H2.5x;big\\~gap", "big gap"},
         {"\\S1^2; m", "1/2 m"},
+        {"\\S1\\;2#3; x", "1;2/3 x"},
+        {"a^Ib^Jc^ d", "a b c^d"},
+        {"%%p0.5 %%d %%c", "\u00B10.5 \u00B0 \u2300"},
+        {"one\\Ntwo", "one two"},
         {"\\{braces\\} kept", "{braces} kept"},
         {"lone \\ backslash", "lone \\ backslash"},
         {"\\U+015Eile", "Şile"},
@@ -371,4 +375,145 @@ TEST(DxfImport, TextsAreDecodedByTheFilesCodePage)
         ASSERT_NE(t, nullptr) << c.name;
         EXPECT_EQ(t->Text, c.expected) << c.name;
     }
+}
+
+// Entities in object coordinates (extrusion (0, 0, -1) as mirrored drawings and civil-CAD files
+// write them, and a tilted one), an MTEXT with an embedded column object, and an INSERT of a
+// block holding a circle, an arc and a nested INSERT: every position matches the world
+// coordinates ezdxf computes for the same entities within a millimetre.
+TEST(DxfImport, ObjectCoordinatesBlocksAndEmbeddedObjectsMatchEzdxf)
+{
+    if (!vsx::test::haveEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed (/usr/bin/python3 -c 'import ezdxf')";
+    TempHome home;
+    const auto r = vsx::test::runPython(R"PY(
+import ezdxf, sys, json, math
+from ezdxf.math import Vec3, OCS
+out = sys.argv[1]
+res = {}
+def xy(v): return [v[0], v[1]]
+doc = ezdxf.new('R2018')
+msp = doc.modelspace()
+down = (0, 0, -1)
+lw = msp.add_lwpolyline([(0, 0), (10, 0), (10, 5)], dxfattribs={'extrusion': down, 'elevation': 2})
+res['lw'] = [xy(v) for v in lw.vertices_in_wcs()]
+civil = msp.add_lwpolyline([(-512345.25, 4498765.5), (-512300, 4498800)], dxfattribs={'extrusion': down})
+res['civil'] = [xy(v) for v in civil.vertices_in_wcs()]
+c = msp.add_circle((5, 6), 2, dxfattribs={'extrusion': down})
+res['circle'] = xy(c.ocs().to_wcs(c.dxf.center)) + [2]
+tilt = msp.add_circle((5, 6, 1), 2, dxfattribs={'extrusion': (1, 0, 1)})
+res['tilted'] = [xy(tilt.ocs().to_wcs(Vec3(5 + 2 * math.cos(a), 6 + 2 * math.sin(a), 1))) for a in (0, math.pi / 2, math.pi, 1.5 * math.pi)]
+a = msp.add_arc((5, 6), 3, 0, 90, dxfattribs={'extrusion': down})
+res['arc'] = xy(a.start_point) + xy(a.end_point)
+t = msp.add_text('Kıyı', dxfattribs={'insert': (3, 4), 'rotation': 30, 'extrusion': down, 'height': 2})
+d = t.ocs().to_wcs(Vec3(math.cos(math.radians(30)), math.sin(math.radians(30)), 0))
+res['text'] = xy(t.ocs().to_wcs(t.dxf.insert)) + [math.degrees(math.atan2(d.y, d.x))]
+s = msp.add_solid([(0, 0), (4, 0), (0, 3)], dxfattribs={'extrusion': down})
+res['solid'] = [xy(v) for v in s.wcs_vertices()]
+mt = msp.add_mtext_static_columns(['Column one', 'Column two'], width=10, gutter_width=1, height=20,
+                                  dxfattribs={'insert': (100, 200), 'char_height': 2.5})
+inner = doc.blocks.new('INNER', base_point=(0, 0))
+inner.add_line((0, 0), (1, 1))
+blk = doc.blocks.new('BUOY', base_point=(1, 1))
+blk.add_circle((2, 1), 0.5)
+blk.add_arc((1, 1), 1, 0, 180)
+blk.add_blockref('INNER', (3, 3), dxfattribs={'rotation': 90, 'xscale': 2, 'yscale': 2})
+ins = msp.add_blockref('BUOY', (50, 60), dxfattribs={'rotation': 30, 'xscale': 2, 'yscale': 2, 'extrusion': down})
+circles, lines, arcs = [], [], []
+def walk(entity):
+    for e in entity.virtual_entities():
+        if e.dxftype() == 'INSERT': walk(e)
+        elif e.dxftype() == 'CIRCLE': circles.append(xy(e.ocs().to_wcs(e.dxf.center)) + [e.dxf.radius])
+        elif e.dxftype() == 'ARC': arcs.append(xy(e.start_point) + xy(e.end_point))
+        elif e.dxftype() == 'LINE': lines.append(xy(e.dxf.start) + xy(e.dxf.end))
+walk(ins)
+res['insert'] = {'circles': circles, 'lines': lines, 'arcs': arcs}
+msp.add_hatch().paths.add_polyline_path([(0, 0), (1, 0), (1, 1)])
+doc.saveas(out + '/ocs.dxf')
+print(json.dumps(res))
+)PY",
+                                            {home.root()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QJsonObject want = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+
+    CanvasModel m;
+    std::string message;
+    ASSERT_TRUE(ImportDxf(m, home.path("ocs.dxf"), &message)) << message;
+    EXPECT_EQ(message, "DXF imported without: 1 HATCH.");
+    const auto shapes = layerShapes(m, m.GetDxfLayerId());
+    constexpr double mm = 0.001;
+    auto expectPoint = [&](const WorldPoint& got, const QJsonArray& w, int at, const char* what) {
+        EXPECT_NEAR(got.X, w[at].toDouble(), mm) << what;
+        EXPECT_NEAR(got.Y, w[at + 1].toDouble(), mm) << what;
+    };
+    auto expectVertices = [&](const TVShape* s, const QJsonArray& w, const char* what) {
+        const TVPolyline& p = poly(s);
+        ASSERT_EQ(p.Vertices.size(), std::size_t(w.size())) << what;
+        for (qsizetype i = 0; i < w.size(); ++i) expectPoint(p.Vertices[std::size_t(i)], w[i].toArray(), 0, what);
+    };
+
+    ASSERT_GE(shapes.size(), 9u);
+    expectVertices(shapes[0], want["lw"].toArray(), "LWPOLYLINE (0, 0, -1)");
+    expectVertices(shapes[1], want["civil"].toArray(), "civil-CAD LWPOLYLINE");
+    const auto* circle = dynamic_cast<const TVCircle*>(shapes[2]);
+    ASSERT_NE(circle, nullptr);
+    expectPoint({circle->CX, circle->CY}, want["circle"].toArray(), 0, "CIRCLE (0, 0, -1)");
+    const TVPolyline& tilted = poly(shapes[3]);
+    ASSERT_EQ(tilted.Vertices.size(), 72u) << "a tilted circle is an ellipse in plan";
+    for (int k = 0; k < 4; ++k)
+        expectPoint(tilted.Vertices[std::size_t(k * 18)], want["tilted"].toArray()[k].toArray(), 0, "tilted CIRCLE");
+    const TVPolyline& arc = poly(shapes[4]);
+    expectPoint(arc.Vertices.front(), want["arc"].toArray(), 0, "ARC start");
+    expectPoint(arc.Vertices.back(), want["arc"].toArray(), 2, "ARC end");
+    const auto* text = dynamic_cast<const TVText*>(shapes[5]);
+    ASSERT_NE(text, nullptr);
+    expectPoint({text->X, text->Y}, want["text"].toArray(), 0, "TEXT");
+    EXPECT_NEAR(text->Angle, want["text"].toArray()[2].toDouble(), 1e-6);
+    const QJsonArray solid = want["solid"].toArray();
+    const TVPolyline& sp = poly(shapes[6]);
+    ASSERT_EQ(sp.Vertices.size(), 3u);
+    expectPoint(sp.Vertices[0], solid[0].toArray(), 0, "SOLID");
+    expectPoint(sp.Vertices[1], solid[1].toArray(), 0, "SOLID");
+    expectPoint(sp.Vertices[2], solid[2].toArray(), 0, "SOLID");
+    const auto* mtext = dynamic_cast<const TVText*>(shapes[7]);
+    ASSERT_NE(mtext, nullptr);
+    EXPECT_EQ(mtext->X, 100) << "the MTEXT's own anchor, not its embedded object's";
+    EXPECT_EQ(mtext->Y, 200);
+    EXPECT_EQ(mtext->Height, 2.5);
+    EXPECT_EQ(mtext->Text, "Column one Column two");
+
+    // The INSERT: circle (radius scaled), arc and the nested INSERT's line, in that order.
+    const QJsonObject ins = want["insert"].toObject();
+    ASSERT_EQ(shapes.size(), 11u);
+    const auto* bc = dynamic_cast<const TVCircle*>(shapes[8]);
+    ASSERT_NE(bc, nullptr);
+    expectPoint({bc->CX, bc->CY}, ins["circles"].toArray()[0].toArray(), 0, "block CIRCLE");
+    EXPECT_NEAR(bc->R, ins["circles"].toArray()[0].toArray()[2].toDouble(), mm);
+    const TVPolyline& ba = poly(shapes[9]);
+    expectPoint(ba.Vertices.front(), ins["arcs"].toArray()[0].toArray(), 0, "block ARC start");
+    expectPoint(ba.Vertices.back(), ins["arcs"].toArray()[0].toArray(), 2, "block ARC end");
+    const auto* bl = dynamic_cast<const TVLine*>(shapes[10]);
+    ASSERT_NE(bl, nullptr);
+    expectPoint({bl->X1, bl->Y1}, ins["lines"].toArray()[0].toArray(), 0, "nested LINE start");
+    expectPoint({bl->X2, bl->Y2}, ins["lines"].toArray()[0].toArray(), 2, "nested LINE end");
+}
+
+// Blocks that insert each other without end, or themselves, stop at the guard and say so.
+TEST(DxfImport, CircularAndDeepInsertsAreLeftOutAndSaid)
+{
+    std::string blocks;
+    for (int i = 0; i < 20; ++i)
+        blocks += dxf({{0, "BLOCK"}, {2, "B" + std::to_string(i)}, {10, "0"}, {20, "0"}, {0, "LINE"}, {10, "0"},
+                       {20, "0"}, {11, "1"}, {21, "0"}, {0, "INSERT"}, {2, "B" + std::to_string(i + 1)}, {10, "1"},
+                       {20, "0"}, {0, "ENDBLK"}});
+    blocks += dxf({{0, "BLOCK"}, {2, "SELF"}, {0, "INSERT"}, {2, "SELF"}, {0, "ENDBLK"}});
+    const std::string file = section("BLOCKS", blocks) +
+                             section("ENTITIES", dxf({{0, "INSERT"}, {2, "B0"}, {10, "0"}, {20, "0"}, {0, "INSERT"},
+                                                      {2, "SELF"}, {10, "0"}, {20, "0"}, {0, "INSERT"}, {2, "NONE"}})) +
+                             dxf({{0, "EOF"}});
+    CanvasModel m;
+    std::string message;
+    ASSERT_TRUE(ImportDxfBytes(m, file, "deep.dxf", &message));
+    EXPECT_EQ(m.LayerShapeCount(m.GetDxfLayerId()), 17) << "one line per level down to the guard";
+    EXPECT_NE(message.find("2 inserts nested deeper than 16 levels or in themselves"), std::string::npos) << message;
+    EXPECT_NE(message.find("1 inserts of undefined blocks"), std::string::npos) << message;
 }

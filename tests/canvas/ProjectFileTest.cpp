@@ -1,11 +1,15 @@
 #include "canvas/ProjectFile.h"
+#include "canvas/FileNumbers.h"
 
 #include "DrawingTestSupport.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "support/TempHome.h"
 
+#include <bit>
+#include <charconv>
 #include <clocale>
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -315,4 +319,54 @@ TEST(ProjectFile, FailedSaveKeepsThePreviousFile)
     for (const auto& e : std::filesystem::directory_iterator(home.root())) files += e.is_regular_file();
     EXPECT_EQ(files, 1) << "no temporary file left behind";
     EXPECT_THROW(SaveShapeFile(small, home.path("no/such/folder/x.vltx"), 0, false), DrawingFileError);
+}
+
+// A drawing whose text spans several of the blocks the loader inflates while it parses: the same
+// drawing as a load of the whole text, and a damaged copy still fails without touching the canvas.
+TEST(ProjectFile, LargeDrawingLoadsWhileItInflates)
+{
+    TempHome home;
+    CanvasModel source;
+    const int layer = source.AddLayer("track_fix");
+    for (int i = 0; i < 300000; ++i) source.AddLine(512000.123456 + i, 4512000.5 - i * 0.25, 512001 + i, 4511999 - i, layer);
+    source.AddPolyline({{1, 2}, {3, 4}, {5, 6}}, layer, 0);
+    SaveShapeFile(source, home.path("big.vltx"), 0, false);
+    std::string bytes;
+    ASSERT_TRUE(readFile(home.path("big.vltx"), bytes));
+    const std::string text = ProjectFileText(bytes);
+    ASSERT_GT(text.size(), std::size_t(12) << 20);
+
+    CanvasModel whole, streamed;
+    LoadProjectDrawingText(whole, text, 0);
+    ASSERT_TRUE(LoadShapeFile(streamed, home.path("big.vltx"), 0, 0, 0));
+    EXPECT_EQ(describeDrawing(streamed), describeDrawing(whole));
+    EXPECT_EQ(streamed.ShapeCount(), 300001);
+    EXPECT_NE(streamed.FindShape(150000), nullptr) << "every shape is found by its id";
+
+    home.writeFile("cut.vltx", bytes.substr(0, bytes.size() * 3 / 4));
+    EXPECT_THROW(LoadShapeFile(streamed, home.path("cut.vltx"), 0, 0, 2), DrawingFileError);
+    EXPECT_EQ(streamed.ShapeCount(), 300001);
+}
+
+// Numbers in the drawing files read exactly as the general parser reads them.
+TEST(ProjectFile, NumbersReadExactly)
+{
+    std::vector<std::string> texts = {"0",           "-0.000000",     "512345.678000", "4512345.678901", "+12.5",
+                                      ".5",          "-.25",          "12.",           "1e3",            "999999999999999",
+                                      "1234567890123456.5", "0.1000000000000000055511151231257827", "7 8", "12abc"};
+    std::uint64_t state = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.*f", int(state % 10), double(std::int64_t(state >> 11) % 100000000000LL) / 997.0);
+        texts.push_back(buf);
+    }
+    for (const std::string& t : texts) {
+        double fast = 0, general = 0;
+        ASSERT_TRUE(filenum::leadingDouble(t, fast)) << t;
+        std::string_view s = t;
+        if (s[0] == '+') s.remove_prefix(1);
+        std::from_chars(s.data(), s.data() + s.size(), general);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(fast), std::bit_cast<std::uint64_t>(general)) << t;
+    }
 }

@@ -1,0 +1,90 @@
+#pragma once
+// Reading the placemarks of a KML document, or of the KML inside a KMZ archive, with their
+// point, line and polygon coordinates, each projected into the map's grid by the caller's
+// projection.
+//
+// It is a lenient scanner, not a validating XML parser: one pass over the text finds the
+// Placemark, name, description, Point, LineString, Polygon and coordinates elements, with or
+// without a namespace prefix and attributes, and goes on after malformed markup (a bare '&' in
+// a hand-made file). Comments and CDATA are understood; the five predefined entities and numeric
+// character references are decoded in names and descriptions. A DTD and its entity declarations
+// are skipped unread. Everything is linear in the size of the document.
+//
+// Within a placemark the geometries come in the order Points, LineStrings, Polygons; a Polygon
+// keeps only its first coordinate list (the outer boundary). A coordinate tuple is
+// "lon,lat[,alt]": a tuple whose longitude or latitude is missing, not a number or out of range
+// is skipped, as is (0, 0); an altitude that is not a number reads as 0.
+#include "nav/KmzArchive.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vsx {
+
+struct KmlCoordinate {
+    double Latitude = 0, Longitude = 0, Altitude = 0;
+    double X = 0, Y = 0;  // grid easting and northing; (0, 0) when not projected
+};
+
+enum KmlGeometryKind : int { KmlPoint = 0, KmlLineString = 1, KmlPolygon = 2 };
+
+struct KmlGeometry {
+    int Kind = KmlPoint;
+    std::vector<KmlCoordinate> Coordinates;
+};
+
+struct KmlPlacemark {
+    std::string Name;         // UTF-8, trimmed, entities decoded
+    std::string Description;
+    std::vector<KmlGeometry> Geometries;
+};
+
+struct GridXY {
+    double X = 0, Y = 0;
+};
+
+class KmlReader {
+public:
+    // Latitude and longitude (WGS-84 degrees) to grid x and y; false when it cannot convert
+    // (the coordinate then keeps (0, 0) and is left out of the projected results).
+    using Projection = std::function<bool(double latitude, double longitude, double& x, double& y)>;
+
+    std::string LastError;
+    Projection ProjectionCallback;
+    std::vector<KmlPlacemark> Placemarks;
+    // The href of every NetworkLink of the last document parsed, as written.
+    std::vector<std::string> NetworkLinks;
+
+    // A ".kmz" file (by its extension, any case) is read as an archive, anything else as a KML
+    // document. In an archive, the documents that the main one links to by relative name are read
+    // as well (tools that write one document per layer link them so). True when at least one placemark with geometry was read; each coordinate is
+    // then projected once when a callback is set.
+    bool LoadFromFile(const std::string& path);
+    // The same from bytes already in memory.
+    bool LoadFromBytes(std::string_view bytes, bool kmz);
+    // The document text as bytes (any supported encoding); no projection.
+    bool Parse(std::string_view bytes);
+
+    std::vector<KmlCoordinate> GetPoints() const;
+    // Coordinate lists of LineStrings and Polygons with two coordinates or more.
+    std::vector<std::vector<KmlCoordinate>> GetLines() const;
+    std::vector<GridXY> GetProjectedPoints() const;
+    std::vector<std::vector<GridXY>> GetProjectedLines() const;
+    // Projects every coordinate with the callback (nothing without one).
+    void Reproject();
+    // Coordinates the callback could not convert in the last Reproject.
+    int FailedProjections() const { return failedProjections_; }
+
+private:
+    bool parseUtf8(std::string_view text);
+    bool loadArchive(KmzArchive archive);
+    bool finish();
+    int failedProjections_ = 0;
+};
+
+// The coordinate tuples of a coordinates element's text, appended to `out`.
+void ParseKmlCoordinates(std::string_view text, std::vector<KmlCoordinate>& out);
+
+} // namespace vsx
