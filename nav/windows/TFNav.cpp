@@ -7,6 +7,7 @@
 #include "app/TranslationManager.h"
 #include "app/Translated.h"
 #include "app/windows/TFMsg.h"
+#include "app/windows/TfTheme.h"
 #include "app/windows/TformAbout.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
@@ -52,6 +53,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QThread>
@@ -1005,6 +1007,12 @@ void TFNav::TranslateCaptions()
         if (auto* b = findChild<QToolButton*>(QString::fromLatin1(f.name))) SetTranslatedText(b, f.english);
     UpdateRealtimeCaption();
     MapMenuPopup();
+    if (fWaterfal) SetTranslatedText(fWaterfal, "Acoustics Waterfall");
+    if (fTheme) {
+        SetTranslatedText(fTheme, "Theme Selection");
+        SetTranslatedText(fTheme->bSaveExit, "Save && Exit");
+        SetTranslatedText(fTheme->bCancel, "Cancel");
+    }
     // This window, every tool window and the frame's own windows, hidden ones too.
     TranslateAllWindows();
     for (QLabel* panel : statusPanels_)

@@ -17,6 +17,7 @@
 #include "app/windows/TformAbout.h"
 #include "app/windows/VeldorKeypads.h"
 #include "tools/windows/TOffsets.h"
+#include "tools/windows/TfWaterfal.h"
 
 #include "support/GridInput.h"
 #include "support/TempHome.h"
@@ -35,6 +36,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -221,6 +223,10 @@ TEST(EndToEndLanguages, EveryTextIsTurkishAndSwitchingBackRestoresEveryText)
     {
         Program p("en");
         english = everyText();
+        // The first show gives the tool bar and two windows the captions of the caption translation.
+        EXPECT_EQ(FNav->findChild<QToolButton*>("bSelectTracks")->text(), "Select Tracks");
+        EXPECT_EQ(FNav->findChild<QToolButton*>("ToolButton13")->text(), "Do Not Follow");
+        EXPECT_EQ(fWaterfal->windowTitle(), "Acoustics Waterfall");
     }
     Program p("tr");
     const Texts turkish = everyText();
