@@ -1,7 +1,6 @@
 #include "app/ErrorReport.h"
 
 #include "app/Translated.h"
-#include "platform/Numbers.h"
 #include "platform/Prompts.h"
 
 #include <cstdio>
@@ -15,19 +14,19 @@ bool VsxApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const ConversionError& e) {
-        ReportError(ConversionMessage(e));
     } catch (const std::exception& e) {
-        ReportError(QString::fromUtf8(e.what()));
+        ReportError(ErrorText(e.what()));
     } catch (...) {
         ReportError(QString());
     }
     return false;
 }
 
-QString ConversionMessage(const ConversionError& e)
+QString ErrorText(const std::string& message)
 {
-    return translatedArgs(e.message(), {QString::fromStdString(e.text())});
+    return translatedMessage(QString::fromStdString(message),
+                             {"'%1' is not a valid integer value", "'%1' is not a valid floating point value",
+                              "'%1' is not a valid boolean value"});
 }
 
 void ReportError(const QString& message)

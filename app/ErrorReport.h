@@ -3,6 +3,8 @@
 // queued call) is shown once in a message and the program goes on.
 #include <QApplication>
 
+#include <string>
+
 namespace vsx {
 
 class VsxApplication : public QApplication {
@@ -11,11 +13,10 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-class ConversionError;
-
 // Shows the error through the prompt service and writes it to standard error.
 void ReportError(const QString& message);
-// A number that did not convert, said in the interface's language.
-QString ConversionMessage(const ConversionError& e);
+// An error's message (a library's, in English) in the interface's language, as far as the
+// language files know its form; the values it names stay as they are.
+QString ErrorText(const std::string& message);
 
 } // namespace vsx

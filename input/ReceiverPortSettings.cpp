@@ -50,7 +50,7 @@ bool strToBoolStrict(std::string_view text)
     if (equalsIgnoreCaseAscii(t, "true")) return true;
     if (equalsIgnoreCaseAscii(t, "false")) return false;
     if (auto n = parseInteger(t)) return *n != 0;
-    throw ConversionError("'%1' is not a valid boolean value", text);
+    throw ConversionError("'" + std::string(text) + "' is not a valid boolean value");
 }
 
 ReceiverPortSettings receiverPortSettingsFrom(const PortGroupTexts& texts, std::string rawLogFileName)

@@ -8,21 +8,6 @@
 
 namespace vsx {
 
-namespace {
-std::string filled(const char* message, std::string_view text)
-{
-    std::string out = message;
-    const std::size_t at = out.find("%1");
-    if (at != std::string::npos) out.replace(at, 2, text);
-    return out;
-}
-} // namespace
-
-ConversionError::ConversionError(const char* message, std::string_view text)
-    : std::runtime_error(filled(message, text)), message_(message), text_(text)
-{
-}
-
 std::optional<long long> parseInteger(std::string_view text)
 {
     std::string_view s = trimView(text);
@@ -91,14 +76,14 @@ int strToInt(std::string_view text)
 {
     auto v = parseInteger(text);
     if (!v || *v < INT32_MIN || *v > INT32_MAX)
-        throw ConversionError("'%1' is not a valid integer value", text);
+        throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
     return static_cast<int>(*v);
 }
 
 double strToFloat(std::string_view text)
 {
     auto v = parseDouble(text);
-    if (!v) throw ConversionError("'%1' is not a valid floating point value", text);
+    if (!v) throw ConversionError("'" + std::string(text) + "' is not a valid floating point value");
     return *v;
 }
 

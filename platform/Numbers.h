@@ -10,17 +10,10 @@
 namespace vsx {
 
 // A typed number that does not convert. The message reads like the class library's:
-// "'abc' is not a valid integer value". It is kept as a message with "%1" and the text, so that
-// the message can be shown in the interface's language.
+// "'abc' is not a valid integer value".
 class ConversionError : public std::runtime_error {
 public:
-    ConversionError(const char* message, std::string_view text);
-    const char* message() const { return message_; }
-    const std::string& text() const { return text_; }
-
-private:
-    const char* message_;
-    std::string text_;
+    using std::runtime_error::runtime_error;
 };
 
 // Whole numbers: optional sign, decimal digits, or hexadecimal after "0x"/"0X"/"$".

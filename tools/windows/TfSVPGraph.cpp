@@ -161,7 +161,7 @@ bool TfSVPGraph::ReadGrid()
             points.push_back(p);
         }
     } catch (const ConversionError& e) {
-        ReportError(ConversionMessage(e));
+        ReportError(ErrorText(e.what()));
         return false;
     }
     model_.SetPoints(std::move(points));
