@@ -5,6 +5,7 @@
 #include <QApplication>
 
 #include <functional>
+#include <string>
 
 namespace vsx {
 
@@ -21,5 +22,8 @@ void ReportError(const QString& message, QWidget* actedIn = nullptr);
 // Runs a control's handler; an error it raises is reported over `actedIn` right there, so it
 // never unwinds through the toolkit's event delivery.
 void RunReportingErrors(QWidget* actedIn, const std::function<void()>& handler);
+// An error's message (a library's, in English) in the interface's language, as far as the
+// language files know its form; the values it names stay as they are.
+QString ErrorText(const std::string& message);
 
 } // namespace vsx

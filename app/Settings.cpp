@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "app/Translated.h"
 #include "app/SharedValues.h"
 #include "platform/AppendFile.h"
 #include "platform/Clock.h"
@@ -37,8 +38,8 @@ void CreateDataFolders()
         makeFolder(root + "/" + CurrentDateString() + "/LOG");
         makeFolder(root + "/" + CurrentDateString() + "/SVP");
     } catch (const std::exception&) {
-        prompts().message(QString::fromStdString("Cannot create log folder " + dataRoot() + CurrentDateString() +
-                                                 "/LOG/. Check if you are authorized create folder at this address."));
+        prompts().message(translatedArgs("Cannot create log folder %1. Check if you are authorized create folder at this address.",
+                                         {QString::fromStdString(dataRoot() + CurrentDateString() + "/LOG/")}));
     }
 }
 

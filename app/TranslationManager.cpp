@@ -156,13 +156,24 @@ void TranslationManager::BuildReverseMap()
         if (!text.empty()) reverse_[text] = key;
 }
 
+std::string TranslationManager::KeyOf(const std::string& text) const
+{
+    if (table_.find(text) != table_.end()) return text;
+    auto r = reverse_.find(text);
+    return r != reverse_.end() ? r->second : text;
+}
+
+std::string TranslationManager::TranslateIfKnown(const std::string& text) const
+{
+    const std::string key = KeyOf(text);
+    if (current_ == "en") return key;
+    auto t = table_.find(key);
+    return t != table_.end() && !t->second.empty() ? t->second : text;
+}
+
 std::string TranslationManager::Translate(const std::string& text)
 {
-    std::string key = text;
-    if (table_.find(text) == table_.end()) {
-        auto r = reverse_.find(text);
-        if (r != reverse_.end()) key = r->second;
-    }
+    const std::string key = KeyOf(text);
     if (current_ == "en") return key;
     auto t = table_.find(key);
     if (t != table_.end() && !t->second.empty()) return t->second;

@@ -17,6 +17,12 @@ public:
     explicit TranslationManager(std::string languageFolder = {});
 
     std::string Translate(const std::string& text);
+    // The English key of a text: the text itself when it is a key or unknown, else the key of the
+    // language text it is (from any language shown in this run).
+    std::string KeyOf(const std::string& text) const;
+    // Like Translate, but a text without a translation is returned as it is and not recorded as
+    // missing (for texts that are not the program's own, such as the platform's button words).
+    std::string TranslateIfKnown(const std::string& text) const;
     void SetLanguage(const std::string& code);
 
     // Operations of the translation editor.

@@ -1,5 +1,6 @@
 #include "canvas/CanvasOverlays.h"
 
+#include "app/Translated.h"
 #include "canvas/CanvasGrid.h"
 #include "canvas/CanvasModel.h"
 #include "canvas/CanvasViewMapping.h"
@@ -67,7 +68,7 @@ QPoint SpeedHudOrigin(int corner, int width, int height, int g, int h)
 std::string HeadingHudText(const CanvasSettings& settings)
 {
     if (!settings.HudDeviceText.empty()) return settings.HudDeviceText;
-    return settings.NoValidPosition ? std::string(NoPositionText) : settings.HudStatusText;
+    return settings.NoValidPosition ? translated(NoPositionText).toStdString() : settings.HudStatusText;
 }
 
 HeadingHudColors HeadingHudStyle(bool noValidPosition, int q)

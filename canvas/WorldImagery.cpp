@@ -1,5 +1,6 @@
 #include "canvas/WorldImagery.h"
 
+#include "app/Translated.h"
 #include "canvas/CanvasModel.h"
 #include "canvas/CanvasViewMapping.h"
 
@@ -54,7 +55,7 @@ void WorldImagery::Draw(QPainter& painter, const CanvasModel& model, const Canva
         font.setPointSize(12);
         painter.setFont(font);
         painter.setPen(Qt::red);
-        painter.drawText(QPointF(10, 10 + painter.fontMetrics().ascent()), QStringLiteral("MAP: Waiting for GPS position..."));
+        painter.drawText(QPointF(10, 10 + painter.fontMetrics().ascent()), translated("MAP: Waiting for GPS position..."));
         return;
     }
     if (georeference_->Generation() != cornersGeneration_ || corners_.size() > kMaxCornersKept) {

@@ -96,12 +96,12 @@ DeviceSettings::DeviceSettings()
 {
 }
 
-std::string ScanFormatProblem(std::string_view format)
+ScanFormatTrouble ScanFormatProblem(std::string_view format)
 {
     std::string error;
     const std::optional<ScanFormat> compiled = ScanFormat::compile(format, &error);
-    if (!compiled) return "This scan format cannot be used: " + error;
-    if (compiled->numericConversions() == 0) return "This scan format reads no number (use %lf for the depth)";
+    if (!compiled) return {"This scan format cannot be used: %1", error};
+    if (compiled->numericConversions() == 0) return {"This scan format reads no number (use %lf for the depth)", {}};
     return {};
 }
 

@@ -16,9 +16,14 @@
 
 namespace vsx {
 
-// Why a scan format cannot read depths ("" when it can): a conversion the interpreter does not
-// support, or no number read at all.
-std::string ScanFormatProblem(std::string_view format);
+// Why a scan format cannot read depths (an empty message when it can): a conversion the
+// interpreter does not support, or no number read at all. The message holds "%1" where the
+// interpreter's own reason goes, so that it can be shown in the interface's language.
+struct ScanFormatTrouble {
+    std::string message;
+    std::string reason;
+};
+ScanFormatTrouble ScanFormatProblem(std::string_view format);
 
 class IniFile;
 

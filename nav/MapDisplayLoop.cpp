@@ -1,6 +1,7 @@
 #include "nav/MapDisplayLoop.h"
 
 #include "app/SharedValues.h"
+#include "app/Translated.h"
 #include "input/DisplayValues.h"
 #include "nav/SensorOffset.h"
 #include "platform/Clock.h"
@@ -24,6 +25,9 @@ std::string dms(double v, char positive, char negative)
     const double s = double(milli % 60'000) / 1000.0;
     return formatInt(d) + "\xC2\xB0" + formatInt(m) + "'" + formatFixed(s, 3) + "\"" + (v >= 0 ? positive : negative);
 }
+
+// A word of the banner in the interface's language, Windows-1254 as the banner is kept.
+std::string label(const std::string& english) { return toCp1254(translated(english)); }
 
 } // namespace
 
@@ -105,7 +109,7 @@ void MapDisplayLoop::Tick()
 void MapDisplayLoop::ShowSilent()
 {
     state_.HudFixQuality = 0;
-    state_.HudStatusText = kNoGnssDataText;
+    state_.HudStatusText = label(kNoGnssDataText);
     env_.showGnssSilent();
 }
 
@@ -113,24 +117,26 @@ void MapDisplayLoop::updateStatusLine(const MapTickInputs& in, int fixQuality, c
 {
     state_.HudFixQuality = fixQuality;
     if (state_.NoValidPosition) {
-        state_.HudStatusText = "*** EMPTY GGA - NO POSITION ***";
+        state_.HudStatusText = label("*** EMPTY GGA - NO POSITION ***");
         return;
     }
     const auto speed = parseDouble(in.speedLabelText);
-    char text[256];
-    std::snprintf(text, sizeof text, "%s | Spd: %s kn | SV: %d | Ant: %s m | Tide: %s m",
-                  FixQualityText(fixQuality).c_str(), formatFixed(speed.value_or(0), 1).c_str(), in.satellites,
-                  formatFixed(state_.RtkAntennaHeight, 2).c_str(), tideText.c_str());
-    std::string line = text;
+    // A quality without a name of its own reads "Fix:" and its number in every language.
+    const bool named = fixQuality == 0 || fixQuality == 1 || fixQuality == 2 || fixQuality == 4 || fixQuality == 5;
+    const std::string fix = named ? label(FixQualityText(fixQuality)) : FixQualityText(fixQuality);
+    std::string line = fix + " | " + label("Spd:") + " " +
+                       formatFixed(speed.value_or(0), 1) + " kn | " + label("SV:") + " " +
+                       std::to_string(in.satellites) + " | " + label("Ant:") + " " +
+                       formatFixed(state_.RtkAntennaHeight, 2) + " m | " + label("Tide:") + " " + tideText + " m";
     if (state_.TrueDepthHi > 0 && in.sensorEnabled) {
         if (in.sounderMessageType == "Veldor XDR H/L" && state_.TrueDepthLo > 0)
-            line += " | HDepth: " + formatFixed(state_.TrueDepthHi, 2) + " m | LDepth: " +
-                    formatFixed(state_.TrueDepthLo, 2) + " m";
+            line += " | " + label("HDepth:") + " " + formatFixed(state_.TrueDepthHi, 2) + " m | " + label("LDepth:") +
+                    " " + formatFixed(state_.TrueDepthLo, 2) + " m";
         else
-            line += " | Depth: " + formatFixed(state_.TrueDepthHi, 2) + " m";
+            line += " | " + label("Depth:") + " " + formatFixed(state_.TrueDepthHi, 2) + " m";
     }
     if (!VesselSensors.empty()) {
-        line += " | Trk: ";
+        line += " | " + label("Trk:") + " ";
         if (ActiveTrackingSensor == -1) line += "GPS";
         else if (ActiveTrackingSensor >= 0 && size_t(ActiveTrackingSensor) < VesselSensors.size())
             line += VesselSensors[size_t(ActiveTrackingSensor)].Name.substr(0, 3);

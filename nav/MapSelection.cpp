@@ -49,7 +49,8 @@ MapSelection::Finish MapSelection::FinishDrawing(CanvasModel& model, int shapeTy
         if (layers.empty() || polygon.size() < 3) return f;
         model.SelectInPolygonOnLayers(polygon, layers);
         const int n = model.SelectedCount();
-        f.status = n < 1 ? std::string() : std::to_string(n) + " track(s) selected. Press Delete to remove.";
+        f.status = n < 1 ? std::string() : std::string("%1 track(s) selected. Press Delete to remove.");
+        f.selected = n;
         return f;
     }
     shapeMode_ = false;
@@ -57,7 +58,8 @@ MapSelection::Finish MapSelection::FinishDrawing(CanvasModel& model, int shapeTy
     if (polygon.size() < 3) return f;
     model.SelectInPolygon(polygon);
     const int n = model.SelectedCount();
-    f.status = n < 1 ? std::string() : std::to_string(n) + " shape(s) selected. Press Delete to remove.";
+    f.status = n < 1 ? std::string() : std::string("%1 shape(s) selected. Press Delete to remove.");
+    f.selected = n;
     return f;
 }
 

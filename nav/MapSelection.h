@@ -28,9 +28,12 @@ public:
     // polygon's vertices and give the status text (empty when nothing was selected; nullopt for a
     // polygon of fewer than 3 vertices or without track layers, where the status stays as it
     // was). `handled` tells whether this drawing was a selection polygon at all.
+    // status: a message with "%1" for `selected`, the number of shapes now selected (an empty
+    // message clears the status).
     struct Finish {
         bool handled = false;
         std::optional<std::string> status;
+        int selected = 0;
     };
     Finish FinishDrawing(CanvasModel& model, int shapeType, const WorldPoints& polygon);
 

@@ -1,5 +1,6 @@
 #include "app/windows/ColorBox.h"
 
+#include "app/windows/WindowTranslation.h"
 #include <QColorDialog>
 #include <QPixmap>
 
@@ -37,6 +38,8 @@ ColorBox::ColorBox(QWidget* parent, ColorValue initial) : QComboBox(parent)
 {
     addItem(swatch(clBlack), QStringLiteral("Custom..."));
     for (const NamedColor& n : namedColors()) addItem(swatch(n.value), QString::fromUtf8(n.name), int(n.value));
+    // The colour is the item's data; its name is only shown.
+    TranslateItemsOf(this);
     connect(this, &QComboBox::activated, this, &ColorBox::onActivated);
     setColor(initial);
 }

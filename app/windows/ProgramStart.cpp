@@ -3,6 +3,7 @@
 #include "app/ErrorReport.h"
 #include "app/Settings.h"
 #include "app/SharedValues.h"
+#include "app/Translated.h"
 #include "app/windows/TFMsg.h"
 #include "app/windows/TfTheme.h"
 #include "app/windows/TformAbout.h"
@@ -47,7 +48,7 @@ StartupSettings ReadStartupSettings()
 void ApplyStyle(const QString& name)
 {
     if (name == kPlatformStyleName) return;
-    if (!StyleManager::setStyle(name)) ReportError(QStringLiteral("Style '%1' not found").arg(name));
+    if (!StyleManager::setStyle(name)) ReportError(translatedArgs("Style '%1' not found", {name}));
 }
 
 namespace {

@@ -2,8 +2,10 @@
 
 #include "app/ErrorReport.h"
 #include "app/Settings.h"
+#include "app/Translated.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
+#include "app/windows/WindowTranslation.h"
 #include "canvas/VeldorCanvas.h"
 #include "nav/windows/TFNav.h"
 #include "platform/Colour.h"
@@ -31,7 +33,8 @@ TfTheme::TfTheme(QWidget* parent) : QWidget(parent)
     GroupBox1->setObjectName("GroupBox1");
     lbThemeList = new QListWidget(GroupBox1);
     lbThemeList->setObjectName("lbThemeList");
-    lInfo = new QLabel(QStringLiteral("Available themes: 0. Select to preview."), GroupBox1);
+    lInfo = new QLabel(GroupBox1);
+    SetTranslatedText(lInfo, "Available themes: %1. Select to preview.", {QStringLiteral("0")});
     lInfo->setObjectName("lInfo");
     auto* group = new QVBoxLayout(GroupBox1);
     group->addWidget(lbThemeList, 1);
@@ -75,13 +78,13 @@ void TfTheme::showEvent(QShowEvent* event)
         const int row = int(names.indexOf(SavedThemeName));
         lbThemeList->setCurrentRow(row > 0 ? row : 0);
     }
-    lInfo->setText(QStringLiteral("Available themes: %1. Select to preview.").arg(names.size()));
+    SetTranslatedText(lInfo, "Available themes: %1. Select to preview.", {QString::number(names.size())});
 }
 
 void TfTheme::applyStyle(const QString& name)
 {
     if (!StyleManager::setStyle(name)) {
-        ReportError(QStringLiteral("Style '%1' not found").arg(name));
+        ReportError(translatedArgs("Style '%1' not found", {name}));
         return;
     }
     if (FNav && FNav->fcad) {

@@ -1,6 +1,8 @@
 #include "app/windows/TfTranslationEditor.h"
 
 #include "app/TranslationManager.h"
+#include "app/Translated.h"
+#include "app/windows/WindowTranslation.h"
 #include "app/windows/WindowSetup.h"
 #include "platform/Prompts.h"
 
@@ -21,10 +23,6 @@ namespace {
 
 QString u8(const std::string& s) { return QString::fromUtf8(s.data(), int(s.size())); }
 std::string s8(const QString& s) { return s.toUtf8().toStdString(); }
-QString translated(const char* english)
-{
-    return Translator ? u8(Translator->Translate(english)) : QString::fromUtf8(english);
-}
 
 } // namespace
 
@@ -78,7 +76,7 @@ TfTranslationEditor::TfTranslationEditor(QWidget* parent) : QWidget(parent)
         Translator->Reload();
         fillLanguageList();
         loadGrid(cbLanguage->currentText());
-        LabelStatus->setText(translated("Reloaded"));
+        SetTranslatedText(LabelStatus, "Reloaded");
     });
     connect(btAddKey, &QPushButton::clicked, this, &TfTranslationEditor::addKey);
     connect(edNewKey, &QLineEdit::returnPressed, this, &TfTranslationEditor::addKey);
@@ -122,6 +120,7 @@ void TfTranslationEditor::loadGrid(const QString& language)
     sgTranslations->clearContents();
     sgTranslations->setRowCount(std::max<int>(int(keys.size()), 1));
     sgTranslations->setHorizontalHeaderLabels({translated("Key"), translated("English"), language});
+    MarkAsValue(sgTranslations->horizontalHeaderItem(2));  // the language code
     sgTranslations->setColumnWidth(0, 200);
     sgTranslations->setColumnWidth(1, 250);
     sgTranslations->setColumnWidth(2, 250);
@@ -142,7 +141,7 @@ void TfTranslationEditor::cellEdited(int, int column)
 {
     if (column == 0) return;
     modified_ = true;
-    LabelStatus->setText(translated("Modified"));
+    SetTranslatedText(LabelStatus, "Modified");
 }
 
 void TfTranslationEditor::saveGrid()
@@ -162,7 +161,7 @@ void TfTranslationEditor::saveGrid()
     Translator->SaveLanguage("en");
     Translator->SaveLanguage(lang);
     modified_ = false;
-    LabelStatus->setText(translated("Saved!"));
+    SetTranslatedText(LabelStatus, "Saved!");
 }
 
 void TfTranslationEditor::languageChosen(int)
@@ -191,7 +190,7 @@ void TfTranslationEditor::addKey()
     for (int row = 0; row < sgTranslations->rowCount(); ++row) {
         const QTableWidgetItem* item = sgTranslations->item(row, 0);
         if (item && item->text() == key) {
-            LabelStatus->setText(translated("Key already exists"));
+            SetTranslatedText(LabelStatus, "Key already exists");
             return;
         }
     }
@@ -209,7 +208,7 @@ void TfTranslationEditor::addKey()
     sgTranslations->scrollToItem(keyItem);
     edNewKey->clear();
     modified_ = true;
-    LabelStatus->setText(translated("Key added - don't forget to save"));
+    SetTranslatedText(LabelStatus, "Key added - don't forget to save");
 }
 
 } // namespace vsx

@@ -1,5 +1,6 @@
 #include "app/windows/VeldorKeypads.h"
 
+#include "app/windows/WindowTranslation.h"
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPainter>
@@ -72,13 +73,15 @@ TVeldorNumericKeypad::TVeldorNumericKeypad(QWidget* parent) : QFrame(parent)
 void TVeldorNumericKeypad::keyPressed(int index)
 {
     if (!Target) return;
-    const QString caption = keys_[std::size_t(index)]->text();
-    if (caption == QLatin1String("Enter")) {
+    // Keys are told apart by their place: "Back" and "Enter" show in the interface's language.
+    constexpr int kBack = 9, kEnter = 11;
+    if (index == kEnter) {
         hide();
         return;
     }
+    const QString caption = keys_[std::size_t(index)]->text();
     const QString text = KeypadTargetText(Target);
-    if (caption == QLatin1String("Back")) {
+    if (index == kBack) {
         if (!text.isEmpty()) SetKeypadTargetText(Target, text.left(text.size() - 1));
         return;
     }
@@ -94,6 +97,7 @@ TVeldorSimpleKeyboard::TVeldorSimpleKeyboard(QWidget* parent) : QFrame(parent)
     const auto row = [this](const char* keys, int left, int top) {
         for (int i = 0; keys[i]; ++i) {
             QPushButton* b = addKey(QString(QChar(keys[i])), left + i * 41, top, 38);
+            MarkAsValue(b);  // a character is typed as it shows, in every language
             characters_.push_back(b);
             connect(b, &QPushButton::clicked, this, [this, b] { characterPressed(b); });
         }

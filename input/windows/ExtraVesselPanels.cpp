@@ -1,5 +1,6 @@
 #include "input/windows/ExtraVesselPanels.h"
 
+#include "app/windows/WindowTranslation.h"
 #include "app/Settings.h"
 #include "app/windows/ColorBox.h"
 #include "platform/Text.h"
@@ -29,7 +30,8 @@ ExtraVesselPanels::ExtraVesselPanels(QWidget* parent) : QWidget(parent)
     for (int i = 0; i < kExtraVesselPanels; ++i) {
         const int n = i + 2;
         const QString v = QStringLiteral("V%1").arg(i + 1);
-        auto* box = new QGroupBox(QStringLiteral("Vessel %1").arg(n), this);
+        auto* box = new QGroupBox(this);
+        SetTranslatedText(box, "Vessel %1", {QString::number(n)});
         auto* form = new QFormLayout(box);
         Panel& p = panels[size_t(i)];
         p.chkEn = new QCheckBox(QStringLiteral("Enable"), box);

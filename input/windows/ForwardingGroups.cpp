@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "app/SharedValues.h"
+#include "app/windows/WindowTranslation.h"
 #include "input/GgaForwarding.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
@@ -221,9 +222,9 @@ void GpsUdpInputGroup::cbEnableTCPClick()
     emit gnssPortBoxesEnabled(!GpsUdpEnabled);
 }
 
-void GpsUdpInputGroup::setStatus(const QString& text, unsigned colour)
+void GpsUdpInputGroup::setStatus(const char* english, unsigned colour, const QStringList& args)
 {
-    lblTCPStatus->setText(text);
+    SetTranslatedText(lblTCPStatus, english, args);
     const QColor c(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
     lblTCPStatus->setStyleSheet(QStringLiteral("color: %1").arg(c.name()));
 }
@@ -233,26 +234,26 @@ void GpsUdpInputGroup::btnTCPConnectClick()
     if (GpsUdpListening) {
         GpsUdpSocket.stop();
         GpsUdpListening = false;
-        setStatus(QStringLiteral("Stopped"), 0x0000FF);
-        btnTCPConnect->setText(QStringLiteral("Start Listening"));
+        setStatus("Stopped", 0x0000FF);
+        SetTranslatedText(btnTCPConnect, "Start Listening");
         return;
     }
     GpsUdpPort = ParsePortNumber(edTCPPort->text().toStdString(), kDefaultGpsUdpPort);
     switch (GpsUdpSocket.start(GpsUdpPort)) {
     case UdpListener::StartResult::Listening:
         GpsUdpListening = true;
-        setStatus(QStringLiteral("Listening:%1").arg(GpsUdpPort), 0x008000);
-        btnTCPConnect->setText(QStringLiteral("Stop"));
+        setStatus("Listening:%1", 0x008000, {QString::number(GpsUdpPort)});
+        SetTranslatedText(btnTCPConnect, "Stop");
         if (onListening) onListening();
         break;
     case UdpListener::StartResult::SocketError:
-        setStatus(QStringLiteral("Socket Error"), 0x0000FF);
+        setStatus("Socket Error", 0x0000FF);
         break;
     case UdpListener::StartResult::AddressInUse:
-        setStatus(QStringLiteral("Port in use"), 0x0000FF);
+        setStatus("Port in use", 0x0000FF);
         break;
     case UdpListener::StartResult::OtherError:
-        setStatus(QStringLiteral("Error %1").arg(GpsUdpSocket.lastError()), 0x0000FF);
+        setStatus("Error %1", 0x0000FF, {QString::number(GpsUdpSocket.lastError())});
         break;
     }
 }

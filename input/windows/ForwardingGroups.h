@@ -3,6 +3,7 @@
 // other programs: "Forward Sensor Positions" (GGA of the antenna and the sensor points to a UDP
 // address or a serial port) and "GPS UDP Input" (NMEA lines arriving as datagrams).
 #include <QGroupBox>
+#include <QStringList>
 #include <functional>
 #include <string>
 #include <vector>
@@ -80,7 +81,8 @@ signals:
     void gnssPortBoxesEnabled(bool enabled);
 
 private:
-    void setStatus(const QString& text, unsigned colour);
+    // The status in the current language (english is a key, "%1" filled from args).
+    void setStatus(const char* english, unsigned colour, const QStringList& args = {});
 };
 
 } // namespace vsx

@@ -5,6 +5,8 @@
 #include "app/ErrorReport.h"
 #include "app/Settings.h"
 #include "app/SharedValues.h"
+#include "app/Translated.h"
+#include "app/windows/WindowTranslation.h"
 #include "app/windows/WindowSetup.h"
 #include "input/DeviceSettingsTargets.h"
 #include "input/SounderMessageType.h"
@@ -386,9 +388,9 @@ void TFGPS::buildGlobalSheet()
 void TFGPS::buildMonitorSheet()
 {
     auto* row = new QHBoxLayout(TabSheet1);
-    MemoGPS = makeMonitor(TabSheet1, QStringLiteral("NMEA POSITION DATA"), true);
+    MemoGPS = makeMonitor(TabSheet1, translated("NMEA POSITION DATA"), true);
     MemoGPS->setObjectName("MemoGPS");
-    MemoSensor = makeMonitor(TabSheet1, QStringLiteral("NMEA SENSOR DATA"), false);
+    MemoSensor = makeMonitor(TabSheet1, translated("NMEA SENSOR DATA"), false);
     MemoSensor->setObjectName("MemoSensor");
     row->addWidget(MemoGPS);
     row->addWidget(MemoSensor);
@@ -616,9 +618,13 @@ void TFGPS::warnAboutGeodeticTexts()
 {
     const std::vector<std::string> bad = settings_.invalidGeodeticFields();
     if (bad.empty()) return;
-    std::string list;
-    for (const std::string& b : bad) list += (list.empty() ? "" : ", ") + b;
-    prompts().message(QStringLiteral("These datum and projection fields do not hold a number: %1.").arg(q(list)),
+    QString list;
+    for (const std::string& b : bad) {
+        // The field's caption, with "LCC " before the Lambert fields.
+        const bool lcc = b.rfind("LCC ", 0) == 0;
+        list += (list.isEmpty() ? "" : ", ") + (lcc ? "LCC " + translated(b.substr(4)) : translated(b));
+    }
+    prompts().message(translatedArgs("These datum and projection fields do not hold a number: %1.", {list}),
                       windowTitle(), PromptKind::Warning, this);
 }
 
@@ -687,9 +693,9 @@ void TFGPS::SetGnssPortBoxesEnabled(bool enabled)
 void TFGPS::showScanFormatProblem()
 {
     // Said where it was typed: the depth handler goes on with the last format that worked.
-    const std::string problem = ScanFormatProblem(bytesOf(eSBESFormat->text()));
-    eSBESFormat->setToolTip(QString::fromStdString(problem));
-    eSBESFormat->setStyleSheet(problem.empty() ? QString() : QStringLiteral("color: red"));
+    const ScanFormatTrouble problem = ScanFormatProblem(bytesOf(eSBESFormat->text()));
+    SetTranslatedToolTip(eSBESFormat, QString::fromStdString(problem.message), {q(problem.reason)});
+    eSBESFormat->setStyleSheet(problem.message.empty() ? QString() : QStringLiteral("color: red"));
 }
 
 void TFGPS::EmbedPanel(DeviceSettingsSheet sheet, DeviceSettingsPanel* panel)

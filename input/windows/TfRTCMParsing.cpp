@@ -1,6 +1,7 @@
 #include "input/windows/TfRTCMParsing.h"
 
 #include "app/Settings.h"
+#include "app/Translated.h"
 #include "app/windows/WindowSetup.h"
 #include "platform/AtomicFile.h"
 #include "platform/Paths.h"
@@ -82,7 +83,8 @@ void TfRTCMParsing::btnCloseClick()
         std::string error;
         if (!writeFileAtomically(file, text, &error)) {
             // The report stays on screen, so nothing is lost while the user sees to the folder.
-            prompts().message(fromCp1254("The RTCM report could not be saved: " + error), QString(), PromptKind::Error);
+            prompts().message(translatedArgs("The RTCM report could not be saved: %1", {fromCp1254(error)}), QString(),
+                              PromptKind::Error);
             return;
         }
     }

@@ -1,5 +1,7 @@
 #include "input/windows/TfrmNTRIPSettings.h"
 
+#include "app/Translated.h"
+#include "app/windows/WindowTranslation.h"
 #include "app/Settings.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
@@ -231,12 +233,14 @@ void TfrmNTRIPSettings::FormShow() { UpdatePositionControls(); }
 
 // ---- Log, lists and settings ------------------------------------------------------------------
 
-void TfrmNTRIPSettings::AddLog(const std::string& text)
+void TfrmNTRIPSettings::AddLog(const char* english, const QStringList& args) { AddLogLine(translatedArgs(english, args)); }
+
+void TfrmNTRIPSettings::AddLogLine(const QString& text)
 {
     const LocalDateTime t = localNow();
     // The log keeps its last 100 lines (its block limit drops the first ones).
-    memoLog->appendPlainText(q(formatPadded(t.hour, 2) + ":" + formatPadded(t.minute, 2) + ":" + formatPadded(t.second, 2) +
-                               " " + text));
+    memoLog->appendPlainText(q(formatPadded(t.hour, 2) + ":" + formatPadded(t.minute, 2) + ":" + formatPadded(t.second, 2)) +
+                             " " + text);
 }
 
 void TfrmNTRIPSettings::FillOutputPorts()
@@ -289,7 +293,7 @@ void TfrmNTRIPSettings::LoadSettings()
         // A saved mount point alone schedules the connection at start.
         AutoConnect = true;
         StartupConnectPending = true;
-        AddLog("Auto-connect on startup - will connect to " + mount);
+        AddLog("Auto-connect on startup - will connect to %1", {q(mount)});
     }
 }
 
@@ -347,7 +351,8 @@ void TfrmNTRIPSettings::SaveProfile()
     p.Latitude = s(edtLatitude->text());
     p.Longitude = s(edtLongitude->text());
     const std::optional<std::string> name = NtripProfilesFile(ProfilesFileName).Save(p);
-    AddLog(name ? "Profile saved: " + *name : std::string("Error saving profile"));
+    if (name) AddLog("Profile saved: %1", {q(*name)});
+    else AddLog("Error saving profile");
     LoadProfileList();
     const std::string shown = name.value_or(NtripProfileName(p.Server, p.Port, p.Username));
     const int i = boxProfile->findText(q(shown), Qt::MatchExactly);
@@ -402,7 +407,7 @@ void TfrmNTRIPSettings::btnConnectClick()
         SaveSettings();
         client_->AutoReconnect = false;
         client_->Disconnect();
-        btnConnect->setText(QStringLiteral("Connect"));
+        SetTranslatedText(btnConnect, "Connect");
         return;
     }
     const std::string mount = s(boxMountpoint->currentText());
@@ -419,11 +424,11 @@ void TfrmNTRIPSettings::btnConnectClick()
     position.Latitude = parseDouble(s(edtLatitude->text())).value_or(0.0);
     position.Longitude = parseDouble(s(edtLongitude->text())).value_or(0.0);
     client_->SetGgaPosition(position);
-    AddLog("Position: " + s(edtLatitude->text()) + ", " + s(edtLongitude->text()));
-    AddLog("Connecting to " + s(edtServer->text()) + ":" + s(edtPort->text()) + "/" + mount);
+    AddLog("Position: %1, %2", {edtLatitude->text(), edtLongitude->text()});
+    AddLog("Connecting to %1:%2/%3", {edtServer->text(), edtPort->text(), q(mount)});
     client_->AutoReconnect = true;
     client_->Connect();
-    btnConnect->setText(QStringLiteral("Disconnect"));
+    SetTranslatedText(btnConnect, "Disconnect");
 }
 
 void TfrmNTRIPSettings::popUp(const char* why)
@@ -455,15 +460,15 @@ void TfrmNTRIPSettings::NTRIPClientStatus(NTRIPClientState state, const std::str
     const char* button = nullptr;
     const char* caption = nullptr;
     switch (state) {
-    case NTRIPClientState::Disconnected: button = "Connect"; caption = "Disconnected"; break;
-    case NTRIPClientState::Connecting: button = "Connecting..."; caption = "Connecting..."; break;
-    case NTRIPClientState::Connected: button = "Disconnect"; caption = "Connected"; break;
-    case NTRIPClientState::Receiving: button = "Disconnect"; caption = "Receiving Data"; break;
-    case NTRIPClientState::Error: button = "Connect"; caption = "Error"; break;
+    case NTRIPClientState::Disconnected: button = "Connect"; caption = "Veldor NTRIP Client - Disconnected"; break;
+    case NTRIPClientState::Connecting: button = "Connecting..."; caption = "Veldor NTRIP Client - Connecting..."; break;
+    case NTRIPClientState::Connected: button = "Disconnect"; caption = "Veldor NTRIP Client - Connected"; break;
+    case NTRIPClientState::Receiving: button = "Disconnect"; caption = "Veldor NTRIP Client - Receiving Data"; break;
+    case NTRIPClientState::Error: button = "Connect"; caption = "Veldor NTRIP Client - Error"; break;
     }
     if (!button) return;
-    btnConnect->setText(QString::fromUtf8(button));
-    setWindowTitle(QStringLiteral("Veldor NTRIP Client - ") + QString::fromUtf8(caption));
+    SetTranslatedText(btnConnect, button);
+    SetTranslatedText(this, caption);
 }
 
 void TfrmNTRIPSettings::NTRIPClientData(const QByteArray& bytes)
@@ -486,10 +491,21 @@ void TfrmNTRIPSettings::NTRIPClientSourceTable(const std::vector<std::string>& m
     boxMountpoint->clear();
     for (const std::string& m : mountPoints) boxMountpoint->addItem(q(m));
     if (!mountPoints.empty()) boxMountpoint->setCurrentIndex(0);
-    AddLog("Found " + std::to_string(mountPoints.size()) + " mount points");
+    AddLog("Found %1 mount points", {QString::number(mountPoints.size())});
 }
 
-void TfrmNTRIPSettings::NTRIPClientLog(const std::string& text) { AddLog(text); }
+void TfrmNTRIPSettings::NTRIPClientLog(const std::string& text)
+{
+    // The client's own lines, read back to their keys so that they show in the interface's language.
+    AddLogLine(translatedMessage(q(text), {"Disconnected", "Error: Caster address is empty", "Serial port handle cleared",
+                                           "Serial port handle set", "Failed to create socket", "Connection closed",
+                                           "Invalid chunked data from caster", "Receiving correction data",
+                                           "401 - Invalid username or password", "403 - Access forbidden",
+                                           "Unknown server response", "404 - Mount point not found: %1",
+                                           "Source table parsed: %1 mount points", "Reconnect attempt %1/%2",
+                                           "Connecting to %1:%2", "Failed to resolve host: %1", "Failed to connect to %1",
+                                           "Connected to %1", "Server response: %1"}));
+}
 
 void TfrmNTRIPSettings::tmrUpdateTimer()
 {
@@ -570,16 +586,17 @@ void TfrmNTRIPSettings::OpenOutputPort()
     line.dtr = true;
     line.rts = true;
     const std::string device = serialDevicePath(IniFileName, name);
-    std::string error = device.empty() ? name + " is not assigned to a serial device" : std::string();
+    std::string error;
     if (!device.empty()) outputPort_ = SerialPort::open(device, line, &error);
     if (!outputPort_) {
-        AddLog("Failed to open output port: " + name);
-        if (!error.empty()) AddLog(error);
+        AddLog("Failed to open output port: %1", {q(name)});
+        if (device.empty()) AddLog("%1 is not assigned to a serial device", {q(name)});
+        else if (!error.empty()) AddLogLine(q(error));
         chkOutputPort->setChecked(false); // as the user's click: closes and saves
         return;
     }
     OutputActive = true;
-    AddLog("Output port opened: " + name + " @ " + std::to_string(baud));
+    AddLog("Output port opened: %1 @ %2", {q(name), QString::number(baud)});
 }
 
 void TfrmNTRIPSettings::CloseOutputPort()
@@ -609,7 +626,7 @@ void TfrmNTRIPSettings::WriteOutput(const char* bytes, std::size_t count)
 
 void TfrmNTRIPSettings::reportBase(const RtcmBaseStation& base)
 {
-    AddLog("Base " + BaseStationText(base));
+    AddLog("Base %1", {q(BaseStationText(base))});
 }
 
 void TfrmNTRIPSettings::watchBaseStation(const char* bytes, std::size_t count)

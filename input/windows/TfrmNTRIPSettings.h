@@ -14,6 +14,7 @@
 #include "input/RtcmBaseStationWatch.h"
 
 #include <QByteArray>
+#include <QStringList>
 #include <QWidget>
 #include <chrono>
 #include <memory>
@@ -111,7 +112,9 @@ protected:
 
 private:
     void FormCreate();
-    void AddLog(const std::string& text);
+    // A line of the log, in the interface's language (english is a key, "%1" ... filled from args).
+    void AddLog(const char* english, const QStringList& args = {});
+    void AddLogLine(const QString& text);
     void FillOutputPorts();
     void LoadProfileList();
     void LoadSettings();

@@ -2,10 +2,10 @@
 
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/TranslationManager.h"
 #include "app/windows/NumberEdit.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
+#include "app/windows/WindowTranslation.h"
 #include "canvas/VeldorCanvas.h"
 #include "input/TVeldorSerialGPS.h"
 #include "nav/HelmsmanCorridor.h"
@@ -29,13 +29,6 @@
 namespace vsx {
 
 namespace {
-
-QString translated(const char* english)
-{
-    if (!Translator) return QString::fromUtf8(english);
-    const std::string t = Translator->Translate(english);
-    return QString::fromUtf8(t.c_str(), int(t.size()));
-}
 
 constexpr ColorValue kDefaultGridColour = 0xC0C0C0;
 
@@ -106,8 +99,7 @@ TFHelmsman::TFHelmsman(TFNav* owner) : QWidget(owner), nav_(owner)
     CenterMainItem->setCheckable(true);
     connect(CenterMainItem, &QAction::triggered, this, &TFHelmsman::HelmCenterMainClick);
     for (int tag = 1; tag <= 3; ++tag) {
-        const std::string caption = "Center on Vessel " + std::to_string(tag + 1);
-        QAction* a = add(("HelmCenterVessel" + std::to_string(tag + 1) + "Item").c_str(), caption.c_str());
+        QAction* a = add(("HelmCenterVessel" + std::to_string(tag + 1) + "Item").c_str(), "");
         a->setCheckable(true);
         connect(a, &QAction::triggered, this, [this, tag] { HelmCenterVesselClick(tag); });
         CenterVesselItems.push_back(a);
@@ -220,20 +212,20 @@ void TFHelmsman::SaveHelmsmanSettings()
 void TFHelmsman::HelmMenuPopup()
 {
     const HelmsmanOptions& o = scene_->Options;
-    FollowItem->setText(translated(o.Follow ? "Unfollow Vessel" : "Follow Vessel"));
-    HeadUpItem->setText(translated(o.HeadUp ? "Up North (standard chart view)" : "Vessel Always Look Up"));
-    GridItem->setText(translated(Canvas->Grid().Shown ? "Hide Grid" : "Show Grid"));
-    RunlineThickItem->setText(translated(o.RunlineThick ? "Make the runline thin" : "Make the runline thick"));
-    TracksItem->setText(translated(o.ShowTracks ? "Hide Tracklines" : "Show Tracklines"));
-    CenterMainItem->setText(translated("Center on Main Vessel"));
-    ClearTracksItem->setText(translated("Clear Tracks && Start Over"));
+    SetTranslatedText(FollowItem, o.Follow ? "Unfollow Vessel" : "Follow Vessel");
+    SetTranslatedText(HeadUpItem, o.HeadUp ? "Up North (standard chart view)" : "Vessel Always Look Up");
+    SetTranslatedText(GridItem, Canvas->Grid().Shown ? "Hide Grid" : "Show Grid");
+    SetTranslatedText(RunlineThickItem, o.RunlineThick ? "Make the runline thin" : "Make the runline thick");
+    SetTranslatedText(TracksItem, o.ShowTracks ? "Hide Tracklines" : "Show Tracklines");
+    SetTranslatedText(CenterMainItem, "Center on Main Vessel");
+    SetTranslatedText(ClearTracksItem, "Clear Tracks && Start Over");
     CenterMainItem->setChecked(o.FollowTarget == 0);
     for (size_t k = 0; k < CenterVesselItems.size(); ++k) {
         QAction* a = CenterVesselItems[k];
-        QString caption = translated("Center on Vessel ") + QString::number(k + 2);
         if (k < ExtraVessels.size() && !ExtraVessels[k].Name.empty())
-            caption = translated("Center on ") + fromCp1254(ExtraVessels[k].Name);
-        a->setText(caption);
+            SetTranslatedText(a, "Center on %1", {fromCp1254(ExtraVessels[k].Name)});
+        else
+            SetTranslatedText(a, "Center on Vessel %1", {QString::number(k + 2)});
         a->setEnabled(k < ExtraVessels.size() && ExtraVessels[k].Enabled);
         a->setChecked(o.FollowTarget - 1 == int(k));
     }

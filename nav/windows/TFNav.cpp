@@ -5,10 +5,13 @@
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/TranslationManager.h"
+#include "app/Translated.h"
 #include "app/windows/TFMsg.h"
+#include "app/windows/TfTheme.h"
 #include "app/windows/TformAbout.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
+#include "app/windows/WindowTranslation.h"
 #include "canvas/ProjectFile.h"
 #include "geo/GeodesySessionLog.h"
 #include "input/DeviceSettings.h"
@@ -50,6 +53,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QThread>
@@ -78,12 +82,6 @@ constexpr int kStatusPanels = 7;
 constexpr int kMapInterval = 200;
 
 QString tr8(const std::string& s) { return QString::fromUtf8(s.c_str(), int(s.size())); }
-
-// The caption of an English text in the current language (the text itself without a manager).
-QString translated(const char* english)
-{
-    return Translator ? tr8(Translator->Translate(english)) : QString::fromUtf8(english);
-}
 
 void setBackground(QWidget* w, ColorValue colour)
 {
@@ -279,7 +277,7 @@ public:
     }
     void showGnssSilent() override
     {
-        nav_.setStatusPanel(0, translated("No GNSS data"), 20);
+        nav_.setStatusPanelWords(0, "No GNSS data", {}, 20);
         nav_.setStatusPanel(1, QString(), 20);
         if (fRealtime) {
             fRealtime->Fixed->setText(QStringLiteral("0"));
@@ -554,6 +552,9 @@ void TFNav::FormCreate()
         setWindowIcon(i);
     }
     if (!Translator) Translator = new TranslationManager();
+    InstallWindowTranslation();
+    // The caption names the project file; it reads the same in every language.
+    MarkAsValue(this);
 
     std::string language;
     bool showImagery = false;
@@ -628,7 +629,6 @@ void TFNav::buildToolbars()
         auto* b = new QToolButton(bar);
         b->setObjectName(name);
         b->setText(QString::fromUtf8(caption));
-        b->setProperty("englishText", QString::fromUtf8(caption));
         b->setToolButtonStyle(Qt::ToolButtonTextOnly);
         bar->addWidget(b);
         return b;
@@ -686,14 +686,11 @@ void TFNav::buildMenus()
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu1");
     auto menu = [bar](const char* caption) {
-        QMenu* m = bar->addMenu(QString::fromUtf8(caption));
-        m->menuAction()->setProperty("englishText", QString::fromUtf8(caption));
-        return m;
+        return bar->addMenu(QString::fromUtf8(caption));
     };
     auto item = [](QMenu* m, const char* name, const char* caption, const QKeySequence& keys = {}) {
         QAction* a = m->addAction(QString::fromUtf8(caption));
         a->setObjectName(name);
-        a->setProperty("englishText", QString::fromUtf8(caption));
         if (!keys.isEmpty()) a->setShortcut(keys);
         return a;
     };
@@ -803,6 +800,7 @@ void TFNav::buildStatusBar()
     for (int i = 0; i < kStatusPanels; ++i) {
         auto* l = new QLabel(sStatusBar);
         l->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        MarkAsValue(l);
         l->setFixedWidth(100);
         sStatusBar->addWidget(l);
         statusPanels_.push_back(l);
@@ -810,7 +808,7 @@ void TFNav::buildStatusBar()
     const QString code = tr8(toUpperAscii(Translator ? Translator->current() : std::string("en")));
     statusPanels_[4]->setText(code);
     statusPanels_[4]->setFixedWidth(sStatusBar->fontMetrics().horizontalAdvance("EN") + 16);
-    statusPanels_[6]->setText(QStringLiteral("MAP: OFF"));
+    SetTranslatedText(statusPanels_[6], "MAP: OFF");
     statusPanels_[6]->setFixedWidth(80);
     sStatusBar->installEventFilter(this);
 }
@@ -819,7 +817,21 @@ void TFNav::setStatusPanel(int panel, const QString& text, int extraWidth)
 {
     if (panel < 0 || size_t(panel) >= statusPanels_.size()) return;
     statusPanels_[size_t(panel)]->setText(text);
-    statusPanels_[size_t(panel)]->setFixedWidth(sStatusBar->fontMetrics().horizontalAdvance(text) + extraWidth);
+    fitStatusPanel(statusPanels_[size_t(panel)], extraWidth);
+}
+
+void TFNav::setStatusPanelWords(int panel, const char* english, const QStringList& args, int extraWidth)
+{
+    if (panel < 0 || size_t(panel) >= statusPanels_.size()) return;
+    SetTranslatedText(statusPanels_[size_t(panel)], english, args);
+    fitStatusPanel(statusPanels_[size_t(panel)], extraWidth);
+}
+
+void TFNav::fitStatusPanel(QLabel* panel, int extraWidth)
+{
+    // The width is kept so that a text shown again in another language fits too.
+    panel->setProperty("extraWidth", extraWidth);
+    panel->setFixedWidth(sStatusBar->fontMetrics().horizontalAdvance(panel->text()) + extraWidth);
 }
 
 QString TFNav::StatusPanelText(int panel) const
@@ -969,27 +981,35 @@ void TFNav::ShowFileInStatusBar(const std::string& path)
 void TFNav::TranslateCaptions()
 {
     if (!Translator) return;
-    auto retext = [](QObject* o, const QString& shown) {
-        QString english = o->property("englishText").toString();
-        if (english.isEmpty()) english = shown;
-        return tr8(Translator->Translate(english.toStdString()));
-    };
-    for (QAction* a : findChildren<QAction*>()) {
-        if (a->isSeparator() || a->text().isEmpty()) continue;
-        a->setText(retext(a, a->text()));
-    }
-    for (QToolButton* b : findChildren<QToolButton*>()) {
-        if (b == bRealtime || b->text().isEmpty()) continue;
-        b->setText(retext(b, b->text()));
-    }
+    for (QAction* a : menuBar()->actions()) TranslateMenuItem(a);
+    // The tool bar buttons take these texts whatever their designed captions were.
+    static const struct {
+        const char* name;
+        const char* english;
+    } fixed[] = {{"bSelectTracks", "Select Tracks"}, {"bDelSelected", "Delete Selected"},
+                 {"bFollowVessel", "Follow Vessel"}, {"ToolButton13", "Do Not Follow"},
+                 {"ConnectIcon", "Connect"},        {"ToolButton11", "Clear Shapes"},
+                 {"btEventAdd", "Add Event"},       {"btEventReset", "Reset Event"},
+                 {"Zoomin", "Zoom In"},             {"Zoomout", "Zoom Out"},
+                 {"bOpen", "Open"},                 {"bSave", "Save"},
+                 {"tbRunline", "Runline"}};
+    for (const auto& f : fixed)
+        if (auto* b = findChild<QToolButton*>(QString::fromLatin1(f.name))) SetTranslatedText(b, f.english);
     UpdateRealtimeCaption();
     MapMenuPopup();
+    if (fWaterfal) SetTranslatedText(fWaterfal, "Acoustics Waterfall");
+    if (fTheme) {
+        SetTranslatedText(fTheme, "Theme Selection");
+        SetTranslatedText(fTheme->bSaveExit, "Save && Exit");
+        SetTranslatedText(fTheme->bCancel, "Cancel");
+    }
+    // This window, every tool window and the frame's own windows, hidden ones too.
+    TranslateAllWindows();
+    for (QLabel* panel : statusPanels_)
+        if (const QVariant extra = panel->property("extraWidth"); extra.isValid()) fitStatusPanel(panel, extra.toInt());
 }
 
-void TFNav::UpdateRealtimeCaption(bool running)
-{
-    bRealtime->setText(translated(running ? "Stop" : "Start"));
-}
+void TFNav::UpdateRealtimeCaption(bool running) { SetTranslatedText(bRealtime, running ? "Stop" : "Start"); }
 
 void TFNav::UpdateRealtimeCaption() { UpdateRealtimeCaption(run_ && run_->Running()); }
 
@@ -1067,9 +1087,9 @@ void TFNav::ZGPS1SpeedChange(TVeldorSerialGPS*, double speedKmh)
 
 void TFNav::ZGPS1Send(TVeldorSerialGPS*, std::string buffer)
 {
-    MessageText = QStringLiteral("Command sent to device: ") + fromCp1254(buffer);
+    MessageText = translatedArgs("Command sent to device: %1", {fromCp1254(buffer)});
     if (FMsg) FMsg->AddMessage(MessageText, true);
-    AppendEventLine(toCp1254(MessageText), EventsLogFileName());
+    AppendEventLine("Command sent to device: " + buffer, EventsLogFileName());
 }
 
 void TFNav::ExtraVesselPositionHandler(TVeldorSerialGPS* sender, double latitude, double longitude, double altitude)

@@ -20,6 +20,7 @@
 
 #include <QMainWindow>
 #include <QPoint>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -288,14 +289,17 @@ private:
     // The imagery under the map: shown or not, its cache, its server and its georeference.
     void setUpImagery(bool shown);
     void showImageryState();
+    // A panel showing a value, or words (an English key) shown in the current language.
     void setStatusPanel(int panel, const QString& text, int extraWidth);
+    void setStatusPanelWords(int panel, const char* english, const QStringList& args, int extraWidth);
+    void fitStatusPanel(QLabel* panel, int extraWidth);
     void switchLanguage(const std::string& code);
     void StatusBarClick(int x);
     void publishHud();
     // The UDP input's listener starts the map loop that polls it.
     void WireUdpInput();
     // A device event: the message window (shown when asked), its memo and the events log.
-    void reportDeviceEvent(const std::string& text, bool showWindow);
+    void reportDeviceEvent(const char* english, const QStringList& args, bool showWindow);
     const ScanFormat* currentScanFormat();
     void applyDepthAlarm(double trueDepthHi);
     // The map loop's projection snapshot; datum or projection settings that cannot be used are

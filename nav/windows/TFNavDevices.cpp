@@ -2,6 +2,7 @@
 // return among them), event marks and echogram timer.
 #include "nav/windows/TFNav.h"
 
+#include "app/Translated.h"
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/TFMsg.h"
@@ -46,7 +47,36 @@ void colour(QWidget* w, ColorValue c)
     w->setAutoFillBackground(true);
 }
 std::uint32_t nowTick() { return std::max<std::uint32_t>(1, std::uint32_t(tickCountMs())); }
-std::string portName(const TVeldorSerialGPS* r) { return "COM" + std::to_string(r->PortNumber); }
+QString portName(const TVeldorSerialGPS* r) { return QStringLiteral("COM%1").arg(r->PortNumber); }
+} // namespace
+
+namespace {
+
+// The run's reason in the interface's language: its lead and the serial layer's advice are the
+// program's own words; paths and port names stay as they are.
+QString refusedStartText(const QString& why)
+{
+    static const char* const leads[] = {"Realtime not started: GNSS port failed to open",
+                                        "Realtime not started: echosounder port failed to open"};
+    for (const char* lead : leads) {
+        const QString english = QString::fromUtf8(lead);
+        if (!why.startsWith(english)) continue;
+        QString detail = why.mid(english.size());
+        if (detail.startsWith(QStringLiteral(": "))) detail = detail.mid(2);
+        if (detail.isEmpty()) return translated(lead);
+        return translated(lead) + QStringLiteral(": ") +
+               translatedMessage(detail,
+                                 {"%1: Cannot open %2: permission denied; add the user to the dialout group",
+                                  "%1: Cannot open %2: no such device; check that it is plugged in and that its path is right",
+                                  "%1: Cannot open %2: the port is in use; close the program that holds it",
+                                  "%1 is not assigned to a serial device; add a line %2=<device path> (for example "
+                                  "/dev/ttyUSB0) to [SERIAL_PORTS] in %3",
+                                  "no serial port is chosen; choose one in the Settings window",
+                                  "%1 is not a serial port name (COM1 to COM%2)"});
+    }
+    return why;
+}
+
 } // namespace
 
 void TFNav::showRefusedStart(QWidget* actedIn)
@@ -55,14 +85,17 @@ void TFNav::showRefusedStart(QWidget* actedIn)
     // pressed Start is looking at the button, so it is said there too.
     const std::string& why = run_->LastStartError();
     if (why.empty()) return;
-    prompts().message(fromCp1254(why), QStringLiteral("Realtime not started"), PromptKind::Error, actedIn);
+    prompts().message(refusedStartText(fromCp1254(why)), translated("Realtime not started"), PromptKind::Error,
+                      actedIn);
 }
 
-void TFNav::reportDeviceEvent(const std::string& text, bool showWindow)
+void TFNav::reportDeviceEvent(const char* english, const QStringList& args, bool showWindow)
 {
-    MessageText = fromCp1254(text);  // texts carry vessel names, which are Windows-1254
+    // The window speaks the interface's language; the events log stays in English. Vessel names
+    // in the values are Windows-1254 in the log, as everywhere in it.
+    MessageText = translatedArgs(english, args);
     if (FMsg) FMsg->AddMessage(MessageText, showWindow);
-    AppendEventLine(text, EventsLogFileName());
+    AppendEventLine(toCp1254(fillArgs(english, args)), EventsLogFileName());
 }
 
 const ScanFormat* TFNav::currentScanFormat()
@@ -124,7 +157,7 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
     in.xyzFileName = XyzFolder + TodayString + " Simple XYZ.csv";
     if (Offsets && !Offsets->numbersValid()) {
         if (!reportedBadOffsets_)
-            sStatusBar->showMessage(QStringLiteral("An offsets field is not a number: depths use its last valid value"), 10000);
+            sStatusBar->showMessage(translated("An offsets field is not a number: depths use its last valid value"), 10000);
         reportedBadOffsets_ = true;
     } else {
         reportedBadOffsets_ = false;
@@ -148,7 +181,7 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
 void TFNav::ZGPS1Connect(TVeldorSerialGPS* sender, TVGPSCommPort)
 {
     ZGPS1PortChanged();
-    reportDeviceEvent("Connected to GPS on " + portName(sender), false);
+    reportDeviceEvent("Connected to GPS on %1", {portName(sender)}, false);
     VesselLayerId = fcad ? fcad->Model().FindLayer("~~Veldor Vessel") : -1;
     if (fcad && VesselLayerId >= 0) fcad->Model().SetLayerOption(VesselLayerId, 1);
 }
@@ -158,7 +191,7 @@ void TFNav::ZGPS1Disconnect(TVeldorSerialGPS* sender, TVGPSCommPort)
     ZGPS1PortChanged();
     tMap->stop();
     ShowGnssSilent();
-    reportDeviceEvent("Disconnected from GPS on " + portName(sender), true);
+    reportDeviceEvent("Disconnected from GPS on %1", {portName(sender)}, true);
 }
 
 void TFNav::ZGPS1Idle(TVeldorSerialGPS*)
@@ -167,19 +200,19 @@ void TFNav::ZGPS1Idle(TVeldorSerialGPS*)
     ShowGnssSilent();
     realtimeState().GpsLatitude = 0;
     realtimeState().GpsLongitude = 0;
-    reportDeviceEvent("GPS is idle!", true);
+    reportDeviceEvent("GPS is idle!", {}, true);
     if (fRealtime) colour(fRealtime->GPSGroupBox, 0x0000FF);
 }
 
 void TFNav::ZGPS1Timeout(TVeldorSerialGPS*)
 {
-    reportDeviceEvent("GPS Timeout!", true);
+    reportDeviceEvent("GPS Timeout!", {}, true);
     if (FGPS) FGPS->SetMonitorColor(FGPS->MemoGPS, 0x0000FF);
 }
 
 void TFNav::ZSENSORTimeout(TVeldorSerialGPS*)
 {
-    reportDeviceEvent("Sensor TimeOut.", true);
+    reportDeviceEvent("Sensor TimeOut.", {}, true);
     if (fRealtime) {
         colour(fRealtime->DepthFrameHi, 0x0000FF);
         colour(fRealtime->DepthFrameLo, 0x0000FF);
@@ -197,10 +230,10 @@ void TFNav::ZGPS1DeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
     RealtimeState& st = realtimeState();
     st.GpsLatitude = 0;
     st.GpsLongitude = 0;
-    setStatusPanel(0, QStringLiteral("GPS lost on %1").arg(QString::fromStdString(PortNameFromNumber(port))), 20);
+    setStatusPanelWords(0, "GPS lost on %1", {QString::fromStdString(PortNameFromNumber(port))}, 20);
     setStatusPanel(1, QString(), 20);
     if (fcad) {
-        fcad->Settings().HudDeviceText = "*** GPS LOST - NO POSITION ***";
+        fcad->Settings().HudDeviceText = translated("*** GPS LOST - NO POSITION ***").toStdString();
         fcad->update();
     }
     if (fRealtime) colour(fRealtime->GPSGroupBox, 0x0000FF);
@@ -210,9 +243,9 @@ void TFNav::ZGPS1DeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
 {
     // The map loop starts again with the first line, as after a start, and its first tick takes
     // the note off the banner.
-    setStatusPanel(0, QStringLiteral("GPS back on %1, waiting for a position").arg(QString::fromStdString(PortNameFromNumber(port))), 20);
+    setStatusPanelWords(0, "GPS back on %1, waiting for a position", {QString::fromStdString(PortNameFromNumber(port))}, 20);
     if (fcad) {
-        fcad->Settings().HudDeviceText = "*** GPS BACK - NO POSITION YET ***";
+        fcad->Settings().HudDeviceText = translated("*** GPS BACK - NO POSITION YET ***").toStdString();
         fcad->update();
     }
     ZGPS1Connect(sender, port);
@@ -232,36 +265,39 @@ void TFNav::ZSENSORDeviceLost(TVeldorSerialGPS*, TVGPSCommPort port)
         colour(fRealtime->DepthFrameHi, 0x0000FF);
         colour(fRealtime->DepthFrameLo, 0x0000FF);
     }
-    setStatusPanel(5, QStringLiteral("Echosounder lost on %1").arg(QString::fromStdString(PortNameFromNumber(port))), 20);
-    reportDeviceEvent("Disconnected from NMEA Sensor on " + PortNameFromNumber(port), true);
+    const QString name = QString::fromStdString(PortNameFromNumber(port));
+    setStatusPanelWords(5, "Echosounder lost on %1", {name}, 20);
+    reportDeviceEvent("Disconnected from NMEA Sensor on %1", {name}, true);
 }
 
 void TFNav::ZSENSORDeviceBack(TVeldorSerialGPS*, TVGPSCommPort port)
 {
-    setStatusPanel(5, QStringLiteral("Echosounder back on %1").arg(QString::fromStdString(PortNameFromNumber(port))), 20);
-    reportDeviceEvent("Connected to NMEA Sensor on " + PortNameFromNumber(port), true);
+    const QString name = QString::fromStdString(PortNameFromNumber(port));
+    setStatusPanelWords(5, "Echosounder back on %1", {name}, 20);
+    reportDeviceEvent("Connected to NMEA Sensor on %1", {name}, true);
 }
 
 namespace {
-std::string extraVesselLabel(const std::vector<TVeldorSerialGPS*>& receivers, const TVeldorSerialGPS* r)
+QString extraVesselLabel(const std::vector<TVeldorSerialGPS*>& receivers, const TVeldorSerialGPS* r)
 {
     for (size_t i = 0; i < receivers.size() && i < ExtraVessels.size(); ++i)
-        if (receivers[i] == r) return ExtraVessels[i].Name.empty() ? "V" + std::to_string(i + 2) : ExtraVessels[i].Name;
-    return "?";
+        if (receivers[i] == r)
+            return ExtraVessels[i].Name.empty() ? QStringLiteral("V%1").arg(i + 2) : fromCp1254(ExtraVessels[i].Name);
+    return QStringLiteral("?");
 }
 } // namespace
 
 void TFNav::ExtraVesselDeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
 {
-    reportDeviceEvent("ExtraGPS " + extraVesselLabel(ExtraVesselReceivers, sender) + ": disconnected from " +
-                          PortNameFromNumber(port),
+    reportDeviceEvent("ExtraGPS %1: disconnected from %2",
+                      {extraVesselLabel(ExtraVesselReceivers, sender), QString::fromStdString(PortNameFromNumber(port))},
                       true);
 }
 
 void TFNav::ExtraVesselDeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
 {
-    reportDeviceEvent("ExtraGPS " + extraVesselLabel(ExtraVesselReceivers, sender) + ": connected again on " +
-                          PortNameFromNumber(port),
+    reportDeviceEvent("ExtraGPS %1: connected again on %2",
+                      {extraVesselLabel(ExtraVesselReceivers, sender), QString::fromStdString(PortNameFromNumber(port))},
                       false);
 }
 
@@ -298,7 +334,7 @@ void TFNav::Echogram1Click()
     if (ZSENSOR && ZSENSOR->Connected()) {
         if (fWaterfal) fWaterfal->show();
     } else {
-        prompts().message(QStringLiteral("Sensor is not connected. Connect sensor to view waterfall."), {},
+        prompts().message(translated("Sensor is not connected. Connect sensor to view waterfall."), {},
                           PromptKind::Information, this);
     }
 }
@@ -317,7 +353,7 @@ void TFNav::btEventAddClick()
 
 void TFNav::btEventResetClick()
 {
-    if (prompts().ask(QStringLiteral("Event ID will restart from 1 again. Continue?"), QString(),
+    if (prompts().ask(translated("Event ID will restart from 1 again. Continue?"), QString(),
                       {PromptAnswer::Yes}, PromptKind::Warning, this) != PromptAnswer::Yes)
         return;
     ResetEventNumber(GetIniFileName());

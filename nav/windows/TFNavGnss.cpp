@@ -2,6 +2,7 @@
 // sentences said, the position a sounding takes, and the UDP input starting the map loop.
 #include "nav/windows/TFNav.h"
 
+#include "app/Translated.h"
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/WindowPointers.h"
@@ -27,9 +28,11 @@ void TFNav::ShowGnssSilent()
 
 void TFNav::ReportRejectedGga(const std::string& who, std::string_view line, const char* problem)
 {
-    const std::string text = "GGA of " + who + " ignored, bad " + problem + " (no position taken): " + std::string(line);
-    if (sStatusBar) sStatusBar->showMessage(fromCp1254(text), 30000);
-    AppendEventLine(text, EventsLogFileName());
+    const char* message = "GGA of %1 ignored, bad %2 (no position taken): %3";
+    const QStringList values{fromCp1254(who), QString::fromLatin1(problem), fromCp1254(line)};
+    if (sStatusBar)
+        sStatusBar->showMessage(translatedArgs(message, {values[0], translated(problem), values[2]}), 30000);
+    AppendEventLine(toCp1254(fillArgs(message, values)), EventsLogFileName());
 }
 
 SoundingPosition TFNav::SoundingPositionNow()

@@ -4,7 +4,7 @@
 #include "nav/windows/TFNav.h"
 
 #include "app/Settings.h"
-#include "app/TranslationManager.h"
+#include "app/Translated.h"
 #include "canvas/VeldorCanvas.h"
 #include "canvas/WorldImagery.h"
 #include "platform/IniFile.h"
@@ -81,7 +81,7 @@ void TFNav::setUpImagery(bool shown)
 void TFNav::showImageryState()
 {
     if (statusPanels_.size() > 6)
-        setStatusPanel(6, fcad->GetShowImagery() ? QStringLiteral("MAP: ON") : QStringLiteral("MAP: OFF"), 16);
+        setStatusPanelWords(6, fcad->GetShowImagery() ? "MAP: ON" : "MAP: OFF", {}, 16);
 }
 
 void TFNav::ShowSatelliteImage1Click()
@@ -102,8 +102,7 @@ void TFNav::ClearSatelliteImageCahses1Click()
             std::filesystem::remove_all(entry.path(), ignored);
         }
     }
-    const char* done = "Satellite image cache cleared.";
-    prompts().message(QString::fromStdString(Translator ? Translator->Translate(done) : std::string(done)));
+    prompts().message(translated("Satellite image cache cleared."));
 }
 
 } // namespace vsx

@@ -5,7 +5,7 @@
 #include "nav/windows/TFHelmsman.h"
 
 #include "app/Settings.h"
-#include "app/TranslationManager.h"
+#include "app/Translated.h"
 #include "canvas/DxfExport.h"
 #include "canvas/DxfImport.h"
 #include "canvas/VeldorCanvas.h"
@@ -33,10 +33,10 @@ namespace {
 
 QString tr8(const std::string& s) { return QString::fromUtf8(s.c_str(), int(s.size())); }
 
-QString translated(const char* english)
-{
-    return Translator ? tr8(Translator->Translate(english)) : QString::fromUtf8(english);
-}
+// What the DXF reader says, read back to the keys of the language files.
+const std::initializer_list<const char*> kDxfMessages = {"DXF load failed: ENTITIES section not found",
+                                                         "DXF load failed: the ENTITIES section is empty",
+                                                         "Not imported: %1"};
 
 std::string lowerExtension(const std::string& path) { return toLowerAscii(std::filesystem::path(path).extension().string()); }
 
@@ -60,8 +60,8 @@ std::string iconHost()
 void TFNav::Export1Click()
 {
     const FileChoice choice = prompts().chooseSaveFile(
-        this, {QStringLiteral("Dialog Save"),
-               QStringLiteral("KML (*.kml);;KMZ (*.kmz);;DXF R12 (*.dxf);;All Files (*)"), {}, 1, {"kml", "kmz", "dxf", ""}});
+        this, {translated("Dialog Save"), translated("KML (*.kml);;KMZ (*.kmz);;DXF R12 (*.dxf);;All Files (*)"), {}, 1,
+               {"kml", "kmz", "dxf", ""}});
     if (choice.path.isEmpty()) return;
     std::string path = choice.path.toStdString();
     std::string ext = lowerExtension(path);
@@ -78,7 +78,7 @@ void TFNav::Export1Click()
     if (ext == ".dxf") {
         DxfExportSummary summary;
         if (!ExportDxf(model, path, &summary)) {
-            prompts().message(translated("Failed to export DXF: ") + tr8(path + ": " + summary.Error), {},
+            prompts().message(translatedArgs("Failed to export DXF: %1", {tr8(path + ": " + summary.Error)}), {},
                               PromptKind::Error);
             return;
         }
@@ -106,16 +106,21 @@ void TFNav::Export1Click()
     std::string error;
     const bool written = ext == ".kmz" ? WriteKmz(path, doc.bytes, &error) : writeFileAtomically(path, doc.bytes, &error);
     if (!written) {
-        prompts().message(translated("Failed to export: ") + tr8(path + ": " + error), {}, PromptKind::Error);
+        prompts().message(translatedArgs("Failed to export: %1", {tr8(path + ": " + error)}), {}, PromptKind::Error);
         return;
     }
-    std::string message = "Exported: " + std::to_string(doc.tracks) + " tracks, " + std::to_string(doc.depthPoints) +
-                          " depth points to " + path;
-    if (doc.skippedPositions > 0)
-        message += " (" + std::to_string(doc.skippedPositions) +
-                   " positions could not be converted to latitude and longitude and were left out)";
+    const char* exported = "Exported: %1 tracks, %2 depth points to %3";
+    const char* skipped = " (%1 positions could not be converted to latitude and longitude and were left out)";
+    const QStringList counts{QString::number(doc.tracks), QString::number(doc.depthPoints), tr8(path)};
+    const QStringList skips{QString::number(doc.skippedPositions)};
+    QString shown = translatedArgs(exported, counts);
+    std::string message = fillArgs(exported, counts).toStdString();
+    if (doc.skippedPositions > 0) {
+        shown += translatedArgs(skipped, skips);
+        message += fillArgs(skipped, skips).toStdString();
+    }
     AppendEventLine(message, EventsLogFileName());
-    prompts().message(tr8(message));
+    prompts().message(shown);
     OpenFolderInFileBrowser(withTrailingSlash(std::filesystem::path(path).parent_path().string()));
 }
 
@@ -123,9 +128,9 @@ void TFNav::Import1Click()
 {
     CanvasModel& model = fcad->Model();
     const FileChoice choice = prompts().chooseOpenFile(
-        this, {QStringLiteral("Dialog Open"),
-               QStringLiteral("KML/KMZ Files (*.kml *.kmz);;XYZ Files (*.xyz *.txt *.csv);;DXF (*.dxf);;All Files (*)"),
-               {}, 1, {}});
+        this, {translated("Dialog Open"),
+               translated("KML/KMZ Files (*.kml *.kmz);;XYZ Files (*.xyz *.txt *.csv);;DXF (*.dxf);;All Files (*)"), {}, 1,
+               {}});
     const int previousLayer = model.CurrentLayer();
     auto finish = [&] {
         EnsureStandardLayers(&model);
@@ -150,18 +155,20 @@ void TFNav::Import1Click()
             return geographic.toGrid(lat, lon, x, y);
         };
         if (!reader.LoadFromFile(path)) {
-            prompts().message(translated("Failed to load KML/KMZ file: ") + tr8(reader.LastError), {},
-                              PromptKind::Warning);
+            const QString why = translatedMessage(tr8(reader.LastError),
+                                                  {"Empty KML content", "File not found: %1",
+                                                   "The KML file is larger than %1 MB", "Failed to read KML file: %1"});
+            prompts().message(translatedArgs("Failed to load KML/KMZ file: %1", {why}), {}, PromptKind::Warning);
             return finish();
         }
         const int layer = PrepareImportLayer(model, layerName);
         AddKmlPlacemarks(model, layer, reader);
         std::string line = "Imported KML/KMZ: " + path + " to layer: " + layerName;
         if (reader.FailedProjections() > 0) {
-            const std::string note = std::to_string(reader.FailedProjections()) +
-                                     " coordinates could not be converted to the grid and were left out";
-            line += " (" + note + ")";
-            sStatusBar->showMessage(tr8(note), 30000);
+            const char* note = "%1 coordinates could not be converted to the grid and were left out";
+            const QStringList count{QString::number(reader.FailedProjections())};
+            line += " (" + fillArgs(note, count).toStdString() + ")";
+            sStatusBar->showMessage(translatedArgs(note, count), 30000);
         }
         AppendEventLine(line, EventsLogFileName());
         ShowFileInStatusBar(path);
@@ -179,7 +186,7 @@ void TFNav::Import1Click()
         }
         std::string bytes;
         if (!readFile(path, bytes)) {
-            prompts().message(translated("Failed to open XYZ file: ") + tr8(path), {}, PromptKind::Warning);
+            prompts().message(translatedArgs("Failed to open XYZ file: %1", {tr8(path)}), {}, PromptKind::Warning);
             return finish();
         }
         if (!ec) lastPointImports()[path] = time;
@@ -194,14 +201,15 @@ void TFNav::Import1Click()
     } else {
         std::string message;
         if (!ImportDxf(model, path, &message)) {
-            prompts().message(message.empty() ? translated("Failed to import DXF file: ") + tr8(path) : tr8(message), {},
-                              PromptKind::Warning);
+            prompts().message(message.empty() ? translatedArgs("Failed to import DXF file: %1", {tr8(path)})
+                                              : translatedMessage(tr8(message), kDxfMessages),
+                              {}, PromptKind::Warning);
             return finish();
         }
         ShowFileInStatusBar(path);
         AppendEventLine("Imported DXF: " + path, EventsLogFileName());
         // What the drawing held that the map cannot show is said, never a bare success.
-        if (!message.empty()) prompts().message(tr8(message));
+        if (!message.empty()) prompts().message(translatedMessage(tr8(message), kDxfMessages));
     }
     finish();
 }

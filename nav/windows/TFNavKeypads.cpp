@@ -5,6 +5,7 @@
 #include "app/windows/TfTranslationEditor.h"
 #include "app/windows/VeldorKeypads.h"
 #include "app/windows/WindowPointers.h"
+#include "app/windows/WindowTranslation.h"
 
 namespace vsx {
 namespace {
@@ -13,6 +14,7 @@ namespace {
 // its bottom, in front of everything.
 void showPanel(QWidget* panel, QWidget* window, int left)
 {
+    TranslateComponent(panel);  // made on first need, after the window's own translation
     panel->move(left, window->height() - panel->height() - 10);
     panel->show();
     panel->raise();

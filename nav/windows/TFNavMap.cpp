@@ -5,8 +5,9 @@
 
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/TranslationManager.h"
+#include "app/Translated.h"
 #include "app/windows/WindowPointers.h"
+#include "app/windows/WindowTranslation.h"
 #include "input/DisplayValues.h"
 #include "nav/ExtraVesselTracker.h"
 #include "nav/RemoteSupport.h"
@@ -33,11 +34,6 @@ namespace {
 
 QString tr8(const std::string& s) { return QString::fromUtf8(s.c_str(), int(s.size())); }
 
-// The caption of an English text in the current language.
-QString translated(const char* english)
-{
-    return Translator ? tr8(Translator->Translate(english)) : QString::fromUtf8(english);
-}
 
 bool isShapeTool(int tool)
 {
@@ -151,7 +147,7 @@ void TFNav::ZoompanClick() { fcad->SetTool(toolcode::Pan); }
 
 void TFNav::bMouseSelectClick()
 {
-    setStatusPanel(0, translated(selection_.StartShapes(fcad->Model()).c_str()), 20);
+    setStatusPanelWords(0, selection_.StartShapes(fcad->Model()).c_str(), {}, 20);
     fcad->SetTool(toolcode::Polygon);
     fcad->SetKeepTool(false);
 }
@@ -160,7 +156,7 @@ void TFNav::bSelectTracksClick()
 {
     if (auto* del = findChild<QAction*>(QStringLiteral("Deletetracksselected1")))
         del->setShortcut(QKeySequence(Qt::Key_Delete));
-    setStatusPanel(0, translated(selection_.StartTracks(fcad->Model()).c_str()), 20);
+    setStatusPanelWords(0, selection_.StartTracks(fcad->Model()).c_str(), {}, 20);
     fcad->SetTool(toolcode::Polygon);
     fcad->SetKeepTool(false);
 }
@@ -216,7 +212,7 @@ void TFNav::fcadDrawEnd(TVeldorCanvas*, int shapeType, double x, double y)
         selection_.Armed() && shapeType == toolcode::Polygon ? selection_.FinishDrawing(model, shapeType, fcad->GetPolygonVertices())
                                                                : MapSelection::Finish{};
     if (f.handled) {
-        if (f.status) setStatusPanel(0, tr8(*f.status), 20);
+        if (f.status) setStatusPanelWords(0, f.status->c_str(), {QString::number(f.selected)}, 20);
         fcad->SetTool(toolcode::Select);
         fcad->CancelDrag();
         // The next drawing goes on the user layer, not on the emptied selection layer.
@@ -234,8 +230,8 @@ void TFNav::fcadWorldMouseDown(TVeldorCanvas*, int button, int, int, double x, d
         rightButton_.PressWorld(x, y);
         return;
     }
-    if (StatusPanelCount() >= 3) setStatusPanel(2, QStringLiteral("Clicked: E") + tr8(formatFixed(x, 2)) +
-                                                         QStringLiteral(", N") + tr8(formatFixed(y, 2)), 20);
+    if (StatusPanelCount() >= 3)
+        setStatusPanelWords(2, "Clicked: E%1, N%2", {tr8(formatFixed(x, 2)), tr8(formatFixed(y, 2))}, 20);
 }
 
 void TFNav::fcadWorldMouseMove(TVeldorCanvas*, int, double x, double y, double, double)
@@ -302,11 +298,10 @@ bool TFNav::FormKeyDown(int key)
         if (VesselSensors.empty()) return true;
         ++ActiveTrackingSensor;
         if (ActiveTrackingSensor >= int(VesselSensors.size()) || ActiveTrackingSensor < -1) ActiveTrackingSensor = -1;
-        const std::string text = ActiveTrackingSensor < 0
-                                     ? std::string("Tracking: GPS")
-                                     : "Tracking: " + VesselSensors[size_t(ActiveTrackingSensor)].Name;
-        setStatusPanel(0, fromCp1254(text), 20);
-        AppendEventLine(text, EventsLogFileName());
+        const std::string name = ActiveTrackingSensor < 0 ? std::string("GPS")
+                                                          : VesselSensors[size_t(ActiveTrackingSensor)].Name;
+        setStatusPanelWords(0, "Tracking: %1", {fromCp1254(name)}, 20);
+        AppendEventLine("Tracking: " + name, EventsLogFileName());
         return true;
     }
     case Qt::Key_F5: ShowSatelliteImage1Click(); return true;
@@ -330,13 +325,10 @@ void TFNav::buildMapContextMenu()
     auto add = [this](const char* name, const char* caption) {
         QAction* a = MapContextMenu->addAction(QString::fromUtf8(caption));
         a->setObjectName(QString::fromLatin1(name));
-        a->setProperty("englishText", QString::fromUtf8(caption));
         return a;
     };
     auto header = [this](const char* caption) {
-        QAction* a = MapContextMenu->addAction(QString::fromUtf8(caption));
-        a->setProperty("englishText", QString::fromUtf8(caption));
-        a->setEnabled(false);
+        MapContextMenu->addAction(QString::fromUtf8(caption))->setEnabled(false);
     };
     header("MAIN VESSEL");
     ShowMainTracksItem = add("ShowMainTracksItem", "Hide Tracklines (main vessel)");
@@ -364,8 +356,8 @@ void TFNav::buildMapContextMenu()
     CenterOnMainItem->setCheckable(true);
     connect(CenterOnMainItem, &QAction::triggered, this, [this] { CenterOnVesselClick(0); });
     for (int tag = 1; tag <= 3; ++tag) {
-        const std::string caption = "Center on Vessel " + std::to_string(tag + 1);
-        QAction* a = add(("CenterOnVessel" + std::to_string(tag + 1) + "Item").c_str(), caption.c_str());
+        QAction* a = add(("CenterOnVessel" + std::to_string(tag + 1) + "Item").c_str(), "");
+        SetTranslatedText(a, "Center on Vessel %1", {QString::number(tag + 1)});
         a->setCheckable(true);
         connect(a, &QAction::triggered, this, [this, tag] { CenterOnVesselClick(tag); });
         centerOnVesselItems_.push_back(a);
@@ -382,7 +374,7 @@ void TFNav::MapMenuPopup()
 {
     const RealtimeState& s = realtimeState();
     auto caption = [](QAction* a, bool first, const char* whenTrue, const char* whenFalse) {
-        a->setText(translated(first ? whenTrue : whenFalse));
+        SetTranslatedText(a, first ? whenTrue : whenFalse);
     };
     caption(ShowMainTracksItem, ShowMainTracks, "Hide Tracklines (main vessel)", "Show Tracklines (main vessel)");
     caption(MainTrackliningItem, s.MainTracklining, "Stop Tracklining (main vessel)", "Start Tracklining (main vessel)");
@@ -395,7 +387,7 @@ void TFNav::MapMenuPopup()
     for (size_t k = 0; k < centerOnVesselItems_.size(); ++k) {
         QAction* a = centerOnVesselItems_[k];
         if (k < ExtraVessels.size()) {
-            if (!ExtraVessels[k].Name.empty()) a->setText(translated("Center on ") + fromCp1254(ExtraVessels[k].Name));
+            if (!ExtraVessels[k].Name.empty()) SetTranslatedText(a, "Center on %1", {fromCp1254(ExtraVessels[k].Name)});
             a->setEnabled(ExtraVessels[k].Enabled);
         } else {
             a->setEnabled(false);
@@ -451,13 +443,13 @@ void TFNav::SelectRunlineHereClick()
     CanvasModel& m = fcad->Model();
     const int id = m.FindNearestLine(rightButton_.PressWorldX(), rightButton_.PressWorldY(), 25);
     if (id < 0) {
-        if (StatusPanelCount() > 2) setStatusPanel(2, translated("No runline near the click point"), 20);
+        if (StatusPanelCount() > 2) setStatusPanelWords(2, "No runline near the click point", {}, 20);
         return;
     }
     m.ClearSelection();
     m.SelectShape(id, false);
     fcad->Redraw();
-    if (StatusPanelCount() > 2) setStatusPanel(2, translated("Runline selected"), 20);
+    if (StatusPanelCount() > 2) setStatusPanelWords(2, "Runline selected", {}, 20);
 }
 
 void TFNav::HelmsmanWindowItemClick()
@@ -525,7 +517,7 @@ void TFNav::RemoteSupport1Click()
 {
     const std::string program = RemoteSupportProgram(IniFile(GetIniFileName()), programFolder());
     if (isExecutableFile(program) && StartProgram(program)) return;
-    if (StatusPanelCount() > 0) setStatusPanel(0, translated("Remote support program not found: ") + tr8(program), 20);
+    if (StatusPanelCount() > 0) setStatusPanelWords(0, "Remote support program not found: %1", {tr8(program)}, 20);
 }
 
 } // namespace vsx

@@ -3,9 +3,9 @@
 // windows), Save As and Exit.
 #include "nav/windows/TFNav.h"
 
+#include "app/Translated.h"
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/TranslationManager.h"
 #include "app/windows/WindowPointers.h"
 #include "canvas/DrawingFileError.h"
 #include "canvas/ProjectFile.h"
@@ -25,11 +25,6 @@ namespace vsx {
 namespace {
 
 QString tr8(const std::string& s) { return QString::fromUtf8(s.c_str(), int(s.size())); }
-
-QString translated(const char* english)
-{
-    return Translator ? tr8(Translator->Translate(english)) : QString::fromUtf8(english);
-}
 
 const char* const kProjectFilters = "Veldor Sondrix (*.vltx);;All Files (*)";
 
@@ -71,7 +66,8 @@ bool TFNav::AutoSave(std::string* error)
         // The previous file stays whole; the surveyor must still learn that this save failed.
         const std::string why = std::string("Auto-save failed: ") + path + ": " + e.what();
         AppendEventLine(why, EventsLogFileName());
-        if (sStatusBar) sStatusBar->showMessage(tr8(why), 30000);
+        if (sStatusBar)
+            sStatusBar->showMessage(translatedArgs("Auto-save failed: %1", {tr8(path + ": " + e.what())}), 30000);
         if (error) *error = e.what();
         saveSoundVelocityCopies(sStatusBar);
         return false;
@@ -94,7 +90,7 @@ void TFNav::SaveCommandClick()
 {
     std::string error;
     if (!AutoSave(&error))
-        prompts().message(translated("The drawing could not be saved: ") + tr8(error), {}, PromptKind::Error);
+        prompts().message(translatedArgs("The drawing could not be saved: %1", {tr8(error)}), {}, PromptKind::Error);
 }
 
 void TFNav::New1Click()
@@ -115,7 +111,7 @@ void TFNav::New1Click()
 void TFNav::Open1Click()
 {
     const FileChoice choice =
-        prompts().chooseOpenFile(this, {QStringLiteral("Dialog Open"), QString::fromLatin1(kProjectFilters), {}, 1, {}});
+        prompts().chooseOpenFile(this, {translated("Dialog Open"), translated(kProjectFilters), {}, 1, {}});
     if (choice.path.isEmpty()) return;
     const std::string path = choice.path.toStdString();
     CanvasModel& model = fcad->Model();
@@ -125,7 +121,7 @@ void TFNav::Open1Click()
         // what the map holds.
         if (!LoadShapeFile(model, path, 0, 0, 2)) throw DrawingFileError("the file " + path + " does not exist");
     } catch (const std::exception& e) {
-        prompts().message(translated("Failed to open project: ") + tr8(e.what()), {}, PromptKind::Error);
+        prompts().message(translatedArgs("Failed to open project: %1", {tr8(e.what())}), {}, PromptKind::Error);
         return;
     }
     ShowFileInStatusBar(path);
@@ -140,7 +136,7 @@ void TFNav::Open1Click()
 void TFNav::SaveAs1Click()
 {
     FileChoice choice = prompts().chooseSaveFile(
-        this, {QStringLiteral("Dialog Save"), QString::fromLatin1(kProjectFilters), {}, 1, {"vltx", ""}});
+        this, {translated("Dialog Save"), translated(kProjectFilters), {}, 1, {"vltx", ""}});
     if (choice.path.isEmpty()) return;
     std::string path = choice.path.toStdString();
     if (std::filesystem::path(path).extension().empty() && choice.filterRow == 1) {
@@ -155,7 +151,7 @@ void TFNav::SaveAs1Click()
         clearLoopLayers(fcad->Model());
         SaveShapeFile(fcad->Model(), path, 0, false);
     } catch (const std::exception& e) {
-        prompts().message(translated("Failed to save project: ") + tr8(e.what()), {}, PromptKind::Error);
+        prompts().message(translatedArgs("Failed to save project: %1", {tr8(e.what())}), {}, PromptKind::Error);
         return;
     }
     setWindowTitle(QStringLiteral("Veldor Sondrix  <") + tr8(path) + ">");

@@ -4,6 +4,7 @@
 
 #include "app/Settings.h"
 #include "app/SharedValues.h"
+#include "app/Translated.h"
 #include "app/windows/ProgramStart.h"
 #include "nav/ScreenshotWriter.h"
 
@@ -51,7 +52,7 @@ void TFNav::wireScreenCommands()
         // status bar, never a dialog from the timer.
         AppendEventLine("Screenshot not saved: " + message, EventsLogFileName());
         if (sStatusBar)
-            sStatusBar->showMessage(QStringLiteral("Screenshot not saved: ") + QString::fromStdString(message), 15000);
+            sStatusBar->showMessage(translatedArgs("Screenshot not saved: %1", {QString::fromStdString(message)}), 15000);
     };
     connect(drawButton("bExit"), &QToolButton::clicked, this, &TFNav::bExitClick);
     connect(drawButton("bRestart"), &QToolButton::clicked, this, &TFNav::bRestartClick);

@@ -18,6 +18,7 @@
 #include "tools/windows/TOffsets.h"
 #include "app/windows/NumberEdit.h"
 
+#include "support/GridInput.h"
 #include "support/TempHome.h"
 
 #include <QAbstractItemView>
@@ -159,21 +160,7 @@ struct EditorFixture {
         QAbstractItemView* list = box->view();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(target, 0)).center());
     }
-    void edit(const QString& key, int column, const QString& text)
-    {
-        QTableWidgetItem* item = cell(key, column);
-        ASSERT_TRUE(item);
-        QTableWidget* grid = editor.sgTranslations;
-        const QPoint at = grid->visualItemRect(item).center();
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
-        auto* line = grid->viewport()->findChild<QLineEdit*>();
-        ASSERT_TRUE(line);
-        line->selectAll();
-        QTest::keyClicks(line, text);
-        QTest::keyClick(line, Qt::Key_Return);
-        QTest::qWait(10);  // the grid takes the text on its next turn
-    }
+    void edit(const QString& key, int column, const QString& text) { typeIntoCell(editor.sgTranslations, cell(key, column), text); }
     TempHome home;
     RecordingPrompts answers;
     TfTranslationEditor editor;

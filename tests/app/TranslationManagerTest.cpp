@@ -28,6 +28,10 @@ TEST(TranslationManager, TranslateTable)
     EXPECT_EQ(tm.Translate(T), T);
     EXPECT_EQ(tm.Translate("Empty"), "Empty") << "an empty text counts as missing";
     EXPECT_EQ(tm.EditorTable("tr", "Empty"), "");
+    EXPECT_EQ(tm.TranslateIfKnown("Start"), T);
+    EXPECT_EQ(tm.TranslateIfKnown("Not ours"), "Not ours") << "and not recorded as missing";
+    EXPECT_EQ(tm.KeyOf(T), "Start");
+    EXPECT_EQ(tm.KeyOf("Stop"), "Stop") << "a key is its own key";
     EXPECT_EQ(tm.Translate("Unknown"), "Unknown");
     EXPECT_EQ(tm.Translate("Unknown"), "Unknown");
     EXPECT_EQ(tm.Translate("Line one\nline two"), "Line one\nline two");

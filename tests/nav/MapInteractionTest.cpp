@@ -113,7 +113,8 @@ TEST(MapSelection, PolygonSelectsTracksOrShapesInTheOrderTheButtonsWerePressed)
         t.m.AddPolyline(kAroundFixAndUser, polygonLayer, 1);
         const auto f = s.FinishDrawing(t.m, toolcode::Polygon, kAroundFixAndUser);
         EXPECT_TRUE(f.handled);
-        EXPECT_EQ(f.status, "11 shape(s) selected. Press Delete to remove.") << "fix segments with an end inside, user points inside";
+        EXPECT_EQ(f.status, "%1 shape(s) selected. Press Delete to remove.");
+        EXPECT_EQ(f.selected, 11) << "fix segments with an end inside, user points inside";
         EXPECT_EQ(t.m.LayerShapeCount(polygonLayer), 0) << "the polygon itself goes";
         EXPECT_FALSE(s.Armed());
     }
@@ -126,7 +127,8 @@ TEST(MapSelection, PolygonSelectsTracksOrShapesInTheOrderTheButtonsWerePressed)
         EXPECT_TRUE(s.TrackSelectMode() && s.ShapeSelectMode());
         EXPECT_FALSE(s.FinishDrawing(t.m, toolcode::Polyline, kAroundFixAndUser).handled) << "only a polygon selects";
         auto f = s.FinishDrawing(t.m, toolcode::Polygon, kAroundFixAndUser);
-        EXPECT_EQ(f.status, "6 track(s) selected. Press Delete to remove.");
+        EXPECT_EQ(f.status, "%1 track(s) selected. Press Delete to remove.");
+        EXPECT_EQ(f.selected, 6);
         EXPECT_TRUE(s.ShapeSelectMode());
         f = s.FinishDrawing(t.m, toolcode::Polygon, {{100, 100}, {101, 100}, {101, 101}});
         EXPECT_EQ(f.status, "") << "an empty selection clears the status text";

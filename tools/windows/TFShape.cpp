@@ -1,5 +1,6 @@
 #include "tools/windows/TFShape.h"
 
+#include "app/Translated.h"
 #include "platform/Text.h"
 
 #include "app/Settings.h"
@@ -200,7 +201,11 @@ void TFShape::RefreshSensorList()
 {
     const QSignalBlocker block(lbSensors);
     lbSensors->clear();
-    for (const VesselSensor& v : VesselSensors) lbSensors->addItem(fromCp1254(SensorListLine(v)));
+    for (const VesselSensor& v : VesselSensors) {
+        QString line = fromCp1254(SensorListLine(v));
+        if (line.endsWith(QLatin1String(" (hidden)"))) line = line.chopped(9) + ' ' + translated("(hidden)");
+        lbSensors->addItem(line);
+    }
 }
 
 void TFShape::BitBtn1Click()
@@ -247,7 +252,7 @@ void TFShape::clearSensorEditor()
 bool TFShape::refused(SensorEditResult result)
 {
     if (result == SensorEditResult::Done) return false;
-    prompts().message(QString::fromUtf8(SensorEditMessage(result)), {}, PromptKind::Information, this);
+    prompts().message(translated(SensorEditMessage(result)), {}, PromptKind::Information, this);
     return true;
 }
 

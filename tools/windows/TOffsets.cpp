@@ -1,5 +1,7 @@
 #include "tools/windows/TOffsets.h"
 
+#include "app/Translated.h"
+#include "app/windows/WindowTranslation.h"
 #include "platform/Text.h"
 
 #include "app/ErrorReport.h"
@@ -96,6 +98,7 @@ TOffsets::TOffsets(QWidget* parent) : QWidget(parent)
     SurveyBoat = new QLineEdit;
     Surveyor = new QLineEdit;
     time = new QLabel;
+    MarkAsValue(time);
     BitBtn1 = new QPushButton(QStringLiteral("Realtime"));
     BitBtn1->setDefault(true);
     BitBtn3 = new QPushButton(QStringLiteral("Cancel"));
@@ -331,7 +334,7 @@ void TOffsets::numericEditExit(NumberEdit* edit)
         QWidget* now = QApplication::focusWidget();
         if (!now || now->window() != this || qobject_cast<QPushButton*>(now)) return;
         const ConversionError e(guard->text().toStdString(), "floating point", guard->accessibleName().toStdString());
-        ReportError(QString::fromStdString(e.what()), this);
+        ReportError(ErrorText(e.what()), this);
     });
 }
 

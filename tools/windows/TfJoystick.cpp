@@ -1,6 +1,7 @@
 #include "tools/windows/TfJoystick.h"
 
 #include "app/windows/WindowSetup.h"
+#include "app/windows/WindowTranslation.h"
 #include "input/DeviceSettings.h"
 #include "tools/windows/WindowLook.h"
 
@@ -20,6 +21,7 @@ TfJoystick::TfJoystick(QWidget* parent) : QWidget(parent)
 
     pBattery = new QLabel(QStringLiteral("--.--"), this);
     pBattery->setObjectName("pBattery");
+    MarkAsValue(pBattery);
     pBattery->setAlignment(Qt::AlignCenter);
     pBattery->setFrameShape(QFrame::Panel);
     pBattery->setFrameShadow(QFrame::Raised);

@@ -4,6 +4,7 @@
 #include "app/SharedValues.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
+#include "app/windows/WindowTranslation.h"
 #include "tools/windows/WindowLook.h"
 #include "tools/FolderOpener.h"
 #include "tools/SurveyHost.h"
@@ -25,6 +26,7 @@ namespace {
 QLabel* valueLabel(int pointSize)
 {
     auto* l = new QLabel(QStringLiteral("---"));
+    MarkAsValue(l);
     QFont f = l->font();
     f.setPointSize(pointSize);
     f.setBold(true);

@@ -1,7 +1,8 @@
 #include "tools/windows/TfRunline1.h"
 
 #include "app/Settings.h"
-#include "app/TranslationManager.h"
+#include "app/Translated.h"
+#include "app/windows/WindowTranslation.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
 #include "canvas/CanvasTools.h"
@@ -35,9 +36,12 @@ constexpr ColorValue kRed = 0x0000FF;
 constexpr ColorValue kGreen = 0x008000;
 constexpr const char* kSection = "RUNLINE";
 
-QString translated(const std::string& english)
+// The planner's problem as a key of the language files and the values it names.
+std::pair<QString, QStringList> problemText(const RunlinePlan& plan)
 {
-    return QString::fromStdString(Translator ? Translator->Translate(english) : english);
+    if (plan.problem == RunlineProblem::TooManyLines)
+        return {QStringLiteral("Too many run lines (%1): use a larger spacing."), {QString::number(plan.wanted)}};
+    return {QString::fromStdString(RunlineProblemText(plan)), {}};
 }
 
 // The typed number; not-a-number when the text is not one, which the planner refuses.
@@ -137,9 +141,9 @@ void TfRunline1::showEvent(QShowEvent* event)
     RestoreFormPlacement(this, false);
 }
 
-void TfRunline1::setStatus(const std::string& english, ColorValue colour, const QString& tail)
+void TfRunline1::setStatus(const QString& english, ColorValue colour, const QStringList& args)
 {
-    lRouteStatus->setText(translated(english) + tail);
+    SetTranslatedText(lRouteStatus, english, args);
     QPalette p = lRouteStatus->palette();
     p.setColor(QPalette::WindowText, toQColor(colour));
     lRouteStatus->setPalette(p);
@@ -178,7 +182,7 @@ void TfRunline1::SetRoute(const WorldPoints& points)
         prompts().message(translated("A route needs at least 2 points."), windowTitle(), PromptKind::Warning);
         return;
     }
-    setStatus("Route: ", kGreen, QString::number(route_.size()) + translated(" points"));
+    setStatus("Route: %1 points", kGreen, {QString::number(route_.size())});
     GenerateRunlines(true);
 }
 
@@ -189,22 +193,22 @@ bool TfRunline1::GenerateRunlines(bool tellUser)
     if (!canvas) return false;
     const RunlineKind kind = rbPerpendicular->isChecked() ? RunlineKind::Perpendicular : RunlineKind::Parallel;
     const RunlinePlan plan = PlanRunlines(route_, typedNumber(eSpacing), typedNumber(eLength), kind);
-    const std::string problem = RunlineProblemText(plan);
+    const auto [problem, values] = problemText(plan);
     if (!plan.drawable()) {
         // The lines on the map stay as they were: a half-typed spacing never wipes them.
-        setStatus(problem, kRed);
-        if (tellUser) prompts().message(translated(problem), windowTitle(), PromptKind::Warning);
+        setStatus(problem, kRed, values);
+        if (tellUser) prompts().message(translatedArgs(problem, values), windowTitle(), PromptKind::Warning);
         return false;
     }
     AppendEventLine("Runlines generated - Spacing: " + eSpacing->text().toStdString() +
                         ", Length: " + eLength->text().toStdString(),
                     EventsLogFileName());
     DrawRunlines(canvas->Model(), route_, plan);
-    if (problem.empty()) {
-        setStatus("Route: ", kGreen, QString::number(route_.size()) + translated(" points"));
+    if (problem.isEmpty()) {
+        setStatus("Route: %1 points", kGreen, {QString::number(route_.size())});
     } else {
-        setStatus(problem, kRed);
-        if (tellUser) prompts().message(translated(problem), windowTitle(), PromptKind::Warning);
+        setStatus(problem, kRed, values);
+        if (tellUser) prompts().message(translatedArgs(problem, values), windowTitle(), PromptKind::Warning);
     }
     return true;
 }

@@ -7,6 +7,7 @@
 #include "canvas/CanvasTypes.h"
 #include "platform/Colour.h"
 
+#include <QStringList>
 #include <QWidget>
 
 class QLabel;
@@ -62,7 +63,8 @@ protected:
 
 private:
     void regenerate();
-    void setStatus(const std::string& english, ColorValue colour, const QString& tail = {});
+    // The route status in the current language (english is a key, "%1" filled from args).
+    void setStatus(const QString& english, ColorValue colour, const QStringList& args = {});
 
     TVeldorCanvas* canvas_ = nullptr;
     WorldPoints route_;

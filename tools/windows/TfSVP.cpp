@@ -2,8 +2,10 @@
 
 #include "app/ErrorReport.h"
 #include "app/Settings.h"
+#include "app/Translated.h"
 #include "app/SharedValues.h"
 #include "app/windows/NumberEdit.h"
+#include "app/windows/WindowTranslation.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
 #include "platform/AtomicFile.h"
@@ -247,7 +249,7 @@ void TfSVP::closeEvent(QCloseEvent* event)
 
 void TfSVP::BitBtn1Click()
 {
-    const QString file = prompts().openFileName(this, QStringLiteral("Open"), QStringLiteral("Sound Velocity File [*.*] (*)"));
+    const QString file = prompts().openFileName(this, translated("Open"), translated("Sound Velocity File [*.*] (*)"));
     if (file.isEmpty()) return;
     // The file is read before anything is emptied: a file that cannot be read leaves the
     // tables, and the column in use, as they are.
@@ -290,7 +292,7 @@ std::optional<int> TfSVP::maxDepth()
 {
     const std::optional<long long> v = parseInteger(toCp1254(eMaxDepth->text()));
     if (!v) {
-        ReportError(QStringLiteral("'%1' is not a valid integer value").arg(eMaxDepth->text()));
+        ReportError(translatedArgs("'%1' is not a valid integer value", {eMaxDepth->text()}));
         return std::nullopt;
     }
     // A bound keeps a slip of the finger from making a table of millions of lines.
@@ -345,13 +347,13 @@ void TfSVP::cUseSVPClick(bool checked)
         committed_ = std::move(column);
         if (Offsets) {
             Offsets->SV->setEnabled(false);
-            Offsets->bSVP->setText(localText(kSvpProfileUsedCaption));
+            SetLocalText(Offsets->bSVP, kSvpProfileUsedCaption.en, kSvpProfileUsedCaption.tr);
         }
     } else {
         committed_.reset();
         if (Offsets) {
             Offsets->SV->setEnabled(true);
-            Offsets->bSVP->setText(localText(kSvpSingleSvCaption));
+            SetLocalText(Offsets->bSVP, kSvpSingleSvCaption.en, kSvpSingleSvCaption.tr);
         }
     }
 }

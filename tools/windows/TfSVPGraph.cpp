@@ -1,5 +1,8 @@
 #include "tools/windows/TfSVPGraph.h"
 
+#include "app/Translated.h"
+#include "app/windows/WindowTranslation.h"
+
 #include "app/ErrorReport.h"
 #include "app/windows/WindowSetup.h"
 #include "platform/Colour.h"
@@ -87,7 +90,8 @@ TfSVPGraph::TfSVPGraph(QWidget* parent) : QDialog(parent)
 
     Label1 = new QLabel(QStringLiteral("Drag points to edit SV, or draw lasso to select spikes"));
     Label1->setObjectName("Label1");
-    bDeleteSelected = new QPushButton(QStringLiteral("Delete Selected (0)"));
+    bDeleteSelected = new QPushButton;
+    SetTranslatedText(bDeleteSelected, "Delete Selected (%1)", {QStringLiteral("0")});
     bDeleteSelected->setObjectName("bDeleteSelected");
     bDeleteSelected->setEnabled(false);
     bSaveAndClose = new QPushButton(QStringLiteral("Save && Close"));
@@ -157,7 +161,7 @@ bool TfSVPGraph::ReadGrid()
             points.push_back(p);
         }
     } catch (const ConversionError& e) {
-        ReportError(QString::fromStdString(e.what()));
+        ReportError(ErrorText(e.what()));
         return false;
     }
     model_.SetPoints(std::move(points));
@@ -167,7 +171,7 @@ bool TfSVPGraph::ReadGrid()
 void TfSVPGraph::ShowSelectionCount()
 {
     const int n = model_.SelectedCount();
-    bDeleteSelected->setText(QStringLiteral("Delete Selected (%1)").arg(n));
+    SetTranslatedText(bDeleteSelected, "Delete Selected (%1)", {QString::number(n)});
     bDeleteSelected->setEnabled(n > 0);
 }
 
@@ -205,7 +209,7 @@ void TfSVPGraph::DrawAxes(QPainter& p)
     bold.setBold(true);
     p.save();
     p.setFont(bold);
-    p.drawText(QPointF(w / 2 - 30, h - 18 + p.fontMetrics().ascent()), QStringLiteral("SV (m/s)"));
+    p.drawText(QPointF(w / 2 - 30, h - 18 + p.fontMetrics().ascent()), translated("SV (m/s)"));
     p.restore();
 }
 
@@ -275,8 +279,8 @@ void TfSVPGraph::PaintBox1MouseMove(QMouseEvent* e)
     } else {
         PaintBox1->unsetCursor();
     }
-    Label1->setText(QStringLiteral("SV: %1 m/s  Depth: %2 m  (Drag point to edit SV)")
-                        .arg(q(formatFixed(model_.SvAt(at.x()), 1)), q(formatFixed(model_.DepthAt(at.y()), 1))));
+    SetTranslatedText(Label1, "SV: %1 m/s  Depth: %2 m  (Drag point to edit SV)",
+                      {q(formatFixed(model_.SvAt(at.x()), 1)), q(formatFixed(model_.DepthAt(at.y()), 1))});
 }
 
 void TfSVPGraph::PaintBox1MouseUp(QMouseEvent* e)

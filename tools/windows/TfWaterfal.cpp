@@ -1,5 +1,6 @@
 #include "tools/windows/TfWaterfal.h"
 
+#include "app/Translated.h"
 #include "app/Settings.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
@@ -82,7 +83,8 @@ void TfWaterfal::applyInterval()
     timer->setInterval(0);
     if (FNav->sStatusBar)
         FNav->sStatusBar->showMessage(
-            QStringLiteral("[ECHOGRAM] Interval is %1: the echogram and the sensor watch are stopped").arg(Interval),
+            translatedArgs("[ECHOGRAM] Interval is %1: the echogram and the sensor watch are stopped",
+                           {QString::number(Interval)}),
             10000);
 }
 

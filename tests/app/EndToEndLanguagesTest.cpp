@@ -1,0 +1,321 @@
+// The whole program in Turkish with the shipped language file: every window opened, every text
+// it shows walked. No text is left in English but the few that read the same in both languages,
+// no key is missing, and switching to English and back gives every text exactly again. A Turkish
+// text edited in the translation editor shows after a reload; the keypad works in Turkish.
+#include "app/SharedValues.h"
+#include "app/TranslationManager.h"
+#include "app/windows/ProgramStart.h"
+#include "app/windows/WindowPointers.h"
+#include "app/windows/WindowTranslation.h"
+#include "canvas/VeldorCanvas.h"
+#include "nav/windows/TFNav.h"
+#include "platform/IniFile.h"
+#include "platform/Prompts.h"
+#include "app/Settings.h"
+#include "app/windows/NumberEdit.h"
+#include "app/windows/TfTranslationEditor.h"
+#include "app/windows/TformAbout.h"
+#include "app/windows/VeldorKeypads.h"
+#include "tools/windows/TOffsets.h"
+#include "tools/windows/TfWaterfal.h"
+
+#include "support/GridInput.h"
+#include "support/TempHome.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+
+using namespace vsx;
+using namespace vsx::test;
+
+namespace {
+
+const std::string kShippedTurkish = std::string(VSX_SOURCE_DIR) + "/languages/tr.json";
+
+// Texts that read the same in English and Turkish: units, abbreviations and protocol names,
+// words Turkish surveyors use as they are, the product's name and the keyboard's key legends.
+// Single characters (the offsets sketch's A, B, C and the keyboard's letters) count as well.
+const std::set<QString> kSameInBothLanguages = {
+    "m", "m/s", "SV", "SV (m/s)", "SVP", "UDP", "UDP IP:", "R1:", "Port", "Port:", "Baud", "Baud:", "Datum", "Float",
+    "Enter", "Shift", "Veldor Sondrix", "Veldor Sondrix - ",
+};
+
+std::string readAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool hasLetter(const QString& s)
+{
+    for (QChar c : s)
+        if (c.isLetter()) return true;
+    return false;
+}
+
+QString segment(const QObject* o)
+{
+    if (!o->objectName().isEmpty()) return o->objectName();
+    int index = 0;
+    if (const QObject* parent = o->parent()) {
+        for (const QObject* sibling : parent->children()) {
+            if (sibling == o) break;
+            if (sibling->metaObject() == o->metaObject()) ++index;
+        }
+    }
+    return QStringLiteral("%1[%2]").arg(o->metaObject()->className()).arg(index);
+}
+
+QString placeOf(const QObject* o)
+{
+    QStringList parts;
+    for (; o; o = o->parent()) parts.prepend(segment(o));
+    return parts.join('/');
+}
+
+// Every text the program's windows show, by the place it is shown at; values apart.
+struct Texts {
+    std::map<QString, QString> words, values;
+};
+
+// Texts the program sets as values (numbers, names, codes) are kept apart; texts without letters
+// are left out.
+void collect(QObject* o, Texts& out)
+{
+    const QString at = placeOf(o);
+    const bool value = IsMarkedAsValue(o);
+    auto put = [&](const QString& slot, const QString& text, bool valueItem = false) {
+        if (hasLetter(text)) (value || valueItem ? out.values : out.words)[at + '#' + slot] = text;
+    };
+    if (auto* a = qobject_cast<QAction*>(o)) {
+        if (!a->isSeparator()) put("text", a->text());
+        return;
+    }
+    auto* w = qobject_cast<QWidget*>(o);
+    if (!w) return;
+    if ((w->isWindow() && !qobject_cast<QMenu*>(w)) || qobject_cast<QToolBar*>(w)) put("title", w->windowTitle());
+    put("tip", w->toolTip());
+    if (auto* l = qobject_cast<QLabel*>(w)) put("text", l->text());
+    else if (auto* b = qobject_cast<QAbstractButton*>(w)) put("text", b->text());
+    else if (auto* g = qobject_cast<QGroupBox*>(w)) put("text", g->title());
+    else if (auto* e = qobject_cast<QLineEdit*>(w)) put("placeholder", e->placeholderText());
+    else if (auto* bar = qobject_cast<QTabBar*>(w)) {
+        for (int i = 0; i < bar->count(); ++i) put(QStringLiteral("tab%1").arg(i), bar->tabText(i));
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+        if (c->property("vsxTranslateItems").toBool())
+            for (int i = 0; i < c->count(); ++i) put(QStringLiteral("item%1").arg(i), c->itemText(i));
+    } else if (auto* t = qobject_cast<QTableWidget*>(w)) {
+        for (int i = 0; i < t->columnCount(); ++i)
+            if (QTableWidgetItem* h = t->horizontalHeaderItem(i))
+                put(QStringLiteral("column%1").arg(i), h->text(), IsMarkedAsValue(h));
+    }
+}
+
+Texts everyText()
+{
+    Texts out;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName().isEmpty() || w->windowType() == Qt::ToolTip) continue;
+        if (w->parentWidget()) continue;  // walked with its parent
+        collect(w, out);
+        for (QObject* o : w->findChildren<QObject*>()) collect(o, out);
+    }
+    return out;
+}
+
+// Words that only the English side of the language file uses: a Turkish text holding one of them
+// was left (partly) in English.
+std::set<QString> englishOnlyWords()
+{
+    std::set<QString> english, turkish;
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{3,}"));
+    for (const auto& [key, text] : TranslationManager::LoadLanguageFile(kShippedTurkish)) {
+        for (const auto& m : word.globalMatch(QString::fromStdString(key))) english.insert(m.captured());
+        for (const auto& m : word.globalMatch(QString::fromStdString(text))) turkish.insert(m.captured());
+    }
+    std::set<QString> only;
+    for (const QString& w : english)
+        if (!turkish.count(w)) only.insert(w);
+    return only;
+}
+
+// The program as a surveyor finds it in the language stored in its settings, every window open.
+struct Program {
+    explicit Program(const char* language)
+    {
+        home.writeFile("Languages/tr.json", readAll(kShippedTurkish));
+        IniFile(GetIniFileName()).writeString("SETTINGS", "Language", language);
+        setPrompts(&prompts);
+        start();
+        openEveryWindow();
+    }
+    ~Program()
+    {
+        stop();
+        setPrompts(nullptr);
+    }
+    void start()
+    {
+        delete Translator;
+        Translator = new TranslationManager(home.path("Languages/"));
+        InitSharedValues();
+        CreateAllWindows();
+        EXPECT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
+    }
+    void stop()
+    {
+        DestroyAllWindows();
+        delete Translator;
+        Translator = nullptr;
+    }
+    static void trigger(const char* action)
+    {
+        if (auto* a = FNav->findChild<QAction*>(action)) a->trigger();
+    }
+    void openEveryWindow()
+    {
+        for (QWidget* w : AllWindows())
+            if (w && w != static_cast<QWidget*>(formAbout)) w->show();
+        for (const char* action : {"TranslationEditor1", "HelsmanWindow1", "VeldorNTRIPClient1", "mRealtimeWindow1"})
+            trigger(action);
+        // The map's and the helmsman's menus, opened as the user does, with the right button.
+        for (QWidget* map : {static_cast<QWidget*>(FNav->fcad), FNav->findChild<QWidget*>("HelmCanvas")}) {
+            if (!map) continue;
+            QTest::mouseClick(map, Qt::RightButton, {}, map->rect().center());
+            for (QMenu* m : FNav->findChildren<QMenu*>())
+                if (m->isVisible()) m->hide();
+        }
+        // The on-screen keypad and keyboard come up from the offsets window's fields.
+        QTest::mouseClick(Offsets->OffsetA, Qt::LeftButton);
+        QTest::mouseClick(Offsets->Surveyor, Qt::LeftButton);
+        trigger("About1");  // modal: opened last
+        QTest::qWait(50);
+    }
+    std::string missingLog() const { return home.readFile("Languages/missing.log"); }
+
+    TempHome home;
+    RecordingPrompts prompts;
+};
+
+} // namespace
+
+TEST(EndToEndLanguages, EveryTextIsTurkishAndSwitchingBackRestoresEveryText)
+{
+    Texts english;
+    {
+        Program p("en");
+        english = everyText();
+        // The first show gives the tool bar and two windows the captions of the caption translation.
+        EXPECT_EQ(FNav->findChild<QToolButton*>("bSelectTracks")->text(), "Select Tracks");
+        EXPECT_EQ(FNav->findChild<QToolButton*>("ToolButton13")->text(), "Do Not Follow");
+        EXPECT_EQ(fWaterfal->windowTitle(), "Acoustics Waterfall");
+    }
+    Program p("tr");
+    const Texts turkish = everyText();
+    EXPECT_EQ(p.missingLog(), "") << "keys without a Turkish text";
+
+    const std::set<QString> englishWords = englishOnlyWords();
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{3,}"));
+    for (const auto& [place, text] : turkish.words) {
+        const auto e = english.words.find(place);
+        if (e != english.words.end() && e->second == text)
+            EXPECT_TRUE(text.size() == 1 || kSameInBothLanguages.count(text))
+                << place.toStdString() << ": still English: " << text.toStdString();
+    }
+    for (const auto* texts : {&turkish.words, &turkish.values})
+        for (const auto& [place, text] : *texts)
+            for (const auto& m : word.globalMatch(text))
+                EXPECT_FALSE(englishWords.count(m.captured()))
+                    << place.toStdString() << ": English word '" << m.captured().toStdString() << "' in "
+                    << text.toStdString();
+
+    // Back to English and to Turkish again: every text as it was (values may have moved on).
+    auto expectSame = [](const std::map<QString, QString>& before, const std::map<QString, QString>& now) {
+        for (const auto& [place, text] : before) {
+            const auto n = now.find(place);
+            if (n != now.end()) EXPECT_EQ(n->second, text) << place.toStdString();
+        }
+    };
+    Program::trigger("English1");
+    expectSame(english.words, everyText().words);
+    Program::trigger("Turkish1");
+    expectSame(turkish.words, everyText().words);
+    EXPECT_EQ(p.missingLog(), "");
+}
+
+namespace {
+
+QMenu* menuHolding(const char* action) { return qobject_cast<QMenu*>(FNav->findChild<QAction*>(action)->parent()); }
+
+// The editor's cell of a key in one of its columns.
+QTableWidgetItem* cellOf(QTableWidget* grid, const QString& key, int column)
+{
+    for (int r = 0; r < grid->rowCount(); ++r)
+        if (grid->item(r, 0) && grid->item(r, 0)->text() == key) return grid->item(r, column);
+    return nullptr;
+}
+
+} // namespace
+
+TEST(EndToEndLanguages, ATextEditedInTheTranslationEditorShowsAfterAReload)
+{
+    Program p("tr");
+    const QString tools = QString::fromUtf8("Ara\xC3\xA7lar"), edited = QString::fromUtf8("Gere\xC3\xA7ler");
+    ASSERT_EQ(menuHolding("VesselShape1")->title(), tools);
+    TfTranslationEditor* editor = fTranslationEditor;
+    ASSERT_TRUE(editor && editor->isVisible());
+    EXPECT_EQ(editor->windowTitle(), QString::fromUtf8("\xC3\x87\x65viri D\xC3\xBCzenleyici"));
+    EXPECT_EQ(editor->cbLanguage->currentText(), "tr");
+    typeIntoCell(editor->sgTranslations, cellOf(editor->sgTranslations, "Tools", 2), edited);
+    QTest::mouseClick(editor->btSave, Qt::LeftButton);
+    EXPECT_EQ(editor->LabelStatus->text(), "Kaydedildi!");
+    EXPECT_NE(p.home.readFile("Languages/tr.json").find("\"Tools\": \"" + edited.toStdString() + "\""), std::string::npos);
+
+    // The menu takes the new text once the language is loaded again: here by switching.
+    QTest::mouseClick(editor->btReload, Qt::LeftButton);
+    Program::trigger("English1");
+    EXPECT_EQ(menuHolding("VesselShape1")->title(), "Tools");
+    Program::trigger("Turkish1");
+    EXPECT_EQ(menuHolding("VesselShape1")->title(), edited);
+    // And at the next start.
+    p.stop();
+    p.start();
+    EXPECT_EQ(menuHolding("VesselShape1")->title(), edited);
+    EXPECT_EQ(p.missingLog(), "");
+}
+
+TEST(EndToEndLanguages, TheKeypadTypesWithItsKeysInTurkish)
+{
+    Program p("tr");
+    QTest::mouseClick(Offsets->OffsetA, Qt::LeftButton);
+    TVeldorNumericKeypad* keypad = FNav->NumericKeypad();
+    ASSERT_TRUE(keypad && keypad->isVisible());
+    Offsets->OffsetA->clear();
+    for (const QString& caption : {"1", "2", "Sil", "5", "Enter"}) {
+        QPushButton* key = nullptr;
+        for (QPushButton* b : keypad->findChildren<QPushButton*>())
+            if (b->text() == caption) key = b;
+        ASSERT_TRUE(key) << caption.toStdString();
+        QTest::mouseClick(key, Qt::LeftButton);
+    }
+    EXPECT_EQ(Offsets->OffsetA->text(), "15");
+    EXPECT_FALSE(keypad->isVisible());
+}
