@@ -54,13 +54,7 @@ void writeSettings(const std::string& iniPath, bool sounder, const char* message
     ini.writeBool("SENSOR COMUNICATION SETTINGS", "Sensor Enabled", sounder);
     ini.writeString("SENSOR COMUNICATION SETTINGS", "cSBESMessage", messageType);
     ini.writeString("SENSOR COMUNICATION SETTINGS", "eSBESFormat", "%*8s,%lf,%lf");
-    const std::pair<const char*, const char*> geodetic[] = {
-        {"SemiMajorAxis", "6378137"}, {"InverseFlattening", "298.257223563"}, {"Scale_PPM", "0"},
-        {"X_Rotation", "0"},          {"Y_Rotation", "0"},                    {"Z_Rotation", "0"},
-        {"X_Shift", "0"},             {"Y_Shift", "0"},                       {"Z_Shift", "0"},
-        {"Central_Meridian", "33"},   {"Reference_Latitude", "0"},            {"Scale_Factor", "0.9996"},
-        {"False_Easting", "500000"},  {"False_Northing", "0"}};
-    for (const auto& [key, value] : geodetic) ini.writeString("GEODETIC_PARAMETERS", key, value);
+    writeUtm36Settings(ini);
     ini.writeString("ECHOSOUNDER_OFFSETS", "SV", "1500");
     ini.writeString("ECHOSOUNDER_OFFSETS", "Offset A", "0");
     ini.writeInteger("ECHOGRAM", "Interval", echogramInterval);

@@ -18,6 +18,18 @@
 
 namespace vsx::test {
 
+// WGS-84 on UTM zone 36 north in [GEODETIC_PARAMETERS], as the device settings window stores it.
+inline void writeUtm36Settings(IniFile& ini)
+{
+    const std::pair<const char*, const char*> geodetic[] = {
+        {"SemiMajorAxis", "6378137"}, {"InverseFlattening", "298.257223563"}, {"Scale_PPM", "0"},
+        {"X_Rotation", "0"},          {"Y_Rotation", "0"},                    {"Z_Rotation", "0"},
+        {"X_Shift", "0"},             {"Y_Shift", "0"},                       {"Z_Shift", "0"},
+        {"Central_Meridian", "33"},   {"Reference_Latitude", "0"},            {"Scale_Factor", "0.9996"},
+        {"False_Easting", "500000"},  {"False_Northing", "0"}};
+    for (const auto& [key, value] : geodetic) ini.writeString("GEODETIC_PARAMETERS", key, value);
+}
+
 // A survey set-up: the GNSS receiver on COM5 and an NMEA DPT echosounder on COM6 (both logged),
 // UTM zone 36 on WGS-84, draft 0.5 m, sound velocity 1485 m/s, tide 0.3 m.
 inline void writeSurveySettings(const std::string& iniPath)
@@ -34,13 +46,7 @@ inline void writeSurveySettings(const std::string& iniPath)
     ini.writeBool("SENSOR COMUNICATION SETTINGS", "Sensor Enabled", true);
     ini.writeString("SENSOR COMUNICATION SETTINGS", "cSBESMessage", "NMEA DPT");
     ini.writeString("SENSOR COMUNICATION SETTINGS", "eSBESFormat", "%*6s,%lf");
-    const std::pair<const char*, const char*> geodetic[] = {
-        {"SemiMajorAxis", "6378137"}, {"InverseFlattening", "298.257223563"}, {"Scale_PPM", "0"},
-        {"X_Rotation", "0"},          {"Y_Rotation", "0"},                    {"Z_Rotation", "0"},
-        {"X_Shift", "0"},             {"Y_Shift", "0"},                       {"Z_Shift", "0"},
-        {"Central_Meridian", "33"},   {"Reference_Latitude", "0"},            {"Scale_Factor", "0.9996"},
-        {"False_Easting", "500000"},  {"False_Northing", "0"}};
-    for (const auto& [key, value] : geodetic) ini.writeString("GEODETIC_PARAMETERS", key, value);
+    writeUtm36Settings(ini);
     const char* o = "ECHOSOUNDER_OFFSETS";
     ini.writeString(o, "Offset A", "0.5");
     ini.writeString(o, "Offset B", "2.0");
