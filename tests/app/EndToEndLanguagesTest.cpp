@@ -236,9 +236,10 @@ TEST(EndToEndLanguages, EveryTextIsTurkishAndSwitchingBackRestoresEveryText)
     static const QRegularExpression word(QStringLiteral("[A-Za-z]{3,}"));
     for (const auto& [place, text] : turkish.words) {
         const auto e = english.words.find(place);
-        if (e != english.words.end() && e->second == text)
+        if (e != english.words.end() && e->second == text) {
             EXPECT_TRUE(text.size() == 1 || kSameInBothLanguages.count(text))
                 << place.toStdString() << ": still English: " << text.toStdString();
+        }
     }
     for (const auto* texts : {&turkish.words, &turkish.values})
         for (const auto& [place, text] : *texts)
@@ -251,7 +252,9 @@ TEST(EndToEndLanguages, EveryTextIsTurkishAndSwitchingBackRestoresEveryText)
     auto expectSame = [](const std::map<QString, QString>& before, const std::map<QString, QString>& now) {
         for (const auto& [place, text] : before) {
             const auto n = now.find(place);
-            if (n != now.end()) EXPECT_EQ(n->second, text) << place.toStdString();
+            if (n != now.end()) {
+                EXPECT_EQ(n->second, text) << place.toStdString();
+            }
         }
     };
     Program::trigger("English1");
@@ -309,11 +312,11 @@ TEST(EndToEndLanguages, TheKeypadTypesWithItsKeysInTurkish)
     TVeldorNumericKeypad* keypad = FNav->NumericKeypad();
     ASSERT_TRUE(keypad && keypad->isVisible());
     Offsets->OffsetA->clear();
-    for (const QString& caption : {"1", "2", "Sil", "5", "Enter"}) {
+    for (const char* caption : {"1", "2", "Sil", "5", "Enter"}) {
         QPushButton* key = nullptr;
         for (QPushButton* b : keypad->findChildren<QPushButton*>())
             if (b->text() == caption) key = b;
-        ASSERT_TRUE(key) << caption.toStdString();
+        ASSERT_TRUE(key) << caption;
         QTest::mouseClick(key, Qt::LeftButton);
     }
     EXPECT_EQ(Offsets->OffsetA->text(), "15");

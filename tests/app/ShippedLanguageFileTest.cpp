@@ -58,8 +58,9 @@ TEST(ShippedLanguageFile, IsInTheEditorsFormatAndEveryTextFitsItsKey)
         EXPECT_EQ(k.endsWith(' '), t.endsWith(' ')) << key;
         // A Turkish text that is another key would be taken for that key when it comes back.
         const auto other = table.find(text);
-        if (text != key && other != table.end())
+        if (text != key && other != table.end()) {
             EXPECT_EQ(other->second, text) << key << " -> " << text << " is the key of " << other->second;
+        }
     }
 }
 

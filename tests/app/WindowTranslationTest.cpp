@@ -91,7 +91,7 @@ struct Form {
         route = new QLabel(&window);
         SetTranslatedText(route, "Route: %1 points", {"3"});
         local = new QPushButton(&window);
-        SetLocalText(local, "Single SV Used", u8("Tek Ses H\xC4\xB1z\xC4\xB1 De\xC4\x9Feri"));
+        SetLocalText(local, "Single SV Used", u8("Tek Ses H\xC4\xB1z\xC4\xB1 De\xC4\x9F" "eri"));
         for (QWidget* w : std::initializer_list<QWidget*>{label, halt, check, radio, group, tabs, table, edit, colours,
                                                           stored, value, number, route, local})
             layout->addWidget(w);
@@ -147,7 +147,7 @@ TEST(TranslationWalk, EveryKindOfControlBothWays)
     const QStringList turkish{"Pencere", u8("A\xC3\xA7..."), u8("Son Kullan\xC4\xB1lanlar"), u8("Ba\xC5\x9Flat"),
                               u8("\xC4\xB0pucu"), "Durdur", "Denetle", "Radyo", "Grup", "Durdur", "Sayfa", "Ad", "tr",
                               u8("Buraya yaz\xC4\xB1n"), u8("K\xC4\xB1rm\xC4\xB1z\xC4\xB1"),
-                              "Red", "Start", "12.5", "Rota: 3 nokta", u8("Tek Ses H\xC4\xB1z\xC4\xB1 De\xC4\x9Feri")};
+                              "Red", "Start", "12.5", "Rota: 3 nokta", u8("Tek Ses H\xC4\xB1z\xC4\xB1 De\xC4\x9F" "eri")};
     EXPECT_EQ(f.texts(), turkish) << "stored values, value labels and numbers stay as they are";
 
     Translator->SetLanguage("en");

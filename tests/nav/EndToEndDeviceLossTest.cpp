@@ -215,7 +215,7 @@ TEST(EndToEndDeviceLoss, DevicesPulledOutAndPutBackAreReadAgain)
     EXPECT_NE(gnssRaw.find(afterGnss), std::string::npos) << "GNSS lines after the return";
     EXPECT_EQ(gnssRaw.find(s.gnssSent["before"]), 0u);
     const std::string tenderRaw = home.readFile(tenderLog);
-    for (const std::string& phase : {"back", "back-settled", "sounder gone", "sounder back"}) {
+    for (const char* phase : {"back", "back-settled", "sounder gone", "sounder back"}) {
         for (size_t at = 0, next; (next = s.tenderSent[phase].find("\r\n", at)) != std::string::npos; at = next + 2)
             EXPECT_NE(tenderRaw.find(s.tenderSent[phase].substr(at, next - at)), std::string::npos) << phase;
     }
