@@ -197,6 +197,17 @@ protected:
         setPrompts(nullptr);
     }
 
+    // The caster saved in [NTRIP], as a previous run leaves it: the window connects at start.
+    void storeCasterSettings()
+    {
+        IniFile ini(home.iniPath());
+        ini.writeString("NTRIP", "Server", "127.0.0.1");
+        ini.writeString("NTRIP", "Port", std::to_string(caster.port()));
+        ini.writeString("NTRIP", "Username", "user");
+        ini.writeString("NTRIP", "Password", "pass");
+        ini.writeString("NTRIP", "MountPoint", "TEST");
+    }
+
     void startProgram()
     {
         InitSharedValues();
@@ -337,14 +348,7 @@ TEST_F(EndToEndNtrip, StartUpConnectOutputPortAndRealTimeRestartKeepCorrectionsF
 {
     PtyPair output;
     output.mapTo(home.iniPath(), "COM7");
-    {
-        IniFile ini(home.iniPath());
-        ini.writeString("NTRIP", "Server", "127.0.0.1");
-        ini.writeString("NTRIP", "Port", std::to_string(caster.port()));
-        ini.writeString("NTRIP", "Username", "user");
-        ini.writeString("NTRIP", "Password", "pass");
-        ini.writeString("NTRIP", "MountPoint", "TEST");
-    }
+    storeCasterSettings();
     startProgram();
     PtyCollector atReceiver(gnss), atOutput(output);
     TfrmNTRIPSettings* w = frmNTRIPSettings;
@@ -392,14 +396,7 @@ TEST_F(EndToEndNtrip, CorrectionsFollowTheReceiverWhenItsDeviceComesBack)
     // The receiver on a USB adapter's stable name, pulled out and put back during the run.
     PluggableDevice device(home.path("gnss-by-id"));
     device.mapTo(home.iniPath(), "COM5");
-    {
-        IniFile ini(home.iniPath());
-        ini.writeString("NTRIP", "Server", "127.0.0.1");
-        ini.writeString("NTRIP", "Port", std::to_string(caster.port()));
-        ini.writeString("NTRIP", "Username", "user");
-        ini.writeString("NTRIP", "Password", "pass");
-        ini.writeString("NTRIP", "MountPoint", "TEST");
-    }
+    storeCasterSettings();
     startProgram();
     TfrmNTRIPSettings* w = frmNTRIPSettings;
     click(FNav->bRealtime);

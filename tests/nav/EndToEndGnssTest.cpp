@@ -38,10 +38,8 @@ namespace {
 void writeSettings(const std::string& iniPath)
 {
     IniFile ini(iniPath);
+    writeGnssPort(ini, "COM5");
     const char* s = "GPS1 COMUNICATION SETTINGS";
-    ini.writeString(s, "Port No", "COM5");
-    ini.writeString(s, "Baud Rate", "9600");
-    ini.writeString(s, "Delay", "10");
     ini.writeString(s, "NMEA LOG", "True");
     ini.writeString(s, "Log Time", "False");
     writeLocalGridSettings(ini);

@@ -38,10 +38,7 @@ namespace {
 void writeSettings(const std::string& iniPath)
 {
     IniFile ini(iniPath);
-    const char* s = "GPS1 COMUNICATION SETTINGS";
-    ini.writeString(s, "Port No", "COM5");
-    ini.writeString(s, "Baud Rate", "9600");
-    ini.writeString(s, "Delay", "10");
+    writeGnssPort(ini, "COM5");
     ini.writeBool("SENSOR COMUNICATION SETTINGS", "Sensor Enabled", false);
     writeLocalGridSettings(ini);
 }

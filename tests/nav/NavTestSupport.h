@@ -18,6 +18,15 @@
 
 namespace vsx::test {
 
+// The main GNSS receiver's port group: `port` at 9600 baud, 10 ms delay.
+inline void writeGnssPort(IniFile& ini, const char* port)
+{
+    const char* s = "GPS1 COMUNICATION SETTINGS";
+    ini.writeString(s, "Port No", port);
+    ini.writeString(s, "Baud Rate", "9600");
+    ini.writeString(s, "Delay", "10");
+}
+
 // WGS-84 on UTM zone 36 north in [GEODETIC_PARAMETERS], as the device settings window stores it.
 inline void writeUtm36Settings(IniFile& ini)
 {
