@@ -1,5 +1,9 @@
 #include "input/TVeldorSerialGPS.h"
 
+#include "platform/WriteFailureWatch.h"
+
+#include <cerrno>
+
 #include "app/Settings.h"
 #include "platform/Clock.h"
 #include "platform/Numbers.h"
@@ -258,11 +262,27 @@ void TVeldorSerialGPS::ProcessBuffer()
 
 void TVeldorSerialGPS::WriteRawLog(const std::string& line)
 {
-    if (!RawLogEnabled || !rawLog_) return;
-    if (RawLogTimeStamps) std::fputs(rawLogStamp().c_str(), rawLog_);
-    std::fwrite(line.data(), 1, line.size(), rawLog_);
-    std::fputs("\r\n", rawLog_);
-    std::fflush(rawLog_);
+    if (!RawLogEnabled || RawLogFileName.empty()) return;
+    // A log that could not be opened (its folder gone, a full or read-only medium) is tried
+    // again with every line, so logging resumes as soon as the file can be written.
+    errno = 0;
+    if (!rawLog_) rawLog_ = std::fopen(RawLogFileName.c_str(), "a+");
+    bool written = rawLog_ != nullptr;
+    if (rawLog_) {
+        std::string out = RawLogTimeStamps ? rawLogStamp() : std::string();
+        out += line;
+        out += "\r\n";
+        written = std::fwrite(out.data(), 1, out.size(), rawLog_) == out.size();
+        written = std::fflush(rawLog_) == 0 && written;
+        if (!written) {
+            // A stream that failed keeps its error; the next line opens the file afresh.
+            const int error = errno;
+            std::fclose(rawLog_);
+            rawLog_ = nullptr;
+            errno = error;
+        }
+    }
+    emit OnRawLogWrite(this, RawLogFileName, written, written ? std::string() : SystemReason(errno));
 }
 
 bool TVeldorSerialGPS::positionChanged(double latitude, double longitude, double altitude)

@@ -114,6 +114,9 @@ signals:
     // The device of an open receiver went away, and later came back on the same port.
     void OnDeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
     void OnDeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    // Each write of the raw log: the file, whether the line reached it and, when not, the
+    // system's reason.
+    void OnRawLogWrite(vsx::TVeldorSerialGPS* sender, const std::string& file, bool written, const std::string& reason);
 
 private:
     void ProcessBuffer();

@@ -32,6 +32,8 @@ public:
     // A new run: nothing heard, no position.
     void Forget();
 
+    // When the position now held was given; nothing when none is held.
+    std::optional<TimePoint> FixTime() const { return taken_; }
     // The position when a GGA gave it within kPositionMaxAge before `now`.
     std::optional<GnssFix> At(TimePoint now) const;
     // No well-formed GGA within `silence` before `now`, or none yet in this run.

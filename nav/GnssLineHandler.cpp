@@ -5,6 +5,9 @@
 #include "input/GgaForwarding.h"
 #include "input/NmeaParser.h"
 #include "nav/SensorOffset.h"
+#include "platform/WriteFailureWatch.h"
+
+#include <cerrno>
 #include "nav/SyntheticGga.h"
 #include "platform/Clock.h"
 #include "platform/Numbers.h"
@@ -174,8 +177,17 @@ void GnssLineHandler::writeSensorSentences(const GnssFix& fix)
         const std::string sentence = BuildSyntheticGga(SensorTalker(sensor.Name), state_.GgaTimeText, position->lat,
                                                        position->lon, fix.fixQuality);
         ++synthetic_;
-        if (i < SensorLogFiles.size() && SensorLogFiles[i] && SensorLogFiles[i]->isOpen())
-            SensorLogFiles[i]->writeText(logStamp() + ' ' + sentence + '\n');
+        if (i < SensorLogFiles.size() && SensorLogFiles[i] && !SensorLogFiles[i]->path().empty()) {
+            // A log that could not be opened or written is opened afresh for the next sentence,
+            // so logging resumes as soon as the file can be written again.
+            AppendFile& log = *SensorLogFiles[i];
+            errno = 0;
+            if (!log.isOpen()) log.open(log.path());
+            const bool written = log.isOpen() && log.writeText(logStamp() + ' ' + sentence + '\n');
+            const std::string reason = written ? std::string() : SystemReason(errno);
+            if (!written) log.close();
+            env_.noteSensorLogWrite(log.path(), written, reason);
+        }
         const int target = int(i) + 1;
         if (ForwardEnabled && (ForwardTarget == -1 || ForwardTarget == target))
             forward(sentence + "\r\n", ForwardTarget == -1 ? ForwardUdpPort + target : ForwardUdpPort, true);

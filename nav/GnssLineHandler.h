@@ -46,6 +46,11 @@ public:
     virtual void showFixColour(ColorValue colour) = 0;
     // The first GGA of a run refused for impossible values (later ones are only counted).
     virtual void reportRejectedGga(std::string_view line, const char* problem) = 0;
+    // One write to a sensor's log: whether it reached the file and, when not, the system's reason.
+    virtual void noteSensorLogWrite(const std::string& file, bool written, const std::string& reason)
+    {
+        (void)file, (void)written, (void)reason;
+    }
 };
 
 // The real-time window's GNSS colour for a fix quality.

@@ -65,8 +65,16 @@ void MapDisplayLoop::Tick()
     env_.handPositionToNtrip(state_.GpsLatitude, state_.GpsLongitude, state_.GpsAltitude);
     const std::string tideText = in.offsetsVisible ? std::string("-") : formatFixed(state_.RtkTide, 2);
     env_.showRealtimeValues(fixQuality, formatFixed(state_.RtkAntennaHeight, 2), tideText, in.satellites);
+    // The screens follow the records' rule: once the last fix is too old for a record, they say
+    // there is no position, and the return of positions is said with the gap's length.
+    const bool positionCurrent = state_.Position.At(started).has_value();
+    const PositionAgeWatch::Change age = ageWatch_.Update(state_.Position.FixTime(), started);
+    if (age.kind == PositionAgeWatch::Change::Kind::Back) env_.positionsBack(age.gap);
     if (silent) ShowSilent();
+    else if (ageWatch_.Lost()) showNoPosition();
     else updateStatusLine(in, fixQuality, tideText);
+    // No speed without a current position: it would be the last one heard, shown as current.
+    env_.setHudValue(state_.SpeedKnots, positionCurrent);
 
     const ProjectionSnapshot* snapshot = env_.snapshot();
     if (!snapshot) return;
@@ -76,7 +84,7 @@ void MapDisplayLoop::Tick()
     const TrackPoint tracked = trackedPoint();
     follow(*snapshot, in, tracked);
     drawVessel(in, tracked);
-    if (!silent)
+    if (!silent && !ageWatch_.Lost())
         env_.showStatusPosition(FormatDmsPosition(state_.GpsLatitude, state_.GpsLongitude),
                                 "E" + formatFixed(state_.VesselEasting, 2) + ", N" + formatFixed(state_.VesselNorthing, 2));
     if (state_.TrackResetRequested) {
@@ -86,7 +94,6 @@ void MapDisplayLoop::Tick()
     addTrackSegment(fixQuality, in, tracked);
     addDepthLabel(state_.Position.At(started).has_value());
     if (in.sensorEnabled) env_.setDepthHud(state_.TrueDepthHi, in.lowDepthShown ? state_.TrueDepthLo : 0, true);
-    env_.setHudValue(state_.SpeedKnots, true);
 
     ExtraVesselDrawInputs extra;
     extra.snapshot = snapshot;
@@ -111,6 +118,13 @@ void MapDisplayLoop::ShowSilent()
     state_.HudFixQuality = 0;
     state_.HudStatusText = label(kNoGnssDataText);
     env_.showGnssSilent();
+}
+
+void MapDisplayLoop::showNoPosition()
+{
+    state_.HudFixQuality = 0;
+    state_.HudStatusText = label(kNoPositionText);
+    env_.showNoPosition();
 }
 
 void MapDisplayLoop::updateStatusLine(const MapTickInputs& in, int fixQuality, const std::string& tideText)

@@ -10,6 +10,7 @@
 // CanvasModel, so the loop runs without any window in tests and benchmarks.
 #include "canvas/CanvasModel.h"
 #include "nav/ExtraVesselTracker.h"
+#include "nav/PositionAgeWatch.h"
 #include "nav/ProjectionSnapshot.h"
 #include "nav/RealtimeState.h"
 #include "nav/TrackRecorder.h"
@@ -27,6 +28,8 @@ inline constexpr const char* kTrackFloatLayer = "track_float";
 inline constexpr const char* kTrackNoFixLayer = "track_nofix";
 // The status line while the main receiver is silent: its last fix is not shown as current.
 inline constexpr const char* kNoGnssDataText = "*** NO GNSS DATA ***";
+// The status line while lines come but the last fix is older than the records accept.
+inline constexpr const char* kNoPositionText = "*** NO POSITION ***";
 
 // What the loop reads from other windows at each tick.
 struct MapTickInputs {
@@ -68,6 +71,11 @@ public:
     virtual void showStatusPosition(const std::string& geographic, const std::string& grid) = 0;
     // The receiver is silent: the status bar and the real-time window show it as without data.
     virtual void showGnssSilent() = 0;
+    // Lines come but the position is no longer current: the status bar and the real-time window
+    // say there is no position.
+    virtual void showNoPosition() {}
+    // Positions came back after a gap of this length.
+    virtual void positionsBack(std::chrono::milliseconds gap) { (void)gap; }
     virtual void setDepthHud(double depthHi, double depthLo, bool show) = 0;
     virtual void setHudValue(double speedKnots, bool show) = 0;
     virtual void mirrorTrackToHelmsman(const std::string& layer, ColorValue colour, int width, TrackPoint from,
@@ -92,6 +100,8 @@ public:
     // Shows the receiver as silent now (the status line, the HUD's fix and the status bar), for
     // when the loop stops because the receiver went idle or away.
     void ShowSilent();
+    // A new run: its first fix is no return after a gap.
+    void NewRun() { ageWatch_.Reset(); }
 
     // A new snapshot was taken: the next tick converts the position again.
     void ForgetConvertedPosition() { haveConverted_ = false; }
@@ -103,6 +113,7 @@ private:
         double easting = 0, northing = 0, convergence = 1e-9;
     };
 
+    void showNoPosition();
     void updateStatusLine(const MapTickInputs& in, int fixQuality, const std::string& tideText);
     bool convertPosition(const MapTickInputs& in, const ProjectionSnapshot& snapshot);
     TrackPoint trackedPoint() const;
@@ -118,6 +129,7 @@ private:
     Converted last_;
     bool haveConverted_ = false;
     TrackRecorder track_;
+    PositionAgeWatch ageWatch_;
 };
 
 } // namespace vsx

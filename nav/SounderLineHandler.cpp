@@ -32,14 +32,17 @@ SounderLineOutput HandleSounderLine(std::string_view line, const SounderLineInpu
     const CsvAppendResult csv = AppendSurveyCsvRecord(in.csvFileName, r);
     out.csvWritten = csv.written;
     out.csvFile = csv.fileName;
+    out.csvError = csv.error;
 
     // The XYZ file holds soundings only: a real depth at a current position. A type that carries
     // only the low-frequency depth writes that one.
     const double z = d.onlyLowDepth ? d.trueLo : d.trueHi;
     const auto& e = in.position.easting;
     const auto& n = in.position.northing;
-    if (z > 0 && e && n && (*e != 0 || *n != 0))
-        out.xyzWritten = AppendSimpleXyzRecord(in.xyzFileName, *e, *n, in.manualTide - z);
+    if (z > 0 && e && n && (*e != 0 || *n != 0)) {
+        out.xyzAttempted = true;
+        out.xyzWritten = AppendSimpleXyzRecord(in.xyzFileName, *e, *n, in.manualTide - z, &out.xyzError);
+    }
     return out;
 }
 

@@ -26,7 +26,10 @@ struct SounderLineOutput {
     bool alarm = false;       // the high-frequency depth is at or above the alarm level (shallower)
     bool csvWritten = false;
     std::string csvFile;      // the file that took the record (an alternative name when the main one failed)
-    bool xyzWritten = false;  // only a real depth at a current grid position
+    std::string csvError;     // the system's reason when no file took the record
+    bool xyzAttempted = false;  // only a real depth at a current grid position goes to the XYZ file
+    bool xyzWritten = false;
+    std::string xyzError;
 };
 
 SounderLineOutput HandleSounderLine(std::string_view line, const SounderLineInputs& in);

@@ -2,6 +2,9 @@
 
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
+#include "platform/WriteFailureWatch.h"
+
+#include <cerrno>
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -53,6 +56,7 @@ bool appendLine(std::FILE* f, const char* header, const std::string& line, bool*
         if (headerWritten) *headerWritten = true;
     }
     out += line + "\r\n";
+    errno = 0;
     const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
     return std::fflush(f) == 0 && ok;
 }
@@ -78,8 +82,12 @@ CsvAppendResult AppendSurveyCsvRecord(const std::string& fileName, const Soundin
     for (int n = 0; n <= 99; ++n) {
         const std::string name = n == 0 ? fileName : alternativeName(fileName, n);
         std::FILE* f = std::fopen(name.c_str(), "ab");
-        if (!f) continue;
+        if (!f) {
+            if (n == 0) result.error = SystemReason(errno);
+            continue;
+        }
         result.written = appendLine(f, kSurveyCsvHeader, line, &result.headerWritten);
+        if (!result.written && n == 0) result.error = SystemReason(errno);
         std::fclose(f);
         if (result.written) {
             result.fileName = name;
@@ -89,13 +97,17 @@ CsvAppendResult AppendSurveyCsvRecord(const std::string& fileName, const Soundin
     return result;
 }
 
-bool AppendSimpleXyzRecord(const std::string& fileName, double e, double n, double z)
+bool AppendSimpleXyzRecord(const std::string& fileName, double e, double n, double z, std::string* error)
 {
     const size_t slash = fileName.find_last_of('/');
     if (slash != std::string::npos) makeFolders(fileName.substr(0, slash));
     std::FILE* f = std::fopen(fileName.c_str(), "ab");
-    if (!f) return false;
+    if (!f) {
+        if (error) *error = SystemReason(errno);
+        return false;
+    }
     const bool ok = appendLine(f, kSimpleXyzHeader, formatFixed(e, 2) + "," + formatFixed(n, 2) + "," + formatFixed(z, 2), nullptr);
+    if (!ok && error) *error = SystemReason(errno);
     std::fclose(f);
     return ok;
 }

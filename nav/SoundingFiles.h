@@ -38,13 +38,16 @@ struct CsvAppendResult {
     bool written = false;
     std::string fileName;     // the file that took the record (an alternative name when the main one failed)
     bool headerWritten = false;
+    std::string error;        // why the record was not written (the main name's reason)
 };
 
 // Appends a record to the survey CSV `fileName`, making its folder first when it is missing.
 // When the file cannot be opened, "<stem>_N<ext>" for N = 1..99 are tried.
 CsvAppendResult AppendSurveyCsvRecord(const std::string& fileName, const SoundingRecord& r);
 
-// Appends "E,N,Z" to the simple XYZ file (header when new). False when it cannot be written.
-bool AppendSimpleXyzRecord(const std::string& fileName, double easting, double northing, double elevation);
+// Appends "E,N,Z" to the simple XYZ file (header when new). False when it cannot be written;
+// `error` then holds the system's reason.
+bool AppendSimpleXyzRecord(const std::string& fileName, double easting, double northing, double elevation,
+                           std::string* error = nullptr);
 
 } // namespace vsx

@@ -27,17 +27,24 @@ bool SurveyRun::Start()
     std::string error;
     // A geodesy log that cannot be written is reported; it does not keep the survey from starting.
     if (!host_.WriteGeodesyLog(error)) host_.MessageLine("Geodesy session log not written: " + error);
-    host_.ApplyReceiverSettings();
+    try {
+        host_.ApplyReceiverSettings();
+    } catch (const std::exception& e) {
+        // A port setting that does not convert: nothing was applied or opened.
+        return refuse(e.what());
+    }
 
+    bool udpStartedHere = false;
     if (!host_.UdpInputEnabled()) {
-        if (!host_.OpenGnss(error)) {
-            lastStartError_ = "Realtime not started: GNSS port failed to open" + (error.empty() ? "" : ": " + error);
-            host_.MessageLine(lastStartError_);
-            host_.EventLine(lastStartError_);
-            return false;
-        }
+        if (!host_.OpenGnss(error)) return refuse("GNSS port failed to open" + (error.empty() ? "" : ": " + error));
         gnssOpened_ = true;
         gnssStartTick_ = host_.Tick();
+    } else {
+        // Without a listener the run would have no position source at all.
+        const bool wasListening = GpsUdpListening;
+        if (!host_.ListenForUdpInput(error))
+            return refuse("GNSS UDP input is not listening" + (error.empty() ? "" : ": " + error));
+        udpStartedHere = !wasListening;
     }
     const bool sensorEnabled = host_.SensorEnabled();
     if (sensorEnabled) {
@@ -47,6 +54,7 @@ bool SurveyRun::Start()
             lastStartError_ = "Realtime not started: echosounder port failed to open" + (error.empty() ? "" : ": " + error);
             host_.EventLine(lastStartError_);
             if (gnssOpened_) host_.CloseGnss();
+            if (udpStartedHere) host_.StopUdpInputIfListening();
             gnssOpened_ = false;
             gnssStartTick_ = 0;
             return false;
@@ -62,11 +70,18 @@ bool SurveyRun::Start()
     makeFolders(LogFolder);
     openSensorLogs(date);
     host_.PublishForwarding();
-    host_.StartUdpInputIfAutomatic();
     openForwarding();
     openExtraVessels(date);
     running_ = true;
     return true;
+}
+
+bool SurveyRun::refuse(const std::string& reason)
+{
+    lastStartError_ = "Realtime not started: " + reason;
+    host_.MessageLine(lastStartError_);
+    host_.EventLine(lastStartError_);
+    return false;
 }
 
 void SurveyRun::Stop()
@@ -91,8 +106,9 @@ void SurveyRun::openSensorLogs(const std::string& date)
 {
     closeSensorLogs();
     for (const VesselSensor& s : VesselSensors) {
+        // A log that cannot be opened now is kept by its name: its writer says so and tries again.
         auto file = std::make_shared<AppendFile>();
-        if (!file->open(SensorLogPath(LogFolder, date, s.Name))) file.reset();
+        file->open(SensorLogPath(LogFolder, date, s.Name));
         SensorLogFiles.push_back(file);
     }
 }

@@ -2,8 +2,10 @@
 // Starting and stopping a survey run. The run has one source of truth, Running(): the real-time
 // button, the depth alarm and the offsets window's start command all ask it. A start is all or
 // nothing for the survey's own ports: when the GNSS receiver (unless positions come over UDP) or
-// an enabled echosounder cannot be opened, everything opened so far is closed again, the failure
-// is reported once, and the run does not start. Extra vessels, sensor logs and forwarding that
+// an enabled echosounder cannot be opened, or positions are to come over UDP and nothing listens
+// for them, everything opened so far is closed again, the failure is reported once ("Realtime not
+// started: " and the reason, in the events log), and the run does not start. A settings field
+// that does not convert refuses the start the same way. Extra vessels, sensor logs and forwarding that
 // fail are reported and the run goes on without them.
 #include "app/SharedValues.h"
 
@@ -33,7 +35,9 @@ public:
     virtual void MessageLine(const std::string& line) = 0;
     virtual void EventLine(const std::string& text) = 0;
     virtual void PublishForwarding() = 0;  // forwarding values from the settings window's controls
-    virtual void StartUdpInputIfAutomatic() = 0;
+    // Positions come over UDP: starts listening when the settings say to start with a run. True
+    // when the input listens; otherwise `error` says why (the port and the system's reason).
+    virtual bool ListenForUdpInput(std::string& error) = 0;
     virtual void StopUdpInputIfListening() = 0;
     virtual void StoreExtraVesselPanels() = 0;
     virtual bool OpenExtraVesselReceiver(size_t index, std::string& error) = 0;
@@ -65,6 +69,7 @@ private:
     void openForwarding();
     void openExtraVessels(const std::string& date);
     void closeExtraVessels();
+    bool refuse(const std::string& reason);
 
     SurveyRunHost& host_;
     bool running_ = false;

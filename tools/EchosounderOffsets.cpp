@@ -96,4 +96,14 @@ OffsetsCheck CheckOffsets(const OffsetsTexts& t)
     return {};
 }
 
+std::optional<OffsetNumbers> AcceptedOffsetNumbers(const OffsetsTexts& texts)
+{
+    OffsetsTexts t = texts;
+    for (std::string* s : {&t.location, &t.surveyBoat, &t.surveyor})
+        if (s->empty()) s->push_back('-');
+    if (!CheckOffsets(t).ok) return std::nullopt;
+    return OffsetNumbers{*parseDouble(t.offsetA), *parseDouble(t.soundVelocity), *parseDouble(t.offsetC),
+                         *parseDouble(t.tideHeight)};
+}
+
 } // namespace vsx

@@ -4,6 +4,7 @@
 // with the checks a survey start makes on them.
 #include "tools/LocalText.h"
 
+#include <optional>
 #include <string>
 
 namespace vsx {
@@ -44,6 +45,18 @@ struct OffsetsCheck {
 // The checks in their order: the five numbers (each a whole finite number, blanks around it
 // allowed), the three texts (not empty), A + C = B within the tolerance, the SV range.
 OffsetsCheck CheckOffsets(const OffsetsTexts& texts);
+
+// The four numbers the depths and heights are computed with.
+struct OffsetNumbers {
+    double draft = 0;            // A
+    double soundVelocity = 1500;
+    double antennaHeight = 0;    // C
+    double tide = 0;
+};
+
+// The numbers of `texts` when the start's checks accept every number in them (the survey's
+// identification texts aside); nothing when any number would be refused.
+std::optional<OffsetNumbers> AcceptedOffsetNumbers(const OffsetsTexts& texts);
 
 // Shown (as a warning only) when the clock label is not in the compact "hhnnsszzz" form.
 inline constexpr LocalText kTimeFormatWarning{

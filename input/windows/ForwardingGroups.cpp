@@ -1,5 +1,7 @@
 #include "input/windows/ForwardingGroups.h"
 
+#include "platform/WriteFailureWatch.h"
+
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/WindowTranslation.h"
@@ -239,8 +241,14 @@ void GpsUdpInputGroup::btnTCPConnectClick()
         return;
     }
     GpsUdpPort = ParsePortNumber(edTCPPort->text().toStdString(), kDefaultGpsUdpPort);
-    switch (GpsUdpSocket.start(GpsUdpPort)) {
+    const UdpListener::StartResult result = GpsUdpSocket.start(GpsUdpPort);
+    const std::string port = "UDP port " + std::to_string(GpsUdpPort);
+    lastFailure_ = result == UdpListener::StartResult::AddressInUse
+                       ? port + " is in use by another program; close it or choose another Listen Port"
+                       : port + ": " + SystemReason(GpsUdpSocket.lastError());
+    switch (result) {
     case UdpListener::StartResult::Listening:
+        lastFailure_.clear();
         GpsUdpListening = true;
         setStatus("Listening:%1", 0x008000, {QString::number(GpsUdpPort)});
         SetTranslatedText(btnTCPConnect, "Stop");
@@ -256,6 +264,13 @@ void GpsUdpInputGroup::btnTCPConnectClick()
         setStatus("Error %1", 0x0000FF, {QString::number(GpsUdpSocket.lastError())});
         break;
     }
+}
+
+std::string GpsUdpInputGroup::notListeningReason() const
+{
+    if (!lastFailure_.empty()) return lastFailure_;
+    return "UDP port " + std::to_string(ParsePortNumber(edTCPPort->text().toStdString(), kDefaultGpsUdpPort)) +
+           " is not listening; press Start Listening in the Settings window or tick Auto-start on Realtime start";
 }
 
 } // namespace vsx

@@ -72,6 +72,8 @@ public:
     void cbEnableTCPClick();
     // Starts the listener, or stops it when listening.
     void btnTCPConnectClick();
+    // Why the input is not listening: the port and the system's reason, or what to press.
+    std::string notListeningReason() const;
 
     // Called when the listener starts, so the main window's map timer runs and polls it.
     std::function<void()> onListening;
@@ -83,6 +85,7 @@ signals:
 private:
     // The status in the current language (english is a key, "%1" filled from args).
     void setStatus(const char* english, unsigned colour, const QStringList& args = {});
+    std::string lastFailure_;  // the last failed start's reason; empty after a start
 };
 
 } // namespace vsx

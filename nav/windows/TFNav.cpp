@@ -194,8 +194,11 @@ public:
     }
     std::optional<OffsetValues> offsetsToTakeOver() const override
     {
-        if (!Offsets || Offsets->isVisible()) return std::nullopt;
-        return OffsetValues{Offsets->draft(), Offsets->soundVelocity(), Offsets->antennaHeight(), Offsets->tideHeight()};
+        // Only values the start's checks accepted: what is typed and not yet accepted (or left
+        // by Cancel) never reaches a record.
+        if (!Offsets) return std::nullopt;
+        const OffsetNumbers& v = Offsets->valuesInForce();
+        return OffsetValues{v.draft, v.soundVelocity, v.antennaHeight, v.tide};
     }
     const ProjectionSnapshot* snapshot() override { return nav_.mapSnapshot(gridProjection()); }
     GridProjection gridProjection() const override { return TFNav::MapProjection(); }
@@ -211,6 +214,10 @@ public:
     void reportRejectedGga(std::string_view line, const char* problem) override
     {
         nav_.ReportRejectedGga("GPS", line, problem);
+    }
+    void noteSensorLogWrite(const std::string& file, bool written, const std::string& reason) override
+    {
+        nav_.noteWrite("sensor log " + file, file, written, reason);
     }
 
     // MapLoopEnvironment
@@ -284,7 +291,23 @@ public:
             setBackground(fRealtime->GPSGroupBox, 0x0000FF);
         }
     }
-    void setDepthHud(double hi, double lo, bool show) override { nav_.fcad->SetDepthHud(hi, lo, show); }
+    void showNoPosition() override
+    {
+        nav_.setStatusPanelWords(0, "No position", {}, 20);
+        nav_.setStatusPanel(1, QString(), 20);
+        if (fRealtime) {
+            fRealtime->Fixed->setText(translated("No position"));
+            setBackground(fRealtime->GPSGroupBox, 0x0000FF);
+        }
+    }
+    void positionsBack(std::chrono::milliseconds gap) override
+    {
+        const QString seconds = QString::fromStdString(formatFixed(double(gap.count()) / 1000.0, 1));
+        AppendEventLine(toCp1254(fillArgs("Positions back after a gap of %1 s", {seconds})), EventsLogFileName());
+        if (nav_.sStatusBar)
+            nav_.sStatusBar->showMessage(translatedArgs("Positions back after a gap of %1 s", {seconds}), 10000);
+    }
+        void setDepthHud(double hi, double lo, bool show) override { nav_.fcad->SetDepthHud(hi, lo, show); }
     void setHudValue(double knots, bool show) override { nav_.fcad->SetHudValue(knots, show); }
     void mirrorTrackToHelmsman(const std::string& layer, ColorValue colour, int width, TrackPoint from, TrackPoint to,
                                bool asLine) override
@@ -317,6 +340,7 @@ public:
         nav_.snapshot_.Retake();
         nav_.reportedSnapshotProblem_.clear();  // a new run says its problems again
         nav_.mapLoop_->ForgetConvertedPosition();
+        nav_.mapLoop_->NewRun();
         // The run's soundings take positions of this run only.
         nav_.lineHandler_->NewRun();
     }
@@ -349,6 +373,12 @@ public:
     {
         nav_.UpdateRealtimeCaption(running);
         setBackground(nav_.tRealtime, running ? 0x008000 : fromQColor(nav_.palette().color(QPalette::Button)));
+        if (!running && fRealtime) {
+            // A stopped survey has no live depth.
+            fRealtime->lDepthHi->setText("--.--");
+            fRealtime->lDepthLo->setText("--.--");
+        }
+        if (!running) realtimeState().TrueDepthHi = realtimeState().TrueDepthLo = 0;
         if (running && fRealtime) {
             // The first echosounder line shows the depth boxes again.
             fRealtime->DepthFrameHi->hide();
@@ -367,9 +397,13 @@ public:
         if (ForwardingPanel* p = FGPS ? FGPS->forwardingPanel() : nullptr; p && p->loaded())
             p->forwarding()->PublishValues();
     }
-    void StartUdpInputIfAutomatic() override
+    bool ListenForUdpInput(std::string& error) override
     {
         if (GpsUdpEnabled && GpsUdpAutoConnect && !GpsUdpListening) toggleUdpInput();
+        if (GpsUdpListening) return true;
+        ForwardingPanel* panel = FGPS ? FGPS->forwardingPanel() : nullptr;
+        error = panel ? panel->udpInput()->notListeningReason() : std::string("the UDP input is not set up");
+        return false;
     }
     void StopUdpInputIfListening() override
     {
@@ -858,6 +892,11 @@ void TFNav::createReceivers()
     connect(ZSENSOR, &TVeldorSerialGPS::OnNewCommand, this, &TFNav::ZSENSORNewCommand);
     connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceLost, this, &TFNav::ZSENSORDeviceLost);
     connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceBack, this, &TFNav::ZSENSORDeviceBack);
+    for (TVeldorSerialGPS* receiver : {ZGPS1, ZSENSOR})
+        connect(receiver, &TVeldorSerialGPS::OnRawLogWrite, this,
+                [this](TVeldorSerialGPS*, const std::string& file, bool written, const std::string& reason) {
+                    noteWrite("raw log " + file, file, written, reason);
+                });
 }
 
 void TFNav::createExtraVesselReceivers()
@@ -1064,6 +1103,9 @@ void TFNav::bRealtimeClick()
     QWidget* actedIn = button ? button : QApplication::activeWindow();
     // A port setting that does not convert stops the start; it is said over the same window.
     RunReportingErrors(actedIn, [&] {
+        // A start while the offsets window is shown takes its values when the checks accept
+        // them; otherwise the status bar says which values are in force.
+        if (!run_->Running() && Offsets && Offsets->isVisible()) Offsets->TakeShownValues();
         if (!run_->Toggle() && !run_->Running()) showRefusedStart(actedIn);
     });
 }

@@ -17,6 +17,7 @@
 #include "input/UdpLineBuffer.h"
 #include "nav/SensorWatchdog.h"
 #include "platform/ScanFormat.h"
+#include "platform/WriteFailureWatch.h"
 
 #include <QMainWindow>
 #include <QPoint>
@@ -307,6 +308,9 @@ private:
     const ProjectionSnapshot* mapSnapshot(GridProjection projection);
     // A survey start refused: why, in a message box over the window the user acted in.
     void showRefusedStart(QWidget* actedIn);
+    // One write to a sounding file or log, known as `what`: a failure is said on the status bar
+    // and in the events log when it starts, and again when writing works again.
+    void noteWrite(const std::string& what, const std::string& file, bool written, const std::string& reason);
 
     std::unique_ptr<Bindings> bindings_;
     TVeldorNumericKeypad* numericKeypad_ = nullptr;
@@ -339,6 +343,7 @@ private:
     std::string scanFormatText_;
     std::optional<ScanFormat> scanFormat_;
     bool reportedBadOffsets_ = false;
+    WriteFailureWatch writeWatch_;
     std::string reportedSnapshotProblem_;  // what the status bar last said about the snapshot
 };
 

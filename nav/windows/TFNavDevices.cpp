@@ -2,6 +2,7 @@
 // return among them), event marks and echogram timer.
 #include "nav/windows/TFNav.h"
 
+#include "app/ErrorReport.h"
 #include "app/Translated.h"
 #include "app/Settings.h"
 #include "app/SharedValues.h"
@@ -74,6 +75,9 @@ QString refusedStartText(const QString& why)
                                   "no serial port is chosen; choose one in the Settings window",
                                   "%1 is not a serial port name (COM1 to COM%2)"});
     }
+    const QString generic = QStringLiteral("Realtime not started: ");
+    if (why.startsWith(generic))
+        return translated("Realtime not started") + QStringLiteral(": ") + ErrorText(why.mid(generic.size()).toStdString());
     return why;
 }
 
@@ -87,6 +91,16 @@ void TFNav::showRefusedStart(QWidget* actedIn)
     if (why.empty()) return;
     prompts().message(refusedStartText(fromCp1254(why)), translated("Realtime not started"), PromptKind::Error,
                       actedIn);
+}
+
+void TFNav::noteWrite(const std::string& what, const std::string& file, bool written, const std::string& reason)
+{
+    const WriteChange change = writeWatch_.Note(what, file, written, reason);
+    if (change.kind == WriteChange::Kind::None) return;
+    const char* english = change.kind == WriteChange::Kind::Failed ? "Cannot write %1: %2" : "Writing %1 again";
+    const QStringList args{fromCp1254(change.file), QString::fromLocal8Bit(change.reason.c_str())};
+    if (sStatusBar) sStatusBar->showMessage(translatedArgs(english, args), 60000);
+    AppendEventLine(toCp1254(fillArgs(english, args)), EventsLogFileName());
 }
 
 void TFNav::reportDeviceEvent(const char* english, const QStringList& args, bool showWindow)
@@ -145,7 +159,7 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
     // With the profile in use the velocity comes from its column at the rounded raw depth.
     if (const SoundVelocityColumn* column = fSVP ? fSVP->ColumnInUse() : nullptr)
         in.depth.profileVelocity = [column](double raw) { return column->velocityAt(raw); };
-    in.depth.draft = Offsets ? Offsets->draft() : st.TransducerDraft;
+    in.depth.draft = Offsets ? Offsets->valuesInForce().draft : st.TransducerDraft;
     in.alarmLevel = DepthAlarmLevel;
     in.manualTide = st.ManualTide;
     in.rtkAntennaHeight = st.RtkAntennaHeight;
@@ -155,9 +169,17 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
     in.now = localNow();
     in.csvFileName = CoordinatesFileName;
     in.xyzFileName = XyzFolder + TodayString + " Simple XYZ.csv";
-    if (Offsets && !Offsets->numbersValid()) {
-        if (!reportedBadOffsets_)
-            sStatusBar->showMessage(translated("An offsets field is not a number: depths use its last valid value"), 10000);
+    if (Offsets && Offsets->isVisible() && !Offsets->ShowsValuesInForce()) {
+        // The window shows numbers the depths do not use: say which ones they use.
+        if (!reportedBadOffsets_) {
+            const OffsetNumbers& v = Offsets->valuesInForce();
+            sStatusBar->showMessage(
+                translatedArgs("Depths use the offsets in force: A %1 m, SV %2 m/s, C %3 m, tide %4 m; press Realtime "
+                               "in the Offsets window to use the values shown",
+                               {QString::fromStdString(formatGeneral(v.draft)), QString::fromStdString(formatGeneral(v.soundVelocity)),
+                                QString::fromStdString(formatGeneral(v.antennaHeight)), QString::fromStdString(formatGeneral(v.tide))}),
+                30000);
+        }
         reportedBadOffsets_ = true;
     } else {
         reportedBadOffsets_ = false;
@@ -165,6 +187,10 @@ void TFNav::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
 
     const SounderLineOutput out = HandleSounderLine(command, in);
     if (!out.depth.recognised) return;
+    // A file that cannot take the record is said once, and its return once; the other file
+    // still takes every record it can.
+    noteWrite("survey csv", out.csvWritten ? out.csvFile : in.csvFileName, out.csvWritten, out.csvError);
+    if (out.xyzAttempted) noteWrite("simple xyz", in.xyzFileName, out.xyzWritten, out.xyzError);
     st.TrueDepthHi = out.depth.trueHi;
     st.TrueDepthLo = out.depth.trueLo;
     if (fRealtime) {

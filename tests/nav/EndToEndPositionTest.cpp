@@ -151,9 +151,11 @@ TEST(EndToEndPosition, GnssOverUdpAloneStartedByTheRealtimeButtonReachesTheMap)
     EXPECT_EQ(FNav->StatusPanelText(1).toStdString(),
               "E" + formatFixed(st.VesselEasting, 2) + ", N" + formatFixed(st.VesselNorthing, 2));
 
-    // The receiver falls silent: after its no-data time (10 s) the fix is no longer shown.
+    // The receiver falls silent: once the last fix is too old for a record, no position is
+    // shown; after its no-data time (10 s) the receiver shows as silent.
     QTest::qWait(5000);
-    EXPECT_EQ(hud().HudFixQuality, 4) << "5 s of silence are within the no-data time";
+    EXPECT_EQ(hud().HudStatusText, kNoPositionText) << "5 s of silence: the records take no position";
+    EXPECT_EQ(hud().HudFixQuality, 0);
     EXPECT_TRUE(QTest::qWaitFor([] { return hud().HudStatusText == kNoGnssDataText; }, 7000)) << hud().HudStatusText;
     EXPECT_EQ(hud().HudFixQuality, 0);
     EXPECT_EQ(FNav->StatusPanelText(0), QStringLiteral("No GNSS data"));
@@ -185,6 +187,63 @@ struct EndToEndPositionOnPtys : ::testing::Test {
     }
     void TearDown() override { DestroyAllWindows(); }
 };
+
+// A GNSS feed silent for 5 s while lines of the echosounder go on: the banner, the status bar
+// and the real-time window say "no position" as soon as the records take none (2 s after the last
+// fix, with half a second for the map's tick), the speed shows no number meanwhile, the return is
+// logged with the gap's length, and a stopped survey shows no live depth.
+TEST_F(EndToEndPositionOnPtys, SilentFeedShowsNoPositionAndItsReturnIsLogged)
+{
+    int k = 0;
+    auto epoch = [&](bool fix) {
+        ++k;
+        if (fix) ASSERT_TRUE(gnss.write(gga("101500.00", 41.01 + k * 1e-6, 28.03, 4, 52.3, 36.1) + "\r\n" +
+                                        rmc("101500.00", 41.01 + k * 1e-6, 28.03, 3.5, 0.0) + "\r\n"));
+        ASSERT_TRUE(sounder.write(sentence("SDDPT," + formatFixed(5.0 + k * 0.01, 2) + ",0.0") + "\r\n"));
+    };
+    for (int i = 0; i < 10; ++i) {
+        epoch(true);
+        QTest::qWait(200);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([] { return hud().HudStatusText.rfind("RTK Fix | ", 0) == 0; }, 2000)) << hud().HudStatusText;
+    EXPECT_TRUE(FNav->fcad->Hud().ShowSpeed) << "a current position shows its speed";
+
+    const auto lastFix = Steady::now();
+    const auto shownAsNoPosition = [] {
+        return hud().HudStatusText == kNoPositionText && FNav->StatusPanelText(0) == QStringLiteral("No position") &&
+               fRealtime->Fixed->text() == QStringLiteral("No position");
+    };
+    bool shown = false;
+    while (!shown && Steady::now() - lastFix < 2500ms) {
+        epoch(false);
+        shown = QTest::qWaitFor(shownAsNoPosition, 100);
+    }
+    EXPECT_TRUE(shown) << "banner \"" << hud().HudStatusText << "\", status bar \""
+                       << FNav->StatusPanelText(0).toStdString() << "\", real-time window \""
+                       << fRealtime->Fixed->text().toStdString() << "\" 2.5 s after the last fix";
+    EXPECT_FALSE(FNav->fcad->Hud().ShowSpeed) << "no speed without a current position";
+    while (Steady::now() - lastFix < 5000ms) {
+        epoch(false);
+        QTest::qWait(200);
+    }
+    const std::string events = LogFolder + CurrentDateString() + " Events.log";
+    EXPECT_EQ(home.readFile(events).find("Positions back"), std::string::npos);
+    for (int i = 0; i < 5; ++i) {
+        epoch(true);
+        QTest::qWait(200);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([] { return hud().HudStatusText.rfind("RTK Fix | ", 0) == 0; }, 2000)) << hud().HudStatusText;
+    const std::string log = home.readFile(events);
+    const size_t at = log.find("Positions back after a gap of ");
+    ASSERT_NE(at, std::string::npos) << log;
+    const double gap = parseDouble(log.substr(at + 30, log.find(' ', at + 30) - at - 30)).value_or(-1);
+    EXPECT_GE(gap, 5.0) << log.substr(at, 60);
+    EXPECT_LT(gap, 7.0) << log.substr(at, 60);
+
+    QTest::mouseClick(FNav->bRealtime, Qt::LeftButton);
+    EXPECT_FALSE(FNav->Run().Running());
+    EXPECT_EQ(fRealtime->lDepthHi->text(), QStringLiteral("--.--")) << "a stopped survey shows no live depth";
+}
 
 TEST_F(EndToEndPositionOnPtys, SilentGnssLeavesEveryDepthRecordedAndNoneAtAStalePosition)
 {

@@ -16,6 +16,7 @@
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
 #include "platform/SerialPortMap.h"
+#include "tools/OffsetsReport.h"
 #include "tools/windows/TOffsets.h"
 #include "app/windows/NumberEdit.h"
 
@@ -25,11 +26,15 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <filesystem>
 #include <functional>
 #include <sys/file.h>
@@ -120,6 +125,80 @@ TEST(EndToEndRefusedStart, ReasonIsShownOverTheMainWindow)
         });
         gnss.mapTo(GetIniFileName(), "COM5");
         expectRefusedStart(p, {"echosounder port", "no serial port is chosen", "Settings window"});
+    }
+}
+
+// A UDP socket of another program bound to a port of the loopback host (no address reuse).
+struct HeldUdpPort {
+    HeldUdpPort()
+    {
+        fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_ANY);
+        socklen_t len = sizeof a;
+        if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+            port = ntohs(a.sin_port);
+    }
+    ~HeldUdpPort()
+    {
+        if (fd >= 0) ::close(fd);
+    }
+    int fd = -1;
+    int port = 0;
+};
+
+// Starts that cannot run are refused whatever the reason, said over the window where Start was
+// pressed and in the events log, and the survey never counts as started.
+TEST(EndToEndRefusedStart, NoPositionSourceOrABadFieldRefusesTheStart)
+{
+    {
+        SCOPED_TRACE("positions over UDP on a port another program holds");
+        HeldUdpPort held;
+        ASSERT_GT(held.port, 0);
+        Program p([&](IniFile& ini) {
+            ini.writeBool("SENSOR COMUNICATION SETTINGS", "Sensor Enabled", false);
+            ini.writeBool("GPS_UDP", "Enabled", true);
+            ini.writeString("GPS_UDP", "Port", std::to_string(held.port));
+            ini.writeBool("GPS_UDP", "AutoConnect", true);
+        });
+        expectRefusedStart(p, {"UDP port " + std::to_string(held.port), "in use"});
+        EXPECT_NE(p.events().find("Realtime not started: GNSS UDP input is not listening: UDP port " +
+                                  std::to_string(held.port) + " is in use"),
+                  std::string::npos)
+            << p.events();
+        EXPECT_EQ(p.events().find("Realtime STARTED"), std::string::npos);
+
+        // The offsets window's Realtime: the same refusal, and no offsets report for a survey
+        // that never ran.
+        const std::string report = OffsetsReportFileName();
+        ASSERT_TRUE(Offsets->isVisible()) << "the offsets window is shown at start";
+        QTest::keyClicks(Offsets->Location, "Harbour");
+        QTest::keyClicks(Offsets->SurveyBoat, "Tern");
+        QTest::keyClicks(Offsets->Surveyor, "Ada");
+        for (auto [edit, text] : {std::pair{Offsets->OffsetA, "0.5"}, std::pair{Offsets->OffsetB, "2"},
+                                  std::pair{Offsets->OffsetC, "1.5"}, std::pair{Offsets->SV, "1485"},
+                                  std::pair{Offsets->TideHt, "0"}}) {
+            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(edit, text);
+        }
+        QTest::mouseClick(Offsets->BitBtn1, Qt::LeftButton);
+        EXPECT_FALSE(FNav->Run().Running());
+        EXPECT_FALSE(std::filesystem::exists(report)) << p.home.readFile(report);
+        EXPECT_EQ(p.events().find("Realtime STARTED"), std::string::npos);
+    }
+    {
+        SCOPED_TRACE("a baud rate that is not a number");
+        PtyPair gnss;
+        Program p([](IniFile& ini) {
+            gnssOn(ini, "COM5");
+            ini.writeString("GPS1 COMUNICATION SETTINGS", "Baud Rate", "fast");
+        });
+        gnss.mapTo(GetIniFileName(), "COM5");
+        expectRefusedStart(p, {"Realtime not started", "'fast' is not a valid integer value"});
+        EXPECT_NE(p.events().find("Realtime not started: "), std::string::npos) << p.events();
+        EXPECT_EQ(p.events().find("Realtime STARTED"), std::string::npos);
     }
 }
 

@@ -6,15 +6,24 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <stdexcept>
+
 using namespace vsx;
 
 namespace {
 struct FakeHost : SurveyRunHost {
     std::vector<std::string> calls, messages, events;
-    bool gnssOk = true, sensorOk = true, sensorOn = true, udpInput = false, geodesyOk = true;
+    bool gnssOk = true, sensorOk = true, sensorOn = true, udpInput = false, geodesyOk = true, udpListens = true;
+    bool badSetting = false;
     std::uint32_t tick = 1000;
     bool WriteGeodesyLog(std::string& e) override { calls.push_back("geodesy"); if (!geodesyOk) e = "disk full"; return geodesyOk; }
-    void ApplyReceiverSettings() override { calls.push_back("apply"); }
+    void ApplyReceiverSettings() override
+    {
+        calls.push_back("apply");
+        if (badSetting) throw std::runtime_error("Baud Rate (GPS Port): 'fast' is not a valid integer value");
+    }
     bool UdpInputEnabled() override { return udpInput; }
     bool OpenGnss(std::string& e) override { calls.push_back("openGnss"); if (!gnssOk) e = "no such device"; return gnssOk; }
     void CloseGnss() override { calls.push_back("closeGnss"); }
@@ -29,8 +38,13 @@ struct FakeHost : SurveyRunHost {
     void MessageLine(const std::string& l) override { messages.push_back(l); }
     void EventLine(const std::string& t) override { events.push_back(t); }
     void PublishForwarding() override {}
-    void StartUdpInputIfAutomatic() override {}
-    void StopUdpInputIfListening() override {}
+    bool ListenForUdpInput(std::string& e) override
+    {
+        calls.push_back("listen");
+        if (!udpListens) e = "UDP port 5000 is in use by another program";
+        return udpListens;
+    }
+    void StopUdpInputIfListening() override { calls.push_back("stopListening"); }
     void StoreExtraVesselPanels() override {}
     bool OpenExtraVesselReceiver(size_t, std::string&) override { return true; }
     void CloseExtraVesselReceivers() override { calls.push_back("closeExtra"); }
@@ -94,6 +108,50 @@ TEST(SurveyRun, StartIsAllOrNothing)
     EXPECT_EQ(std::count(udp.calls.begin(), udp.calls.end(), "openGnss"), 0);
     EXPECT_EQ(std::count(udp.calls.begin(), udp.calls.end(), "closeGnss"), 0);
     EXPECT_EQ(udp.messages.front(), "Geodesy session log not written: disk full");
+}
+
+// Every refused start says "Realtime not started: " and its reason in the events log, never
+// "Realtime STARTED", and leaves nothing open.
+TEST(SurveyRun, RefusedStartsSayWhyInTheEventsLog)
+{
+    struct Case {
+        const char* name;
+        std::function<void(FakeHost&)> arrange;
+        std::string event;
+    };
+    const Case cases[] = {
+        {"a settings field that does not convert", [](FakeHost& h) { h.badSetting = true; },
+         "Realtime not started: Baud Rate (GPS Port): 'fast' is not a valid integer value"},
+        {"GNSS port", [](FakeHost& h) { h.gnssOk = false; },
+         "Realtime not started: GNSS port failed to open: no such device"},
+        {"nothing listens for UDP positions", [](FakeHost& h) { h.udpInput = true, h.udpListens = false; },
+         "Realtime not started: GNSS UDP input is not listening: UDP port 5000 is in use by another program"},
+        {"echosounder", [](FakeHost& h) { h.sensorOk = false; },
+         "Realtime not started: echosounder port failed to open: busy"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        vsx::test::TempHome home;
+        InitSharedValues();
+        FakeHost host;
+        c.arrange(host);
+        SurveyRun run(host);
+        EXPECT_FALSE(run.Start());
+        EXPECT_FALSE(run.Running());
+        EXPECT_EQ(run.LastStartError(), c.event);
+        EXPECT_EQ(host.events, std::vector<std::string>{c.event});
+        EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "showRunning"), 0);
+        EXPECT_TRUE(SensorLogFiles.empty());
+    }
+    // An echosounder that fails after the run started the UDP listener stops it again.
+    vsx::test::TempHome home;
+    InitSharedValues();
+    FakeHost host;
+    host.udpInput = true;
+    host.sensorOk = false;
+    SurveyRun run(host);
+    EXPECT_FALSE(run.Start());
+    EXPECT_EQ(host.calls.back(), "stopListening");
 }
 
 TEST(SurveyRun, ExtraVesselsGetFilesAndAreForgottenAtStop)

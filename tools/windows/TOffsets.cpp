@@ -162,6 +162,8 @@ TOffsets::TOffsets(QWidget* parent) : QWidget(parent)
     Timer1->start();
     Timer1Timer();
 
+    inForceTexts_ = this->texts();
+
     connect(BitBtn1, &QPushButton::clicked, this, &TOffsets::BitBtn1Click);
     connect(BitBtn3, &QPushButton::clicked, this, &TOffsets::BitBtn3Click);
     connect(bSVP, &QPushButton::clicked, this, &TOffsets::bSVPClick);
@@ -177,6 +179,31 @@ bool TOffsets::numbersValid() const
 {
     return OffsetA->textIsNumber() && OffsetB->textIsNumber() && OffsetC->textIsNumber() && SV->textIsNumber() &&
            TideHt->textIsNumber();
+}
+
+bool TOffsets::TakeShownValues()
+{
+    const OffsetsTexts shown = texts();
+    const std::optional<OffsetNumbers> accepted = AcceptedOffsetNumbers(shown);
+    if (!accepted) return false;
+    inForce_ = *accepted;
+    inForceTexts_ = shown;
+    return true;
+}
+
+bool TOffsets::ShowsValuesInForce() const
+{
+    const OffsetsTexts shown = texts();
+    return shown.offsetA == inForceTexts_.offsetA && shown.offsetC == inForceTexts_.offsetC &&
+           shown.soundVelocity == inForceTexts_.soundVelocity && shown.tideHeight == inForceTexts_.tideHeight;
+}
+
+void TOffsets::showTextsInForce()
+{
+    OffsetA->setText(q(inForceTexts_.offsetA));
+    OffsetC->setText(q(inForceTexts_.offsetC));
+    SV->setText(q(inForceTexts_.soundVelocity));
+    TideHt->setText(q(inForceTexts_.tideHeight));
 }
 
 OffsetsTexts TOffsets::texts() const
@@ -229,6 +256,9 @@ void TOffsets::FormShow()
         t = LoadOffsets(ini);
     }
     showTexts(t);
+    // The stored values were accepted by the last start; they are in force from now on, unless
+    // something else put a number there that a start would refuse.
+    TakeShownValues();
     RestoreFormPlacement(this, false);
 }
 
@@ -257,20 +287,24 @@ void TOffsets::BitBtn1Click()
         return;
     }
 
-    // The report does not hold up the survey: when it cannot be written the surveyor is told
-    // where, and the start goes on.
+    // The checked values are the ones depths use from now on.
+    TakeShownValues();
     const std::string clockText = s(time->text());
-    const std::string reportFile = OffsetsReportFileName();
-    const std::string report =
-        BuildOffsetsReport(t, clockText, surveyHost().SoundVelocityProfileInUse(), InterfaceIsEnglish());
-    if (!appendToFile(reportFile, report))
-        prompts().message(localText(kReportNotWritten).arg(q(reportFile)), {}, PromptKind::Warning, this);
-
     {
         IniFile ini(GetIniFileName());
         SaveOffsets(ini, t, clockText);
     }
     if (!surveyHost().RealtimeRunning()) surveyHost().PressRealtime();
+    // A start that was refused has said why; the report belongs to a survey that runs.
+    if (!surveyHost().RealtimeRunning()) return;
+
+    // The report does not hold up the survey: when it cannot be written the surveyor is told
+    // where, and the survey goes on.
+    const std::string reportFile = OffsetsReportFileName();
+    const std::string report =
+        BuildOffsetsReport(t, clockText, surveyHost().SoundVelocityProfileInUse(), InterfaceIsEnglish());
+    if (!appendToFile(reportFile, report))
+        prompts().message(localText(kReportNotWritten).arg(q(reportFile)), {}, PromptKind::Warning, this);
     SaveFormPlacement(this);
     close();
 }
@@ -283,6 +317,9 @@ void TOffsets::BitBtn3Click()
 
 void TOffsets::closeEvent(QCloseEvent* event)
 {
+    // Whatever was typed and not accepted is not what the depths use: the fields show the values
+    // in force again.
+    showTextsInForce();
     RestoreFormPlacement(this, false);
     event->accept();
 }

@@ -30,6 +30,15 @@ public:
     double tideHeight() const;
     bool numbersValid() const;  // all five texts are numbers
 
+    // The values the depths and heights use: the last ones the start's checks accepted (at a
+    // Realtime press, a start while the window is shown, or as stored when the window is shown).
+    // Cancel and closing put them back into the fields.
+    const OffsetNumbers& valuesInForce() const { return inForce_; }
+    // The shown numbers become the values in force when the checks accept them.
+    bool TakeShownValues();
+    // The shown numbers are the values in force.
+    bool ShowsValuesInForce() const;
+
     OffsetsTexts texts() const;
     void showTexts(const OffsetsTexts& texts);
 
@@ -65,6 +74,10 @@ protected:
 private:
     QWidget* editOf(OffsetsField field) const;
     void numericEditExit(NumberEdit* edit);
+    void showTextsInForce();
+
+    OffsetNumbers inForce_;
+    OffsetsTexts inForceTexts_;  // the number texts as they were accepted
 };
 
 } // namespace vsx

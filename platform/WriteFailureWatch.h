@@ -1,0 +1,33 @@
+#pragma once
+// Keeps track of files whose writes fail, so that a failure is said once when it starts and once
+// again when writing works again, never once per record. Each watched file is known by a name of
+// its own (the survey CSV keeps its name when it falls back to another file name).
+#include <map>
+#include <string>
+
+namespace vsx {
+
+struct WriteChange {
+    enum class Kind { None, Failed, Recovered };
+    Kind kind = Kind::None;
+    std::string file;    // the file the write went to
+    std::string reason;  // the system's reason (Failed only)
+};
+
+class WriteFailureWatch {
+public:
+    // Notes one write to the file known as `what`; says what changed: its first failure (after
+    // working or at first), its first success after failing, or nothing.
+    WriteChange Note(const std::string& what, const std::string& file, bool written, const std::string& reason = {});
+    bool Failing(const std::string& what) const { return failing_.count(what) != 0; }
+    // A new run: files failing in the last one are said again when they fail again.
+    void Reset() { failing_.clear(); }
+
+private:
+    std::map<std::string, std::string> failing_;  // what -> the file that failed
+};
+
+// The system's reason for the last failed call (errno), in words.
+std::string SystemReason(int error);
+
+} // namespace vsx
