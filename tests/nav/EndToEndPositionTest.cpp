@@ -59,16 +59,6 @@ void writeSerialSettings(const std::string& iniPath)
     writeLocalGridSettings(ini);
 }
 
-// A UDP port nothing listens on now.
-int freeUdpPort()
-{
-    for (int port = 30000 + (::getpid() % 1500) * 13; port < 65000; port += 101) {
-        UdpListener probe;
-        if (probe.start(port) == UdpListener::StartResult::Listening) return port;
-    }
-    return 0;
-}
-
 // The records of a CSV file (header left out), each cut into its fields.
 std::vector<std::vector<std::string>> csvRecords(const std::string& text)
 {

@@ -42,6 +42,19 @@ using namespace vsx::test;
 
 namespace {
 
+// Positions over UDP (listening on a free port) and no echosounder: a run that starts without a
+// serial port.
+void startOnUdpInputAlone()
+{
+    GpsUdpInputGroup* udp = FGPS->forwardingPanel()->udpInput();
+    udp->edTCPPort->setText(QString::number(freeUdpPort()));
+    udp->btnTCPConnect->click();
+    GpsUdpEnabled = true;
+    FGPS->SensorEnabled->setChecked(false);
+    FNav->bRealtime->click();
+    GpsUdpEnabled = false;
+}
+
 // The program with its windows, from a settings file the test wrote, first show done.
 using Program = RunningProgram;
 
@@ -129,11 +142,7 @@ TEST(MainWindow, CloseStopsTheRunAndStoresTheView)
     {
         Program p;
         ini = p.home.iniPath();
-        // Positions over UDP and no echosounder: the run starts without a serial port.
-        GpsUdpEnabled = true;
-        FGPS->SensorEnabled->setChecked(false);
-        FNav->bRealtime->click();
-        GpsUdpEnabled = false;
+        startOnUdpInputAlone();
         ASSERT_TRUE(FNav->Run().Running());
         EXPECT_TRUE(Offsets->BitBtn1 != nullptr);
         FNav->fcad->Model().SetWorldWindow(100, 2200, 1100, 1200);
@@ -252,10 +261,7 @@ TEST(MainWindow, StatusBarFolderClickCacheClearingAndSettingsImport)
     EXPECT_EQ(p.prompts.entries.back().text, "Source file does not exist.");
     p.home.writeFile("old.ini", "[SETTINGS]\r\nLanguage=tr\r\n");
     FNav->ChooseOldSettingsFile = [&] { return p.home.path("old.ini"); };
-    GpsUdpEnabled = true;
-    FGPS->SensorEnabled->setChecked(false);
-    FNav->bRealtime->click();
-    GpsUdpEnabled = false;
+    startOnUdpInputAlone();
     ASSERT_TRUE(FNav->Run().Running());
     FNav->ImportOldVSX1Click();
     EXPECT_EQ(exitCode, -1);

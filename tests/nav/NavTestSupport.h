@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <unistd.h>
 #include <memory>
 #include <string>
 #include <utility>
@@ -94,6 +95,16 @@ inline void writeLocalGridSettings(IniFile& ini)
         {"Central_Meridian", "27"},   {"Reference_Latitude", "0"},  {"Scale_Factor", "0.9996"},
         {"False_Easting", "500000"},  {"False_Northing", "0"}};
     for (const auto& [key, value] : geodetic) ini.writeString("GEODETIC_PARAMETERS", key, value);
+}
+
+// A UDP port nothing listens on now.
+inline int freeUdpPort()
+{
+    for (int port = 30000 + (::getpid() % 1500) * 13; port < 65000; port += 101) {
+        UdpListener probe;
+        if (probe.start(port) == UdpListener::StartResult::Listening) return port;
+    }
+    return 0;
 }
 
 // "$" + body + "*hh".
