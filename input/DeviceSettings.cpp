@@ -32,7 +32,7 @@ constexpr GeodeticFieldInfo kGeodeticFields[kGeodeticFieldCount] = {
     {"eLCCCP", "eLCCCP", "Central Parallel"},
     {"eLCCM", "eLCCM", "Central Meridian"},
     {"eLCCFE", "eLCCFE", "False Easting"},
-    {"eLCCFN", "eLCCFN", "False Norhing"},
+    {"eLCCFN", "eLCCFN", "False Northing"},
 };
 constexpr int kFirstLccField = int(GeodeticField::LccStandardParallel1);
 

@@ -4,6 +4,7 @@
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QWidget>
 
 namespace vsx {
 namespace {
@@ -64,10 +65,19 @@ const StyleDef* find(const QString& name)
     return nullptr;
 }
 
+// The colour a share of the way from one colour to another.
+QColor blend(const QColor& from, const QColor& to, double share)
+{
+    auto mix = [share](int a, int b) { return int(a + (b - a) * share + 0.5); };
+    return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()));
+}
+
+// The whole palette of a style. It starts from the panel colour alone (which derives the bevel
+// shades), never from the palette in force, so a style looks the same whichever style came before.
 QPalette paletteOf(const StyleDef& s)
 {
     const QColor panel(s.panel), base(s.base), text(s.text), hl(s.highlight);
-    QPalette p;
+    QPalette p(panel);
     p.setColor(QPalette::Window, panel);
     p.setColor(QPalette::Button, panel);
     p.setColor(QPalette::Base, base);
@@ -75,14 +85,32 @@ QPalette paletteOf(const StyleDef& s)
     p.setColor(QPalette::WindowText, text);
     p.setColor(QPalette::ButtonText, text);
     p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::PlaceholderText, blend(text, base, 0.5));
     p.setColor(QPalette::ToolTipBase, base);
     p.setColor(QPalette::ToolTipText, text);
     p.setColor(QPalette::Highlight, hl);
     p.setColor(QPalette::HighlightedText, QColor(Qt::white));
-    p.setColor(QPalette::Disabled, QPalette::Text, text.darker(160));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, text.darker(160));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, text.darker(160));
+    // Disabled controls: text half-way into the panel, edits on the panel colour, so a control that
+    // ignores clicks looks greyed in light and dark styles alike.
+    const QColor greyed = blend(text, panel, 0.55);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text,
+                                     QPalette::HighlightedText, QPalette::PlaceholderText})
+        p.setColor(QPalette::Disabled, role, greyed);
+    p.setColor(QPalette::Disabled, QPalette::Base, panel);
+    p.setColor(QPalette::Disabled, QPalette::Highlight, blend(hl, panel, 0.6));
     return p;
+}
+
+// A widget under a style sheet keeps the palette it had when the sheet was applied, whatever
+// palette the application takes later: apply each sheet afresh so it picks up the new palette.
+void repolishStyleSheets()
+{
+    for (QWidget* w : QApplication::allWidgets()) {
+        const QString sheet = w->styleSheet();
+        if (sheet.isEmpty()) continue;
+        w->setStyleSheet(QString());
+        w->setStyleSheet(sheet);
+    }
 }
 
 } // namespace
@@ -99,7 +127,10 @@ bool StyleManager::styleExists(const QString& name) { return name == kPlatformSt
 bool StyleManager::setStyle(const QString& name)
 {
     if (name == kPlatformStyleName) {
-        if (qApp) QApplication::setPalette(QApplication::style()->standardPalette());
+        if (qApp) {
+            QApplication::setPalette(QApplication::style()->standardPalette());
+            repolishStyleSheets();
+        }
         g_active = name;
         return true;
     }
@@ -108,6 +139,7 @@ bool StyleManager::setStyle(const QString& name)
     if (qApp) {
         QApplication::setStyle(QStyleFactory::create("Fusion"));
         QApplication::setPalette(paletteOf(*s));
+        repolishStyleSheets();
     }
     g_active = name;
     return true;

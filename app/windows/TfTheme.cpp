@@ -61,6 +61,12 @@ TfTheme::TfTheme(QWidget* parent) : QWidget(parent)
     });
     connect(bCancel, &QPushButton::clicked, this, [this] {
         applyStyle(SavedThemeName);
+        // The map goes back to the colour it had at show (the surveyor's own map colour
+        // included), not merely to the style's panel colour.
+        if (FNav && FNav->fcad && mapColourAtShow_) {
+            FNav->fcad->Model().SetBackgroundColor(*mapColourAtShow_);
+            FNav->fcad->Redraw();
+        }
         close();
     });
 }
@@ -70,6 +76,8 @@ void TfTheme::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (FNav) move(FNav->frameGeometry().center() - QPoint(width() / 2, height() / 2));
     SavedThemeName = StyleManager::activeStyle();
+    mapColourAtShow_.reset();
+    if (FNav && FNav->fcad) mapColourAtShow_ = FNav->fcad->Model().BackgroundColor();
     const QStringList names = StyleManager::styleNames();
     {
         const QSignalBlocker block(lbThemeList);

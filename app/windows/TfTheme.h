@@ -2,7 +2,10 @@
 // The "Theme Selection" window: every visual style the style manager offers, previewed live on a
 // click (the map takes the style's panel colour too); "Save && Exit" keeps the style for the next
 // start, "Cancel" goes back to the style that was active when the window opened.
+#include "platform/Colour.h"
+
 #include <QString>
+#include <optional>
 #include <QWidget>
 
 class QGroupBox;
@@ -32,6 +35,8 @@ protected:
 private:
     // Switches the program to the style and gives the map the style's panel colour.
     void applyStyle(const QString& name);
+
+    std::optional<ColorValue> mapColourAtShow_;
 };
 
 } // namespace vsx

@@ -115,7 +115,7 @@ TFGPS::TFGPS(QWidget* parent) : QWidget(parent)
     };
     GPSTabSheet = addSheet("GPSTabSheet", "GPS Settings");
     SensorTabSheet = addSheet("SensorTabSheet", "Sensor (SBES) Settings");
-    ParametersTabSheet = addSheet("ParametersTabSheet", "Godetic Parameters");
+    ParametersTabSheet = addSheet("ParametersTabSheet", "Geodetic Parameters");
     tGlobalSetting = addSheet("tGlobalSetting", "Global Setting");
     TabSheet1 = addSheet("TabSheet1", "I/O Port Monitor");
     FMultiGPSTab = addSheet("FMultiGPSTab", "Multi-GNSS");
@@ -366,7 +366,7 @@ void TFGPS::buildGlobalSheet()
     auto* screenshot = new QGroupBox(QStringLiteral("Screenshot"));
     auto* shotForm = new QFormLayout(screenshot);
     eScreenshotInterval = lineEdit("eScreenshotInterval", "60");
-    shotForm->addRow(QStringLiteral("Inteval (second)"), eScreenshotInterval);
+    shotForm->addRow(QStringLiteral("Interval (second)"), eScreenshotInterval);
 
     auto* overlay = new QGroupBox(QStringLiteral("Depth/Speed Overlay"));
     auto* overlayForm = new QFormLayout(overlay);

@@ -85,7 +85,7 @@ public:
     QTabWidget* SettingTabs = nullptr;
     QWidget* GPSTabSheet = nullptr;         // "GPS Settings"
     QWidget* SensorTabSheet = nullptr;      // "Sensor (SBES) Settings"
-    QWidget* ParametersTabSheet = nullptr;  // "Godetic Parameters"
+    QWidget* ParametersTabSheet = nullptr;  // "Geodetic Parameters"
     QWidget* tGlobalSetting = nullptr;      // "Global Setting"
     QWidget* TabSheet1 = nullptr;           // "I/O Port Monitor"
     QWidget* FMultiGPSTab = nullptr;        // "Multi-GNSS"

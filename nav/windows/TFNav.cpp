@@ -675,7 +675,7 @@ void TFNav::buildToolbars()
     button(tRealtime, "tbFloat", "Float");
     button(tRealtime, "tbAuto", "Auto");
     button(tRealtime, "bSelectTracks", "Select Track");
-    button(tRealtime, "bDelSelected", "Delete Slected");
+    button(tRealtime, "bDelSelected", "Delete Selected");
     bFollowVessel = button(tRealtime, "bFollowVessel", "Follow");
     connect(bFollowVessel, &QToolButton::clicked, this, &TFNav::bFollowVesselClick);
     ToolButton13 = button(tRealtime, "ToolButton13", "No follow");
@@ -787,13 +787,13 @@ void TFNav::buildMenus()
     item(tools, "OpenLogFolder1", "Open Log Folder", QKeySequence("Ctrl+L"));
     tools->addSeparator();
     connect(item(tools, "ImportOldVSX1", "Import Old VSX..."), &QAction::triggered, this, &TFNav::ImportOldVSX1Click);
-    connect(item(tools, "ClearSatelliteImageCahses1", "Clear Satellite Image Cahses..."), &QAction::triggered, this,
+    connect(item(tools, "ClearSatelliteImageCahses1", "Clear Satellite Image Caches..."), &QAction::triggered, this,
             &TFNav::ClearSatelliteImageCahses1Click);
     connect(item(tools, "ShowSatelliteImage1", "Show Satellite Image"), &QAction::triggered, this,
             &TFNav::ShowSatelliteImage1Click);
 
     QMenu* window = menu("Window");
-    item(window, "HelsmanWindow1", "Helsman Window...");
+    item(window, "HelsmanWindow1", "Helmsman Window...");
     connect(item(window, "Parameters1", "Device Settings...", QKeySequence(Qt::Key_F10)), &QAction::triggered, this,
             &TFNav::Parameters1Click);
     connect(item(window, "mRealtimeWindow1", "Realtime Window..."), &QAction::triggered, this,

@@ -31,7 +31,7 @@ const ProjectionSnapshot* TFNav::mapSnapshot(GridProjection projection)
             // The reason is the geodesy's own English detail, shown in the language where known.
             const QString why = QString::fromStdString(Translator ? Translator->TranslateIfKnown(reason) : reason);
             setStatusPanelWords(0, lead, {why}, 20);
-            sStatusBar->setToolTip(translatedArgs("%1 (see the settings window's Godetic Parameters sheet)",
+            sStatusBar->setToolTip(translatedArgs("%1 (see the settings window's Geodetic Parameters sheet)",
                                                   {translatedArgs(lead, {why})}));
             AppendEventLine(problem, EventsLogFileName());
         } else {

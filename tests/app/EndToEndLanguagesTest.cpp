@@ -17,20 +17,26 @@
 #include "app/windows/TformAbout.h"
 #include "app/windows/VeldorKeypads.h"
 #include "tools/windows/TOffsets.h"
+#include "tools/windows/TfRunline1.h"
+#include "tools/windows/TfSVP.h"
 #include "tools/windows/TfWaterfal.h"
 
 #include "support/GridInput.h"
 #include "support/TempHome.h"
+#include "support/TextFit.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QTableWidget>
@@ -262,6 +268,86 @@ TEST(EndToEndLanguages, EveryTextIsTurkishAndSwitchingBackRestoresEveryText)
     Program::trigger("Turkish1");
     expectSame(turkish.words, everyText().words);
     EXPECT_EQ(p.missingLog(), "");
+}
+
+namespace {
+
+void typeInto(QLineEdit* e, const QString& text)
+{
+    e->setFocus();
+    QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(e, Qt::Key_Delete);
+    QTest::keyClicks(e, text);
+}
+
+void expectEveryTextFits(const QWidget* window, const std::string& situation)
+{
+    for (const QString& cut : CutOffTexts(window))
+        ADD_FAILURE() << situation << ": " << window->objectName().toStdString() << ": " << cut.toStdString();
+}
+
+} // namespace
+
+// Every window opened in each language: no caption or text is cut off by its control; nor are
+// the run-line generator's longest messages, brought up through its controls.
+TEST(EndToEndLanguages, EveryTextFitsItsControlInBothLanguages)
+{
+    for (const std::string language : {"en", "tr"}) {
+        Program p(language.c_str());
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (!w->objectName().isEmpty() && w->isVisible()) expectEveryTextFits(w, language);
+
+        QTest::mouseClick(formAbout->BitBtn2, Qt::LeftButton);
+
+        // The offsets window's profile button in both its captions, and a surveyor's full name.
+        fSVP->mSVPColumn->setFocus();
+        for (const char* line : {"1500", "1490"}) {
+            QTest::keyClicks(fSVP->mSVPColumn, line);
+            QTest::keyClick(fSVP->mSVPColumn, Qt::Key_Return);
+        }
+        for (bool used : {true, false}) {
+            QTest::mouseClick(fSVP->cUseSVP, Qt::LeftButton);
+            ASSERT_EQ(fSVP->cUseSVP->isChecked(), used);
+            QTest::qWait(20);
+            expectEveryTextFits(Offsets, language + " " + Offsets->bSVP->text().toStdString());
+            EXPECT_EQ(Offsets->width(), 489) << language << ": the window keeps its width";
+        }
+        for (QLineEdit* e : {Offsets->Location, Offsets->SurveyBoat, Offsets->Surveyor}) {
+            const QString name = QStringLiteral("Mehmet Yildirim");
+            QTest::mouseClick(e, Qt::LeftButton);
+            e->clear();
+            QTest::keyClicks(e, name);
+            EXPECT_LE(e->fontMetrics().horizontalAdvance(name), e->width() - 12)
+                << language << ": " << e->accessibleName().toStdString() << " shows only part of a name";
+        }
+
+        TfRunline1* runline = fRunline1;
+        ASSERT_TRUE(runline->isVisible());
+        QTest::mouseClick(runline->bDrawRoute, Qt::LeftButton);
+        for (const QPoint& at : {QPoint(200, 300), QPoint(400, 300)}) {
+            QTest::mouseClick(FNav->fcad, Qt::LeftButton, {}, at);
+            QTest::qWait(30);
+        }
+        QTest::mouseClick(FNav->fcad, Qt::RightButton, {}, QPoint(405, 305));
+        QTest::qWait(30);
+        const struct {
+            const char *spacing, *length;
+            bool parallel;
+        } inputs[] = {
+            {"0", "100", false},         {"10", "0", false},           {"10000000", "100", false},
+            {"50", "10", true},          {"0.000001", "100", false},
+        };
+        std::set<QString> messages;
+        for (const auto& in : inputs) {
+            QTest::mouseClick(in.parallel ? runline->rbParallel : runline->rbPerpendicular, Qt::LeftButton);
+            typeInto(runline->eLength, in.length);
+            typeInto(runline->eSpacing, in.spacing);
+            messages.insert(runline->lRouteStatus->text());
+            QTest::qWait(20);  // the window lays itself out again, as it does before it is painted
+            expectEveryTextFits(runline, language + " " + runline->lRouteStatus->text().toStdString());
+        }
+        EXPECT_EQ(messages.size(), std::size(inputs)) << "each input brings its own message";
+    }
 }
 
 namespace {

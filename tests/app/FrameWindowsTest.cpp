@@ -31,7 +31,10 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QToolBar>
 #include <gtest/gtest.h>
+
+#include <map>
 
 using namespace vsx;
 using namespace vsx::test;
@@ -253,6 +256,8 @@ TEST(ThemeWindow, PreviewCancelAndSaveForTheNextStart)
     CreateAllWindows();
     ApplyStyle("Light");
     const QColor light = StyleManager::panelColour("Light");
+    const ColorValue mapAtShow = FNav->fcad->Model().BackgroundColor();
+    ASSERT_NE(mapAtShow, fromQColor(light)) << "the map has a colour of its own";
     fTheme->show();
     const int count = int(StyleManager::styleNames().size());
     EXPECT_EQ(fTheme->lInfo->text(), QString("Available themes: %1. Select to preview.").arg(count));
@@ -264,13 +269,41 @@ TEST(ThemeWindow, PreviewCancelAndSaveForTheNextStart)
         QTest::mouseClick(fTheme->lbThemeList->viewport(), Qt::LeftButton, {},
                           fTheme->lbThemeList->visualItemRect(item).center());
     };
-    pick("Carbon");
-    EXPECT_EQ(StyleManager::activeStyle(), "Carbon");
-    EXPECT_EQ(FNav->fcad->Model().BackgroundColor(), fromQColor(StyleManager::panelColour("Carbon")));
+    // The look of every control of every window, and the main window's bars as drawn.
+    struct Look {
+        QPalette palette;
+        QString styleSheet;
+    };
+    auto looks = [] {
+        std::map<QWidget*, Look> all;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            for (QWidget* w : top->findChildren<QWidget*>()) all[w] = {w->palette(), w->styleSheet()};
+        return all;
+    };
+    auto bars = [] {
+        std::vector<QImage> images;
+        for (const char* name : {"tRealtime", "tDraw", "tShape"})
+            images.push_back(FNav->findChild<QToolBar*>(name)->grab().toImage());
+        return images;
+    };
+    FNav->show();
+    const std::map<QWidget*, Look> atShow = looks();
+    const std::vector<QImage> barsAtShow = bars();
+    for (const char* dark : {"Carbon", "Windows10 Dark"}) pick(dark);
+    EXPECT_EQ(StyleManager::activeStyle(), "Windows10 Dark");
+    EXPECT_EQ(FNav->fcad->Model().BackgroundColor(), fromQColor(StyleManager::panelColour("Windows10 Dark")));
+    EXPECT_NE(bars(), barsAtShow) << "the preview shows on the bars";
     QTest::mouseClick(fTheme->bCancel, Qt::LeftButton);
     EXPECT_FALSE(fTheme->isVisible());
     EXPECT_EQ(StyleManager::activeStyle(), "Light");
-    EXPECT_EQ(FNav->fcad->Model().BackgroundColor(), fromQColor(light));
+    EXPECT_EQ(FNav->fcad->Model().BackgroundColor(), mapAtShow);
+    for (const auto& [w, look] : looks()) {
+        const auto before = atShow.find(w);
+        if (before == atShow.end()) continue;
+        EXPECT_TRUE(look.palette == before->second.palette) << w->objectName().toStdString() << " keeps a preview colour";
+        EXPECT_EQ(look.styleSheet, before->second.styleSheet) << w->objectName().toStdString();
+    }
+    EXPECT_EQ(bars(), barsAtShow) << "tool bars and the drawing tools look as they did at show";
     EXPECT_EQ(IniFile(GetIniFileName()).readString("APPLICATION", "ThemeStyle", ""), "");
 
     fTheme->show();

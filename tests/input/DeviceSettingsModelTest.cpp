@@ -39,7 +39,7 @@ TEST(DeviceSettingsModel, NumbersKeepTheirLastValidValue)
     EXPECT_EQ(s.invalidGeodeticFields(), std::vector<std::string>{});
     s.setGeodeticText(G::FalseEasting, "5OO000");
     s.setGeodeticText(G::LccFalseNorthing, "1,5");
-    EXPECT_EQ(s.invalidGeodeticFields(), (std::vector<std::string>{"False Easting", "LCC False Norhing"}));
+    EXPECT_EQ(s.invalidGeodeticFields(), (std::vector<std::string>{"False Easting", "LCC False Northing"}));
 
     // Ports and message types keep the last usable name as well.
     PortGroupTexts p;

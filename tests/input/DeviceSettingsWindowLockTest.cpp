@@ -3,7 +3,11 @@
 // switch, and the sheets that are locked.
 #include "DeviceSettingsWindowFixture.h"
 
+#include "platform/StyleManager.h"
+
+#include <QLabel>
 #include <QTabWidget>
+#include <QTest>
 
 using namespace vsx;
 using namespace vsx::test;
@@ -12,6 +16,13 @@ namespace {
 std::vector<QWidget*> lockableSheets(const TFGPS& w)
 {
     return {w.GPSTabSheet, w.SensorTabSheet, w.ParametersTabSheet, w.tGlobalSetting, w.FMultiGPSTab};
+}
+
+// How far apart two colours look: the difference of their luminance, 0 to 255.
+double contrast(const QColor& a, const QColor& b)
+{
+    auto luminance = [](const QColor& c) { return 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue(); };
+    return std::abs(luminance(a) - luminance(b));
 }
 } // namespace
 
@@ -219,4 +230,39 @@ TEST_F(DeviceSettingsWindow, LockWarnsAboutDatumTextsThatAreNoNumbers)
     EXPECT_EQ(prompts.entries[0].text.toStdString(),
               "These datum and projection fields do not hold a number: X Shift, LCC False Easting.");
     EXPECT_EQ(IniFile(home.iniPath()).readString("GEODETIC_PARAMETERS", "X_Shift", ""), "-84,5") << "stored as typed";
+}
+
+// A locked sheet ignores clicks and must look it: in every style, its controls' text stands out
+// from their background clearly less than an enabled control's does, yet stays readable.
+TEST_F(DeviceSettingsWindow, LockedSheetsLookDisabledInEveryStyle)
+{
+    TFGPS& w = make();
+    w.show();
+    QTest::mouseClick(w.LockStateCheck1, Qt::LeftButton);
+    ASSERT_TRUE(w.LockStateCheck1->isChecked());
+    QLabel* label = w.ParametersTabSheet->findChild<QLabel*>();
+    ASSERT_TRUE(label);
+    const struct {
+        QWidget* control;
+        QPalette::ColorRole text, background;
+    } controls[] = {
+        {w.edSMA, QPalette::Text, QPalette::Base},
+        {w.GyroEnabled, QPalette::WindowText, QPalette::Window},
+        {label, QPalette::WindowText, QPalette::Window},
+        {w.GPSSet, QPalette::ButtonText, QPalette::Button},
+    };
+    const QString before = StyleManager::activeStyle();
+    for (const QString& style : StyleManager::styleNames()) {
+        ASSERT_TRUE(StyleManager::setStyle(style));
+        for (const auto& c : controls) {
+            ASSERT_FALSE(c.control->isEnabled());
+            const QPalette& p = c.control->palette();
+            const double enabled = contrast(p.color(QPalette::Active, c.text), p.color(QPalette::Active, c.background));
+            const double locked =
+                contrast(p.color(QPalette::Disabled, c.text), p.color(QPalette::Disabled, c.background));
+            EXPECT_LT(locked, 0.7 * enabled) << style.toStdString() << " " << c.control->objectName().toStdString();
+            EXPECT_GT(locked, 30) << style.toStdString() << " " << c.control->objectName().toStdString();
+        }
+    }
+    StyleManager::setStyle(before);
 }

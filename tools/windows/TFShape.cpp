@@ -58,9 +58,9 @@ TFShape::TFShape(QWidget* parent) : QWidget(parent)
 
     auto* shapeGroup = new QGroupBox(QStringLiteral("Vessel Shape"));
     auto* shapeForm = new QFormLayout(shapeGroup);
-    shapeForm->addRow(QStringLiteral("Radious of first circle"), edRadious);
+    shapeForm->addRow(QStringLiteral("Radius of first circle"), edRadious);
     shapeForm->addRow(QStringLiteral("Offset to next circle"), edInterval);
-    shapeForm->addRow(QStringLiteral("Arrow's longitudal length"), edBArrow);
+    shapeForm->addRow(QStringLiteral("Arrow's longitudinal length"), edBArrow);
     shapeForm->addRow(QStringLiteral("Total number of circles"), edAmount);
     shapeForm->addRow(QStringLiteral("Arrow's sideward length"), edLArrow);
 

@@ -122,19 +122,24 @@ TOffsets::TOffsets(QWidget* parent) : QWidget(parent)
     numberRow("C", OffsetC, "m", "Offset C");
     numberRow("SV", SV, "m/s", "SV");
     numberRow("Tide Ht", TideHt, "m", "Tide Height");
-    auto* texts = new QGridLayout;
-    int textRow = 0;
+    // Each caption above its field, so the fields keep the column's whole width for a name in
+    // either language.
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(2);
     auto textRowOf = [&](const char* caption, QLineEdit* edit) {
-        texts->addWidget(new QLabel(QString::fromUtf8(caption)), textRow, 0);
-        texts->addWidget(edit, textRow, 1);
-        ++textRow;
+        auto* label = new QLabel(QString::fromUtf8(caption));
+        label->setBuddy(edit);
+        texts->addWidget(label);
+        texts->addWidget(edit);
+        texts->addSpacing(4);
     };
     textRowOf("Location", Location);
     textRowOf("Vessel", SurveyBoat);
     textRowOf("Surveyor", Surveyor);
     // The clock shows the computer's local time, as the events log and the sounding files do.
-    texts->addWidget(new QLabel(QStringLiteral("Date and Time (Local)")), textRow++, 0, 1, 2);
-    texts->addWidget(time, textRow++, 0, 1, 2);
+    texts->addWidget(new QLabel(QStringLiteral("Date and Time (Local)")));
+    texts->addWidget(time);
+    texts->addStretch();
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(bSVP);

@@ -21,7 +21,7 @@ TfLatency::TfLatency(QWidget* parent) : QWidget(parent)
     setWindowFlags(windowFlags() | Qt::Tool);
     KeepOnlyCloseButton(this);
 
-    gLatency = new QGroupBox(QStringLiteral("Latency (milisecond)"), this);
+    gLatency = new QGroupBox(QStringLiteral("Latency (millisecond)"), this);
     gLatency->setObjectName("gLatency");
     auto edit = [this](const char* name, bool editable) {
         auto* e = new QLineEdit(gLatency);
@@ -36,7 +36,7 @@ TfLatency::TfLatency(QWidget* parent) : QWidget(parent)
 
     auto* grid = new QGridLayout(gLatency);
     const std::pair<const char*, QLineEdit*> columns[] = {
-        {"Current", eCurrentLatency}, {"Averaged", eLatencyAveraged}, {"Tolerence", eLatencyTol}};
+        {"Current", eCurrentLatency}, {"Averaged", eLatencyAveraged}, {"Tolerance", eLatencyTol}};
     for (int c = 0; c < 3; ++c) {
         grid->addWidget(new QLabel(QString::fromUtf8(columns[c].first), gLatency), 0, c);
         grid->addWidget(columns[c].second, 1, c);

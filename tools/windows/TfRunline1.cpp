@@ -72,6 +72,10 @@ TfRunline1::TfRunline1(QWidget* parent) : QWidget(parent)
     lRouteStatus = new QLabel(this);
     lRouteStatus->setObjectName("lRouteStatus");
     lRouteStatus->setWordWrap(true);
+    lRouteStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The planner's longest messages wrap to three lines at this window's width, in either
+    // language: the label keeps room for them whatever it shows now.
+    lRouteStatus->setMinimumHeight(3 * lRouteStatus->fontMetrics().lineSpacing() + 2);
     eSpacing = edit("eSpacing", "10");
     eLength = edit("eLength", "100");
     rbPerpendicular = new QRadioButton(QStringLiteral("Perpendicular"), this);

@@ -138,7 +138,7 @@ TfSVP::TfSVP(QWidget* parent) : QWidget(parent)
     mDefault->setObjectName("mDefault");
     Defaults1 = mDefault->addAction(QStringLiteral("Defaults"));
     Defaults1->setObjectName("Defaults1");
-    AutoDedetct1 = mDefault->addAction(QStringLiteral("Auto Dedetct"));
+    AutoDedetct1 = mDefault->addAction(QStringLiteral("Auto Detect"));
     AutoDedetct1->setObjectName("AutoDedetct1");
     for (QWidget* w : std::initializer_list<QWidget*>{gParameters, eSearchString, eMaxDepth, rSVFirst, rDFirst}) {
         w->setContextMenuPolicy(Qt::CustomContextMenu);
