@@ -1,13 +1,12 @@
 #include "app/windows/TfTheme.h"
 
 #include "app/ErrorReport.h"
+#include "app/MainWindowHost.h"
 #include "app/Settings.h"
 #include "app/Translated.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
 #include "app/windows/WindowTranslation.h"
-#include "canvas/VeldorCanvas.h"
-#include "nav/windows/TFNav.h"
 #include "platform/Colour.h"
 #include "platform/IniFile.h"
 #include "platform/StyleManager.h"
@@ -74,7 +73,7 @@ TfTheme::TfTheme(QWidget* parent) : QWidget(parent)
 void TfTheme::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (FNav) move(FNav->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+    CentreOverMainWindow(this);
     SavedThemeName = StyleManager::activeStyle();
     mapColourAtShow_.reset();
     if (FNav && FNav->fcad) mapColourAtShow_ = FNav->fcad->Model().BackgroundColor();
@@ -95,10 +94,8 @@ void TfTheme::applyStyle(const QString& name)
         ReportError(translatedArgs("Style '%1' not found", {name}));
         return;
     }
-    if (FNav && FNav->fcad) {
-        FNav->fcad->Model().SetBackgroundColor(fromQColor(StyleManager::panelColour(name)));
-        FNav->fcad->Redraw();
-    }
+    mainWindowHost().SetMapBackground(fromQColor(StyleManager::panelColour(name)));
+    mainWindowHost().RepaintMap();
 }
 
 } // namespace vsx

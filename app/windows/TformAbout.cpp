@@ -1,8 +1,7 @@
 #include "app/windows/TformAbout.h"
 
-#include "app/windows/WindowPointers.h"
+#include "app/MainWindowHost.h"
 #include "app/windows/WindowSetup.h"
-#include "nav/windows/TFNav.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -53,7 +52,7 @@ TformAbout::TformAbout(QWidget* parent) : QDialog(parent)
 void TformAbout::ShowModal()
 {
     setWindowModality(Qt::ApplicationModal);
-    if (FNav) move(FNav->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+    CentreOverMainWindow(this);
     show();
     raise();
     activateWindow();

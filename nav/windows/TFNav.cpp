@@ -446,7 +446,18 @@ public:
     bool RealtimeRunning() const override { return nav_.run_ && nav_.run_->Running(); }
     void PressRealtime() override { nav_.bRealtimeClick(); }
     void AutoSave() override { nav_.AutoSave(); }
-    void SetMapBackground(ColorValue c) override { nav_.fcad->Model().SetBackgroundColor(c); }
+    // MainWindowHost
+    QRect MainWindowFrame() const override { return nav_.frameGeometry(); }
+    void SetMapBackground(ColorValue c) override
+    {
+        if (nav_.fcad) nav_.fcad->Model().SetBackgroundColor(c);
+    }
+    TVeldorCanvas* MapCanvas() const override { return nav_.fcad; }
+    QTimer* EchogramTimer() const override { return nav_.tEchogram; }
+    void ShowStatusMessage(const QString& text, int ms) override
+    {
+        if (nav_.sStatusBar) nav_.sStatusBar->showMessage(text, ms);
+    }
     bool SetLayerColor(const std::string& layer, ColorValue c) override
     {
         const int id = nav_.fcad->Model().FindLayer(layer);
@@ -461,7 +472,10 @@ public:
         nav_.fcad->Model().SetLayerWidth(id, width);
         return true;
     }
-    void RepaintMap() override { nav_.fcad->Redraw(); }
+    void RepaintMap() override
+    {
+        if (nav_.fcad) nav_.fcad->Redraw();
+    }
     void SetMapRefreshInterval(int ms) override { nav_.tMap->setInterval(std::max(50, ms)); }
     void ShowNumericKeypad(QLineEdit* target) override { nav_.ShowNumericKeypad(target); }
     void ShowSimpleKeyboard(QLineEdit* target) override { nav_.ShowSimpleKeyboard(target); }
@@ -559,6 +573,7 @@ TFNav::~TFNav()
     if (ScreenshotTimer == bindings_.get()) ScreenshotTimer = nullptr;
     if (MapCanvasTarget == bindings_.get()) MapCanvasTarget = nullptr;
     if (&surveyHost() == static_cast<SurveyHost*>(bindings_.get())) setSurveyHost(nullptr);
+    if (&mainWindowHost() == static_cast<MainWindowHost*>(bindings_.get())) setMainWindowHost(nullptr);
     if (fcad) fcad->Model().SetChangeHandler({});
 }
 
@@ -641,6 +656,7 @@ void TFNav::FormCreate()
     ScreenshotTimer = bindings_.get();
     MapCanvasTarget = bindings_.get();
     setSurveyHost(bindings_.get());
+    setMainWindowHost(bindings_.get());
     wireMapCommands();
     wireScreenCommands();
 }

@@ -7,7 +7,6 @@
 #include "app/windows/WindowSetup.h"
 #include "canvas/CanvasTools.h"
 #include "canvas/VeldorCanvas.h"
-#include "nav/windows/TFNav.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/Prompts.h"
@@ -136,7 +135,7 @@ TfRunline1::TfRunline1(QWidget* parent) : QWidget(parent)
 TVeldorCanvas* TfRunline1::Canvas() const
 {
     if (canvas_) return canvas_;
-    return FNav ? FNav->fcad : nullptr;
+    return surveyHost().MapCanvas();
 }
 
 void TfRunline1::showEvent(QShowEvent* event)

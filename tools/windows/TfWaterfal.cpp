@@ -4,8 +4,8 @@
 #include "app/Settings.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowSetup.h"
-#include "nav/windows/TFNav.h"
 #include "platform/IniFile.h"
+#include "tools/SurveyHost.h"
 #include "tools/WaterfallFrame.h"
 #include "tools/windows/TNavset.h"
 #include "tools/windows/TfRealtime.h"
@@ -14,7 +14,6 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStatusBar>
 #include <QTimer>
 #include <QWindow>
 
@@ -71,7 +70,7 @@ void TfWaterfal::showEvent(QShowEvent* event)
 
 void TfWaterfal::applyInterval()
 {
-    QTimer* timer = FNav ? FNav->tEchogram : nullptr;
+    QTimer* timer = surveyHost().EchogramTimer();
     if (!timer) return;
     if (Interval >= 1) {
         timer->setInterval(Interval);
@@ -81,11 +80,10 @@ void TfWaterfal::applyInterval()
     // fire without pause. The survey start leaves a timer at 0 standing too.
     timer->stop();
     timer->setInterval(0);
-    if (FNav->sStatusBar)
-        FNav->sStatusBar->showMessage(
-            translatedArgs("[ECHOGRAM] Interval is %1: the echogram and the sensor watch are stopped",
-                           {QString::number(Interval)}),
-            10000);
+    surveyHost().ShowStatusMessage(
+        translatedArgs("[ECHOGRAM] Interval is %1: the echogram and the sensor watch are stopped",
+                       {QString::number(Interval)}),
+        10000);
 }
 
 void TfWaterfal::closeEvent(QCloseEvent* event)
