@@ -5,6 +5,7 @@
 #include "platform/Colour.h"
 
 #include <QRect>
+#include <optional>
 
 class QWidget;
 
@@ -16,7 +17,8 @@ public:
 
     // The main window's frame, title bar included; an invalid rectangle when there is none.
     virtual QRect MainWindowFrame() const { return {}; }
-    // Map canvas background and a repaint of the map.
+    // Map canvas background (nothing when there is no map) and a repaint of the map.
+    virtual std::optional<ColorValue> MapBackground() const { return std::nullopt; }
     virtual void SetMapBackground(ColorValue) {}
     virtual void RepaintMap() {}
 };

@@ -62,9 +62,9 @@ TfTheme::TfTheme(QWidget* parent) : QWidget(parent)
         applyStyle(SavedThemeName);
         // The map goes back to the colour it had at show (the surveyor's own map colour
         // included), not merely to the style's panel colour.
-        if (FNav && FNav->fcad && mapColourAtShow_) {
-            FNav->fcad->Model().SetBackgroundColor(*mapColourAtShow_);
-            FNav->fcad->Redraw();
+        if (mapColourAtShow_) {
+            mainWindowHost().SetMapBackground(*mapColourAtShow_);
+            mainWindowHost().RepaintMap();
         }
         close();
     });
@@ -75,8 +75,7 @@ void TfTheme::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     CentreOverMainWindow(this);
     SavedThemeName = StyleManager::activeStyle();
-    mapColourAtShow_.reset();
-    if (FNav && FNav->fcad) mapColourAtShow_ = FNav->fcad->Model().BackgroundColor();
+    mapColourAtShow_ = mainWindowHost().MapBackground();
     const QStringList names = StyleManager::styleNames();
     {
         const QSignalBlocker block(lbThemeList);

@@ -448,6 +448,11 @@ public:
     void AutoSave() override { nav_.AutoSave(); }
     // MainWindowHost
     QRect MainWindowFrame() const override { return nav_.frameGeometry(); }
+    std::optional<ColorValue> MapBackground() const override
+    {
+        if (!nav_.fcad) return std::nullopt;
+        return nav_.fcad->Model().BackgroundColor();
+    }
     void SetMapBackground(ColorValue c) override
     {
         if (nav_.fcad) nav_.fcad->Model().SetBackgroundColor(c);
