@@ -94,7 +94,7 @@ QMargins frameNow(const QWidget* form)
 // A window remembers the frame it had while shown: once hidden, the window manager takes the
 // frame away and Qt reports none, yet the place to store is still the frame's corner.
 constexpr const char* kFrameProperty = "vsxFrameMargins";
-constexpr const char* kShownProperty = "vsxShownOnce";
+constexpr const char* kShownProperty = "vsxPlacedThisRun";
 // The frame of the last framed window seen: the best guess for a window not framed yet.
 QMargins g_lastFrame;
 
@@ -223,7 +223,7 @@ Placement ComputePlacement(const StoredPlacement& stored, const QRect& current, 
 void SaveFormPlacement(QWidget* form)
 {
     if (!form) return;
-    // A window not shown in this run has no place of its own yet: the stored one stays.
+    // A window neither shown nor placed in this run has no place of its own: the stored one stays.
     if (!form->isVisible() && !form->property(kShownProperty).toBool()) return;
     form->setProperty(kShownProperty, true);
     if (form->isVisible() && !frameless(form))
@@ -246,7 +246,8 @@ void SaveFormPlacement(QWidget* form)
 void RestoreFormPlacement(QWidget* form, bool withSize)
 {
     if (!form) return;
-    if (form->isVisible()) form->setProperty(kShownProperty, true);
+    // From here on the window has a place of its own in this run, whether shown yet or not.
+    form->setProperty(kShownProperty, true);
     const std::string section = form->objectName().toStdString();
     StoredPlacement stored;
     bool placeStored = false;

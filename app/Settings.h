@@ -55,8 +55,8 @@ Placement ComputePlacement(const StoredPlacement& stored, const QRect& current, 
 QPoint FirstStartCorner(const std::string& objectName, QSize outer, const QRect& area);
 
 // Left and Top are stored and restored as the position of the window's frame, Width and Height
-// as the size of its inside, so a window comes back exactly where it was left. A window not
-// shown in this run keeps the place stored for it.
+// as the size of its inside, so a window comes back exactly where it was left. A window neither
+// shown nor restored in this run keeps the place stored for it.
 void SaveFormPlacement(QWidget* form);
 void RestoreFormPlacement(QWidget* form, bool withSize);
 

@@ -153,4 +153,12 @@ TEST(Settings, PlacementRoundTripThroughSettingsFile)
     other.resize(100, 100);
     RestoreFormPlacement(&other, false);
     EXPECT_EQ(other.size(), QSize(100, 100));
+
+    // A window the run never showed nor placed (made at start, left hidden) keeps the stored place.
+    QWidget unshown;
+    unshown.setObjectName("Navset");
+    SaveFormPlacement(&unshown);
+    IniFile after(GetIniFileName());
+    EXPECT_EQ(after.readInteger("Navset", "Left", -1), 50);
+    EXPECT_EQ(after.readInteger("Navset", "Top", -1), 70);
 }
