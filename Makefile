@@ -40,13 +40,13 @@ sanitize-address: deps
 	@test -f build-asan/build.ninja || cmake -S . -B build-asan -G Ninja -DVSX_SANITIZE=address
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && UBSAN_OPTIONS=$${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
-	    ctest --output-on-failure -j $(JOBS) --timeout 900 -LE bench $(if $(TESTS),-R '$(TESTS)')
+	    ctest --output-on-failure -j $(JOBS) --timeout 900 -LE 'bench|wm' $(if $(TESTS),-R '$(TESTS)')
 
 sanitize-thread: deps
 	@test -f build-tsan/build.ninja || cmake -S . -B build-tsan -G Ninja -DVSX_SANITIZE=thread
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS="suppressions=$(CURDIR)/.ci/tsan.supp $$TSAN_OPTIONS" \
-	    ctest --output-on-failure -j $(JOBS) --timeout 900 -LE bench $(if $(TESTS),-R '$(TESTS)')
+	    ctest --output-on-failure -j $(JOBS) --timeout 900 -LE 'bench|wm' $(if $(TESTS),-R '$(TESTS)')
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan

@@ -48,8 +48,15 @@ struct Placement {
 Placement ComputePlacement(const StoredPlacement& stored, const QRect& current, const std::vector<QRect>& screens,
                            bool withSize, const QMargins& frame = {});
 
+// Where a window's frame goes when nothing is stored for it (a first start), given the size of
+// its frame and the usable area of the primary screen: the tool windows along the right and
+// bottom edges below the main window's bars, clear of one another; any other window at the
+// area's top left corner. The whole frame stays on the area.
+QPoint FirstStartCorner(const std::string& objectName, QSize outer, const QRect& area);
+
 // Left and Top are stored and restored as the position of the window's frame, Width and Height
-// as the size of its inside, so a window comes back exactly where it was left.
+// as the size of its inside, so a window comes back exactly where it was left. A window neither
+// shown nor restored in this run keeps the place stored for it.
 void SaveFormPlacement(QWidget* form);
 void RestoreFormPlacement(QWidget* form, bool withSize);
 

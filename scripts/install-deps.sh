@@ -4,7 +4,7 @@
 set -e
 
 PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev zlib1g-dev libzip-dev \
-libgtest-dev libgmock-dev libbenchmark-dev locales xvfb xauth \
+libgtest-dev libgmock-dev libbenchmark-dev locales xvfb xauth openbox xdotool x11-utils imagemagick \
 proj-bin geographiclib-tools rtklib gdal-bin python3-ezdxf python3-shapely tzdata"
 
 missing=""

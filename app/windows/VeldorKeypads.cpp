@@ -2,6 +2,7 @@
 
 #include "app/windows/WindowTranslation.h"
 #include <QComboBox>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -25,6 +26,50 @@ void SetKeypadTargetText(QWidget* target, const QString& text)
         if (combo->isEditable()) combo->setEditText(text);
         else if (const int i = combo->findText(text); i >= 0) combo->setCurrentIndex(i);
     }
+}
+
+namespace {
+
+// Watches one target field and its window for the panel it belongs to.
+class TargetWatch : public QObject {
+public:
+    TargetWatch(QWidget* panel, QWidget* target) : QObject(panel), panel_(panel), target_(target), window_(target->window())
+    {
+        target->installEventFilter(this);
+        if (window_ != target) window_->installEventFilter(this);
+        connect(target, &QObject::destroyed, this, [this] { hidePanel(); });
+    }
+    ~TargetWatch() override
+    {
+        if (target_) target_->removeEventFilter(this);
+        if (window_) window_->removeEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if ((event->type() == QEvent::Hide || event->type() == QEvent::Close) && !event->spontaneous()) hidePanel();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void hidePanel()
+    {
+        if (panel_) panel_->hide();
+        deleteLater();
+    }
+    QPointer<QWidget> panel_, target_, window_;
+};
+
+} // namespace
+
+void HidePanelWithTarget(QWidget* panel, QWidget* target)
+{
+    if (!panel) return;
+    // One watch per panel: the one for an earlier target goes.
+    for (QObject* child : panel->children())
+        if (auto* watch = dynamic_cast<TargetWatch*>(child)) delete watch;
+    if (target) new TargetWatch(panel, target);
 }
 
 namespace {

@@ -16,6 +16,10 @@ namespace vsx {
 QString KeypadTargetText(const QWidget* target);
 void SetKeypadTargetText(QWidget* target, const QString& text);
 
+// Hides a keypad or keyboard panel when the field it types into, or the window holding that
+// field, is hidden, closed or destroyed: a panel never stays on the map for a window that is gone.
+void HidePanelWithTarget(QWidget* panel, QWidget* target);
+
 class TVeldorNumericKeypad : public QFrame {
     Q_OBJECT
 public:

@@ -42,8 +42,7 @@ void TFNav::HelsmanWindow1Click()
     Helmsman->CopyDrawing(false);
     Helmsman->NoteSelection();
     Helmsman->Timer->start();
-    Helmsman->show();
-    Helmsman->raise();
+    BringToUser(Helmsman);
 }
 
 void TFNav::CloneDrawingToHelmsman(bool keepHelmsmanView)

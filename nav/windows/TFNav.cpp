@@ -751,10 +751,7 @@ void TFNav::buildMenus()
     };
     auto show = [this](QAction* a, QWidget* const* window) {
         connect(a, &QAction::triggered, this, [window] {
-            if (*window) {
-                (*window)->show();
-                (*window)->raise();
-            }
+            BringToUser(*window);
         });
     };
 

@@ -8,6 +8,7 @@
 #include "app/SharedValues.h"
 #include "app/windows/TFMsg.h"
 #include "app/windows/WindowPointers.h"
+#include "app/windows/WindowSetup.h"
 #include "canvas/VeldorCanvas.h"
 #include "input/DeviceSettings.h"
 #include "input/SounderMessageType.h"
@@ -358,7 +359,7 @@ void TFNav::tEchogramTimer()
 void TFNav::Echogram1Click()
 {
     if (ZSENSOR && ZSENSOR->Connected()) {
-        if (fWaterfal) fWaterfal->show();
+        BringToUser(fWaterfal);
     } else {
         prompts().message(translated("Sensor is not connected. Connect sensor to view waterfall."), {},
                           PromptKind::Information, this);
@@ -388,17 +389,17 @@ void TFNav::btEventResetClick()
 
 void TFNav::Parameters1Click()
 {
-    if (FGPS) FGPS->setVisible(true);
+    BringToUser(FGPS);
 }
 
 void TFNav::ConnectIconClick()
 {
-    if (FGPS) FGPS->show();
+    BringToUser(FGPS);
 }
 
 void TFNav::mRealtimeWindow1Click()
 {
-    if (fRealtime) fRealtime->show();
+    BringToUser(fRealtime);
 }
 
 void TFNav::ExtraVesselLineHandler(TVeldorSerialGPS* sender, const std::string& command)

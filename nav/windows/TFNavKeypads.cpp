@@ -6,6 +6,7 @@
 #include "app/windows/VeldorKeypads.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowTranslation.h"
+#include "app/windows/WindowSetup.h"
 
 namespace vsx {
 namespace {
@@ -26,6 +27,7 @@ void TFNav::ShowNumericKeypad(QWidget* target)
 {
     if (!numericKeypad_) numericKeypad_ = new TVeldorNumericKeypad(this);
     numericKeypad_->Target = target;
+    HidePanelWithTarget(numericKeypad_, target);
     showPanel(numericKeypad_, this, width() - numericKeypad_->width() - 10);
 }
 
@@ -33,6 +35,7 @@ void TFNav::ShowSimpleKeyboard(QWidget* target)
 {
     if (!simpleKeyboard_) simpleKeyboard_ = new TVeldorSimpleKeyboard(this);
     simpleKeyboard_->Target = target;
+    HidePanelWithTarget(simpleKeyboard_, target);
     showPanel(simpleKeyboard_, this, (width() - simpleKeyboard_->width()) / 2);
 }
 
@@ -46,9 +49,7 @@ void TFNav::TranslationEditor1Click()
             fTranslationEditor = nullptr;
         });
     }
-    fTranslationEditor->show();
-    fTranslationEditor->raise();
-    fTranslationEditor->activateWindow();
+    BringToUser(fTranslationEditor);
 }
 
 } // namespace vsx

@@ -8,6 +8,7 @@
 #include "app/Translated.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowTranslation.h"
+#include "app/windows/WindowSetup.h"
 #include "input/DisplayValues.h"
 #include "nav/ExtraVesselTracker.h"
 #include "nav/RemoteSupport.h"
@@ -456,13 +457,12 @@ void TFNav::HelmsmanWindowItemClick()
 {
     if (!Helmsman) {
         HelsmanWindow1Click();
-    } else if (Helmsman->isVisible()) {
+    } else if (Helmsman->isVisible() && !Helmsman->isMinimized()) {
         Helmsman->Timer->stop();
         Helmsman->hide();
     } else {
         Helmsman->Timer->start();
-        Helmsman->show();
-        Helmsman->raise();
+        BringToUser(Helmsman);
     }
     MapMenuPopup();
 }

@@ -4,6 +4,7 @@
 #include "nav/windows/TFNav.h"
 
 #include "app/windows/WindowPointers.h"
+#include "app/windows/WindowSetup.h"
 #include "input/SerialCorrectionOutput.h"
 #include "input/TVeldorSerialGPS.h"
 #include "input/windows/TfrmNTRIPSettings.h"
@@ -38,9 +39,7 @@ void TFNav::VeldorNTRIPClient1Click()
     frmNTRIPSettings->AutoShow = true;
     // Not modal from here, whatever the offsets window's button left behind.
     if (!frmNTRIPSettings->isVisible()) frmNTRIPSettings->setWindowModality(Qt::NonModal);
-    frmNTRIPSettings->show();
-    frmNTRIPSettings->raise();
-    frmNTRIPSettings->activateWindow();
+    BringToUser(frmNTRIPSettings);
 }
 
 } // namespace vsx

@@ -4,6 +4,7 @@
 
 #include "app/Settings.h"
 #include "app/windows/WindowPointers.h"
+#include "app/windows/WindowSetup.h"
 #include "canvas/CanvasTools.h"
 #include "tools/windows/TfRunline1.h"
 
@@ -11,9 +12,7 @@ namespace vsx {
 
 void TFNav::tbRunlineClick()
 {
-    if (!fRunline1) return;
-    fRunline1->show();
-    fRunline1->raise();
+    BringToUser(fRunline1);
 }
 
 void TFNav::Generate1Click()
@@ -22,8 +21,7 @@ void TFNav::Generate1Click()
     Save1Click();
     if (!fRunline1) return;
     RestoreFormPlacement(fRunline1, false);
-    fRunline1->show();
-    fRunline1->raise();
+    BringToUser(fRunline1);
 }
 
 void TFNav::RunlineRouteDrawEnd(TVeldorCanvas*, int shapeType, double, double)

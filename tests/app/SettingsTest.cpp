@@ -106,15 +106,43 @@ TEST(Settings, PlacementTable)
     }
 }
 
+// First-start places: on a large and a small screen, and under a panel, each tool window's whole
+// frame lies on the area, below the main window's bars, and no two overlap.
+TEST(Settings, FirstStartPlacesTable)
+{
+    struct Window {
+        const char* name;
+        QSize outer;
+    };
+    const Window windows[] = {{"Navset", {262, 463}},   {"fRealtime", {194, 412}}, {"fRunline1", {302, 355}},
+                              {"Offsets", {491, 245}},  {"fJoystick", {133, 67}},  {"fWaterfal", {388, 147}}};
+    const QRect areas[] = {QRect(0, 0, 1920, 1080), QRect(0, 0, 1680, 1050), QRect(0, 27, 1920, 1053),
+                           QRect(1920, 0, 1920, 1080)};
+    const QRect mainBars(0, 0, 1026, 140);  // the main window's title, menu and tool bars at the corner
+    for (const QRect& area : areas) {
+        std::vector<QRect> placed;
+        for (const Window& w : windows) {
+            const QRect r(FirstStartCorner(w.name, w.outer, area), w.outer);
+            EXPECT_TRUE(area.contains(r)) << w.name << " on " << area.width() << "x" << area.height();
+            EXPECT_FALSE(r.intersects(mainBars.translated(area.topLeft()))) << w.name;
+            for (const QRect& other : placed) EXPECT_FALSE(r.intersects(other)) << w.name;
+            placed.push_back(r);
+        }
+    }
+    // The main window and any window without a place of its own start in the area's corner.
+    EXPECT_EQ(FirstStartCorner("FNav", {1026, 725}, QRect(0, 27, 1920, 1053)), QPoint(0, 27));
+    EXPECT_EQ(FirstStartCorner("FGPS", {762, 585}, QRect(1920, 0, 1920, 1080)), QPoint(1920, 0));
+}
+
 TEST(Settings, PlacementRoundTripThroughSettingsFile)
 {
     TempHome home;
     QWidget w;
     w.setObjectName("Navset");
     w.setGeometry(40, 60, 300, 200);
-    RestoreFormPlacement(&w, true);  // no file: stays where designed... at 0,0 with its size
+    RestoreFormPlacement(&w, true);  // no file: its designed size, at its first-start place
     EXPECT_EQ(w.size(), QSize(300, 200));
-    EXPECT_EQ(w.pos(), QPoint(0, 0));
+    EXPECT_GT(w.pos().x(), 0);
     w.setGeometry(50, 70, 320, 240);
     SaveFormPlacement(&w);
     IniFile ini(GetIniFileName());
@@ -125,4 +153,12 @@ TEST(Settings, PlacementRoundTripThroughSettingsFile)
     other.resize(100, 100);
     RestoreFormPlacement(&other, false);
     EXPECT_EQ(other.size(), QSize(100, 100));
+
+    // A window the run never showed nor placed (made at start, left hidden) keeps the stored place.
+    QWidget unshown;
+    unshown.setObjectName("Navset");
+    SaveFormPlacement(&unshown);
+    IniFile after(GetIniFileName());
+    EXPECT_EQ(after.readInteger("Navset", "Left", -1), 50);
+    EXPECT_EQ(after.readInteger("Navset", "Top", -1), 70);
 }

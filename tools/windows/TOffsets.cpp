@@ -337,14 +337,14 @@ void TOffsets::mouseDoubleClickEvent(QMouseEvent* event)
 
 void TOffsets::bSVPClick()
 {
-    if (fSVP) fSVP->show();
+    BringToUser(fSVP);
 }
 
 void TOffsets::bNTRIPShowClick()
 {
     if (!frmNTRIPSettings) return;
-    frmNTRIPSettings->setWindowModality(Qt::ApplicationModal);
-    frmNTRIPSettings->show();
+    if (!frmNTRIPSettings->isVisible()) frmNTRIPSettings->setWindowModality(Qt::ApplicationModal);
+    BringToUser(frmNTRIPSettings);
 }
 
 bool TOffsets::eventFilter(QObject* watched, QEvent* event)

@@ -1,5 +1,6 @@
 #include "tools/windows/TfJoystick.h"
 
+#include "app/Settings.h"
 #include "app/windows/WindowSetup.h"
 #include "app/windows/WindowTranslation.h"
 #include "input/DeviceSettings.h"
@@ -45,6 +46,12 @@ TfJoystick::TfJoystick(QWidget* parent) : QWidget(parent)
 void TfJoystick::Timer1Timer()
 {
     if (deviceSettings().sounderMessageText() != kBatteryMessageType) hide();
+}
+
+void TfJoystick::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    RestoreFormPlacement(this, false);
 }
 
 void TfJoystick::closeEvent(QCloseEvent* event)

@@ -25,6 +25,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Comes back where the user last dragged it by its title bar.
+    void showEvent(QShowEvent* event) override;
 };
 
 } // namespace vsx

@@ -1,0 +1,225 @@
+// The program under a real window manager (openbox on Xvfb), driven as a user drives it: the
+// pointer on the menus and title bars, keys typed, and the X server asked what is where. What
+// only a window manager shows: frames, stacking and placement over restarts.
+#include "XDesktop.h"
+
+#include "support/TempHome.h"
+
+#include <QMap>
+#include <gtest/gtest.h>
+
+using namespace vsx::test;
+
+namespace {
+
+constexpr int kWait = 15000;
+const QString kMainTitle = QStringLiteral("Veldor Sondrix - ");
+// The windows a start shows, by the title the user reads.
+const QStringList kStartWindows = {kMainTitle, QStringLiteral("Navigation Settings"),
+                                   QStringLiteral("Offsets Essential for Post Processing / Recovery")};
+
+// The menus in the main window's menu bar, in order, and the items of the Window menu.
+enum Menu { File = 0, Window = 4 };
+enum WindowItem { Helmsman = 0, RealtimeWindow = 2, NtripClient = 5 };
+
+class WindowManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const QString missing = MissingDesktopTools(); !missing.isEmpty())
+            GTEST_SKIP() << "needs " << missing.toStdString() << " to run the program under a window manager";
+        desktop_ = std::make_unique<XDesktop>(1920, 1080);
+        ASSERT_TRUE(desktop_->ready()) << desktop_->failure().toStdString();
+    }
+
+    // Starts the program and waits for its start-up windows to be up and placed.
+    void start()
+    {
+        program_ = std::make_unique<RunningOnDesktop>(*desktop_, home_.root());
+        for (const QString& title : kStartWindows)
+            ASSERT_TRUE(WaitUntil([&] { return desktop_->findWindow(title) != 0; }, kWait))
+                << title.toStdString() << " did not come up: " << program_->output().toStdString();
+        ASSERT_TRUE(settled()) << "windows did not stay put";
+    }
+
+    // Window places no longer change: the window manager has framed them and the program placed them.
+    bool settled()
+    {
+        QMap<QString, QRect> last;
+        int same = 0;
+        return WaitUntil([&] {
+            const QMap<QString, QRect> now = frames();
+            same = (now == last) ? same + 1 : 0;
+            last = now;
+            return same >= 3;
+        }, kWait);
+    }
+
+    QMap<QString, QRect> frames() const
+    {
+        QMap<QString, QRect> out;
+        for (const QString& title : kStartWindows)
+            if (const unsigned long w = desktop_->findWindow(title)) out.insert(title, desktop_->frameRect(w));
+        return out;
+    }
+
+    unsigned long mainWindow() const { return desktop_->findWindow(kMainTitle); }
+
+    // The main window's menu bar and tool bar, on the screen.
+    QRect mainBars() const
+    {
+        const QRect inside = desktop_->clientRect(mainWindow());
+        return QRect(inside.left(), inside.top(), inside.width(), 70);
+    }
+
+    // Opens a menu of the menu bar with the pointer and picks its item with the keys.
+    void pick(Menu menu, int item)
+    {
+        // The user first takes the main window by its title bar, so the keys go to its menus.
+        const QRect frame = desktop_->frameRect(mainWindow());
+        desktop_->click(QPoint(frame.left() + frame.width() / 3, frame.top() + 8));
+        ASSERT_TRUE(WaitUntil([&] {
+            return desktop_->run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed().toULong() == mainWindow();
+        }, kWait)) << "the main window did not become active";
+        const QRect inside = desktop_->clientRect(mainWindow());
+        desktop_->click(inside.topLeft() + QPoint(15, 10));
+        ASSERT_TRUE(WaitUntil([&] { return desktop_->menuOpen(); }, kWait)) << "the File menu did not open";
+        QStringList keys;
+        for (int i = 0; i < int(menu); ++i) keys << QStringLiteral("Right");
+        if (menu == File) keys << QStringLiteral("Up");  // Exit is the last item
+        else
+            for (int i = 0; i < item; ++i) keys << QStringLiteral("Down");
+        keys << QStringLiteral("Return");
+        desktop_->keys(keys);
+    }
+
+    void exitWithMenu()
+    {
+        pick(File, 0);
+        ASSERT_TRUE(program_->waitForExit(kWait)) << "File > Exit did not end the program";
+    }
+
+    TempHome home_;
+    std::unique_ptr<XDesktop> desktop_;
+    std::unique_ptr<RunningOnDesktop> program_;
+};
+
+bool titleBarOnScreen(const QRect& frame, QSize screen)
+{
+    return frame.top() >= 0 && frame.left() >= 0 && frame.top() + 20 <= screen.height() && frame.right() < screen.width();
+}
+
+} // namespace
+
+TEST_F(WindowManagerTest, RestartsLeaveEveryWindowWhereItWas)
+{
+    start();
+    // On a first start nothing covers the main window's menu and tool bars, and no tool window
+    // sits on another.
+    const QMap<QString, QRect> first = frames();
+    for (auto it = first.begin(); it != first.end(); ++it) {
+        EXPECT_TRUE(titleBarOnScreen(it.value(), desktop_->size())) << it.key().toStdString();
+        if (it.key() == kMainTitle) continue;
+        EXPECT_FALSE(it.value().intersects(mainBars())) << it.key().toStdString() << " covers the main window's bars";
+        for (auto other = std::next(it); other != first.end(); ++other)
+            if (other.key() != kMainTitle)
+                EXPECT_FALSE(it.value().intersects(other.value())) << it.key().toStdString() << " on " << other.key().toStdString();
+    }
+    // The user drags the navigation settings window by its title bar to a place of their own.
+    const QRect navset = first.value(QStringLiteral("Navigation Settings"));
+    desktop_->drag(navset.topLeft() + QPoint(60, 8), navset.topLeft() + QPoint(-240, 108));
+    ASSERT_TRUE(settled());
+    const QMap<QString, QRect> left = frames();
+    ASSERT_NE(left.value(QStringLiteral("Navigation Settings")), navset) << "the drag did not move the window";
+    exitWithMenu();
+
+    for (int run = 2; run <= 5; ++run) {
+        start();
+        if (run < 5) exitWithMenu();
+    }
+    const QMap<QString, QRect> fifth = frames();
+    for (auto it = left.begin(); it != left.end(); ++it) {
+        const QRect now = fifth.value(it.key());
+        EXPECT_LE(std::abs(now.left() - it.value().left()), 1) << it.key().toStdString();
+        EXPECT_LE(std::abs(now.top() - it.value().top()), 1) << it.key().toStdString();
+        EXPECT_EQ(now.size(), it.value().size()) << it.key().toStdString();
+        EXPECT_TRUE(titleBarOnScreen(now, desktop_->size())) << it.key().toStdString();
+    }
+    exitWithMenu();
+}
+
+TEST_F(WindowManagerTest, WindowOpenedFromMenuIsAboveStayOnTopWindows)
+{
+    start();
+    const QString ntripTitle = QStringLiteral("Veldor NTRIP Client");
+    const QString realtimeTitle = QStringLiteral("Realtime Data");
+    pick(Window, RealtimeWindow);
+    ASSERT_TRUE(WaitUntil([&] { return desktop_->findWindow(realtimeTitle) != 0; }, kWait));
+    pick(Window, NtripClient);
+    ASSERT_TRUE(WaitUntil([&] { return desktop_->findWindow(ntripTitle) != 0; }, kWait));
+    unsigned long ntrip = desktop_->findWindow(ntripTitle);
+    QRect ntripFrame;
+    ASSERT_TRUE(WaitUntil([&] { return (ntripFrame = desktop_->frameRect(ntrip)) == desktop_->frameRect(ntrip); }, kWait));
+
+    // The user closes it, drags the stay-on-top real-time window over where it stood, and opens it again.
+    desktop_->run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(ntrip),
+                                             QStringLiteral("key"), QStringLiteral("alt+F4")});
+    ASSERT_TRUE(WaitUntil([&] { return desktop_->findWindow(ntripTitle) == 0; }, kWait));
+    const unsigned long realtime = desktop_->findWindow(realtimeTitle);
+    const QRect realtimeFrame = desktop_->frameRect(realtime);
+    const QPoint grip = realtimeFrame.topLeft() + QPoint(40, 8);
+    desktop_->drag(grip, grip + (ntripFrame.center() - realtimeFrame.center()));
+    ASSERT_TRUE(WaitUntil([&] { return desktop_->frameRect(realtime).intersects(QRect(ntripFrame.center(), QSize(1, 1))); }, kWait))
+        << "the real-time window was not dragged over";
+    pick(Window, NtripClient);
+    ASSERT_TRUE(WaitUntil([&] { return (ntrip = desktop_->findWindow(ntripTitle)) != 0; }, kWait));
+
+    // Under the pointer at its centre, and wherever it meets the other stay-on-top windows, the
+    // window just opened is the top-most.
+    ASSERT_TRUE(WaitUntil([&] { return desktop_->topMostAt(ntrip, desktop_->clientRect(ntrip).center()); }, kWait))
+        << "the NTRIP window opened behind another window";
+    const unsigned long navset = desktop_->findWindow(QStringLiteral("Navigation Settings"));
+    const QRect overlap = desktop_->clientRect(ntrip).intersected(desktop_->frameRect(navset));
+    if (!overlap.isEmpty()) EXPECT_TRUE(desktop_->topMostAt(ntrip, overlap.center()));
+    exitWithMenu();
+}
+
+TEST_F(WindowManagerTest, KeypadGoesWithTheOffsetsWindow)
+{
+    start();
+    const unsigned long offsets = desktop_->findWindow(kStartWindows[2]);
+    const QRect inside = desktop_->clientRect(offsets);
+    // The keypad stands at the bottom right of the main window's map, black with an orange edge.
+    const QRect map = desktop_->clientRect(mainWindow());
+    const QPoint keypadEdge(map.right() - 10 - 170 + 2, map.bottom() - 10 - 200 + 100);
+    auto keypadShown = [&] {
+        return desktop_->run(QStringLiteral("import"),
+                             {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
+                              QStringLiteral("1x1+%1+%2").arg(keypadEdge.x()).arg(keypadEdge.y()), QStringLiteral("-depth"),
+                              QStringLiteral("8"), QStringLiteral("txt:-")})
+            .contains(QStringLiteral("#FFA500"));
+    };
+    ASSERT_FALSE(keypadShown());
+    desktop_->click(inside.topLeft() + QPoint(225, 27));  // the A (draft) field
+    ASSERT_TRUE(WaitUntil(keypadShown, kWait)) << "the keypad did not come up for the draft field";
+    desktop_->run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"),
+                                             QString::number(offsets), QStringLiteral("key"), QStringLiteral("alt+F4")});
+    ASSERT_TRUE(WaitUntil([&] { return desktop_->findWindow(kStartWindows[2]) == 0; }, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return !keypadShown(); }, kWait)) << "the keypad stayed after the offsets window closed";
+    exitWithMenu();
+}
+
+TEST_F(WindowManagerTest, MinimisedHelmsmanComesBackWhenCommanded)
+{
+    start();
+    const QString title = QStringLiteral("Helmsman");
+    pick(Window, Helmsman);
+    ASSERT_TRUE(WaitUntil([&] { return desktop_->findWindow(title) != 0; }, kWait));
+    const unsigned long helmsman = desktop_->findWindow(title);
+    desktop_->run(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), QStringLiteral("--sync"), QString::number(helmsman)});
+    ASSERT_TRUE(WaitUntil([&] { return desktop_->isMinimised(helmsman); }, kWait));
+    pick(Window, Helmsman);
+    EXPECT_TRUE(WaitUntil([&] { return !desktop_->isMinimised(helmsman) && desktop_->isViewable(helmsman); }, kWait))
+        << "the helmsman window stayed minimised";
+    exitWithMenu();
+}
