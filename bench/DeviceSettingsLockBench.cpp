@@ -4,7 +4,7 @@
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "input/DeviceSettings.h"
-#include "input/windows/TFGPS.h"
+#include "input/windows/DeviceSettingsWindow.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
@@ -74,11 +74,11 @@ void BM_DeviceSettingsWindowLockClick(benchmark::State& state)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication* app = QApplication::instance() ? nullptr : new QApplication(argc, argv);
     (void)app;
-    auto window = std::make_unique<vsx::TFGPS>();
+    auto window = std::make_unique<vsx::DeviceSettingsWindow>();
     for (auto _ : state) {
-        window->LockStateCheck1->setChecked(true);
+        window->lockStateCheck->setChecked(true);
         state.PauseTiming();
-        window->LockStateCheck1->setChecked(false);
+        window->lockStateCheck->setChecked(false);
         state.ResumeTiming();
     }
 }

@@ -5,7 +5,7 @@
 #include "app/TranslationManager.h"
 #include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/Paths.h"
 
 #include <QApplication>
@@ -45,8 +45,8 @@ void BM_LanguageSwitchOfEveryWindow(benchmark::State& state)
     for (QWidget* w : vsx::AllWindows())
         if (w) w->show();
     for (auto _ : state) {
-        vsx::FNav->Turkish1Click();
-        vsx::FNav->English1Click();
+        vsx::FNav->onTurkishTriggered();
+        vsx::FNav->onEnglishTriggered();
     }
     state.SetLabel("two switches per iteration");
     vsx::DestroyAllWindows();

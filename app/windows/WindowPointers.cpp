@@ -2,23 +2,23 @@
 
 namespace vsx {
 
-TFNav* FNav = nullptr;
-TNavset* Navset = nullptr;
-TFShape* FShape = nullptr;
-TFGPS* FGPS = nullptr;
-TfRealtime* fRealtime = nullptr;
-TFMsg* FMsg = nullptr;
-TOffsets* Offsets = nullptr;
-TformAbout* formAbout = nullptr;
-TfSVP* fSVP = nullptr;
-TfRunline1* fRunline1 = nullptr;
-TfLatency* fLatency = nullptr;
-TfWaterfal* fWaterfal = nullptr;
-TfTheme* fTheme = nullptr;
-TfJoystick* fJoystick = nullptr;
-TfSVPGraph* fSVPGraph = nullptr;
-TfrmNTRIPSettings* frmNTRIPSettings = nullptr;
-TfRTCMParsing* fRTCMParsing = nullptr;
-TfTranslationEditor* fTranslationEditor = nullptr;
+MainWindow* FNav = nullptr;
+NavigationSettingsWindow* Navset = nullptr;
+VesselGeometryWindow* FShape = nullptr;
+DeviceSettingsWindow* FGPS = nullptr;
+RealtimeDataWindow* fRealtime = nullptr;
+MessageWindow* FMsg = nullptr;
+OffsetsWindow* Offsets = nullptr;
+AboutWindow* formAbout = nullptr;
+SoundVelocityWindow* fSVP = nullptr;
+RunlineGeneratorWindow* fRunline1 = nullptr;
+LatencyWindow* fLatency = nullptr;
+WaterfallWindow* fWaterfal = nullptr;
+ThemeWindow* fTheme = nullptr;
+BatteryWindow* fJoystick = nullptr;
+SoundVelocityGraphWindow* fSVPGraph = nullptr;
+NtripWindow* frmNTRIPSettings = nullptr;
+RtcmReportWindow* fRTCMParsing = nullptr;
+TranslationEditorWindow* fTranslationEditor = nullptr;
 
 } // namespace vsx

@@ -3,43 +3,43 @@
 // null until its window is made and cleared before the window is destroyed.
 namespace vsx {
 
-class TFNav;
-class TNavset;
-class TFShape;
-class TFGPS;
-class TfRealtime;
-class TFMsg;
-class TOffsets;
-class TformAbout;
-class TfSVP;
-class TfRunline1;
-class TfLatency;
-class TfWaterfal;
-class TfTheme;
-class TfJoystick;
-class TfSVPGraph;
-class TfrmNTRIPSettings;
-class TfRTCMParsing;
-class TfTranslationEditor;
+class MainWindow;
+class NavigationSettingsWindow;
+class VesselGeometryWindow;
+class DeviceSettingsWindow;
+class RealtimeDataWindow;
+class MessageWindow;
+class OffsetsWindow;
+class AboutWindow;
+class SoundVelocityWindow;
+class RunlineGeneratorWindow;
+class LatencyWindow;
+class WaterfallWindow;
+class ThemeWindow;
+class BatteryWindow;
+class SoundVelocityGraphWindow;
+class NtripWindow;
+class RtcmReportWindow;
+class TranslationEditorWindow;
 
-extern TFNav* FNav;
-extern TNavset* Navset;
-extern TFShape* FShape;
-extern TFGPS* FGPS;
-extern TfRealtime* fRealtime;
-extern TFMsg* FMsg;
-extern TOffsets* Offsets;
-extern TformAbout* formAbout;
-extern TfSVP* fSVP;
-extern TfRunline1* fRunline1;
-extern TfLatency* fLatency;
-extern TfWaterfal* fWaterfal;
-extern TfTheme* fTheme;
-extern TfJoystick* fJoystick;
-extern TfSVPGraph* fSVPGraph;
-extern TfrmNTRIPSettings* frmNTRIPSettings;
-extern TfRTCMParsing* fRTCMParsing;
+extern MainWindow* FNav;
+extern NavigationSettingsWindow* Navset;
+extern VesselGeometryWindow* FShape;
+extern DeviceSettingsWindow* FGPS;
+extern RealtimeDataWindow* fRealtime;
+extern MessageWindow* FMsg;
+extern OffsetsWindow* Offsets;
+extern AboutWindow* formAbout;
+extern SoundVelocityWindow* fSVP;
+extern RunlineGeneratorWindow* fRunline1;
+extern LatencyWindow* fLatency;
+extern WaterfallWindow* fWaterfal;
+extern ThemeWindow* fTheme;
+extern BatteryWindow* fJoystick;
+extern SoundVelocityGraphWindow* fSVPGraph;
+extern NtripWindow* frmNTRIPSettings;
+extern RtcmReportWindow* fRTCMParsing;
 // Made by the main window on first use.
-extern TfTranslationEditor* fTranslationEditor;
+extern TranslationEditorWindow* fTranslationEditor;
 
 } // namespace vsx

@@ -4,16 +4,16 @@
 #include "app/windows/WindowPointers.h"
 #include "input/windows/ExtraVesselPanels.h"
 #include "input/windows/ForwardingGroups.h"
-#include "input/windows/TFGPS.h"
+#include "input/windows/DeviceSettingsWindow.h"
 #include "platform/IniFile.h"
-#include "tools/windows/TFShape.h"
+#include "tools/windows/VesselGeometryWindow.h"
 
 #include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace vsx {
 
-ForwardingPanel::ForwardingPanel(TFGPS& window)
+ForwardingPanel::ForwardingPanel(DeviceSettingsWindow& window)
 {
     widget_ = new QWidget;
     auto* column = new QVBoxLayout(widget_);

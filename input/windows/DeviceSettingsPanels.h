@@ -10,11 +10,11 @@ namespace vsx {
 class ForwardingGroup;
 class GpsUdpInputGroup;
 class ExtraVesselPanels;
-class TFGPS;
+class DeviceSettingsWindow;
 
 class ForwardingPanel : public DeviceSettingsPanel {
 public:
-    explicit ForwardingPanel(TFGPS& window);
+    explicit ForwardingPanel(DeviceSettingsWindow& window);
     QWidget* widget() override { return widget_; }
     void portsListed(const std::vector<std::string>& ports) override;
     void loadWhenShown(IniFile& ini) override;

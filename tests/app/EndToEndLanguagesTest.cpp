@@ -8,18 +8,18 @@
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowTranslation.h"
 #include "canvas/VeldorCanvas.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
 #include "app/Settings.h"
 #include "app/windows/NumberEdit.h"
-#include "app/windows/TfTranslationEditor.h"
-#include "app/windows/TformAbout.h"
-#include "app/windows/VeldorKeypads.h"
-#include "tools/windows/TOffsets.h"
-#include "tools/windows/TfRunline1.h"
-#include "tools/windows/TfSVP.h"
-#include "tools/windows/TfWaterfal.h"
+#include "app/windows/TranslationEditorWindow.h"
+#include "app/windows/AboutWindow.h"
+#include "app/windows/OnScreenKeypads.h"
+#include "tools/windows/OffsetsWindow.h"
+#include "tools/windows/RunlineGeneratorWindow.h"
+#include "tools/windows/SoundVelocityWindow.h"
+#include "tools/windows/WaterfallWindow.h"
 
 #include "support/GridInput.h"
 #include "support/TempHome.h"
@@ -297,7 +297,7 @@ TEST(EndToEndLanguages, EveryTextFitsItsControlInBothLanguages)
         for (QWidget* w : QApplication::topLevelWidgets())
             if (!w->objectName().isEmpty() && w->isVisible()) expectEveryTextFits(w, language);
 
-        QTest::mouseClick(formAbout->BitBtn2, Qt::LeftButton);
+        QTest::mouseClick(formAbout->okButton, Qt::LeftButton);
 
         // The offsets window's profile button in both its captions, and a surveyor's full name.
         fSVP->mSVPColumn->setFocus();
@@ -321,7 +321,7 @@ TEST(EndToEndLanguages, EveryTextFitsItsControlInBothLanguages)
                 << language << ": " << e->accessibleName().toStdString() << " shows only part of a name";
         }
 
-        TfRunline1* runline = fRunline1;
+        RunlineGeneratorWindow* runline = fRunline1;
         ASSERT_TRUE(runline->isVisible());
         QTest::mouseClick(runline->bDrawRoute, Qt::LeftButton);
         for (const QPoint& at : {QPoint(200, 300), QPoint(400, 300)}) {
@@ -369,7 +369,7 @@ TEST(EndToEndLanguages, ATextEditedInTheTranslationEditorShowsAfterAReload)
     Program p("tr");
     const QString tools = QString::fromUtf8("Ara\xC3\xA7lar"), edited = QString::fromUtf8("Gere\xC3\xA7ler");
     ASSERT_EQ(menuHolding("VesselShape1")->title(), tools);
-    TfTranslationEditor* editor = fTranslationEditor;
+    TranslationEditorWindow* editor = fTranslationEditor;
     ASSERT_TRUE(editor && editor->isVisible());
     EXPECT_EQ(editor->windowTitle(), QString::fromUtf8("\xC3\x87\x65viri D\xC3\xBCzenleyici"));
     EXPECT_EQ(editor->cbLanguage->currentText(), "tr");
@@ -395,7 +395,7 @@ TEST(EndToEndLanguages, TheKeypadTypesWithItsKeysInTurkish)
 {
     Program p("tr");
     QTest::mouseClick(Offsets->OffsetA, Qt::LeftButton);
-    TVeldorNumericKeypad* keypad = FNav->NumericKeypad();
+    NumericKeypad* keypad = FNav->numericKeypad();
     ASSERT_TRUE(keypad && keypad->isVisible());
     Offsets->OffsetA->clear();
     for (const char* caption : {"1", "2", "Sil", "5", "Enter"}) {

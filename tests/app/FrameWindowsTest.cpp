@@ -5,17 +5,17 @@
 #include "app/SharedValues.h"
 #include "app/TranslationManager.h"
 #include "app/windows/ProgramStart.h"
-#include "app/windows/TfTheme.h"
-#include "app/windows/TfTranslationEditor.h"
-#include "app/windows/TformAbout.h"
-#include "app/windows/VeldorKeypads.h"
+#include "app/windows/ThemeWindow.h"
+#include "app/windows/TranslationEditorWindow.h"
+#include "app/windows/AboutWindow.h"
+#include "app/windows/OnScreenKeypads.h"
 #include "app/windows/WindowPointers.h"
 #include "canvas/VeldorCanvas.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
 #include "platform/StyleManager.h"
-#include "tools/windows/TOffsets.h"
+#include "tools/windows/OffsetsWindow.h"
 #include "app/windows/NumberEdit.h"
 
 #include "support/GridInput.h"
@@ -63,8 +63,8 @@ TEST(OnScreenKeypads, KeysTypeIntoEveryKindOfTarget)
 {
     QWidget host;
     host.resize(600, 400);
-    TVeldorNumericKeypad keypad(&host);
-    TVeldorSimpleKeyboard keyboard(&host);
+    NumericKeypad keypad(&host);
+    SimpleKeyboard keyboard(&host);
     host.show();
     QLineEdit plain(&host), masked(&host);
     masked.setInputMask("999;_");
@@ -91,7 +91,7 @@ TEST(OnScreenKeypads, KeysTypeIntoEveryKindOfTarget)
         if (c.panel == &keypad) keypad.Target = c.target;
         else keyboard.Target = c.target;
         // Every case starts with the keyboard as made: capitals, shift off.
-        TVeldorSimpleKeyboard fresh(&host);
+        SimpleKeyboard fresh(&host);
         if (c.panel == &keyboard) {
             fresh.Target = c.target;
             fresh.show();
@@ -166,7 +166,7 @@ struct EditorFixture {
     void edit(const QString& key, int column, const QString& text) { typeIntoCell(editor.sgTranslations, cell(key, column), text); }
     TempHome home;
     RecordingPrompts answers;
-    TfTranslationEditor editor;
+    TranslationEditorWindow editor;
 };
 
 } // namespace
@@ -331,7 +331,7 @@ TEST(AboutBox, OnlyOkEndsIt)
     QTest::keyClick(formAbout, Qt::Key_Escape);
     formAbout->close();
     EXPECT_TRUE(formAbout->isVisible()) << "Escape and the frame leave it open";
-    QTest::mouseClick(formAbout->BitBtn2, Qt::LeftButton);
+    QTest::mouseClick(formAbout->okButton, Qt::LeftButton);
     EXPECT_FALSE(formAbout->isVisible());
     DestroyAllWindows();
 }
@@ -346,7 +346,7 @@ TEST(OnScreenKeypads, OffsetsFieldsAreTypedThroughThePanelsOfTheMainWindow)
     Offsets->show();
     // A numeric field: the keypad at the bottom right of the main window types into it.
     QTest::mouseClick(Offsets->OffsetA, Qt::LeftButton);
-    TVeldorNumericKeypad* keypad = FNav->NumericKeypad();
+    NumericKeypad* keypad = FNav->numericKeypad();
     ASSERT_TRUE(keypad && keypad->isVisible());
     EXPECT_EQ(keypad->parentWidget(), FNav);
     EXPECT_EQ(keypad->geometry().bottomRight() + QPoint(11, 11), QPoint(FNav->width(), FNav->height()));
@@ -356,7 +356,7 @@ TEST(OnScreenKeypads, OffsetsFieldsAreTypedThroughThePanelsOfTheMainWindow)
     EXPECT_FALSE(keypad->isVisible());
     // A text field: the keyboard, centred at the bottom.
     QTest::mouseClick(Offsets->Surveyor, Qt::LeftButton);
-    TVeldorSimpleKeyboard* keyboard = FNav->SimpleKeyboard();
+    SimpleKeyboard* keyboard = FNav->simpleKeyboard();
     ASSERT_TRUE(keyboard && keyboard->isVisible());
     EXPECT_EQ(keyboard->x(), (FNav->width() - keyboard->width()) / 2);
     Offsets->Surveyor->clear();

@@ -1,4 +1,4 @@
-#include "app/windows/TFMsg.h"
+#include "app/windows/MessageWindow.h"
 
 #include <QPlainTextEdit>
 #include <QTest>
@@ -9,8 +9,8 @@ using namespace vsx;
 
 TEST(MessageWindow, LinesAccumulateTimerHidesClickEmpties)
 {
-    TFMsg w;
-    w.Timer1->setInterval(50);
+    MessageWindow w;
+    w.hideTimer->setInterval(50);
     w.AddMessage("GPS is idle!", true);
     w.AddMessage("Sensor TimeOut.", true);
     w.AddMessage("Connected to GPS on COM3", false);

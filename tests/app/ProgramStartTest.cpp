@@ -2,7 +2,7 @@
 #include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "app/Settings.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
 #include "platform/StyleManager.h"

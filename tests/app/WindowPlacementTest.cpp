@@ -6,12 +6,12 @@
 #include "app/SharedValues.h"
 #include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
-#include "tools/windows/TNavset.h"
-#include "tools/windows/TOffsets.h"
-#include "tools/windows/TfJoystick.h"
+#include "tools/windows/NavigationSettingsWindow.h"
+#include "tools/windows/OffsetsWindow.h"
+#include "tools/windows/BatteryWindow.h"
 
 #include "support/TempHome.h"
 

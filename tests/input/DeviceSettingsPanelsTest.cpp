@@ -6,15 +6,15 @@
 #include "input/windows/ForwardingGroups.h"
 
 using namespace vsx;
-using vsx::test::DeviceSettingsWindow;
+using vsx::test::DeviceSettingsWindowTest;
 
 // The forwarding, UDP-input and vessel panels live on the window's sheets: stored values reach
 // the shared values before the window is ever shown, and the lock writes their sections.
-TEST_F(DeviceSettingsWindow, ForwardingAndVesselPanelsLoadAndLock)
+TEST_F(DeviceSettingsWindowTest, ForwardingAndVesselPanelsLoadAndLock)
 {
     writeIni("[SENSOR_FORWARD]\r\nEnabled=0\r\nUDPPort=20000\r\n[GPS_UDP]\r\nEnabled=1\r\nPort=5100\r\n"
              "[GPS2]\r\nName=Tender\r\n");
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     EXPECT_EQ(ForwardUdpPort, 20000) << "published at creation";
     EXPECT_TRUE(GpsUdpEnabled);
     EXPECT_EQ(GpsUdpPort, 5100);
@@ -23,13 +23,13 @@ TEST_F(DeviceSettingsWindow, ForwardingAndVesselPanelsLoadAndLock)
     ASSERT_TRUE(vessels->loaded());
     EXPECT_EQ(vessels->panels[0].edNm->text(), "Tender");
     w.forwardingPanel()->forwarding()->edUDPPort->setText("20010");
-    w.LockStateCheck1->setChecked(true);
+    w.lockStateCheck->setChecked(true);
     IniFile ini(GetIniFileName());
     EXPECT_EQ(ini.readString("SENSOR_FORWARD", "UDPPort", ""), "20010");
     EXPECT_EQ(ini.readString("GPS_UDP", "Port", ""), "5100");
     EXPECT_EQ(ini.readInteger("MULTI_VESSEL", "Count", 0), 3);
     EXPECT_EQ(ini.readString("GPS2", "Name", ""), "Tender");
-    w.LockStateCheck1->setChecked(false);
+    w.lockStateCheck->setChecked(false);
     GpsUdpEnabled = false;
     GpsUdpPort = kDefaultGpsUdpPort;
     ForwardUdpPort = ForwardBaseUdpPort = kDefaultForwardUdpPort;
@@ -37,9 +37,9 @@ TEST_F(DeviceSettingsWindow, ForwardingAndVesselPanelsLoadAndLock)
 
 // An unsafe or useless format typed by the user is refused where it was typed; the depth handler
 // keeps the last format that worked.
-TEST_F(DeviceSettingsWindow, UnsafeScanFormatIsMarkedWhereItWasTyped)
+TEST_F(DeviceSettingsWindowTest, UnsafeScanFormatIsMarkedWhereItWasTyped)
 {
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     w.eSBESFormat->setText("%*6s,%lf");
     EXPECT_TRUE(w.eSBESFormat->toolTip().isEmpty());
     for (const char* bad : {"%s,%lf", "%n", "%*6s,%*lf"}) {

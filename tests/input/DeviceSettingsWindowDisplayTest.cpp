@@ -11,9 +11,9 @@
 using namespace vsx;
 using namespace vsx::test;
 
-TEST_F(DeviceSettingsWindow, ProjectionTogglesKeepExactlyOneSelected)
+TEST_F(DeviceSettingsWindowTest, ProjectionTogglesKeepExactlyOneSelected)
 {
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     EXPECT_TRUE(w.cbUseTMProjection->isChecked());
     EXPECT_FALSE(w.cbUseLCCProjection->isChecked());
     w.cbUseTMProjection->setChecked(false);
@@ -31,18 +31,18 @@ TEST_F(DeviceSettingsWindow, ProjectionTogglesKeepExactlyOneSelected)
     EXPECT_TRUE(w.eLCCSP1->isEnabled());
 
     writeIni("[GEODETIC_PARAMETERS]\r\nUse Projection=1\r\ncbUseLCCProjection=1\r\ncLambert1=1\r\n");
-    TFGPS& stored = make();
+    DeviceSettingsWindow& stored = make();
     EXPECT_TRUE(stored.cbUseLCCProjection->isChecked());
     EXPECT_FALSE(stored.cbUseTMProjection->isChecked());
     EXPECT_FALSE(stored.eLCCSP1->isEnabled());
 }
 
-TEST_F(DeviceSettingsWindow, DisplaySettingsApplyAtOnce)
+TEST_F(DeviceSettingsWindowTest, DisplaySettingsApplyAtOnce)
 {
     writeIni("[GRID_SETTINGS]\r\nGridVisible=1\r\nAutoGrid=0\r\nGridSpacingX=50\r\nGridSpacingY=abc\r\nGridColor=255\r\n"
              "[DEPTH_LABEL_SETTINGS]\r\nFontName=DejaVu Sans\r\nFontSize=14\r\n"
              "[OVERLAY_SETTINGS]\r\nFontSize=big\r\nDepthColor=65280\r\n");
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     // Published at creation, the canvas set from them.
     EXPECT_DOUBLE_EQ(GridSpacingX, 50.0);
     EXPECT_DOUBLE_EQ(GridSpacingY, 100.0) << "not a number gives 100";
@@ -87,22 +87,22 @@ TEST_F(DeviceSettingsWindow, DisplaySettingsApplyAtOnce)
     type(w.edDepthLabelFontSize, "20");
     EXPECT_DOUBLE_EQ(GridSpacingX, 50.0);
     EXPECT_EQ(DepthLabelFontSize, 14);
-    w.LockStateCheck1->setChecked(true);
+    w.lockStateCheck->setChecked(true);
     EXPECT_DOUBLE_EQ(GridSpacingX, 75.0);
     EXPECT_EQ(DepthLabelFontSize, 20);
     EXPECT_DOUBLE_EQ(canvas.stepX, 75.0);
 
     // Without a canvas nothing breaks.
     MapCanvasTarget = nullptr;
-    w.LockStateCheck1->setChecked(false);
+    w.lockStateCheck->setChecked(false);
     w.cbAutoGrid->setChecked(true);
     w.cbGridVisible->setChecked(true);
     EXPECT_TRUE(GridAutoScale);
 }
 
-TEST_F(DeviceSettingsWindow, ScreenshotInterval)
+TEST_F(DeviceSettingsWindowTest, ScreenshotInterval)
 {
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     EXPECT_TRUE(timer.intervals.empty()) << "creation leaves the timer to the main window";
     const std::pair<const char*, int> rows[] = {{"0", 0}, {"abc", 60}, {"15", 15}, {"-5", 0}, {"", 60}};
     for (auto [text, seconds] : rows) {
@@ -112,13 +112,13 @@ TEST_F(DeviceSettingsWindow, ScreenshotInterval)
     }
     ScreenshotTimer = nullptr;
     type(w.eScreenshotInterval, "10");
-    w.LockStateCheck1->setChecked(true);
+    w.lockStateCheck->setChecked(true);
     EXPECT_EQ(IniFile(home.iniPath()).readInteger("SCREENSHOT", "Interval", 0), 10);
 }
 
-TEST_F(DeviceSettingsWindow, ChoosingAMessageTypeSetsItsFormatAndTheDepthBox)
+TEST_F(DeviceSettingsWindowTest, ChoosingAMessageTypeSetsItsFormatAndTheDepthBox)
 {
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     struct Row {
         const char* type;
         const char* format;
@@ -163,10 +163,10 @@ TEST_F(DeviceSettingsWindow, ChoosingAMessageTypeSetsItsFormatAndTheDepthBox)
     EXPECT_EQ(w.eSBESFormat->text(), "%*8s,%*lf,%*8s,%lf");
 }
 
-TEST_F(DeviceSettingsWindow, AStartupCallKeepsTheUsersOwnFormat)
+TEST_F(DeviceSettingsWindowTest, AStartupCallKeepsTheUsersOwnFormat)
 {
     writeIni("[SENSOR COMUNICATION SETTINGS]\r\ncSBESMessage=OTHER\r\neSBESFormat=%*7s,%lf\r\n");
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     EXPECT_EQ(w.eSBESFormat->text(), "%*7s,%lf");
     w.cSBESMessageStartupChange();
     EXPECT_EQ(w.eSBESFormat->text(), "%*7s,%lf") << "a format of the user's own survives the start";
@@ -176,15 +176,15 @@ TEST_F(DeviceSettingsWindow, AStartupCallKeepsTheUsersOwnFormat)
 
     // A named type gets its own format and its box at start.
     writeIni("[SENSOR COMUNICATION SETTINGS]\r\ncSBESMessage=Veldor XDR H/L\r\neSBESFormat=%*8s,%lf\r\n");
-    TFGPS& named = make();
+    DeviceSettingsWindow& named = make();
     named.cSBESMessageStartupChange();
     EXPECT_EQ(named.eSBESFormat->text(), "%*8s,%lf,%*8s,%lf");
     EXPECT_EQ(depthBox.calls, std::vector<bool>{true});
 }
 
-TEST_F(DeviceSettingsWindow, MonitorBoxes)
+TEST_F(DeviceSettingsWindowTest, MonitorBoxes)
 {
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     EXPECT_EQ(w.MemoGPS->toPlainText(), "NMEA POSITION DATA");
     EXPECT_EQ(w.MemoSensor->toPlainText(), "NMEA SENSOR DATA");
     EXPECT_FALSE(w.EchoMonitorLine(w.MemoGPS, "$GPGGA")) << "not shown: nothing echoed";
@@ -210,13 +210,13 @@ TEST_F(DeviceSettingsWindow, MonitorBoxes)
     EXPECT_EQ(w.MemoSensor->toPlainText(), "");
 }
 
-TEST_F(DeviceSettingsWindow, OtherWindowsReadTheLastValidValues)
+TEST_F(DeviceSettingsWindowTest, OtherWindowsReadTheLastValidValues)
 {
     writeIni("[GEODETIC_PARAMETERS]\r\nSemiMajorAxis=6378137.0\r\nInverseFlattening=298.257223563\r\n"
              "Central_Meridian=27\r\nReference_Latitude=0\r\nScale_Factor=1\r\nFalse_Easting=500000\r\n"
              "False_Northing=0\r\n[GYRO]\r\nGyro Enabled=0\r\n");
     EXPECT_EQ(&deviceSettings(), &deviceSettings());
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     const DeviceSettings& s = deviceSettings();
     EXPECT_EQ(&s, &w.Settings());
     EXPECT_FALSE(s.gyroEnabled());

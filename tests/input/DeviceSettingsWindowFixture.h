@@ -6,7 +6,7 @@
 #include "input/DeviceSettingsTargets.h"
 #include "input/DisplayValues.h"
 #include "input/windows/DeviceSettingsPanel.h"
-#include "input/windows/TFGPS.h"
+#include "input/windows/DeviceSettingsWindow.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
@@ -93,7 +93,7 @@ private:
     bool loaded_ = false;
 };
 
-class DeviceSettingsWindow : public ::testing::Test {
+class DeviceSettingsWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -129,9 +129,9 @@ protected:
     void writeIni(const std::string& text) { home.writeFile("appdata/Veldor/VSX/VeldorSX.ini", text); }
     std::string iniText() const { return home.readFile(home.iniPath()); }
     std::string eventsLog() const { return home.readFile(EventsLogFileName()); }
-    TFGPS& make()
+    DeviceSettingsWindow& make()
     {
-        window = std::make_unique<TFGPS>();
+        window = std::make_unique<DeviceSettingsWindow>();
         return *window;
     }
     static void type(QLineEdit* e, const char* text) { e->setText(QString::fromUtf8(text)); }
@@ -154,7 +154,7 @@ protected:
     FakeScreenshotTimer timer;
     FakeDepthBox depthBox;
     std::vector<std::string> ports{"COM1", "COM2", "COM3"};
-    std::unique_ptr<TFGPS> window;
+    std::unique_ptr<DeviceSettingsWindow> window;
 };
 
 } // namespace vsx::test

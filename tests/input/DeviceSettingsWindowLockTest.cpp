@@ -13,7 +13,7 @@ using namespace vsx;
 using namespace vsx::test;
 
 namespace {
-std::vector<QWidget*> lockableSheets(const TFGPS& w)
+std::vector<QWidget*> lockableSheets(const DeviceSettingsWindow& w)
 {
     return {w.GPSTabSheet, w.SensorTabSheet, w.ParametersTabSheet, w.tGlobalSetting, w.FMultiGPSTab};
 }
@@ -26,9 +26,9 @@ double contrast(const QColor& a, const QColor& b)
 }
 } // namespace
 
-TEST_F(DeviceSettingsWindow, LockWritesEverySectionInOrder)
+TEST_F(DeviceSettingsWindowTest, LockWritesEverySectionInOrder)
 {
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     type(w.Port, "COM3");
     pick(w.BaudRate, "38400");
     pick(w.SPort, "COM2");
@@ -44,7 +44,7 @@ TEST_F(DeviceSettingsWindow, LockWritesEverySectionInOrder)
     w.cbAutoGrid->setChecked(true);
     type(w.edGridSpacingX, "250");
     type(w.eScreenshotInterval, "30");
-    w.LockStateCheck1->setChecked(true);
+    w.lockStateCheck->setChecked(true);
 
     const std::string expected =
         "[LOCK SETTINGS]\r\nLock Settings=1\r\n"
@@ -89,44 +89,44 @@ TEST_F(DeviceSettingsWindow, LockWritesEverySectionInOrder)
 
     // Unlocking writes the lock key and nothing else.
     clock.advance(std::chrono::seconds(1));
-    w.LockStateCheck1->setChecked(false);
+    w.lockStateCheck->setChecked(false);
     std::string unlocked = expected;
     unlocked.replace(unlocked.find("Lock Settings=1"), 15, "Lock Settings=0");
     EXPECT_EQ(iniText(), unlocked);
     EXPECT_EQ(eventsLog().find("2024-06-01 123016"), std::string::npos) << "no summary on unlock";
 }
 
-TEST_F(DeviceSettingsWindow, LockAndUnlockTheSheets)
+TEST_F(DeviceSettingsWindowTest, LockAndUnlockTheSheets)
 {
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     w.show();
-    w.LockStateCheck1->setChecked(true);
+    w.lockStateCheck->setChecked(true);
     for (QWidget* sheet : lockableSheets(w))
         for (QWidget* c : sheet->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
             EXPECT_FALSE(c->isEnabled()) << c->objectName().toStdString();
     EXPECT_FALSE(w.edSMA->isEnabled());
     EXPECT_FALSE(w.GPSSet->isEnabled());
     EXPECT_TRUE(w.MemoGPS->isEnabled()) << "the monitor stays usable";
-    EXPECT_TRUE(w.LockStateCheck1->isEnabled());
-    EXPECT_TRUE(w.BitBtn2->isEnabled());
+    EXPECT_TRUE(w.lockStateCheck->isEnabled());
+    EXPECT_TRUE(w.closeButton->isEnabled());
     // The main window applies the ports at a survey start even while locked.
     w.GPSSetClick();
     EXPECT_EQ(gnss.applied.size(), 1u);
 
-    w.LockStateCheck1->setChecked(false);
+    w.lockStateCheck->setChecked(false);
     EXPECT_TRUE(w.edSMA->isEnabled());
     EXPECT_TRUE(w.GPSSet->isEnabled());
     // Controls the window keeps off for reasons of their own stay off.
     w.cLambert1->setChecked(true);
     w.cbAutoGrid->setChecked(true);
-    w.LockStateCheck1->setChecked(true);
-    w.LockStateCheck1->setChecked(false);
+    w.lockStateCheck->setChecked(true);
+    w.lockStateCheck->setChecked(false);
     EXPECT_FALSE(w.eLCCSP1->isEnabled());
     EXPECT_FALSE(w.edGridSpacingX->isEnabled());
     EXPECT_FALSE(w.cbUseDTP->isEnabled());
 }
 
-TEST_F(DeviceSettingsWindow, LockedStartKeepsWhatTheWindowHasNotLoaded)
+TEST_F(DeviceSettingsWindowTest, LockedStartKeepsWhatTheWindowHasNotLoaded)
 {
     const std::string stored =
         "[LOCK SETTINGS]\r\nLock Settings=1\r\n"
@@ -137,12 +137,12 @@ TEST_F(DeviceSettingsWindow, LockedStartKeepsWhatTheWindowHasNotLoaded)
         "[GPS3]\r\nValue=stored vessel\r\n";
     writeIni(stored);
     FakePanel forwarding("SENSOR_FORWARD"), vessels("GPS3");
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     w.EmbedPanel(DeviceSettingsSheet::GpsSettings, &forwarding);
     w.EmbedPanel(DeviceSettingsSheet::MultiGnss, &vessels);
     EXPECT_EQ(iniText(), stored) << "the lock restored at start saves nothing";
     EXPECT_FALSE(fileExists(EventsLogFileName())) << "and writes no summary";
-    EXPECT_TRUE(w.LockStateCheck1->isChecked());
+    EXPECT_TRUE(w.lockStateCheck->isChecked());
     EXPECT_FALSE(w.edSMA->isEnabled());
     EXPECT_FALSE(forwarding.widget()->isEnabled()) << "an embedded panel is locked with its sheet";
 
@@ -155,9 +155,9 @@ TEST_F(DeviceSettingsWindow, LockedStartKeepsWhatTheWindowHasNotLoaded)
 
     // The user unlocks and locks again: everything is saved now, the panels as loaded, while the
     // screenshot interval the main window never set stays as stored.
-    w.LockStateCheck1->setChecked(false);
+    w.lockStateCheck->setChecked(false);
     EXPECT_TRUE(w.tGlobalSetting->isEnabled()) << "unlocking makes the global settings editable again";
-    w.LockStateCheck1->setChecked(true);
+    w.lockStateCheck->setChecked(true);
     EXPECT_EQ(forwarding.saves, 1);
     EXPECT_EQ(vessels.saves, 1);
     IniFile ini(home.iniPath());
@@ -171,19 +171,19 @@ TEST_F(DeviceSettingsWindow, LockedStartKeepsWhatTheWindowHasNotLoaded)
     EXPECT_EQ(w.MemoGPS->toPlainText(), "");
 }
 
-TEST_F(DeviceSettingsWindow, PanelsThatWereNeverLoadedAreNotSaved)
+TEST_F(DeviceSettingsWindowTest, PanelsThatWereNeverLoadedAreNotSaved)
 {
     writeIni("[SENSOR_FORWARD]\r\nValue=stored\r\n");
     FakePanel forwarding("SENSOR_FORWARD");
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     w.EmbedPanel(DeviceSettingsSheet::GpsSettings, &forwarding);
     EXPECT_EQ(forwarding.widget()->parentWidget(), w.GPSTabSheet);
-    w.LockStateCheck1->setChecked(true);  // before the window was ever shown
+    w.lockStateCheck->setChecked(true);  // before the window was ever shown
     EXPECT_EQ(forwarding.saves, 0);
     EXPECT_EQ(IniFile(home.iniPath()).readString("SENSOR_FORWARD", "Value", ""), "stored");
 }
 
-TEST_F(DeviceSettingsWindow, HandEditedSwitchAtCreation)
+TEST_F(DeviceSettingsWindowTest, HandEditedSwitchAtCreation)
 {
     struct Row {
         const char* text;
@@ -193,39 +193,39 @@ TEST_F(DeviceSettingsWindow, HandEditedSwitchAtCreation)
     for (const Row& r : rows) {
         SCOPED_TRACE(r.text);
         writeIni(std::string("[LOCK SETTINGS]\r\nSettings Locked (true/false)=") + r.text + "\r\n");
-        TFGPS& w = make();
+        DeviceSettingsWindow& w = make();
         for (QWidget* sheet : {w.GPSTabSheet, w.SensorTabSheet, w.ParametersTabSheet, w.tGlobalSetting})
             EXPECT_EQ(sheet->isEnabled(), r.enabled);
         EXPECT_TRUE(w.FMultiGPSTab->isEnabled());
-        EXPECT_FALSE(w.LockStateCheck1->isChecked()) << "at creation it sets the sheets, not the box";
+        EXPECT_FALSE(w.lockStateCheck->isChecked()) << "at creation it sets the sheets, not the box";
     }
 
     // "true" keeps "Global Setting" off through an unlock; it is the hand-edited switch.
     writeIni("[LOCK SETTINGS]\r\nLock Settings=1\r\nSettings Locked (true/false)=true\r\n");
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     w.show();
-    w.LockStateCheck1->setChecked(false);
+    w.lockStateCheck->setChecked(false);
     EXPECT_FALSE(w.tGlobalSetting->isEnabled());
 }
 
-TEST_F(DeviceSettingsWindow, HandEditedSwitchWhenShownSetsTheBox)
+TEST_F(DeviceSettingsWindowTest, HandEditedSwitchWhenShownSetsTheBox)
 {
     writeIni("[LOCK SETTINGS]\r\nSettings Locked (true/false)=1\r\n");
-    TFGPS& w = make();
-    EXPECT_FALSE(w.LockStateCheck1->isChecked());
+    DeviceSettingsWindow& w = make();
+    EXPECT_FALSE(w.lockStateCheck->isChecked());
     w.show();
-    EXPECT_TRUE(w.LockStateCheck1->isChecked());
+    EXPECT_TRUE(w.lockStateCheck->isChecked());
     EXPECT_FALSE(w.tGlobalSetting->isEnabled());
     EXPECT_TRUE(IniFile(home.iniPath()).readBool("LOCK SETTINGS", "Lock Settings", false));
     EXPECT_TRUE(fileExists(EventsLogFileName())) << "a change of the box is a lock like a click";
 }
 
-TEST_F(DeviceSettingsWindow, LockWarnsAboutDatumTextsThatAreNoNumbers)
+TEST_F(DeviceSettingsWindowTest, LockWarnsAboutDatumTextsThatAreNoNumbers)
 {
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     type(w.edSX, "-84,5");
     type(w.eLCCFE, "abc");
-    w.LockStateCheck1->setChecked(true);
+    w.lockStateCheck->setChecked(true);
     ASSERT_EQ(prompts.entries.size(), 1u);
     EXPECT_EQ(prompts.entries[0].text.toStdString(),
               "These datum and projection fields do not hold a number: X Shift, LCC False Easting.");
@@ -234,12 +234,12 @@ TEST_F(DeviceSettingsWindow, LockWarnsAboutDatumTextsThatAreNoNumbers)
 
 // A locked sheet ignores clicks and must look it: in every style, its controls' text stands out
 // from their background clearly less than an enabled control's does, yet stays readable.
-TEST_F(DeviceSettingsWindow, LockedSheetsLookDisabledInEveryStyle)
+TEST_F(DeviceSettingsWindowTest, LockedSheetsLookDisabledInEveryStyle)
 {
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     w.show();
-    QTest::mouseClick(w.LockStateCheck1, Qt::LeftButton);
-    ASSERT_TRUE(w.LockStateCheck1->isChecked());
+    QTest::mouseClick(w.lockStateCheck, Qt::LeftButton);
+    ASSERT_TRUE(w.lockStateCheck->isChecked());
     QLabel* label = w.ParametersTabSheet->findChild<QLabel*>();
     ASSERT_TRUE(label);
     const struct {

@@ -22,9 +22,9 @@ const char* kStoredPorts =
     "Sensor Enabled     =1\r\ncSBESMessage=NMEA DPT\r\neSBESFormat=%*6s,%lf\r\n";
 } // namespace
 
-TEST_F(DeviceSettingsWindow, FreshInstallShowsNoPortAndAppliesNone)
+TEST_F(DeviceSettingsWindowTest, FreshInstallShowsNoPortAndAppliesNone)
 {
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     EXPECT_FALSE(fileExists(home.iniPath())) << "creating the window writes nothing";
     EXPECT_EQ(w.Port->currentText(), "");
     EXPECT_EQ(w.SPort->currentText(), "");
@@ -43,10 +43,10 @@ TEST_F(DeviceSettingsWindow, FreshInstallShowsNoPortAndAppliesNone)
     EXPECT_EQ(gnss.applied[0].baudRate, 9600);
 }
 
-TEST_F(DeviceSettingsWindow, SetButtonsHandTheGroupsToTheirReceivers)
+TEST_F(DeviceSettingsWindowTest, SetButtonsHandTheGroupsToTheirReceivers)
 {
     writeIni(kStoredPorts);
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     w.show();
     EXPECT_EQ(w.Port->currentText(), "COM4");
     EXPECT_EQ(w.SStopBits->currentText(), "2");
@@ -97,12 +97,12 @@ TEST_F(DeviceSettingsWindow, SetButtonsHandTheGroupsToTheirReceivers)
     EXPECT_FALSE(gnss.applied[1].enableDtr);
 }
 
-TEST_F(DeviceSettingsWindow, RawLogNamesFollowTheDateOfPressing)
+TEST_F(DeviceSettingsWindowTest, RawLogNamesFollowTheDateOfPressing)
 {
     clock.setLocal({2024, 6, 1, 23, 59, 59, 900});
     InitSharedValues();
     writeIni(kStoredPorts);
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     w.GPSSetClick();
     clock.advance(std::chrono::milliseconds(200));
     w.GPSSetClick();
@@ -112,10 +112,10 @@ TEST_F(DeviceSettingsWindow, RawLogNamesFollowTheDateOfPressing)
     EXPECT_EQ(gnss.applied[1].rawLogFileName, folder + "2024-06-02 VSX_GNSS_V3.log") << "same start-day folder";
 }
 
-TEST_F(DeviceSettingsWindow, BadTextsStopTheSetButtonsWithNothingApplied)
+TEST_F(DeviceSettingsWindowTest, BadTextsStopTheSetButtonsWithNothingApplied)
 {
     writeIni(kStoredPorts);
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     type(w.Delay, "fast");
     EXPECT_THROW(w.GPSSetClick(), ConversionError);
     type(w.Delay, "10");
@@ -139,11 +139,11 @@ TEST_F(DeviceSettingsWindow, BadTextsStopTheSetButtonsWithNothingApplied)
     EXPECT_EQ(gnss.applied.size(), 1u);
 }
 
-TEST_F(DeviceSettingsWindow, StoredSounderPortStaysWhileTheReceiverHoldsIt)
+TEST_F(DeviceSettingsWindowTest, StoredSounderPortStaysWhileTheReceiverHoldsIt)
 {
     writeIni(kStoredPorts);
     ports = {"COM1", "COM2"};  // COM7 is held by our own echosounder receiver
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     w.show();
     ASSERT_EQ(w.SPort->count(), 2);
     EXPECT_EQ(w.SPort->itemText(0), "COM1");
@@ -155,7 +155,7 @@ TEST_F(DeviceSettingsWindow, StoredSounderPortStaysWhileTheReceiverHoldsIt)
     w.SensorSetClick();
     ASSERT_EQ(sounder.applied.size(), 1u);
     EXPECT_EQ(sounder.applied[0].portName, "COM7");
-    w.LockStateCheck1->setChecked(true);
+    w.lockStateCheck->setChecked(true);
     EXPECT_EQ(IniFile(home.iniPath()).readString("SENSOR COMUNICATION SETTINGS", "Port No", ""), "COM7");
     EXPECT_EQ(sounder.applied.size(), 1u) << "locking applies nothing";
 
@@ -167,10 +167,10 @@ TEST_F(DeviceSettingsWindow, StoredSounderPortStaysWhileTheReceiverHoldsIt)
     EXPECT_EQ(w.SPort->currentText(), "COM7");
 }
 
-TEST_F(DeviceSettingsWindow, ClearedPortIsNoPortNotCom1)
+TEST_F(DeviceSettingsWindowTest, ClearedPortIsNoPortNotCom1)
 {
     writeIni(kStoredPorts);
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     type(w.SPort, "");
     w.SensorSetClick();
     ASSERT_EQ(sounder.applied.size(), 1u);
@@ -178,15 +178,15 @@ TEST_F(DeviceSettingsWindow, ClearedPortIsNoPortNotCom1)
     EXPECT_EQ(w.Settings().sounderPortName(), "COM7") << "readers keep the last port named";
 }
 
-TEST_F(DeviceSettingsWindow, PortBoxesOffDuringUdpInput)
+TEST_F(DeviceSettingsWindowTest, PortBoxesOffDuringUdpInput)
 {
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     w.SetGnssPortBoxesEnabled(false);
     for (QComboBox* c : {w.Port, w.BaudRate, w.DataWidth, w.StopBits, w.Parity}) EXPECT_FALSE(c->isEnabled());
     EXPECT_TRUE(w.Priority->isEnabled());
     // Locking and unlocking leaves them as UDP input wants them.
-    w.LockStateCheck1->setChecked(true);
-    w.LockStateCheck1->setChecked(false);
+    w.lockStateCheck->setChecked(true);
+    w.lockStateCheck->setChecked(false);
     EXPECT_FALSE(w.Port->isEnabled());
     EXPECT_TRUE(w.Delay->isEnabled());
 }

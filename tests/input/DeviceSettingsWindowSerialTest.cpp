@@ -18,11 +18,11 @@ namespace {
 
 bool listed(const QComboBox* box, const char* name) { return box->findText(QString::fromLatin1(name)) >= 0; }
 
-class DeviceSettingsWindowSerial : public DeviceSettingsWindow {
+class DeviceSettingsWindowSerial : public DeviceSettingsWindowTest {
 protected:
     void SetUp() override
     {
-        DeviceSettingsWindow::SetUp();
+        DeviceSettingsWindowTest::SetUp();
         writeIni("[GPS1 COMUNICATION SETTINGS]\r\n"
                  "Port No        =COM7\r\nBaud Rate      =4800\r\nData Width     =7\r\nStop Bits      =2\r\n"
                  "Parity         =Odd\r\nDelay          =5\r\nNMEA LOG       =False\r\nLog Time       =False\r\n"
@@ -41,7 +41,7 @@ protected:
     {
         gps.Close();
         sbes.Close();
-        DeviceSettingsWindow::TearDown();
+        DeviceSettingsWindowTest::TearDown();
     }
 
     serial::LineState lineOf(const PtyPair& pty)
@@ -60,7 +60,7 @@ protected:
 
 TEST_F(DeviceSettingsWindowSerial, SetButtonsThenOpenUseTheGroupsLineSettings)
 {
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     w.show();
     EXPECT_TRUE(listed(w.SPort, "COM7"));
     EXPECT_TRUE(listed(w.SPort, "COM8"));
@@ -99,7 +99,7 @@ TEST_F(DeviceSettingsWindowSerial, SetButtonsThenOpenUseTheGroupsLineSettings)
 
 TEST_F(DeviceSettingsWindowSerial, APortHeldByItsReceiverIsNotListedButStaysShown)
 {
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     w.SensorSetClick();
     sounderPort.open();
     ASSERT_TRUE(sbes.Connected()) << sbes.LastError();
@@ -110,7 +110,7 @@ TEST_F(DeviceSettingsWindowSerial, APortHeldByItsReceiverIsNotListedButStaysShow
     EXPECT_EQ(w.SPort->currentText(), "COM8");
 
     // Locking and setting again during the survey keep the port.
-    w.LockStateCheck1->setChecked(true);
+    w.lockStateCheck->setChecked(true);
     EXPECT_EQ(IniFile(home.iniPath()).readString("SENSOR COMUNICATION SETTINGS", "Port No", ""), "COM8");
     w.SensorSetClick();
     sounderPort.close();
@@ -120,7 +120,7 @@ TEST_F(DeviceSettingsWindowSerial, APortHeldByItsReceiverIsNotListedButStaysShow
 
 TEST_F(DeviceSettingsWindowSerial, EmptyOrUnknownPortOpensNothing)
 {
-    TFGPS& w = make();
+    DeviceSettingsWindow& w = make();
     PtyPair com1;
     com1.mapTo(home.iniPath(), "COM1");  // a device that must not be taken by default
     for (const char* text : {"", "GPS", "COM0", "COM999"}) {

@@ -6,11 +6,11 @@
 #include "input/windows/DeviceSettingsPanels.h"
 #include "input/windows/ExtraVesselPanels.h"
 #include "input/windows/ForwardingGroups.h"
-#include "input/windows/TFGPS.h"
-#include "nav/windows/TFNav.h"
+#include "input/windows/DeviceSettingsWindow.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "platform/SerialPortMap.h"
-#include "tools/windows/TfRealtime.h"
+#include "tools/windows/RealtimeDataWindow.h"
 
 #include "support/PtyPair.h"
 #include "support/RunningProgram.h"
@@ -36,7 +36,7 @@ QStringList itemsOf(const QComboBox* box)
 }
 
 // Opens a sheet of the settings window by clicking its tab.
-void openSheet(TFGPS& w, QWidget* sheet)
+void openSheet(DeviceSettingsWindow& w, QWidget* sheet)
 {
     QTabBar* tabs = w.SettingTabs->tabBar();
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(w.SettingTabs->indexOf(sheet)).center());
@@ -92,6 +92,6 @@ TEST(EndToEndDeviceSettings, PortListsHoldTheMappedPortsAndTheMessageTypeSetsThe
     chooseWithKeys(FGPS->cSBESMessage, "Veldor XDR LO");
     EXPECT_EQ(FGPS->eSBESFormat->text(), "%*8s,%*lf,%*8s,%lf");
     EXPECT_TRUE(fRealtime->lowFrequencyDepthShown());
-    EXPECT_EQ(fRealtime->height(), TfRealtime::kHeightWithLowFrequency);
+    EXPECT_EQ(fRealtime->height(), RealtimeDataWindow::kHeightWithLowFrequency);
     EXPECT_TRUE(p.prompts.entries.empty());
 }

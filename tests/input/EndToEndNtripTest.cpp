@@ -10,9 +10,9 @@
 #include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "input/TVeldorSerialGPS.h"
-#include "input/windows/TfRTCMParsing.h"
-#include "input/windows/TfrmNTRIPSettings.h"
-#include "nav/windows/TFNav.h"
+#include "input/windows/RtcmReportWindow.h"
+#include "input/windows/NtripWindow.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/AtomicFile.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
@@ -246,7 +246,7 @@ TEST_F(EndToEndNtrip, CorrectionsReachTheReceiverAndTheReportCountsThem)
 
     // Window > "Veldor NTRIP Client...": the window shows the receiver's port and position.
     menuItem("VeldorNTRIPClient1")->trigger();
-    TfrmNTRIPSettings* w = frmNTRIPSettings;
+    NtripWindow* w = frmNTRIPSettings;
     ASSERT_TRUE(w->isVisible());
     EXPECT_EQ(w->boxOutputPort->itemText(0), "COM5 This Port (GPS)");
     EXPECT_NE(ntripLog().find("Serial port handle connected"), std::string::npos);
@@ -310,7 +310,7 @@ TEST_F(EndToEndNtrip, CorrectionsReachTheReceiverAndTheReportCountsThem)
     }
 
     // "RTCM Parsing": the counts of the last 8192 bytes, as the test counts them.
-    click(w->Button1);
+    click(w->parseRtcmButton);
     ASSERT_TRUE(fRTCMParsing->isVisible());
     const Frames last = readFrames(recording.substr(recording.size() - 8192));
     std::map<int, int> shown;
@@ -334,11 +334,11 @@ TEST_F(EndToEndNtrip, CorrectionsReachTheReceiverAndTheReportCountsThem)
     click(fRTCMParsing->btnClose);
     EXPECT_FALSE(fRTCMParsing->isVisible());
     std::string saved;
-    ASSERT_TRUE(readFile(TfRTCMParsing::ReportFileName(), saved));
+    ASSERT_TRUE(readFile(RtcmReportWindow::ReportFileName(), saved));
     std::string want;
     for (const std::string& l : lines) want += l + "\r\n";
     EXPECT_EQ(saved, want);
-    EXPECT_EQ(TfRTCMParsing::ReportFileName(), LogFolder + CurrentDateString() + " Veldor RTCM Parsing.log");
+    EXPECT_EQ(RtcmReportWindow::ReportFileName(), LogFolder + CurrentDateString() + " Veldor RTCM Parsing.log");
 
     click(FNav->bRealtime);
     EXPECT_FALSE(FNav->ZGPS1->Connected());
@@ -351,7 +351,7 @@ TEST_F(EndToEndNtrip, StartUpConnectOutputPortAndRealTimeRestartKeepCorrectionsF
     storeCasterSettings();
     startProgram();
     PtyCollector atReceiver(gnss), atOutput(output);
-    TfrmNTRIPSettings* w = frmNTRIPSettings;
+    NtripWindow* w = frmNTRIPSettings;
     // The saved mount point connects at start, before real time and with the window hidden.
     ASSERT_TRUE(runUntil([&] { return w->windowTitle() == "Veldor NTRIP Client - Connected"; }, 10000)) << ntripLog();
     EXPECT_FALSE(w->isVisible());
@@ -398,7 +398,7 @@ TEST_F(EndToEndNtrip, CorrectionsFollowTheReceiverWhenItsDeviceComesBack)
     device.mapTo(home.iniPath(), "COM5");
     storeCasterSettings();
     startProgram();
-    TfrmNTRIPSettings* w = frmNTRIPSettings;
+    NtripWindow* w = frmNTRIPSettings;
     click(FNav->bRealtime);
     ASSERT_TRUE(FNav->ZGPS1->Connected()) << FNav->ZGPS1->LastError();
     ASSERT_TRUE(runUntil([&] { return w->windowTitle() == "Veldor NTRIP Client - Connected"; }, 10000)) << ntripLog();

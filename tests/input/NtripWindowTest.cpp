@@ -8,8 +8,8 @@
 #include "app/windows/WindowPointers.h"
 #include "input/NtripSettings.h"
 #include "input/SerialCorrectionOutput.h"
-#include "input/windows/TfRTCMParsing.h"
-#include "input/windows/TfrmNTRIPSettings.h"
+#include "input/windows/RtcmReportWindow.h"
+#include "input/windows/NtripWindow.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
@@ -122,7 +122,7 @@ private:
 };
 
 // The window with a settings file the test wrote, and the report window it fills.
-class NtripWindow : public ::testing::Test {
+class NtripWindowTest : public ::testing::Test {
 protected:
     void TearDown() override { close(); }
 
@@ -133,8 +133,8 @@ protected:
             settings(ini);
         }
         InitSharedValues();
-        fRTCMParsing = new TfRTCMParsing();
-        window = std::make_unique<TfrmNTRIPSettings>();
+        fRTCMParsing = new RtcmReportWindow();
+        window = std::make_unique<NtripWindow>();
     }
     void close()
     {
@@ -167,7 +167,7 @@ protected:
     }
 
     TempHome home;
-    std::unique_ptr<TfrmNTRIPSettings> window;
+    std::unique_ptr<NtripWindow> window;
 };
 
 std::string ntripSectionKeys(const std::string& iniText)
@@ -187,7 +187,7 @@ std::string ntripSectionKeys(const std::string& iniText)
 
 } // namespace
 
-TEST_F(NtripWindow, SavedMountPointConnectsAtStartAndSettingsGoBackInTheirOrder)
+TEST_F(NtripWindowTest, SavedMountPointConnectsAtStartAndSettingsGoBackInTheirOrder)
 {
     ScriptedCaster caster;
     open([&](IniFile& ini) {
@@ -251,7 +251,7 @@ TEST_F(NtripWindow, SavedMountPointConnectsAtStartAndSettingsGoBackInTheirOrder)
               "OutputEnabled,AutoConnect,LastProfile,");
 }
 
-TEST_F(NtripWindow, ProfilesAreSavedAndChosenThroughTheControls)
+TEST_F(NtripWindowTest, ProfilesAreSavedAndChosenThroughTheControls)
 {
     // A profiles file left beside the program moves to the settings folder.
     home.writeFile("program/profiles.txt", "old@a.example:2101\ta.example\t2101\told\tpw\t1.0\t2.0\n");
@@ -304,7 +304,7 @@ TEST_F(NtripWindow, ProfilesAreSavedAndChosenThroughTheControls)
     EXPECT_EQ(ReadNtripSettings(GetIniFileName()).LastProfile, "old@a.example:2101");
 }
 
-TEST_F(NtripWindow, CountersLogAndThePopUpWhenCorrectionsStop)
+TEST_F(NtripWindowTest, CountersLogAndThePopUpWhenCorrectionsStop)
 {
     ShiftedClock shifted;
     setClock(&shifted);
@@ -344,7 +344,7 @@ TEST_F(NtripWindow, CountersLogAndThePopUpWhenCorrectionsStop)
     setClock(nullptr);
 }
 
-TEST_F(NtripWindow, OutputPortTakesTheStreamFromTheReceiversPort)
+TEST_F(NtripWindowTest, OutputPortTakesTheStreamFromTheReceiversPort)
 {
     PtyPair receiver, output;
     output.mapTo(GetIniFileName(), "COM7");
@@ -420,7 +420,7 @@ TEST_F(NtripWindow, OutputPortTakesTheStreamFromTheReceiversPort)
     EXPECT_EQ(atReceiver.received(), first + fourth + fifth);
 }
 
-TEST_F(NtripWindow, FetchSourcesListsTheCastersMountPoints)
+TEST_F(NtripWindowTest, FetchSourcesListsTheCastersMountPoints)
 {
     std::string table;
     const std::string folder = sharedDataFolder();
@@ -445,17 +445,17 @@ TEST_F(NtripWindow, FetchSourcesListsTheCastersMountPoints)
     EXPECT_EQ(caster.Requests().substr(0, 16), "GET / HTTP/1.0\r\n");
 
     // Without received data there is nothing to report.
-    click(window->Button1);
+    click(window->parseRtcmButton);
     EXPECT_NE(log().find("No RTCM data to parse"), std::string::npos);
     EXPECT_FALSE(fRTCMParsing->isVisible());
     // "Save && Close" with nothing in the report writes no file and closes.
     fRTCMParsing->show();
     click(fRTCMParsing->btnClose);
     EXPECT_FALSE(fRTCMParsing->isVisible());
-    EXPECT_FALSE(fileExists(TfRTCMParsing::ReportFileName()));
+    EXPECT_FALSE(fileExists(RtcmReportWindow::ReportFileName()));
 }
 
-TEST_F(NtripWindow, BaseStationChangesAreLoggedOnceEach)
+TEST_F(NtripWindowTest, BaseStationChangesAreLoggedOnceEach)
 {
     ScriptedCaster caster;
     open();

@@ -4,7 +4,7 @@
 #include "app/windows/WindowPointers.h"
 #include "canvas/VeldorCanvas.h"
 #include "nav/AutoSave.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"

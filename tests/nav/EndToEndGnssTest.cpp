@@ -10,10 +10,10 @@
 #include "input/NmeaParser.h"
 #include "input/TVeldorSerialGPS.h"
 #include "nav/RealtimeState.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "tools/SensorList.h"
-#include "tools/windows/TNavset.h"
+#include "tools/windows/NavigationSettingsWindow.h"
 #include "app/windows/NumberEdit.h"
 
 #include "NavTestSupport.h"

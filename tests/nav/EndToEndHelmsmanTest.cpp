@@ -4,7 +4,7 @@
 // vessel and a copy of the track, and its own menu; and the periodic screenshots of the screens.
 #include "nav/RealtimeState.h"
 #include "nav/ScreenshotWriter.h"
-#include "nav/windows/TFHelmsman.h"
+#include "nav/windows/HelmsmanWindow.h"
 
 #include "MainWindowDriver.h"
 #include "NavTestSupport.h"
@@ -79,7 +79,7 @@ TEST(EndToEndHelmsman, FollowsAPseudoTerminalFeedAlongTheSelectedRunLine)
     P::mapMenu(P::at(e0 - 5, n0 + 100), "SelectRunlineHereItem");
     ASSERT_EQ(P::model().SelectedCount(), 1);
     P::chooseMenu("HelsmanWindow1");
-    TFHelmsman* helm = FNav->Helmsman;
+    HelmsmanWindow* helm = FNav->Helmsman;
     ASSERT_TRUE(helm && helm->isVisible());
     const CanvasModel& h = helm->Canvas->Model();
     EXPECT_EQ(texts(h, "~~Veldor Motorway"), (std::vector<std::string>{"KP0", "KP100", "KP200"}));

@@ -10,9 +10,9 @@
 #include "canvas/TileMath.h"
 #include "canvas/VeldorCanvas.h"
 #include "canvas/WorldImagery.h"
-#include "input/windows/TFGPS.h"
+#include "input/windows/DeviceSettingsWindow.h"
 #include "nav/ProjectionSnapshot.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 

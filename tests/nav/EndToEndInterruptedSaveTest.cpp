@@ -8,7 +8,7 @@
 #include "canvas/CanvasModel.h"
 #include "canvas/ProjectFile.h"
 #include "canvas/VeldorCanvas.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/AtomicFile.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"

@@ -10,8 +10,8 @@
 #include "platform/ProgramLauncher.h"
 #include "tools/FolderOpener.h"
 #include "tools/SensorList.h"
-#include "tools/windows/TfRealtime.h"
-#include "tools/windows/TfRunline1.h"
+#include "tools/windows/RealtimeDataWindow.h"
+#include "tools/windows/RunlineGeneratorWindow.h"
 
 #include "MainWindowDriver.h"
 #include "NavTestSupport.h"

@@ -8,11 +8,11 @@
 #include "app/windows/WindowPointers.h"
 #include "nav/KmzArchive.h"
 #include "nav/RealtimeState.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
 #include "tools/FolderOpener.h"
-#include "tools/windows/TNavset.h"
+#include "tools/windows/NavigationSettingsWindow.h"
 #include "app/windows/NumberEdit.h"
 
 #include "NavTestSupport.h"

@@ -7,12 +7,12 @@
 #include "app/windows/WindowPointers.h"
 #include "canvas/ProjectFile.h"
 #include "canvas/Shapes.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
 #include "tools/RunlineGenerator.h"
-#include "tools/windows/TfRunline1.h"
+#include "tools/windows/RunlineGeneratorWindow.h"
 
 #include "support/TempHome.h"
 

@@ -12,12 +12,12 @@
 #include "input/TVeldorSerialGPS.h"
 #include "nav/RealtimeState.h"
 #include "nav/SurveyRun.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
 #include "platform/SerialPortMap.h"
 #include "tools/OffsetsReport.h"
-#include "tools/windows/TOffsets.h"
+#include "tools/windows/OffsetsWindow.h"
 #include "app/windows/NumberEdit.h"
 
 #include "support/PtyPair.h"
@@ -183,7 +183,7 @@ TEST(EndToEndRefusedStart, NoPositionSourceOrABadFieldRefusesTheStart)
             QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
             QTest::keyClicks(edit, text);
         }
-        QTest::mouseClick(Offsets->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(Offsets->realtimeButton, Qt::LeftButton);
         EXPECT_FALSE(FNav->Run().Running());
         EXPECT_FALSE(std::filesystem::exists(report)) << p.home.readFile(report);
         EXPECT_EQ(p.events().find("Realtime STARTED"), std::string::npos);

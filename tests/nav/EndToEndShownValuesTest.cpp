@@ -14,11 +14,11 @@
 #include "input/TVeldorSerialGPS.h"
 #include "nav/RealtimeState.h"
 #include "nav/SurveyRun.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
-#include "tools/windows/TOffsets.h"
-#include "tools/windows/TfRealtime.h"
+#include "tools/windows/OffsetsWindow.h"
+#include "tools/windows/RealtimeDataWindow.h"
 
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
@@ -140,7 +140,7 @@ TEST(ShownValues, OffsetsLeftByCancelNeverReachARecord)
         QTest::mouseClick(fRealtime->btShowOffsets, Qt::LeftButton);
         ASSERT_TRUE(Offsets->isVisible());
         typeInto(Offsets->SV, refused);
-        QTest::mouseClick(Offsets->BitBtn3, Qt::LeftButton);
+        QTest::mouseClick(Offsets->cancelButton, Qt::LeftButton);
         EXPECT_FALSE(Offsets->isVisible());
         EXPECT_EQ(Offsets->SV->text(), QStringLiteral("1485")) << "the field shows the value in force";
         t.feed(5);
@@ -188,7 +188,7 @@ TEST(ShownValues, SimpleXyzTakenByAFolderIsSaidOnceAndItsReturnOnce)
     Survey t;
     t.startProgram();
     t.pressStart();
-    QTest::mouseClick(Offsets->BitBtn3, Qt::LeftButton);
+    QTest::mouseClick(Offsets->cancelButton, Qt::LeftButton);
     t.feed(3);
     const std::string xyz = XyzFolder + TodayString + " Simple XYZ.csv";
     ASSERT_TRUE(std::filesystem::exists(xyz));

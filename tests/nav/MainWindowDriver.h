@@ -8,7 +8,7 @@
 #include "app/windows/WindowPointers.h"
 #include "canvas/ProjectFile.h"
 #include "canvas/VeldorCanvas.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
 

@@ -9,15 +9,15 @@
 #include "input/TVeldorSerialGPS.h"
 #include "input/windows/DeviceSettingsPanels.h"
 #include "input/windows/ForwardingGroups.h"
-#include "input/windows/TFGPS.h"
+#include "input/windows/DeviceSettingsWindow.h"
 #include "nav/CommandLine.h"
 #include "nav/RealtimeState.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
 #include "platform/Paths.h"
 #include "tools/FolderOpener.h"
-#include "tools/windows/TOffsets.h"
+#include "tools/windows/OffsetsWindow.h"
 
 #include "NavTestSupport.h"
 #include "support/RunningProgram.h"
@@ -97,7 +97,7 @@ TEST(MainWindow, CreationAndFirstShowTakeTheirSettings)
                                   "veldor_usershape", "event_number", "~~Veldor Vessel"})
             EXPECT_GE(FNav->fcad->Model().FindLayer(layer), 0) << layer;
         EXPECT_EQ(FNav->fcad->Model().CurrentLayer(), 0) << "making the standard layers leaves the user's layer current";
-        FNav->English1Click();
+        FNav->onEnglishTriggered();
         EXPECT_EQ(FNav->bRealtime->text(), "Start");
         EXPECT_EQ(FNav->StatusPanelText(4), "EN");
         EXPECT_EQ(IniFile(GetIniFileName()).readString("SETTINGS", "Language", ""), "en");
@@ -112,7 +112,7 @@ TEST(MainWindow, CreationAndFirstShowTakeTheirSettings)
     EXPECT_TRUE(ExtraVessels.empty());
     EXPECT_FALSE(FNav->tScreenshot->isActive());
     EXPECT_EQ(FNav->StatusPanelText(6), "MAP: OFF");
-    FNav->ShowSatelliteImage1Click();
+    FNav->onShowSatelliteImageTriggered();
     EXPECT_EQ(FNav->StatusPanelText(6), "MAP: ON");
     EXPECT_TRUE(IniFile(GetIniFileName()).readBool("SETTINGS", "SatelliteMapVisible", false));
 }
@@ -144,7 +144,7 @@ TEST(MainWindow, CloseStopsTheRunAndStoresTheView)
         ini = p.home.iniPath();
         startOnUdpInputAlone();
         ASSERT_TRUE(FNav->Run().Running());
-        EXPECT_TRUE(Offsets->BitBtn1 != nullptr);
+        EXPECT_TRUE(Offsets->realtimeButton != nullptr);
         FNav->fcad->Model().SetWorldWindow(100, 2200, 1100, 1200);
         FNav->close();
         EXPECT_FALSE(FNav->Run().Running());
@@ -171,15 +171,15 @@ TEST(MainWindow, MapMenuTogglesTrackliningAndFollowing)
     EXPECT_FALSE(s.MainTracklining);
 
     EXPECT_TRUE(s.FollowVessel);
-    FNav->ToolButton13->click();
+    FNav->noFollowButton->click();
     EXPECT_FALSE(s.FollowVessel);
-    EXPECT_TRUE(FNav->Donotfollowvessel1->isChecked());
+    EXPECT_TRUE(FNav->doNotFollowVesselItem->isChecked());
     s.MapFollowTarget = -1;
     FNav->bFollowVessel->click();
     EXPECT_TRUE(s.FollowVessel);
     EXPECT_EQ(s.MapFollowTarget, 0);
     EXPECT_TRUE(FNav->CenterOnMainItem->isChecked());
-    EXPECT_TRUE(FNav->Followvessel1->isChecked());
+    EXPECT_TRUE(FNav->followVesselItem->isChecked());
 
     // A right click on the map opens its menu; a right drag does not.
     QTest::mouseClick(FNav->fcad, Qt::RightButton, {}, QPoint(40, 40));
@@ -248,7 +248,7 @@ TEST(MainWindow, StatusBarFolderClickCacheClearingAndSettingsImport)
     const std::string cache = imageryCacheFolder();
     p.home.writeFile("home/.cache/Veldor/VSX/MapCache/15/1_2.jpg", "tile");
     p.home.writeFile("home/.cache/Veldor/VSX/MapCache/loose.jpg", "tile");
-    FNav->ClearSatelliteImageCahses1Click();
+    FNav->onClearSatelliteImageCachesTriggered();
     EXPECT_TRUE(std::filesystem::is_directory(cache));
     EXPECT_TRUE(std::filesystem::is_empty(cache));
     ASSERT_FALSE(p.prompts.entries.empty());
@@ -257,13 +257,13 @@ TEST(MainWindow, StatusBarFolderClickCacheClearingAndSettingsImport)
     int exitCode = 0;
     FNav->ExitProcess = [&](int code) { exitCode = code; };
     FNav->ChooseOldSettingsFile = [&] { return p.home.path("missing.ini"); };
-    FNav->ImportOldVSX1Click();
+    FNav->onImportOldSettingsTriggered();
     EXPECT_EQ(p.prompts.entries.back().text, "Source file does not exist.");
     p.home.writeFile("old.ini", "[SETTINGS]\r\nLanguage=tr\r\n");
     FNav->ChooseOldSettingsFile = [&] { return p.home.path("old.ini"); };
     startOnUdpInputAlone();
     ASSERT_TRUE(FNav->Run().Running());
-    FNav->ImportOldVSX1Click();
+    FNav->onImportOldSettingsTriggered();
     EXPECT_EQ(exitCode, -1);
     EXPECT_FALSE(FNav->Run().Running()) << "the run is stopped before the process ends";
     EXPECT_EQ(p.home.readFile("appdata/Veldor/VSX/VeldorSX.ini"), "[SETTINGS]\r\nLanguage=tr\r\n");

@@ -12,14 +12,14 @@
 #include "input/TVeldorSerialGPS.h"
 #include "nav/RealtimeState.h"
 #include "nav/SurveyRun.h"
-#include "nav/windows/TFNav.h"
+#include "nav/windows/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/Prompts.h"
 #include "tools/SvpFiles.h"
-#include "tools/windows/TOffsets.h"
-#include "tools/windows/TfSVP.h"
+#include "tools/windows/OffsetsWindow.h"
+#include "tools/windows/SoundVelocityWindow.h"
 
 #include "nav/NavTestSupport.h"
 #include "support/PtyPair.h"
@@ -134,7 +134,7 @@ TEST(EndToEndSoundVelocity, EveryRecordIsCorrectedWithTheProfile)
     QTest::mouseClick(Offsets->bSVP, Qt::LeftButton);
     ASSERT_TRUE(fSVP->isVisible());
     prompts.fileNames = {QString::fromStdString(home.path("casts/cast 1.txt"))};
-    QTest::mouseClick(fSVP->BitBtn1, Qt::LeftButton);
+    QTest::mouseClick(fSVP->loadProbeButton, Qt::LeftButton);
     EXPECT_TRUE(fSVP->mRawSVData->toPlainText().startsWith(QString::fromUtf8("# Sonda kaydı - Ölçüm 1\n")));
     fSVP->eMaxDepth->selectAll();
     QTest::keyClicks(fSVP->eMaxDepth, QString::number(kMaxDepth));
@@ -171,7 +171,7 @@ TEST(EndToEndSoundVelocity, EveryRecordIsCorrectedWithTheProfile)
     EXPECT_EQ(filesIn(SvpFolder), tables);
     for (const std::string& name : tables) std::filesystem::remove(SvpFolder + name);
 
-    QTest::mouseClick(Offsets->BitBtn1, Qt::LeftButton);
+    QTest::mouseClick(Offsets->realtimeButton, Qt::LeftButton);
     ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
     ASSERT_TRUE(FNav->ZSENSOR->Connected()) << FNav->ZSENSOR->LastError();
     EXPECT_FALSE(Offsets->isVisible());

@@ -10,10 +10,10 @@
 #include "tools/LatencyTolerance.h"
 #include "tools/RunlineGenerator.h"
 #include "tools/WaterfallFrame.h"
-#include "tools/windows/TfJoystick.h"
-#include "tools/windows/TfLatency.h"
-#include "tools/windows/TfRunline1.h"
-#include "tools/windows/TfWaterfal.h"
+#include "tools/windows/BatteryWindow.h"
+#include "tools/windows/LatencyWindow.h"
+#include "tools/windows/RunlineGeneratorWindow.h"
+#include "tools/windows/WaterfallWindow.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -54,7 +54,7 @@ TEST(LatencyWindow, ToleranceColourRule)
 TEST(LatencyWindow, FiguresToleranceAndItsSetting)
 {
     ToolsFixture f;
-    TfLatency w;
+    LatencyWindow w;
     w.show();
     EXPECT_EQ(w.eLatencyTol->text(), "500");
     EXPECT_FALSE(w.eCurrentLatency->isEnabled());
@@ -78,7 +78,7 @@ TEST(LatencyWindow, FiguresToleranceAndItsSetting)
     EXPECT_EQ(IniFile(GetIniFileName()).readString("LATENCY", "eLatencyTol", ""), "750");
     EXPECT_EQ(w.GroupColour(), kLatencyGood);
 
-    TfLatency again;
+    LatencyWindow again;
     EXPECT_EQ(again.eLatencyTol->text(), "750");
 }
 
@@ -110,7 +110,7 @@ TEST(WaterfallWindow, EdgesAndCursors)
 TEST(WaterfallWindow, MovesResizesAndKeepsItsSettings)
 {
     ToolsFixture f;
-    TfWaterfal w;
+    WaterfallWindow w;
     std::vector<Qt::Edges> resizes;
     w.StartSystemResize = [&](Qt::Edges e) {
         resizes.push_back(e);
@@ -158,21 +158,21 @@ TEST(WaterfallWindow, MovesResizesAndKeepsItsSettings)
 TEST(BatteryWindow, HidesForAnotherMessageType)
 {
     ToolsFixture f;
-    TfJoystick w;
+    BatteryWindow w;
     w.show();
-    EXPECT_EQ(w.Timer1->interval(), 1000);
-    EXPECT_TRUE(w.Timer1->isActive());
+    EXPECT_EQ(w.watchTimer->interval(), 1000);
+    EXPECT_TRUE(w.watchTimer->isActive());
     EXPECT_EQ(w.size(), QSize(131, 42));
-    w.Timer1Timer();
+    w.hideWithoutBatteryMessages();
     EXPECT_TRUE(w.isVisible()) << "the design type is the sounder's own";
 
     DeviceSettings other;
     other.setSounderMessageText("NMEA DPT");
     setCurrentDeviceSettings(&other);
-    w.Timer1Timer();
+    w.hideWithoutBatteryMessages();
     EXPECT_FALSE(w.isVisible());
     other.setSounderMessageText("Veldor SMT");
-    w.Timer1Timer();
+    w.hideWithoutBatteryMessages();
     EXPECT_FALSE(w.isVisible()) << "the timer never shows it";
     setCurrentDeviceSettings(nullptr);
 }
@@ -183,7 +183,7 @@ TEST(RunlineWindow, RegenerationMessagesAndClear)
     CreateDataFolders();  // the events log's folder
     TVeldorCanvas map;
     map.resize(800, 600);
-    TfRunline1 w;
+    RunlineGeneratorWindow w;
     w.SetCanvas(&map);
     w.show();
     CanvasModel& m = map.Model();

@@ -5,7 +5,7 @@
 #include "app/windows/NumberEdit.h"
 #include "platform/IniFile.h"
 #include "tools/NavigationSettings.h"
-#include "tools/windows/TNavset.h"
+#include "tools/windows/NavigationSettingsWindow.h"
 
 #include <QCheckBox>
 #include <gtest/gtest.h>
@@ -23,10 +23,10 @@ TEST(NavigationSettings, UpdateRateRule)
 
 // A fresh install must not draw a black vessel on a black map: missing colours take the
 // designed ones, and the first close writes them.
-TEST(TNavsetWindow, FirstShowWithoutSettingsAndCloseWritesTheDefaults)
+TEST(NavigationSettingsWindow, FirstShowWithoutSettingsAndCloseWritesTheDefaults)
 {
     ToolsFixture f;
-    TNavset w;
+    NavigationSettingsWindow w;
     w.show();
     EXPECT_EQ(w.vesselColor(), clNavy);
     EXPECT_EQ(w.backgroundColor(), clWhite);
@@ -53,7 +53,7 @@ TEST(TNavsetWindow, FirstShowWithoutSettingsAndCloseWritesTheDefaults)
     EXPECT_TRUE(ini.sectionExists("Navset")) << "placement saved";
 }
 
-TEST(TNavsetWindow, ChangeSaveReloadGivesTheSame)
+TEST(NavigationSettingsWindow, ChangeSaveReloadGivesTheSame)
 {
     ToolsFixture f;
     NavigationSettings changed;
@@ -67,12 +67,12 @@ TEST(TNavsetWindow, ChangeSaveReloadGivesTheSame)
     changed.trackDistance = "35";
     changed.depthAlert = "2.5";
     {
-        TNavset w;
+        NavigationSettingsWindow w;
         w.show();
         w.showSettings(changed);
         w.close();
     }
-    TNavset w;
+    NavigationSettingsWindow w;
     w.show();
     const NavigationSettings back = w.settings();
     EXPECT_EQ(back.vesselColor, changed.vesselColor);
@@ -93,11 +93,11 @@ TEST(TNavsetWindow, ChangeSaveReloadGivesTheSame)
     EXPECT_EQ(w.eVesselUpdateRate->text(), "500");
 }
 
-TEST(TNavsetWindow, EditHandlersActOnTheMapLayersThatExist)
+TEST(NavigationSettingsWindow, EditHandlersActOnTheMapLayersThatExist)
 {
     ToolsFixture f;
     f.host.layers = {{kVesselLayer, 1}, {"track_fix", 1}, {"track_nofix", 1}};
-    TNavset w;
+    NavigationSettingsWindow w;
     EXPECT_EQ(f.host.refreshInterval, 500) << "the shown rate is in force from the start";
 
     w.VesselWidth->setText("4");

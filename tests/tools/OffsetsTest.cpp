@@ -7,7 +7,7 @@
 #include "platform/Paths.h"
 #include "tools/EchosounderOffsets.h"
 #include "tools/OffsetsReport.h"
-#include "tools/windows/TOffsets.h"
+#include "tools/windows/OffsetsWindow.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -140,15 +140,15 @@ TEST(OffsetsReport, TurkishBytesInWindows1254)
     EXPECT_EQ(BuildOffsetsReport(good(), "2024-05-01 093015250", true, false), expected);
 }
 
-TEST(TOffsetsWindow, RealtimeReportsStoresAndStartsOnce)
+TEST(OffsetsWindow, RealtimeReportsStoresAndStartsOnce)
 {
     ToolsFixture f;
-    TOffsets w;
+    OffsetsWindow w;
     EXPECT_EQ(w.time->text(), "2024-05-01 093015250");
     w.show();
     w.showTexts(good());
     f.host.profileInUse = true;
-    w.BitBtn1Click();
+    w.onRealtimeClicked();
     EXPECT_TRUE(f.messages().empty()) << f.messages()[0];
     EXPECT_EQ(f.host.calls, (std::vector<std::string>{"AutoSave", "PressRealtime"}));
     EXPECT_FALSE(w.isVisible());
@@ -169,25 +169,25 @@ TEST(TOffsetsWindow, RealtimeReportsStoresAndStartsOnce)
     // A second start while real time runs appends a report but does not press the button again.
     f.language("tr");
     f.fakeClock.advance(std::chrono::seconds(2));
-    w.Timer1Timer();
+    w.refreshClock();
     w.show();  // reloads the stored texts
     EXPECT_EQ(w.Location->text(), "Haliç");
     EXPECT_EQ(w.Surveyor->text(), "Ayşe Yılmaz");
-    w.BitBtn1Click();
+    w.onRealtimeClicked();
     EXPECT_EQ(f.host.calls, (std::vector<std::string>{"AutoSave", "PressRealtime", "AutoSave"}));
     EXPECT_EQ(readAll(reportPath), first + BuildOffsetsReport(good(), "2024-05-01 093017250", true, false));
 }
 
-TEST(TOffsetsWindow, RefusalStopsWithoutReportSettingsOrStart)
+TEST(OffsetsWindow, RefusalStopsWithoutReportSettingsOrStart)
 {
     ToolsFixture f;
     f.language("tr");
-    TOffsets w;
+    OffsetsWindow w;
     w.show();
     OffsetsTexts t = good();
     t.offsetB = "2.1";
     w.showTexts(t);
-    w.BitBtn1Click();
+    w.onRealtimeClicked();
     EXPECT_EQ(f.messages(), std::vector<std::string>{"Ölçümlerde hata var: A + C toplamı B değerine yakın olması gerekir"});
     EXPECT_EQ(w.focusWidget(), w.OffsetA);
     EXPECT_EQ(f.host.calls, std::vector<std::string>{"AutoSave"});
@@ -206,21 +206,21 @@ TEST(TOffsetsWindow, RefusalStopsWithoutReportSettingsOrStart)
     t.soundVelocity = "";
     w.showTexts(t);
     w.SV->setEnabled(false);
-    w.BitBtn1Click();
+    w.onRealtimeClicked();
     ASSERT_EQ(f.prompts.entries.size(), 1u);
     EXPECT_TRUE(f.prompts.entries[0].text.startsWith("Failed! Recheck SV value\n"));
 }
 
-TEST(TOffsetsWindow, ReportThatCannotBeWrittenWarnsAndTheSurveyStarts)
+TEST(OffsetsWindow, ReportThatCannotBeWrittenWarnsAndTheSurveyStarts)
 {
     ToolsFixture f;
-    TOffsets w;
+    OffsetsWindow w;
     w.show();
     w.showTexts(good());
     CreateDataFolders();
     // A folder where the report file should be: the append fails.
     makeFolders(LogFolder + "2024-05-01 Offsets.log");
-    w.BitBtn1Click();
+    w.onRealtimeClicked();
     ASSERT_EQ(f.prompts.entries.size(), 1u);
     EXPECT_EQ(f.prompts.entries[0].kind, PromptKind::Warning);
     EXPECT_TRUE(f.prompts.entries[0].text.contains(QString::fromStdString(LogFolder + "2024-05-01 Offsets.log")));
@@ -229,10 +229,10 @@ TEST(TOffsetsWindow, ReportThatCannotBeWrittenWarnsAndTheSurveyStarts)
     EXPECT_EQ(ini.readString("ECHOSOUNDER_OFFSETS", "SurveyLocation", ""), "Hali\xE7");
 }
 
-TEST(TOffsetsWindow, AccessorsKeepTheLastNumberAndCancelStoresNothing)
+TEST(OffsetsWindow, AccessorsKeepTheLastNumberAndCancelStoresNothing)
 {
     ToolsFixture f;
-    TOffsets w;
+    OffsetsWindow w;
     EXPECT_EQ(w.soundVelocity(), 1500.0);
     EXPECT_FALSE(w.numbersValid());
     w.showTexts(good());
@@ -250,17 +250,17 @@ TEST(TOffsetsWindow, AccessorsKeepTheLastNumberAndCancelStoresNothing)
     EXPECT_EQ(w.soundVelocity(), 1500.0);
 
     w.show();
-    w.BitBtn3Click();
+    w.onCancelClicked();
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(f.host.calls.empty());
     IniFile ini(GetIniFileName());
     EXPECT_FALSE(ini.sectionExists("ECHOSOUNDER_OFFSETS"));
 }
 
-TEST(TOffsetsWindow, LeavingANumericEditChecksItAndClicksOpenTheKeypads)
+TEST(OffsetsWindow, LeavingANumericEditChecksItAndClicksOpenTheKeypads)
 {
     ToolsFixture f;
-    TOffsets w;
+    OffsetsWindow w;
     w.show();
     QApplication::setActiveWindow(&w);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
@@ -275,7 +275,7 @@ TEST(TOffsetsWindow, LeavingANumericEditChecksItAndClicksOpenTheKeypads)
     w.OffsetB->setText("2");
     w.OffsetC->setFocus(Qt::TabFocusReason);
     w.OffsetC->setText("abc");
-    w.BitBtn3->setFocus(Qt::MouseFocusReason);
+    w.cancelButton->setFocus(Qt::MouseFocusReason);
     QTest::qWait(1);
     EXPECT_EQ(f.prompts.entries.size(), 1u);
 

@@ -3,9 +3,9 @@
 #include "app/windows/WindowPointers.h"
 #include "platform/Paths.h"
 #include "tools/FolderOpener.h"
-#include "tools/windows/TNavset.h"
-#include "tools/windows/TfRealtime.h"
-#include "tools/windows/TfWaterfal.h"
+#include "tools/windows/NavigationSettingsWindow.h"
+#include "tools/windows/RealtimeDataWindow.h"
+#include "tools/windows/WaterfallWindow.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -16,42 +16,42 @@
 using namespace vsx;
 using vsx::test::ToolsFixture;
 
-TEST(TfRealtimeWindow, LabelsAndLowFrequencyBox)
+TEST(RealtimeDataWindow, LabelsAndLowFrequencyBox)
 {
     ToolsFixture f;
-    TfRealtime w;
+    RealtimeDataWindow w;
     w.show();
     for (QLabel* l : {w.Fixed, w.Speed, w.SatelliteLabel, w.LAntennaH, w.LTideHt, w.lDepthHi, w.lDepthLo})
         EXPECT_EQ(l->text(), "---");
-    EXPECT_EQ(w.ToolButton2->toolTip(), "Zoom In");
-    EXPECT_EQ(w.ToolButton3->toolTip(), "Zoom Out");
+    EXPECT_EQ(w.zoomInButton->toolTip(), "Zoom In");
+    EXPECT_EQ(w.zoomOutButton->toolTip(), "Zoom Out");
     EXPECT_EQ(w.DepthFrameHi->palette().color(QPalette::Window), QColor(0, 255, 0));
     EXPECT_EQ(w.DepthFrameLo->palette().color(QPalette::Window), QColor(255, 255, 0));
     EXPECT_TRUE(w.lowFrequencyDepthShown());
 
     w.HideLowFrequencyDepth();
     EXPECT_FALSE(w.lowFrequencyDepthShown());
-    EXPECT_EQ(w.height(), TfRealtime::kHeightWithoutLowFrequency);
+    EXPECT_EQ(w.height(), RealtimeDataWindow::kHeightWithoutLowFrequency);
     w.resize(w.width(), 300);
     w.HideLowFrequencyDepth();  // already hidden: nothing changes
     EXPECT_EQ(w.height(), 300);
     w.ShowLowFrequencyDepth();
-    EXPECT_EQ(w.height(), TfRealtime::kHeightWithLowFrequency);
+    EXPECT_EQ(w.height(), RealtimeDataWindow::kHeightWithLowFrequency);
     w.resize(w.width(), 400);
     w.ShowLowFrequencyDepth();
     EXPECT_EQ(w.height(), 400);
 
-    EXPECT_TRUE(w.Timer1->isSingleShot());
-    EXPECT_EQ(w.Timer1->interval(), 10000);
-    EXPECT_TRUE(w.Timer1->isActive());
-    w.Timer1Timer();
+    EXPECT_TRUE(w.startupTimer->isSingleShot());
+    EXPECT_EQ(w.startupTimer->interval(), 10000);
+    EXPECT_TRUE(w.startupTimer->isActive());
+    w.applySounderMessageType();
     EXPECT_EQ(f.host.calls, std::vector<std::string>{"ApplySounderMessageType"});
-    w.ToolButton2->click();
-    w.ToolButton3->click();
+    w.zoomInButton->click();
+    w.zoomOutButton->click();
     EXPECT_EQ(f.host.calls.back(), "ZoomOut");
 }
 
-TEST(TfRealtimeWindow, LogFolderToOpen)
+TEST(RealtimeDataWindow, LogFolderToOpen)
 {
     const std::string log = "/home/u/VLT/2024-05-01/LOG/";
     EXPECT_EQ(LogFolderToOpen("/home/u/VLT/2024-05-02/LOG/gps.log", log), "/home/u/VLT/2024-05-02/");
@@ -63,7 +63,7 @@ TEST(TfRealtimeWindow, LogFolderToOpen)
     ToolsFixture f;
     std::vector<std::string> opened;
     setFolderOpener([&](const std::string& folder) { opened.push_back(folder); });
-    TfRealtime w;
+    RealtimeDataWindow w;
     w.btOpenLogFolder->click();
     setFolderOpener({});
     ASSERT_EQ(opened.size(), 1u);
@@ -71,12 +71,12 @@ TEST(TfRealtimeWindow, LogFolderToOpen)
     EXPECT_TRUE(folderExists(DayFolder)) << "a missing target is made";
 }
 
-TEST(TfRealtimeWindow, BareLayoutToggleAndBack)
+TEST(RealtimeDataWindow, BareLayoutToggleAndBack)
 {
     ToolsFixture f;
-    TNavset navset;
-    TfWaterfal waterfall;
-    TfRealtime w;
+    NavigationSettingsWindow navset;
+    WaterfallWindow waterfall;
+    RealtimeDataWindow w;
     Navset = &navset;
     fWaterfal = &waterfall;
     navset.show();

@@ -11,9 +11,9 @@
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "tools/SvpFiles.h"
-#include "tools/windows/TOffsets.h"
-#include "tools/windows/TfSVP.h"
-#include "tools/windows/TfSVPGraph.h"
+#include "tools/windows/OffsetsWindow.h"
+#include "tools/windows/SoundVelocityWindow.h"
+#include "tools/windows/SoundVelocityGraphWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -38,8 +38,8 @@ namespace {
 struct SvpWindows {
     explicit SvpWindows(ToolsFixture& f) : fixture(f)
     {
-        Offsets = new TOffsets;
-        svp = new TfSVP;
+        Offsets = new OffsetsWindow;
+        svp = new SoundVelocityWindow;
         fSVP = svp;
     }
     ~SvpWindows()
@@ -68,7 +68,7 @@ struct SvpWindows {
     }
 
     ToolsFixture& fixture;
-    TfSVP* svp;
+    SoundVelocityWindow* svp;
 };
 
 // A cast in a delimited file with a Turkish header: date; depth; temperature; velocity.
@@ -84,8 +84,8 @@ const std::string kCast =
 void runPipeline(SvpWindows& w)
 {
     w.offerFile("cast.txt", kCast);
-    w.svp->BitBtn1->click();
-    w.svp->AutoDedetct1->trigger();
+    w.svp->loadProbeButton->click();
+    w.svp->autoDetectItem->trigger();
     w.fixture.prompts.answers = {PromptAnswer::Ok};
     w.svp->bRawToSVV->click();
     w.svp->eMaxDepth->setText("4");
@@ -142,10 +142,10 @@ TEST(SoundVelocityWindow, ProbeFileThroughTheTablesIntoTheDepthColumn)
 
     // Cancelled dialog, then a file that cannot be read: the profile in use stays.
     const size_t messages = f.prompts.entries.size();
-    w.svp->BitBtn1->click();
+    w.svp->loadProbeButton->click();
     EXPECT_EQ(f.prompts.entries.size(), messages);
     f.prompts.fileNames.push_back(QString::fromStdString(f.home.path("no-such-cast.txt")));
-    w.svp->BitBtn1->click();
+    w.svp->loadProbeButton->click();
     EXPECT_EQ(w.lastMessage(), "The file " + f.home.path("no-such-cast.txt") +
                                    " could not be read. The data already loaded stays as it is.");
     EXPECT_TRUE(w.svp->ProfileInUse());
@@ -153,7 +153,7 @@ TEST(SoundVelocityWindow, ProbeFileThroughTheTablesIntoTheDepthColumn)
 
     // A new cast empties the tables: the single velocity takes over, visibly.
     w.offerFile("cast2.txt", kCast);
-    w.svp->BitBtn1->click();
+    w.svp->loadProbeButton->click();
     EXPECT_TRUE(w.svp->mSVPColumn->toPlainText().isEmpty());
     EXPECT_FALSE(w.svp->cUseSVP->isChecked());
     EXPECT_FALSE(w.svp->ProfileInUse());
@@ -173,7 +173,7 @@ TEST(SoundVelocityWindow, RefusalsInTurkish)
     EXPECT_EQ(w.lastMessage(), "SVP Sütunu boş. Lütfen önce bir SVP profili yükleyin veya oluşturun.");
     EXPECT_TRUE(Offsets->SV->isEnabled());
 
-    w.svp->AutoDedetct1->trigger();
+    w.svp->autoDetectItem->trigger();
     EXPECT_EQ(w.lastMessage(), "Veri yüklenmedi. Lütfen önce bir dosya yükleyin.");
     w.svp->bGraph->click();
     EXPECT_EQ(w.lastMessage(), "Grafiği çizilecek veri yok. Lütfen önce SVP verisini işleyin.");
@@ -215,7 +215,7 @@ TEST(SoundVelocityWindow, RefusalsInTurkish)
     // The Defaults entry of the parameters' menu.
     w.svp->eMaxDepth->setText("50");
     w.svp->rDFirst->setChecked(true);
-    w.svp->Defaults1->trigger();
+    w.svp->defaultsItem->trigger();
     EXPECT_EQ(w.svp->eMaxDepth->text(), "200");
     EXPECT_TRUE(w.svp->rSVFirst->isChecked());
 }
@@ -299,11 +299,11 @@ TEST(SoundVelocityWindow, GraphDragAndLassoDeleteWriteTheTableBack)
     double draggedTo = 0;
     bool acted = false;
     QTimer::singleShot(0, [&] {
-        TfSVPGraph* g = fSVPGraph;
+        SoundVelocityGraphWindow* g = fSVPGraph;
         ASSERT_TRUE(g && g->isVisible());
-        EXPECT_EQ(g->StringGrid1->rowCount(), 7);
+        EXPECT_EQ(g->pointGrid->rowCount(), 7);
         const SvpGraphModel& m = g->Model();
-        const int wdt = g->PaintBox1->width(), hgt = g->PaintBox1->height();
+        const int wdt = g->profilePlot->width(), hgt = g->profilePlot->height();
         // The designed mapping: margins 60, 20, 20, 40; whole pixels.
         auto px = [&](double sv) { return 60 + int(std::trunc((wdt - 80) * (sv - m.SvMin) / (m.SvMax - m.SvMin))); };
         auto py = [&](double d) { return 20 + int(std::trunc((hgt - 60) * (d - m.DepthMin) / (m.DepthMax - m.DepthMin))); };
@@ -313,22 +313,22 @@ TEST(SoundVelocityWindow, GraphDragAndLassoDeleteWriteTheTableBack)
         const QPoint from(px(1501.0), py(1));
         const QPoint to = from + QPoint(40, 0);
         draggedTo = svAt(to.x());
-        QTest::mousePress(g->PaintBox1, Qt::LeftButton, {}, from);
-        QTest::mouseMove(g->PaintBox1, from + QPoint(20, 0));
-        QTest::mouseMove(g->PaintBox1, to);
-        QTest::mouseRelease(g->PaintBox1, Qt::LeftButton, {}, to);
-        EXPECT_EQ(g->StringGrid1->item(1, 1)->text().toStdString(), formatFixed(draggedTo, 2));
+        QTest::mousePress(g->profilePlot, Qt::LeftButton, {}, from);
+        QTest::mouseMove(g->profilePlot, from + QPoint(20, 0));
+        QTest::mouseMove(g->profilePlot, to);
+        QTest::mouseRelease(g->profilePlot, Qt::LeftButton, {}, to);
+        EXPECT_EQ(g->pointGrid->item(1, 1)->text().toStdString(), formatFixed(draggedTo, 2));
 
         // A lasso around the spikes at depths 3 and 4 (axes refitted after the drag).
         const int left = std::min(px(1540.0), px(1545.0)) - 12, right = std::max(px(1540.0), px(1545.0)) + 12;
         const int top = py(3) - 10, bottom = py(4) + 10;
-        QTest::mousePress(g->PaintBox1, Qt::LeftButton, {}, QPoint(left, top));
-        for (QPoint p : {QPoint(right, top), QPoint(right, bottom), QPoint(left, bottom)}) QTest::mouseMove(g->PaintBox1, p);
-        QTest::mouseRelease(g->PaintBox1, Qt::LeftButton, {}, QPoint(left, bottom));
+        QTest::mousePress(g->profilePlot, Qt::LeftButton, {}, QPoint(left, top));
+        for (QPoint p : {QPoint(right, top), QPoint(right, bottom), QPoint(left, bottom)}) QTest::mouseMove(g->profilePlot, p);
+        QTest::mouseRelease(g->profilePlot, Qt::LeftButton, {}, QPoint(left, bottom));
         EXPECT_EQ(g->bDeleteSelected->text(), "Delete Selected (2)");
         EXPECT_TRUE(g->bDeleteSelected->isEnabled());
         QTest::mouseClick(g->bDeleteSelected, Qt::LeftButton);
-        EXPECT_EQ(g->StringGrid1->rowCount(), 5);
+        EXPECT_EQ(g->pointGrid->rowCount(), 5);
         EXPECT_EQ(g->bDeleteSelected->text(), "Delete Selected (0)");
         acted = true;
         QTest::mouseClick(g->bSaveAndClose, Qt::LeftButton);
@@ -350,9 +350,9 @@ TEST(SoundVelocityWindow, GraphDragAndLassoDeleteWriteTheTableBack)
     QTimer::singleShot(0, [] { QTest::mouseClick(fSVPGraph->bSaveAndClose, Qt::LeftButton); });
     w.svp->bGraph->click();
     QTimer::singleShot(0, [] {
-        fSVPGraph->StringGrid1->setCurrentCell(0, 0);
+        fSVPGraph->pointGrid->setCurrentCell(0, 0);
         QTest::mouseClick(fSVPGraph->bDeleteRow, Qt::LeftButton);
-        EXPECT_EQ(fSVPGraph->StringGrid1->rowCount(), 4);
+        EXPECT_EQ(fSVPGraph->pointGrid->rowCount(), 4);
         QTest::mouseClick(fSVPGraph->bCancel, Qt::LeftButton);
     });
     w.svp->bGraph->click();
@@ -361,7 +361,7 @@ TEST(SoundVelocityWindow, GraphDragAndLassoDeleteWriteTheTableBack)
 
     // A grid cell that is no number keeps the graph open on Save & Close.
     QTimer::singleShot(0, [] {
-        fSVPGraph->StringGrid1->item(0, 1)->setText("15x0");
+        fSVPGraph->pointGrid->item(0, 1)->setText("15x0");
         QTest::mouseClick(fSVPGraph->bSaveAndClose, Qt::LeftButton);
         EXPECT_TRUE(fSVPGraph->isVisible());
         fSVPGraph->reject();

@@ -6,7 +6,7 @@
 #include "platform/IniFile.h"
 #include "tools/SensorList.h"
 #include "tools/VesselGeometry.h"
-#include "tools/windows/TFShape.h"
+#include "tools/windows/VesselGeometryWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -42,7 +42,7 @@ std::vector<std::string> names(const std::vector<VesselSensor>& list)
     return out;
 }
 
-std::vector<std::string> listLines(const TFShape& w)
+std::vector<std::string> listLines(const VesselGeometryWindow& w)
 {
     std::vector<std::string> out;
     for (int i = 0; i < w.lbSensors->count(); ++i) out.push_back(w.lbSensors->item(i)->text().toStdString());
@@ -216,11 +216,11 @@ TEST(VesselShape, LoadSaveAndSpacing)
     EXPECT_FALSE(ShapeFromSpacing("-1", t));
 }
 
-TEST(TFShapeWindow, SpacingSaveAndReloadGivesTheSame)
+TEST(VesselGeometryWindow, SpacingSaveAndReloadGivesTheSame)
 {
     ToolsFixture f;
     {
-        TFShape w;
+        VesselGeometryWindow w;
         EXPECT_EQ(w.edRadious->text(), "10");
         EXPECT_EQ(w.cRunlineSpacing->currentText(), "10");
         w.cRunlineSpacing->setCurrentText("0.5");
@@ -229,10 +229,10 @@ TEST(TFShapeWindow, SpacingSaveAndReloadGivesTheSame)
         EXPECT_EQ(w.edBArrow->text(), "5.00");
         w.edAmount->setText("3");
         w.show();
-        w.BitBtn1Click();
+        w.onSaveClicked();
         EXPECT_FALSE(w.isVisible());
     }
-    TFShape w;
+    VesselGeometryWindow w;
     EXPECT_EQ(w.edRadious->text(), "0.5");
     EXPECT_EQ(w.edInterval->text(), "0.5");
     EXPECT_EQ(w.edLArrow->text(), "0.5");
@@ -251,10 +251,10 @@ TEST(TFShapeWindow, SpacingSaveAndReloadGivesTheSame)
     EXPECT_EQ(w.edBArrow->text(), "100.00");
 }
 
-TEST(TFShapeWindow, HalfTypedSizeKeepsTheLastNumber)
+TEST(VesselGeometryWindow, HalfTypedSizeKeepsTheLastNumber)
 {
     ToolsFixture f;
-    TFShape w;
+    VesselGeometryWindow w;
     w.edRadious->setText("12.5");
     w.edRadious->setText("");
     EXPECT_EQ(w.symbolSizes().radius, 12.5);
@@ -266,10 +266,10 @@ TEST(TFShapeWindow, HalfTypedSizeKeepsTheLastNumber)
     EXPECT_TRUE(w.edRadious->textIsNumber());
 }
 
-TEST(TFShapeWindow, SensorEditingActsOnTheSharedListAndSavesOnHide)
+TEST(VesselGeometryWindow, SensorEditingActsOnTheSharedListAndSavesOnHide)
 {
     ToolsFixture f;
-    TFShape w;
+    VesselGeometryWindow w;
     EXPECT_TRUE(VesselSensors.empty());
 
     w.edSensorName->setText("   ");
@@ -320,11 +320,11 @@ TEST(TFShapeWindow, SensorEditingActsOnTheSharedListAndSavesOnHide)
         IniFile ini(GetIniFileName());
         EXPECT_FALSE(ini.sectionExists("VESSEL_SENSORS"));
     }
-    w.BitBtn1Click();
+    w.onSaveClicked();
     VesselSensors.clear();
     ActiveTrackingSensor = -1;
     ShowSensorLabels = true;
-    TFShape again;
+    VesselGeometryWindow again;
     EXPECT_EQ(names(VesselSensors), std::vector<std::string>{"Transducer"});
     EXPECT_EQ(VesselSensors[0].OffsetX, 2.0);
     EXPECT_FALSE(VesselSensors[0].Visible);
@@ -334,11 +334,11 @@ TEST(TFShapeWindow, SensorEditingActsOnTheSharedListAndSavesOnHide)
     EXPECT_EQ(listLines(again), std::vector<std::string>{"Transducer [2.00, 0.00] (hidden)"});
 }
 
-TEST(TFShapeWindow, NoSelectionAndRunningRefusals)
+TEST(VesselGeometryWindow, NoSelectionAndRunningRefusals)
 {
     ToolsFixture f;
     VesselSensors = {sensor("A"), sensor("B")};
-    TFShape w;  // the creation reloads the (empty) stored list
+    VesselGeometryWindow w;  // the creation reloads the (empty) stored list
     VesselSensors = {sensor("A"), sensor("B")};
     w.RefreshSensorList();
     w.btnUpdateSensorClick();

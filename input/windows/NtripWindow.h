@@ -1,0 +1,143 @@
+#pragma once
+// The "Veldor NTRIP Client" window: the user's front end to the NTRIP client, which it creates
+// and owns. It keeps the caster settings ([NTRIP]) and the saved profiles, fetches and lists the
+// mount points, connects and disconnects, chooses where the uploaded position comes from, shows a
+// time-stamped log, byte counters and a progress bar, and can copy the correction stream to a
+// second serial port. It connects at start when a mount point was saved, and shows itself when
+// corrections stop once the main window has shown it. Every received block passes the
+// base-station watch; "RTCM Parsing" builds the RTCM report.
+//
+// The main window hands it the GNSS receiver's port whenever that port opens or closes
+// (SetSerialPortHandle) and the vessel's position every map tick (UpdatePosition).
+#include "input/CorrectionOutput.h"
+#include "input/NtripClient.h"
+#include "input/RtcmBaseStationWatch.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <QWidget>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace vsx {
+
+class NtripClientSignals;
+class SerialPort;
+
+class NtripWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit NtripWindow(QWidget* parent = nullptr);
+    // Saves [NTRIP], closes the output port and disconnects.
+    ~NtripWindow() override;
+
+    QComboBox* boxProfile;
+    QPushButton* btnSaveProfile;
+    QLineEdit* edtServer;
+    QLineEdit* edtPort;
+    QLineEdit* edtUsername;
+    QLineEdit* edtPassword;
+    QRadioButton* rbFromGPS;
+    QRadioButton* rbManual;
+    QLineEdit* edtLatitude;
+    QLineEdit* edtLongitude;
+    QComboBox* boxMountpoint;
+    QPushButton* btnFetchSources;
+    QCheckBox* chkShowLog;
+    QProgressBar* pbProgress;
+    QPlainTextEdit* memoLog;
+    QCheckBox* chkOutputPort;
+    QComboBox* boxOutputPort;
+    QComboBox* boxOutputBaud;
+    QLabel* lblBytesReceivedValue;
+    QLabel* lblBytesSentValue;
+    QPushButton* btnConnect;
+    QPushButton* parseRtcmButton; // "RTCM Parsing"
+    QPushButton* btnClose;
+    QTimer* tmrUpdate;
+
+    TVeldorNTRIPClient& Client() { return *client_; }
+
+    // ---- Called by the main window ---------------------------------------------------------------
+    // The receiver's port that gets the corrections, and its name ("COM5"); null revokes it.
+    void SetSerialPortHandle(CorrectionOutputPtr handle, const std::string& portName);
+    void UpdatePosition(double latitude, double longitude, double height);
+    bool AutoShow = false; // set when the main window has shown this window
+
+    std::string IniFileName, ProfilesFileName;
+    std::string GpsPortName;
+    bool StartupConnectPending = false;
+    bool HasData = false;
+    bool AutoConnect = false;
+    bool OutputActive = false;
+    // The remembered reference station (the base-station watch's).
+    const RtcmBaseStation& Base() const { return watch_.Base(); }
+
+    // The profiles file of an older version: the program's own folder.
+    static std::string OldProfilesFileName();
+
+public slots:
+    void FormShow();
+    void boxProfileChange();
+    void btnSaveProfileClick();
+    void btnFetchSourcesClick();
+    void btnConnectClick();
+    void btnCloseClick();
+    void rbFromGPSClick();
+    void rbManualClick();
+    void chkShowLogClick();
+    void chkOutputPortClick();
+    void tmrUpdateTimer();
+    void onParseRtcmClicked();
+
+    void NTRIPClientStatus(vsx::NTRIPClientState state, const std::string& text);
+    void NTRIPClientData(const QByteArray& bytes);
+    void NTRIPClientSourceTable(const std::vector<std::string>& mountPoints);
+    void NTRIPClientLog(const std::string& text);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    // A line of the log, in the interface's language (english is a key, "%1" ... filled from args).
+    void AddLog(const char* english, const QStringList& args = {});
+    void AddLogLine(const QString& text);
+    void FillOutputPorts();
+    void LoadProfileList();
+    void LoadSettings();
+    void SaveSettings();
+    void UpdatePositionControls();
+    void SaveProfile();
+    void OpenOutputPort();
+    void CloseOutputPort();
+    void WriteOutput(const char* bytes, std::size_t count);
+    void watchBaseStation(const char* bytes, std::size_t count);
+    void reportBase(const RtcmBaseStation& base);
+    // Shows the hidden window when corrections stopped, and logs why.
+    void popUp(const char* why);
+    void buildControls();
+    void setClientCaster();
+
+    std::unique_ptr<TVeldorNTRIPClient> client_;
+    NtripClientSignals* signals_ = nullptr;
+    std::shared_ptr<SerialPort> outputPort_;
+    CorrectionOutputPtr receiverPort_;
+    bool warnedNoReceiverPort_ = false;
+    std::chrono::steady_clock::time_point lastDataTime_;
+    RtcmBaseStationWatch watch_;
+};
+
+} // namespace vsx

@@ -1,0 +1,1256 @@
+#include "nav/windows/MainWindow.h"
+#include "nav/windows/HelmsmanWindow.h"
+
+#include "app/ErrorReport.h"
+#include "app/Settings.h"
+#include "app/SharedValues.h"
+#include "app/TranslationManager.h"
+#include "app/Translated.h"
+#include "app/windows/MessageWindow.h"
+#include "app/windows/ThemeWindow.h"
+#include "app/windows/AboutWindow.h"
+#include "app/windows/WindowPointers.h"
+#include "app/windows/WindowSetup.h"
+#include "app/windows/WindowTranslation.h"
+#include "canvas/ProjectFile.h"
+#include "geo/GeodesySessionLog.h"
+#include "input/DeviceSettings.h"
+#include "input/DeviceSettingsTargets.h"
+#include "input/ExtraVesselSettings.h"
+#include "input/GgaForwarding.h"
+#include "input/TVeldorSerialGPS.h"
+#include "input/windows/DeviceSettingsPanels.h"
+#include "input/windows/ExtraVesselPanels.h"
+#include "input/windows/ForwardingGroups.h"
+#include "input/windows/DeviceSettingsWindow.h"
+#include "nav/CommandLine.h"
+#include "nav/RealtimeLogs.h"
+#include "platform/AtomicFile.h"
+#include "platform/IniFile.h"
+#include "platform/Numbers.h"
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+#include "platform/Prompts.h"
+#include "platform/Text.h"
+#include "tools/FolderOpener.h"
+#include "tools/SurveyHost.h"
+#include "tools/windows/VesselGeometryWindow.h"
+#include "tools/windows/NavigationSettingsWindow.h"
+#include "tools/windows/OffsetsWindow.h"
+#include "tools/windows/BatteryWindow.h"
+#include "tools/windows/LatencyWindow.h"
+#include "tools/windows/RealtimeDataWindow.h"
+#include "tools/windows/RunlineGeneratorWindow.h"
+#include "tools/windows/SoundVelocityWindow.h"
+#include "tools/windows/WaterfallWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace vsx {
+
+int GridLayerId = -1;
+int TrackFixLayerId = -1;
+int TrackNoFixLayerId = -1;
+int TrackFloatLayerId = -1;
+int TempShapeLayerId = -1;
+int UserShapeLayerId = -1;
+int EventLayerId = -1;
+int VesselLayerId = -1;
+std::string StatusFilePath;
+
+namespace {
+
+constexpr int kStatusPanels = 7;
+constexpr int kMapInterval = 200;
+
+QString tr8(const std::string& s) { return QString::fromUtf8(s.c_str(), int(s.size())); }
+
+void setBackground(QWidget* w, ColorValue colour)
+{
+    if (!w) return;
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, toQColor(colour));
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+GeodeticTexts geodeticTextsFromSettings()
+{
+    const DeviceSettings& s = deviceSettings();
+    GeodeticTexts t;
+    t.localDatum = s.localDatumText();
+    t.localEllipsoid = s.localEllipsoidText();
+    t.projection = s.projectionText();
+    t.lccParallel1 = s.geodetic(GeodeticField::LccStandardParallel1).value();
+    t.lccParallel2 = s.geodetic(GeodeticField::LccStandardParallel2).value();
+    t.lccScaleFactor = s.geodetic(GeodeticField::LccScaleFactor).value();
+    t.lccOriginLatitude = s.geodetic(GeodeticField::LccCentralParallel).value();
+    t.lccCentralMeridian = s.geodetic(GeodeticField::LccCentralMeridian).value();
+    t.lccFalseEasting = s.geodetic(GeodeticField::LccFalseEasting).value();
+    t.lccFalseNorthing = s.geodetic(GeodeticField::LccFalseNorthing).value();
+    return t;
+}
+
+} // namespace
+
+GridProjection MainWindow::MapProjection()
+{
+    const DeviceSettings& s = deviceSettings();
+    if (!s.useLccProjection()) return GridProjection::TransverseMercator;
+    return s.lambert1() ? GridProjection::Lambert1SP : GridProjection::Lambert2SP;
+}
+
+namespace {
+
+// Settings of a port group handed to a receiver for its next open.
+class ReceiverAdapter : public ReceiverPortTarget {
+public:
+    explicit ReceiverAdapter(TVeldorSerialGPS* r) : r_(r) {}
+    void applyPortSettings(const ReceiverPortSettings& s) override
+    {
+        // No port name means no port: the next open fails instead of taking COM1.
+        r_->PortNumber = s.portName.empty() ? 0 : PortNumberFromName(s.portName);
+        r_->BaudRate = ValidBaudRate(s.baudRate);
+        r_->DataBitsCode = s.dataBitsCode;
+        r_->StopBitsCode = s.stopBitsCode;
+        r_->ParityCode = s.parityCode;
+        r_->PollInterval = s.pollInterval;
+        r_->RawLogEnabled = s.rawLogEnabled;
+        r_->RawLogTimeStamps = s.rawLogTimeStamps;
+        r_->EnableDTR = s.enableDtr;
+        r_->EnableRTS = s.enableRts;
+        r_->RawLogFileName = s.rawLogFileName;
+    }
+    void open() override { r_->Open(); }
+    void close() override { r_->Close(); }
+    bool isOpen() const override { return r_->Connected(); }
+
+private:
+    TVeldorSerialGPS* r_;
+};
+
+} // namespace
+
+void EnsureStandardLayers(CanvasModel* canvas)
+{
+    if (!canvas) return;
+    const struct {
+        const char* name;
+        int* id;
+    } layers[] = {{"Veldor Grid", &GridLayerId},        {"track_fix", &TrackFixLayerId},
+                  {"track_nofix", &TrackNoFixLayerId},  {"track_float", &TrackFloatLayerId},
+                  {"veldor_tempshape", &TempShapeLayerId}, {"veldor_usershape", &UserShapeLayerId},
+                  {"event_number", &EventLayerId},      {"~~Veldor Vessel", &VesselLayerId}};
+    const int current = canvas->CurrentLayer();
+    for (const auto& l : layers) {
+        int id = canvas->FindLayer(l.name);
+        if (id == -1) id = canvas->AddLayer(l.name);
+        *l.id = id;
+    }
+    canvas->SetCurrentLayer(current);
+}
+
+// ---- What the plain classes ask of the windows ------------------------------------------------
+
+class MainWindow::Bindings : public GnssLineEnvironment,
+                        public MapLoopEnvironment,
+                        public SurveyRunHost,
+                        public SurveyHost,
+                        public ScreenshotTimerTarget,
+                        public CanvasDisplayTarget {
+public:
+    explicit Bindings(MainWindow& nav) : nav_(nav) {}
+
+    // GnssLineEnvironment
+    bool receiverOpenedByRun() const override { return nav_.run_ && nav_.run_->GnssStartTick() != 0; }
+    bool mapTimerRunning() const override { return nav_.tMap->isActive(); }
+    void startMapTimer() override
+    {
+        nav_.tMap->start();
+        if (fRealtime) setBackground(fRealtime->GPSGroupBox, 0x00FF00);
+        if (FGPS) FGPS->SetMonitorColor(FGPS->MemoGPS, 0xFFFFFF);
+    }
+    void echoToMonitor(std::string_view line) override
+    {
+        if (FGPS) FGPS->EchoMonitorLine(FGPS->MemoGPS, line);
+    }
+    std::optional<OffsetValues> offsetsToTakeOver() const override
+    {
+        // Only values the start's checks accepted: what is typed and not yet accepted (or left
+        // by Cancel) never reaches a record.
+        if (!Offsets) return std::nullopt;
+        const OffsetNumbers& v = Offsets->valuesInForce();
+        return OffsetValues{v.draft, v.soundVelocity, v.antennaHeight, v.tide};
+    }
+    const ProjectionSnapshot* snapshot() override { return nav_.mapSnapshot(gridProjection()); }
+    GridProjection gridProjection() const override { return MainWindow::MapProjection(); }
+    double headingSource() const override
+    {
+        return deviceSettings().gyroEnabled() ? realtimeState().GyroHeading : nav_.ZGPS1->GetCourse();
+    }
+    int receiverFixQuality() const override { return gnssSilent() ? 0 : nav_.ZGPS1->GetFixQuality(); }
+    void showFixColour(ColorValue colour) override
+    {
+        if (fRealtime) setBackground(fRealtime->GPSGroupBox, colour);
+    }
+    void reportRejectedGga(std::string_view line, const char* problem) override
+    {
+        nav_.ReportRejectedGga("GPS", line, problem);
+    }
+    void noteSensorLogWrite(const std::string& file, bool written, const std::string& reason) override
+    {
+        nav_.noteWrite("sensor log " + file, file, written, reason);
+    }
+
+    // MapLoopEnvironment
+    void pollUdpInput() override
+    {
+        if (!GpsUdpEnabled || !GpsUdpListening || !GpsUdpSocket.isListening()) return;
+        std::string datagram;
+        while (GpsUdpSocket.receive(datagram)) {
+            // UDP lines take the receiver's own line path (raw log, line handler, parsing), so
+            // they give a position and a fix quality as serial lines do.
+            for (const std::string& line : nav_.udpLines_.append(datagram)) nav_.ZGPS1->ProcessReceived(line + "\n");
+        }
+    }
+    MapTickInputs inputs() override
+    {
+        MapTickInputs in;
+        const DeviceSettings& s = deviceSettings();
+        in.projection = MainWindow::MapProjection();
+        in.gyroEnabled = s.gyroEnabled();
+        in.receiverCourse = nav_.ZGPS1->GetCourse();
+        in.fixQuality = nav_.ZGPS1->GetFixQuality();
+        in.satellites = nav_.ZGPS1->GetSatellites();
+        in.gnssNoDataTime = gnssNoDataTime();
+        in.sensorEnabled = s.sensorEnabled();
+        in.sounderMessageType = s.sounderMessageText();
+        if (Navset) {
+            in.vesselColor = Navset->vesselColor();
+            in.vesselWidth = Navset->vesselWidth();
+            in.trackColorFixed = Navset->trackColorFixed();
+            in.trackColorFloat = Navset->trackColorFloat();
+            in.trackWidth = Navset->trackWidth();
+            in.trackDistance = Navset->trackDistance();
+            in.trackAsLine = Navset->drawTrackAsLine();
+        }
+        if (FShape) {
+            const VesselSymbolSizes v = FShape->symbolSizes();
+            in.symbol = {v.circles, v.interval, v.radius, v.bowArrow, v.sideArrow};
+        }
+        in.offsetsVisible = Offsets && Offsets->isVisible();
+        in.latencyVisible = fLatency && fLatency->isVisible();
+        in.helmsmanVisible = nav_.Helmsman && nav_.Helmsman->isVisible();
+        if (fRealtime) {
+            in.lowDepthShown = fRealtime->DepthFrameLo->isVisible();
+            in.speedLabelText = fRealtime->Speed->text().toStdString();
+        }
+        return in;
+    }
+    void handPositionToNtrip(double latitude, double longitude, double altitude) override
+    {
+        nav_.HandPositionToNtrip(latitude, longitude, altitude);
+    }
+    void showRealtimeValues(int fixQuality, const std::string& antenna, const std::string& tide, int sats) override
+    {
+        if (!fRealtime) return;
+        fRealtime->Fixed->setText(QString::number(fixQuality));
+        fRealtime->LAntennaH->setText(tr8(antenna));
+        fRealtime->LTideHt->setText(tr8(tide));
+        fRealtime->SatelliteLabel->setText(QString::number(sats));
+    }
+    void showStatusPosition(const std::string& geographic, const std::string& grid) override
+    {
+        nav_.setStatusPanel(0, tr8(geographic), 20);
+        nav_.setStatusPanel(1, tr8(grid), 20);
+    }
+    void showGnssSilent() override
+    {
+        nav_.setStatusPanelWords(0, "No GNSS data", {}, 20);
+        nav_.setStatusPanel(1, QString(), 20);
+        if (fRealtime) {
+            fRealtime->Fixed->setText(QStringLiteral("0"));
+            setBackground(fRealtime->GPSGroupBox, 0x0000FF);
+        }
+    }
+    void showNoPosition() override
+    {
+        nav_.setStatusPanelWords(0, "No position", {}, 20);
+        nav_.setStatusPanel(1, QString(), 20);
+        if (fRealtime) {
+            fRealtime->Fixed->setText(translated("No position"));
+            setBackground(fRealtime->GPSGroupBox, 0x0000FF);
+        }
+    }
+    void positionsBack(std::chrono::milliseconds gap) override
+    {
+        const QString seconds = QString::fromStdString(formatFixed(double(gap.count()) / 1000.0, 1));
+        AppendEventLine(toCp1254(fillArgs("Positions back after a gap of %1 s", {seconds})), EventsLogFileName());
+        if (nav_.sStatusBar)
+            nav_.sStatusBar->showMessage(translatedArgs("Positions back after a gap of %1 s", {seconds}), 10000);
+    }
+        void setDepthHud(double hi, double lo, bool show) override { nav_.fcad->SetDepthHud(hi, lo, show); }
+    void setHudValue(double knots, bool show) override { nav_.fcad->SetHudValue(knots, show); }
+    void mirrorTrackToHelmsman(const std::string& layer, ColorValue colour, int width, TrackPoint from, TrackPoint to,
+                               bool asLine) override
+    {
+        if (nav_.Helmsman) nav_.Helmsman->MirrorTrack(layer, colour, width, from, to, asLine);
+    }
+    void showLatency(long currentMs, double meanMs) override
+    {
+        if (fLatency) fLatency->ShowLatency(currentMs, meanMs);
+    }
+    std::optional<double> extraVesselCourse(size_t index) override
+    {
+        if (index >= nav_.ExtraVesselReceivers.size()) return std::nullopt;
+        return nav_.ExtraVesselReceivers[index]->GetCourse();
+    }
+
+    // SurveyRunHost
+    bool WriteGeodesyLog(std::string& error) override
+    {
+        return WriteGeodesySessionLog(GetIniFileName(), LogFolder, clock(), &error);
+    }
+    void ApplyReceiverSettings() override
+    {
+        if (FGPS) {
+            FGPS->GPSSetClick();
+            FGPS->SensorSetClick();
+        }
+        // The datum and projection may have been edited since the last run: the run converts
+        // with what the settings say at its start.
+        nav_.snapshot_.Retake();
+        nav_.reportedSnapshotProblem_.clear();  // a new run says its problems again
+        nav_.mapLoop_->ForgetConvertedPosition();
+        nav_.mapLoop_->NewRun();
+        // The run's soundings take positions of this run only.
+        nav_.lineHandler_->NewRun();
+    }
+    bool UdpInputEnabled() override { return GpsUdpEnabled; }
+    bool OpenGnss(std::string& error) override { return open(nav_.ZGPS1, error); }
+    void CloseGnss() override { nav_.ZGPS1->Close(); }
+    bool SensorEnabled() override { return deviceSettings().sensorEnabled(); }
+    std::string SensorPortName() override { return PortNameFromNumber(nav_.ZSENSOR->PortNumber); }
+    bool OpenSensor(std::string& error) override { return open(nav_.ZSENSOR, error); }
+    void CloseSensor() override { nav_.ZSENSOR->Close(); }
+    void StartEchogram() override
+    {
+        // An [ECHOGRAM] Interval below 1 leaves the timer standing (see the waterfall window).
+        if (nav_.tEchogram->interval() > 0) nav_.tEchogram->start();
+        nav_.SensorWatch.start(Tick());
+    }
+    void StopLoops() override
+    {
+        nav_.tMap->stop();
+        nav_.ShowGnssSilent();
+        nav_.tEchogram->stop();
+        nav_.SensorWatch.stop();
+        nav_.FirstSensorLineSeen = false;
+    }
+    void HideWaterfall() override
+    {
+        if (fWaterfal) fWaterfal->hide();
+    }
+    void ShowRunState(bool running, bool sensorEnabled) override
+    {
+        nav_.UpdateRealtimeCaption(running);
+        setBackground(nav_.tRealtime, running ? 0x008000 : fromQColor(nav_.palette().color(QPalette::Button)));
+        if (!running && fRealtime) {
+            // A stopped survey has no live depth.
+            fRealtime->lDepthHi->setText("--.--");
+            fRealtime->lDepthLo->setText("--.--");
+        }
+        if (!running) realtimeState().TrueDepthHi = realtimeState().TrueDepthLo = 0;
+        if (running && fRealtime) {
+            // The first echosounder line shows the depth boxes again.
+            fRealtime->DepthFrameHi->hide();
+            fRealtime->HideLowFrequencyDepth();
+            if (!sensorEnabled) fRealtime->resize(fRealtime->width(), 191);
+        }
+    }
+    void MessageLine(const std::string& line) override
+    {
+        if (FMsg) FMsg->AddMessage(fromCp1254(line), false);
+    }
+    void EventLine(const std::string& text) override { AppendEventLine(text, EventsLogFileName()); }
+    void PublishForwarding() override
+    {
+        // Controls that were never loaded from the settings would publish their design values.
+        if (ForwardingPanel* p = FGPS ? FGPS->forwardingPanel() : nullptr; p && p->loaded())
+            p->forwarding()->PublishValues();
+    }
+    bool ListenForUdpInput(std::string& error) override
+    {
+        if (GpsUdpEnabled && GpsUdpAutoConnect && !GpsUdpListening) toggleUdpInput();
+        if (GpsUdpListening) return true;
+        ForwardingPanel* panel = FGPS ? FGPS->forwardingPanel() : nullptr;
+        error = panel ? panel->udpInput()->notListeningReason() : std::string("the UDP input is not set up");
+        return false;
+    }
+    void StopUdpInputIfListening() override
+    {
+        if (GpsUdpListening) toggleUdpInput();
+    }
+    void StoreExtraVesselPanels() override
+    {
+        if (ExtraVesselPanel* p = FGPS ? FGPS->extraVesselPanel() : nullptr; p && p->loaded())
+            p->panels()->SaveVesselSettings();
+    }
+    bool OpenExtraVesselReceiver(size_t index, std::string& error) override
+    {
+        while (nav_.ExtraVesselReceivers.size() < ExtraVessels.size()) nav_.addExtraVesselReceiver();
+        const MultiVesselEntry& v = ExtraVessels[index];
+        TVeldorSerialGPS* r = nav_.ExtraVesselReceivers[index];
+        r->PortNumber = PortNumberFromName(v.Port);
+        r->BaudRate = ValidBaudRate(strToIntDef(v.BaudRate, 9600));
+        r->DataBitsCode = 4;
+        r->StopBitsCode = 1;
+        r->ParityCode = 0;
+        r->Priority = 3;
+        r->PollInterval = 10;
+        r->RawLogEnabled = false;  // the vessel's own log is written by its line handler
+        r->RawLogFileName = ExtraVesselGnssLogName(LogFolder, CurrentDateString(), v.Name);
+        r->Close();
+        return open(r, error);
+    }
+    void CloseExtraVesselReceivers() override
+    {
+        for (TVeldorSerialGPS* r : nav_.ExtraVesselReceivers) r->Close();
+    }
+    void EnsureExtraVesselLayers(size_t index) override
+    {
+        vsx::EnsureExtraVesselLayers(nav_.fcad->Model(), ExtraVessels[index], int(index));
+    }
+    std::uint32_t Tick() override { return std::max<std::uint32_t>(1, std::uint32_t(tickCountMs())); }
+    std::string Today() override { return CurrentDateString(); }
+
+    // SurveyHost
+    bool RealtimeRunning() const override { return nav_.run_ && nav_.run_->Running(); }
+    void PressRealtime() override { nav_.bRealtimeClick(); }
+    void AutoSave() override { nav_.AutoSave(); }
+    // MainWindowHost
+    QRect MainWindowFrame() const override { return nav_.frameGeometry(); }
+    std::optional<ColorValue> MapBackground() const override
+    {
+        if (!nav_.fcad) return std::nullopt;
+        return nav_.fcad->Model().BackgroundColor();
+    }
+    void SetMapBackground(ColorValue c) override
+    {
+        if (nav_.fcad) nav_.fcad->Model().SetBackgroundColor(c);
+    }
+    TVeldorCanvas* MapCanvas() const override { return nav_.fcad; }
+    QTimer* EchogramTimer() const override { return nav_.tEchogram; }
+    void ShowStatusMessage(const QString& text, int ms) override
+    {
+        if (nav_.sStatusBar) nav_.sStatusBar->showMessage(text, ms);
+    }
+    bool SetLayerColor(const std::string& layer, ColorValue c) override
+    {
+        const int id = nav_.fcad->Model().FindLayer(layer);
+        if (id < 0) return false;
+        nav_.fcad->Model().SetLayerColor(id, c);
+        return true;
+    }
+    bool SetLayerWidth(const std::string& layer, int width) override
+    {
+        const int id = nav_.fcad->Model().FindLayer(layer);
+        if (id < 0) return false;
+        nav_.fcad->Model().SetLayerWidth(id, width);
+        return true;
+    }
+    void RepaintMap() override
+    {
+        if (nav_.fcad) nav_.fcad->Redraw();
+    }
+    void SetMapRefreshInterval(int ms) override { nav_.tMap->setInterval(std::max(50, ms)); }
+    void ShowNumericKeypad(QLineEdit* target) override { nav_.ShowNumericKeypad(target); }
+    void ShowSimpleKeyboard(QLineEdit* target) override { nav_.ShowSimpleKeyboard(target); }
+    void ZoomIn() override { zoom(0.2); }
+    void ZoomOut() override { zoom(-0.2); }
+    bool EchogramRunning() const override { return nav_.ZSENSOR->Connected() && nav_.tEchogram->isActive(); }
+    std::string MainRawLogFileName() const override
+    {
+        return nav_.ZGPS1->RawLogEnabled ? nav_.ZGPS1->RawLogFileName : std::string();
+    }
+    void ApplySounderMessageType() override
+    {
+        if (FGPS) FGPS->cSBESMessageStartupChange();
+    }
+    bool SoundVelocityProfileInUse() const override { return fSVP && fSVP->ProfileInUse(); }
+    void SetBareLayout(bool bare) override
+    {
+        nav_.tRealtime->setVisible(!bare);
+        nav_.tDraw->setVisible(!bare);
+        nav_.tShape->setVisible(!bare);
+        nav_.sStatusBar->setVisible(!bare);
+        nav_.menuBar()->setVisible(!bare);
+        // No border in the bare view, a sizeable one again in the full layout (changing the
+        // frame hides a shown window).
+        if (nav_.windowFlags().testFlag(Qt::FramelessWindowHint) != bare) {
+            const bool shown = nav_.isVisible();
+            nav_.setWindowFlag(Qt::FramelessWindowHint, bare);
+            if (shown) nav_.show();
+        }
+    }
+
+    // CanvasDisplayTarget
+    void setGridShown(bool shown) override { nav_.fcad->SetGridShown(shown); }
+    void setGridSteps(double stepX, double stepY) override
+    {
+        nav_.fcad->SetGridAutoSpacing(stepX <= 0 && stepY <= 0);
+        nav_.fcad->SetGridStep(stepX, stepY);
+    }
+    void setGridLineColor(ColorValue c) override { nav_.fcad->SetGridLineColor(c); }
+    void repaint() override { nav_.fcad->Redraw(); }
+
+    // ScreenshotTimerTarget
+    void setScreenshotInterval(int seconds) override
+    {
+        if (seconds > 0) nav_.tScreenshot->start(seconds * 1000);
+        else nav_.tScreenshot->stop();
+    }
+
+private:
+    std::chrono::milliseconds gnssNoDataTime() const
+    {
+        const int ms = nav_.ZGPS1->NoDataInterval;
+        return std::chrono::milliseconds(ms < 1 ? 10000 : ms);
+    }
+    bool gnssSilent() const { return realtimeState().Position.SilentAt(clock().monotonic(), gnssNoDataTime()); }
+    static bool open(TVeldorSerialGPS* r, std::string& error)
+    {
+        r->Open();
+        error = r->LastError();
+        return r->Connected();
+    }
+    static void toggleUdpInput()
+    {
+        if (ForwardingPanel* p = FGPS ? FGPS->forwardingPanel() : nullptr) p->udpInput()->btnTCPConnectClick();
+    }
+    void zoom(double p)
+    {
+        CanvasModel& m = nav_.fcad->Model();
+        m.ZoomAt(p, (m.WorldXMin() + m.WorldXMax()) / 2, (m.WorldYMax() + m.WorldYMin()) / 2);
+    }
+
+    MainWindow& nav_;
+};
+
+// ---- Creation ---------------------------------------------------------------------------------
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), snapshot_([] { return geodeticTextsFromSettings(); })
+{
+    SetUpWindow(this, {"FNav", "Veldor Sondrix", false, QSize(1024, 700)});
+    ChooseOldSettingsFile = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Import Old VSX INI File"), QString(),
+                                            QStringLiteral("INI Files (*.ini);;All Files (*.*)"))
+            .toStdString();
+    };
+    ExitProcess = [](int code) { std::exit(code); };
+    bindings_ = std::make_unique<Bindings>(*this);
+    FormCreate();
+}
+
+MainWindow::~MainWindow()
+{
+    if (GnssReceiverTarget == gnssTarget_.get()) GnssReceiverTarget = nullptr;
+    if (SounderReceiverTarget == sounderTarget_.get()) SounderReceiverTarget = nullptr;
+    if (ScreenshotTimer == bindings_.get()) ScreenshotTimer = nullptr;
+    if (MapCanvasTarget == bindings_.get()) MapCanvasTarget = nullptr;
+    if (&surveyHost() == static_cast<SurveyHost*>(bindings_.get())) setSurveyHost(nullptr);
+    if (&mainWindowHost() == static_cast<MainWindowHost*>(bindings_.get())) setMainWindowHost(nullptr);
+    if (fcad) fcad->Model().SetChangeHandler({});
+}
+
+const std::string& MainWindow::DatumText() const
+{
+    static const std::string none;
+    const ProjectionSnapshot* s = snapshot_.Current();
+    return s ? s->datumText() : none;
+}
+
+void MainWindow::FormCreate()
+{
+    RealtimeState& state = realtimeState();
+    state = RealtimeState{};
+
+    for (const std::string& f : {DayFolder, ProjectFolder, LogFolder, XyzFolder, SvpFolder, DayFolder + "JPG",
+                                 DayFolder + "MP4"}) {
+        std::error_code ignored;
+        if (!f.empty()) std::filesystem::create_directories(f, ignored);
+    }
+    const std::string icon = withTrailingSlash(programFolder()) + "VeldorSX2.ico";
+    if (fileExists(icon)) {
+        const QIcon i(tr8(icon));
+        QApplication::setWindowIcon(i);
+        setWindowIcon(i);
+    }
+    if (!Translator) Translator = new TranslationManager();
+    InstallWindowTranslation();
+    // The caption names the project file; it reads the same in every language.
+    MarkAsValue(this);
+
+    std::string language;
+    bool showImagery = false;
+    {
+        IniFile ini(GetIniFileName());
+        language = ini.readString("SETTINGS", "Language", "en");
+        OverlayFontSize = strToIntDef(ini.readString("OVERLAY_SETTINGS", "FontSize", "40"), 40);
+        showImagery = ini.readBool("SETTINGS", "SatelliteMapVisible", false);
+    }
+    if (language != "en") Translator->SetLanguage(language);
+
+    tMap = new QTimer(this);
+    tMap->setObjectName("tMap");
+    tMap->setInterval(kMapInterval);
+    connect(tMap, &QTimer::timeout, this, &MainWindow::tMapTimer);
+    tEchogram = new QTimer(this);
+    tEchogram->setObjectName("tEchogram");
+    tEchogram->setInterval(200);
+    connect(tEchogram, &QTimer::timeout, this, &MainWindow::tEchogramTimer);
+    tEchogram->start();
+    tScreenshot = new QTimer(this);
+    tScreenshot->setObjectName("tScreenshot");
+    connect(tScreenshot, &QTimer::timeout, this, &MainWindow::tScreenshotTimer);
+
+    buildToolbars();
+    buildMenus();
+    buildStatusBar();
+    createReceivers();
+    createExtraVesselReceivers();
+    createCanvas(showImagery);
+
+    // Every number and date this program writes goes through its own locale-free formatters
+    // (platform/Numbers.h, platform/Clock.h), so no process-wide text format is set here.
+    MonitorEchoEnabled = true;
+    UpdateRealtimeCaption();
+    bRealtime->setMinimumWidth(70);
+
+    std::vector<std::string> args;
+    for (const QString& a : QCoreApplication::arguments()) args.push_back(a.toStdString());
+    if (const std::string file = ProjectFileFromArguments(args); !file.empty()) CommandLineProjectFile = file;
+
+    lineHandler_ = std::make_unique<GnssLineHandler>(state, *bindings_);
+    mapLoop_ = std::make_unique<MapDisplayLoop>(state, fcad->Model(), *bindings_);
+    run_ = std::make_unique<SurveyRun>(*bindings_);
+
+    gnssTarget_ = std::make_unique<ReceiverAdapter>(ZGPS1);
+    sounderTarget_ = std::make_unique<ReceiverAdapter>(ZSENSOR);
+    GnssReceiverTarget = gnssTarget_.get();
+    SounderReceiverTarget = sounderTarget_.get();
+    ScreenshotTimer = bindings_.get();
+    MapCanvasTarget = bindings_.get();
+    setSurveyHost(bindings_.get());
+    setMainWindowHost(bindings_.get());
+    wireMapCommands();
+    wireScreenCommands();
+}
+
+void MainWindow::buildToolbars()
+{
+    tRealtime = addToolBar(QStringLiteral("Realtime"));
+    tRealtime->setObjectName("tRealtime");
+    tDraw = addToolBar(QStringLiteral("Draw"));
+    tDraw->setObjectName("tDraw");
+    tShape = new QToolBar(QStringLiteral("Shapes"), this);
+    tShape->setObjectName("tShape");
+    addToolBar(Qt::LeftToolBarArea, tShape);
+    for (QToolBar* t : {tRealtime, tDraw, tShape}) {
+        t->setMovable(false);
+        t->setStyleSheet(QStringLiteral("QToolBar { border: 0px; }"));
+    }
+
+    auto button = [](QToolBar* bar, const char* name, const char* caption) {
+        auto* b = new QToolButton(bar);
+        b->setObjectName(name);
+        b->setText(QString::fromUtf8(caption));
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        bar->addWidget(b);
+        return b;
+    };
+    bRealtime = button(tRealtime, "bRealtime", "Start");
+    connect(bRealtime, &QToolButton::clicked, this, &MainWindow::bRealtimeClick);
+    connect(button(tRealtime, "tbRunline", "Runline"), &QToolButton::clicked, this, &MainWindow::tbRunlineClick);
+    connect(button(tRealtime, "ConnectIcon", "Settings"), &QToolButton::clicked, this, &MainWindow::ConnectIconClick);
+    button(tRealtime, "tbFixed", "Fixed");
+    button(tRealtime, "tbFloat", "Float");
+    button(tRealtime, "tbAuto", "Auto");
+    button(tRealtime, "bSelectTracks", "Select Track");
+    button(tRealtime, "bDelSelected", "Delete Selected");
+    bFollowVessel = button(tRealtime, "bFollowVessel", "Follow");
+    connect(bFollowVessel, &QToolButton::clicked, this, &MainWindow::bFollowVesselClick);
+    noFollowButton = button(tRealtime, "ToolButton13", "No follow");
+    connect(noFollowButton, &QToolButton::clicked, this, &MainWindow::onNoFollowClicked);
+
+    // Every button has its own object name: handlers find their button by name, never by its
+    // place in the bar (the bar's own extension button shifts places).
+    struct Named {
+        const char* name;
+        const char* caption;
+    };
+    for (const Named& b : {Named{"Zoomin", "Zoom In"}, Named{"Zoomout", "Zoom Out"}, Named{"Zoomextents", "Extents"},
+                           Named{"Zoomwindow", "Window"}, Named{"Zoomdynamic", "Dynamic"}, Named{"Zoompan", "Pan"},
+                           Named{"bMouseSelect", "Select"}, Named{"ToolButton11", "Clear User Shapes"},
+                           Named{"btEventAdd", "Add Event"}, Named{"btEventReset", "Reset Event"},
+                           Named{"bOpen", "Open"}, Named{"bSave", "Save"}, Named{"bExit", "Exit"},
+                           Named{"bRestart", "Restart"}})
+        button(tDraw, b.name, b.caption);
+    connect(drawButton("btEventAdd"), &QToolButton::clicked, this, &MainWindow::btEventAddClick);
+    connect(drawButton("btEventReset"), &QToolButton::clicked, this, &MainWindow::btEventResetClick);
+    connect(drawButton("Zoomin"), &QToolButton::clicked, this, [this] { bindings_->ZoomIn(); });
+    connect(drawButton("Zoomout"), &QToolButton::clicked, this, [this] { bindings_->ZoomOut(); });
+    connect(drawButton("bOpen"), &QToolButton::clicked, this, &MainWindow::onOpenTriggered);
+    connect(drawButton("bSave"), &QToolButton::clicked, this, &MainWindow::SaveCommandClick);
+    for (const Named& b : {Named{"ToolButton7", "Point"}, Named{"ToolButton12", "Line"},
+                           Named{"ToolButton21", "Rectangle"}, Named{"ToolButton23", "Polyline"},
+                           Named{"ToolButton27", "Ellipse"}, Named{"ToolButton28", "Polygon"},
+                           Named{"ToolButton29", "Spline"}, Named{"ToolButton30", "Arc"},
+                           Named{"ToolButton31", "Circle"}})
+        button(tShape, b.name, b.caption);
+}
+
+QToolButton* MainWindow::drawButton(const char* name) const
+{
+    auto* b = findChild<QToolButton*>(QString::fromLatin1(name));
+    Q_ASSERT(b);
+    return b;
+}
+
+void MainWindow::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("MainMenu1");
+    auto menu = [bar](const char* caption) {
+        return bar->addMenu(QString::fromUtf8(caption));
+    };
+    auto item = [](QMenu* m, const char* name, const char* caption, const QKeySequence& keys = {}) {
+        QAction* a = m->addAction(QString::fromUtf8(caption));
+        a->setObjectName(name);
+        if (!keys.isEmpty()) a->setShortcut(keys);
+        return a;
+    };
+    auto show = [this](QAction* a, QWidget* const* window) {
+        connect(a, &QAction::triggered, this, [window] {
+            BringToUser(*window);
+        });
+    };
+
+    QMenu* file = menu("File");
+    connect(item(file, "New1", "New...", QKeySequence("Ctrl+N")), &QAction::triggered, this, &MainWindow::onNewTriggered);
+    connect(item(file, "Open1", "Open...", QKeySequence("Ctrl+O")), &QAction::triggered, this, &MainWindow::onOpenTriggered);
+    connect(item(file, "Save1", "Save", QKeySequence("Ctrl+S")), &QAction::triggered, this, &MainWindow::SaveCommandClick);
+    connect(item(file, "SaveAs1", "Save As...", QKeySequence("Ctrl+W")), &QAction::triggered, this,
+            &MainWindow::onSaveAsTriggered);
+    file->addSeparator();
+    connect(item(file, "Import1", "Import...", QKeySequence("Ctrl+I")), &QAction::triggered, this,
+            &MainWindow::onImportTriggered);
+    connect(item(file, "Export1", "Export...", QKeySequence("Ctrl+X")), &QAction::triggered, this,
+            &MainWindow::onExportTriggered);
+    file->addSeparator();
+    connect(item(file, "Exit1", "Exit", QKeySequence("Ctrl+Q")), &QAction::triggered, this, &MainWindow::onExitTriggered);
+
+    QMenu* edit = menu("Edit");
+    item(edit, "ClearUserAddedShapes1", "Clear shapes user added");
+    item(edit, "ClearUnfixedTracks1", "Clear tracks unfixed");
+    item(edit, "ClearFixedTracks1", "Clear tracks fixed");
+    item(edit, "Deletetracksselected1", "Delete tracks selected");
+    edit->addSeparator();
+    followVesselItem = item(edit, "Followvessel1", "Follow vessel");
+    followVesselItem->setCheckable(true);
+    followVesselItem->setChecked(true);
+    connect(followVesselItem, &QAction::triggered, this, &MainWindow::bFollowVesselClick);
+    doNotFollowVesselItem = item(edit, "Donotfollowvessel1", "Do not follow vessel");
+    doNotFollowVesselItem->setCheckable(true);
+    connect(doNotFollowVesselItem, &QAction::triggered, this, &MainWindow::onNoFollowClicked);
+    connect(item(edit, "MarkEvent1", "Mark Event", QKeySequence(Qt::Key_F12)), &QAction::triggered, this,
+            &MainWindow::btEventAddClick);
+
+    QMenu* zoom = menu("Zoom");
+    connect(item(zoom, "In1", "In", QKeySequence("Ctrl+I")), &QAction::triggered, this, [this] { bindings_->ZoomIn(); });
+    connect(item(zoom, "Out1", "Out", QKeySequence("Ctrl+O")), &QAction::triggered, this,
+            [this] { bindings_->ZoomOut(); });
+    connect(item(zoom, "Extents1", "Extents", QKeySequence("Ctrl+Alt+E")), &QAction::triggered, this,
+            [this] { fcad->Model().ZoomExtents(); });
+    item(zoom, "Window1", "Window", QKeySequence("Ctrl+W"));
+    item(zoom, "Dynamic1", "Dynamic", QKeySequence("Ctrl+Alt+D"));
+
+    QMenu* tools = menu("Tools");
+    show(item(tools, "VesselShape1", "Vessel Shape..."), reinterpret_cast<QWidget* const*>(&FShape));
+    show(item(tools, "NavigationSettings1", "Navigation Settings..."), reinterpret_cast<QWidget* const*>(&Navset));
+    show(item(tools, "OffsetsandValues1", "Offsets...", QKeySequence("Ctrl+O")),
+         reinterpret_cast<QWidget* const*>(&Offsets));
+    show(item(tools, "SoundVelocityProfile1", "Sound Velocity Profile..."), reinterpret_cast<QWidget* const*>(&fSVP));
+    connect(item(tools, "GenerateRunline1", "Generate Runline..."), &QAction::triggered, this, &MainWindow::onGenerateRunlinesTriggered);
+    show(item(tools, "LatencyWatchSet1", "Latency Watch/Set"), reinterpret_cast<QWidget* const*>(&fLatency));
+    item(tools, "OpenLogFolder1", "Open Log Folder", QKeySequence("Ctrl+L"));
+    tools->addSeparator();
+    connect(item(tools, "ImportOldVSX1", "Import Old VSX..."), &QAction::triggered, this, &MainWindow::onImportOldSettingsTriggered);
+    connect(item(tools, "ClearSatelliteImageCahses1", "Clear Satellite Image Caches..."), &QAction::triggered, this,
+            &MainWindow::onClearSatelliteImageCachesTriggered);
+    connect(item(tools, "ShowSatelliteImage1", "Show Satellite Image"), &QAction::triggered, this,
+            &MainWindow::onShowSatelliteImageTriggered);
+
+    QMenu* window = menu("Window");
+    item(window, "HelsmanWindow1", "Helmsman Window...");
+    connect(item(window, "Parameters1", "Device Settings...", QKeySequence(Qt::Key_F10)), &QAction::triggered, this,
+            &MainWindow::onDeviceSettingsTriggered);
+    connect(item(window, "mRealtimeWindow1", "Realtime Window..."), &QAction::triggered, this,
+            &MainWindow::onRealtimeWindowTriggered);
+    connect(item(window, "Echogram1", "Echogram...", QKeySequence("Ctrl+O")), &QAction::triggered, this,
+            &MainWindow::onEchogramTriggered);
+    show(item(window, "themeSelection1", "Theme Selection..."), reinterpret_cast<QWidget* const*>(&fTheme));
+    connect(item(window, "VeldorNTRIPClient1", "Veldor NTRIP Client..."), &QAction::triggered, this,
+            &MainWindow::onNtripClientTriggered);
+    show(item(window, "Settings1", "Settings..."), reinterpret_cast<QWidget* const*>(&FGPS));
+
+    QMenu* languages = menu("Languages");
+    connect(item(languages, "English1", "English"), &QAction::triggered, this, &MainWindow::onEnglishTriggered);
+    connect(item(languages, "Turkish1", "Turkish"), &QAction::triggered, this, &MainWindow::onTurkishTriggered);
+    connect(item(languages, "TranslationEditor1", "Translation Editor"), &QAction::triggered, this,
+            &MainWindow::onTranslationEditorTriggered);
+
+    QMenu* help = menu("Help");
+    item(help, "RemoteSupport1", "Remote Support...");
+    connect(item(help, "About1", "About..."), &QAction::triggered, this, [] {
+        if (formAbout) formAbout->ShowModal();
+    });
+
+    // Shortcuts the menus declare more than once belong to the first item in menu order.
+    QSet<QKeySequence> seen;
+    for (QAction* a : findChildren<QAction*>()) {
+        if (a->shortcut().isEmpty()) continue;
+        if (seen.contains(a->shortcut())) a->setShortcut({});
+        else seen.insert(a->shortcut());
+    }
+}
+
+void MainWindow::buildStatusBar()
+{
+    sStatusBar = statusBar();
+    sStatusBar->setObjectName("sStatusBar");
+    sStatusBar->setSizeGripEnabled(false);
+    for (int i = 0; i < kStatusPanels; ++i) {
+        auto* l = new QLabel(sStatusBar);
+        l->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        MarkAsValue(l);
+        l->setFixedWidth(100);
+        sStatusBar->addWidget(l);
+        statusPanels_.push_back(l);
+    }
+    const QString code = tr8(toUpperAscii(Translator ? Translator->current() : std::string("en")));
+    statusPanels_[4]->setText(code);
+    statusPanels_[4]->setFixedWidth(sStatusBar->fontMetrics().horizontalAdvance("EN") + 16);
+    SetTranslatedText(statusPanels_[6], "MAP: OFF");
+    statusPanels_[6]->setFixedWidth(80);
+    sStatusBar->installEventFilter(this);
+}
+
+void MainWindow::setStatusPanel(int panel, const QString& text, int extraWidth)
+{
+    if (panel < 0 || size_t(panel) >= statusPanels_.size()) return;
+    statusPanels_[size_t(panel)]->setText(text);
+    fitStatusPanel(statusPanels_[size_t(panel)], extraWidth);
+}
+
+void MainWindow::setStatusPanelWords(int panel, const char* english, const QStringList& args, int extraWidth)
+{
+    if (panel < 0 || size_t(panel) >= statusPanels_.size()) return;
+    SetTranslatedText(statusPanels_[size_t(panel)], english, args);
+    fitStatusPanel(statusPanels_[size_t(panel)], extraWidth);
+}
+
+void MainWindow::fitStatusPanel(QLabel* panel, int extraWidth)
+{
+    // The width is kept so that a text shown again in another language fits too.
+    panel->setProperty("extraWidth", extraWidth);
+    panel->setFixedWidth(sStatusBar->fontMetrics().horizontalAdvance(panel->text()) + extraWidth);
+}
+
+QString MainWindow::StatusPanelText(int panel) const
+{
+    return panel >= 0 && size_t(panel) < statusPanels_.size() ? statusPanels_[size_t(panel)]->text() : QString();
+}
+
+void MainWindow::createReceivers()
+{
+    ZGPS1 = new TVeldorSerialGPS(this);
+    ZGPS1->setObjectName("ZGPS1");
+    connect(ZGPS1, &TVeldorSerialGPS::OnConnect, this, &MainWindow::ZGPS1Connect);
+    connect(ZGPS1, &TVeldorSerialGPS::OnDisconnect, this, &MainWindow::ZGPS1Disconnect);
+    connect(ZGPS1, &TVeldorSerialGPS::OnIdle, this, &MainWindow::ZGPS1Idle);
+    connect(ZGPS1, &TVeldorSerialGPS::OnTimeout, this, &MainWindow::ZGPS1Timeout);
+    connect(ZGPS1, &TVeldorSerialGPS::OnNewCommand, this, &MainWindow::ZGPS1NewCommand);
+    connect(ZGPS1, &TVeldorSerialGPS::OnPosition3DChange, this, &MainWindow::ZGPS1Position3DChange);
+    connect(ZGPS1, &TVeldorSerialGPS::OnSpeedChange, this, &MainWindow::ZGPS1SpeedChange);
+    connect(ZGPS1, &TVeldorSerialGPS::OnSend, this, &MainWindow::ZGPS1Send);
+    connect(ZGPS1, &TVeldorSerialGPS::OnDeviceLost, this, &MainWindow::ZGPS1DeviceLost);
+    connect(ZGPS1, &TVeldorSerialGPS::OnDeviceBack, this, &MainWindow::ZGPS1DeviceBack);
+    ZSENSOR = new TVeldorSerialGPS(this);
+    ZSENSOR->setObjectName("ZSENSOR");
+    connect(ZSENSOR, &TVeldorSerialGPS::OnNewCommand, this, &MainWindow::ZSENSORNewCommand);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceLost, this, &MainWindow::ZSENSORDeviceLost);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceBack, this, &MainWindow::ZSENSORDeviceBack);
+    for (TVeldorSerialGPS* receiver : {ZGPS1, ZSENSOR})
+        connect(receiver, &TVeldorSerialGPS::OnRawLogWrite, this,
+                [this](TVeldorSerialGPS*, const std::string& file, bool written, const std::string& reason) {
+                    noteWrite("raw log " + file, file, written, reason);
+                });
+}
+
+void MainWindow::createExtraVesselReceivers()
+{
+    {
+        IniFile ini(GetIniFileName());
+        ExtraVessels = ReadExtraVessels(ini);
+    }
+    for (size_t i = 0; i < ExtraVessels.size(); ++i) addExtraVesselReceiver();
+}
+
+void MainWindow::addExtraVesselReceiver()
+{
+    auto* r = new TVeldorSerialGPS(this);
+    r->setObjectName(QStringLiteral("ExtraVesselReceiver%1").arg(ExtraVesselReceivers.size() + 2));
+    connect(r, &TVeldorSerialGPS::OnPosition3DChange, this, &MainWindow::ExtraVesselPositionHandler);
+    connect(r, &TVeldorSerialGPS::OnNewCommand, this, &MainWindow::ExtraVesselLineHandler);
+    connect(r, &TVeldorSerialGPS::OnDeviceLost, this, &MainWindow::ExtraVesselDeviceLost);
+    connect(r, &TVeldorSerialGPS::OnDeviceBack, this, &MainWindow::ExtraVesselDeviceBack);
+    ExtraVesselReceivers.push_back(r);
+}
+
+void MainWindow::createCanvas(bool showImagery)
+{
+    auto* panel = new QWidget(this);
+    panel->setObjectName("Panel4");
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    fcad = new MapCanvas(panel);
+    layout->addWidget(fcad);
+    setCentralWidget(panel);
+    ColorValue background = clWhite;
+    {
+        IniFile ini(GetIniFileName());
+        background = ColorValue(ini.readInteger(kNavigationSettingsSection, "BackgroundColor", int(clWhite)));
+    }
+    fcad->setObjectName("fcad");
+    fcad->Model().SetBackgroundColor(background);
+    setUpImagery(showImagery);
+    // The right button belongs to this window: a click opens the map menu.
+    fcad->SetRightClickMeasure(false);
+    connect(fcad, &TVeldorCanvas::OnMouseDown, this, &MainWindow::MapMouseDown);
+    connect(fcad, &TVeldorCanvas::OnMouseMove, this, &MainWindow::MapMouseMove);
+    connect(fcad, &TVeldorCanvas::OnMouseUp, this, &MainWindow::MapMouseUp);
+    buildMapContextMenu();
+}
+
+// ---- First show -------------------------------------------------------------------------------
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    // The first show belongs after every window exists: the program creates them right after
+    // showing this one, and the message loop then runs this.
+    QTimer::singleShot(0, this, &MainWindow::FormShow);
+}
+
+void MainWindow::FormShow()
+{
+    CanvasModel& model = fcad->Model();
+    EnsureStandardLayers(&model);
+    TranslateCaptions();
+
+    std::string path;
+    if (!CommandLineProjectFile.empty() && fileExists(CommandLineProjectFile)) {
+        path = CommandLineProjectFile;
+        CommandLineProjectFile.clear();
+    } else {
+        path = IniFile(GetIniFileName()).readString("FILE", "Last File Saved", "");
+    }
+    // A save cut off in an earlier session left its temporary file beside the last saved one.
+    if (!path.empty()) removeStaleSaveTemporaries(std::filesystem::path(path).parent_path().string());
+    if (!path.empty() && fileExists(path)) {
+        try {
+            LoadShapeFile(model, path, 0, 0, 0);
+            ShowFileInStatusBar(path);
+        } catch (const std::exception& e) {
+            ReportError(tr8(e.what()));
+        }
+    }
+    for (const char* layer : {"~~Veldor Vessel", "Veldor Grid"})
+        if (const int id = model.FindLayer(layer); id >= 0) model.DeleteLayerShapes(id);
+    setWindowTitle(QStringLiteral("Veldor Sondrix - ") + tr8(path));
+
+    int screenshotSeconds = 60;
+    {
+        IniFile ini(GetIniFileName());
+        const double left = ini.readFloat("CANVAS", "PlanWorldLeft", 0);
+        const double right = ini.readFloat("CANVAS", "PlanWorldRight", 1000);
+        const double top = ini.readFloat("CANVAS", "PlanWorldTop", 1000);
+        const double bottom = ini.readFloat("CANVAS", "PlanWorldBottom", 0);
+        model.SetWorldWindow(left, top, right, bottom);
+        fcad->SetGridAutoSpacing(ini.readBool("CANVAS", "GridAutoScale", true));
+        fcad->SetSpeedHudCorner(ini.readInteger("CANVAS", "DepthSpeedDisplayMode", 0));
+        fcad->SetHeadingHudCorner(ini.readInteger("CANVAS", "GGAOverlayPosition", 0));
+        screenshotSeconds = ini.readInteger("SCREENSHOT", "Interval", 60);
+    }
+    if (FGPS) FGPS->eScreenshotInterval->setText(QString::number(screenshotSeconds));
+    bindings_->setScreenshotInterval(screenshotSeconds);
+
+    EnsureStandardLayers(&model);
+    mapLoop_->SetVesselLayer(VesselLayerId);
+    WireUdpInput();
+    RestoreFormPlacement(this, true);
+    if (Offsets) Offsets->show();
+    if (fJoystick) fJoystick->show();
+}
+
+void MainWindow::ShowFileInStatusBar(const std::string& path)
+{
+    StatusFilePath = path;
+    if (statusPanels_.size() < 4) return;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::string shown = withTrailingSlash(folder.parent_path().string());
+    if (folder.parent_path().empty()) shown = withTrailingSlash(folder.string());
+    setStatusPanel(3, tr8(shown), 20);
+}
+
+void MainWindow::TranslateCaptions()
+{
+    if (!Translator) return;
+    for (QAction* a : menuBar()->actions()) TranslateMenuItem(a);
+    // The tool bar buttons take these texts whatever their designed captions were.
+    static const struct {
+        const char* name;
+        const char* english;
+    } fixed[] = {{"bSelectTracks", "Select Tracks"}, {"bDelSelected", "Delete Selected"},
+                 {"bFollowVessel", "Follow Vessel"}, {"ToolButton13", "Do Not Follow"},
+                 {"ConnectIcon", "Connect"},        {"ToolButton11", "Clear Shapes"},
+                 {"btEventAdd", "Add Event"},       {"btEventReset", "Reset Event"},
+                 {"Zoomin", "Zoom In"},             {"Zoomout", "Zoom Out"},
+                 {"bOpen", "Open"},                 {"bSave", "Save"},
+                 {"tbRunline", "Runline"}};
+    for (const auto& f : fixed)
+        if (auto* b = findChild<QToolButton*>(QString::fromLatin1(f.name))) SetTranslatedText(b, f.english);
+    UpdateRealtimeCaption();
+    MapMenuPopup();
+    if (fWaterfal) SetTranslatedText(fWaterfal, "Acoustics Waterfall");
+    if (fTheme) {
+        SetTranslatedText(fTheme, "Theme Selection");
+        SetTranslatedText(fTheme->bSaveExit, "Save && Exit");
+        SetTranslatedText(fTheme->bCancel, "Cancel");
+    }
+    // This window, every tool window and the frame's own windows, hidden ones too.
+    TranslateAllWindows();
+    for (QLabel* panel : statusPanels_)
+        if (const QVariant extra = panel->property("extraWidth"); extra.isValid()) fitStatusPanel(panel, extra.toInt());
+}
+
+void MainWindow::UpdateRealtimeCaption(bool running) { SetTranslatedText(bRealtime, running ? "Stop" : "Start"); }
+
+void MainWindow::UpdateRealtimeCaption() { UpdateRealtimeCaption(run_ && run_->Running()); }
+
+// ---- Shut-down --------------------------------------------------------------------------------
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (!closing_) {
+        closing_ = true;
+        FormCloseQuery();
+    }
+    QApplication::quit();
+}
+
+void MainWindow::FormCloseQuery()
+{
+    bRealtime->setEnabled(false);
+    // A running survey is stopped as the button would stop it, so every log and output is
+    // closed and the events log records the stop.
+    if (run_->Running()) run_->Stop();
+    QCoreApplication::processEvents();
+    QThread::msleep(50);
+    ZGPS1->Close();
+    ZSENSOR->Close();
+    QThread::msleep(50);
+    onSaveTriggered();
+    for (QWidget* w : std::initializer_list<QWidget*>{Offsets, Navset, this, fRealtime, fSVP, fRunline1, fWaterfal,
+                                                      fJoystick})
+        if (w) SaveFormPlacement(w);
+    for (QWidget* w : std::initializer_list<QWidget*>{Navset, Offsets, FGPS, fRealtime, fRunline1, fWaterfal})
+        if (w) w->close();
+    const CanvasModel& m = fcad->Model();
+    IniFile ini(GetIniFileName());
+    ini.writeFloat("CANVAS", "PlanWorldLeft", m.WorldXMin());
+    ini.writeFloat("CANVAS", "PlanWorldRight", m.WorldXMax());
+    ini.writeFloat("CANVAS", "PlanWorldTop", m.WorldYMax());
+    ini.writeFloat("CANVAS", "PlanWorldBottom", m.WorldYMin());
+    ini.writeBool("CANVAS", "GridAutoScale", fcad->Grid().AutoSpacing);
+    ini.writeInteger("CANVAS", "DepthSpeedDisplayMode", fcad->SpeedHudCorner());
+    ini.writeInteger("CANVAS", "GGAOverlayPosition", fcad->HeadingHudCorner());
+}
+
+// The project files' automatic save; the project-file commands fill it.
+
+
+// ---- Real time and the receivers --------------------------------------------------------------
+
+void MainWindow::bRealtimeClick()
+{
+    auto* button = qobject_cast<QWidget*>(sender());
+    QWidget* actedIn = button ? button : QApplication::activeWindow();
+    // A port setting that does not convert stops the start; it is said over the same window.
+    RunReportingErrors(actedIn, [&] {
+        // A start while the offsets window is shown takes its values when the checks accept
+        // them; otherwise the status bar says which values are in force.
+        if (!run_->Running() && Offsets && Offsets->isVisible()) Offsets->TakeShownValues();
+        if (!run_->Toggle() && !run_->Running()) showRefusedStart(actedIn);
+    });
+}
+
+void MainWindow::ZGPS1NewCommand(TVeldorSerialGPS*, const std::string& command) { lineHandler_->HandleLine(command); }
+
+void MainWindow::ZGPS1Position3DChange(TVeldorSerialGPS*, double latitude, double longitude, double altitude)
+{
+    RealtimeState& s = realtimeState();
+    s.GpsLatitude = latitude;
+    s.GpsLongitude = longitude;
+    s.GpsAltitude = altitude;
+    s.ImageryLatitude = latitude;
+    s.ImageryLongitude = longitude;
+}
+
+void MainWindow::ZGPS1SpeedChange(TVeldorSerialGPS*, double speedKmh)
+{
+    if (fRealtime) fRealtime->Speed->setText(tr8(formatFixed(speedKmh / 1.852, 1)));
+}
+
+void MainWindow::ZGPS1Send(TVeldorSerialGPS*, std::string buffer)
+{
+    MessageText = translatedArgs("Command sent to device: %1", {fromCp1254(buffer)});
+    if (FMsg) FMsg->AddMessage(MessageText, true);
+    AppendEventLine("Command sent to device: " + buffer, EventsLogFileName());
+}
+
+void MainWindow::ExtraVesselPositionHandler(TVeldorSerialGPS* sender, double latitude, double longitude, double altitude)
+{
+    for (size_t i = 0; i < ExtraVesselReceivers.size() && i < ExtraVessels.size(); ++i) {
+        if (ExtraVesselReceivers[i] != sender) continue;
+        MultiVesselEntry& e = ExtraVessels[i];
+        e.Latitude = latitude;
+        e.Longitude = longitude;
+        e.Height = altitude;
+        e.HasPosition = true;
+        return;
+    }
+}
+
+// ---- Map --------------------------------------------------------------------------------------
+
+void MainWindow::tMapTimer()
+{
+    // A dialog opened inside a tick runs a nested loop in which the timer fires again.
+    if (tickRunning_) return;
+    tickRunning_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{tickRunning_};
+    mapLoop_->Tick();
+    publishHud();
+}
+
+void MainWindow::publishHud()
+{
+    const RealtimeState& s = realtimeState();
+    CanvasSettings& hud = fcad->Settings();
+    hud.HudStatusText = cp1254ToUtf8(s.HudStatusText);
+    hud.HudFixQuality = s.HudFixQuality;
+    hud.NoValidPosition = s.NoValidPosition;
+    // A tick means GNSS lines flow again: the device's own note on the banner has done its work.
+    if (!ZGPS1->DeviceLost()) hud.HudDeviceText.clear();
+}
+
+// ---- Menu commands ----------------------------------------------------------------------------
+
+void MainWindow::switchLanguage(const std::string& code)
+{
+    if (!Translator) return;
+    Translator->SetLanguage(code);
+    TranslateCaptions();
+    if (statusPanels_.size() > 4) statusPanels_[4]->setText(tr8(toUpperAscii(code)));
+    IniFile(GetIniFileName()).writeString("SETTINGS", "Language", code);
+}
+
+void MainWindow::onEnglishTriggered() { switchLanguage("en"); }
+void MainWindow::onTurkishTriggered() { switchLanguage("tr"); }
+
+void MainWindow::onImportOldSettingsTriggered()
+{
+    const std::string source = ChooseOldSettingsFile ? ChooseOldSettingsFile() : std::string();
+    if (source.empty()) return;
+    if (!fileExists(source)) {
+        prompts().message(translated("Source file does not exist."));
+        return;
+    }
+    // The run is stopped and the drawing saved first: the process ends right after the copy, and
+    // the save's own settings write must land before the imported file replaces the settings.
+    if (run_->Running()) run_->Stop();
+    onSaveTriggered();
+    std::error_code ec;
+    std::filesystem::copy_file(source, GetIniFileName(), std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) {
+        prompts().message(translated("Failed to copy INI file."));
+        return;
+    }
+    prompts().message(translated("INI file imported successfully. The application will now close."));
+    ExitProcess(-1);
+}
+
+void MainWindow::StatusBarClick(int x)
+{
+    int left = 0;
+    for (size_t i = 0; i < 3 && i < statusPanels_.size(); ++i) left += statusPanels_[i]->width();
+    const int right = left + (statusPanels_.size() >= 4 ? statusPanels_[3]->width() : 0);
+    if (x < left || x > right || StatusFilePath.empty()) return;
+    const std::filesystem::path folder = std::filesystem::path(StatusFilePath).parent_path();
+    const std::filesystem::path above = folder.parent_path();
+    OpenFolderInFileBrowser(withTrailingSlash(above.empty() ? folder.string() : above.string()));
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == sStatusBar) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            // Panel positions are counted from the bar's left edge, as the panels are laid out.
+            const int x = static_cast<QMouseEvent*>(event)->position().toPoint().x() -
+                          (statusPanels_.empty() ? 0 : statusPanels_[0]->x());
+            StatusBarClick(x);
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            onShowSatelliteImageTriggered();
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace vsx

@@ -1,0 +1,350 @@
+#pragma once
+// The main navigation window: owner of the main GNSS receiver (ZGPS1), the echosounder receiver
+// (ZSENSOR), one receiver per further vessel and the map (fcad). It binds the plain classes of
+// nav/ to the devices and to the other windows: GnssLineHandler for every GNSS line,
+// MapDisplayLoop for every tick of tMap, SurveyRun for the real-time button.
+//
+// Closing it ends the program, even while tool windows are open.
+#include "nav/CurrentPosition.h"
+#include "nav/GnssLineHandler.h"
+#include "nav/MapDisplayLoop.h"
+#include "nav/MapSelection.h"
+#include "nav/RightButtonGesture.h"
+#include "nav/ScreenshotWriter.h"
+#include "nav/ProjectionSnapshot.h"
+#include "nav/SurveyRun.h"
+#include "canvas/VeldorCanvas.h"
+#include "input/UdpLineBuffer.h"
+#include "nav/SensorWatchdog.h"
+#include "platform/ScanFormat.h"
+#include "platform/WriteFailureWatch.h"
+
+#include <QMainWindow>
+#include <QPoint>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+namespace vsx {
+
+class TVeldorSerialGPS;
+class NumericKeypad;
+class SimpleKeyboard;
+class ImageryGeoreference;
+class ReceiverPortTarget;
+class HelmsmanWindow;
+enum TVGPSCommPort : int;
+
+using MapCanvas = TVeldorCanvas;
+
+// Ids of the standard map layers (set by EnsureStandardLayers; -1 until then).
+extern int GridLayerId;
+extern int TrackFixLayerId;
+extern int TrackNoFixLayerId;
+extern int TrackFloatLayerId;
+extern int TempShapeLayerId;
+extern int UserShapeLayerId;
+extern int EventLayerId;
+extern int VesselLayerId;
+// Folder of the current project file, as the status bar shows it.
+extern std::string StatusFilePath;
+
+// Finds or adds each standard layer and stores its id; the current layer stays as it was (a new
+// layer would otherwise take the user's next drawing). Nothing without a canvas.
+void EnsureStandardLayers(CanvasModel* canvas);
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // ---- Members other parts use ----------------------------------------------------------------
+    TVeldorSerialGPS* ZGPS1 = nullptr;
+    TVeldorSerialGPS* ZSENSOR = nullptr;
+    MapCanvas* fcad = nullptr;
+    std::vector<TVeldorSerialGPS*> ExtraVesselReceivers;  // index-aligned with ExtraVessels
+    QTimer* tMap = nullptr;
+    QTimer* tEchogram = nullptr;
+    QTimer* tScreenshot = nullptr;
+    QToolBar* tRealtime = nullptr;
+    QToolBar* tDraw = nullptr;
+    QToolBar* tShape = nullptr;
+    QToolButton* bRealtime = nullptr;
+    QToolButton* bFollowVessel = nullptr;
+    QToolButton* noFollowButton = nullptr;  // "No follow"
+    QStatusBar* sStatusBar = nullptr;
+    QMenu* MapContextMenu = nullptr;
+    QAction* MainTrackliningItem = nullptr;
+    QAction* OtherTrackliningItem = nullptr;
+    QAction* CenterOnMainItem = nullptr;
+    QAction* followVesselItem = nullptr;
+    QAction* doNotFollowVesselItem = nullptr;
+    // Map context menu (the items whose caption, check mark or enabled state changes).
+    QAction* ShowMainTracksItem = nullptr;
+    QAction* ShowOtherTracksItem = nullptr;
+    QAction* ShowDepthTextsItem = nullptr;
+    QAction* SelectRunlineHereItem = nullptr;
+    QAction* HelmsmanWindowItem = nullptr;
+    // The helmsman window, made on first use.
+    HelmsmanWindow* Helmsman = nullptr;
+    // Map flags the context menu toggles (the tracklining ones live in the real-time state).
+    bool ShowMainTracks = true;
+    bool ShowOtherTracks = true;
+    bool ShowDepthTexts = false;
+    const MapSelection& Selection() const { return selection_; }
+
+    // The datum text of the projection snapshot (WGS-84 block first); empty until taken.
+    const std::string& DatumText() const;
+    ProjectionSnapshotKeeper& Snapshot() { return snapshot_; }
+    MapDisplayLoop& MapLoop() { return *mapLoop_; }
+    GnssLineHandler& LineHandler() { return *lineHandler_; }
+    SurveyRun& Run() { return *run_; }
+    // The time-stamped save; false (with the reason) when the drawing could not be written.
+    bool AutoSave(std::string* error = nullptr);
+    // The grid projection the map draws in, as the device settings choose it.
+    static GridProjection MapProjection();
+    // Text of a status-bar panel (0..6).
+    QString StatusPanelText(int panel) const;
+    int StatusPanelCount() const { return int(statusPanels_.size()); }
+
+    // ---- Lifecycle -------------------------------------------------------------------------------
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery();
+    void TranslateCaptions();
+    void ShowFileInStatusBar(const std::string& path);
+    void UpdateRealtimeCaption();
+    void UpdateRealtimeCaption(bool running);
+    // ---- GNSS state on screen (MainWindowGnss.cpp) -----------------------------------------------
+    // The receiver fell silent or went away: its last fix is no longer shown as current.
+    void ShowGnssSilent();
+    // Says a GGA refused for impossible values on the status bar and in the events log (`who`:
+    // "GPS" or a vessel's name); the callers say only the first of a run for each receiver.
+    void ReportRejectedGga(const std::string& who, std::string_view line, const char* problem);
+    // Where a sounding made now stands: the current fix, in the map's grid.
+    SoundingPosition SoundingPositionNow();
+
+public slots:
+    // ---- Real time -------------------------------------------------------------------------------
+    void bRealtimeClick();
+    // ---- Main receiver ---------------------------------------------------------------------------
+    void ZGPS1NewCommand(vsx::TVeldorSerialGPS* sender, const std::string& command);
+    void ZGPS1Position3DChange(vsx::TVeldorSerialGPS* sender, double latitude, double longitude, double altitude);
+    void ZGPS1SpeedChange(vsx::TVeldorSerialGPS* sender, double speedKmh);
+    void ZGPS1Send(vsx::TVeldorSerialGPS* sender, std::string buffer);
+    // Device events of the receivers (connect, disconnect, idle, time-out), and the echosounder's
+    // lines: bound at creation, handled by the device-event and depth parts.
+    void ZGPS1Connect(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZGPS1Disconnect(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZGPS1Idle(vsx::TVeldorSerialGPS* sender);
+    void ZGPS1Timeout(vsx::TVeldorSerialGPS* sender);
+    void ZSENSORNewCommand(vsx::TVeldorSerialGPS* sender, const std::string& command);
+    void ZSENSORTimeout(vsx::TVeldorSerialGPS* sender);
+    // A device that went away during a run, and its return (the receiver opens it again itself).
+    void ZGPS1DeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZGPS1DeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZSENSORDeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZSENSORDeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    // ---- Event marks and window commands ---------------------------------------------------------
+    void btEventAddClick();
+    void btEventResetClick();
+    void onEchogramTriggered();
+    void onDeviceSettingsTriggered();
+    void ConnectIconClick();
+    void onRealtimeWindowTriggered();
+    // ---- RTK corrections (MainWindowNtrip.cpp) ---------------------------------------------------
+    void onNtripClientTriggered();
+    // Call whenever ZGPS1 has opened or closed its port: hands the open port to the NTRIP client,
+    // or takes it back, so corrections never go to a closed or stale port.
+    void ZGPS1PortChanged();
+    void HandPositionToNtrip(double latitude, double longitude, double altitude);
+    // ---- Further vessels -------------------------------------------------------------------------
+    void ExtraVesselPositionHandler(vsx::TVeldorSerialGPS* sender, double latitude, double longitude, double altitude);
+    void ExtraVesselLineHandler(vsx::TVeldorSerialGPS* sender, const std::string& command);
+    void ExtraVesselDeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ExtraVesselDeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    // ---- Map -------------------------------------------------------------------------------------
+    void tMapTimer();
+    void tEchogramTimer();
+    void tScreenshotTimer();
+    void bFollowVesselClick();
+    void onNoFollowClicked();
+    void MainTrackliningClick();
+    void OtherTrackliningClick();
+    void CenterOnVesselClick(int target);
+    void MapMenuPopup();
+    void MapMouseDown(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
+    void MapMouseMove(vsx::TVeldorCanvas* sender, int shift, int x, int y);
+    void MapMouseUp(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
+    // ---- Map tools, selection, track clearing and keys (MainWindowMap.cpp) -----------------------
+    void SetDrawingTool(int tool);
+    void ZoomextentsClick();
+    void ZoomwindowClick();
+    void ZoomdynamicClick();
+    void ZoompanClick();
+    void bMouseSelectClick();
+    void bSelectTracksClick();
+    void bDelSelectedClick();
+    void onClearUserShapesClicked();
+    void tbFixedClick();
+    void tbFloatClick();
+    void tbAutoClick();
+    void ShowMainTracksClick();
+    void ShowOtherTracksClick();
+    void ShowDepthTextsClick();
+    void SelectRunlineHereClick();
+    void HelmsmanWindowItemClick();
+    void fcadWorldMouseDown(vsx::TVeldorCanvas* sender, int button, int shift, int action, double x, double y);
+    void fcadWorldMouseMove(vsx::TVeldorCanvas* sender, int shift, double x, double y, double magnitude, double angle);
+    void fcadDrawBegin(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
+    void fcadDrawEnd(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
+    void fcadDblClick(vsx::TVeldorCanvas* sender);
+    void onOpenLogFolderTriggered();
+    void onRemoteSupportTriggered();
+    // ---- Helmsman window (HelmsmanWindow.cpp) ----------------------------------------------------
+    void onHelmsmanWindowTriggered();
+    void CloneDrawingToHelmsman(bool keepHelmsmanView);
+    // ---- Screenshots, end and restart (MainWindowScreens.cpp) -----------------------------------
+    void bExitClick();
+    void bRestartClick();
+    // ---- Menu commands of this window ------------------------------------------------------------
+    void onEnglishTriggered();
+    void onTurkishTriggered();
+    void onShowSatelliteImageTriggered();
+    void onClearSatelliteImageCachesTriggered();
+    void onImportOldSettingsTriggered();
+    // ---- Project files, import and export (MainWindowProject.cpp, MainWindowImportExport.cpp) ----
+    // The time-stamped save other windows and the close ask for: never raises; a failure is
+    // logged and shown on the status bar.
+    void onSaveTriggered();
+    // Save from the menu or the tool bar: a failure is shown in a message.
+    void SaveCommandClick();
+    void onNewTriggered();
+    void onOpenTriggered();
+    void onSaveAsTriggered();
+    void onExitTriggered();
+    void onImportTriggered();
+    void onExportTriggered();
+    void onTranslationEditorTriggered();
+    // ---- Run lines (MainWindowRunline.cpp) -------------------------------------------------------
+    void tbRunlineClick();
+    void onGenerateRunlinesTriggered();
+    void RunlineRouteDrawEnd(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
+
+public:
+    // ---- On-screen keypad and keyboard ------------------------------------------------------------
+    // Shows the panel at the bottom of the map, typing into `target`.
+    void ShowNumericKeypad(QWidget* target);
+    void ShowSimpleKeyboard(QWidget* target);
+    NumericKeypad* numericKeypad() const { return numericKeypad_; }
+    SimpleKeyboard* simpleKeyboard() const { return simpleKeyboard_; }
+
+public:
+    // The old-settings import's file choice ("" when cancelled) and its end of the process;
+    // tests replace both.
+    std::function<std::string()> ChooseOldSettingsFile;
+    std::function<void(int)> ExitProcess;
+    // The window's key handling, seeing every key of this window before its controls do; true
+    // when the key was used up.
+    bool FormKeyDown(int key);
+    // The screens the periodic screenshots capture; tests give pictures of their own.
+    void SetScreenSource(std::unique_ptr<ScreenSource> source);
+    ScreenshotWriter& Screenshots() { return *screenshots_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    class Bindings;
+    friend class Bindings;
+
+    void buildMenus();
+    void buildToolbars();
+    // A tool-bar button of this window by its object name.
+    QToolButton* drawButton(const char* name) const;
+    void buildStatusBar();
+    void buildMapContextMenu();
+    // Binds the map's tool bars, menu items, canvas events and keys (MainWindowMap.cpp).
+    void wireMapCommands();
+    void wireScreenCommands();
+    void clearTracks(int kind);
+    void setTrackLayersVisible(bool shown);
+    void createReceivers();
+    void createExtraVesselReceivers();
+    void addExtraVesselReceiver();
+    void createCanvas(bool showImagery);
+    // The imagery under the map: shown or not, its cache, its server and its georeference.
+    void setUpImagery(bool shown);
+    void showImageryState();
+    // A panel showing a value, or words (an English key) shown in the current language.
+    void setStatusPanel(int panel, const QString& text, int extraWidth);
+    void setStatusPanelWords(int panel, const char* english, const QStringList& args, int extraWidth);
+    void fitStatusPanel(QLabel* panel, int extraWidth);
+    void switchLanguage(const std::string& code);
+    void StatusBarClick(int x);
+    void publishHud();
+    // The UDP input's listener starts the map loop that polls it.
+    void WireUdpInput();
+    // A device event: the message window (shown when asked), its memo and the events log.
+    void reportDeviceEvent(const char* english, const QStringList& args, bool showWindow);
+    const ScanFormat* currentScanFormat();
+    void applyDepthAlarm(double trueDepthHi);
+    // The map loop's projection snapshot; datum or projection settings that cannot be used are
+    // said once per snapshot on the status bar and in the events log.
+    const ProjectionSnapshot* mapSnapshot(GridProjection projection);
+    // A survey start refused: why, in a message box over the window the user acted in.
+    void showRefusedStart(QWidget* actedIn);
+    // One write to a sounding file or log, known as `what`: a failure is said on the status bar
+    // and in the events log when it starts, and again when writing works again.
+    void noteWrite(const std::string& what, const std::string& file, bool written, const std::string& reason);
+
+    std::unique_ptr<Bindings> bindings_;
+    NumericKeypad* numericKeypad_ = nullptr;
+    SimpleKeyboard* simpleKeyboard_ = nullptr;
+    ProjectionSnapshotKeeper snapshot_;
+    std::unique_ptr<GnssLineHandler> lineHandler_;
+    std::unique_ptr<MapDisplayLoop> mapLoop_;
+    std::unique_ptr<SurveyRun> run_;
+    std::unique_ptr<ReceiverPortTarget> gnssTarget_, sounderTarget_;
+    std::vector<QLabel*> statusPanels_;
+    std::vector<QAction*> centerOnVesselItems_;
+    UdpLineBuffer udpLines_;
+    std::unique_ptr<ImageryGeoreference> imageryGeoreference_;
+    MapSelection selection_;
+    RightButtonGesture rightButton_;
+    std::unique_ptr<ScreenSource> screenSource_;
+    std::unique_ptr<ScreenshotWriter> screenshots_;
+    bool shownOnce_ = false;
+    bool closing_ = false;
+    bool tickRunning_ = false;
+
+public:
+    // ---- Echosounder watch (written by the depth handler and the echogram timer) ----------------
+    SensorWatchdog SensorWatch;
+    bool FirstSensorLineSeen = false;
+    bool NewDepthAvailable = false;
+    double DepthAlarmLevel = 0;
+
+private:
+    std::string scanFormatText_;
+    std::optional<ScanFormat> scanFormat_;
+    bool reportedBadOffsets_ = false;
+    WriteFailureWatch writeWatch_;
+    std::string reportedSnapshotProblem_;  // what the status bar last said about the snapshot
+};
+
+} // namespace vsx
