@@ -166,13 +166,25 @@ TEST_F(WindowManagerTest, WindowOpenedFromMenuIsAboveStayOnTopWindows)
                                              QStringLiteral("key"), QStringLiteral("alt+F4")});
     ASSERT_TRUE(WaitUntil([&] { return desktop_->findWindow(ntripTitle) == 0; }, kWait));
     const unsigned long realtime = desktop_->findWindow(realtimeTitle);
-    const QRect realtimeFrame = desktop_->frameRect(realtime);
-    const QPoint grip = realtimeFrame.topLeft() + QPoint(40, 8);
-    desktop_->drag(grip, grip + (ntripFrame.center() - realtimeFrame.center()));
-    ASSERT_TRUE(WaitUntil([&] { return desktop_->frameRect(realtime).intersects(QRect(ntripFrame.center(), QSize(1, 1))); }, kWait))
+    const auto dragRealtimeOver = [&](QPoint target) {
+        const QRect realtimeFrame = desktop_->frameRect(realtime);
+        const QPoint grip = realtimeFrame.topLeft() + QPoint(40, 8);
+        desktop_->drag(grip, grip + (target - realtimeFrame.center()));
+        return WaitUntil([&] { return desktop_->frameRect(realtime).contains(target); }, kWait);
+    };
+    ASSERT_TRUE(dragRealtimeOver(ntripFrame.center()))
         << "the real-time window was not dragged over";
     pick(Window, NtripClient);
     ASSERT_TRUE(WaitUntil([&] { return (ntrip = desktop_->findWindow(ntripTitle)) != 0; }, kWait));
+    ASSERT_TRUE(WaitUntil([&] { return desktop_->topMostAt(ntrip, desktop_->clientRect(ntrip).center()); }, kWait))
+        << "the NTRIP window opened behind another window";
+
+    // Covered by the stay-on-top window while open, it comes back on top when commanded again.
+    const QPoint centre = desktop_->clientRect(ntrip).center();
+    ASSERT_TRUE(dragRealtimeOver(centre)) << "the real-time window was not dragged over";
+    ASSERT_TRUE(WaitUntil([&] { return !desktop_->topMostAt(ntrip, centre); }, kWait))
+        << "the real-time window does not cover the NTRIP window";
+    pick(Window, NtripClient);
 
     // Under the pointer at its centre, and wherever it meets the other stay-on-top windows, the
     // window just opened is the top-most.
