@@ -35,6 +35,11 @@ QMessageBox::Icon toIcon(PromptKind k)
 PromptService& prompts() { return *g_prompts; }
 void setPrompts(PromptService* service) { g_prompts = service ? service : &g_dialogPrompts; }
 
+void KeepDialogAboveToolWindows(QWidget* dialog)
+{
+    if (dialog) dialog->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
 QWidget* promptParent(QWidget* actedIn)
 {
     if (actedIn) return actedIn->window();
@@ -45,6 +50,7 @@ void PromptService::message(const QString& text, const QString& title, PromptKin
 {
     QMessageBox box(toIcon(kind), title.isEmpty() ? QApplication::applicationName() : title, text, QMessageBox::Ok,
                     promptParent(parent));
+    KeepDialogAboveToolWindows(&box);
     box.exec();
 }
 
@@ -53,6 +59,7 @@ PromptAnswer PromptService::ask(const QString& text, const QString& title, const
 {
     QMessageBox box(toIcon(kind), title.isEmpty() ? QApplication::applicationName() : title, text,
                     QMessageBox::NoButton, promptParent(parent));
+    KeepDialogAboveToolWindows(&box);
     for (PromptAnswer a : buttons) box.addButton(toButton(a));
     if (!buttons.empty()) box.setDefaultButton(toButton(buttons.front()));
     const int r = box.exec();
@@ -69,6 +76,7 @@ namespace {
 FileChoice runFileDialog(QWidget* parent, const FileDialogRequest& r, bool save)
 {
     QFileDialog dialog(parent, r.title, r.folder, r.filters);
+    KeepDialogAboveToolWindows(&dialog);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList filters = r.filters.split(QStringLiteral(";;"));
@@ -113,7 +121,11 @@ FileChoice RecordingPrompts::chooseSaveFile(QWidget* parent, const FileDialogReq
 
 QString PromptService::openFileName(QWidget* parent, const QString& title, const QString& filter)
 {
-    return QFileDialog::getOpenFileName(promptParent(parent), title, QString(), filter);
+    QFileDialog dialog(promptParent(parent), title, QString(), filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    KeepDialogAboveToolWindows(&dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front();
 }
 
 void RecordingPrompts::message(const QString& text, const QString& title, PromptKind kind, QWidget* parent)

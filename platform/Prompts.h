@@ -2,8 +2,9 @@
 // Every modal message and question goes through one prompt service, so only user actions ever
 // open a dialog and tests can answer them without blocking.
 //
-// A dialog belongs to the window the user acted in: it opens over that window, so a tool window
-// that stays on top never hides it. Without a window given, the active window is taken.
+// A dialog belongs to the window the user acted in: it opens over that window. It also joins the
+// window manager's stay-on-top layer, so a tool window that stays on top never hides it, whatever
+// window it belongs to. Without a window given, the active window is taken.
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -33,6 +34,9 @@ struct FileDialogRequest {
     // "" for none), so the replace question sees the name that will be written.
     QStringList defaultSuffixes;
 };
+
+// Puts a dialog that is about to be shown in the stay-on-top layer, above the tool windows.
+void KeepDialogAboveToolWindows(QWidget* dialog);
 
 class PromptService {
 public:

@@ -1,6 +1,8 @@
 #include "app/windows/ColorBox.h"
 
 #include "app/windows/WindowTranslation.h"
+#include "platform/Prompts.h"
+
 #include <QColorDialog>
 #include <QPixmap>
 
@@ -72,8 +74,9 @@ void ColorBox::onActivated(int index)
         if (chooser()) {
             picked = chooser()(toQColor(color_), this);
         } else {
-            const QColor c = QColorDialog::getColor(toQColor(color_), this);
-            if (c.isValid()) picked = c;
+            QColorDialog dialog(toQColor(color_), this);
+            KeepDialogAboveToolWindows(&dialog);
+            if (dialog.exec() == QDialog::Accepted && dialog.selectedColor().isValid()) picked = dialog.selectedColor();
         }
         if (!picked || !picked->isValid()) {
             setColor(color_);  // cancelled: show the colour held before

@@ -46,7 +46,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -562,8 +561,9 @@ MainWindow::MainWindow(QWidget* parent)
 {
     SetUpWindow(this, {"FNav", "Veldor Sondrix", false, QSize(1024, 700)});
     ChooseOldSettingsFile = [this] {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("Import Old VSX INI File"), QString(),
-                                            QStringLiteral("INI Files (*.ini);;All Files (*.*)"))
+        return prompts()
+            .openFileName(this, QStringLiteral("Import Old VSX INI File"),
+                          QStringLiteral("INI Files (*.ini);;All Files (*.*)"))
             .toStdString();
     };
     ExitProcess = [](int code) { std::exit(code); };

@@ -196,6 +196,34 @@ TEST_F(WindowManagerTest, WindowOpenedFromMenuIsAboveStayOnTopWindows)
     exitWithMenu();
 }
 
+// A message over the main window is not hidden by a stay-on-top tool window lying over it: Start
+// with no port chosen is refused with a message box over the main window.
+TEST_F(WindowManagerTest, MessageOverMainWindowIsAboveStayOnTopWindows)
+{
+    start();
+    const QRect inside = desktop_->clientRect(mainWindow());
+    const unsigned long navset = desktop_->findWindow(QStringLiteral("Navigation Settings"));
+    const QRect navsetFrame = desktop_->frameRect(navset);
+    const QPoint grip = navsetFrame.topLeft() + QPoint(40, 8);
+    desktop_->drag(grip, grip + (inside.center() - navsetFrame.center()));
+    ASSERT_TRUE(WaitUntil([&] { return desktop_->frameRect(navset).contains(inside.center()); }, kWait))
+        << "Navigation Settings was not dragged over the main window";
+
+    desktop_->click(inside.topLeft() + QPoint(36, 32));  // the tool bar's Start
+    const QString title = QStringLiteral("Realtime not started");
+    ASSERT_TRUE(WaitUntil([&] { return desktop_->findWindow(title) != 0; }, kWait)) << "no refusal message came up";
+    const unsigned long box = desktop_->findWindow(title);
+    const QRect boxInside = desktop_->clientRect(box);
+    ASSERT_TRUE(desktop_->frameRect(navset).intersects(boxInside)) << "the message does not meet the tool window";
+    const QRect overlap = boxInside.intersected(desktop_->frameRect(navset));
+    EXPECT_TRUE(WaitUntil([&] { return desktop_->topMostAt(box, overlap.center()); }, kWait))
+        << "the message opened behind the stay-on-top Navigation Settings";
+    desktop_->run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(box),
+                                             QStringLiteral("key"), QStringLiteral("Return")});
+    ASSERT_TRUE(WaitUntil([&] { return desktop_->findWindow(title) == 0; }, kWait)) << "the message did not close";
+    exitWithMenu();
+}
+
 TEST_F(WindowManagerTest, KeypadGoesWithTheOffsetsWindow)
 {
     start();
