@@ -134,16 +134,15 @@ void placeFrameAt(QWidget* form, QPoint corner)
     QPointer<QWidget> guarded(form);
     auto* check = new QTimer(form);
     check->setInterval(20);
-    auto* waited = new QElapsedTimer;
-    waited->start();
+    QElapsedTimer waited;
+    waited.start();
     QObject::connect(check, &QTimer::timeout, form, [guarded, check, waited, corner] {
         const auto finish = [&] {
             check->stop();
             check->deleteLater();
-            delete waited;
         };
         QWidget* w = guarded.data();
-        if (!w || waited->elapsed() > 3000) return finish();
+        if (!w || waited.elapsed() > 3000) return finish();
         if (!w->isVisible()) return;
         const QMargins now = frameNow(w);
         if (now.isNull() && !frameless(w)) return;  // not framed yet

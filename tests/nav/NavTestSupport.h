@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 #include <memory>
 #include <string>
@@ -186,14 +187,22 @@ private:
 // Runs PROJ's cct with `pipeline` on the input lines; the numbers of each output line.
 inline std::vector<std::vector<double>> runCct(const std::string& pipeline, const std::string& input)
 {
-    const std::string in = ::testing::TempDir() + "cct-input.txt";
-    if (FILE* f = std::fopen(in.c_str(), "w")) {
+    // A file of this call's own: tests run in parallel processes, each with its own input.
+    std::string in = ::testing::TempDir() + "cct-input-XXXXXX";
+    const int fd = ::mkstemp(in.data());
+    if (fd < 0) return {};
+    if (FILE* f = ::fdopen(fd, "w")) {
         std::fputs(input.c_str(), f);
         std::fclose(f);
+    } else {
+        ::close(fd);
     }
     std::vector<std::vector<double>> rows;
     FILE* p = ::popen(("cct -d 6 " + pipeline + " < '" + in + "' 2>/dev/null").c_str(), "r");
-    if (!p) return rows;
+    if (!p) {
+        std::remove(in.c_str());
+        return rows;
+    }
     char line[512];
     while (std::fgets(line, sizeof line, p)) {
         std::vector<double> row;
@@ -206,6 +215,7 @@ inline std::vector<std::vector<double>> runCct(const std::string& pipeline, cons
         if (!row.empty()) rows.push_back(row);
     }
     ::pclose(p);
+    std::remove(in.c_str());
     return rows;
 }
 

@@ -87,24 +87,32 @@ XDesktop::XDesktop(int width, int height) : size_(width, height)
         return;
     }
 
-    windowManager_ = std::make_unique<QProcess>();
+    // Under a heavily loaded machine the window manager can be slow to take over, or give up on a
+    // server that is still settling: it is given time, and started again when it has ended.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), display());
-    windowManager_->setProcessEnvironment(env);
-    windowManager_->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-    if (!windowManager_->waitForStarted(kToolTimeout)) {
-        failure_ = QStringLiteral("openbox did not start");
+    QString managerErrors;
+    for (int attempt = 0; attempt < 3 && !ready_; ++attempt) {
+        stop(windowManager_.get());
+        windowManager_ = std::make_unique<QProcess>();
+        windowManager_->setProcessEnvironment(env);
+        windowManager_->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        if (!windowManager_->waitForStarted(kToolTimeout)) {
+            failure_ = QStringLiteral("openbox did not start");
+            return;
+        }
+        // The window manager has taken over when it names itself on the root window.
+        ready_ = WaitUntil([this] {
+            return windowManager_->state() != QProcess::Running ||
+                   run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                       .contains(QStringLiteral("window id"));
+        }, 3 * kToolTimeout) && windowManager_->state() == QProcess::Running;
+        managerErrors += QString::fromLocal8Bit(windowManager_->readAllStandardError());
+    }
+    if (!ready_) {
+        failure_ = QStringLiteral("openbox did not take over the display: ") + managerErrors;
         return;
     }
-    // The window manager has taken over when it names itself on the root window.
-    if (!WaitUntil([this] {
-            return run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-                .contains(QStringLiteral("window id"));
-        }, kToolTimeout)) {
-        failure_ = QStringLiteral("openbox did not take over the display");
-        return;
-    }
-    ready_ = true;
 }
 
 XDesktop::~XDesktop()
