@@ -36,7 +36,8 @@ bench: configure
 # Sanitizer builds in their own folders; TESTS picks a CTest regular expression. Undefined
 # behaviour stops the test that meets it, so it fails like a memory fault does. The address build
 # runs several times slower: a timing test that misses under it is run once more, as in
-# `make test`. The thread sanitizer leaves the calls Qt's own (uninstrumented) libraries make unchecked: .ci/tsan.supp.
+# `make test`. The thread sanitizer leaves the calls Qt's own (uninstrumented) libraries make
+# unchecked: .ci/tsan.supp.
 sanitize-address: deps
 	@test -f build-asan/build.ninja || cmake -S . -B build-asan -G Ninja -DVSX_SANITIZE=address
 	cmake --build build-asan -j $(JOBS)
