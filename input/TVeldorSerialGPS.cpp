@@ -1,17 +1,15 @@
 #include "input/TVeldorSerialGPS.h"
 
-#include "platform/WriteFailureWatch.h"
-
-#include <cerrno>
-
 #include "app/Settings.h"
 #include "platform/Clock.h"
 #include "platform/Numbers.h"
 #include "platform/SerialPortMap.h"
 #include "platform/Text.h"
+#include "platform/WriteFailureWatch.h"
 
 #include <QPointer>
 #include <QTimer>
+#include <cerrno>
 #include <climits>
 
 namespace vsx {

@@ -5,13 +5,12 @@
 #include "input/GgaForwarding.h"
 #include "input/NmeaParser.h"
 #include "nav/SensorOffset.h"
-#include "platform/WriteFailureWatch.h"
-
-#include <cerrno>
 #include "nav/SyntheticGga.h"
 #include "platform/Clock.h"
 #include "platform/Numbers.h"
+#include "platform/WriteFailureWatch.h"
 
+#include <cerrno>
 #include <cstdio>
 
 namespace vsx {

@@ -5,7 +5,6 @@
 #include "platform/WriteFailureWatch.h"
 
 #include <cerrno>
-
 #include <cstdio>
 #include <sys/stat.h>
 

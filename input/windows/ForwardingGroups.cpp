@@ -1,13 +1,12 @@
 #include "input/windows/ForwardingGroups.h"
 
-#include "platform/WriteFailureWatch.h"
-
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/WindowTranslation.h"
 #include "input/GgaForwarding.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
+#include "platform/WriteFailureWatch.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -306,7 +306,7 @@ public:
         if (nav_.sStatusBar)
             nav_.sStatusBar->showMessage(translatedArgs("Positions back after a gap of %1 s", {seconds}), 10000);
     }
-        void setDepthHud(double hi, double lo, bool show) override { nav_.fcad->SetDepthHud(hi, lo, show); }
+    void setDepthHud(double hi, double lo, bool show) override { nav_.fcad->SetDepthHud(hi, lo, show); }
     void setHudValue(double knots, bool show) override { nav_.fcad->SetHudValue(knots, show); }
     void mirrorTrackToHelmsman(const std::string& layer, ColorValue colour, int width, TrackPoint from, TrackPoint to,
                                bool asLine) override
