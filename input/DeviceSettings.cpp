@@ -11,16 +11,18 @@
 namespace vsx {
 namespace {
 
+// The seven datum values carry the local datum into WGS-84 (rotations in arc-seconds, shifts in
+// metres, scale in parts per million; see geo/Datum.h): their captions say the units.
 constexpr GeodeticFieldInfo kGeodeticFields[kGeodeticFieldCount] = {
     {"SemiMajorAxis", "edSMA", "Semi Major Axis"},
     {"InverseFlattening", "edIF", "Flattening"},
-    {"X_Rotation", "edRX", "X Rotation"},
-    {"Y_Rotation", "edRY", "Y Rotation"},
-    {"Z_Rotation", "edRZ", "Z Rotation"},
-    {"X_Shift", "edSX", "X Shift"},
-    {"Y_Shift", "edSY", "Y Shift"},
-    {"Z_Shift", "edSZ", "Z Shift"},
-    {"Scale_PPM", "edPPM", "Scale Factor"},
+    {"X_Rotation", "edRX", "X Rotation (arc-sec)"},
+    {"Y_Rotation", "edRY", "Y Rotation (arc-sec)"},
+    {"Z_Rotation", "edRZ", "Z Rotation (arc-sec)"},
+    {"X_Shift", "edSX", "X Shift (m)"},
+    {"Y_Shift", "edSY", "Y Shift (m)"},
+    {"Z_Shift", "edSZ", "Z Shift (m)"},
+    {"Scale_PPM", "edPPM", "Scale (ppm)"},
     {"Central_Meridian", "edCM", "Central Meridian"},
     {"Reference_Latitude", "edRL", "Reference Latitude"},
     {"Scale_Factor", "edSF", "Scale Factor"},
@@ -321,6 +323,11 @@ HiddenLockSwitch DeviceSettings::readHiddenLockSwitch(const IniFile& ini)
 std::string DeviceSettings::readStoredSounderPort(const IniFile& ini)
 {
     return ini.readString(kSounderPortSection, kPortNoKey, "");
+}
+
+int DeviceSettings::readStoredScreenshotInterval(const IniFile& ini)
+{
+    return ini.readInteger("SCREENSHOT", "Interval", 60);
 }
 
 const DeviceSettings& deviceSettings()

@@ -163,6 +163,8 @@ public:
     static HiddenLockSwitch readHiddenLockSwitch(const IniFile& ini);
     // The stored echosounder port name.
     static std::string readStoredSounderPort(const IniFile& ini);
+    // The stored screenshot interval in seconds (60 when there is none).
+    static int readStoredScreenshotInterval(const IniFile& ini);
 
 private:
     PortGroupTexts gnssPort_, sounderPort_;

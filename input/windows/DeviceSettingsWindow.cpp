@@ -16,6 +16,7 @@
 #include "platform/Prompts.h"
 #include "platform/Text.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -28,6 +29,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -256,8 +258,15 @@ void DeviceSettingsWindow::buildParametersSheet()
     auto* datumForm = new QFormLayout(datum);
     edSMA = edit(G::SemiMajorAxis, datumForm);
     edIF = edit(G::InverseFlattening, datumForm);
-    auto* shifts = new QGroupBox(QStringLiteral("Transformation Parameters from WGS-84"));
+    // The seven values carry coordinates on the local datum into WGS-84, in the coordinate frame
+    // rotation convention; the units stand in the edits' labels.
+    auto* shifts = new QGroupBox(QStringLiteral("Local Datum to WGS-84"));
+    shifts->setObjectName("datumTransformationGroup");
     auto* shiftForm = new QFormLayout(shifts);
+    auto* convention = new QLabel(QStringLiteral("Coordinate frame rotation convention"));
+    convention->setObjectName("datumConventionLabel");
+    convention->setWordWrap(true);
+    shiftForm->addRow(convention);
     edRX = edit(G::XRotation, shiftForm);
     edRY = edit(G::YRotation, shiftForm);
     edRZ = edit(G::ZRotation, shiftForm);
@@ -458,6 +467,24 @@ void DeviceSettingsWindow::bindControls()
 
     connect(lockStateCheck, &QCheckBox::toggled, this, &DeviceSettingsWindow::onLockStateToggled);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    watchForUserChanges();
+}
+
+void DeviceSettingsWindow::watchForUserChanges()
+{
+    // Signals that only the user's typing, picking and clicking send: loading values from code
+    // never counts as a change. The extra-vessel panels are left out; they save every change.
+    auto changed = [this] { unsavedChanges_ = true; };
+    for (QWidget* sheet : {GPSTabSheet, SensorTabSheet, ParametersTabSheet, tGlobalSetting}) {
+        for (QLineEdit* e : sheet->findChildren<QLineEdit*>()) connect(e, &QLineEdit::textEdited, this, changed);
+        for (QComboBox* c : sheet->findChildren<QComboBox*>()) {
+            if (auto* colour = qobject_cast<ColorBox*>(c)) connect(colour, &ColorBox::colorChosen, this, changed);
+            else connect(c, &QComboBox::activated, this, changed);
+        }
+        for (QAbstractButton* b : sheet->findChildren<QAbstractButton*>())
+            if (qobject_cast<QCheckBox*>(b) || qobject_cast<QRadioButton*>(b))
+                connect(b, &QAbstractButton::clicked, this, changed);
+    }
 }
 
 // ---- Loading ----------------------------------------------------------------------------------
@@ -554,19 +581,22 @@ void DeviceSettingsWindow::FormShow()
     // The echosounder list holds the ports that can be opened now. The stored port is shown even
     // when it is not among them (our own receiver may hold it during a survey), so that neither
     // the next "SBES Set" nor the next lock loses it.
+    // Values the user changed and has not saved yet stay as typed: showing the window again
+    // never replaces them by the stored ones.
     const std::vector<std::string> ports = ListOpenableSerialPorts();
+    const QString typedSounderPort = SPort->currentText();
     {
         const QSignalBlocker block(SPort);
         SPort->clear();
         for (const std::string& p : ports) SPort->addItem(q(p));
     }
-    setComboText(SPort, q(DeviceSettings::readStoredSounderPort(ini)));
+    setComboText(SPort, unsavedChanges_ ? typedSounderPort : q(DeviceSettings::readStoredSounderPort(ini)));
     readPortGroup(sounderBoxes_, false);
 
     for (const EmbeddedPanel& e : panels_) {
         if (e.sheet != DeviceSettingsSheet::GpsSettings) continue;
         e.panel->portsListed(ports);
-        e.panel->loadWhenShown(ini);
+        if (!unsavedChanges_ || !e.panel->loaded()) e.panel->loadWhenShown(ini);
     }
     for (const EmbeddedPanel& e : panels_)
         if (e.sheet == DeviceSettingsSheet::MultiGnss) e.panel->loadWhenShown(ini);
@@ -611,7 +641,33 @@ void DeviceSettingsWindow::onLockStateToggled()
         if (e.sheet == DeviceSettingsSheet::MultiGnss && e.panel->loaded()) e.panel->saveOnLock(ini);
     setLockableControlsEnabled(false);
     ini.flush();
+    unsavedChanges_ = false;
     warnAboutGeodeticTexts();
+}
+
+void DeviceSettingsWindow::discardChanges()
+{
+    IniFile ini(GetIniFileName());
+    // A fresh load, as at creation: a key the file does not hold gives the design value, not the
+    // value typed since.
+    DeviceSettings stored;
+    stored.loadDeviceSections(ini);
+    stored.loadDisplaySections(ini);
+    stored.display().screenshotInterval = settings_.display().screenshotInterval;
+    settings_ = stored;
+    publishOverlayValues(settings_.display());
+    publishDisplayValues(settings_.display());
+    showValues();
+    showScanFormatProblem();
+    updateLowFrequencyBox();
+    applyGridToCanvas(MapCanvasTarget);
+    repaintCanvas();
+    // The screenshot timer took a typed interval at once: it goes back to the stored one.
+    const QString interval = QString::number(DeviceSettings::readStoredScreenshotInterval(ini));
+    if (screenshotIntervalSet_ && eScreenshotInterval->text() != interval) eScreenshotInterval->setText(interval);
+    for (const EmbeddedPanel& e : panels_)
+        if (e.sheet == DeviceSettingsSheet::GpsSettings && e.panel->loaded()) e.panel->loadWhenShown(ini);
+    unsavedChanges_ = false;
 }
 
 void DeviceSettingsWindow::warnAboutGeodeticTexts()
@@ -855,6 +911,19 @@ bool DeviceSettingsWindow::eventFilter(QObject* watched, QEvent* event)
 
 void DeviceSettingsWindow::closeEvent(QCloseEvent* event)
 {
+    if (unsavedChanges_ && !lockStateCheck->isChecked()) {
+        const PromptAnswer answer =
+            prompts().ask(translated("The settings have changes that are not saved. Save and lock them now?\n\n"
+                                     "No discards the changes; Cancel goes back to the settings."),
+                          windowTitle(), {PromptAnswer::Yes, PromptAnswer::No, PromptAnswer::Cancel},
+                          PromptKind::Question, this);
+        if (answer == PromptAnswer::Cancel) {
+            event->ignore();
+            return;
+        }
+        if (answer == PromptAnswer::Yes) lockStateCheck->setChecked(true);  // the lock saves
+        else discardChanges();
+    }
     for (const EmbeddedPanel& e : panels_) e.panel->windowClosing();
     MemoGPS->clear();
     MemoSensor->clear();

@@ -63,6 +63,9 @@ public:
     void EmbedPanel(DeviceSettingsSheet sheet, DeviceSettingsPanel* panel);
     // Marks the scan-format edit red with the reason as its tip while its text cannot be used.
     void showScanFormatProblem();
+    // The user has changed a setting that only the lock saves, and has neither locked nor
+    // discarded it since. The window keeps such values when it is shown again.
+    bool hasUnsavedChanges() const { return unsavedChanges_; }
 
     // ---- Lifecycle and handlers (bound to the controls) ----------------------------------------
     void FormShow();
@@ -152,6 +155,11 @@ private:
     void buildMonitorSheet();
     QGroupBox* buildPortGroup(const QString& title, const QString& prefix, PortGroupBoxes& group);
     void bindControls();
+    // Every control the lock saves marks the settings as unsaved when the user changes it.
+    void watchForUserChanges();
+    // Puts back what the settings file holds: the window's values, the display values it
+    // published, the forwarding and UDP input groups.
+    void discardChanges();
 
     void FormCreate();
     // Puts the model's values into the controls without running their handlers.
@@ -182,6 +190,9 @@ public:
     // The screenshot interval edit is not loaded by this window: the main window puts the stored
     // interval into it when it is first shown. Until the edit has changed it is not saved.
     bool screenshotIntervalSet_ = false;
+
+private:
+    bool unsavedChanges_ = false;
 };
 
 } // namespace vsx

@@ -24,6 +24,12 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& t) { return t.toStdString(); }
 } // namespace
 
+void DropDownPortBox::showPopup()
+{
+    emit aboutToDropDown();
+    QComboBox::showPopup();
+}
+
 ExtraVesselPanels::ExtraVesselPanels(QWidget* parent) : QWidget(parent)
 {
     auto* column = new QVBoxLayout(this);
@@ -36,7 +42,7 @@ ExtraVesselPanels::ExtraVesselPanels(QWidget* parent) : QWidget(parent)
         Panel& p = panels[size_t(i)];
         p.chkEn = new QCheckBox(QStringLiteral("Enable"), box);
         p.edNm = new QLineEdit(QStringLiteral("Vessel %1").arg(n), box);
-        p.cbPt = new QComboBox(box);
+        p.cbPt = new DropDownPortBox(box);
         p.cbPt->setEditable(true);
         p.cbBd = new QComboBox(box);
         for (const auto& r : ExtraVesselBaudRates()) p.cbBd->addItem(q(r));
@@ -93,6 +99,7 @@ void ExtraVesselPanels::BindVesselControls()
         connect(p.cbSp->lineEdit(), &QLineEdit::textEdited, this, [this, i] { VesselSpacingChange(i); });
         connect(p.cbPt, &QComboBox::activated, this, [this, i] { VesselPortChange(i); });
         connect(p.cbPt->lineEdit(), &QLineEdit::textEdited, this, [this, i] { VesselPortChange(i); });
+        connect(p.cbPt, &DropDownPortBox::aboutToDropDown, this, [this, i] { VesselPortDropDown(i); });
     }
 }
 

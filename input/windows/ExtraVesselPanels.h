@@ -4,17 +4,29 @@
 // three panels and updates ExtraVessels; a port change writes only the port.
 #include "input/ExtraVesselSettings.h"
 
+#include <QComboBox>
 #include <QWidget>
 #include <array>
 #include <functional>
 
 class QCheckBox;
-class QComboBox;
 class QLineEdit;
 
 namespace vsx {
 
 class ColorBox;
+
+// An editable port box that says when its list is about to drop down, so the list can be filled
+// first.
+class DropDownPortBox : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override;
+
+signals:
+    void aboutToDropDown();
+};
 
 class ExtraVesselPanels : public QWidget {
     Q_OBJECT
@@ -24,7 +36,7 @@ public:
     struct Panel {
         QCheckBox* chkEn;
         QLineEdit* edNm;
-        QComboBox* cbPt;
+        DropDownPortBox* cbPt;
         QComboBox* cbBd;
         ColorBox* cbxCl;
         QComboBox* cbSp;

@@ -228,7 +228,7 @@ TEST_F(DeviceSettingsWindowTest, LockWarnsAboutDatumTextsThatAreNoNumbers)
     w.lockStateCheck->setChecked(true);
     ASSERT_EQ(prompts.entries.size(), 1u);
     EXPECT_EQ(prompts.entries[0].text.toStdString(),
-              "These datum and projection fields do not hold a number: X Shift, LCC False Easting.");
+              "These datum and projection fields do not hold a number: X Shift (m), LCC False Easting.");
     EXPECT_EQ(IniFile(home.iniPath()).readString("GEODETIC_PARAMETERS", "X_Shift", ""), "-84,5") << "stored as typed";
 }
 

@@ -190,3 +190,36 @@ TEST_F(DeviceSettingsWindowTest, PortBoxesOffDuringUdpInput)
     EXPECT_FALSE(w.Port->isEnabled());
     EXPECT_TRUE(w.Delay->isEnabled());
 }
+
+// Values the user changed and has not saved stay as typed when the window is shown again; only
+// the user's own changes count, never values the window loads or is given by code.
+TEST_F(DeviceSettingsWindowTest, ShownAgainWithUnsavedChangesKeepsThemAsTyped)
+{
+    writeIni(kStoredPorts);
+    DeviceSettingsWindow& w = make();
+    w.show();
+    type(w.edSMA, "6378137");
+    EXPECT_FALSE(w.hasUnsavedChanges()) << "loading and values set by code are no change";
+
+    auto typeOver = [](QLineEdit* e, const char* text) {
+        e->setFocus();
+        QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(e, text);
+    };
+    typeOver(w.SPort->lineEdit(), "COM9");
+    EXPECT_TRUE(w.hasUnsavedChanges());
+    QLineEdit* udpIp = w.findChild<QLineEdit*>("edUDPIP");
+    ASSERT_NE(udpIp, nullptr);
+    typeOver(udpIp, "10.0.0.5");
+
+    w.hide();
+    w.show();
+    EXPECT_EQ(w.SPort->currentText(), "COM9");
+    EXPECT_EQ(udpIp->text(), "10.0.0.5");
+    EXPECT_EQ(IniFile(home.iniPath()).readString("SENSOR COMUNICATION SETTINGS", "Port No", ""), "COM7");
+
+    w.lockStateCheck->setChecked(true);
+    EXPECT_FALSE(w.hasUnsavedChanges());
+    EXPECT_EQ(IniFile(home.iniPath()).readString("SENSOR COMUNICATION SETTINGS", "Port No", ""), "COM9");
+    EXPECT_EQ(IniFile(home.iniPath()).readString("SENSOR_FORWARD", "UDPIP", ""), "10.0.0.5");
+}

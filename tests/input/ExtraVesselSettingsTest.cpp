@@ -9,7 +9,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAbstractItemView>
 #include <QLineEdit>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace vsx;
@@ -105,4 +107,30 @@ TEST(ExtraVesselSettings, TurkishNamesAreStoredAsWindows1254)
     ExtraVesselPanels again;
     again.LoadVesselSettings();
     EXPECT_EQ(again.panels[0].edNm->text(), QString::fromUtf8("Şamandıra"));
+}
+
+// A port box whose list is still empty (the panels have not been loaded yet) gets "COM1" to
+// "COM50" when the user drops its list down; the text typed before stays.
+TEST(ExtraVesselSettings, DroppingDownAnEmptyPortListFillsIt)
+{
+    TempHome home;
+    ExtraVesselPanels panels;
+    panels.QWidget::show();
+    QComboBox* port = panels.panels[2].cbPt;
+    ASSERT_EQ(port->count(), 0);
+    port->lineEdit()->setFocus();
+    QTest::keyClicks(port->lineEdit(), "COM7");
+    QTest::keyClick(port, Qt::Key_F4);
+    ASSERT_TRUE(QTest::qWaitFor([port] { return port->view()->isVisible(); }, 2000)) << "the list is dropped down";
+    ASSERT_EQ(port->count(), 50);
+    EXPECT_EQ(port->itemText(0), "COM1");
+    EXPECT_EQ(port->itemText(49), "COM50");
+    EXPECT_EQ(port->currentText(), "COM7");
+    port->hidePopup();
+
+    // A filled list is left as it is.
+    QTest::keyClick(port, Qt::Key_F4);
+    EXPECT_EQ(port->count(), 50);
+    port->hidePopup();
+    EXPECT_EQ(home.readFile(home.iniPath()), "") << "nothing is saved before the panels are loaded";
 }
