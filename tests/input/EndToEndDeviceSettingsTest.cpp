@@ -23,11 +23,14 @@
 
 #include <QAbstractItemView>
 #include <QCheckBox>
+#include <QAction>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -172,6 +175,40 @@ TEST(EndToEndDeviceSettings, CloseAsksAndGoingBackOrSavingKeepsWhatWasTyped)
     clickClose();
     EXPECT_TRUE(QTest::qWaitFor([] { return !FGPS->isVisible(); }, 1000));
     EXPECT_EQ(p.prompts.entries.size(), 2u);
+}
+
+// Quitting the program with settings typed and not saved asks too; saving them stores them.
+TEST(EndToEndDeviceSettings, ExitWithUnsavedSettingsAsksAndSavesThem)
+{
+    RunningProgram p;
+    openSettingsWindow();
+    openSheet(*FGPS, FGPS->ParametersTabSheet);
+    typeInto(FGPS->edSMA, "6378388");
+    openSheet(*FGPS, FGPS->SensorTabSheet);
+    typeInto(FGPS->SPort->lineEdit(), "COM7");
+
+    // File > Exit, clicked open; every question is answered Yes.
+    QMenuBar* bar = FNav->menuBar();
+    QAction* exit = FNav->findChild<QAction*>("Exit1");
+    ASSERT_NE(exit, nullptr);
+    QMenu* file = nullptr;
+    for (QAction* top : bar->actions())
+        if (top->menu() && top->menu()->actions().contains(exit)) {
+            file = top->menu();
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
+        }
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([file] { return file->isVisible(); }, 1000));
+    QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(exit).center());
+    ASSERT_TRUE(QTest::qWaitFor([] { return !FGPS->isVisible(); }, 2000));
+
+    int asked = 0;
+    for (const auto& e : p.prompts.entries)
+        if (e.text.contains("not saved")) ++asked;
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(stored(kGeodetic, "SemiMajorAxis"), "6378388");
+    EXPECT_EQ(stored(kSounder, "Port No"), "COM7");
+    EXPECT_EQ(stored("LOCK SETTINGS", "Lock Settings"), "1");
 }
 
 // Discarding puts back what the settings file holds, in the window and on the map: a grid the
