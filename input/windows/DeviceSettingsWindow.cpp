@@ -580,9 +580,8 @@ void DeviceSettingsWindow::FormShow()
 
     // The echosounder list holds the ports that can be opened now. The stored port is shown even
     // when it is not among them (our own receiver may hold it during a survey), so that neither
-    // the next "SBES Set" nor the next lock loses it.
-    // Values the user changed and has not saved yet stay as typed: showing the window again
-    // never replaces them by the stored ones.
+    // the next "SBES Set" nor the next lock loses it. While the user has changes that are not
+    // saved, the port and the forwarding and UDP input groups stay as typed.
     const std::vector<std::string> ports = ListOpenableSerialPorts();
     const QString typedSounderPort = SPort->currentText();
     {

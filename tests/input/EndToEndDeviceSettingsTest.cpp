@@ -233,6 +233,8 @@ TEST(EndToEndDeviceSettings, CloseAnsweredDiscardPutsTheStoredSettingsBack)
     typeInto(FGPS->edNameOfDatum, "Typed");
     openSheet(*FGPS, FGPS->SensorTabSheet);
     typeInto(FGPS->SPort->lineEdit(), "COM9");
+    openSheet(*FGPS, FGPS->GPSTabSheet);
+    typeInto(FGPS->forwardingPanel()->forwarding()->edUDPIP, "10.1.1.1");
 
     p.prompts.answers = {PromptAnswer::No};
     clickClose();
@@ -242,6 +244,7 @@ TEST(EndToEndDeviceSettings, CloseAnsweredDiscardPutsTheStoredSettingsBack)
     EXPECT_EQ(stored(kGeodetic, "SemiMajorAxis"), "6378137");
     EXPECT_EQ(stored(kGeodetic, "Name of Datum"), "(none)");
     EXPECT_EQ(stored(kSounder, "Port No"), "COM3");
+    EXPECT_EQ(stored("SENSOR_FORWARD", "UDPIP"), "(none)");
     EXPECT_EQ(stored("LOCK SETTINGS", "Lock Settings"), "(none)") << "nothing was locked";
     EXPECT_EQ(deviceSettings().geodetic(GeodeticField::SemiMajorAxis).text(), "6378137")
         << "the map converts with the stored datum";
@@ -250,6 +253,7 @@ TEST(EndToEndDeviceSettings, CloseAnsweredDiscardPutsTheStoredSettingsBack)
     EXPECT_EQ(FGPS->edSMA->text(), "6378137");
     EXPECT_EQ(FGPS->edNameOfDatum->text(), "");
     EXPECT_EQ(FGPS->SPort->currentText(), "COM3");
+    EXPECT_EQ(FGPS->forwardingPanel()->forwarding()->edUDPIP->text(), "127.0.0.1");
     EXPECT_TRUE(FGPS->cbGridVisible->isChecked());
     EXPECT_FALSE(FGPS->lockStateCheck->isChecked());
     clickClose();
