@@ -22,7 +22,6 @@
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
-#include <QAction>
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTest>
