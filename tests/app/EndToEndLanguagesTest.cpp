@@ -16,9 +16,12 @@
 #include "app/windows/NumberEdit.h"
 #include "app/windows/TranslationEditorWindow.h"
 #include "app/windows/AboutWindow.h"
+#include "app/windows/MessageWindow.h"
 #include "app/windows/OnScreenKeypads.h"
+#include "input/windows/RtcmReportWindow.h"
 #include "tools/windows/OffsetsWindow.h"
 #include "tools/windows/RunlineGeneratorWindow.h"
+#include "tools/windows/SoundVelocityGraphWindow.h"
 #include "tools/windows/SoundVelocityWindow.h"
 #include "tools/windows/WaterfallWindow.h"
 
@@ -213,16 +216,22 @@ struct Program {
     }
     void openEveryWindow()
     {
-        for (QWidget* w : AllWindows())
-            if (w && w != static_cast<QWidget*>(formAbout)) w->show();
-        for (const char* item : {"TranslationEditor1", "HelsmanWindow1", "VeldorNTRIPClient1", "mRealtimeWindow1"})
+        // The windows the menus open, opened from them.
+        for (const char* item : {"VesselShape1", "Settings1", "OffsetsandValues1", "SoundVelocityProfile1",
+                                 "GenerateRunline1", "LatencyWatchSet1", "themeSelection1", "TranslationEditor1",
+                                 "HelsmanWindow1", "VeldorNTRIPClient1", "mRealtimeWindow1"})
             choose(item);
-        // The map's and the helmsman's menus, opened as the user does, with the right button.
+        // What only a device, a caster or a modal dialog brings up, shown for its texts: the
+        // message window (device trouble), the waterfall (a running echo sounder), the RTCM report
+        // (corrections received) and the profile graph (modal over the profile window).
+        for (QWidget* w : std::initializer_list<QWidget*>{FMsg, fWaterfal, fRTCMParsing, fSVPGraph}) w->show();
+        // The map's and the helmsman's menus, opened as the user does with the right button and
+        // closed with Escape.
         for (QWidget* map : {static_cast<QWidget*>(FNav->fcad), FNav->findChild<QWidget*>("HelmCanvas")}) {
-            if (!map) continue;
+            ASSERT_NE(map, nullptr);
             QTest::mouseClick(map, Qt::RightButton, {}, map->rect().center());
             for (QMenu* m : FNav->findChildren<QMenu*>())
-                if (m->isVisible()) m->hide();
+                if (m->isVisible()) QTest::keyClick(m, Qt::Key_Escape);
         }
         // The on-screen keypad and keyboard come up from the offsets window's fields.
         QTest::mouseClick(Offsets->OffsetA, Qt::LeftButton);
