@@ -143,7 +143,9 @@ TEST(EndToEndProjectFiles, NewDrawSaveAsOpenExportKmzImport)
         ASSERT_TRUE(gnss.write(gga(t, lat, lon, 4) + "\r\n" + hdt(10.0) + "\r\n"));
         QTest::qWait(200);
     }
-    QTest::qWait(400);
+    // The map loop lays the track down as it takes the fixes in.
+    ASSERT_TRUE(QTest::qWaitFor([] { return layerLines("track_fix").size() >= 3; }, 10000))
+        << layerLines("track_fix").size() << " track lines";
     click(FNav->bRealtime);
     ASSERT_FALSE(FNav->Run().Running());
     const std::vector<Segment> track = layerLines("track_fix");
