@@ -10,17 +10,22 @@
 #include "canvas/VeldorCanvas.h"
 #include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
+#include "platform/Paths.h"
 #include "platform/Prompts.h"
 #include "app/Settings.h"
 #include "app/windows/NumberEdit.h"
 #include "app/windows/TranslationEditorWindow.h"
 #include "app/windows/AboutWindow.h"
+#include "app/windows/MessageWindow.h"
 #include "app/windows/OnScreenKeypads.h"
+#include "input/windows/RtcmReportWindow.h"
 #include "tools/windows/OffsetsWindow.h"
 #include "tools/windows/RunlineGeneratorWindow.h"
+#include "tools/windows/SoundVelocityGraphWindow.h"
 #include "tools/windows/SoundVelocityWindow.h"
 #include "tools/windows/WaterfallWindow.h"
 
+#include "support/ControlInput.h"
 #include "support/GridInput.h"
 #include "support/TempHome.h"
 #include "support/TextFit.h"
@@ -163,11 +168,13 @@ std::set<QString> englishOnlyWords()
     return only;
 }
 
-// The program as a surveyor finds it in the language stored in its settings, every window open.
+// The program as a surveyor finds it in the language stored in its settings, installed in a
+// folder of its own with the shipped Turkish file in its Languages folder, every window open.
 struct Program {
     explicit Program(const char* language)
     {
-        home.writeFile("Languages/tr.json", readAll(kShippedTurkish));
+        home.writeFile("program/Languages/tr.json", readAll(kShippedTurkish));
+        setProgramFolder(home.path("program/"));
         IniFile(GetIniFileName()).writeString("SETTINGS", "Language", language);
         setPrompts(&prompts);
         start();
@@ -177,45 +184,62 @@ struct Program {
     {
         stop();
         setPrompts(nullptr);
+        setProgramFolder({});
     }
+    // A start as main makes it: the main window makes the translator over the program folder's
+    // Languages folder and sets the stored language.
     void start()
     {
+        // Each run is a process of its own, which starts without a translator.
         delete Translator;
-        Translator = new TranslationManager(home.path("Languages/"));
+        Translator = nullptr;
         InitSharedValues();
         CreateAllWindows();
         EXPECT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
+        ASSERT_NE(Translator, nullptr);
+        EXPECT_EQ(Translator->folder(), home.path("program/Languages/"));
     }
+    // The program ends; its translator goes with the process.
     void stop()
     {
         DestroyAllWindows();
         delete Translator;
         Translator = nullptr;
     }
-    static void trigger(const char* action)
+    // Clicks the main menu open and the item; a menu without the item fails the test.
+    static void choose(const char* item) { chooseMenuItem(FNav->menuBar(), QString::fromLatin1(item)); }
+    // The About window is modal: it is closed with its OK button before the user goes on.
+    static void closeAbout()
     {
-        if (auto* a = FNav->findChild<QAction*>(action)) a->trigger();
+        QTest::mouseClick(formAbout->okButton, Qt::LeftButton);
+        EXPECT_FALSE(formAbout->isVisible());
     }
     void openEveryWindow()
     {
-        for (QWidget* w : AllWindows())
-            if (w && w != static_cast<QWidget*>(formAbout)) w->show();
-        for (const char* action : {"TranslationEditor1", "HelsmanWindow1", "VeldorNTRIPClient1", "mRealtimeWindow1"})
-            trigger(action);
-        // The map's and the helmsman's menus, opened as the user does, with the right button.
+        // The windows the menus open, opened from them.
+        for (const char* item : {"VesselShape1", "Settings1", "OffsetsandValues1", "SoundVelocityProfile1",
+                                 "GenerateRunline1", "LatencyWatchSet1", "themeSelection1", "TranslationEditor1",
+                                 "HelsmanWindow1", "VeldorNTRIPClient1", "mRealtimeWindow1"})
+            choose(item);
+        // What only a device, a caster or a modal dialog brings up, shown for its texts: the
+        // message window (device trouble), the waterfall (a running echo sounder), the RTCM report
+        // (corrections received) and the profile graph (modal over the profile window).
+        for (QWidget* w : std::initializer_list<QWidget*>{FMsg, fWaterfal, fRTCMParsing, fSVPGraph}) w->show();
+        // The map's and the helmsman's menus, opened as the user does with the right button and
+        // closed with Escape.
         for (QWidget* map : {static_cast<QWidget*>(FNav->fcad), FNav->findChild<QWidget*>("HelmCanvas")}) {
-            if (!map) continue;
+            ASSERT_NE(map, nullptr);
             QTest::mouseClick(map, Qt::RightButton, {}, map->rect().center());
             for (QMenu* m : FNav->findChildren<QMenu*>())
-                if (m->isVisible()) m->hide();
+                if (m->isVisible()) QTest::keyClick(m, Qt::Key_Escape);
         }
         // The on-screen keypad and keyboard come up from the offsets window's fields.
         QTest::mouseClick(Offsets->OffsetA, Qt::LeftButton);
         QTest::mouseClick(Offsets->Surveyor, Qt::LeftButton);
-        trigger("About1");  // modal: opened last
+        choose("About1");  // modal: opened last
         QTest::qWait(50);
     }
-    std::string missingLog() const { return home.readFile("Languages/missing.log"); }
+    std::string missingLog() const { return home.readFile("program/Languages/missing.log"); }
 
     TempHome home;
     RecordingPrompts prompts;
@@ -263,22 +287,15 @@ TEST(EndToEndLanguages, EveryTextIsTurkishAndSwitchingBackRestoresEveryText)
             }
         }
     };
-    Program::trigger("English1");
+    Program::closeAbout();
+    Program::choose("English1");
     expectSame(english.words, everyText().words);
-    Program::trigger("Turkish1");
+    Program::choose("Turkish1");
     expectSame(turkish.words, everyText().words);
     EXPECT_EQ(p.missingLog(), "");
 }
 
 namespace {
-
-void typeInto(QLineEdit* e, const QString& text)
-{
-    e->setFocus();
-    QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(e, Qt::Key_Delete);
-    QTest::keyClicks(e, text);
-}
 
 void expectEveryTextFits(const QWidget* window, const std::string& situation)
 {
@@ -297,10 +314,10 @@ TEST(EndToEndLanguages, EveryTextFitsItsControlInBothLanguages)
         for (QWidget* w : QApplication::topLevelWidgets())
             if (!w->objectName().isEmpty() && w->isVisible()) expectEveryTextFits(w, language);
 
-        QTest::mouseClick(formAbout->okButton, Qt::LeftButton);
+        Program::closeAbout();
 
         // The offsets window's profile button in both its captions, and a surveyor's full name.
-        fSVP->mSVPColumn->setFocus();
+        QTest::mouseClick(fSVP->mSVPColumn->viewport(), Qt::LeftButton);
         for (const char* line : {"1500", "1490"}) {
             QTest::keyClicks(fSVP->mSVPColumn, line);
             QTest::keyClick(fSVP->mSVPColumn, Qt::Key_Return);
@@ -315,8 +332,7 @@ TEST(EndToEndLanguages, EveryTextFitsItsControlInBothLanguages)
         for (QLineEdit* e : {Offsets->Location, Offsets->SurveyBoat, Offsets->Surveyor}) {
             const QString name = QStringLiteral("Mehmet Yildirim");
             QTest::mouseClick(e, Qt::LeftButton);
-            e->clear();
-            QTest::keyClicks(e, name);
+            typeInto(e, name);
             EXPECT_LE(e->fontMetrics().horizontalAdvance(name), e->width() - 12)
                 << language << ": " << e->accessibleName().toStdString() << " shows only part of a name";
         }
@@ -367,6 +383,7 @@ QTableWidgetItem* cellOf(QTableWidget* grid, const QString& key, int column)
 TEST(EndToEndLanguages, ATextEditedInTheTranslationEditorShowsAfterAReload)
 {
     Program p("tr");
+    Program::closeAbout();
     const QString tools = QString::fromUtf8("Ara\xC3\xA7lar"), edited = QString::fromUtf8("Gere\xC3\xA7ler");
     ASSERT_EQ(menuHolding("VesselShape1")->title(), tools);
     TranslationEditorWindow* editor = fTranslationEditor;
@@ -376,13 +393,13 @@ TEST(EndToEndLanguages, ATextEditedInTheTranslationEditorShowsAfterAReload)
     typeIntoCell(editor->sgTranslations, cellOf(editor->sgTranslations, "Tools", 2), edited);
     QTest::mouseClick(editor->btSave, Qt::LeftButton);
     EXPECT_EQ(editor->LabelStatus->text(), "Kaydedildi!");
-    EXPECT_NE(p.home.readFile("Languages/tr.json").find("\"Tools\": \"" + edited.toStdString() + "\""), std::string::npos);
+    EXPECT_NE(p.home.readFile("program/Languages/tr.json").find("\"Tools\": \"" + edited.toStdString() + "\""), std::string::npos);
 
     // The menu takes the new text once the language is loaded again: here by switching.
     QTest::mouseClick(editor->btReload, Qt::LeftButton);
-    Program::trigger("English1");
+    Program::choose("English1");
     EXPECT_EQ(menuHolding("VesselShape1")->title(), "Tools");
-    Program::trigger("Turkish1");
+    Program::choose("Turkish1");
     EXPECT_EQ(menuHolding("VesselShape1")->title(), edited);
     // And at the next start.
     p.stop();
@@ -394,10 +411,11 @@ TEST(EndToEndLanguages, ATextEditedInTheTranslationEditorShowsAfterAReload)
 TEST(EndToEndLanguages, TheKeypadTypesWithItsKeysInTurkish)
 {
     Program p("tr");
+    Program::closeAbout();
     QTest::mouseClick(Offsets->OffsetA, Qt::LeftButton);
     NumericKeypad* keypad = FNav->numericKeypad();
     ASSERT_TRUE(keypad && keypad->isVisible());
-    Offsets->OffsetA->clear();
+    typeInto(Offsets->OffsetA, "");
     for (const char* caption : {"1", "2", "Sil", "5", "Enter"}) {
         QPushButton* key = nullptr;
         for (QPushButton* b : keypad->findChildren<QPushButton*>())

@@ -1,8 +1,10 @@
 // World imagery: the tile arithmetic against PROJ's spherical Mercator, the zoom and tile-count
-// rules, and the tile cache and fetcher against a tile server on the loopback address.
+// rules, the tile cache and fetcher against a tile server on the loopback address, and the tiles
+// of a turned map placed where the map draws the grid.
 #include "canvas/TileMath.h"
 #include "canvas/VeldorCanvas.h"
 #include "canvas/WorldImagery.h"
+#include "geo/TransverseMercator.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 
@@ -320,4 +322,85 @@ TEST(ImageryCache, WaitingTextUntilTheMapHasAProjection)
     EXPECT_GT(red, 10) << "\"MAP: Waiting for GPS position...\" in red at the top left";
     QTest::qWait(50);
     EXPECT_EQ(server.totalRequests(), 0);
+}
+
+namespace {
+
+// Transverse Mercator on the international ellipsoid (central meridian 27°E), the kind of grid a
+// survey works in: away from the central meridian the tiles stand turned against the grid.
+class TransverseMercatorGeoreference : public ImageryGeoreference {
+public:
+    TransverseMercatorGeoreference()
+        : tm_(*TransverseMercator::make(*makeEllipsoid(6378388, 297), {27, 0, 0.9996, 500000, 0}))
+    {
+    }
+    bool Ready() const override { return true; }
+    bool ToGrid(double lat, double lon, double& e, double& n) const override
+    {
+        const auto g = tm_.forward(lat, lon);
+        if (g) e = g->easting, n = g->northing;
+        return bool(g);
+    }
+    bool ToWgs84(double e, double n, double& lat, double& lon) const override
+    {
+        const auto p = tm_.inverse(e, n);
+        if (p) lat = p->lat, lon = p->lon;
+        return bool(p);
+    }
+    int Generation() const override { return 1; }
+
+private:
+    TransverseMercator tm_;
+};
+
+} // namespace
+
+TEST(ImageryTiles, TurnedMapPlacesTheTilesWhereItDrawsTheGrid)
+{
+    // The zoom-17 tile under a point near Istanbul carries one marked pixel.
+    const TilePosition under = LatLonToTile(41.01, 28.03, 17);
+    const int markX = 100, markY = 150;
+    const std::string marked = "/tile/17/" + std::to_string(under.row) + "/" + std::to_string(under.column);
+    HttpTileServer server([&](const std::string& path) {
+        return HttpAnswer{200, "image/png", path == marked ? tilePng(0x707070, markX, markY) : tilePng(0x707070)};
+    });
+    TempHome home;
+    TransverseMercatorGeoreference georeference;
+    double lat = 0, lon = 0, e = 0, n = 0;
+    tilePixelLatLon(under.column, under.row, 17, markX + 0.5, markY + 0.5, lat, lon);
+    ASSERT_TRUE(georeference.ToGrid(lat, lon, e, n));
+
+    // A 300 m wide view around the marked pixel's grid point: zoom 17, about two screen pixels a
+    // tile pixel.
+    TVeldorCanvas canvas;
+    canvas.resize(600, 400);
+    canvas.Model().Resize(600, 400);
+    canvas.Model().SetWorldWindow(e - 150, n + 100, e + 150, n - 100);
+    TileServer ts;
+    ts.scheme = "http";
+    ts.host = "127.0.0.1";
+    ts.port = server.port();
+    ts.pathTemplate = "/tile/{z}/{y}/{x}";
+    canvas.Imagery().SetServer(ts);
+    canvas.Imagery().SetGeoreference(&georeference);
+    canvas.SetTileCacheFolder(imageryCacheFolder());
+    canvas.SetShowImagery(true);
+    for (double angle : {0.0, 30.0, -75.0, 180.0}) {
+        SCOPED_TRACE(angle);
+        // Turned about a point away from the middle, as a head-up view following the vessel is.
+        canvas.Model().SetRotationCenter(e + 40, n - 25);
+        canvas.Model().SetRotation(angle);
+        QImage frame;
+        double mx = 0, my = 0;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                canvas.RenderFrame(frame);
+                return findMark(frame, mx, my);
+            },
+            10000));
+        int px = 0, py = 0;
+        canvas.WorldToScreen(e, n, px, py);
+        EXPECT_NEAR(mx, px, 1.0);
+        EXPECT_NEAR(my, py, 1.0);
+    }
 }

@@ -25,7 +25,6 @@
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -216,7 +215,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
     }
     std::string ntripLog() const { return toCp1254(frmNTRIPSettings->memoLog->toPlainText()); }
-    QAction* menuItem(const char* name) const { return FNav->findChild<QAction*>(name); }
     // Sends bytes through the caster and waits until `to` has them all.
     bool streamTo(PtyCollector& to, const std::string& bytes, Receiver* receiver = nullptr)
     {
@@ -245,7 +243,7 @@ TEST_F(EndToEndNtrip, CorrectionsReachTheReceiverAndTheReportCountsThem)
     runUntil([] { return false; }, 600, &receiver);
 
     // Window > "Veldor NTRIP Client...": the window shows the receiver's port and position.
-    menuItem("VeldorNTRIPClient1")->trigger();
+    chooseMenuItem(FNav->menuBar(), "VeldorNTRIPClient1");
     NtripWindow* w = frmNTRIPSettings;
     ASSERT_TRUE(w->isVisible());
     EXPECT_EQ(w->boxOutputPort->itemText(0), "COM5 This Port (GPS)");
@@ -368,7 +366,7 @@ TEST_F(EndToEndNtrip, StartUpConnectOutputPortAndRealTimeRestartKeepCorrectionsF
     EXPECT_TRUE(atReceiver.received() == recording.substr(third, third));
 
     // The output port on a second pseudo-terminal takes the whole stream, the receiver nothing.
-    menuItem("VeldorNTRIPClient1")->trigger();
+    chooseMenuItem(FNav->menuBar(), "VeldorNTRIPClient1");
     ASSERT_TRUE(w->isVisible());
     choose(w->boxOutputPort, "COM7");
     click(w->chkOutputPort);

@@ -23,6 +23,7 @@
 #include "tools/windows/OffsetsWindow.h"
 #include "tools/windows/RealtimeDataWindow.h"
 
+#include "support/ControlInput.h"
 #include "support/PluggableDevice.h"
 #include "support/TempHome.h"
 
@@ -128,7 +129,7 @@ TEST(EndToEndDeviceLoss, DevicesPulledOutAndPutBackAreReadAgain)
 
     CreateAllWindows();
     ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
     ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
     Offsets->hide();
     RealtimeState& st = realtimeState();
@@ -198,7 +199,7 @@ TEST(EndToEndDeviceLoss, DevicesPulledOutAndPutBackAreReadAgain)
     // ---- Gone once more, and the surveyor stops: the tries end with the run. ----
     s.sounder.unplug();
     ASSERT_TRUE(s.runUntil("end", [&] { return FNav->ZSENSOR->DeviceLost(); }, 1000));
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
     ASSERT_FALSE(FNav->Run().Running());
     EXPECT_FALSE(FNav->ZSENSOR->Connected());
     for (TVeldorSerialGPS* r : {FNav->ZGPS1, FNav->ZSENSOR, FNav->ExtraVesselReceivers[0]})

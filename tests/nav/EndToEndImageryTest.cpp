@@ -1,8 +1,7 @@
 // The whole program offscreen with imagery on: a pseudo-terminal GNSS receiver gives the vessel's
 // position, a tile server on the loopback address serves tiles made here, and a marked tile pixel
 // must land within a screen pixel of where the map draws that pixel's latitude and longitude on
-// the grid (PROJ), in transverse Mercator with a datum shift and in Lambert. A canvas turned by
-// the map rotation places the tiles the same way.
+// the grid (PROJ), in transverse Mercator with a datum shift and in Lambert.
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/ProgramStart.h"
@@ -10,59 +9,27 @@
 #include "canvas/TileMath.h"
 #include "canvas/VeldorCanvas.h"
 #include "canvas/WorldImagery.h"
-#include "input/windows/DeviceSettingsWindow.h"
-#include "nav/ProjectionSnapshot.h"
 #include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
-#include "platform/Paths.h"
 
 #include "NavTestSupport.h"
+#include "support/ControlInput.h"
 #include "support/HttpTileServer.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
-#include <QAction>
-#include <QLabel>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 
 using namespace vsx;
 using namespace vsx::test;
 
 namespace {
 
-constexpr unsigned kMark = 0xFF00FF;
 constexpr int kMarkX = 100, kMarkY = 150;  // the marked pixel inside the marked tile
-
-// Latitude and longitude of the centre of pixel (px, py) of a tile.
-void tilePixelLatLon(const TileKey& k, double px, double py, double& lat, double& lon)
-{
-    const double n = std::ldexp(1.0, k.z);
-    lon = (k.x + px / 256.0) / n * 360.0 - 180.0;
-    lat = std::atan(std::sinh(std::numbers::pi * (1 - 2 * (k.y + py / 256.0) / n))) * 180.0 / std::numbers::pi;
-}
-
-// Centroid of the pixels of exactly the marked colour; false when there are none.
-bool findMark(const QImage& image, double& x, double& y)
-{
-    double sx = 0, sy = 0;
-    int count = 0;
-    for (int j = 0; j < image.height(); ++j)
-        for (int i = 0; i < image.width(); ++i)
-            if ((image.pixel(i, j) & 0xFFFFFF) == kMark) {
-                sx += i;
-                sy += j;
-                ++count;
-            }
-    if (count == 0) return false;
-    x = sx / count;
-    y = sy / count;
-    return true;
-}
 
 // Answers of a tile server whose tile `marked` carries the mark; every other tile is plain.
 HttpTileServer::AnswerFor markedTile(const TileKey& marked)
@@ -130,7 +97,7 @@ void runProgramWithImagery(const Projection& projection)
     ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
     EXPECT_EQ(FNav->StatusPanelText(6), "MAP: ON");
 
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
     ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
     // A 300 m wide view around the vessel: zoom 17, a tile pixel about two screen pixels.
     auto feed = [&] {
@@ -143,7 +110,7 @@ void runProgramWithImagery(const Projection& projection)
         QTest::mouseClick(FNav->findChild<QToolButton*>("Zoomin"), Qt::LeftButton);
 
     double lat = 0, lon = 0;
-    tilePixelLatLon(marked, kMarkX + 0.5, kMarkY + 0.5, lat, lon);
+    tilePixelLatLon(marked.x, marked.y, marked.z, kMarkX + 0.5, kMarkY + 0.5, lat, lon);
     const auto grid = runCct(projection.pipeline, num(lat) + " " + num(lon) + " 0 0\n");
     ASSERT_EQ(grid.size(), 1u);
 
@@ -168,7 +135,7 @@ void runProgramWithImagery(const Projection& projection)
     EXPECT_NEAR(mx, sx, 1.0);
     EXPECT_NEAR(my, sy, 1.0);
 
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
     DestroyAllWindows();
 }
 
@@ -184,85 +151,4 @@ TEST(EndToEndImagery, MarkedTilePixelLandsOnItsGridPositionInLambert)
 {
     if (!haveCct()) GTEST_SKIP() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
     runProgramWithImagery(lambert());
-}
-
-namespace {
-
-class SnapshotGeoreference : public ImageryGeoreference {
-public:
-    explicit SnapshotGeoreference(const ProjectionSnapshot& s) : s_(s) {}
-    bool Ready() const override { return true; }
-    bool ToGrid(double lat, double lon, double& e, double& n) const override
-    {
-        const auto g = s_.toGrid(lat, lon, 0, GridProjection::TransverseMercator);
-        if (g) e = g->easting, n = g->northing;
-        return bool(g);
-    }
-    bool ToWgs84(double e, double n, double& lat, double& lon) const override
-    {
-        const auto p = s_.toWgs84(e, n, 0, GridProjection::TransverseMercator);
-        if (p) lat = p->lat, lon = p->lon;
-        return bool(p);
-    }
-    int Generation() const override { return 1; }
-
-private:
-    const ProjectionSnapshot& s_;
-};
-
-} // namespace
-
-TEST(EndToEndImagery, TurnedMapPlacesTheTilesWhereItDrawsTheGrid)
-{
-    if (!haveCct()) GTEST_SKIP() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
-    const double vesselLat = 41.01, vesselLon = 28.03;
-    const TilePosition under = LatLonToTile(vesselLat, vesselLon, 17);
-    const TileKey marked{17, under.column, under.row};
-    HttpTileServer server(markedTile(marked));
-    TempHome home;
-    GeodeticTexts texts;
-    texts.localDatum = "6378388 297 -1.2 0.5 -0.3 1.1 -84.1 -101.8 -129.7";
-    texts.localEllipsoid = "6378388 297";
-    texts.projection = "27 0 0.9996 500000 0";
-    const auto snapshot = ProjectionSnapshot::take(texts);
-    ASSERT_TRUE(snapshot);
-    SnapshotGeoreference georeference(*snapshot);
-
-    double lat = 0, lon = 0;
-    tilePixelLatLon(marked, kMarkX + 0.5, kMarkY + 0.5, lat, lon);
-    const auto grid = runCct(kLocalGridPipeline, num(lat) + " " + num(lon) + " 0 0\n");
-    ASSERT_EQ(grid.size(), 1u);
-
-    TVeldorCanvas canvas;
-    canvas.resize(600, 400);
-    canvas.Model().Resize(600, 400);
-    const double e = grid[0][0], n = grid[0][1];
-    canvas.Model().SetWorldWindow(e - 150, n + 100, e + 150, n - 100);
-    TileServer ts;
-    ts.scheme = "http";
-    ts.host = "127.0.0.1";
-    ts.port = server.port();
-    ts.pathTemplate = "/tile/{z}/{y}/{x}";
-    canvas.Imagery().SetServer(ts);
-    canvas.Imagery().SetGeoreference(&georeference);
-    canvas.SetTileCacheFolder(imageryCacheFolder());
-    canvas.SetShowImagery(true);
-    for (double angle : {0.0, 30.0, -75.0, 180.0}) {
-        SCOPED_TRACE(angle);
-        // Turned about a point away from the middle, as a head-up view following the vessel is.
-        canvas.Model().SetRotationCenter(e + 40, n - 25);
-        canvas.Model().SetRotation(angle);
-        QImage frame;
-        double mx = 0, my = 0;
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                canvas.RenderFrame(frame);
-                return findMark(frame, mx, my);
-            },
-            10000));
-        int px = 0, py = 0;
-        canvas.WorldToScreen(e, n, px, py);
-        EXPECT_NEAR(mx, px, 1.0);
-        EXPECT_NEAR(my, py, 1.0);
-    }
 }

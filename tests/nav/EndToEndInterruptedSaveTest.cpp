@@ -1,6 +1,6 @@
 // Saves of a large drawing cut off by killing the process that makes them: the drawing saved
 // before stays whole and opens, and what the cut-off saves left in the project folder is gone
-// after the program's start and after its next save.
+// after the program's start and after the surveyor's next File > Save.
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/ProgramStart.h"
@@ -13,9 +13,9 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
+#include "support/ControlInput.h"
 #include "support/TempHome.h"
 
-#include <QAction>
 #include <QTest>
 #include <chrono>
 #include <csignal>
@@ -110,7 +110,7 @@ TEST(EndToEndInterruptedSave, CutOffSavesLeaveTheDrawingWholeAndNoTemporaryFile)
 
     // Another save is cut off while the program runs; the surveyor's next Save clears it away.
     ASSERT_FALSE(killedSave(large, ProjectFolder + "2024-05-01 1201.vltx").empty()) << "the save was not cut off";
-    FNav->findChild<QAction*>("Save1")->trigger();
+    chooseMenuItem(FNav->menuBar(), "Save1");
     EXPECT_TRUE(temporariesIn(ProjectFolder).empty()) << temporariesIn(ProjectFolder).front();
     const std::string next = IniFile(GetIniFileName()).readString("FILE", "Last File Saved", "");
     CanvasModel reopened;

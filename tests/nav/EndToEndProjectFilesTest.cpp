@@ -1,7 +1,8 @@
-// The whole program, offscreen, through the File menu: New, a drawing made of a short RTK track
-// from a pseudo-terminal receiver and an imported point file, Save As, a fresh start that opens
-// the saved project, Export to KMZ and Import of that KMZ. File dialogs and questions are answered
-// through the prompt service; the files written are checked on disk.
+// The whole program, offscreen, through the File menu: New, a drawing made of a line drawn with
+// the mouse, a short RTK track from a pseudo-terminal receiver and an imported point file, Save
+// As, a fresh start that opens the saved project, Export to KMZ and Import of that KMZ. Menus are
+// clicked open, file dialogs and questions are answered through the prompt service; the files
+// written are checked on disk.
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/ProgramStart.h"
@@ -15,11 +16,12 @@
 #include "tools/windows/NavigationSettingsWindow.h"
 #include "app/windows/NumberEdit.h"
 
+#include "MainWindowDriver.h"
 #include "NavTestSupport.h"
+#include "support/ControlInput.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
-#include <QAction>
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTest>
@@ -43,11 +45,15 @@ void writeSettings(const std::string& iniPath)
     writeLocalGridSettings(ini);
 }
 
-QAction* menuItem(const char* name)
+using P = RunningProgram;
+
+// Draws a line on the map with the line tool: a click at each end, the right click that ends it.
+void drawLine(QPoint from, QPoint to)
 {
-    auto* a = FNav->findChild<QAction*>(name);
-    EXPECT_NE(a, nullptr) << name;
-    return a;
+    click(P::button("ToolButton12"));
+    P::click(from);
+    P::click(to);
+    P::click(to, Qt::RightButton);
 }
 
 // Millimetres and below as the project file keeps them: 6 decimals.
@@ -113,21 +119,22 @@ TEST(EndToEndProjectFiles, NewDrawSaveAsOpenExportKmzImport)
     CreateAllWindows();
     ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
 
-    // New, answered No, keeps the drawing; answered Yes, clears it.
-    FNav->fcad->Model().AddLine(1, 2, 3, 4, UserShapeLayerId);
+    // New, answered No, keeps the line drawn; answered Yes, clears it.
+    drawLine({200, 200}, {300, 250});
+    ASSERT_EQ(P::layerCount("veldor_usershape"), 1);
     prompts.answers = {PromptAnswer::No};
-    menuItem("New1")->trigger();
+    P::chooseMenu("New1");
     EXPECT_EQ(prompts.entries.back().text, "Entire layout will be cleared! Continue?");
     EXPECT_EQ(FNav->fcad->Model().ShapeCount(), 1);
     prompts.answers = {PromptAnswer::Yes};
-    menuItem("New1")->trigger();
+    P::chooseMenu("New1");
     EXPECT_EQ(FNav->fcad->Model().ShapeCount(), 0);
 
     // A short RTK track: tracklining on, real time from the receiver.
-    Navset->TrackDistance->setText("1");
-    Navset->eVesselUpdateRate->setText("100");
-    FNav->MainTrackliningItem->trigger();
-    FNav->bRealtime->click();
+    typeInto(Navset->TrackDistance, "1");
+    typeInto(Navset->eVesselUpdateRate, "100");
+    P::mapMenu({300, 300}, "MainTrackliningItem");
+    click(FNav->bRealtime);
     ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
     for (int k = 0; k < 10; ++k) {
         char t[16];
@@ -136,15 +143,17 @@ TEST(EndToEndProjectFiles, NewDrawSaveAsOpenExportKmzImport)
         ASSERT_TRUE(gnss.write(gga(t, lat, lon, 4) + "\r\n" + hdt(10.0) + "\r\n"));
         QTest::qWait(200);
     }
-    QTest::qWait(400);
-    FNav->bRealtime->click();
+    // The map loop lays the track down as it takes the fixes in.
+    ASSERT_TRUE(QTest::qWaitFor([] { return layerLines("track_fix").size() >= 3; }, 10000))
+        << layerLines("track_fix").size() << " track lines";
+    click(FNav->bRealtime);
     ASSERT_FALSE(FNav->Run().Running());
     const std::vector<Segment> track = layerLines("track_fix");
     ASSERT_GE(track.size(), 3u);
 
     // A point file through File > Import.
     prompts.files = {{QString::fromStdString(work + "soundings day2.xyz"), 2}};
-    menuItem("Import1")->trigger();
+    P::chooseMenu("Import1");
     {
         const CanvasModel& map = FNav->fcad->Model();
         ASSERT_EQ(map.LayerShapeCount(map.FindLayer("soundings day2")), 4) << "two points and their labels";
@@ -154,7 +163,7 @@ TEST(EndToEndProjectFiles, NewDrawSaveAsOpenExportKmzImport)
     // Save As without an extension, the project filter selected: "survey.vltx".
     const std::vector<std::string> before = drawing();
     prompts.files = {{QString::fromStdString(work + "survey"), 1}};
-    menuItem("SaveAs1")->trigger();
+    P::chooseMenu("SaveAs1");
     ASSERT_TRUE(std::filesystem::exists(work + "survey.vltx"));
     EXPECT_EQ(FNav->windowTitle().toStdString(), "Veldor Sondrix  <" + work + "survey.vltx>");
 
@@ -165,16 +174,16 @@ TEST(EndToEndProjectFiles, NewDrawSaveAsOpenExportKmzImport)
     CreateAllWindows();
     ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
     prompts.answers = {PromptAnswer::Yes};
-    menuItem("New1")->trigger();
+    P::chooseMenu("New1");
     ASSERT_TRUE(drawing().empty());
     prompts.files = {{QString::fromStdString(work + "survey.vltx"), 1}};
-    FNav->findChild<QToolButton*>("bOpen")->click();
+    click(P::button("bOpen"));
     EXPECT_EQ(drawing(), before);
 
     // Export to KMZ: the name without an extension, the KMZ filter row.
     const std::size_t messages = prompts.entries.size();
     prompts.files = {{QString::fromStdString(work + "out"), 2}};
-    menuItem("Export1")->trigger();
+    P::chooseMenu("Export1");
     ASSERT_TRUE(std::filesystem::exists(work + "out.kmz"));
     ASSERT_EQ(prompts.entries.size(), messages + 1);
     const std::string tracks = std::to_string(track.size() + 2);  // the track lines and two points
@@ -188,7 +197,7 @@ TEST(EndToEndProjectFiles, NewDrawSaveAsOpenExportKmzImport)
 
     // Import it back: every track segment returns within a millimetre, on the layer "out".
     prompts.files = {{QString::fromStdString(work + "out.kmz"), 1}};
-    menuItem("Import1")->trigger();
+    P::chooseMenu("Import1");
     EXPECT_EQ(prompts.entries.size(), messages + 1) << "a successful import shows no message";
     const std::vector<Segment> back = layerLines("out");
     ASSERT_EQ(back.size(), track.size());
@@ -206,10 +215,10 @@ TEST(EndToEndProjectFiles, NewDrawSaveAsOpenExportKmzImport)
 
     // The same drawing as DXF R12 (filter row 3, no extension typed), and back through Import.
     prompts.files = {{QString::fromStdString(work + "plan"), 3}};
-    menuItem("Export1")->trigger();
+    P::chooseMenu("Export1");
     ASSERT_TRUE(std::filesystem::exists(work + "plan.dxf"));
     prompts.files = {{QString::fromStdString(work + "plan.dxf"), 3}};
-    menuItem("Import1")->trigger();
+    P::chooseMenu("Import1");
     EXPECT_EQ(map.LayerShapeCount(map.FindLayer("_dxf_plan.dxf")), map.ShapeCount() / 2)
         << "every shape of the drawing once more on the import layer";
     EXPECT_EQ(prompts.entries.size(), messages + 1) << "nothing was left out";
@@ -249,6 +258,8 @@ TEST(EndToEndProjectFiles, FailuresAreShownAndChangeNothing)
     home.writeFile("work/empty.kml", "<kml><Placemark><name>x</name></Placemark></kml>");
     home.writeFile("work/renamed.kmz", "Easting,Northing\n");
     home.writeFile("work/survey.csv", "500000 4400000 5\n");
+    home.writeFile("work/empty.csv", "450000 4500000 1\n");
+    home.writeFile("work/renamed.csv", "450010 4500010 2\n");
     home.writeFile("work/plan.dat", "0\nSECTION\n2\nHEADER\n0\nENDSEC\n0\nEOF\n");
     auto choose = [&](const std::string& file, int row) { prompts.files = {{QString::fromStdString(work + file), row}}; };
     auto lastMessage = [&] { return prompts.entries.empty() ? std::string() : prompts.entries.back().text.toStdString(); };
@@ -257,7 +268,7 @@ TEST(EndToEndProjectFiles, FailuresAreShownAndChangeNothing)
     ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
     CanvasModel& map = FNav->fcad->Model();
 
-    FNav->findChild<QToolButton*>("bSave")->click();
+    click(P::button("bSave"));
     EXPECT_EQ(lastMessage().rfind("The drawing could not be saved: ", 0), 0u) << lastMessage();
     EXPECT_EQ(prompts.entries.back().kind, PromptKind::Error);
     EXPECT_NE(FNav->sStatusBar->currentMessage().toStdString().find("Auto-save failed: " + ProjectFolder), std::string::npos);
@@ -265,18 +276,18 @@ TEST(EndToEndProjectFiles, FailuresAreShownAndChangeNothing)
 
     // Point files: imported, refused while unchanged, imported again once touched.
     choose("survey.csv", 2);
-    menuItem("Import1")->trigger();
+    P::chooseMenu("Import1");
     const int survey = map.FindLayer("survey");
     ASSERT_EQ(map.LayerShapeCount(survey), 2);
     const std::size_t shown = prompts.entries.size();
     choose("survey.csv", 2);
-    menuItem("Import1")->trigger();
+    P::chooseMenu("Import1");
     EXPECT_EQ(lastMessage(), "File unchanged since last import. Skipping.");
     EXPECT_EQ(map.LayerShapeCount(survey), 2);
     std::filesystem::last_write_time(work + "survey.csv",
                                      std::filesystem::last_write_time(work + "survey.csv") + std::chrono::seconds(5));
     choose("survey.csv", 2);
-    menuItem("Import1")->trigger();
+    P::chooseMenu("Import1");
     EXPECT_EQ(prompts.entries.size(), shown + 1);
     EXPECT_EQ(map.LayerShapeCount(survey), 2);
 
@@ -296,7 +307,7 @@ TEST(EndToEndProjectFiles, FailuresAreShownAndChangeNothing)
     };
     for (const Case& c : cases) {
         choose(c.file, c.row);
-        menuItem(c.action)->trigger();
+        P::chooseMenu(c.action);
         EXPECT_EQ(lastMessage().substr(0, c.message.size()), c.message) << c.action << " " << c.file;
         EXPECT_EQ(drawing(), before) << c.action << " " << c.file;
     }
@@ -309,17 +320,22 @@ TEST(EndToEndProjectFiles, FailuresAreShownAndChangeNothing)
     IniFile(GetIniFileName()).writeString("GEODETIC_PARAMETERS", "SemiMajorAxis", "6378388");
     CreateAllWindows();
     ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
-    CanvasModel& again = FNav->fcad->Model();
-    const int empty = again.AddLayer("empty");
-    again.AddPoint(450000, 4500000, empty);
-    const int renamed = again.AddLayer("renamed");
-    again.AddPoint(450000, 4500000, renamed);
+    // Layers of those names from point files, and a line drawn on the map.
+    for (const char* points : {"empty.csv", "renamed.csv"}) {
+        choose(points, 2);
+        P::chooseMenu("Import1");
+    }
+    drawLine({200, 200}, {300, 250});
+    const CanvasModel& again = FNav->fcad->Model();
+    ASSERT_EQ(again.LayerShapeCount(again.FindLayer("empty")), 2) << "a point and its label";
+    ASSERT_EQ(again.LayerShapeCount(again.FindLayer("renamed")), 2);
+    ASSERT_EQ(again.LayerShapeCount(again.FindLayer("veldor_usershape")), 1);
     const std::vector<std::string> kept = drawing();
     choose("empty.kml", 1);
-    menuItem("Import1")->trigger();
+    P::chooseMenu("Import1");
     EXPECT_EQ(lastMessage(), "Failed to load KML/KMZ file: ");
     choose("renamed.kmz", 1);
-    menuItem("Import1")->trigger();
+    P::chooseMenu("Import1");
     EXPECT_EQ(lastMessage().rfind("Failed to load KML/KMZ file: The file is not a KMZ archive", 0), 0u) << lastMessage();
     EXPECT_EQ(drawing(), kept);
 

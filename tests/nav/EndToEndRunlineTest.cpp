@@ -14,9 +14,9 @@
 #include "tools/RunlineGenerator.h"
 #include "tools/windows/RunlineGeneratorWindow.h"
 
+#include "support/ControlInput.h"
 #include "support/TempHome.h"
 
-#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -47,14 +47,6 @@ struct Seams {
         setClock(nullptr);
     }
 };
-
-void typeInto(QLineEdit* e, const QString& text)
-{
-    e->setFocus();
-    QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(e, Qt::Key_Delete);
-    QTest::keyClicks(e, text);
-}
 
 // The polylines of a layer, each as its vertices.
 std::vector<WorldPoints> layerLines(const CanvasModel& m, const char* layer)
@@ -103,13 +95,13 @@ TEST(EndToEndRunline, RouteDrawnOnTheMapToLinesInTheSavedProject)
 
     auto* runlineButton = FNav->findChild<QToolButton*>("tbRunline");
     ASSERT_NE(runlineButton, nullptr);
-    runlineButton->click();
+    click(runlineButton);
     ASSERT_TRUE(fRunline1->isVisible());
     auto* w = fRunline1;
     EXPECT_EQ(w->lRouteStatus->text(), "No route drawn");
 
     // Generate before any route: the message, and nothing written.
-    w->bGenerate->click();
+    click(w->bGenerate);
     ASSERT_EQ(guard.prompts.entries.size(), 1u);
     EXPECT_EQ(guard.prompts.entries[0].text, "Please draw a route first.");
     EXPECT_FALSE(IniFile(GetIniFileName()).sectionExists("RUNLINE"));
@@ -150,7 +142,7 @@ TEST(EndToEndRunline, RouteDrawnOnTheMapToLinesInTheSavedProject)
     // Generate stores the controls and has the main window save the drawing with the lines.
     const size_t before = savedProjects().size();
     guard.prompts.entries.clear();
-    w->bGenerate->click();
+    click(w->bGenerate);
     EXPECT_TRUE(guard.prompts.entries.empty());
     {
         IniFile ini(GetIniFileName());
@@ -178,7 +170,7 @@ TEST(EndToEndRunline, RouteDrawnOnTheMapToLinesInTheSavedProject)
     typeInto(w->eSpacing, "0");
     EXPECT_EQ(layerLines(map->Model(), kRunlineLayer).size(), 5u);
     EXPECT_EQ(w->lRouteStatus->text(), "Spacing must be a number greater than 0.");
-    w->bGenerate->click();
+    click(w->bGenerate);
     ASSERT_EQ(guard.prompts.entries.size(), 1u);
     EXPECT_EQ(guard.prompts.entries[0].text, "Spacing must be a number greater than 0.");
     EXPECT_EQ(IniFile(GetIniFileName()).readString("RUNLINE", "Spacing", ""), "20");
@@ -195,14 +187,12 @@ TEST(EndToEndRunline, RouteDrawnOnTheMapToLinesInTheSavedProject)
     EXPECT_EQ(guard.prompts.entries[0].text, "A route needs at least 2 points.");
 
     // Clear empties the run-line layer; Close hides the window; the Tools menu saves and shows it.
-    w->bClear->click();
+    click(w->bClear);
     EXPECT_EQ(w->lRouteStatus->text(), "No route drawn");
-    w->bClose->click();
+    click(w->bClose);
     EXPECT_FALSE(w->isVisible());
     guard.clock.advance(std::chrono::minutes(1));  // the next save gets a name of its own
-    auto* generate = FNav->findChild<QAction*>("GenerateRunline1");
-    ASSERT_NE(generate, nullptr);
-    generate->trigger();
+    chooseMenuItem(FNav->menuBar(), "GenerateRunline1");
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(savedProjects().size(), before + 2);
     DestroyAllWindows();

@@ -3,6 +3,8 @@
 #include <QBuffer>
 #include <QImage>
 #include <chrono>
+#include <cmath>
+#include <numbers>
 #include <thread>
 
 namespace vsx::test {
@@ -59,6 +61,30 @@ std::string tilePng(unsigned rgb, int mx, int my, unsigned markRgb)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return bytes.toStdString();
+}
+
+bool findMark(const QImage& image, double& x, double& y, unsigned markRgb)
+{
+    double sx = 0, sy = 0;
+    int count = 0;
+    for (int j = 0; j < image.height(); ++j)
+        for (int i = 0; i < image.width(); ++i)
+            if ((image.pixel(i, j) & 0xFFFFFF) == markRgb) {
+                sx += i;
+                sy += j;
+                ++count;
+            }
+    if (count == 0) return false;
+    x = sx / count;
+    y = sy / count;
+    return true;
+}
+
+void tilePixelLatLon(int column, int row, int z, double px, double py, double& lat, double& lon)
+{
+    const double n = std::ldexp(1.0, z);
+    lon = (column + px / 256.0) / n * 360.0 - 180.0;
+    lat = std::atan(std::sinh(std::numbers::pi * (1 - 2 * (row + py / 256.0) / n))) * 180.0 / std::numbers::pi;
 }
 
 } // namespace vsx::test

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <string>
 
+class QImage;
+
 namespace vsx::test {
 
 struct HttpAnswer {
@@ -44,5 +46,13 @@ private:
 
 // A PNG of a 256-pixel tile filled with `rgb`, with the one pixel (mx, my) in `markRgb` when mx >= 0.
 std::string tilePng(unsigned rgb, int mx = -1, int my = -1, unsigned markRgb = 0xFF00FF);
+
+// Where a map drew the marked pixel: the centroid of the pixels of exactly `markRgb` in `image`;
+// false when there are none.
+bool findMark(const QImage& image, double& x, double& y, unsigned markRgb = 0xFF00FF);
+
+// Latitude and longitude of the point (px, py), in pixels from the top left, of the web-Mercator
+// tile (column, row) at zoom z.
+void tilePixelLatLon(int column, int row, int z, double px, double py, double& lat, double& lon);
 
 } // namespace vsx::test

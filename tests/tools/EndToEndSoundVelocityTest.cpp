@@ -22,6 +22,7 @@
 #include "tools/windows/SoundVelocityWindow.h"
 
 #include "nav/NavTestSupport.h"
+#include "support/ControlInput.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
@@ -156,7 +157,7 @@ TEST(EndToEndSoundVelocity, EveryRecordIsCorrectedWithTheProfile)
         column.push_back(strToFloat(columnLines[d].toStdString()));
     }
 
-    fSVP->cUseSVP->click();
+    click(fSVP->cUseSVP);
     ASSERT_TRUE(fSVP->cUseSVP->isChecked());
     EXPECT_FALSE(Offsets->SV->isEnabled());
     EXPECT_EQ(Offsets->bSVP->text(), "SVP Profile Used");
@@ -201,7 +202,7 @@ TEST(EndToEndSoundVelocity, EveryRecordIsCorrectedWithTheProfile)
         clock.advance(std::chrono::seconds(1));
     }
     QTest::qWait(100);
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
     EXPECT_FALSE(FNav->Run().Running());
 
     // Every record: true depth and column 13 from the profile velocity at the rounded raw depth.
