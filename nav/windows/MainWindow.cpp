@@ -389,7 +389,7 @@ public:
     }
     void MessageLine(const std::string& line) override
     {
-        if (FMsg) FMsg->AddMessage(fromCp1254(line), false);
+        if (FMsg) FMsg->AddMessage(nav_.runMessageText(line), false);
     }
     void EventLine(const std::string& text) override { AppendEventLine(text, EventsLogFileName()); }
     void Report(const RunReport& report) override

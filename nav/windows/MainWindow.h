@@ -312,6 +312,8 @@ private:
     // The map loop's projection snapshot; datum or projection settings that cannot be used are
     // said once per snapshot on the status bar and in the events log.
     const ProjectionSnapshot* mapSnapshot(GridProjection projection);
+    // A line of the survey run for the message window, in the interface's language.
+    QString runMessageText(const std::string& line);
     // A survey start refused: why, in a message box over the window the user acted in.
     void showRefusedStart(QWidget* actedIn);
     // One write to a sounding file or log, known as `what`: a failure is said on the status bar

@@ -84,6 +84,15 @@ QString refusedStartText(const QString& why)
 
 } // namespace
 
+QString MainWindow::runMessageText(const std::string& line)
+{
+    const QString text = fromCp1254(line);
+    if (text.startsWith(QStringLiteral("Realtime not started"))) return refusedStartText(text);
+    const QString geodesy = QStringLiteral("Geodesy session log not written: ");
+    if (text.startsWith(geodesy)) return translated("Geodesy session log not written") + ": " + text.mid(geodesy.size());
+    return text;
+}
+
 void MainWindow::showRefusedStart(QWidget* actedIn)
 {
     // The run has put the reason into the message window and the events log; a surveyor who

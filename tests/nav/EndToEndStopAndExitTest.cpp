@@ -8,7 +8,6 @@
 
 #include "app/windows/MessageWindow.h"
 #include "input/TVeldorSerialGPS.h"
-#include "nav/RealtimeState.h"
 #include "tools/windows/RealtimeDataWindow.h"
 
 #include "support/PtyPair.h"
@@ -69,7 +68,9 @@ TEST(EndToEndStopAndExit, StopSaysWhichPortsItClosed)
     P p(d.settings());
     pressRealtime();
     ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
-    ASSERT_TRUE(d.talkUntil([] { return realtimeState().TrueDepthHi > 0 && realtimeState().VesselEasting != 0; }, 5000));
+    // Depths and the grid position are on screen.
+    ASSERT_TRUE(d.talkUntil([] { return fRealtime->lDepthHi->text() != QStringLiteral("--.--") && !FNav->StatusPanelText(1).isEmpty(); },
+                            5000));
 
     pressRealtime();
     ASSERT_FALSE(FNav->Run().Running());
