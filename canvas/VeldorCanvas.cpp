@@ -292,6 +292,12 @@ void TVeldorCanvas::keyPressEvent(QKeyEvent* e)
     if (!tools_->KeyDown(e->key(), keyShift(e->modifiers()))) QWidget::keyPressEvent(e);
 }
 
+void TVeldorCanvas::keyReleaseEvent(QKeyEvent* e)
+{
+    if (!e->isAutoRepeat()) emit OnKeyUp(this, e->key(), keyShift(e->modifiers()));
+    QWidget::keyReleaseEvent(e);
+}
+
 void TVeldorCanvas::wheelEvent(QWheelEvent* e)
 {
     syncSize();

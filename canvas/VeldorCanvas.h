@@ -124,6 +124,8 @@ signals:
     void OnClick(vsx::TVeldorCanvas* sender);
     void OnDblClick(vsx::TVeldorCanvas* sender);
     void OnKeyDown(vsx::TVeldorCanvas* sender, int key, int shift);  // Qt key code
+    // The key went up; a held key's repeats raise OnKeyDown only, and one OnKeyUp at the end.
+    void OnKeyUp(vsx::TVeldorCanvas* sender, int key, int shift);
     void OnResize(vsx::TVeldorCanvas* sender);
 
     // World events.
@@ -143,6 +145,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:

@@ -10,7 +10,9 @@ SounderLineOutput HandleSounderLine(std::string_view line, const SounderLineInpu
     if (!d.recognised) return out;
     out.statusText = d.corrupt ? "[CORRUPT] " + std::string(line) : std::string(line);
     out.alarm = d.trueHi <= in.alarmLevel;
+    out.newDepth = !d.corrupt;
     if (!d.recordDue()) return out;
+    out.newDepth = true;
 
     SoundingRecord r;
     r.time = in.now;
@@ -32,6 +34,7 @@ SounderLineOutput HandleSounderLine(std::string_view line, const SounderLineInpu
     const CsvAppendResult csv = AppendSurveyCsvRecord(in.csvFileName, r);
     out.csvWritten = csv.written;
     out.csvFile = csv.fileName;
+    out.csvHeaderWritten = csv.headerWritten;
     out.csvError = csv.error;
 
     // The XYZ file holds soundings only: a real depth at a current position. A type that carries

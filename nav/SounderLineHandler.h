@@ -24,7 +24,11 @@ struct SounderLineOutput {
     DepthLineResult depth;
     std::string statusText;   // the status-bar text: the line, or "[CORRUPT] " + the line; empty when not recognised
     bool alarm = false;       // the high-frequency depth is at or above the alarm level (shallower)
+    // A depth is ready for the echogram: every recognised line that scanned whole, and every line
+    // that made a record (a corrupt one included).
+    bool newDepth = false;
     bool csvWritten = false;
+    bool csvHeaderWritten = false;  // the record opened a new survey file
     std::string csvFile;      // the file that took the record (an alternative name when the main one failed)
     std::string csvError;     // the system's reason when no file took the record
     bool xyzAttempted = false;  // only a real depth at a current grid position goes to the XYZ file

@@ -11,6 +11,15 @@
 
 namespace vsx {
 
+RunReport StoppedReport(const std::vector<std::string>& closedPorts)
+{
+    if (closedPorts.empty()) return {"Realtime stopped", {}};
+    if (closedPorts.size() == 1) return {"Realtime stopped: port %1 closed", {closedPorts.front()}};
+    std::string first;
+    for (size_t i = 0; i + 1 < closedPorts.size(); ++i) first += (i ? ", " : "") + closedPorts[i];
+    return {"Realtime stopped: ports %1 and %2 closed", {first, closedPorts.back()}};
+}
+
 bool SurveyRun::Toggle()
 {
     if (running_) {
@@ -24,6 +33,7 @@ bool SurveyRun::Start()
 {
     if (running_) return false;
     lastStartError_.clear();
+    openedPorts_.clear();
     std::string error;
     // A geodesy log that cannot be written is reported; it does not keep the survey from starting.
     if (!host_.WriteGeodesyLog(error)) host_.MessageLine("Geodesy session log not written: " + error);
@@ -39,6 +49,7 @@ bool SurveyRun::Start()
         if (!host_.OpenGnss(error)) return refuse("GNSS port failed to open" + (error.empty() ? "" : ": " + error));
         gnssOpened_ = true;
         gnssStartTick_ = host_.Tick();
+        openedPorts_.push_back(host_.GnssPortName());
     } else {
         // Without a listener the run would have no position source at all.
         const bool wasListening = GpsUdpListening;
@@ -48,18 +59,20 @@ bool SurveyRun::Start()
     }
     const bool sensorEnabled = host_.SensorEnabled();
     if (sensorEnabled) {
-        host_.MessageLine("ZSENSOR Open called on port: " + host_.SensorPortName());
+        // The receiver's connect event says which port it opened.
         if (!host_.OpenSensor(error)) {
-            host_.MessageLine(error.empty() ? "ZSENSOR Open failed with unknown error" : "ZSENSOR Open failed: " + error);
             lastStartError_ = "Realtime not started: echosounder port failed to open" + (error.empty() ? "" : ": " + error);
+            host_.MessageLine(lastStartError_);
             host_.EventLine(lastStartError_);
             if (gnssOpened_) host_.CloseGnss();
             if (udpStartedHere) host_.StopUdpInputIfListening();
             gnssOpened_ = false;
             gnssStartTick_ = 0;
+            openedPorts_.clear();
             return false;
         }
         sensorOpened_ = true;
+        openedPorts_.push_back(host_.SensorPortName());
         host_.StartEchogram();
         sensorStartTick_ = host_.Tick();
     }
@@ -91,6 +104,8 @@ void SurveyRun::Stop()
     if (sensorOpened_) host_.CloseSensor();
     gnssOpened_ = sensorOpened_ = false;
     closeExtraVessels();
+    host_.Report(StoppedReport(openedPorts_));
+    openedPorts_.clear();
     host_.StopLoops();
     gnssStartTick_ = sensorStartTick_ = 0;
     host_.HideWaterfall();
@@ -149,8 +164,12 @@ void SurveyRun::openExtraVessels(const std::string& date)
         if (!v.RawLogFile->open(ExtraVesselGnssLogName(LogFolder, date, v.Name))) v.RawLogFile.reset();
         host_.EnsureExtraVesselLayers(i);
         std::string error;
-        if (host_.OpenExtraVesselReceiver(i, error)) host_.EventLine("ExtraGPS " + v.Name + " opened on " + v.Port);
-        else host_.EventLine("ExtraGPS " + v.Name + ": failed to open " + v.Port);
+        if (host_.OpenExtraVesselReceiver(i, error)) {
+            host_.EventLine("ExtraGPS " + v.Name + " opened on " + v.Port);
+            openedPorts_.push_back(v.Port);
+        } else {
+            host_.EventLine("ExtraGPS " + v.Name + ": failed to open " + v.Port);
+        }
     }
 }
 

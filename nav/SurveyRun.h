@@ -15,6 +15,17 @@
 
 namespace vsx {
 
+// Words for the surveyor with their values (%1, %2 ...): shown in the interface's language, kept
+// in English in the events log.
+struct RunReport {
+    const char* english = "";
+    std::vector<std::string> args;
+};
+
+// What a stop says of the ports it closed ("COM5", ...), so that a deliberate close never reads
+// as a lost device.
+RunReport StoppedReport(const std::vector<std::string>& closedPorts);
+
 // What the controller asks of the main window and the device settings window.
 class SurveyRunHost {
 public:
@@ -22,6 +33,7 @@ public:
     virtual bool WriteGeodesyLog(std::string& error) = 0;
     virtual void ApplyReceiverSettings() = 0;  // the settings window's "GPS Set" and "SBES Set"
     virtual bool UdpInputEnabled() = 0;
+    virtual std::string GnssPortName() = 0;
     virtual bool OpenGnss(std::string& error) = 0;
     virtual void CloseGnss() = 0;
     virtual bool SensorEnabled() = 0;
@@ -34,6 +46,8 @@ public:
     virtual void ShowRunState(bool running, bool sensorEnabled) = 0;  // button caption, colours, depth frames
     virtual void MessageLine(const std::string& line) = 0;
     virtual void EventLine(const std::string& text) = 0;
+    // Into the message window (not raised) and the events log.
+    virtual void Report(const RunReport& report) = 0;
     virtual void PublishForwarding() = 0;  // forwarding values from the settings window's controls
     // Positions come over UDP: starts listening when the settings say to start with a run. True
     // when the input listens; otherwise `error` says why (the port and the system's reason).
@@ -75,6 +89,7 @@ private:
     bool running_ = false;
     bool gnssOpened_ = false;
     bool sensorOpened_ = false;
+    std::vector<std::string> openedPorts_;  // the ports this run opened, in the order opened
     std::uint32_t gnssStartTick_ = 0;
     std::uint32_t sensorStartTick_ = 0;
     std::string lastStartError_;

@@ -344,12 +344,14 @@ public:
         nav_.lineHandler_->NewRun();
     }
     bool UdpInputEnabled() override { return GpsUdpEnabled; }
+    std::string GnssPortName() override { return PortNameFromNumber(nav_.ZGPS1->PortNumber); }
     bool OpenGnss(std::string& error) override { return open(nav_.ZGPS1, error); }
-    void CloseGnss() override { nav_.ZGPS1->Close(); }
+    // The run's own closes are said once by the run, not as disconnections.
+    void CloseGnss() override { nav_.closeQuietly(nav_.ZGPS1); }
     bool SensorEnabled() override { return deviceSettings().sensorEnabled(); }
     std::string SensorPortName() override { return PortNameFromNumber(nav_.ZSENSOR->PortNumber); }
     bool OpenSensor(std::string& error) override { return open(nav_.ZSENSOR, error); }
-    void CloseSensor() override { nav_.ZSENSOR->Close(); }
+    void CloseSensor() override { nav_.closeQuietly(nav_.ZSENSOR); }
     void StartEchogram() override
     {
         // An [ECHOGRAM] Interval below 1 leaves the timer standing (see the waterfall window).
@@ -387,9 +389,15 @@ public:
     }
     void MessageLine(const std::string& line) override
     {
-        if (FMsg) FMsg->AddMessage(fromCp1254(line), false);
+        if (FMsg) FMsg->AddMessage(nav_.runMessageText(line), false);
     }
     void EventLine(const std::string& text) override { AppendEventLine(text, EventsLogFileName()); }
+    void Report(const RunReport& report) override
+    {
+        QStringList args;
+        for (const std::string& a : report.args) args << fromCp1254(a);
+        nav_.reportDeviceEvent(report.english, args, false);
+    }
     void PublishForwarding() override
     {
         // Controls that were never loaded from the settings would publish their design values.
@@ -432,7 +440,7 @@ public:
     }
     void CloseExtraVesselReceivers() override
     {
-        for (TVeldorSerialGPS* r : nav_.ExtraVesselReceivers) r->Close();
+        for (TVeldorSerialGPS* r : nav_.ExtraVesselReceivers) nav_.closeQuietly(r);
     }
     void EnsureExtraVesselLayers(size_t index) override
     {
@@ -907,6 +915,8 @@ void MainWindow::createReceivers()
     connect(ZGPS1, &TVeldorSerialGPS::OnDeviceBack, this, &MainWindow::ZGPS1DeviceBack);
     ZSENSOR = new TVeldorSerialGPS(this);
     ZSENSOR->setObjectName("ZSENSOR");
+    connect(ZSENSOR, &TVeldorSerialGPS::OnConnect, this, &MainWindow::ZSENSORConnect);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnIdle, this, &MainWindow::ZSENSORIdle);
     connect(ZSENSOR, &TVeldorSerialGPS::OnNewCommand, this, &MainWindow::ZSENSORNewCommand);
     connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceLost, this, &MainWindow::ZSENSORDeviceLost);
     connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceBack, this, &MainWindow::ZSENSORDeviceBack);
@@ -1090,8 +1100,10 @@ void MainWindow::FormCloseQuery()
     if (run_->Running()) run_->Stop();
     QCoreApplication::processEvents();
     QThread::msleep(50);
-    ZGPS1->Close();
-    ZSENSOR->Close();
+    // The program ends: a port still open (opened from the settings window) closes without a
+    // disconnection report.
+    closeQuietly(ZGPS1);
+    closeQuietly(ZSENSOR);
     QThread::msleep(50);
     onSaveTriggered();
     for (QWidget* w : std::initializer_list<QWidget*>{Offsets, Navset, this, fRealtime, fSVP, fRunline1, fWaterfal,

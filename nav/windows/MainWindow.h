@@ -150,6 +150,8 @@ public slots:
     void ZGPS1Disconnect(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
     void ZGPS1Idle(vsx::TVeldorSerialGPS* sender);
     void ZGPS1Timeout(vsx::TVeldorSerialGPS* sender);
+    void ZSENSORConnect(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZSENSORIdle(vsx::TVeldorSerialGPS* sender);
     void ZSENSORNewCommand(vsx::TVeldorSerialGPS* sender, const std::string& command);
     void ZSENSORTimeout(vsx::TVeldorSerialGPS* sender);
     // A device that went away during a run, and its return (the receiver opens it again itself).
@@ -211,6 +213,7 @@ public slots:
     void fcadDrawBegin(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
     void fcadDrawEnd(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
     void fcadDblClick(vsx::TVeldorCanvas* sender);
+    void fcadShapeNumberSelected(vsx::TVeldorCanvas* sender, int shapeType, int shapeNumber);
     void onOpenLogFolderTriggered();
     void onRemoteSupportTriggered();
     // ---- Helmsman window (HelmsmanWindow.cpp) ----------------------------------------------------
@@ -301,11 +304,16 @@ private:
     void WireUdpInput();
     // A device event: the message window (shown when asked), its memo and the events log.
     void reportDeviceEvent(const char* english, const QStringList& args, bool showWindow);
+    // Closes a receiver the program itself lets go of (a stop, the end): whoever closes it says
+    // so, its disconnect event does not.
+    void closeQuietly(TVeldorSerialGPS* receiver);
     const ScanFormat* currentScanFormat();
     void applyDepthAlarm(double trueDepthHi);
     // The map loop's projection snapshot; datum or projection settings that cannot be used are
     // said once per snapshot on the status bar and in the events log.
     const ProjectionSnapshot* mapSnapshot(GridProjection projection);
+    // A line of the survey run for the message window, in the interface's language.
+    QString runMessageText(const std::string& line);
     // A survey start refused: why, in a message box over the window the user acted in.
     void showRefusedStart(QWidget* actedIn);
     // One write to a sounding file or log, known as `what`: a failure is said on the status bar
@@ -331,6 +339,7 @@ private:
     bool shownOnce_ = false;
     bool closing_ = false;
     bool tickRunning_ = false;
+    bool closingQuietly_ = false;
 
 public:
     // ---- Echosounder watch (written by the depth handler and the echogram timer) ----------------

@@ -84,6 +84,15 @@ QString refusedStartText(const QString& why)
 
 } // namespace
 
+QString MainWindow::runMessageText(const std::string& line)
+{
+    const QString text = fromCp1254(line);
+    if (text.startsWith(QStringLiteral("Realtime not started"))) return refusedStartText(text);
+    const QString geodesy = QStringLiteral("Geodesy session log not written: ");
+    if (text.startsWith(geodesy)) return translated("Geodesy session log not written") + ": " + text.mid(geodesy.size());
+    return text;
+}
+
 void MainWindow::showRefusedStart(QWidget* actedIn)
 {
     // The run has put the reason into the message window and the events log; a surveyor who
@@ -199,10 +208,10 @@ void MainWindow::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command
         fRealtime->lDepthLo->setText(QString::fromStdString(out.depth.loLabel));
     }
     if (out.depth.battery && fJoystick) fJoystick->pBattery->setText(QString::fromStdString(formatFixed(*out.depth.battery, 2)));
+    if (out.csvHeaderWritten) CsvHeaderText = kSurveyCsvHeader;
     setStatusPanel(5, fromCp1254(out.statusText), 20);
-    if (out.depth.corrupt) return;
-    NewDepthAvailable = true;
-    applyDepthAlarm(out.depth.trueHi);
+    if (out.newDepth) NewDepthAvailable = true;
+    if (!out.depth.corrupt) applyDepthAlarm(out.depth.trueHi);
 }
 
 void MainWindow::ZGPS1Connect(TVeldorSerialGPS* sender, TVGPSCommPort)
@@ -213,12 +222,20 @@ void MainWindow::ZGPS1Connect(TVeldorSerialGPS* sender, TVGPSCommPort)
     if (fcad && VesselLayerId >= 0) fcad->Model().SetLayerOption(VesselLayerId, 1);
 }
 
+void MainWindow::closeQuietly(TVeldorSerialGPS* receiver)
+{
+    const bool before = closingQuietly_;
+    closingQuietly_ = true;
+    receiver->Close();
+    closingQuietly_ = before;
+}
+
 void MainWindow::ZGPS1Disconnect(TVeldorSerialGPS* sender, TVGPSCommPort)
 {
     ZGPS1PortChanged();
     tMap->stop();
     ShowGnssSilent();
-    reportDeviceEvent("Disconnected from GPS on %1", {portName(sender)}, true);
+    if (!closingQuietly_) reportDeviceEvent("Disconnected from GPS on %1", {portName(sender)}, true);
 }
 
 void MainWindow::ZGPS1Idle(TVeldorSerialGPS*)
@@ -235,6 +252,22 @@ void MainWindow::ZGPS1Timeout(TVeldorSerialGPS*)
 {
     reportDeviceEvent("GPS Timeout!", {}, true);
     if (FGPS) FGPS->SetMonitorColor(FGPS->MemoGPS, 0x0000FF);
+}
+
+void MainWindow::ZSENSORConnect(TVeldorSerialGPS*, TVGPSCommPort port)
+{
+    reportDeviceEvent("Connected to NMEA Sensor on %1", {QString::fromStdString(PortNameFromNumber(port))}, true);
+}
+
+// The receiver's own no-data time (10 s) has passed without a byte from the echosounder; the
+// watchdog has said so sooner, this names what to check.
+void MainWindow::ZSENSORIdle(TVeldorSerialGPS*)
+{
+    reportDeviceEvent("Sensor timeout! Check your connection to the Sensor.", {}, true);
+    if (fRealtime) {
+        colour(fRealtime->DepthFrameHi, 0x0000FF);
+        colour(fRealtime->DepthFrameLo, 0x0000FF);
+    }
 }
 
 void MainWindow::ZSENSORTimeout(TVeldorSerialGPS*)
@@ -297,11 +330,10 @@ void MainWindow::ZSENSORDeviceLost(TVeldorSerialGPS*, TVGPSCommPort port)
     reportDeviceEvent("Disconnected from NMEA Sensor on %1", {name}, true);
 }
 
-void MainWindow::ZSENSORDeviceBack(TVeldorSerialGPS*, TVGPSCommPort port)
+void MainWindow::ZSENSORDeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
 {
-    const QString name = QString::fromStdString(PortNameFromNumber(port));
-    setStatusPanelWords(5, "Echosounder back on %1", {name}, 20);
-    reportDeviceEvent("Connected to NMEA Sensor on %1", {name}, true);
+    setStatusPanelWords(5, "Echosounder back on %1", {QString::fromStdString(PortNameFromNumber(port))}, 20);
+    ZSENSORConnect(sender, port);
 }
 
 namespace {

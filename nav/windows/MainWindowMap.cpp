@@ -120,6 +120,7 @@ void MainWindow::wireMapCommands()
     connect(fcad, &TVeldorCanvas::OnDrawEnd, this, &MainWindow::fcadDrawEnd);
     connect(fcad, &TVeldorCanvas::OnDrawCancel, this, [] { realtimeState().FollowPaused = false; });
     connect(fcad, &TVeldorCanvas::OnDblClick, this, &MainWindow::fcadDblClick);
+    connect(fcad, &TVeldorCanvas::OnShapeNumberSelected, this, &MainWindow::fcadShapeNumberSelected);
 
     qApp->installEventFilter(new KeyPreview(*this));
 }
@@ -281,6 +282,12 @@ void MainWindow::fcadDblClick(TVeldorCanvas*)
     const QPoint at = fcad->LastPointerPixel();
     if (!fcad->HitHeadingHud(at.x(), at.y())) return;
     if (fRealtime) fRealtime->btHide->click();
+}
+
+void MainWindow::fcadShapeNumberSelected(TVeldorCanvas*, int, int)
+{
+    // A shape picked with the selection tool needs nothing here: the canvas marks it selected,
+    // and the commands that use the selection (delete, the helmsman copy) read it when they run.
 }
 
 // ---- Keys -------------------------------------------------------------------------------------

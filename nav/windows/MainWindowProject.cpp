@@ -160,7 +160,7 @@ void MainWindow::onSaveAsTriggered()
 
 void MainWindow::onExitTriggered()
 {
-    onSaveTriggered();
+    // The close saves the drawing (once), the window placements and the view.
     close();
 }
 

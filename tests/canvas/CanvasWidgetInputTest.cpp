@@ -356,5 +356,31 @@ TEST(CanvasInput, InputFollowsTheRotatedMap)
     EXPECT_NEAR(py, 150, 1e-9);
 }
 
+// A key held down repeats its press; its release is raised once, when it really goes up, with
+// the shift state of that moment.
+TEST(CanvasInput, KeyDownAndKeyUpEvents)
+{
+    InputFixture f;
+    std::vector<std::string> keys;
+    QObject::connect(f.canvas.get(), &TVeldorCanvas::OnKeyDown, [&](TVeldorCanvas*, int key, int shift) {
+        keys.push_back("down " + std::to_string(key) + " " + std::to_string(shift));
+    });
+    QObject::connect(f.canvas.get(), &TVeldorCanvas::OnKeyUp, [&](TVeldorCanvas*, int key, int shift) {
+        keys.push_back("up " + std::to_string(key) + " " + std::to_string(shift));
+    });
+    QTest::keyPress(f.canvas.get(), Qt::Key_A);
+    // The repeat of a held key: a release and a press, both marked as repeats.
+    QKeyEvent repeatUp(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QString(), true);
+    QCoreApplication::sendEvent(f.canvas.get(), &repeatUp);
+    QKeyEvent repeatDown(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(), true);
+    QCoreApplication::sendEvent(f.canvas.get(), &repeatDown);
+    QTest::keyRelease(f.canvas.get(), Qt::Key_A);
+    QKeyEvent ctrlZUp(QEvent::KeyRelease, Qt::Key_Z, Qt::ControlModifier);
+    QCoreApplication::sendEvent(f.canvas.get(), &ctrlZUp);
+    const std::string a = std::to_string(int(Qt::Key_A)), z = std::to_string(int(Qt::Key_Z));
+    EXPECT_EQ(keys, (std::vector<std::string>{"down " + a + " 0", "down " + a + " 0", "up " + a + " 0",
+                                              "up " + z + " 2"}));
+}
+
 } // namespace
 } // namespace vsx

@@ -143,16 +143,25 @@ TEST(SounderLineHandler, RecordsAlarmAndBogusSoundingsKeptOutOfXyz)
     EXPECT_EQ(ok.statusText, "$PVELSMT,4.49,12.1");
     EXPECT_TRUE(ok.alarm) << "4.99 m is at or above the 5 m alarm";
     EXPECT_TRUE(ok.csvWritten);
+    EXPECT_TRUE(ok.csvHeaderWritten) << "the first record opens the file";
     EXPECT_TRUE(ok.xyzWritten);
+    EXPECT_TRUE(ok.newDepth);
     auto deep = HandleSounderLine("$PVELSMT,4.51,12.1", in);
     EXPECT_FALSE(deep.alarm);
+    EXPECT_FALSE(deep.csvHeaderWritten);
     auto corrupt = HandleSounderLine("$PVELSMT,7.0", in);
     EXPECT_EQ(corrupt.statusText, "[CORRUPT] $PVELSMT,7.0");
     EXPECT_TRUE(corrupt.csvWritten) << "the scanned raw value still makes a record";
     EXPECT_FALSE(corrupt.xyzWritten) << "but no sounding at the tide level";
+    EXPECT_TRUE(corrupt.newDepth) << "a line that made a record has a new depth for the echogram";
+    auto unreadable = HandleSounderLine("$PVELSMT,x", in);
+    EXPECT_EQ(unreadable.statusText, "[CORRUPT] $PVELSMT,x");
+    EXPECT_FALSE(unreadable.csvWritten);
+    EXPECT_FALSE(unreadable.newDepth) << "nothing scanned, no record, no new depth";
     auto ignored = HandleSounderLine("$GPGGA,1,2,3", in);
     EXPECT_TRUE(ignored.statusText.empty());
     EXPECT_FALSE(ignored.csvWritten);
+    EXPECT_FALSE(ignored.newDepth);
 
     // Without a current position the depth is still recorded, with the position left empty and
     // fix 0, and no sounding goes to the XYZ file; a grid position of (0, 0) is none either.

@@ -207,7 +207,7 @@ TEST(EndToEndDeviceLoss, DevicesPulledOutAndPutBackAreReadAgain)
     s.sounder.plugIn();
     QTest::qWait(TVeldorSerialGPS::kDefaultReconnectIntervalMs + 300);
     EXPECT_FALSE(FNav->ZSENSOR->Connected());
-    EXPECT_EQ(countOf(home.readFile(events), "Connected to NMEA Sensor on COM6"), 1u);
+    EXPECT_EQ(countOf(home.readFile(events), "Connected to NMEA Sensor on COM6"), 2u) << "at the start and at the return";
 
     // Every line sent after a return is in its raw log, in order, right behind what came before.
     const std::string gnssRaw = home.readFile(gnssLog);

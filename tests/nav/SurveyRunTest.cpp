@@ -1,4 +1,5 @@
 #include "app/SharedValues.h"
+#include "app/TranslationManager.h"
 #include "input/GgaForwarding.h"
 #include "nav/SurveyRun.h"
 
@@ -14,7 +15,7 @@ using namespace vsx;
 
 namespace {
 struct FakeHost : SurveyRunHost {
-    std::vector<std::string> calls, messages, events;
+    std::vector<std::string> calls, messages, events, reports;
     bool gnssOk = true, sensorOk = true, sensorOn = true, udpInput = false, geodesyOk = true, udpListens = true;
     bool badSetting = false;
     std::uint32_t tick = 1000;
@@ -25,6 +26,7 @@ struct FakeHost : SurveyRunHost {
         if (badSetting) throw std::runtime_error("Baud Rate (GPS Port): 'fast' is not a valid integer value");
     }
     bool UdpInputEnabled() override { return udpInput; }
+    std::string GnssPortName() override { return "COM3"; }
     bool OpenGnss(std::string& e) override { calls.push_back("openGnss"); if (!gnssOk) e = "no such device"; return gnssOk; }
     void CloseGnss() override { calls.push_back("closeGnss"); }
     bool SensorEnabled() override { return sensorOn; }
@@ -37,6 +39,15 @@ struct FakeHost : SurveyRunHost {
     void ShowRunState(bool r, bool) override { calls.push_back(r ? "showRunning" : "showStopped"); }
     void MessageLine(const std::string& l) override { messages.push_back(l); }
     void EventLine(const std::string& t) override { events.push_back(t); }
+    void Report(const RunReport& r) override
+    {
+        std::string text = r.english;
+        for (size_t i = 0; i < r.args.size(); ++i) {
+            const std::string mark = "%" + std::to_string(i + 1);
+            text.replace(text.find(mark), mark.size(), r.args[i]);
+        }
+        reports.push_back(text);
+    }
     void PublishForwarding() override {}
     bool ListenForUdpInput(std::string& e) override
     {
@@ -65,7 +76,7 @@ TEST(SurveyRun, StartAndStopOpenAndCloseEverything)
     ASSERT_TRUE(rt.Toggle());
     EXPECT_TRUE(rt.Running());
     EXPECT_EQ(rt.GnssStartTick(), 1000u);
-    EXPECT_EQ(host.messages.front(), "ZSENSOR Open called on port: COM4");
+    EXPECT_TRUE(host.messages.empty()) << "a start that works says nothing of its own";
     ASSERT_EQ(SensorLogFiles.size(), 2u);
     EXPECT_TRUE(SensorLogFiles[0] && SensorLogFiles[0]->isOpen());
     EXPECT_EQ(SensorLogFiles[0]->path(), SensorLogFiles[1]->path()) << "TRA twice: both append to one file";
@@ -74,6 +85,7 @@ TEST(SurveyRun, StartAndStopOpenAndCloseEverything)
     EXPECT_FALSE(rt.Running());
     EXPECT_TRUE(SensorLogFiles.empty());
     EXPECT_EQ(host.events.back(), "Realtime STOPPED");
+    EXPECT_EQ(host.reports, std::vector<std::string>{"Realtime stopped: ports COM3 and COM4 closed"});
     EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "closeSensor"), host.calls.end());
     VesselSensors.clear();
 }
@@ -88,7 +100,8 @@ TEST(SurveyRun, StartIsAllOrNothing)
     EXPECT_FALSE(rt.Start());
     EXPECT_FALSE(rt.Running());
     EXPECT_EQ(host.calls.back(), "closeGnss") << "the GNSS port opened first is closed again";
-    EXPECT_EQ(host.messages.back(), "ZSENSOR Open failed: busy");
+    EXPECT_EQ(host.messages.back(), "Realtime not started: echosounder port failed to open: busy");
+    EXPECT_TRUE(host.reports.empty()) << "a refused start closes what it opened without a stop report";
     EXPECT_EQ(rt.GnssStartTick(), 0u);
     EXPECT_TRUE(SensorLogFiles.empty());
 
@@ -107,6 +120,7 @@ TEST(SurveyRun, StartIsAllOrNothing)
     rt3.Stop();
     EXPECT_EQ(std::count(udp.calls.begin(), udp.calls.end(), "openGnss"), 0);
     EXPECT_EQ(std::count(udp.calls.begin(), udp.calls.end(), "closeGnss"), 0);
+    EXPECT_EQ(udp.reports, std::vector<std::string>{"Realtime stopped: port COM4 closed"}) << "the echosounder only";
     EXPECT_EQ(udp.messages.front(), "Geodesy session log not written: disk full");
 }
 
@@ -173,9 +187,34 @@ TEST(SurveyRun, ExtraVesselsGetFilesAndAreForgottenAtStop)
     EXPECT_EQ(host.events.back(), "ExtraGPS Boat opened on COM5");
     ExtraVessels[0].HasPosition = true;
     rt.Stop();
+    EXPECT_EQ(host.reports, std::vector<std::string>{"Realtime stopped: ports COM3 and COM5 closed"})
+        << "the GNSS receiver and the one vessel that opened";
     EXPECT_FALSE(ExtraVessels[0].CoordinatesFile);
     EXPECT_FALSE(ExtraVessels[0].HasPosition);
     EXPECT_EQ(home.readFile(LogFolder + "2024-05-01 Boat Coordinates.csv"),
               "DateTime,Latitude,Longitude,Easting,Northing,FixStatus\r\n");
     ExtraVessels.clear();
+}
+
+// A stop names every port it closed, so that it never reads as a device lost.
+TEST(SurveyRun, StopReportNamesTheClosedPorts)
+{
+    struct Case {
+        std::vector<std::string> ports;
+        std::string english;
+        std::vector<std::string> args;
+    };
+    const Case cases[] = {
+        {{}, "Realtime stopped", {}},
+        {{"COM3"}, "Realtime stopped: port %1 closed", {"COM3"}},
+        {{"COM3", "COM4"}, "Realtime stopped: ports %1 and %2 closed", {"COM3", "COM4"}},
+        {{"COM3", "COM4", "COM7", "COM8"}, "Realtime stopped: ports %1 and %2 closed", {"COM3, COM4, COM7", "COM8"}},
+    };
+    const auto turkish = TranslationManager::LoadLanguageFile(std::string(VSX_SOURCE_DIR) + "/languages/tr.json");
+    for (const Case& c : cases) {
+        const RunReport r = StoppedReport(c.ports);
+        EXPECT_EQ(std::string(r.english), c.english) << c.ports.size();
+        EXPECT_EQ(r.args, c.args) << c.ports.size();
+        EXPECT_TRUE(turkish.count(r.english)) << "no Turkish text for " << r.english;
+    }
 }
