@@ -1084,6 +1084,12 @@ void MainWindow::UpdateRealtimeCaption() { UpdateRealtimeCaption(run_ && run_->R
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // The device settings window asks about settings typed and not saved; "go back" keeps the
+    // program running with them, so nothing is stopped or saved yet.
+    if (!closing_ && FGPS && !FGPS->close()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     if (!closing_) {
         closing_ = true;

@@ -88,6 +88,23 @@ void typeInto(QLineEdit* e, const QString& text)
     ASSERT_EQ(e->text(), text);
 }
 
+// File > Exit, the menu clicked open.
+void chooseExit()
+{
+    QMenuBar* bar = FNav->menuBar();
+    QAction* exit = FNav->findChild<QAction*>("Exit1");
+    ASSERT_NE(exit, nullptr);
+    QMenu* file = nullptr;
+    for (QAction* top : bar->actions())
+        if (top->menu() && top->menu()->actions().contains(exit)) {
+            file = top->menu();
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
+        }
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([file] { return file->isVisible(); }, 1000));
+    QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(exit).center());
+}
+
 // Clicks a check box on its indicator.
 void clickBox(QAbstractButton* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
 
@@ -187,19 +204,8 @@ TEST(EndToEndDeviceSettings, ExitWithUnsavedSettingsAsksAndSavesThem)
     openSheet(*FGPS, FGPS->SensorTabSheet);
     typeInto(FGPS->SPort->lineEdit(), "COM7");
 
-    // File > Exit, clicked open; every question is answered Yes.
-    QMenuBar* bar = FNav->menuBar();
-    QAction* exit = FNav->findChild<QAction*>("Exit1");
-    ASSERT_NE(exit, nullptr);
-    QMenu* file = nullptr;
-    for (QAction* top : bar->actions())
-        if (top->menu() && top->menu()->actions().contains(exit)) {
-            file = top->menu();
-            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
-        }
-    ASSERT_NE(file, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([file] { return file->isVisible(); }, 1000));
-    QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(exit).center());
+    // File > Exit; every question is answered Yes.
+    chooseExit();
     ASSERT_TRUE(QTest::qWaitFor([] { return !FGPS->isVisible(); }, 2000));
 
     int asked = 0;
@@ -209,6 +215,27 @@ TEST(EndToEndDeviceSettings, ExitWithUnsavedSettingsAsksAndSavesThem)
     EXPECT_EQ(stored(kGeodetic, "SemiMajorAxis"), "6378388");
     EXPECT_EQ(stored(kSounder, "Port No"), "COM7");
     EXPECT_EQ(stored("LOCK SETTINGS", "Lock Settings"), "1");
+}
+
+// Going back from that question keeps the program running: nothing is stopped, closed or stored,
+// and the settings stay as typed.
+TEST(EndToEndDeviceSettings, ExitAnsweredCancelKeepsTheProgramAndTheTypedSettings)
+{
+    RunningProgram p([](IniFile& ini) { ini.writeString(kSounder, "Port No", "COM3"); });
+    openSettingsWindow();
+    openSheet(*FGPS, FGPS->SensorTabSheet);
+    typeInto(FGPS->SPort->lineEdit(), "COM7");
+
+    p.prompts.answers = {PromptAnswer::Cancel};
+    chooseExit();
+    QTest::qWait(0);
+
+    ASSERT_EQ(p.prompts.entries.size(), 1u);
+    EXPECT_TRUE(p.prompts.entries[0].text.contains("not saved"));
+    EXPECT_TRUE(FNav->isVisible());
+    EXPECT_TRUE(FGPS->isVisible());
+    EXPECT_EQ(FGPS->SPort->currentText(), "COM7");
+    EXPECT_EQ(stored(kSounder, "Port No"), "COM3");
 }
 
 // Discarding puts back what the settings file holds, in the window and on the map: a grid the
