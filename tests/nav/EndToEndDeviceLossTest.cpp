@@ -13,7 +13,6 @@
 #include "app/windows/WindowPointers.h"
 #include "canvas/CanvasOverlays.h"
 #include "canvas/VeldorCanvas.h"
-#include "input/GgaForwarding.h"
 #include "input/ReceiverPortSettings.h"
 #include "input/TVeldorSerialGPS.h"
 #include "nav/RealtimeLogs.h"
@@ -124,7 +123,6 @@ TEST(EndToEndDeviceLoss, DevicesPulledOutAndPutBackAreReadAgain)
         ini.writeString("GPS2", "Port", "COM7");
     }
     InitSharedValues();
-    ForwardEnabled = false;
 
     CreateAllWindows();
     ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));

@@ -8,7 +8,6 @@
 #include "app/SharedValues.h"
 #include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
-#include "input/GgaForwarding.h"
 #include "input/TVeldorSerialGPS.h"
 #include "nav/RealtimeState.h"
 #include "nav/SurveyRun.h"
@@ -74,7 +73,6 @@ void typeInto(QLineEdit* e, const QString& text)
 void startSurvey()
 {
     InitSharedValues();
-    ForwardEnabled = false;
     CreateAllWindows();
     ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
     Offsets->close();

@@ -10,7 +10,6 @@
 #include "app/windows/NumberEdit.h"
 #include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
-#include "input/GgaForwarding.h"
 #include "input/TVeldorSerialGPS.h"
 #include "nav/RealtimeState.h"
 #include "nav/SurveyRun.h"
@@ -95,7 +94,6 @@ struct Survey {
             if (more) more(ini);
         }
         InitSharedValues();
-        ForwardEnabled = false;
         CreateAllWindows();
         ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
     }

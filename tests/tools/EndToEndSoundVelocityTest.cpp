@@ -8,7 +8,6 @@
 #include "app/windows/NumberEdit.h"
 #include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
-#include "input/GgaForwarding.h"
 #include "input/TVeldorSerialGPS.h"
 #include "nav/RealtimeState.h"
 #include "nav/SurveyRun.h"
@@ -123,7 +122,6 @@ TEST(EndToEndSoundVelocity, EveryRecordIsCorrectedWithTheProfile)
     writeSettings(home.iniPath());
     home.writeFile("casts/cast 1.txt", castFile());
     InitSharedValues();
-    ForwardEnabled = false;
 
     CreateAllWindows();
     ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
