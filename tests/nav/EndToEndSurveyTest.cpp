@@ -38,16 +38,6 @@ using namespace vsx::test;
 
 namespace {
 
-struct ClockGuard {
-    explicit ClockGuard(Clock& c) { setClock(&c); }
-    ~ClockGuard() { setClock(nullptr); }
-};
-
-struct PromptsGuard {
-    explicit PromptsGuard(PromptService& p) { setPrompts(&p); }
-    ~PromptsGuard() { setPrompts(nullptr); }
-};
-
 // A value given in thousandths as text with two decimals, rounded half away from zero.
 std::string hundredths(long thousandths)
 {

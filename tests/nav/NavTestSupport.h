@@ -4,7 +4,9 @@
 #include "geo/GeoTestSupport.h"
 #include "nav/ProjectionSnapshot.h"
 #include "nav/SyntheticGga.h"
+#include "platform/Clock.h"
 #include "platform/IniFile.h"
+#include "platform/Prompts.h"
 #include "platform/UdpSocket.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +21,22 @@
 #include <vector>
 
 namespace vsx::test {
+
+// Puts a test's clock in for the program while it lives, then the real one back.
+struct ClockGuard {
+    explicit ClockGuard(Clock& c) { setClock(&c); }
+    ~ClockGuard() { setClock(nullptr); }
+    ClockGuard(const ClockGuard&) = delete;
+    ClockGuard& operator=(const ClockGuard&) = delete;
+};
+
+// The same for the prompt service: the program's questions go to the test's recorder.
+struct PromptsGuard {
+    explicit PromptsGuard(PromptService& p) { setPrompts(&p); }
+    ~PromptsGuard() { setPrompts(nullptr); }
+    PromptsGuard(const PromptsGuard&) = delete;
+    PromptsGuard& operator=(const PromptsGuard&) = delete;
+};
 
 // The main GNSS receiver's port group: `port` at 9600 baud, 10 ms delay.
 inline void writeGnssPort(IniFile& ini, const char* port)

@@ -52,14 +52,6 @@ void writeSettings(const std::string& iniPath)
     ini.writeString("ECHOSOUNDER_OFFSETS", "Surveyor", "Ay\xFE" "e");
 }
 
-struct ClockGuard {
-    explicit ClockGuard(Clock& c) { setClock(&c); }
-    ~ClockGuard() { setClock(nullptr); }
-};
-struct PromptsGuard {
-    explicit PromptsGuard(PromptService& p) { setPrompts(&p); }
-    ~PromptsGuard() { setPrompts(nullptr); }
-};
 
 constexpr int kMaxDepth = 20;
 // The cast: two samples a metre (a shallower and a deeper one), velocities rising with depth.
