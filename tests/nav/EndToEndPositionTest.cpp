@@ -26,10 +26,8 @@
 #include "support/TempHome.h"
 
 #include <QLabel>
-#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -189,12 +187,6 @@ struct EndToEndPositionOnPtys : ::testing::Test {
         ASSERT_TRUE(sounder.write(sentence("SDDPT," + formatFixed(raw, 2) + ",0.0") + "\r\n"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return std::fabs(st.TrueDepthHi - (raw + 0.5)) < 1e-9; }, 10000)) << "depth " << raw;
     }
-    // Waits for `n` more ticks of the map loop.
-    static bool mapTicks(int n)
-    {
-        QSignalSpy ticks(FNav->tMap, &QTimer::timeout);
-        return QTest::qWaitFor([&] { return ticks.count() >= n; }, 10000);
-    }
 
     void SetUp() override
     {
@@ -223,7 +215,7 @@ TEST_F(EndToEndPositionOnPtys, SilentFeedShowsNoPositionAndItsReturnIsLogged)
     auto epoch = [&](bool fix) {
         ++k;
         send(fix, 41.01 + k * 1e-6, 28.03, 5.0 + k * 0.01);
-        if (fix) ASSERT_TRUE(mapTicks(1));
+        if (fix) ASSERT_TRUE(waitForTicks(FNav->tMap, 1));
         clock.advance(200ms);
     };
     for (int i = 0; i < 10; ++i) epoch(true);
@@ -232,7 +224,7 @@ TEST_F(EndToEndPositionOnPtys, SilentFeedShowsNoPositionAndItsReturnIsLogged)
 
     // 1.8 s after the last fix the position is current still; at 2.2 s it is not.
     for (int i = 0; i < 8; ++i) epoch(false);
-    ASSERT_TRUE(mapTicks(2));
+    ASSERT_TRUE(waitForTicks(FNav->tMap, 2));
     EXPECT_EQ(hud().HudStatusText.rfind("RTK Fix | ", 0), 0u) << hud().HudStatusText << " 1.8 s after the last fix";
     for (int i = 0; i < 2; ++i) epoch(false);
     const auto shownAsNoPosition = [] {
@@ -244,7 +236,7 @@ TEST_F(EndToEndPositionOnPtys, SilentFeedShowsNoPositionAndItsReturnIsLogged)
         << "\", real-time window \"" << fRealtime->Fixed->text().toStdString() << "\" 2.2 s after the last fix";
     EXPECT_FALSE(FNav->fcad->Hud().ShowSpeed) << "no speed without a current position";
     for (int i = 0; i < 14; ++i) epoch(false);
-    ASSERT_TRUE(mapTicks(2));
+    ASSERT_TRUE(waitForTicks(FNav->tMap, 2));
     const std::string events = LogFolder + CurrentDateString() + " Events.log";
     EXPECT_EQ(home.readFile(events).find("Positions back"), std::string::npos);
 

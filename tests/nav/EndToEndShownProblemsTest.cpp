@@ -285,7 +285,7 @@ TEST(EndToEndProjection, LambertIsDrawnOrItsRefusalIsSaid)
                 << FNav->StatusPanelText(0).toStdString();
             EXPECT_TRUE(FNav->StatusPanelText(0).contains("standard parallels")) << FNav->StatusPanelText(0).toStdString();
             EXPECT_EQ(s.VesselEasting, 0);
-            QTest::qWait(600);  // more map ticks: said once
+            ASSERT_TRUE(waitForTicks(FNav->tMap, 3)) << "more map ticks: said once";
             const std::string events = p.events();
             const size_t first = events.find("Projection not usable: the Lambert projection (two standard parallels)");
             ASSERT_NE(first, std::string::npos) << events;

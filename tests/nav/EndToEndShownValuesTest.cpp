@@ -119,7 +119,7 @@ struct Survey {
             sent.insert(raw);
             QTest::qWait(100);
         }
-        ASSERT_TRUE(QTest::qWaitFor([&] { return home.readFile(CoordinatesFileName).find("," + raw + ",") != std::string::npos; }, 3000))
+        ASSERT_TRUE(QTest::qWaitFor([&] { return home.readFile(CoordinatesFileName).find("," + raw + ",") != std::string::npos; }, 10000))
             << "depth " << raw << " reached the survey file";
     }
     std::vector<std::vector<std::string>> csv() { return records(home.readFile(CoordinatesFileName)); }

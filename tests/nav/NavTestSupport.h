@@ -9,6 +9,9 @@
 #include "platform/Prompts.h"
 #include "platform/UdpSocket.h"
 
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -37,6 +40,13 @@ struct PromptsGuard {
     PromptsGuard(const PromptsGuard&) = delete;
     PromptsGuard& operator=(const PromptsGuard&) = delete;
 };
+
+// Waits until `timer` has fired `n` more times (its handlers have run by then).
+inline bool waitForTicks(QTimer* timer, int n, int ms = 10000)
+{
+    QSignalSpy ticks(timer, &QTimer::timeout);
+    return QTest::qWaitFor([&] { return ticks.count() >= n; }, ms);
+}
 
 // The main GNSS receiver's port group: `port` at 9600 baud, 10 ms delay.
 inline void writeGnssPort(IniFile& ini, const char* port)
