@@ -125,7 +125,7 @@ TEST(EndToEndDeviceLoss, DevicesPulledOutAndPutBackAreReadAgain)
     InitSharedValues();
 
     CreateAllWindows();
-    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000));
     FNav->bRealtime->click();
     ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
     Offsets->hide();

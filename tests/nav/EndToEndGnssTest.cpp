@@ -111,7 +111,7 @@ TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
     InitSharedValues();
 
     CreateAllWindows();
-    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000))
+    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000))
         << "the first show ran";
     UdpSinks sinks(3);
     ASSERT_GT(sinks.base(), 0);

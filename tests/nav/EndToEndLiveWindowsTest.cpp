@@ -75,7 +75,7 @@ void startSurvey()
 {
     InitSharedValues();
     CreateAllWindows();
-    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000));
     Offsets->close();
     FNav->bRealtime->click();
     ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();

@@ -91,7 +91,7 @@ const CanvasSettings& hud() { return FNav->fcad->Settings(); }
 
 bool startedFirstShow()
 {
-    return QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000);
+    return QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000);
 }
 
 } // namespace

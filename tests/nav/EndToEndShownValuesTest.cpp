@@ -95,7 +95,7 @@ struct Survey {
         }
         InitSharedValues();
         CreateAllWindows();
-        ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
+        ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000));
     }
     Survey() = default;
     Survey(const Survey&) = delete;

@@ -69,7 +69,7 @@ TEST(EndToEndSurvey, EveryDepthLineBecomesItsRecordAcrossMidnight)
     InitSharedValues();
 
     CreateAllWindows();
-    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000));
     FNav->bRealtime->click();
     ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
     ASSERT_TRUE(FNav->ZSENSOR->Connected()) << FNav->ZSENSOR->LastError();

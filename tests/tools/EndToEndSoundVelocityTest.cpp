@@ -116,7 +116,7 @@ TEST(EndToEndSoundVelocity, EveryRecordIsCorrectedWithTheProfile)
     InitSharedValues();
 
     CreateAllWindows();
-    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000));
     EXPECT_TRUE(filesIn(SvpFolder).empty()) << "no profile in use: the first auto-save copies no tables";
 
     // The surveyor opens the profile window from the offsets window and works the cast through.
