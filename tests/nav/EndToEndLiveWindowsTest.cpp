@@ -145,7 +145,8 @@ TEST(EndToEndLiveWindows, LatencyOfTheMapLoopFromAGnssFeed)
     fLatency->close();
     const int samples = st.Latency.samples;
     const QString shown = fLatency->eCurrentLatency->text();
-    feedGnss(gnss, 600, lat);
+    QSignalSpy mapTicks(FNav->tMap, &QTimer::timeout);
+    ASSERT_TRUE(feedGnssUntil(gnss, lat, [&] { return mapTicks.count() >= 3; })) << "the map loop runs on";
     EXPECT_EQ(st.Latency.samples, samples);
     latencyItem->trigger();
     feedGnssUntil(gnss, lat, [&] { return st.Latency.samples > samples; });
@@ -205,7 +206,9 @@ TEST(EndToEndLiveWindows, WaterfallAtItsIntervalAndBatteryFromSmtLines)
     fRealtime->show();
     fRealtime->btHide->click();
     EXPECT_FALSE(fWaterfal->isVisible());
-    feedSounder(300);
+    QSignalSpy echogramTicks(FNav->tEchogram, &QTimer::timeout);
+    for (int t = 0; t < 20000 && echogramTicks.count() < 3; t += 50) feedSounder(50);
+    ASSERT_GE(echogramTicks.count(), 3);
     EXPECT_FALSE(fWaterfal->isVisible()) << "drawing does not bring it back in the bare view";
     fRealtime->btHide->click();
     EXPECT_TRUE(fWaterfal->isVisible());

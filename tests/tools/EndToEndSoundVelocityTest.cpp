@@ -191,7 +191,6 @@ TEST(EndToEndSoundVelocity, EveryRecordIsCorrectedWithTheProfile)
             << "raw " << raw << ": depth " << st.TrueDepthHi << ", wanted " << depth;
         clock.advance(std::chrono::seconds(1));
     }
-    QTest::qWait(100);
     FNav->bRealtime->click();
     EXPECT_FALSE(FNav->Run().Running());
 
