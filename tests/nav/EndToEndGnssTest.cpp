@@ -127,7 +127,7 @@ TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
     ASSERT_TRUE(FNav->ZGPS1->Connected()) << FNav->ZGPS1->LastError();
     EXPECT_EQ(FNav->bRealtime->text(), "Stop");
 
-    // 4 s at 5 Hz heading north at 10 m/s: fixed, float, DGPS, then autonomous, one second each.
+    // 4 s of 5 Hz epochs heading north at 10 m/s: fixed, float, DGPS, then autonomous, one second each.
     std::vector<Epoch> epochs;
     const int qualities[] = {4, 5, 2, 1};
     for (int k = 0; k < 20; ++k) {
@@ -239,6 +239,8 @@ TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
     EXPECT_EQ(home.readFile((LogFolder + CurrentDateString() + " VSX_GNSS_V3.log").substr(home.root().size())), rawIn);
     const std::string events = home.readFile(EventsLogFileName().substr(home.root().size()));
     EXPECT_NE(events.find("Realtime STARTED"), std::string::npos);
+    EXPECT_NE(events.find("UDP forwarding started: 127.0.0.1:" + std::to_string(sinks.base())), std::string::npos)
+        << "the run took the forwarding set on the settings window: " << events;
     EXPECT_NE(events.find("Realtime STOPPED"), std::string::npos);
 
     DestroyAllWindows();
