@@ -40,9 +40,16 @@ public:
     bool SilentAt(TimePoint now, std::chrono::milliseconds silence) const;
     // The altitude of the last fix, for a GGA whose altitude field is empty (0 before any).
     double LastAltitude() const { return fix_.altitude; }
+    // The gap before the fixes now flowing: from the last fix before it to the first after it
+    // (a gap is a fix more than kPositionMaxAge after the one before, or after a GGA without a
+    // fix). Nothing when no fix of this run came before them.
+    std::optional<std::chrono::milliseconds> GapBeforeCurrentFixes() const;
 
 private:
     std::optional<TimePoint> heard_, taken_;
+    std::optional<TimePoint> last_;          // the newest fix of the run, kept when a GGA takes it away
+    std::optional<TimePoint> flowStart_;     // the first fix after the latest gap
+    std::optional<TimePoint> beforeFlow_;    // the last fix before that gap
     GnssFix fix_;
 };
 

@@ -68,7 +68,8 @@ void MapDisplayLoop::Tick()
     // The screens follow the records' rule: once the last fix is too old for a record, they say
     // there is no position, and the return of positions is said with the gap's length.
     const bool positionCurrent = state_.Position.At(started).has_value();
-    const PositionAgeWatch::Change age = ageWatch_.Update(state_.Position.FixTime(), started);
+    const PositionAgeWatch::Change age =
+        ageWatch_.Update(state_.Position.FixTime(), started, state_.Position.GapBeforeCurrentFixes());
     if (age.kind == PositionAgeWatch::Change::Kind::Back) env_.positionsBack(age.gap);
     if (silent) ShowSilent();
     else if (ageWatch_.Lost()) showNoPosition();

@@ -2,13 +2,14 @@
 
 namespace vsx {
 
-PositionAgeWatch::Change PositionAgeWatch::Update(std::optional<TimePoint> lastFix, TimePoint now)
+PositionAgeWatch::Change PositionAgeWatch::Update(std::optional<TimePoint> lastFix, TimePoint now,
+                                                  std::optional<std::chrono::milliseconds> gap)
 {
     const bool current = lastFix && now - *lastFix <= kPositionMaxAge;
     Change change;
     if (current && lost_ && lastSeen_) {
         change.kind = Change::Kind::Back;
-        change.gap = std::chrono::duration_cast<std::chrono::milliseconds>(*lastFix - *lastSeen_);
+        change.gap = gap ? *gap : std::chrono::duration_cast<std::chrono::milliseconds>(*lastFix - *lastSeen_);
         lost_ = false;
     } else if (!current && current_) {
         change.kind = Change::Kind::Lost;

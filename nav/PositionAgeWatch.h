@@ -20,8 +20,11 @@ public:
         std::chrono::milliseconds gap{0};  // Back: from the last fix before the gap to the first after it
     };
 
-    // `lastFix`: when the position now held was given (nothing when none is held).
-    Change Update(std::optional<TimePoint> lastFix, TimePoint now);
+    // `lastFix`: when the position now held was given (nothing when none is held). `gap`: the
+    // position's own measure of the gap before its fixes (CurrentPosition), which sees every
+    // fix; without it the gap is timed from the fixes seen by the calls.
+    Change Update(std::optional<TimePoint> lastFix, TimePoint now,
+                  std::optional<std::chrono::milliseconds> gap = std::nullopt);
     // Positions stopped within this run and have not come back.
     bool Lost() const { return lost_; }
     // A new run: nothing seen yet, so its first fix is no return.

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 using namespace vsx;
 using namespace std::chrono_literals;
@@ -40,6 +42,40 @@ TEST(CurrentPosition, CurrentForTwoSecondsUntilLostOrForgotten)
     p.Forget();  // a new run
     EXPECT_FALSE(p.At(t0 + 1s)) << "the last run's position is never this run's";
     EXPECT_TRUE(p.SilentAt(t0 + 1s, 10s));
+}
+
+// The gap is timed from every fix the receiver gave, not from those someone happened to look at.
+TEST(CurrentPosition, GapRunsFromTheLastFixBeforeItToTheFirstAfterIt)
+{
+    struct Step {
+        std::chrono::milliseconds at;
+        bool fix;  // a GGA with a fix, else one without
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        std::optional<std::chrono::milliseconds> gap;
+    };
+    const Case cases[] = {
+        {"the first fixes of a run follow no gap", {{0ms, true}, {200ms, true}}, std::nullopt},
+        {"fixes at most 2 s apart make no gap", {{0ms, true}, {2000ms, true}, {4000ms, true}}, std::nullopt},
+        {"a silence, then fixes again",
+         {{0ms, true}, {1800ms, true}, {6800ms, true}, {7000ms, true}, {7600ms, true}}, 5000ms},
+        {"a GGA without a fix between two fixes", {{0ms, true}, {200ms, false}, {1000ms, true}, {1200ms, true}}, 1000ms},
+        {"the latest of two gaps", {{0ms, true}, {3000ms, true}, {3200ms, true}, {9200ms, true}}, 6000ms},
+    };
+    const CurrentPosition::TimePoint t0{std::chrono::hours(100)};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CurrentPosition p;
+        for (const Step& s : c.steps) {
+            if (s.fix) p.Take({41.5, 33.25, 12.0, 4}, t0 + s.at);
+            else p.Lose();
+        }
+        EXPECT_EQ(p.GapBeforeCurrentFixes(), c.gap);
+        p.Forget();
+        EXPECT_EQ(p.GapBeforeCurrentFixes(), std::nullopt) << "a new run starts without a gap";
+    }
 }
 
 TEST(CurrentPosition, RecordStatesItsOwnGridPositionOrNone)

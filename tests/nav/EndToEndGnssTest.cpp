@@ -6,9 +6,9 @@
 #include "app/SharedValues.h"
 #include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
-#include "input/GgaForwarding.h"
 #include "input/NmeaParser.h"
 #include "input/TVeldorSerialGPS.h"
+#include "input/windows/DeviceSettingsWindow.h"
 #include "nav/RealtimeState.h"
 #include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
@@ -17,10 +17,14 @@
 #include "app/windows/NumberEdit.h"
 
 #include "NavTestSupport.h"
+#include "support/ControlInput.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
 #include <QAction>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -66,6 +70,35 @@ std::vector<std::vector<double>> projGrid(const std::vector<std::pair<double, do
 
 bool near(double a, double b, double tolerance) { return std::fabs(a - b) <= tolerance; }
 
+// The surveyor opens the settings window with the main window's "Settings" button and, on its
+// "GPS Settings" sheet, sends every position over UDP to `port` on this machine.
+void forwardAllPositionsOverUdpTo(int port)
+{
+    QTest::mouseClick(FNav->findChild<QToolButton*>("ConnectIcon"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([] { return FGPS->isVisible(); }, 5000));
+    QTabBar* tabs = FGPS->SettingTabs->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(FGPS->SettingTabs->indexOf(FGPS->GPSTabSheet)).center());
+    ASSERT_EQ(FGPS->SettingTabs->currentWidget(), FGPS->GPSTabSheet);
+
+    auto* enable = FGPS->findChild<QCheckBox*>("cbEnableSensorForward");
+    auto* udp = FGPS->findChild<QRadioButton*>("rbForwardUDP");
+    auto* address = FGPS->findChild<QLineEdit*>("edUDPIP");
+    auto* portEdit = FGPS->findChild<QLineEdit*>("edUDPPort");
+    auto* target = FGPS->findChild<QComboBox*>("cbSensorSelect");
+    ASSERT_TRUE(enable && udp && address && portEdit && target);
+    for (QWidget* w : std::initializer_list<QWidget*>{enable, udp, address, portEdit, target})
+        ASSERT_TRUE(w->isVisible() && w->isEnabled()) << w->objectName().toStdString();
+    ASSERT_FALSE(enable->isChecked()) << "forwarding starts switched off";
+    click(udp);
+    typeInto(address, "127.0.0.1");
+    choose(target, "ALL");
+    typeInto(portEdit, QString::number(port));
+    click(enable);
+    ASSERT_TRUE(enable->isChecked());
+    click(FGPS->closeButton);
+    ASSERT_TRUE(QTest::qWaitFor([] { return !FGPS->isVisible(); }, 5000));
+}
+
 } // namespace
 
 TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
@@ -78,15 +111,11 @@ TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
     InitSharedValues();
 
     CreateAllWindows();
-    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000))
+    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000))
         << "the first show ran";
     UdpSinks sinks(3);
     ASSERT_GT(sinks.base(), 0);
-    ForwardEnabled = true;
-    ForwardUseUdp = true;
-    ForwardUdpIp = "127.0.0.1";
-    ForwardUdpPort = sinks.base();
-    ForwardTarget = -1;
+    forwardAllPositionsOverUdpTo(sinks.base());
     Navset->TrackDistance->setText("1");
     Navset->eVesselUpdateRate->setText("100");
     FNav->MainTrackliningItem->trigger();
@@ -98,9 +127,8 @@ TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
     ASSERT_TRUE(FNav->ZGPS1->Connected()) << FNav->ZGPS1->LastError();
     EXPECT_EQ(FNav->bRealtime->text(), "Stop");
 
-    // 4 s at 5 Hz heading north at 10 m/s: fixed, float, DGPS, then autonomous, one second each.
+    // 4 s of 5 Hz epochs heading north at 10 m/s: fixed, float, DGPS, then autonomous, one second each.
     std::vector<Epoch> epochs;
-    std::string rawIn;
     const int qualities[] = {4, 5, 2, 1};
     for (int k = 0; k < 20; ++k) {
         Epoch e;
@@ -111,18 +139,27 @@ TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
         e.lon = 28.03;
         e.quality = qualities[k / 5];
         e.gga = gga(e.time, e.lat, e.lon, e.quality, 52.3, 36.1);
+        epochs.push_back(e);
+    }
+    std::vector<std::pair<double, double>> antenna;
+    for (const Epoch& e : epochs) antenna.emplace_back(e.lat, e.lon);
+    const auto grid = projGrid(antenna);
+    ASSERT_EQ(grid.size(), epochs.size());
+
+    // Each epoch is sent once the map has taken the one before, so every fix reaches the map
+    // however slowly the machine runs.
+    const RealtimeState& state = realtimeState();
+    std::string rawIn;
+    for (size_t k = 0; k < epochs.size(); ++k) {
+        const Epoch& e = epochs[k];
         const std::string lines[] = {e.gga, rmc(e.time, e.lat, e.lon, 19.4, 0.0), vtg(0.0, 19.4), hdt(0.0)};
         std::string chunk;
-        for (const std::string& l : lines) {
-            chunk += l + "\r\n";
-            rawIn += l + "\r\n";
-        }
-        epochs.push_back(e);
+        for (const std::string& l : lines) chunk += l + "\r\n";
+        rawIn += chunk;
         ASSERT_TRUE(gnss.write(chunk));
-        QTest::qWait(200);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return near(state.VesselNorthing, grid[k][1], 0.01); }, 10000))
+            << "epoch " << k << ": the vessel at N" << state.VesselNorthing << ", PROJ's fix at N" << grid[k][1];
     }
-    QTest::qWait(500);
-    const RealtimeState& state = realtimeState();
     const double easting = state.VesselEasting, northing = state.VesselNorthing;
 
     FNav->bRealtime->click();
@@ -130,10 +167,6 @@ TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
     EXPECT_FALSE(FNav->ZGPS1->Connected());
 
     // The vessel stands where PROJ puts the last fix.
-    std::vector<std::pair<double, double>> antenna;
-    for (const Epoch& e : epochs) antenna.emplace_back(e.lat, e.lon);
-    const auto grid = projGrid(antenna);
-    ASSERT_EQ(grid.size(), epochs.size());
     EXPECT_NEAR(easting, grid.back()[0], 0.01);
     EXPECT_NEAR(northing, grid.back()[1], 0.01);
 
@@ -206,9 +239,9 @@ TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
     EXPECT_EQ(home.readFile((LogFolder + CurrentDateString() + " VSX_GNSS_V3.log").substr(home.root().size())), rawIn);
     const std::string events = home.readFile(EventsLogFileName().substr(home.root().size()));
     EXPECT_NE(events.find("Realtime STARTED"), std::string::npos);
+    EXPECT_NE(events.find("UDP forwarding started: 127.0.0.1:" + std::to_string(sinks.base())), std::string::npos)
+        << "the run took the forwarding set on the settings window: " << events;
     EXPECT_NE(events.find("Realtime STOPPED"), std::string::npos);
 
-    ForwardEnabled = false;
-    ForwardUdpPort = kDefaultForwardUdpPort;
     DestroyAllWindows();
 }

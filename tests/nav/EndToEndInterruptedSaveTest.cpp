@@ -104,7 +104,7 @@ TEST(EndToEndInterruptedSave, CutOffSavesLeaveTheDrawingWholeAndNoTemporaryFile)
 
     // The program starts: it opens the drawing, and the cut-off save's file is gone.
     CreateAllWindows();
-    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000));
     EXPECT_EQ(linesOn(FNav->fcad->Model()), 3);
     EXPECT_TRUE(temporariesIn(ProjectFolder).empty()) << temporariesIn(ProjectFolder).front();
 

@@ -299,7 +299,7 @@ TEST(EndToEndMap, BareViewFromTheRealtimeWindowIsLeftWithEscapeOrTheHeadingDispl
     QTest::mouseClick(P::button("bRealtime"), Qt::LeftButton);
     ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
     ASSERT_TRUE(gnss.write(gga("120000.00", 41.0, 33.0, 4) + "\r\n"));
-    ASSERT_TRUE(QTest::qWaitFor([] { return P::map()->HitHeadingHud(20, 20) || P::map()->HitHeadingHud(P::map()->width() - 20, 20); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return P::map()->HitHeadingHud(20, 20) || P::map()->HitHeadingHud(P::map()->width() - 20, 20); }, 10000));
     QPoint hud(-1, -1);
     for (int y = 0; y < P::map()->height() && hud.x() < 0; y += 4)
         for (int x = 0; x < P::map()->width(); x += 4)

@@ -90,7 +90,7 @@ TEST(EndToEndRunline, RouteDrawnOnTheMapToLinesInTheSavedProject)
     Seams guard;
     InitSharedValues();
     CreateAllWindows();
-    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000));
     TVeldorCanvas* map = FNav->fcad;
 
     auto* runlineButton = FNav->findChild<QToolButton*>("tbRunline");

@@ -270,7 +270,7 @@ TEST(EndToEndProjection, LambertIsDrawnOrItsRefusalIsSaid)
         ASSERT_TRUE(gnss.write(gga("101500.00", lat, lon, 4, alt, 47.0) + "\r\n"));
         const RealtimeState& s = realtimeState();
         if (r.drawn) {
-            ASSERT_TRUE(QTest::qWaitFor([&] { return s.VesselEasting != 0; }, 3000));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return s.VesselEasting != 0; }, 10000));
             const auto grid = runCct("+proj=pipeline +step +proj=axisswap +order=2,1 +step +proj=unitconvert +xy_in=deg "
                                      "+xy_out=rad +step +proj=cart +ellps=WGS84 +step +inv +proj=cart +a=6378388 +rf=297 "
                                      "+step +proj=lcc +lat_0=90 +lon_0=4.36748666666667 +lat_1=51.1666672333333 "
@@ -281,11 +281,11 @@ TEST(EndToEndProjection, LambertIsDrawnOrItsRefusalIsSaid)
             EXPECT_NEAR(s.VesselNorthing, grid[0][1], 0.01);
             EXPECT_EQ(p.events().find("Projection not usable"), std::string::npos);
         } else {
-            ASSERT_TRUE(QTest::qWaitFor([] { return FNav->StatusPanelText(0).startsWith("Projection not usable"); }, 3000))
+            ASSERT_TRUE(QTest::qWaitFor([] { return FNav->StatusPanelText(0).startsWith("Projection not usable"); }, 10000))
                 << FNav->StatusPanelText(0).toStdString();
             EXPECT_TRUE(FNav->StatusPanelText(0).contains("standard parallels")) << FNav->StatusPanelText(0).toStdString();
             EXPECT_EQ(s.VesselEasting, 0);
-            QTest::qWait(600);  // more map ticks: said once
+            ASSERT_TRUE(waitForTicks(FNav->tMap, 3)) << "more map ticks: said once";
             const std::string events = p.events();
             const size_t first = events.find("Projection not usable: the Lambert projection (two standard parallels)");
             ASSERT_NE(first, std::string::npos) << events;

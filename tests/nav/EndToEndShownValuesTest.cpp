@@ -10,7 +10,6 @@
 #include "app/windows/NumberEdit.h"
 #include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
-#include "input/GgaForwarding.h"
 #include "input/TVeldorSerialGPS.h"
 #include "nav/RealtimeState.h"
 #include "nav/SurveyRun.h"
@@ -95,9 +94,8 @@ struct Survey {
             if (more) more(ini);
         }
         InitSharedValues();
-        ForwardEnabled = false;
         CreateAllWindows();
-        ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 3000));
+        ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000));
     }
     Survey() = default;
     Survey(const Survey&) = delete;
@@ -121,7 +119,7 @@ struct Survey {
             sent.insert(raw);
             QTest::qWait(100);
         }
-        ASSERT_TRUE(QTest::qWaitFor([&] { return home.readFile(CoordinatesFileName).find("," + raw + ",") != std::string::npos; }, 3000))
+        ASSERT_TRUE(QTest::qWaitFor([&] { return home.readFile(CoordinatesFileName).find("," + raw + ",") != std::string::npos; }, 10000))
             << "depth " << raw << " reached the survey file";
     }
     std::vector<std::vector<std::string>> csv() { return records(home.readFile(CoordinatesFileName)); }

@@ -4,9 +4,14 @@
 #include "geo/GeoTestSupport.h"
 #include "nav/ProjectionSnapshot.h"
 #include "nav/SyntheticGga.h"
+#include "platform/Clock.h"
 #include "platform/IniFile.h"
+#include "platform/Prompts.h"
 #include "platform/UdpSocket.h"
 
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,6 +24,29 @@
 #include <vector>
 
 namespace vsx::test {
+
+// Puts a test's clock in for the program while it lives, then the real one back.
+struct ClockGuard {
+    explicit ClockGuard(Clock& c) { setClock(&c); }
+    ~ClockGuard() { setClock(nullptr); }
+    ClockGuard(const ClockGuard&) = delete;
+    ClockGuard& operator=(const ClockGuard&) = delete;
+};
+
+// The same for the prompt service: the program's questions go to the test's recorder.
+struct PromptsGuard {
+    explicit PromptsGuard(PromptService& p) { setPrompts(&p); }
+    ~PromptsGuard() { setPrompts(nullptr); }
+    PromptsGuard(const PromptsGuard&) = delete;
+    PromptsGuard& operator=(const PromptsGuard&) = delete;
+};
+
+// Waits until `timer` has fired `n` more times (its handlers have run by then).
+inline bool waitForTicks(QTimer* timer, int n, int ms = 10000)
+{
+    QSignalSpy ticks(timer, &QTimer::timeout);
+    return QTest::qWaitFor([&] { return ticks.count() >= n; }, ms);
+}
 
 // The main GNSS receiver's port group: `port` at 9600 baud, 10 ms delay.
 inline void writeGnssPort(IniFile& ini, const char* port)

@@ -53,6 +53,17 @@ TEST(PositionAgeWatch, FollowsTheRecordsAgeAndTimesTheGap)
     }
 }
 
+TEST(PositionAgeWatch, TheGapIsThePositionsOwnWhenGiven)
+{
+    // Looked at before the last fix ahead of the silence and after several fixes behind it.
+    PositionAgeWatch watch;
+    watch.Update(at(0ms), at(0ms));
+    EXPECT_EQ(watch.Update(at(800ms), at(3000ms), std::nullopt).kind, Kind::Lost);
+    const auto back = watch.Update(at(6600ms), at(6600ms), 5000ms);
+    EXPECT_EQ(back.kind, Kind::Back);
+    EXPECT_EQ(back.gap, 5000ms);
+}
+
 TEST(PositionAgeWatch, ANewRunStartsWithoutAGap)
 {
     PositionAgeWatch watch;
