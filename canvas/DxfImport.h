@@ -20,11 +20,14 @@
 namespace vsx {
 
 // Returns true when the ENTITIES section held records and the layer was replaced by them;
-// `message` then says what was left out ("DXF imported without: 2 HATCH, 1 DIMENSION."), or is
-// empty. False when the file does not exist or cannot be read (message empty: nothing to show),
+// `message` then says, one line each, that the file ends inside its ENTITIES section
+// (kDxfCutOffMessage: what was read is imported, less the record it ends in) and what was left out
+// ("DXF imported without: 2 HATCH, 1 DIMENSION."), or is empty. False when the file does not exist or cannot be read (message empty: nothing to show),
 // or when it is not a readable ASCII DXF file, has no ENTITIES section or an empty one; `message`
 // then holds the text for a message box, e.g. "DXF load failed: ENTITIES section not found".
 bool ImportDxf(CanvasModel& model, const std::string& path, std::string* message = nullptr);
+inline constexpr const char* kDxfCutOffMessage =
+    "The DXF file is incomplete: it ends inside its ENTITIES section. The drawing is imported as far as it was read.";
 // The same operation under its second name.
 inline bool LoadDxf(CanvasModel& model, const std::string& path, std::string* message = nullptr)
 {

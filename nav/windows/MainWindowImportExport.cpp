@@ -33,10 +33,16 @@ namespace {
 
 QString tr8(const std::string& s) { return QString::fromUtf8(s.c_str(), int(s.size())); }
 
-// What the DXF reader says, read back to the keys of the language files.
-const std::initializer_list<const char*> kDxfMessages = {"DXF load failed: ENTITIES section not found",
-                                                         "DXF load failed: the ENTITIES section is empty",
-                                                         "Not imported: %1"};
+// What the DXF reader says, read back to the keys of the language files, line by line.
+QString translatedDxfMessage(const std::string& message)
+{
+    QStringList lines;
+    for (const QString& line : tr8(message).split('\n'))
+        lines << translatedMessage(line, {"DXF load failed: ENTITIES section not found",
+                                          "DXF load failed: the ENTITIES section is empty", kDxfCutOffMessage,
+                                          "DXF imported without: %1."});
+    return lines.join('\n');
+}
 
 std::string lowerExtension(const std::string& path) { return toLowerAscii(std::filesystem::path(path).extension().string()); }
 
@@ -202,14 +208,14 @@ void MainWindow::onImportTriggered()
         std::string message;
         if (!ImportDxf(model, path, &message)) {
             prompts().message(message.empty() ? translatedArgs("Failed to import DXF file: %1", {tr8(path)})
-                                              : translatedMessage(tr8(message), kDxfMessages),
+                                              : translatedDxfMessage(message),
                               {}, PromptKind::Warning);
             return finish();
         }
         ShowFileInStatusBar(path);
         AppendEventLine("Imported DXF: " + path, EventsLogFileName());
         // What the drawing held that the map cannot show is said, never a bare success.
-        if (!message.empty()) prompts().message(translatedMessage(tr8(message), kDxfMessages));
+        if (!message.empty()) prompts().message(translatedDxfMessage(message));
     }
     finish();
 }
