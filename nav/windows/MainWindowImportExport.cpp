@@ -161,10 +161,8 @@ void MainWindow::onImportTriggered()
             return geographic.toGrid(lat, lon, x, y);
         };
         if (!reader.LoadFromFile(path)) {
-            const QString why = translatedMessage(tr8(reader.LastError),
-                                                  {"Empty KML content", "File not found: %1",
-                                                   "The KML file is larger than %1 MB", "Failed to read KML file: %1"});
-            prompts().message(translatedArgs("Failed to load KML/KMZ file: %1", {why}), {}, PromptKind::Warning);
+            prompts().message(translatedArgs("Failed to load KML/KMZ file: %1", {reader.ShownError()}), {},
+                              PromptKind::Warning);
             return finish();
         }
         const int layer = PrepareImportLayer(model, layerName);
