@@ -83,7 +83,8 @@ void MainWindow::onExportTriggered()
     const CanvasModel& model = fcad->Model();
     if (ext == ".dxf") {
         DxfExportSummary summary;
-        if (!ExportDxf(model, path, &summary)) {
+        // The deliverable holds the drawing, not the vessel symbol or the grid the loops draw.
+        if (!ExportDxf(model, path, &summary, {std::begin(kLoopDrawnLayers), std::end(kLoopDrawnLayers)})) {
             prompts().message(translatedArgs("Failed to export DXF: %1", {tr8(path + ": " + summary.Error)}), {},
                               PromptKind::Error);
             return;
