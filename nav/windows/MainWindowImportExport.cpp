@@ -9,6 +9,7 @@
 #include "canvas/DxfExport.h"
 #include "canvas/DxfImport.h"
 #include "canvas/VeldorCanvas.h"
+#include "geo/TransverseMercator.h"
 #include "nav/DrawingImport.h"
 #include "nav/KmlReader.h"
 #include "nav/KmlWriter.h"
@@ -118,13 +119,20 @@ void MainWindow::onExportTriggered()
     }
     const char* exported = "Exported: %1 tracks, %2 depth points to %3";
     const char* skipped = " (%1 positions could not be converted to latitude and longitude and were left out)";
+    const char* far = " (%1 positions lie more than %2° of longitude from the central meridian, where the grid "
+                      "conversion is no longer accurate)";
     const QStringList counts{QString::number(doc.tracks), QString::number(doc.depthPoints), tr8(path)};
     const QStringList skips{QString::number(doc.skippedPositions)};
+    const QStringList farCount{QString::number(geographic.BeyondAccurateZone()), QString::number(kTmAccurateLongitudeSpan)};
     QString shown = translatedArgs(exported, counts);
     std::string message = fillArgs(exported, counts).toStdString();
     if (doc.skippedPositions > 0) {
         shown += translatedArgs(skipped, skips);
         message += fillArgs(skipped, skips).toStdString();
+    }
+    if (geographic.BeyondAccurateZone() > 0) {
+        shown += translatedArgs(far, farCount);
+        message += fillArgs(far, farCount).toStdString();
     }
     AppendEventLine(message, EventsLogFileName());
     prompts().message(shown);
@@ -175,9 +183,17 @@ void MainWindow::onImportTriggered()
             line += " (" + fillArgs(note, count).toStdString() + ")";
             sStatusBar->showMessage(translatedArgs(note, count), 30000);
         }
+        // Points far from the central meridian land centimetres to kilometres off: never without a word.
+        const char* far = "%1 coordinates lie more than %2° of longitude from the central meridian, where the grid "
+                          "conversion is no longer accurate";
+        const QStringList farCount{QString::number(geographic.BeyondAccurateZone()),
+                                   QString::number(kTmAccurateLongitudeSpan)};
+        if (geographic.BeyondAccurateZone() > 0) line += " (" + fillArgs(far, farCount).toStdString() + ")";
         AppendEventLine(line, EventsLogFileName());
         ShowFileInStatusBar(path);
         model.ZoomExtents();
+        if (geographic.BeyondAccurateZone() > 0)
+            prompts().message(translatedArgs(far, farCount), {}, PromptKind::Warning);
     } else if (ext == ".xyz" || ext == ".txt" || ext == ".csv") {
         std::error_code ec;
         const auto time = std::filesystem::last_write_time(path, ec);
