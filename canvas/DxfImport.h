@@ -7,8 +7,10 @@
 // Entities whose points are in object coordinates (LWPOLYLINE, 2-D POLYLINE, CIRCLE, ARC, TEXT,
 // INSERT, SOLID, TRACE) are placed in plan through their extrusion direction (the arbitrary-axis
 // algorithm), so mirrored and tilted ones land where the drawing has them. INSERT places the
-// block's content of every supported kind, inserts within inserts included up to 16 levels; the
-// blocks are kept in the canvas's block list for later imports that insert them.
+// block's content of every supported kind, inserts within inserts included up to 16 levels,
+// through a three-dimensional map: base point, insertion point, scale and the block's points keep
+// their heights, so a tilted insert inside another block lands where it is. The blocks are kept
+// in the canvas's block list for later imports that insert them.
 //
 // The file is read as a stream and converted as it is read, so memory follows the shapes made,
 // not the size of the file; the canvas is only touched once the whole file was read: a failed
