@@ -42,7 +42,12 @@ struct DxfBlock {
     std::string Name;
     double BaseX = 0;
     double BaseY = 0;
+    double BaseZ = 0;
     std::vector<std::unique_ptr<TVShape>> Shapes;  // in block coordinates, on layer 0
+    // Per shape, the heights (z in block coordinates) of its points, for inserts that tilt the
+    // block: a line two, a polyline one per vertex, a point and a level circle one, a text its
+    // anchor's and its direction's slope. A missing entry reads as 0.
+    std::vector<std::vector<double>> Heights;
 };
 
 class CanvasModel {

@@ -109,13 +109,22 @@ void writeHeader(DxfWriter& out, const CanvasModel& model)
     out.pair("0", "ENDSEC");
 }
 
-void writeLayerTable(DxfWriter& out, const CanvasModel& model, LayerNames& names)
+// The ids of the layers an export leaves out.
+std::unordered_set<int> layerIds(const CanvasModel& model, const DxfLeftOutLayers& names)
+{
+    std::unordered_set<int> ids;
+    for (const std::string& name : names)
+        if (const int id = model.FindLayer(name); id >= 0) ids.insert(id);
+    return ids;
+}
+
+void writeLayerTable(DxfWriter& out, const CanvasModel& model, LayerNames& names, const std::unordered_set<int>& leftOut)
 {
     // Every layer id the shapes use, visible or not, in the order of first use.
     std::vector<int> used;
     std::unordered_set<int> seen;
     for (const TVShape* s : model.Shapes())
-        if (seen.insert(s->LayerId).second) used.push_back(s->LayerId);
+        if (!leftOut.count(s->LayerId) && seen.insert(s->LayerId).second) used.push_back(s->LayerId);
     out.pair("0", "SECTION");
     out.pair("2", "TABLES");
     out.pair("0", "TABLE");
@@ -243,17 +252,19 @@ bool writeEntity(DxfWriter& out, const TVShape& shape, const std::string& layer)
 
 }  // namespace
 
-void WriteDxfR12(const CanvasModel& model, const std::function<void(std::string_view)>& sink, DxfExportSummary* summary)
+void WriteDxfR12(const CanvasModel& model, const std::function<void(std::string_view)>& sink, DxfExportSummary* summary,
+                 const DxfLeftOutLayers& leftOut)
 {
     DxfExportSummary counts;
     DxfWriter out(sink);
     LayerNames names;
+    const std::unordered_set<int> leftOutIds = layerIds(model, leftOut);
     writeHeader(out, model);
-    writeLayerTable(out, model, names);
+    writeLayerTable(out, model, names, leftOutIds);
     out.pair("0", "SECTION");
     out.pair("2", "ENTITIES");
     for (const TVShape* s : model.Shapes()) {
-        if (!s->Visible) continue;
+        if (!s->Visible || leftOutIds.count(s->LayerId)) continue;
         if (writeEntity(out, *s, names.nameOf(model, s->LayerId)))
             ++counts.Written;
         else
@@ -265,14 +276,15 @@ void WriteDxfR12(const CanvasModel& model, const std::function<void(std::string_
     if (summary) *summary = counts;
 }
 
-bool ExportDxf(const CanvasModel& model, const std::string& path, DxfExportSummary* summary)
+bool ExportDxf(const CanvasModel& model, const std::string& path, DxfExportSummary* summary,
+               const DxfLeftOutLayers& leftOut)
 {
     DxfExportSummary local;
     DxfExportSummary& result = summary ? *summary : local;
     result = {};
     AtomicFileWriter file(path);
     if (file.isOpen()) {
-        WriteDxfR12(model, [&file](std::string_view piece) { file.write(piece); }, &result);
+        WriteDxfR12(model, [&file](std::string_view piece) { file.write(piece); }, &result, leftOut);
         if (file.commit()) return true;
     }
     result.Error = file.error();

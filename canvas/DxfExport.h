@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vsx {
 
@@ -16,12 +17,16 @@ struct DxfExportSummary {
     std::string Error; // why the file could not be written
 };
 
+// The layers (by name) whose shapes an export leaves out altogether, from the layer table too.
+using DxfLeftOutLayers = std::vector<std::string>;
+
 // Replaces `path` through a temporary file, so a failed export leaves an existing file whole.
 // False (with summary->Error) when the file cannot be written.
-bool ExportDxf(const CanvasModel& model, const std::string& path, DxfExportSummary* summary = nullptr);
+bool ExportDxf(const CanvasModel& model, const std::string& path, DxfExportSummary* summary = nullptr,
+               const DxfLeftOutLayers& leftOut = {});
 
 // The file's content, handed to `sink` in pieces of about a megabyte.
 void WriteDxfR12(const CanvasModel& model, const std::function<void(std::string_view)>& sink,
-                 DxfExportSummary* summary = nullptr);
+                 DxfExportSummary* summary = nullptr, const DxfLeftOutLayers& leftOut = {});
 
 }  // namespace vsx

@@ -45,36 +45,69 @@ constexpr int kMaxInsertDepth = 16;
 // Block copies stop here, so a file of blocks that insert each other many times cannot take
 // all memory.
 constexpr std::size_t kMaxShapes = 10'000'000;
-// Block definitions are kept as their text until they are inserted.
 constexpr std::size_t kMaxBlockText = std::size_t(128) << 20;
 
-// A plan-view map x' = a x + b y + e, y' = c x + d y + f.
-struct Affine {
-    double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
+struct Point3 {
+    double x = 0, y = 0, z = 0;
+};
 
-    WorldPoint map(double x, double y) const { return {a * x + b * y + e, c * x + d * y + f}; }
-    WorldPoint linear(double x, double y) const { return {a * x + b * y, c * x + d * y}; }
-    double det() const { return a * d - b * c; }
-    bool isIdentity() const { return a == 1 && b == 0 && c == 0 && d == 1 && e == 0 && f == 0; }
-    // A turn, a uniform scale and perhaps a mirror: circles stay circles of radius r * scale.
-    bool similarity(double& scale) const
+// A map of three-dimensional points p' = L p + t. Block content keeps the heights of its points,
+// so an insert whose extrusion tilts it (and every insert around that one) places it as the
+// drawing has it; the plan view is the x and y of the result.
+struct Affine3 {
+    double l[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    double t[3] = {0, 0, 0};
+
+    Point3 linear(double x, double y, double z) const
     {
+        return {l[0][0] * x + l[0][1] * y + l[0][2] * z, l[1][0] * x + l[1][1] * y + l[1][2] * z,
+                l[2][0] * x + l[2][1] * y + l[2][2] * z};
+    }
+    Point3 map(double x, double y, double z) const
+    {
+        const Point3 p = linear(x, y, z);
+        return {p.x + t[0], p.y + t[1], p.z + t[2]};
+    }
+    // The area scale of the plan view of a level figure.
+    double planDet() const { return l[0][0] * l[1][1] - l[0][1] * l[1][0]; }
+    bool isIdentity() const
+    {
+        const Affine3 one;
+        for (int i = 0; i < 3; ++i) {
+            if (t[i] != 0) return false;
+            for (int j = 0; j < 3; ++j)
+                if (l[i][j] != one.l[i][j]) return false;
+        }
+        return true;
+    }
+    // Whether a level circle stays a level circle (of radius r * scale): level directions stay
+    // level, and the plan part turns, scales uniformly and perhaps mirrors.
+    bool keepsLevelCircles(double& scale) const
+    {
+        const double a = l[0][0], b = l[0][1], c = l[1][0], d = l[1][1];
         const double sx = std::hypot(a, c), sy = std::hypot(b, d);
         scale = sx;
-        return std::fabs(sx - sy) <= 1e-9 * std::max(sx, 1.0) && std::fabs(a * b + c * d) <= 1e-9 * std::max(sx * sy, 1.0);
+        const double tol = 1e-9 * std::max(sx, 1.0);
+        return std::fabs(l[2][0]) <= tol && std::fabs(l[2][1]) <= tol && std::fabs(sx - sy) <= tol &&
+               std::fabs(a * b + c * d) <= 1e-9 * std::max(sx * sy, 1.0);
     }
 };
 
 // outer(inner(p)).
-Affine compose(const Affine& o, const Affine& i)
+Affine3 compose(const Affine3& o, const Affine3& i)
 {
-    return {o.a * i.a + o.b * i.c, o.a * i.b + o.b * i.d, o.c * i.a + o.d * i.c,
-            o.c * i.b + o.d * i.d, o.a * i.e + o.b * i.f + o.e, o.c * i.e + o.d * i.f + o.f};
+    Affine3 r;
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 3; ++col)
+            r.l[row][col] = o.l[row][0] * i.l[0][col] + o.l[row][1] * i.l[1][col] + o.l[row][2] * i.l[2][col];
+        r.t[row] = o.l[row][0] * i.t[0] + o.l[row][1] * i.t[1] + o.l[row][2] * i.t[2] + o.t[row];
+    }
+    return r;
 }
 
-// The arbitrary-axis algorithm: where the plan view sees the point (x, y) of an entity's object
-// coordinate system at elevation z, for the entity's extrusion direction (nx, ny, nz).
-Affine ocsPlan(double nx, double ny, double nz, double z)
+// The arbitrary-axis algorithm: an entity's object coordinates (x, y, elevation) to the
+// coordinates around it, for its extrusion direction (nx, ny, nz).
+Affine3 ocsToWorld(double nx, double ny, double nz)
 {
     const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
     if (!(len > 1e-12) || !std::isfinite(len)) return {};
@@ -87,15 +120,30 @@ Affine ocsPlan(double nx, double ny, double nz, double z)
     ax /= al, ay /= al, az /= al;
     double bx = ny * az - nz * ay, by = nz * ax - nx * az, bz = nx * ay - ny * ax;  // N x Ax
     const double bl = std::sqrt(bx * bx + by * by + bz * bz);
-    bx /= bl, by /= bl;
-    return {ax, bx, ay, by, z * nx, z * ny};
+    bx /= bl, by /= bl, bz /= bl;
+    Affine3 m;
+    const double cols[3][3] = {{ax, ay, az}, {bx, by, bz}, {nx, ny, nz}};
+    for (int col = 0; col < 3; ++col)
+        for (int row = 0; row < 3; ++row) m.l[row][col] = cols[col][row];
+    return m;
 }
 
-Affine translate(double x, double y) { return {1, 0, 0, 1, x, y}; }
-Affine rotateScale(double radians, double sx, double sy)
+Affine3 translate(double x, double y, double z)
+{
+    Affine3 m;
+    m.t[0] = x, m.t[1] = y, m.t[2] = z;
+    return m;
+}
+
+// Scaled along the axes, then turned about z.
+Affine3 rotateScale(double radians, double sx, double sy, double sz)
 {
     const double c = std::cos(radians), s = std::sin(radians);
-    return {c * sx, -s * sy, s * sx, c * sy, 0, 0};
+    Affine3 m;
+    m.l[0][0] = c * sx, m.l[0][1] = -s * sy;
+    m.l[1][0] = s * sx, m.l[1][1] = c * sy;
+    m.l[2][2] = sz;
+    return m;
 }
 
 double number(std::string_view v)
@@ -116,6 +164,7 @@ struct Record {
     double num[kCodes];
     std::string text1, text3, name2, layer8;
     std::vector<WorldPoint> points;  // LWPOLYLINE vertices, SPLINE control points
+    std::vector<double> pointZ;      // the SPLINE control points' heights (code 30)
     bool pendingX = false, unpaired = false;
     bool embedded = false;           // past an MTEXT's embedded object (code 101)
 
@@ -128,6 +177,7 @@ struct Record {
         name2.clear();
         layer8 = "0";
         points.clear();
+        pointZ.clear();
         pendingX = unpaired = embedded = false;
     }
 
@@ -146,7 +196,12 @@ struct Record {
         if (vertexList && code == 10) {
             unpaired = unpaired || pendingX;
             points.push_back({number(v), 0});
+            pointZ.push_back(0);
             pendingX = true;
+            return;
+        }
+        if (vertexList && code == 30) {
+            if (!pointZ.empty()) pointZ.back() = number(v);
             return;
         }
         if (vertexList && code == 20) {
@@ -164,8 +219,8 @@ struct Record {
     double get(int code, double fallback = 0) const { return has[std::size_t(code)] ? num[code] : fallback; }
     int integerOf(int code, int fallback = 0) const { return has[std::size_t(code)] ? integer(num[code]) : fallback; }
     bool paperSpace() const { return integerOf(67) == 1; }
-    // The plan view of the entity's object coordinates at elevation z.
-    Affine ocs(double z) const { return ocsPlan(get(210, 0), get(220, 0), get(230, 1), z); }
+    // The entity's object coordinates to the coordinates around it.
+    Affine3 ocs() const { return ocsToWorld(get(210, 0), get(220, 0), get(230, 1)); }
 };
 
 std::unique_ptr<TVPolyline> polylineShape(bool closed)
@@ -185,51 +240,102 @@ std::unique_ptr<TVShape> clone(const TVShape& s)
     return nullptr;
 }
 
-// A circle seen through a map: a circle when the map keeps shapes, else the ellipse as points.
-std::unique_ptr<TVShape> mappedCircle(double cx, double cy, double r, const Affine& m)
+using Shapes = std::vector<std::unique_ptr<TVShape>>;
+using Heights = std::vector<double>;
+
+// Where the converted shapes go. A block's content keeps the heights of every shape's points
+// (a line two, a polyline one per vertex, a point and a level circle one, a text its anchor's and
+// its direction's z), for the inserts that place it; the drawing itself needs only the plan.
+class ShapeSink {
+public:
+    explicit ShapeSink(bool keepHeights) : keepHeights_(keepHeights) {}
+    bool keepsHeights() const { return keepHeights_; }
+    void push(std::unique_ptr<TVShape> s, Heights z)
+    {
+        shapes.push_back(std::move(s));
+        if (keepHeights_) heights.push_back(std::move(z));
+    }
+
+    Shapes shapes;
+    std::vector<Heights> heights;  // parallel to shapes while heights are kept
+
+private:
+    bool keepHeights_;
+};
+
+// A polyline being made, its vertices' heights kept when the sink wants them.
+struct PolylineMaker {
+    PolylineMaker(bool closed, bool keepHeights) : shape(polylineShape(closed)), keep(keepHeights) {}
+    void add(const Point3& p)
+    {
+        shape->AddVertex(p.x, p.y);
+        if (keep) z.push_back(p.z);
+    }
+    std::unique_ptr<TVPolyline> shape;
+    Heights z;
+    bool keep;
+};
+
+// A level circle at height cz seen through a map: a circle when the map keeps it one, else the
+// ellipse as points.
+std::unique_ptr<TVShape> mappedCircle(double cx, double cy, double cz, double r, const Affine3& m, bool keepHeights,
+                                      Heights& z)
 {
     double scale = 1;
-    if (m.similarity(scale)) {
-        const WorldPoint c = m.map(cx, cy);
-        return std::make_unique<TVCircle>(c.X, c.Y, r * scale, 0);
+    if (m.keepsLevelCircles(scale)) {
+        const Point3 c = m.map(cx, cy, cz);
+        z = {c.z};
+        return std::make_unique<TVCircle>(c.x, c.y, r * scale, 0);
     }
-    auto s = polylineShape(true);
+    PolylineMaker s(true, keepHeights);
     for (int k = 0; k < 72; ++k) {
         const double t = 2 * kPi * k / 72;
-        const WorldPoint p = m.map(cx + r * std::cos(t), cy + r * std::sin(t));
-        s->AddVertex(p.X, p.Y);
+        s.add(m.map(cx + r * std::cos(t), cy + r * std::sin(t), cz));
     }
-    return s;
+    z = std::move(s.z);
+    return std::move(s.shape);
 }
 
-// Moves a copied block shape to where an INSERT puts it.
-std::unique_ptr<TVShape> transformed(std::unique_ptr<TVShape> s, const Affine& m)
+// Moves a copied block shape, whose points lie at the heights `zIn` (none: all 0), to where an
+// INSERT puts it; `zOut` gets their new heights.
+std::unique_ptr<TVShape> transformed(std::unique_ptr<TVShape> s, const Heights& zIn, const Affine3& m, bool keepHeights,
+                                     Heights& zOut)
 {
+    auto z = [&zIn](std::size_t i) { return i < zIn.size() ? zIn[i] : 0.0; };
+    zOut.clear();
     if (auto* l = dynamic_cast<TVLine*>(s.get())) {
-        const WorldPoint a = m.map(l->X1, l->Y1), b = m.map(l->X2, l->Y2);
-        l->X1 = a.X, l->Y1 = a.Y, l->X2 = b.X, l->Y2 = b.Y;
+        const Point3 a = m.map(l->X1, l->Y1, z(0)), b = m.map(l->X2, l->Y2, z(1));
+        l->X1 = a.x, l->Y1 = a.y, l->X2 = b.x, l->Y2 = b.y;
+        if (keepHeights) zOut = {a.z, b.z};
     } else if (auto* p = dynamic_cast<TVPolyline*>(s.get())) {
-        for (WorldPoint& v : p->Vertices) v = m.map(v.X, v.Y);
+        if (keepHeights) zOut.reserve(p->Vertices.size());
+        for (std::size_t i = 0; i < p->Vertices.size(); ++i) {
+            const Point3 v = m.map(p->Vertices[i].X, p->Vertices[i].Y, z(i));
+            p->Vertices[i] = {v.x, v.y};
+            if (keepHeights) zOut.push_back(v.z);
+        }
     } else if (auto* pt = dynamic_cast<TVPoint*>(s.get())) {
-        const WorldPoint a = m.map(pt->X, pt->Y);
-        pt->X = a.X, pt->Y = a.Y;
+        const Point3 a = m.map(pt->X, pt->Y, z(0));
+        pt->X = a.x, pt->Y = a.y;
+        if (keepHeights) zOut = {a.z};
     } else if (auto* c = dynamic_cast<TVCircle*>(s.get())) {
-        std::unique_ptr<TVShape> r = mappedCircle(c->CX, c->CY, c->R, m);
+        std::unique_ptr<TVShape> r = mappedCircle(c->CX, c->CY, z(0), c->R, m, keepHeights, zOut);
         r->PenColor = s->PenColor;
         r->PenWidth = s->PenWidth;
+        r->UpdateBounds();
         return r;
     } else if (auto* t = dynamic_cast<TVText*>(s.get())) {
-        const WorldPoint a = m.map(t->X, t->Y);
-        const WorldPoint dir = m.linear(std::cos(t->Angle * kDeg), std::sin(t->Angle * kDeg));
-        t->X = a.X, t->Y = a.Y;
-        t->Angle = std::atan2(dir.Y, dir.X) / kDeg;
-        t->Height *= std::sqrt(std::fabs(m.det()));
+        const Point3 a = m.map(t->X, t->Y, z(0));
+        const Point3 dir = m.linear(std::cos(t->Angle * kDeg), std::sin(t->Angle * kDeg), z(1));
+        const double planLength = std::hypot(dir.x, dir.y);
+        t->X = a.x, t->Y = a.y;
+        if (planLength > 1e-12) t->Angle = std::atan2(dir.y, dir.x) / kDeg;
+        t->Height *= std::sqrt(std::fabs(m.planDet()));
+        if (keepHeights) zOut = {a.z, planLength > 1e-12 ? dir.z / planLength : 0.0};
     }
     s->UpdateBounds();
     return s;
 }
-
-using Shapes = std::vector<std::unique_ptr<TVShape>>;
 
 class DxfConverter;
 
@@ -237,7 +343,7 @@ class DxfConverter;
 // arrive; a POLYLINE gathers the VERTEX records after it.
 class RecordStream {
 public:
-    RecordStream(DxfConverter& converter, Shapes& sink, int depth) : conv_(converter), sink_(sink), depth_(depth) {}
+    RecordStream(DxfConverter& converter, ShapeSink& sink, int depth) : conv_(converter), sink_(sink), depth_(depth) {}
 
     void pair(int code, std::string_view value)
     {
@@ -255,6 +361,13 @@ public:
         flush();
         endPolyline();
     }
+    // The input ended inside the run: the record being read may be cut short, so it is left out;
+    // everything before it stands.
+    void finishCutOff()
+    {
+        open_ = false;
+        endPolyline();
+    }
     std::size_t records() const { return records_; }
 
 private:
@@ -262,7 +375,7 @@ private:
     void endPolyline();
 
     DxfConverter& conv_;
-    Shapes& sink_;
+    ShapeSink& sink_;
     int depth_;
     Record rec_;
     bool open_ = false;
@@ -270,9 +383,10 @@ private:
     // The POLYLINE being gathered.
     bool inPolyline_ = false, polylineSkipped_ = false;
     int polylineFlags_ = 0, polylineColourIndex_ = 0;
-    bool polylineHasColour_ = false;
-    Affine polylinePlan_;
-    std::unique_ptr<TVPolyline> polyline_;
+    bool polylineHasColour_ = false, polyline3d_ = false;
+    Affine3 polylinePlace_;
+    double polylineElevation_ = 0;
+    std::optional<PolylineMaker> polyline_;
 };
 
 class DxfConverter {
@@ -295,6 +409,7 @@ public:
             else if (code == 2) block_->name.assign(v);
             else if (code == 10) block_->baseX = number(v);
             else if (code == 20) block_->baseY = number(v);
+            else if (code == 30) block_->baseZ = number(v);
             if (code != 0) return;
         }
         if (blockText_ + v.size() > kMaxBlockText) {
@@ -315,7 +430,7 @@ public:
     }
 
     // ---- Entities ----
-    void entity(const Record& r, Shapes& sink, int depth)
+    void entity(const Record& r, ShapeSink& sink, int depth)
     {
         const std::string& name = r.name;
         if (r.paperSpace()) {
@@ -329,26 +444,29 @@ public:
         const ColorValue colour = colourOf(r);
         if (name == "LINE") {
             if (depth == 0 && lineLayers_.size() < 5) lineLayers_.push_back(r.layer8);
-            add(sink, std::make_unique<TVLine>(r.get(10), r.get(20), r.get(11), r.get(21), 0), colour, layerWidth_);
+            add(sink, std::make_unique<TVLine>(r.get(10), r.get(20), r.get(11), r.get(21), 0), {r.get(30), r.get(31)},
+                colour, layerWidth_);
         } else if (name == "CIRCLE") {
-            add(sink, mappedCircle(r.get(10), r.get(20), r.get(40), r.ocs(r.get(30))), colour, layerWidth_);
+            Heights z;
+            auto circle = mappedCircle(r.get(10), r.get(20), r.get(30), r.get(40), r.ocs(), sink.keepsHeights(), z);
+            add(sink, std::move(circle), std::move(z), colour, layerWidth_);
         } else if (name == "ARC") {
             arc(r, sink, colour);
         } else if (name == "ELLIPSE") {
             ellipse(r, sink, colour);
         } else if (name == "SOLID" || name == "TRACE") {
-            const Affine m = r.ocs(r.get(30));
-            const WorldPoint c1 = m.map(r.get(10), r.get(20)), c2 = m.map(r.get(11), r.get(21)),
-                             c3 = m.map(r.get(12), r.get(22)), c4 = m.map(r.get(13), r.get(23));
-            auto s = polylineShape(true);
-            s->AddVertex(c1.X, c1.Y);
-            s->AddVertex(c2.X, c2.Y);
-            s->AddVertex(c4.X, c4.Y);
-            if (!(r.get(12) == r.get(13) && r.get(22) == r.get(23))) s->AddVertex(c3.X, c3.Y);
-            add(sink, std::move(s), colour);
+            // Every corner lies at the elevation of the first.
+            const Affine3 m = r.ocs();
+            const double z = r.get(30);
+            PolylineMaker s(true, sink.keepsHeights());
+            s.add(m.map(r.get(10), r.get(20), z));
+            s.add(m.map(r.get(11), r.get(21), z));
+            s.add(m.map(r.get(13), r.get(23), z));
+            if (!(r.get(12) == r.get(13) && r.get(22) == r.get(23))) s.add(m.map(r.get(12), r.get(22), z));
+            add(sink, std::move(s.shape), std::move(s.z), colour);
         } else if (name == "POINT") {
             // As the canvas's AddPoint: size 3, the layer's colour and width.
-            add(sink, std::make_unique<TVPoint>(r.get(10), r.get(20), 0, 3, 0.0), layerColour_, layerWidth_);
+            add(sink, std::make_unique<TVPoint>(r.get(10), r.get(20), 0, 3, 0.0), {r.get(30)}, layerColour_, layerWidth_);
         } else if (name == "ATTRIB") {
             leftOut("block attribute texts");
         } else if (name != "ATTDEF" && name != "SEQEND" && name != "VERTEX" && name != "ENDBLK") {
@@ -366,12 +484,12 @@ public:
         const ColorValue c = has ? AciToColor(index) : -1;
         return c != -1 ? c : layerColour_;
     }
-    void add(Shapes& sink, std::unique_ptr<TVShape> s, ColorValue colour, int width = 1)
+    void add(ShapeSink& sink, std::unique_ptr<TVShape> s, Heights z, ColorValue colour, int width = 1)
     {
         s->PenColor = colour;
         s->PenWidth = width;
         s->UpdateBounds();
-        sink.push_back(std::move(s));
+        sink.push(std::move(s), std::move(z));
         ++shapeCount_;
     }
     void leftOut(const std::string& what) { ++leftOut_[what]; }
@@ -394,7 +512,9 @@ public:
             kept->Name = b->name;
             kept->BaseX = b->baseX;
             kept->BaseY = b->baseY;
-            kept->Shapes = std::move(b->shapes);
+            kept->BaseZ = b->baseZ;
+            kept->Shapes = std::move(b->content.shapes);
+            kept->Heights = std::move(b->content.heights);
             out.push_back(std::move(kept));
         }
         return out;
@@ -409,12 +529,12 @@ private:
     };
     struct Block {
         std::string name;
-        double baseX = 0, baseY = 0;
+        double baseX = 0, baseY = 0, baseZ = 0;
         bool headerDone = false, truncated = false;
         std::string text;
         std::vector<StoredPair> pairs;
         enum class State { Raw, Converting, Done } state = State::Raw;
-        Shapes shapes;
+        ShapeSink content{true};
     };
 
     // Converts a block's content into shapes in block coordinates, once; false when it is being
@@ -424,7 +544,7 @@ private:
         if (b.state == Block::State::Done) return true;
         if (b.state == Block::State::Converting || depth > kMaxInsertDepth) return false;
         b.state = Block::State::Converting;
-        RecordStream stream(*this, b.shapes, depth + 1);
+        RecordStream stream(*this, b.content, depth + 1);
         for (const StoredPair& p : b.pairs) stream.pair(p.code, std::string_view(b.text).substr(p.offset, p.length));
         stream.finish();
         b.text.clear();
@@ -435,68 +555,76 @@ private:
         return true;
     }
 
-    void insert(const Record& r, Shapes& sink, int depth)
+    void insert(const Record& r, ShapeSink& sink, int depth)
     {
         const Shapes* content = nullptr;
-        double baseX = 0, baseY = 0;
+        const std::vector<Heights>* heights = nullptr;
+        double baseX = 0, baseY = 0, baseZ = 0;
         if (const auto it = blocksByName_.find(r.name2); it != blocksByName_.end()) {
             if (!convert(*it->second, depth)) {
                 leftOut("inserts nested deeper than " + std::to_string(kMaxInsertDepth) + " levels or in themselves");
                 return;
             }
-            content = &it->second->shapes;
+            content = &it->second->content.shapes;
+            heights = &it->second->content.heights;
             baseX = it->second->baseX;
             baseY = it->second->baseY;
+            baseZ = it->second->baseZ;
         } else if (const DxfBlock* kept = model_.FindDxfBlock(r.name2)) {
             content = &kept->Shapes;
+            heights = &kept->Heights;
             baseX = kept->BaseX;
             baseY = kept->BaseY;
+            baseZ = kept->BaseZ;
         } else {
             leftOut("inserts of undefined blocks");
             return;
         }
         if (r.integerOf(70, 1) > 1 || r.integerOf(71, 1) > 1) leftOut("insert array copies (the first is drawn)");
         // Block coordinates, less the base point, scaled, turned, moved to the insertion point of
-        // the insert's object coordinates, seen in plan.
-        const Affine m = compose(r.ocs(r.get(30)),
-                                 compose(translate(r.get(10), r.get(20)),
-                                         compose(rotateScale(r.get(50, 0) * kDeg, r.get(41, 1), r.get(42, 1)),
-                                                 translate(-baseX, -baseY))));
+        // the insert's object coordinates, taken into the coordinates around the insert; every
+        // height goes along, so a tilted extrusion places the block's points where they are.
+        const Affine3 m = compose(
+            r.ocs(), compose(translate(r.get(10), r.get(20), r.get(30)),
+                             compose(rotateScale(r.get(50, 0) * kDeg, r.get(41, 1), r.get(42, 1), r.get(43, 1)),
+                                     translate(-baseX, -baseY, -baseZ))));
         const ColorValue given = r.has[62] ? AciToColor(r.integerOf(62)) : -1;
-        for (const auto& shape : *content) {
+        static const Heights level;
+        for (std::size_t i = 0; i < content->size(); ++i) {
             if (shapeCount_ >= kMaxShapes) {
                 leftOut("block copies beyond " + std::to_string(kMaxShapes) + " shapes");
                 return;
             }
-            std::unique_ptr<TVShape> copy = clone(*shape);
+            std::unique_ptr<TVShape> copy = clone(*(*content)[i]);
             if (!copy) continue;
-            copy = transformed(std::move(copy), m);
+            Heights z;
+            copy = transformed(std::move(copy), i < heights->size() ? (*heights)[i] : level, m, sink.keepsHeights(), z);
             if (given != -1) copy->PenColor = given;
-            sink.push_back(std::move(copy));
+            sink.push(std::move(copy), std::move(z));
             ++shapeCount_;
         }
     }
 
-    void arc(const Record& r, Shapes& sink, ColorValue colour)
+    void arc(const Record& r, ShapeSink& sink, ColorValue colour)
     {
-        const Affine m = r.ocs(r.get(30));
-        const double cx = r.get(10), cy = r.get(20), radius = r.get(40), start = r.get(50, 0), end360 = r.get(51, 360);
+        const Affine3 m = r.ocs();
+        const double cx = r.get(10), cy = r.get(20), cz = r.get(30), radius = r.get(40), start = r.get(50, 0),
+                     end360 = r.get(51, 360);
         double sweep = end360 - start;
         if (sweep < 0) sweep += 360;
-        auto s = polylineShape(false);
+        PolylineMaker s(false, sink.keepsHeights());
         for (int k = 0; k <= 20; ++k) {
             const double a = (start + sweep * k / 20.0) * kDeg;
-            const WorldPoint p = m.map(cx + radius * std::cos(a), cy + radius * std::sin(a));
-            s->AddVertex(p.X, p.Y);
+            s.add(m.map(cx + radius * std::cos(a), cy + radius * std::sin(a), cz));
         }
-        add(sink, std::move(s), colour);
+        add(sink, std::move(s.shape), std::move(s.z), colour);
     }
 
     // World coordinates; the minor axis lies along extrusion x major axis, so an ellipse with
     // the extrusion (0, 0, -1) runs the other way round.
-    void ellipse(const Record& r, Shapes& sink, ColorValue colour)
+    void ellipse(const Record& r, ShapeSink& sink, ColorValue colour)
     {
-        const double cx = r.get(10), cy = r.get(20), mx = r.get(11), my = r.get(21), mz = r.get(31);
+        const double cx = r.get(10), cy = r.get(20), cz = r.get(30), mx = r.get(11), my = r.get(21), mz = r.get(31);
         double nx = r.get(210, 0), ny = r.get(220, 0), nz = r.get(230, 1);
         const double nl = std::sqrt(nx * nx + ny * ny + nz * nz);
         if (nl > 1e-12 && std::isfinite(nl)) nx /= nl, ny /= nl, nz /= nl;
@@ -505,17 +633,18 @@ private:
         double end = r.get(42, 2 * kPi);
         // Elliptical arcs run counter-clockwise from start to end, through 0 when end < start.
         if (end < start) end += 2 * kPi;
-        const double minX = ratio * (ny * mz - nz * my), minY = ratio * (nz * mx - nx * mz);
+        const double minX = ratio * (ny * mz - nz * my), minY = ratio * (nz * mx - nx * mz),
+                     minZ = ratio * (nx * my - ny * mx);
         const bool closed = std::fabs(end - start) >= 6.2731853071795864;
-        auto s = polylineShape(closed);
+        PolylineMaker s(closed, sink.keepsHeights());
         for (int k = 0; k <= 36; ++k) {
-            const double t = start + (end - start) * k / 36.0;
-            s->AddVertex(cx + mx * std::cos(t) + minX * std::sin(t), cy + my * std::cos(t) + minY * std::sin(t));
+            const double t = start + (end - start) * k / 36.0, c = std::cos(t), sn = std::sin(t);
+            s.add({cx + mx * c + minX * sn, cy + my * c + minY * sn, cz + mz * c + minZ * sn});
         }
-        add(sink, std::move(s), colour);
+        add(sink, std::move(s.shape), std::move(s.z), colour);
     }
 
-    void text(const Record& r, Shapes& sink, bool mtext)
+    void text(const Record& r, ShapeSink& sink, bool mtext)
     {
         std::string raw = mtext ? r.text3 + r.text1 : r.text1;  // long MTEXT: 250-character pieces first
         if (raw.empty()) return;
@@ -524,16 +653,24 @@ private:
         if (plain.empty()) return;
         const double given = r.get(40, 2.5);
         double height = given > 0.1 ? given : 2.5;
-        double x = r.get(10), y = r.get(20), angle = r.get(50, 0);
+        double x = r.get(10), y = r.get(20), z = r.get(30), angle = r.get(50, 0), slope = 0;
         if (mtext) {
             // World coordinates; a direction vector, when given, sets the angle.
-            if (r.has[11] || r.has[21]) angle = std::atan2(r.get(21), r.get(11)) / kDeg;
+            if (r.has[11] || r.has[21]) {
+                angle = std::atan2(r.get(21), r.get(11)) / kDeg;
+                const double planLength = std::hypot(r.get(11), r.get(21));
+                if (planLength > 1e-12) slope = r.get(31) / planLength;
+            }
         } else {
-            const Affine m = r.ocs(r.get(30));
+            const Affine3 m = r.ocs();
             if (!m.isIdentity()) {
-                const WorldPoint p = m.map(x, y), dir = m.linear(std::cos(angle * kDeg), std::sin(angle * kDeg));
-                x = p.X, y = p.Y;
-                angle = std::atan2(dir.Y, dir.X) / kDeg;
+                const Point3 p = m.map(x, y, z), dir = m.linear(std::cos(angle * kDeg), std::sin(angle * kDeg), 0);
+                const double planLength = std::hypot(dir.x, dir.y);
+                x = p.x, y = p.y, z = p.z;
+                if (planLength > 1e-12) {
+                    angle = std::atan2(dir.y, dir.x) / kDeg;
+                    slope = dir.z / planLength;
+                }
             }
         }
         auto t = std::make_unique<TVText>(x, y, std::move(plain), -1, 0);
@@ -542,35 +679,36 @@ private:
         t->Angle = angle;
         t->HAlign = 0;
         t->VAlign = 2;
-        add(sink, std::move(t), layerColour_, 1);
+        add(sink, std::move(t), {z, slope}, layerColour_, 1);
     }
 
-    void lwpolyline(const Record& r, Shapes& sink)
+    void lwpolyline(const Record& r, ShapeSink& sink)
     {
         if (r.points.size() < 2) return;
-        const Affine m = r.ocs(r.get(38));
-        auto s = polylineShape(false);
-        s->Vertices = r.points;
-        if (!m.isIdentity())
-            for (WorldPoint& v : s->Vertices) v = m.map(v.X, v.Y);
+        const Affine3 m = r.ocs();
+        const double elevation = r.get(38);
+        PolylineMaker s(false, sink.keepsHeights());
+        s.shape->Vertices.reserve(r.points.size());
+        for (const WorldPoint& v : r.points) s.add(m.map(v.X, v.Y, elevation));
         finishPolyline(sink, std::move(s), r.integerOf(70), r.has[62], r.integerOf(62));
     }
 
-    void spline(const Record& r, Shapes& sink)
+    void spline(const Record& r, ShapeSink& sink)
     {
         if (r.unpaired || r.pendingX || r.points.size() < 2) return;
-        auto s = polylineShape(false);
-        s->Vertices = r.points;
+        PolylineMaker s(false, sink.keepsHeights());
+        s.shape->Vertices = r.points;
+        if (s.keep) s.z = r.pointZ;
         finishPolyline(sink, std::move(s), r.integerOf(70), r.has[62], r.integerOf(62));
     }
 
 public:
-    void finishPolyline(Shapes& sink, std::unique_ptr<TVPolyline> s, int flags, bool has62, int aci)
+    void finishPolyline(ShapeSink& sink, PolylineMaker s, int flags, bool has62, int aci)
     {
         const bool closed = (flags & 1) != 0;
-        s->ShapeType = closed ? shapecode::Polygon : shapecode::Polyline;
-        s->Closed = closed ? 1 : 0;
-        add(sink, std::move(s), colourIndex(has62, aci));
+        s.shape->ShapeType = closed ? shapecode::Polygon : shapecode::Polyline;
+        s.shape->Closed = closed ? 1 : 0;
+        add(sink, std::move(s.shape), std::move(s.z), colourIndex(has62, aci));
     }
 
 private:
@@ -595,8 +733,8 @@ void RecordStream::flush()
         // Frame control points of a spline-fit polyline are not on the drawn line; polyface
         // face records have no position.
         if (!polylineSkipped_ && (rec_.integerOf(70) & (16 | 128)) == 0) {
-            const WorldPoint p = polylinePlan_.map(rec_.get(10), rec_.get(20));
-            polyline_->Vertices.push_back(p);
+            const double z = polyline3d_ ? rec_.get(30) : polylineElevation_;
+            polyline_->add(polylinePlace_.map(rec_.get(10), rec_.get(20), z));
         }
         return;
     }
@@ -613,8 +751,10 @@ void RecordStream::flush()
         polylineColourIndex_ = rec_.integerOf(62);
         // A 2-D polyline lies in its object coordinates at the header's elevation; a 3-D one
         // (flag 8) in world coordinates.
-        polylinePlan_ = (polylineFlags_ & 8) ? Affine{} : rec_.ocs(rec_.get(30));
-        polyline_ = polylineShape(false);
+        polyline3d_ = (polylineFlags_ & 8) != 0;
+        polylinePlace_ = polyline3d_ ? Affine3{} : rec_.ocs();
+        polylineElevation_ = rec_.get(30);
+        polyline_.emplace(false, sink_.keepsHeights());
         return;
     }
     conv_.entity(rec_, sink_, depth_);
@@ -624,10 +764,8 @@ void RecordStream::endPolyline()
 {
     if (!inPolyline_) return;
     inPolyline_ = false;
-    if (!polylineSkipped_ && polyline_->Vertices.size() >= 2) {
-        polyline_->UpdateBounds();
-        conv_.finishPolyline(sink_, std::move(polyline_), polylineFlags_, polylineHasColour_, polylineColourIndex_);
-    }
+    if (!polylineSkipped_ && polyline_ && polyline_->shape->Vertices.size() >= 2)
+        conv_.finishPolyline(sink_, std::move(*polyline_), polylineFlags_, polylineHasColour_, polylineColourIndex_);
     polyline_.reset();
 }
 
@@ -679,8 +817,8 @@ bool importPairs(CanvasModel& model, DxfPairReader& reader, const std::string& f
     const int layerWidth = existing ? existing->PenWidth : CanvasLayer{}.PenWidth;
 
     DxfConverter dxf(model, startColour, layerWidth);
-    Shapes shapes;
-    RecordStream entities(dxf, shapes, 0);
+    ShapeSink drawing(false);
+    RecordStream entities(dxf, drawing, 0);
     std::optional<ColorValue> tableColour;
     std::string section, headerVariable, acadver, codepage;
     bool expectSectionName = false, sawEntities = false;
@@ -741,7 +879,8 @@ bool importPairs(CanvasModel& model, DxfPairReader& reader, const std::string& f
         // The table colour is the layer's from the moment the table is read.
         if (tableColour && section != "TABLES") dxf.setLayerColour(*tableColour);
     }
-    if (section == "ENTITIES") entities.finish();
+    const bool cutOff = section == "ENTITIES";
+    if (cutOff) entities.finishCutOff();
     if (!reader.error().empty()) {
         setMessage(message, reader.error());
         return false;
@@ -756,8 +895,10 @@ bool importPairs(CanvasModel& model, DxfPairReader& reader, const std::string& f
     }
     // What this drawing left out; the blocks it does not insert are converted for later imports
     // only.
-    setMessage(message, dxf.omissions());
-    commit(model, layerName, tableColour, shapes, dxf);
+    std::string said = cutOff ? std::string(kDxfCutOffMessage) : std::string();
+    if (const std::string left = dxf.omissions(); !left.empty()) said += (said.empty() ? "" : "\n") + left;
+    setMessage(message, said);
+    commit(model, layerName, tableColour, drawing.shapes, dxf);
     return true;
 }
 

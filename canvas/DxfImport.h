@@ -7,8 +7,10 @@
 // Entities whose points are in object coordinates (LWPOLYLINE, 2-D POLYLINE, CIRCLE, ARC, TEXT,
 // INSERT, SOLID, TRACE) are placed in plan through their extrusion direction (the arbitrary-axis
 // algorithm), so mirrored and tilted ones land where the drawing has them. INSERT places the
-// block's content of every supported kind, inserts within inserts included up to 16 levels; the
-// blocks are kept in the canvas's block list for later imports that insert them.
+// block's content of every supported kind, inserts within inserts included up to 16 levels,
+// through a three-dimensional map: base point, insertion point, scale and the block's points keep
+// their heights, so a tilted insert inside another block lands where it is. The blocks are kept
+// in the canvas's block list for later imports that insert them.
 //
 // The file is read as a stream and converted as it is read, so memory follows the shapes made,
 // not the size of the file; the canvas is only touched once the whole file was read: a failed
@@ -20,11 +22,14 @@
 namespace vsx {
 
 // Returns true when the ENTITIES section held records and the layer was replaced by them;
-// `message` then says what was left out ("DXF imported without: 2 HATCH, 1 DIMENSION."), or is
-// empty. False when the file does not exist or cannot be read (message empty: nothing to show),
+// `message` then says, one line each, that the file ends inside its ENTITIES section
+// (kDxfCutOffMessage: what was read is imported, less the record it ends in) and what was left out
+// ("DXF imported without: 2 HATCH, 1 DIMENSION."), or is empty. False when the file does not exist or cannot be read (message empty: nothing to show),
 // or when it is not a readable ASCII DXF file, has no ENTITIES section or an empty one; `message`
 // then holds the text for a message box, e.g. "DXF load failed: ENTITIES section not found".
 bool ImportDxf(CanvasModel& model, const std::string& path, std::string* message = nullptr);
+inline constexpr const char* kDxfCutOffMessage =
+    "The DXF file is incomplete: it ends inside its ENTITIES section. The drawing is imported as far as it was read.";
 // The same operation under its second name.
 inline bool LoadDxf(CanvasModel& model, const std::string& path, std::string* message = nullptr)
 {

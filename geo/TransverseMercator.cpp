@@ -77,6 +77,11 @@ std::optional<GridPoint> TransverseMercator::forward(double lat, double lon) con
     return GridPoint{f.easting, f.northing};
 }
 
+bool TransverseMercator::accurateAt(double lon) const
+{
+    return std::fabs(wrapDegrees180(lon - p_.centralMeridian)) <= kTmAccurateLongitudeSpan;
+}
+
 std::optional<LatLon> TransverseMercator::inverse(double easting, double northing) const
 {
     if (!std::isfinite(easting) || !std::isfinite(northing)) return std::nullopt;

@@ -1,5 +1,6 @@
 #include "nav/KmlReader.h"
 
+#include "app/Translated.h"
 #include "nav/KmlText.h"
 #include "platform/AtomicFile.h"
 #include "platform/Text.h"
@@ -136,8 +137,9 @@ void parseTuple(std::string_view token, std::vector<KmlCoordinate>& out)
 // One pass over a document in UTF-8.
 class Scanner {
 public:
-    Scanner(std::string_view text, std::vector<KmlPlacemark>& out, std::vector<std::string>& links)
-        : s_(text), out_(out), links_(links)
+    Scanner(std::string_view text, std::vector<KmlPlacemark>& out, std::vector<std::string>& links,
+            KmlSkippedContent& skipped)
+        : s_(text), out_(out), links_(links), skipped_(skipped)
     {
     }
 
@@ -174,8 +176,16 @@ private:
             closeElement(name);
             return after;
         }
+        countSkipped(name);
         if (empty) return after;
         return openElement(name, after);
+    }
+
+    void countSkipped(std::string_view name)
+    {
+        if (name == "Track") ++skipped_.tracks;
+        else if (name == "GroundOverlay" || name == "ScreenOverlay" || name == "PhotoOverlay") ++skipped_.overlays;
+        else if (name == "NetworkLink") ++skipped_.networkLinks;
     }
 
     std::size_t openElement(std::string_view name, std::size_t after)
@@ -265,6 +275,7 @@ private:
     std::string_view s_;
     std::vector<KmlPlacemark>& out_;
     std::vector<std::string>& links_;
+    KmlSkippedContent& skipped_;
     bool inLink_ = false;
     bool inPlacemark_ = false;
     bool haveName_ = false, haveDescription_ = false;
@@ -280,7 +291,38 @@ bool isKmzPath(const std::string& path)
     return path.size() >= 4 && equalsIgnoreCaseAscii(std::string_view(path).substr(path.size() - 4), ".kmz");
 }
 
+// The reason of a document with nothing to import, in English or in the interface's language.
+QString nothingToImport(const KmlSkippedContent& s, bool translate)
+{
+    auto say = [translate](const char* english, const QStringList& args = {}) {
+        return translate ? translatedArgs(QString::fromUtf8(english), args) : fillArgs(QString::fromUtf8(english), args);
+    };
+    QStringList what;
+    auto count = [&](int n, const char* one, const char* many) {
+        if (n == 1) what << say(one);
+        else if (n > 1) what << say(many, {QString::number(n)});
+    };
+    count(s.tracks, "1 track", "%1 tracks");
+    count(s.overlays, "1 overlay", "%1 overlays");
+    count(s.networkLinks, "1 network link", "%1 network links");
+    if (what.isEmpty()) return say("The file holds no placemark with a point, line or polygon");
+    return say("The file holds no placemark with a point, line or polygon (skipped: %1)", {what.join(QStringLiteral(", "))});
+}
+
 } // namespace
+
+std::string KmlNothingToImportReason(const KmlSkippedContent& skipped)
+{
+    return nothingToImport(skipped, false).toStdString();
+}
+
+QString KmlReader::ShownError() const
+{
+    if (nothingToImport_) return nothingToImport(Skipped, true);
+    return translatedMessage(QString::fromStdString(LastError),
+                             {"Empty KML content", "File not found: %1", "The KML file is larger than %1 MB",
+                              "Failed to read KML file: %1", kKmlNotXml});
+}
 
 void ParseKmlCoordinates(std::string_view text, std::vector<KmlCoordinate>& out)
 {
@@ -297,9 +339,7 @@ void ParseKmlCoordinates(std::string_view text, std::vector<KmlCoordinate>& out)
 
 bool KmlReader::LoadFromFile(const std::string& path)
 {
-    Placemarks.clear();
-    NetworkLinks.clear();
-    LastError.clear();
+    clear();
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
         LastError = "File not found: " + path;
@@ -321,9 +361,7 @@ bool KmlReader::LoadFromFile(const std::string& path)
 
 bool KmlReader::LoadFromBytes(std::string_view bytes, bool kmz)
 {
-    Placemarks.clear();
-    NetworkLinks.clear();
-    LastError.clear();
+    clear();
     if (kmz) return loadArchive(KmzArchive::openBytes(bytes));
     if (!Parse(bytes)) return false;
     return finish();
@@ -345,7 +383,8 @@ bool KmlReader::loadArchive(KmzArchive archive)
         return false;
     }
     std::vector<std::string> links;
-    Scanner(*text, Placemarks, links).run();
+    if (!isXmlText(*text)) return false;
+    Scanner(*text, Placemarks, links, Skipped).run();
     // Linked documents of the same archive, by a name relative to the main document (which
     // lies at the top level): one level deep, all within the one size cap.
     for (const std::string& link : links) {
@@ -358,9 +397,13 @@ bool KmlReader::loadArchive(KmzArchive archive)
         std::string linkedConverted, ignored;
         text = KmlTextAsUtf8(linked.kml, linkedConverted, ignored);
         std::vector<std::string> nested;
-        if (text) Scanner(*text, Placemarks, nested).run();
+        if (text) Scanner(*text, Placemarks, nested, Skipped).run();
     }
     NetworkLinks = std::move(links);
+    if (Placemarks.empty()) {
+        nothingToImport_ = true;
+        LastError = KmlNothingToImportReason(Skipped);
+    }
     return finish();
 }
 
@@ -371,11 +414,28 @@ bool KmlReader::finish()
     return true;
 }
 
-bool KmlReader::Parse(std::string_view bytes)
+void KmlReader::clear()
 {
     Placemarks.clear();
     NetworkLinks.clear();
     LastError.clear();
+    Skipped = {};
+    nothingToImport_ = false;
+}
+
+// Markup starts with '<' after any blanks and holds no NUL character; a binary file renamed
+// ".kml" does neither.
+bool KmlReader::isXmlText(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (first != std::string_view::npos && text[first] == '<' && text.find('\0') == std::string_view::npos) return true;
+    LastError = kKmlNotXml;
+    return false;
+}
+
+bool KmlReader::Parse(std::string_view bytes)
+{
+    clear();
     std::string converted;
     const std::optional<std::string_view> text = KmlTextAsUtf8(bytes, converted, LastError);
     if (!text) return false;
@@ -388,8 +448,14 @@ bool KmlReader::parseUtf8(std::string_view text)
         LastError = "Empty KML content";
         return false;
     }
-    Scanner(text, Placemarks, NetworkLinks).run();
-    return !Placemarks.empty();
+    if (!isXmlText(text)) return false;
+    Scanner(text, Placemarks, NetworkLinks, Skipped).run();
+    if (Placemarks.empty()) {
+        nothingToImport_ = true;
+        LastError = KmlNothingToImportReason(Skipped);
+        return false;
+    }
+    return true;
 }
 
 std::vector<KmlCoordinate> KmlReader::GetPoints() const

@@ -14,7 +14,13 @@
 // keeps only its first coordinate list (the outer boundary). A coordinate tuple is
 // "lon,lat[,alt]": a tuple whose longitude or latitude is missing, not a number or out of range
 // is skipped, as is (0, 0); an altitude that is not a number reads as 0.
+//
+// A load that gives nothing says why: a file that is no XML text, or a document without a
+// placemark holding a point, line or polygon, naming the tracks (gx:Track), overlays and network
+// links it held instead, which are not imported.
 #include "nav/KmzArchive.h"
+
+#include <QString>
 
 #include <functional>
 #include <string>
@@ -41,6 +47,13 @@ struct KmlPlacemark {
     std::vector<KmlGeometry> Geometries;
 };
 
+// What a document holds that the import does not take: tracks (gx:Track), overlays (ground,
+// screen and photo overlays) and network links.
+struct KmlSkippedContent {
+    int tracks = 0, overlays = 0, networkLinks = 0;
+    bool any() const { return tracks + overlays + networkLinks > 0; }
+};
+
 struct GridXY {
     double X = 0, Y = 0;
 };
@@ -56,6 +69,8 @@ public:
     std::vector<KmlPlacemark> Placemarks;
     // The href of every NetworkLink of the last document parsed, as written.
     std::vector<std::string> NetworkLinks;
+    // What the documents of the last load held that is not imported.
+    KmlSkippedContent Skipped;
 
     // A ".kmz" file (by its extension, any case) is read as an archive, anything else as a KML
     // document. In an archive, the documents that the main one links to by relative name are read
@@ -76,13 +91,24 @@ public:
     void Reproject();
     // Coordinates the callback could not convert in the last Reproject.
     int FailedProjections() const { return failedProjections_; }
+    // LastError in the language the interface shows.
+    QString ShownError() const;
 
 private:
+    void clear();
     bool parseUtf8(std::string_view text);
+    bool isXmlText(std::string_view text);
     bool loadArchive(KmzArchive archive);
     bool finish();
     int failedProjections_ = 0;
+    bool nothingToImport_ = false;
 };
+
+// Why a document that holds no placemark with geometry gives nothing to import, naming what it
+// held instead: "The file holds no placemark with a point, line or polygon (skipped: 2 tracks,
+// 1 network link)".
+std::string KmlNothingToImportReason(const KmlSkippedContent& skipped);
+inline constexpr const char* kKmlNotXml = "The file is not a KML document: it is not XML text";
 
 // The coordinate tuples of a coordinates element's text, appended to `out`.
 void ParseKmlCoordinates(std::string_view text, std::vector<KmlCoordinate>& out);

@@ -37,7 +37,7 @@ public:
             if (l->Id < 0) continue;
             if (std::size_t(l->Id) >= layerStyle_.size()) layerStyle_.resize(std::size_t(l->Id) + 1, kOtherStyle);
             int style = kOtherStyle;
-            if (l->Name == "~~Veldor Vessel" || l->Name == "Veldor Grid") style = kSkipLayer;
+            if (IsLoopDrawnLayer(l->Name)) style = kSkipLayer;
             else if (l->Name == "track_fix") style = 0;
             else if (l->Name == "track_float") style = 1;
             else if (l->Name == "track_nofix") style = 2;
@@ -147,7 +147,7 @@ private:
             vertices_.clear();
             vertex(line->X1, line->Y1);
             vertex(line->X2, line->Y2);
-            lineString(style, false, true);
+            lineString(style, true);
         } else if (const auto* point = dynamic_cast<const TVPoint*>(&s)) {
             double lat = 0, lon = 0;
             if (!convert(point->X, point->Y, lat, lon)) {
@@ -166,7 +166,7 @@ private:
             if (poly->Vertices.size() < 2) return;
             vertices_.clear();
             for (const WorldPoint& v : poly->Vertices) vertex(v.X, v.Y);
-            lineString(style, poly->Closed != 0, false);
+            lineString(style, false);
         }
     }
 
@@ -176,16 +176,15 @@ private:
         if (convert(e, n, lat, lon)) vertices_.push_back({lat, lon});
     }
 
-    // A placemark through the converted vertices; a closed figure ends where it began. A line's
-    // two coordinates stay on the element's own line; a polyline's get a line of their own.
-    void lineString(int style, bool closed, bool oneLine)
+    // A placemark through the converted vertices as the shape holds them (a closed figure is
+    // not closed again). A line's two coordinates stay on the element's own line; a polyline's
+    // get a line of their own.
+    void lineString(int style, bool oneLine)
     {
         if (vertices_.size() < 2) {
             ++result_.skippedShapes;
             return;
         }
-        if (closed && vertices_.size() >= 3 && !(vertices_.front() == vertices_.back()))
-            vertices_.push_back(vertices_.front());
         doc_.line("<Placemark>");
         doc_.line("<name>" + trackName() + "</name>");
         doc_.line(std::string("<styleUrl>") + kStyles[style] + "</styleUrl>");

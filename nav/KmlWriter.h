@@ -5,8 +5,8 @@
 // byte-order mark, every line ended by CR LF.
 //
 // Lines and points are numbered together in drawing order ("Track_0", "Point_1", ...); texts
-// become points named by their text. A closed polygon repeats its first vertex at the end, so
-// the viewer draws its last side. A vertex or point whose grid position cannot be converted is
+// become points named by their text. A polyline's coordinates are its vertices as they are: a
+// closed polygon is not closed again. A vertex or point whose grid position cannot be converted is
 // left out and counted (never written as "nan" or as another point's position); a line left
 // with fewer than two vertices is left out.
 #include "canvas/CanvasModel.h"
@@ -14,8 +14,19 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vsx {
+
+// The vessel symbol's and the grid's layers, which the display loops draw anew: exports leave
+// them out of the deliverable.
+inline constexpr const char* kLoopDrawnLayers[] = {"~~Veldor Vessel", "Veldor Grid"};
+inline bool IsLoopDrawnLayer(std::string_view name)
+{
+    for (const char* l : kLoopDrawnLayers)
+        if (name == l) return true;
+    return false;
+}
 
 struct KmlExportInput {
     // Grid easting and northing to WGS-84 latitude and longitude (degrees); false when the

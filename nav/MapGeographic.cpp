@@ -8,6 +8,7 @@ bool MapGeographic::toGrid(double latitude, double longitude, double& easting, d
 {
     const std::optional<GridFix> g = snapshot_.toGrid(latitude, longitude, 0, projection_);
     if (!g) return false;
+    if (snapshot_.beyondAccurateZone(longitude, projection_)) ++beyondAccurateZone_;
     easting = g->easting;
     northing = g->northing;
     return true;
@@ -28,6 +29,7 @@ bool MapGeographic::toLatLon(double easting, double northing, double& latitude, 
     }
     const std::optional<LatLon> p = snapshot_.toWgs84(easting, northing, localHeight_, projection_);
     if (!p) return false;
+    if (snapshot_.beyondAccurateZone(p->lon, projection_)) ++beyondAccurateZone_;
     latitude = p->lat;
     longitude = p->lon;
     return true;

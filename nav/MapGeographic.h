@@ -18,12 +18,16 @@ public:
     // False when the position cannot be converted.
     bool toGrid(double latitude, double longitude, double& easting, double& northing) const;
     bool toLatLon(double easting, double northing, double& latitude, double& longitude);
+    // Positions converted so far that lie where the projection is no longer accurate (see
+    // ProjectionSnapshot::beyondAccurateZone); they are converted all the same.
+    int BeyondAccurateZone() const { return beyondAccurateZone_; }
 
 private:
     const ProjectionSnapshot& snapshot_;
     GridProjection projection_;
     bool haveHeight_ = false;
     double heightE_ = 0, heightN_ = 0, localHeight_ = 0;
+    mutable int beyondAccurateZone_ = 0;
 };
 
 } // namespace vsx

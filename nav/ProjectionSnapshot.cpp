@@ -73,6 +73,11 @@ const std::string& ProjectionSnapshot::projectionProblem(GridProjection projecti
     return tmProblem_;
 }
 
+bool ProjectionSnapshot::beyondAccurateZone(double lon, GridProjection projection) const
+{
+    return projection == GridProjection::TransverseMercator && tm_ && std::isfinite(lon) && !tm_->accurateAt(lon);
+}
+
 std::optional<GridFix> ProjectionSnapshot::toGrid(double lat, double lon, double height, GridProjection projection) const
 {
     if (!std::isfinite(lat) || !std::isfinite(lon)) return std::nullopt;

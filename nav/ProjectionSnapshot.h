@@ -53,6 +53,11 @@ public:
     // path converts at height 0 (as the coordinate text interface does); the Lambert paths use
     // the given height.
     std::optional<GridFix> toGrid(double lat, double lon, double height, GridProjection projection) const;
+    // Whether a position at this longitude lies where the projection's series is no longer
+    // accurate: transverse Mercator more than kTmAccurateLongitudeSpan from its central meridian
+    // (the WGS-84 longitude is taken; the datum shift moves it by far less than the limit's
+    // precision). Never for the Lambert projections.
+    bool beyondAccurateZone(double lon, GridProjection projection) const;
     // The exact way back: local grid, through the local datum, to WGS-84 latitude and longitude.
     std::optional<LatLon> toWgs84(double easting, double northing, double localHeight, GridProjection projection) const;
 

@@ -9,6 +9,7 @@
 #include "canvas/DxfExport.h"
 #include "canvas/DxfImport.h"
 #include "canvas/VeldorCanvas.h"
+#include "geo/TransverseMercator.h"
 #include "nav/DrawingImport.h"
 #include "nav/KmlReader.h"
 #include "nav/KmlWriter.h"
@@ -33,10 +34,16 @@ namespace {
 
 QString tr8(const std::string& s) { return QString::fromUtf8(s.c_str(), int(s.size())); }
 
-// What the DXF reader says, read back to the keys of the language files.
-const std::initializer_list<const char*> kDxfMessages = {"DXF load failed: ENTITIES section not found",
-                                                         "DXF load failed: the ENTITIES section is empty",
-                                                         "Not imported: %1"};
+// What the DXF reader says, read back to the keys of the language files, line by line.
+QString translatedDxfMessage(const std::string& message)
+{
+    QStringList lines;
+    for (const QString& line : tr8(message).split('\n'))
+        lines << translatedMessage(line, {"DXF load failed: ENTITIES section not found",
+                                          "DXF load failed: the ENTITIES section is empty", kDxfCutOffMessage,
+                                          "DXF imported without: %1."});
+    return lines.join('\n');
+}
 
 std::string lowerExtension(const std::string& path) { return toLowerAscii(std::filesystem::path(path).extension().string()); }
 
@@ -77,7 +84,8 @@ void MainWindow::onExportTriggered()
     const CanvasModel& model = fcad->Model();
     if (ext == ".dxf") {
         DxfExportSummary summary;
-        if (!ExportDxf(model, path, &summary)) {
+        // The deliverable holds the drawing, not the vessel symbol or the grid the loops draw.
+        if (!ExportDxf(model, path, &summary, {std::begin(kLoopDrawnLayers), std::end(kLoopDrawnLayers)})) {
             prompts().message(translatedArgs("Failed to export DXF: %1", {tr8(path + ": " + summary.Error)}), {},
                               PromptKind::Error);
             return;
@@ -111,13 +119,20 @@ void MainWindow::onExportTriggered()
     }
     const char* exported = "Exported: %1 tracks, %2 depth points to %3";
     const char* skipped = " (%1 positions could not be converted to latitude and longitude and were left out)";
+    const char* far = " (%1 positions lie more than %2° of longitude from the central meridian, where the grid "
+                      "conversion is no longer accurate)";
     const QStringList counts{QString::number(doc.tracks), QString::number(doc.depthPoints), tr8(path)};
     const QStringList skips{QString::number(doc.skippedPositions)};
+    const QStringList farCount{QString::number(geographic.BeyondAccurateZone()), QString::number(kTmAccurateLongitudeSpan)};
     QString shown = translatedArgs(exported, counts);
     std::string message = fillArgs(exported, counts).toStdString();
     if (doc.skippedPositions > 0) {
         shown += translatedArgs(skipped, skips);
         message += fillArgs(skipped, skips).toStdString();
+    }
+    if (geographic.BeyondAccurateZone() > 0) {
+        shown += translatedArgs(far, farCount);
+        message += fillArgs(far, farCount).toStdString();
     }
     AppendEventLine(message, EventsLogFileName());
     prompts().message(shown);
@@ -155,10 +170,8 @@ void MainWindow::onImportTriggered()
             return geographic.toGrid(lat, lon, x, y);
         };
         if (!reader.LoadFromFile(path)) {
-            const QString why = translatedMessage(tr8(reader.LastError),
-                                                  {"Empty KML content", "File not found: %1",
-                                                   "The KML file is larger than %1 MB", "Failed to read KML file: %1"});
-            prompts().message(translatedArgs("Failed to load KML/KMZ file: %1", {why}), {}, PromptKind::Warning);
+            prompts().message(translatedArgs("Failed to load KML/KMZ file: %1", {reader.ShownError()}), {},
+                              PromptKind::Warning);
             return finish();
         }
         const int layer = PrepareImportLayer(model, layerName);
@@ -170,9 +183,17 @@ void MainWindow::onImportTriggered()
             line += " (" + fillArgs(note, count).toStdString() + ")";
             sStatusBar->showMessage(translatedArgs(note, count), 30000);
         }
+        // Points far from the central meridian land centimetres to kilometres off: never without a word.
+        const char* far = "%1 coordinates lie more than %2° of longitude from the central meridian, where the grid "
+                          "conversion is no longer accurate";
+        const QStringList farCount{QString::number(geographic.BeyondAccurateZone()),
+                                   QString::number(kTmAccurateLongitudeSpan)};
+        if (geographic.BeyondAccurateZone() > 0) line += " (" + fillArgs(far, farCount).toStdString() + ")";
         AppendEventLine(line, EventsLogFileName());
         ShowFileInStatusBar(path);
         model.ZoomExtents();
+        if (geographic.BeyondAccurateZone() > 0)
+            prompts().message(translatedArgs(far, farCount), {}, PromptKind::Warning);
     } else if (ext == ".xyz" || ext == ".txt" || ext == ".csv") {
         std::error_code ec;
         const auto time = std::filesystem::last_write_time(path, ec);
@@ -202,14 +223,14 @@ void MainWindow::onImportTriggered()
         std::string message;
         if (!ImportDxf(model, path, &message)) {
             prompts().message(message.empty() ? translatedArgs("Failed to import DXF file: %1", {tr8(path)})
-                                              : translatedMessage(tr8(message), kDxfMessages),
+                                              : translatedDxfMessage(message),
                               {}, PromptKind::Warning);
             return finish();
         }
         ShowFileInStatusBar(path);
         AppendEventLine("Imported DXF: " + path, EventsLogFileName());
         // What the drawing held that the map cannot show is said, never a bare success.
-        if (!message.empty()) prompts().message(translatedMessage(tr8(message), kDxfMessages));
+        if (!message.empty()) prompts().message(translatedDxfMessage(message));
     }
     finish();
 }

@@ -130,6 +130,28 @@ TEST(DxfExport, LayerNamesAreValidAndUniqueAndLeftOutShapesAreCounted)
     EXPECT_NE(text.find("\r\n10\r\n5.000000\r\n20\r\n4.000000\r\n"), std::string::npos);
 }
 
+// The layers asked to be left out (the vessel symbol and the grid, for the deliverable) are in
+// neither the layer table nor the entities, and are not counted as shapes the export cannot write.
+TEST(DxfExport, LeftOutLayersAreNotInTheFile)
+{
+    CanvasModel m;
+    const int survey = m.AddLayer("Survey"), vessel = m.AddLayer("~~Veldor Vessel"), grid = m.AddLayer("Veldor Grid");
+    m.AddLine(0, 0, 10, 0, grid);
+    m.AddPolyline({{1, 1}, {2, 3}, {3, 1}}, vessel, 1);
+    m.AddLine(5, 5, 6, 6, survey);
+    m.AddLine(0, 10, 10, 10, grid);
+    DxfExportSummary summary;
+    std::string text;
+    WriteDxfR12(m, [&text](std::string_view piece) { text += piece; }, &summary, {"~~Veldor Vessel", "Veldor Grid", "None"});
+    EXPECT_EQ(text.find("Veldor"), std::string::npos) << text;
+    EXPECT_NE(text.find(crlf({{"0", "TABLE"}, {"2", "LAYER"}, {"70", "1"}, {"0", "LAYER"}, {"2", "Survey"}})),
+              std::string::npos);
+    EXPECT_EQ(summary.Written, 1);
+    EXPECT_EQ(summary.Skipped, 0);
+    // Without the list every layer goes out, as before.
+    EXPECT_NE(dxfText(m).find("\r\n8\r\n~~Veldor Vessel\r\n"), std::string::npos);
+}
+
 // ezdxf and GDAL, two independent DXF readers, read our export: structure, layers, Turkish texts
 // (through the declared code page) and coordinates.
 TEST(DxfExport, EzdxfAndGdalReadTheExport)

@@ -333,7 +333,7 @@ TEST(EndToEndProjectFiles, FailuresAreShownAndChangeNothing)
     const std::vector<std::string> kept = drawing();
     choose("empty.kml", 1);
     P::chooseMenu("Import1");
-    EXPECT_EQ(lastMessage(), "Failed to load KML/KMZ file: ");
+    EXPECT_EQ(lastMessage(), "Failed to load KML/KMZ file: The file holds no placemark with a point, line or polygon");
     choose("renamed.kmz", 1);
     P::chooseMenu("Import1");
     EXPECT_EQ(lastMessage().rfind("Failed to load KML/KMZ file: The file is not a KMZ archive", 0), 0u) << lastMessage();

@@ -119,8 +119,51 @@ TEST(KmlReader, FindsPlacemarksAsToolsAndPeopleWriteThem)
         KmlReader r;
         EXPECT_EQ(r.Parse(doc), !c.expected.empty()) << c.what;
         EXPECT_EQ(summary(r), c.expected) << c.what;
-        EXPECT_EQ(r.LastError, "") << c.what;
+        EXPECT_EQ(r.LastError, c.expected.empty() ? "The file holds no placemark with a point, line or polygon" : "")
+            << c.what;
     }
+}
+
+// A file that gives nothing to import says why, naming what it held instead; a file that is no
+// XML text at all (a binary file renamed .kml) says that.
+TEST(KmlReader, SaysWhyAFileGivesNothingToImport)
+{
+    test::TempHome home;
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::string reason;
+    } cases[] = {
+        {"an empty document", kml(""), "The file holds no placemark with a point, line or polygon"},
+        {"a gx:Track only",
+         "<kml xmlns=\"http://www.opengis.net/kml/2.2\" xmlns:gx=\"http://www.google.com/kml/ext/2.2\"><Document>"
+         "<Placemark><name>Run 3</name><gx:Track><when>2024-05-01T10:00:00Z</when><gx:coord>28.9 41.0 0</gx:coord>"
+         "</gx:Track></Placemark></Document></kml>",
+         "The file holds no placemark with a point, line or polygon (skipped: 1 track)"},
+        {"tracks, overlays and a network link",
+         kml("<Placemark><gx:MultiTrack><gx:Track/><gx:Track></gx:Track></gx:MultiTrack></Placemark>"
+             "<GroundOverlay><Icon><href>chart.png</href></Icon></GroundOverlay><ScreenOverlay id=\"logo\"/>"
+             "<PhotoOverlay></PhotoOverlay><NetworkLink><Link><href>http://example.com/live.kml</href></Link>"
+             "</NetworkLink>"),
+         "The file holds no placemark with a point, line or polygon (skipped: 2 tracks, 3 overlays, 1 network link)"},
+        {"a binary file", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01\0", 20),
+         "The file is not a KML document: it is not XML text"},
+        {"text that is no markup", "28.9,41.0\n29.0,41.1\n", "The file is not a KML document: it is not XML text"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = home.path("nothing.kml");
+        writeBytes(path, c.bytes);
+        KmlReader r;
+        EXPECT_FALSE(r.LoadFromFile(path)) << c.what;
+        EXPECT_EQ(r.LastError, c.reason) << c.what;
+        EXPECT_EQ(r.ShownError().toStdString(), c.reason) << c.what << ": shown as it is without a translation";
+    }
+    // The same inside an archive.
+    const std::string kmz = home.path("nothing.kmz");
+    makeZip(kmz, {{"doc.kml", kml("<GroundOverlay/>")}});
+    KmlReader r;
+    EXPECT_FALSE(r.LoadFromFile(kmz));
+    EXPECT_EQ(r.LastError, "The file holds no placemark with a point, line or polygon (skipped: 1 overlay)");
 }
 
 TEST(KmlReader, KeepsOnlyUsableCoordinateTuples)

@@ -64,7 +64,8 @@ std::string header(const std::string& name)
 }
 
 // The drawing of the golden document: two track lines, a point, a text between them, a closed
-// user polygon, a grid line and a vessel shape that stay out, two depth labels.
+// user polygon (written as its three vertices, not closed again), a grid line and a vessel shape
+// that stay out, two depth labels.
 void smallDrawing(CanvasModel& m)
 {
     const int flt = m.AddLayer("track_float"), nofix = m.AddLayer("track_nofix"), user = m.AddLayer("veldor_usershape");
@@ -108,7 +109,7 @@ TEST(KmlWriter, WritesTheExactDocument)
         "<Placemark>\r\n<name>Point_2</name>\r\n<styleUrl>#pointStyle</styleUrl>\r\n<Point>\r\n"
         "<coordinates>30.00000000,42.00000000,0</coordinates>\r\n</Point>\r\n</Placemark>\r\n"
         "<Placemark>\r\n<name>Track_3</name>\r\n<styleUrl>#trackOther</styleUrl>\r\n<LineString>\r\n<coordinates>\r\n"
-        "10.00000000,20.00000000,0 10.00100000,20.00000000,0 10.00100000,20.00100000,0 10.00000000,20.00000000,0\r\n"
+        "10.00000000,20.00000000,0 10.00100000,20.00000000,0 10.00100000,20.00100000,0\r\n"
         "</coordinates>\r\n</LineString>\r\n</Placemark>\r\n"
         "<Placemark>\r\n<name>12.35m</name>\r\n<styleUrl>#depthStyle</styleUrl>\r\n<Point>\r\n"
         "<coordinates>29.00000000,41.00000000,0</coordinates>\r\n</Point>\r\n</Placemark>\r\n"

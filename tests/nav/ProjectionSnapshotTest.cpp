@@ -123,3 +123,20 @@ TEST(ProjectionSnapshot, KeeperTakesOnceAndPublishesTheTexts)
     EXPECT_EQ(keeper.Get(), nullptr);
     EXPECT_FALSE(keeper.Problem().empty());
 }
+
+// Positions beyond 4.5° of longitude from the transverse Mercator central meridian (27° E here)
+// lie where its series is no longer accurate, on either side and across the antimeridian; the
+// Lambert projections have no such limit.
+TEST(ProjectionSnapshot, TellsWhereTheTransverseMercatorSeriesIsNoLongerAccurate)
+{
+    const auto s = ProjectionSnapshot::take(localTm());
+    ASSERT_TRUE(s);
+    const struct {
+        double lon;
+        bool beyond;
+    } cases[] = {{27, false}, {31.5, false}, {22.5, false}, {31.6, true}, {22.4, true}, {72, true}, {-153, true}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(s->beyondAccurateZone(c.lon, GridProjection::TransverseMercator), c.beyond) << c.lon;
+        EXPECT_FALSE(s->beyondAccurateZone(c.lon, GridProjection::Lambert2SP)) << c.lon;
+    }
+}
