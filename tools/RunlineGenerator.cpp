@@ -86,7 +86,7 @@ Vec add(Vec a, Vec b) { return {a.x + b.x, a.y + b.y}; }
 Vec scaled(Vec a, double f) { return {a.x * f, a.y * f}; }
 double dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y; }
 double cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
-double norm(Vec a) { return std::hypot(a.x, a.y); }
+double norm(Vec a) { return std::sqrt(a.x * a.x + a.y * a.y); }
 
 struct Interval {
     double lo, hi;
@@ -187,18 +187,19 @@ private:
         // The box grown by r, as the segment's distance from the box's points: the nearest point
         // of the box to the segment is a corner, or the segment meets the box.
         const Vec d = sub(b, a);
-        const double dd = dot(d, d);
-        const auto distanceTo = [&](Vec p) {
+        const double dd = dot(d, d), rr = r * r;
+        const auto nearSegment2 = [&](Vec p) {
             const double t = dd > 0 ? std::clamp(dot(sub(p, a), d) / dd, 0.0, 1.0) : 0.0;
-            return norm(sub(add(a, scaled(d, t)), p));
+            const Vec q = sub(add(a, scaled(d, t)), p);
+            return dot(q, q) < rr;
         };
-        const auto boxDistance = [&](Vec p) {
+        const auto nearBox2 = [&](Vec p) {
             const double dx = std::max({lo.x - p.x, 0.0, p.x - hi.x}), dy = std::max({lo.y - p.y, 0.0, p.y - hi.y});
-            return std::hypot(dx, dy);
+            return dx * dx + dy * dy < rr;
         };
-        if (boxDistance(a) < r || boxDistance(b) < r) return true;
+        if (nearBox2(a) || nearBox2(b)) return true;
         for (const Vec c : {lo, hi, Vec {lo.x, hi.y}, Vec {hi.x, lo.y}})
-            if (distanceTo(c) < r) return true;
+            if (nearSegment2(c)) return true;
         // The segment may cross the box between its corners.
         const auto side = [&](Vec p) { return cross(d, sub(p, a)); };
         const double s1 = side(lo), s2 = side(hi), s3 = side({lo.x, hi.y}), s4 = side({hi.x, lo.y});
@@ -303,13 +304,24 @@ std::vector<std::vector<Vec>> trimmed(const std::vector<Vec>& raw, const LegTree
         const Vec a = raw[s], b = raw[s + 1], d = sub(b, a);
         if (norm(d) == 0) continue;
         cuts.clear();
+        const auto byStart = [](const Interval& x, const Interval& y) { return x.lo < y.lo; };
+        // Whether the cuts so far leave nothing of the segment (then no more legs are asked).
+        const auto allCut = [&] {
+            std::sort(cuts.begin(), cuts.end(), byStart);
+            double t = 0;
+            for (const Interval& c : cuts) {
+                if (c.lo > t) return false;
+                t = std::max(t, c.hi);
+            }
+            return t >= 1;
+        };
         legs.near(a, b, r, [&](std::size_t i) {
             const Interval c = nearSegment(a, d, pts[i], pts[i + 1], r);
             if (c.empty()) return false;
             cuts.push_back(c);
-            return c.lo <= 0 && c.hi >= 1;
+            return (c.lo <= 0 && c.hi >= 1) || (cuts.size() % 8 == 0 && allCut());
         });
-        std::sort(cuts.begin(), cuts.end(), [](const Interval& x, const Interval& y) { return x.lo < y.lo; });
+        std::sort(cuts.begin(), cuts.end(), byStart);
         // The stretches between the cuts are kept; one that does not begin where the line so
         // far ends (a cut lay between) begins a new piece.
         double t = 0;
