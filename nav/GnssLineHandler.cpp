@@ -11,6 +11,7 @@
 #include "platform/WriteFailureWatch.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 
 namespace vsx {
@@ -18,16 +19,27 @@ namespace {
 
 bool contains(std::string_view line, std::string_view what) { return line.find(what) != std::string_view::npos; }
 
-double speedField(std::string_view line, size_t index)
+// Field `index` of a sentence, without the checksum that may follow the last one.
+std::string_view field(std::string_view line, size_t index)
 {
     std::vector<std::string_view> fields;
     SplitFields(line, fields);
-    if (index >= fields.size()) return 0;
+    if (index >= fields.size()) return {};
     std::string_view f = fields[index];
     if (const size_t star = f.find('*'); star != std::string_view::npos) f = f.substr(0, star);
-    const auto v = parseDouble(f);
-    return v ? *v : 0;
+    return f;
 }
+
+std::optional<double> numberField(std::string_view line, size_t index)
+{
+    const auto v = parseDouble(field(line, index));
+    if (!v || !std::isfinite(*v)) return std::nullopt;
+    return v;
+}
+
+double speedField(std::string_view line, size_t index) { return numberField(line, index).value_or(0); }
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // "yyyy-mm-dd hh:nn:ss.zzz" of the local time now.
 std::string logStamp()
@@ -64,6 +76,22 @@ GgaReading ReadGga(std::string_view line)
 
 double ReadRmcSpeed(std::string_view line) { return speedField(line, 7); }
 double ReadVtgSpeed(std::string_view line) { return speedField(line, 5); }
+std::optional<double> ReadRmcCourse(std::string_view line) { return numberField(line, 8); }
+std::optional<double> ReadVtgCourse(std::string_view line) { return numberField(line, 1); }
+
+std::string GgaTimeField(std::string_view line)
+{
+    const std::string_view f = field(line, 1);
+    if (f.size() < 6) return {};
+    for (size_t i = 0; i < 6; ++i)
+        if (!isDigit(f[i])) return {};
+    if (f.size() > 6) {
+        if (f[6] != '.' || f.size() == 7) return {};
+        for (size_t i = 7; i < f.size(); ++i)
+            if (!isDigit(f[i])) return {};
+    }
+    return std::string(f);
+}
 
 GnssLineHandler::GnssLineHandler(RealtimeState& state, GnssLineEnvironment& env)
     : state_(state), env_(env), hdt_(compiled("%*7s %lf"))
@@ -75,17 +103,23 @@ void GnssLineHandler::HandleLine(std::string_view line)
     if (!env_.mapTimerRunning() && env_.receiverOpenedByRun()) env_.startMapTimer();
     env_.echoToMonitor(line);
 
+    const auto now = clock().monotonic();
     if (contains(line, "HDT")) {
         double heading = 0;
-        if (hdt_.scan(line, &heading, 1) == 1) state_.GyroHeading = heading;
+        if (hdt_.scan(line, &heading, 1) == 1) {
+            state_.GyroHeading = heading;
+            gyro_ = {heading, now};
+        }
     }
     if (contains(line, "RMC")) {
         const double knots = ReadRmcSpeed(line);
         if (knots >= 0) state_.SpeedKnots = knots;
+        if (const auto course = ReadRmcCourse(line)) course_ = {*course, now};
     }
     if (contains(line, "VTG")) {
         const double knots = ReadVtgSpeed(line);
         if (knots >= 0) state_.SpeedKnots = knots;
+        if (const auto course = ReadVtgCourse(line)) course_ = {*course, now};
     }
     if (const auto offsets = env_.offsetsToTakeOver()) {
         state_.TransducerDraft = offsets->draft;
@@ -106,6 +140,15 @@ void GnssLineHandler::NewRun()
 {
     state_.Position.Forget();
     state_.RejectedGgaCount = 0;
+    gyro_ = {};
+    course_ = {};
+}
+
+std::optional<double> GnssLineHandler::currentHeading(TimePoint now) const
+{
+    const HeardHeading& h = env_.gyroEnabled() ? gyro_ : course_;
+    if (!h.at || now - *h.at > kHeadingMaxAge) return std::nullopt;
+    return h.degrees;
 }
 
 void GnssLineHandler::handleGga(std::string_view line)
@@ -153,12 +196,16 @@ void GnssLineHandler::handleGga(std::string_view line)
         text += "\r\n";
         forward(text, ForwardUdpPort, false);
     }
-    if (fix) writeSensorSentences(*fix);
+    if (fix) writeSensorSentences(*fix, GgaTimeField(line), now);
 }
 
-void GnssLineHandler::writeSensorSentences(const GnssFix& fix)
+void GnssLineHandler::writeSensorSentences(const GnssFix& fix, const std::string& timeField, TimePoint now)
 {
     if (VesselSensors.empty()) return;
+    // Without a current heading a sensor's place is unknown (a sensor 10 m astern would be put
+    // 10 m south whatever the vessel's heading): no sentence rather than a wrong position.
+    const std::optional<double> heading = currentHeading(now);
+    if (!heading) return;
     const ProjectionSnapshot* snapshot = env_.snapshot();
     if (!snapshot) return;
     // The sensors are placed from this sentence's own position, so a sentence's time and
@@ -166,15 +213,17 @@ void GnssLineHandler::writeSensorSentences(const GnssFix& fix)
     const GridProjection projection = env_.gridProjection();
     const auto antenna = snapshot->toGrid(fix.latitude, fix.longitude, fix.altitude, projection);
     if (!antenna) return;
-    const double gridHeading = antenna->convergence + env_.headingSource();
+    const double gridHeading = antenna->convergence + *heading;
+    // The antenna sentence's own time; one that is not a plain time keeps the last whole seconds.
+    const std::string time = timeField.empty() ? SyntheticTimeField(state_.GgaTimeText) : timeField;
     for (size_t i = 0; i < VesselSensors.size(); ++i) {
         const VesselSensor& sensor = VesselSensors[i];
         const GridOffsetPoint p =
             SensorGridPosition(antenna->easting, antenna->northing, gridHeading, sensor.OffsetX, sensor.OffsetY);
         const auto position = snapshot->toWgs84(p.easting, p.northing, antenna->localHeight, projection);
         if (!position) continue;
-        const std::string sentence = BuildSyntheticGga(SensorTalker(sensor.Name), state_.GgaTimeText, position->lat,
-                                                       position->lon, fix.fixQuality);
+        const std::string sentence =
+            BuildSyntheticGga(SensorTalker(sensor.Name), time, position->lat, position->lon, fix.fixQuality);
         ++synthetic_;
         if (i < SensorLogFiles.size() && SensorLogFiles[i] && !SensorLogFiles[i]->path().empty()) {
             // A log that could not be opened or written is opened afresh for the next sentence,

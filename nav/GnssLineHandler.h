@@ -4,7 +4,9 @@
 // gave a fix, and when) and RTK heights go into the real-time state, the
 // offsets typed in the offsets window are taken over while that window is closed, valid GGA
 // sentences are forwarded, and each sensor point of the vessel gets a GGA sentence of its own,
-// logged and forwarded.
+// logged and forwarded. A sensor's sentence is made only while the heading that places it is
+// known (the gyro's, or the course over ground with the gyro off, heard within kHeadingMaxAge),
+// and it carries the antenna sentence's own time, fraction of the second included.
 //
 // The windows it touches are reached through GnssLineEnvironment, so the handler runs without
 // them in tests. Forwarding goes through the published target of input/GgaForwarding.h.
@@ -13,6 +15,7 @@
 #include "platform/Colour.h"
 #include "platform/ScanFormat.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,8 +42,8 @@ public:
     // The projection snapshot (taken when needed), or null while the geodetic settings are unusable.
     virtual const ProjectionSnapshot* snapshot() = 0;
     virtual GridProjection gridProjection() const = 0;
-    // Degrees from true north: the gyro heading when the gyro is on, else the course over ground.
-    virtual double headingSource() const = 0;
+    // Whether the heading comes from the gyro (HDT); else it is the course over ground (RMC, VTG).
+    virtual bool gyroEnabled() const = 0;
     // The receiver's own fix quality (from its last parsed GGA).
     virtual int receiverFixQuality() const = 0;
     virtual void showFixColour(ColorValue colour) = 0;
@@ -52,6 +55,10 @@ public:
         (void)file, (void)written, (void)reason;
     }
 };
+
+// How long a heading stays current for placing the sensor points: a heading older than this
+// (the gyro or the receiver fell silent) places no sensor.
+inline constexpr std::chrono::milliseconds kHeadingMaxAge{2000};
 
 // The real-time window's GNSS colour for a fix quality.
 ColorValue FixQualityColour(int fixQuality);
@@ -69,26 +76,43 @@ GgaReading ReadGga(std::string_view line);
 // field is empty or not a number. Empty fields before it do not shift it.
 double ReadRmcSpeed(std::string_view line);
 double ReadVtgSpeed(std::string_view line);
+// Course over ground in degrees from the course field of RMC (field 8) or VTG (field 1); nothing
+// when the field is empty or not a number (a receiver standing still often leaves it empty).
+std::optional<double> ReadRmcCourse(std::string_view line);
+std::optional<double> ReadVtgCourse(std::string_view line);
+// The time field of a GGA as the receiver wrote it ("hhmmss" with its fraction, as "101500.20"),
+// or empty when it is not such a time.
+std::string GgaTimeField(std::string_view line);
 
 class GnssLineHandler {
 public:
     GnssLineHandler(RealtimeState& state, GnssLineEnvironment& env);
 
     void HandleLine(std::string_view line);
-    // A survey run starts: no position and no refused GGA carry over from the last one.
+    // A survey run starts: no position, heading or refused GGA carries over from the last one.
     void NewRun();
 
     // Sensor sentences made since start (forwarded or logged or not), for the status of a run.
     long SyntheticSentences() const { return synthetic_; }
 
 private:
+    using TimePoint = std::chrono::steady_clock::time_point;
+    // A heading as last heard, and when.
+    struct HeardHeading {
+        double degrees = 0;
+        std::optional<TimePoint> at;
+    };
+
     void handleGga(std::string_view line);
-    void writeSensorSentences(const GnssFix& fix);
+    // The heading the sensors are placed with, while it is current at `now`.
+    std::optional<double> currentHeading(TimePoint now) const;
+    void writeSensorSentences(const GnssFix& fix, const std::string& timeField, TimePoint now);
     void forward(std::string_view text, int udpPort, bool logFirstUdpSend);
 
     RealtimeState& state_;
     GnssLineEnvironment& env_;
     ScanFormat hdt_;
+    HeardHeading gyro_, course_;
     long synthetic_ = 0;
 };
 

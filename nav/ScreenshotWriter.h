@@ -1,7 +1,8 @@
 #pragma once
 // The periodic screenshots: every monitor is grabbed on the interactive thread (the window system
-// allows nothing else), then converted to a 24-bit image, PNG-encoded at compression level 9 and
-// written on a worker thread of its own, so the map does not stall while the images compress.
+// allows nothing else), then converted to a 24-bit image, PNG-encoded with zlib's best
+// compression (level 9) and written on a worker thread of its own, so the map does not stall
+// while the images compress.
 // Writes happen in order, one at a time. A failing write is reported once, on the interactive
 // thread, and again only after a write has succeeded in between.
 #include "nav/ScreenshotNames.h"

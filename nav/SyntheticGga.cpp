@@ -45,18 +45,23 @@ std::string NmeaChecksumText(std::string_view body)
     return {hex[x >> 4], hex[x & 15]};
 }
 
-std::string BuildSyntheticGga(std::string_view talker, std::string_view timeText, double latitude, double longitude,
-                              int fixQuality)
+std::string SyntheticTimeField(std::string_view timeText)
 {
     std::string time;
     for (char c : timeText)
         if (c != ':') time += c;
+    return time + ".00";
+}
+
+std::string BuildSyntheticGga(std::string_view talker, std::string_view timeField, double latitude, double longitude,
+                              int fixQuality)
+{
     std::string body;
     body.reserve(96);
     body += talker;
     body += "GGA,";
-    body += time;
-    body += ".00,";
+    body += timeField;
+    body += ',';
     body += coordinate(latitude, 2);
     body += latitude >= 0 ? ",N," : ",S,";
     body += coordinate(longitude, 3);

@@ -11,11 +11,16 @@ namespace vsx {
 // with two ASCII letters (the address field of a sentence holds letters only).
 std::string SensorTalker(std::string_view sensorName);
 
-// "$<talker>GGA,<hhmmss>.00,<ddmm.mmmmmm>,N|S,<dddmm.mmmmmm>,E|W,<q>,00,0.0,0.0,M,0.0,M,,*hh".
-// `timeText` is "hh:mm:ss"; its colons are dropped. Minutes are rounded to six decimals before
-// degrees and minutes are split, so 59.9999996' becomes the next whole degree, never "60.000000".
-std::string BuildSyntheticGga(std::string_view talker, std::string_view timeText, double latitude, double longitude,
+// "$<talker>GGA,<time>,<ddmm.mmmmmm>,N|S,<dddmm.mmmmmm>,E|W,<q>,00,0.0,0.0,M,0.0,M,,*hh".
+// `timeField` goes in as it is: the antenna sentence's own "hhmmss.ss". Minutes are rounded to
+// six decimals before degrees and minutes are split, so 59.9999996' becomes the next whole
+// degree, never "60.000000".
+std::string BuildSyntheticGga(std::string_view talker, std::string_view timeField, double latitude, double longitude,
                               int fixQuality);
+
+// "hhmmss.00" of a time text "hh:mm:ss" (its colons dropped), for an antenna time known to the
+// whole second only.
+std::string SyntheticTimeField(std::string_view timeText);
 
 // Two upper-case hexadecimal digits of the exclusive-or of every byte of the body.
 std::string NmeaChecksumText(std::string_view body);

@@ -4,8 +4,13 @@
 //    every station 0, s, 2s ... measured along the whole route (the chainage does not restart at
 //    a vertex, so a route digitised with many vertices still gets its lines s metres apart);
 //  - along the route ("Parallel"): N = L / s lines on each side at the offsets s, 2s ... N s,
-//    each one a true parallel of the route (mitred corners, bevelled where a corner is so sharp
-//    that its mitre would reach more than four offsets away).
+//    each one a true offset curve of the route: every point of it at least its offset from every
+//    leg, the nearest at exactly the offset, and never across the route. Outside a turn the
+//    corner is mitred (one vertex, as the legs' own corner), or for a turn sharper than the mitre
+//    limit, turned with a few such corners around the vertex; inside a turn the line is trimmed
+//    back to where the two legs' offsets cross, and where the route comes back so near itself
+//    that a stretch of the line would come nearer than its offset, that stretch is cut out (so
+//    one offset may give no line, or several pieces).
 // Points closer than 1 mm to the previous one are dropped first, so repeated clicks never give
 // zero-length legs. A plan that cannot be made, or would flood the map, comes back with its
 // problem and no lines.
@@ -47,7 +52,9 @@ struct RunlinePlan {
 inline constexpr double kRunlineMinLeg = 0.001;           // metres
 inline constexpr std::size_t kRunlineMaxLines = 20000;    // per generation
 inline constexpr std::size_t kRunlineMaxPoints = 4000000; // vertices of all lines together
-inline constexpr double kRunlineMitreLimit = 4.0;         // mitre length in offsets
+// The farthest an outside corner reaches from the route's vertex, in offsets: a mitre up to a
+// turn of 120 degrees; a sharper turn is made of several corners, each within this reach.
+inline constexpr double kRunlineMitreLimit = 2.0;
 
 // The route without points closer than kRunlineMinLeg to the previous kept point.
 WorldPoints RouteWithoutRepeats(const WorldPoints& route);

@@ -201,10 +201,7 @@ public:
     }
     const ProjectionSnapshot* snapshot() override { return nav_.mapSnapshot(gridProjection()); }
     GridProjection gridProjection() const override { return MainWindow::MapProjection(); }
-    double headingSource() const override
-    {
-        return deviceSettings().gyroEnabled() ? realtimeState().GyroHeading : nav_.ZGPS1->GetCourse();
-    }
+    bool gyroEnabled() const override { return deviceSettings().gyroEnabled(); }
     int receiverFixQuality() const override { return gnssSilent() ? 0 : nav_.ZGPS1->GetFixQuality(); }
     void showFixColour(ColorValue colour) override
     {

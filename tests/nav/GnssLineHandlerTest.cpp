@@ -25,7 +25,7 @@ struct FakeEnv : GnssLineEnvironment {
     std::vector<std::string> echoed;
     std::optional<OffsetValues> offsets;
     std::optional<ProjectionSnapshot> snap = ProjectionSnapshot::take(utm36());
-    double heading = 0;
+    bool gyro = true;
     int fix = 0;
     std::vector<ColorValue> colours;
 
@@ -40,7 +40,7 @@ struct FakeEnv : GnssLineEnvironment {
     std::optional<OffsetValues> offsetsToTakeOver() const override { return offsets; }
     const ProjectionSnapshot* snapshot() override { return snap ? &*snap : nullptr; }
     GridProjection gridProjection() const override { return GridProjection::TransverseMercator; }
-    double headingSource() const override { return heading; }
+    bool gyroEnabled() const override { return gyro; }
     int receiverFixQuality() const override { return fix; }
     void showFixColour(ColorValue c) override { colours.push_back(c); }
     void reportRejectedGga(std::string_view line, const char* problem) override
@@ -172,13 +172,16 @@ TEST(SyntheticGga, SentencesTalkersAndMinutes)
     EXPECT_EQ(SensorTalker("he1"), "HE");
     EXPECT_EQ(SensorTalker("7a"), "GP");
     EXPECT_EQ(SensorTalker("\xDE" "a"), "GP") << "a Windows-1254 letter is not an address character";
-    EXPECT_EQ(BuildSyntheticGga("HE", "12:35:19", -0.5, 33.25, 4),
+    EXPECT_EQ(SyntheticTimeField("12:35:19"), "123519.00");
+    EXPECT_EQ(BuildSyntheticGga("HE", "123519.40", -0.5, 33.25, 4),
+              sentence("HEGGA,123519.40,0030.000000,S,03315.000000,E,4,00,0.0,0.0,M,0.0,M,,"));
+    EXPECT_EQ(BuildSyntheticGga("HE", "123519.00", -0.5, 33.25, 4),
               sentence("HEGGA,123519.00,0030.000000,S,03315.000000,E,4,00,0.0,0.0,M,0.0,M,,"));
     // 59.9999996' rounds up into the next degree instead of reading 60.000000.
     const double lat = 48 + 59.9999996 / 60, lon = -(11 + 59.99999996 / 60);
-    EXPECT_EQ(BuildSyntheticGga("GP", "00:00:01", lat, lon, 1),
+    EXPECT_EQ(BuildSyntheticGga("GP", "000001.00", lat, lon, 1),
               sentence("GPGGA,000001.00,4900.000000,N,01200.000000,W,1,00,0.0,0.0,M,0.0,M,,"));
-    const std::string s = BuildSyntheticGga("GP", "01:02:03", 41.0123456789, 29.0011, 2);
+    const std::string s = BuildSyntheticGga("GP", "010203.00", 41.0123456789, 29.0011, 2);
     EXPECT_EQ(nmeaChecksum(s), NmeaChecksum::Valid);
     std::vector<std::string_view> f;
     SplitFields(s, f);
@@ -196,6 +199,7 @@ TEST_F(GnssLineHandlerTest, ForwardingRoutesAntennaAndSensorsToTheirPorts)
     const std::string line = gga("101500.00", 41.0, 33.0, 4);
 
     ForwardTarget = -1;  // ALL
+    handler.HandleLine(hdt(12.5));
     handler.HandleLine(line);
     handler.HandleLine("$GPGGA,101501.00,,,,,0,00,99.9,,,,,,");  // empty: nothing goes out
     EXPECT_EQ(sinks.take(0), (std::vector<std::string>{line + "\r\n"}));
@@ -224,7 +228,7 @@ TEST_F(GnssLineHandlerTest, SensorSentencesCarryTheOffsetPositionOfThisEpoch)
     // convergence); one 4 m to starboard lies 4 m grid-south.
     VesselSensors = {{"Bow", 0.0, 10.0}, {"Stb", 4.0, 0.0}};
     SensorLogFiles = {std::make_shared<AppendFile>(LogFolder + "bow.log"), nullptr};
-    env.heading = 90;
+    handler.HandleLine(hdt(90));
     const double lat = 41.2, lon = 34.1;
     handler.HandleLine(gga("080910.00", lat, lon, 5));
     EXPECT_EQ(handler.SyntheticSentences(), 2) << "a sensor without a log file still gets its sentence";
@@ -245,6 +249,69 @@ TEST_F(GnssLineHandlerTest, SensorSentencesCarryTheOffsetPositionOfThisEpoch)
     const GridOffsetPoint expected = SensorGridPosition(a->easting, a->northing, 90 + a->convergence, 0, 10);
     EXPECT_NEAR(s->easting, expected.easting, 0.002);
     EXPECT_NEAR(s->northing, expected.northing, 0.002);
+}
+
+// A sensor is placed only with a heading that is known and current: the gyro's while the gyro is
+// on, the course over ground while it is off. Its sentence carries the antenna's own time.
+TEST_F(GnssLineHandlerTest, SensorSentencesWaitForACurrentHeadingAndKeepTheAntennaTime)
+{
+    FakeClock fake(LocalDateTime{2026, 12, 10, 8, 9, 0, 0});
+    struct RealClockAfter {
+        ~RealClockAfter() { setClock(nullptr); }
+    } restore;
+    setClock(&fake);
+    UdpSinks sinks(2);
+    ASSERT_GT(sinks.base(), 0);
+    VesselSensors = {{"Transducer", 0.0, -10.0}};
+    ForwardEnabled = true;
+    ForwardTarget = -1;
+    ForwardUdpPort = sinks.base();
+    OpenForwardTarget(GetIniFileName());
+    const auto sent = [&] {
+        std::vector<std::string> times;
+        for (const std::string& d : sinks.take(1)) {
+            std::vector<std::string_view> f;
+            SplitFields(d, f);
+            times.emplace_back(f[1]);
+        }
+        return times;
+    };
+    using V = std::vector<std::string>;
+    const auto step = [&](const std::string& line, int ms = 0) {
+        fake.advance(std::chrono::milliseconds(ms));
+        handler.HandleLine(line);
+    };
+
+    env.gyro = true;
+    step(gga("080900.20", 41.0, 33.0, 4));
+    EXPECT_EQ(sent(), V{}) << "no heading has arrived yet";
+    step(rmc("080900.20", 41.0, 33.0, 5, 45));
+    step(gga("080900.40", 41.0, 33.0, 4), 200);
+    EXPECT_EQ(sent(), V{}) << "with the gyro on, the course over ground does not place the sensors";
+    step(hdt(45));
+    step(gga("080900.60", 41.0, 33.0, 4), 200);
+    step(gga("080900.80", 41.0, 33.0, 4), 200);
+    step(gga("080901", 41.0, 33.0, 4), 200);
+    EXPECT_EQ(sent(), (V{"080900.60", "080900.80", "080901"})) << "the antenna's own time, as it came";
+    step(gga("080903.00", 41.0, 33.0, 4), 2000);
+    EXPECT_EQ(sent(), V{}) << "the gyro fell silent: its last heading is too old";
+    step(hdt(46));
+    step(gga("080903.20", 41.0, 33.0, 4), 100);
+    EXPECT_EQ(sent(), V{"080903.20"});
+
+    handler.NewRun();
+    step(gga("080904.00", 41.0, 33.0, 4), 100);
+    EXPECT_EQ(sent(), V{}) << "a new run starts without a heading";
+
+    env.gyro = false;
+    step(hdt(46));
+    step(gga("080904.20", 41.0, 33.0, 4), 100);
+    step(sentence("GPRMC,080904.20,A,4100.00,N,03300.00,E,0.00,,101226,,,A"));
+    step(gga("080904.40", 41.0, 33.0, 4), 100);
+    EXPECT_EQ(sent(), V{}) << "gyro off: no course over ground yet (an empty course field is none)";
+    step(vtg(30, 5));
+    step(gga("080904.60", 41.0, 33.0, 4), 100);
+    EXPECT_EQ(sent(), V{"080904.60"});
 }
 
 // What the GGA lines leave for the sounding records: the fix of a good sentence, taken away by a

@@ -5,10 +5,13 @@
 
 #include "support/TempHome.h"
 
+#include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 
@@ -104,6 +107,61 @@ TEST(Screenshots, WrittenAs24BitPngOffTheInteractiveThreadAndAFailureReportedOnc
     writer.Take(screens, home.path("blocked/PNG/"), t);
     writer.WaitForDone();
     EXPECT_EQ(failures.size(), 2u) << "after a good save a new failure is reported again";
+}
+
+namespace {
+
+// A desktop-like full-HD picture: windows with title bars, rows of text, a map grid and a track.
+QImage desktopPicture()
+{
+    QImage img(1920, 1080, QImage::Format_ARGB32);
+    img.fill(QColor(58, 110, 165));
+    QPainter p(&img);
+    for (int w = 0; w < 6; ++w) {
+        const QRect r(40 + w * 300, 30 + w * 120, 700, 520);
+        p.fillRect(r, QColor(240, 240, 240));
+        p.fillRect(QRect(r.left(), r.top(), r.width(), 24), QColor(60 + 30 * w, 90, 140));
+        p.setPen(Qt::black);
+        for (int row = 0; row < 20; ++row)
+            p.drawText(r.left() + 8, r.top() + 44 + row * 22, QStringLiteral("Depth %1.%2 m  E 512%3.25  N 4545%4.50")
+                                                                  .arg(row + w).arg(row * 7 % 10).arg(row * 37 % 1000, 3, 10, QChar('0'))
+                                                                  .arg(row * 53 % 1000, 3, 10, QChar('0')));
+    }
+    p.setPen(QColor(0, 160, 0));
+    for (int x = 0; x < 1920; x += 64) p.drawLine(x, 0, x, 1079);
+    for (int y = 0; y < 1080; y += 64) p.drawLine(0, y, 1919, y);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::red, 3));
+    for (int i = 1; i < 200; ++i)
+        p.drawLine(QPointF(i * 9.6 - 9.6, 540 + 300 * std::sin((i - 1) * 0.05)), QPointF(i * 9.6, 540 + 300 * std::sin(i * 0.05)));
+    return img;
+}
+
+// The zlib compression-level field (FLEVEL: 0 fastest ... 3 best, levels 7 to 9) of a PNG's
+// first image-data chunk.
+int zlibLevelField(const QByteArray& png)
+{
+    const int at = png.indexOf("IDAT");
+    return at < 0 || at + 6 > png.size() ? -1 : (uchar(png[at + 5]) >> 6);
+}
+
+} // namespace
+
+TEST(Screenshots, AFullHdDesktopIsStoredLosslesslyWellUnderAMegabyte)
+{
+    TempHome home;
+    const QImage picture = desktopPicture();
+    const std::string path = home.path("PNG/VSX 2026-12-10 140001 Primary.png");
+    ASSERT_EQ(ScreenshotWriter::WritePng(picture, path), "");
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_EQ(zlibLevelField(bytes), 3) << "zlib's best compression";
+    EXPECT_LT(bytes.size(), 1000 * 1000) << "stored nearly uncompressed (1920 x 1080 x 3 bytes is 6.2 MB)";
+    QImage back;
+    ASSERT_TRUE(back.loadFromData(bytes, "PNG"));
+    EXPECT_EQ(back.convertToFormat(QImage::Format_RGB888), picture.convertToFormat(QImage::Format_RGB888))
+        << "every pixel as it was on the screen";
 }
 
 TEST(RemoteSupport, TheProgramComesFromTheProgramFolderOrTheSettings)

@@ -8,10 +8,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <fstream>
 #include <limits>
+#include <numbers>
 
 using namespace vsx;
 
@@ -91,12 +93,21 @@ TEST(RunlineGeometry, ParallelLinesOnBothSides)
     expectPoint(turn.lines[1][1], 110, -10, "outer corner");
     expectPoint(turn.lines[1][2], 110, 100, "outer end");
 
-    // A route that doubles back is bevelled: both leg offsets, no point thrown far away.
+    // A route that doubles back: one side goes round its far end e beyond it (two corners, none
+    // thrown far away); on the other, where the legs lie on each other, the stretch across the
+    // route is cut out and the two stretches beside it stay.
     const RunlinePlan back = PlanRunlines({{0, 0}, {100, 0}, {50, 0}}, 10, 10, RunlineKind::Parallel);
+    ASSERT_EQ(back.lines.size(), 3u);
     ASSERT_EQ(back.lines[0].size(), 4u);
-    expectPoint(back.lines[0][1], 100, 10, "bevel, first leg");
-    expectPoint(back.lines[0][2], 100, -10, "bevel, second leg");
+    expectPoint(back.lines[0][1], 110, 10, "round the end, first corner");
+    expectPoint(back.lines[0][2], 110, -10, "round the end, second corner");
     expectPoint(back.lines[0][3], 50, -10, "end");
+    ASSERT_EQ(back.lines[1].size(), 2u);
+    expectPoint(back.lines[1][0], 0, -10, "beside the first leg");
+    expectPoint(back.lines[1][1], 100, -10, "beside the first leg");
+    ASSERT_EQ(back.lines[2].size(), 2u);
+    expectPoint(back.lines[2][0], 100, 10, "beside the second leg");
+    expectPoint(back.lines[2][1], 50, 10, "beside the second leg");
 }
 
 TEST(RunlineGeometry, RepeatedPointsAreDropped)
@@ -227,6 +238,15 @@ else:
 print("ok" if not bad else "\n".join(bad[:10]))
 )PY";
 
+// Runs a checking script on a plan file; what it prints.
+std::string runCheck(const char* script, const std::string& path)
+{
+    QProcess p;
+    p.start("/usr/bin/python3", {"-c", script, QString::fromStdString(path)});
+    if (!p.waitForFinished(120000)) return "python did not finish";
+    return (p.readAllStandardOutput() + p.readAllStandardError()).trimmed().toStdString();
+}
+
 bool haveShapely()
 {
     QProcess p;
@@ -249,10 +269,7 @@ std::string checkWithShapely(const WorldPoints& route, double s, double L, Runli
             f << '\n';
         }
     }
-    QProcess p;
-    p.start("/usr/bin/python3", {"-c", kShapelyCheck, QString::fromStdString(path)});
-    if (!p.waitForFinished(60000)) return "python did not finish";
-    return (p.readAllStandardOutput() + p.readAllStandardError()).trimmed().toStdString();
+    return runCheck(kShapelyCheck, path);
 }
 
 } // namespace
@@ -282,4 +299,132 @@ TEST(RunlineGeometry, AgreesWithShapely)
             }
         }
     }
+}
+
+namespace {
+
+// Checks parallel lines as offset curves: each line's nearest approach to the route is its offset
+// (within 1 mm) and it never meets the route; away from the route's corners (where the corner
+// style may differ) the lines of each side and shapely's offset curve of the route lie on each
+// other within 1 mm. Prints "ok" or what is wrong.
+const char* kOffsetCheck = R"PY(
+import sys
+from shapely.geometry import LineString, Point, MultiLineString
+from shapely.ops import unary_union
+data = [l.split() for l in open(sys.argv[1]) if l.strip()]
+s, L = float(data[0][0]), float(data[0][1])
+pts = [(float(x), float(y)) for x, y in zip(data[1][0::2], data[1][1::2])]
+route = LineString(pts)
+lines = []
+for r in data[2:]:
+    e, side = float(r[0]), r[1]
+    lines.append((e, side, LineString([(float(x), float(y)) for x, y in zip(r[2::2], r[3::2])])))
+tol = 0.001
+bad = []
+for i, (e, side, ln) in enumerate(lines):
+    d = ln.distance(route)
+    if abs(d - e) > tol: bad.append("line %d (%s %g): nearest %.4f from the route" % (i, side, e, d))
+    if ln.intersects(route): bad.append("line %d (%s %g) meets the route" % (i, side, e))
+corners = [Point(p) for p in pts[1:-1]]
+def away(p, e): return all(p.distance(c) > 2.05 * e for c in corners)
+def samples(g, step):
+    parts = list(g.geoms) if hasattr(g, "geoms") else [g]
+    out = []
+    for part in parts:
+        n = max(1, int(part.length / step))
+        out += [part.interpolate(part.length * k / n) for k in range(n + 1)]
+    return out
+n = int(L / s + 1e-9)
+for k in range(1, n + 1):
+    e = k * s
+    for side in ("left", "right"):
+        mine = [ln for (ee, sd, ln) in lines if abs(ee - e) < 1e-9 and sd == side]
+        ref = route.parallel_offset(e, side, join_style=1, resolution=64)
+        ref_ok = [p for p in samples(ref, 0.25) if p.distance(route) > e - tol and away(p, e)]
+        mine_u = unary_union(mine) if mine else None
+        for p in ref_ok:
+            if mine_u is None or p.distance(mine_u) > tol:
+                bad.append("%s %g: shapely's offset point %s has no line" % (side, e, p.wkt)); break
+        for ln in mine:
+            for p in samples(ln, 0.25):
+                if away(p, e) and p.distance(ref) > tol:
+                    bad.append("%s %g: point %s is not on shapely's offset" % (side, e, p.wkt)); break
+print("ok" if not bad else "\n".join(bad[:10]))
+)PY";
+
+std::string checkOffsetsWithShapely(const WorldPoints& route, double s, double L, const RunlinePlan& plan)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("offsets.txt").toStdString();
+    {
+        std::ofstream f(path);
+        f.precision(17);
+        f << s << ' ' << L << '\n';
+        for (const WorldPoint& p : route) f << p.X << ' ' << p.Y << ' ';
+        f << '\n';
+        // Each line with its offset and side: its first point's distance and side of the route.
+        for (const WorldPoints& line : plan.lines) {
+            double best = std::numeric_limits<double>::infinity();
+            double sideOf = 0;
+            for (size_t i = 0; i + 1 < route.size(); ++i) {
+                const double dx = route[i + 1].X - route[i].X, dy = route[i + 1].Y - route[i].Y;
+                const double len2 = dx * dx + dy * dy;
+                const double t = std::clamp(((line[0].X - route[i].X) * dx + (line[0].Y - route[i].Y) * dy) / len2, 0.0, 1.0);
+                const double px = route[i].X + t * dx - line[0].X, py = route[i].Y + t * dy - line[0].Y;
+                if (std::hypot(px, py) < best) {
+                    best = std::hypot(px, py);
+                    sideOf = dx * (line[0].Y - route[i].Y) - dy * (line[0].X - route[i].X);
+                }
+            }
+            const double e = std::round(best / s) * s;
+            f << e << ' ' << (sideOf > 0 ? "left" : "right") << ' ';
+            for (const WorldPoint& p : line) f << p.X << ' ' << p.Y << ' ';
+            f << '\n';
+        }
+    }
+    return runCheck(kOffsetCheck, path);
+}
+
+// A route that turns by `degrees` (positive: to the left) after a first leg of `first` metres
+// east, its second leg `second` metres long.
+WorldPoints turning(double degrees, double first, double second)
+{
+    const double a = degrees * std::numbers::pi / 180.0;
+    return {{500000, 4500000}, {500000 + first, 4500000}, {500000 + first + second * std::cos(a), 4500000 + second * std::sin(a)}};
+}
+
+} // namespace
+
+// Where the route turns sharply, every line keeps its offset from the whole route: on a hairpin
+// the lines inside the turn would reach over the other leg and are cut back, those outside go
+// round the turn at their offset, never nearer.
+TEST(RunlineGeometry, ParallelLinesKeepTheirOffsetFromTheWholeRoute)
+{
+    if (!haveShapely()) GTEST_SKIP() << "python3-shapely is not installed (/usr/bin/python3 -c 'import shapely')";
+    const WorldPoints zigzag {{500000, 4500000}, {500040, 4500030}, {500080, 4500000}, {500120, 4500030},
+                              {500160, 4500000}, {500200, 4500030}};
+    const struct {
+        const char* name;
+        WorldPoints route;
+        double s, L;
+    } cases[] = {
+        {"hairpin of 171 degrees", turning(171, 30, 30), 10, 30},
+        {"hairpin of 171 degrees to the right", turning(-171, 30, 30), 10, 30},
+        {"right angle", turning(90, 100, 100), 10, 30},
+        {"turn of 130 degrees", turning(-130, 60, 80), 7.5, 45},
+        {"zig-zag", zigzag, 10, 30},
+    };
+    for (const auto& c : cases) {
+        const RunlinePlan plan = PlanRunlines(c.route, c.s, c.L, RunlineKind::Parallel);
+        ASSERT_EQ(plan.problem, RunlineProblem::None) << c.name;
+        ASSERT_FALSE(plan.lines.empty()) << c.name;
+        EXPECT_EQ(checkOffsetsWithShapely(c.route, c.s, c.L, plan), "ok") << c.name;
+    }
+
+    // The hairpin's outer lines go round its end at their offset, the inner ones are cut away
+    // where the other leg lies nearer than their offset.
+    const WorldPoints hairpin = turning(171, 30, 30);
+    const RunlinePlan plan = PlanRunlines(hairpin, 10, 30, RunlineKind::Parallel);
+    for (const WorldPoints& line : plan.lines)
+        for (const WorldPoint& p : line) EXPECT_LE(p.X, hairpin[1].X + 2 * 30 + kMm) << "no corner thrown far out";
 }

@@ -46,7 +46,7 @@ void stop(QProcess* p)
 QString MissingDesktopTools()
 {
     QStringList missing;
-    for (const char* tool : {"Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "import"})
+    for (const char* tool : {"Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "import", "display"})
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) missing << QString::fromLatin1(tool);
     return missing.join(QStringLiteral(", "));
 }
