@@ -12,6 +12,7 @@
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
 
+#include "support/MenuInput.h"
 #include "support/TempHome.h"
 
 #include <QAction>
@@ -77,11 +78,7 @@ struct RunningProgram {
     static void clickWorld(double x, double y, Qt::MouseButton b = Qt::LeftButton) { click(at(x, y), b); }
 
     // Clicks a shown popup menu's item.
-    static void clickItem(QMenu* menu, QAction* item)
-    {
-        ASSERT_TRUE(menu->isVisible());
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-    }
+    static void clickItem(QMenu* menu, QAction* item) { clickMenuItem(menu, item); }
     // Right-clicks the map at `p` and clicks the context menu's item named `name`.
     static void mapMenu(QPoint p, const char* name)
     {
@@ -91,21 +88,7 @@ struct RunningProgram {
         clickItem(menu, menu->findChild<QAction*>(QString::fromLatin1(name)));
     }
     // Opens the menu bar's menu holding the item named `name` and clicks the item.
-    static void chooseMenu(const char* name)
-    {
-        QMenuBar* bar = FNav->menuBar();
-        for (QAction* top : bar->actions()) {
-            QMenu* menu = top->menu();
-            if (!menu) continue;
-            QAction* item = menu->findChild<QAction*>(QString::fromLatin1(name));
-            if (!item || !menu->actions().contains(item)) continue;
-            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
-            ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }, 1000)) << name;
-            clickItem(menu, item);
-            return;
-        }
-        FAIL() << "no menu item " << name;
-    }
+    static void chooseMenu(const char* name) { chooseMenuItem(FNav->menuBar(), name); }
 
     TempHome home;
     RecordingPrompts prompts;
