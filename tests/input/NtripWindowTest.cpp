@@ -493,8 +493,11 @@ TEST_F(NtripWindowTest, FetchSourcesListsTheCastersMountPoints)
     useCaster(caster.port());
     click(window->btnFetchSources);
     EXPECT_FALSE(window->btnFetchSources->isEnabled());
+    EXPECT_EQ(window->btnConnect->text(), "Disconnect") << "a press would end the fetch";
     ASSERT_TRUE(waitForLog("Found 4 mount points")) << log();
     EXPECT_TRUE(window->btnFetchSources->isEnabled());
+    // The fetch is over by itself: the button offers to connect again.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->btnConnect->text() == "Connect"; }, 5000));
     ASSERT_EQ(window->boxMountpoint->count(), 4);
     EXPECT_EQ(window->boxMountpoint->currentText(), "VRS_3_2G");
     EXPECT_EQ(window->boxMountpoint->itemText(3), "EPS");
