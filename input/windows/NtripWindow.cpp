@@ -30,6 +30,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QTimer>
@@ -207,6 +208,10 @@ void NtripWindow::buildControls()
     connect(chkOutputPort, &QCheckBox::toggled, this, &NtripWindow::chkOutputPortClick);
     connect(parseRtcmButton, &QPushButton::clicked, this, &NtripWindow::onParseRtcmClicked);
     connect(tmrUpdate, &QTimer::timeout, this, &NtripWindow::tmrUpdateTimer);
+    // The log shows its newest line whenever it grows or the view changes size. (The view's own
+    // following works only from its end, and lines added while the window is hidden, or laid
+    // out later, leave it short of the end.)
+    connect(memoLog->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { showLastLogLine(); });
 }
 
 void NtripWindow::FormCreate()
@@ -231,7 +236,11 @@ void NtripWindow::showEvent(QShowEvent* event)
     FormShow();
 }
 
-void NtripWindow::FormShow() { UpdatePositionControls(); }
+void NtripWindow::FormShow()
+{
+    UpdatePositionControls();
+    showLastLogLine();
+}
 
 // ---- Log, lists and settings ------------------------------------------------------------------
 
@@ -243,6 +252,12 @@ void NtripWindow::AddLogLine(const QString& text)
     // The log keeps its last 100 lines (its block limit drops the first ones).
     memoLog->appendPlainText(q(formatPadded(t.hour, 2) + ":" + formatPadded(t.minute, 2) + ":" + formatPadded(t.second, 2)) +
                              " " + text);
+}
+
+void NtripWindow::showLastLogLine()
+{
+    QScrollBar* bar = memoLog->verticalScrollBar();
+    bar->setValue(bar->maximum());
 }
 
 void NtripWindow::FillOutputPorts()

@@ -116,6 +116,7 @@ private:
     // A line of the log, in the interface's language (english is a key, "%1" ... filled from args).
     void AddLog(const char* english, const QStringList& args = {});
     void AddLogLine(const QString& text);
+    void showLastLogLine();
     void FillOutputPorts();
     void LoadProfileList();
     void LoadSettings();

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -71,6 +72,10 @@ TEST(EndToEndNtripReconnect, OneClickStopsTheReconnectsToACasterThatClosesAtOnce
     ASSERT_TRUE(QTest::qWaitFor([] { return logLines().back() == "Disconnected"; }, 5000));
     const std::vector<std::string> lines = logLines();
     EXPECT_EQ(lines[lines.size() - 2], "Disconnecting (manual)...");
+    // The log written while the window was hidden shows its newest lines.
+    const QScrollBar* bar = w->memoLog->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
     EXPECT_FALSE(ReadNtripSettings(GetIniFileName()).AutoConnect);
 
     // One line for each attempt, and the line that ends the last connection before every new one.
