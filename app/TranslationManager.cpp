@@ -146,7 +146,7 @@ void TranslationManager::ScanLanguages()
 
 void TranslationManager::LoadLanguage(const std::string& code, std::map<std::string, std::string>& into) const
 {
-    into = LoadLanguageFile(folder_ + code + ".json");
+    into = LoadLanguageFile(LanguageFileName(code));
 }
 
 void TranslationManager::BuildReverseMap()
@@ -253,12 +253,13 @@ void TranslationManager::EditorSetEntry(const std::string& lang, const std::stri
     otherTable(lang)[key] = text;
 }
 
-void TranslationManager::SaveLanguage(const std::string& lang)
+bool TranslationManager::SaveLanguage(const std::string& lang, std::string* error)
 {
-    if (lang == "en") return;
+    if (lang == "en") return true;
     const auto& t = lang == current_ ? table_ : otherTable(lang);
-    writeFileAtomically(folder_ + lang + ".json", FormatLanguageFile(t));
+    if (!writeFileAtomically(LanguageFileName(lang), FormatLanguageFile(t), error)) return false;
     if (lang != current_) editing_.erase(lang);
+    return true;
 }
 
 void TranslationManager::Reload()

@@ -29,7 +29,11 @@ public:
     std::vector<std::string> EditorKeys() const;
     std::string EditorTable(const std::string& lang, const std::string& key) const;
     void EditorSetEntry(const std::string& lang, const std::string& key, const std::string& text);
-    void SaveLanguage(const std::string& lang);
+    // False when the language file could not be written, with the reason in `error`; the
+    // edited entries are kept then, so a later save can still write them.
+    bool SaveLanguage(const std::string& lang, std::string* error = nullptr);
+    // The file a language is kept in.
+    std::string LanguageFileName(const std::string& lang) const { return folder_ + lang + ".json"; }
     void Reload();
 
     const std::string& current() const { return current_; }

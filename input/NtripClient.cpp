@@ -140,11 +140,18 @@ void TVeldorNTRIPClient::log(std::uint64_t connection, const std::string& text)
     if (callbacks_.OnLog) callbacks_.OnLog(connection, text);
 }
 
-void TVeldorNTRIPClient::notifyStatus(std::uint64_t connection, NTRIPClientState state, const std::string& text)
+void TVeldorNTRIPClient::notifyStatus(std::uint64_t connection, NTRIPClientState state, const std::string& text,
+                                      bool alsoLog)
 {
     std::lock_guard lock(callbacksMutex_);
     if (callbacks_.OnStatus) callbacks_.OnStatus(connection, state, text);
-    if (callbacks_.OnLog) callbacks_.OnLog(connection, text);
+    if (alsoLog && callbacks_.OnLog) callbacks_.OnLog(connection, text);
+}
+
+void TVeldorNTRIPClient::notifyEnded(std::uint64_t connection)
+{
+    std::lock_guard lock(callbacksMutex_);
+    if (callbacks_.OnEnded) callbacks_.OnEnded(connection);
 }
 
 void TVeldorNTRIPClient::notifyData(std::uint64_t connection, const char* bytes, std::size_t count)

@@ -39,6 +39,9 @@ struct NtripClientCallbacks {
     std::function<void(std::uint64_t connection, const char* bytes, std::size_t count)> OnData;
     std::function<void(std::uint64_t connection, const std::vector<std::string>& mountPoints)> OnSourceTable;
     std::function<void(std::uint64_t connection, const std::string& text)> OnLog;
+    // The connection and the reconnects that followed it are over by themselves (no reconnect is
+    // pending); nothing more comes from it. Not raised when Disconnect or Connect ended it.
+    std::function<void(std::uint64_t connection)> OnEnded;
 };
 
 // The settings one connection runs with, taken from the client when Connect starts it.
@@ -126,7 +129,9 @@ private:
 
     void endConnection();
     void log(std::uint64_t connection, const std::string& text);
-    void notifyStatus(std::uint64_t connection, NTRIPClientState state, const std::string& text);
+    // Raises OnStatus, then OnLog with the same text when `alsoLog`.
+    void notifyStatus(std::uint64_t connection, NTRIPClientState state, const std::string& text, bool alsoLog);
+    void notifyEnded(std::uint64_t connection);
     void notifyData(std::uint64_t connection, const char* bytes, std::size_t count);
     void parseSourceTable(std::uint64_t connection, const std::string& text);
     void appendLastBytes(const char* bytes, std::size_t count);

@@ -19,6 +19,9 @@ NtripClientSignals::NtripClientSignals(TVeldorNTRIPClient& client, QObject* pare
     callbacks.OnLog = [this](std::uint64_t connection, const std::string& text) {
         enqueue({Kind::Log, connection, NTRIPClientState::Disconnected, text, {}});
     };
+    callbacks.OnEnded = [this](std::uint64_t connection) {
+        enqueue({Kind::Ended, connection, NTRIPClientState::Disconnected, {}, {}});
+    };
     client_.SetCallbacks(std::move(callbacks));
 }
 
@@ -54,6 +57,7 @@ void NtripClientSignals::deliverQueued()
         case Kind::Data: emit data(QByteArray(e.text.data(), qsizetype(e.text.size()))); break;
         case Kind::SourceTable: emit sourceTable(e.mountPoints); break;
         case Kind::Log: emit log(e.text); break;
+        case Kind::Ended: emit ended(); break;
         }
     }
 }

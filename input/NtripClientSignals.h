@@ -30,9 +30,11 @@ signals:
     void data(const QByteArray& bytes);
     void sourceTable(const std::vector<std::string>& mountPoints);
     void log(const std::string& text);
+    // The connection and its reconnects are over by themselves: nothing is running any more.
+    void ended();
 
 private:
-    enum class Kind { Status, Data, SourceTable, Log };
+    enum class Kind { Status, Data, SourceTable, Log, Ended };
     struct Event {
         Kind kind;
         std::uint64_t connection;

@@ -1,6 +1,7 @@
 #include "input/NtripSettings.h"
 
 #include "platform/IniFile.h"
+#include "platform/Numbers.h"
 
 #include <iterator>
 
@@ -45,6 +46,13 @@ void WriteNtripSettings(const std::string& iniPath, const NtripSettings& s)
     ini.writeBool(n, "OutputEnabled", s.OutputEnabled);
     ini.writeBool(n, "AutoConnect", s.AutoConnect);
     ini.writeString(n, "LastProfile", s.LastProfile);
+}
+
+std::optional<int> NtripPortNumber(std::string_view text)
+{
+    const std::optional<long long> n = parseInteger(text);
+    if (!n || *n < 1 || *n > 65535) return std::nullopt;
+    return int(*n);
 }
 
 int NtripOutputBaudRate(int index)

@@ -1,6 +1,8 @@
 #pragma once
 // The [NTRIP] section of the settings file, written by the NTRIP window from its controls.
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace vsx {
 
@@ -25,6 +27,9 @@ struct NtripSettings {
 NtripSettings ReadNtripSettings(const std::string& iniPath);
 // Every key, in the order above.
 void WriteNtripSettings(const std::string& iniPath, const NtripSettings& settings);
+
+// The caster port typed in the window: a whole number from 1 to 65535, else none.
+std::optional<int> NtripPortNumber(std::string_view text);
 
 // The output port's speeds, by the index of the window's speed list; any other index gives the
 // last one.

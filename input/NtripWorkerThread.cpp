@@ -39,10 +39,13 @@ void TNTRIPWorkerThread::run()
     for (;;) {
         reconnectArmed_ = false;
         Execute();
-        if (!reconnectArmed_ || stop_.Raised()) return;
+        if (stop_.Raised()) return;
+        if (!reconnectArmed_) break;
         if (stop_.WaitFor(settings_.ReconnectIntervalMs)) return;
-        if (!ReconnectTimerTick()) return;
+        if (!ReconnectTimerTick()) break;
     }
+    // Over by itself: the owner learns that nothing is running any more.
+    if (!stop_.Raised()) client_.notifyEnded(connection_);
 }
 
 bool TNTRIPWorkerThread::ReconnectTimerTick()
@@ -51,7 +54,9 @@ bool TNTRIPWorkerThread::ReconnectTimerTick()
     if (attempts >= settings_.MaxReconnectAttempts || !client_.AutoReconnect.load()) return false;
     client_.reconnectAttempts_ = attempts + 1;
     log("Reconnect attempt " + std::to_string(attempts + 1) + "/" + std::to_string(settings_.MaxReconnectAttempts));
-    // What Connect does before it starts a connection.
+    // What Connect does before it starts a connection: the last one is ended first (here it
+    // has ended already, but the log says so as it does before every new connection).
+    log("Disconnected");
     client_.bytesReceived_ = 0;
     client_.bytesSent_ = 0;
     log("Connecting to " + settings_.Host + ":" + std::to_string(settings_.Port));
@@ -64,11 +69,11 @@ void TNTRIPWorkerThread::log(const std::string& text)
     if (!stop_.Raised()) client_.log(connection_, text);
 }
 
-void TNTRIPWorkerThread::ReportStatus(NTRIPClientState state, const std::string& text)
+void TNTRIPWorkerThread::ReportStatus(NTRIPClientState state, const std::string& text, bool alsoLog)
 {
     if (stop_.Raised()) return;
     client_.state_ = state;
-    client_.notifyStatus(connection_, state, text);
+    client_.notifyStatus(connection_, state, text, alsoLog);
     if (state == NTRIPClientState::Disconnected && client_.AutoReconnect.load()
         && client_.reconnectAttempts_.load() < settings_.MaxReconnectAttempts)
         reconnectArmed_ = true;
@@ -88,7 +93,8 @@ void TNTRIPWorkerThread::gaveUpOnConnecting(const std::string& text)
 void TNTRIPWorkerThread::Execute()
 {
     const std::string& host = settings_.Host;
-    ReportStatus(NTRIPClientState::Connecting, "Connecting to " + host + ":" + std::to_string(settings_.Port));
+    // Connect, or the reconnect tick, has logged this attempt with the same text.
+    ReportStatus(NTRIPClientState::Connecting, "Connecting to " + host + ":" + std::to_string(settings_.Port), false);
 
     sockaddr_in address{};
     const IoStatus resolved = ResolveIPv4(host, settings_.Port, stop_, address);

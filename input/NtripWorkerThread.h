@@ -39,7 +39,8 @@ private:
     void Execute();
     // The reconnect timer's tick: false when reconnecting has ended.
     bool ReconnectTimerTick();
-    void ReportStatus(NTRIPClientState state, const std::string& text);
+    // `alsoLog` false: the text is already in the log (the attempt's "Connecting to" line).
+    void ReportStatus(NTRIPClientState state, const std::string& text, bool alsoLog = true);
     void DeliverData(const char* bytes, std::size_t count);
     void SendGGA();
     void log(const std::string& text);

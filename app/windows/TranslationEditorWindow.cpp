@@ -70,7 +70,7 @@ TranslationEditorWindow::TranslationEditorWindow(QWidget* parent) : QWidget(pare
     layout->addLayout(bottom);
 
     connect(cbLanguage, qOverload<int>(&QComboBox::activated), this, &TranslationEditorWindow::languageChosen);
-    connect(btSave, &QPushButton::clicked, this, &TranslationEditorWindow::saveGrid);
+    connect(btSave, &QPushButton::clicked, this, [this] { saveGrid(); });
     connect(btReload, &QPushButton::clicked, this, [this] {
         if (!Translator) return;
         Translator->Reload();
@@ -144,9 +144,9 @@ void TranslationEditorWindow::cellEdited(int, int column)
     SetTranslatedText(LabelStatus, "Modified");
 }
 
-void TranslationEditorWindow::saveGrid()
+bool TranslationEditorWindow::saveGrid()
 {
-    if (!Translator) return;
+    if (!Translator) return false;
     const std::string lang = s8(gridLanguage_);
     for (int row = 0; row < sgTranslations->rowCount(); ++row) {
         const QTableWidgetItem* key = sgTranslations->item(row, 0);
@@ -159,9 +159,19 @@ void TranslationEditorWindow::saveGrid()
         Translator->EditorSetEntry(lang, s8(key->text()), cell(2));
     }
     Translator->SaveLanguage("en");
-    Translator->SaveLanguage(lang);
+    std::string error;
+    if (!Translator->SaveLanguage(lang, &error)) {
+        // The edits stay in the grid, still marked, so that a save once the file can be
+        // written again stores them.
+        SetTranslatedText(LabelStatus, "Not saved");
+        prompts().message(translatedArgs("The language file %1 could not be written: %2",
+                                         {u8(Translator->LanguageFileName(lang)), u8(error)}),
+                          windowTitle(), PromptKind::Error, this);
+        return false;
+    }
     modified_ = false;
     SetTranslatedText(LabelStatus, "Saved!");
+    return true;
 }
 
 void TranslationEditorWindow::languageChosen(int)
@@ -171,13 +181,13 @@ void TranslationEditorWindow::languageChosen(int)
     if (modified_) {
         const PromptAnswer a = prompts().ask(translated("Do you want to save changes?"), windowTitle(),
                                              {PromptAnswer::Yes, PromptAnswer::No, PromptAnswer::Cancel});
-        if (a == PromptAnswer::Cancel) {
-            // The grid still shows the language it was loaded for; so does the list.
+        // Cancel, or a save that failed: the grid keeps the language it was loaded for and its
+        // edits; so does the list.
+        if (a == PromptAnswer::Cancel || (a == PromptAnswer::Yes && !saveGrid())) {
             const QSignalBlocker block(cbLanguage);
             cbLanguage->setCurrentIndex(cbLanguage->findText(gridLanguage_));
             return;
         }
-        if (a == PromptAnswer::Yes) saveGrid();
     }
     loadGrid(cbLanguage->currentText());
     LabelStatus->clear();

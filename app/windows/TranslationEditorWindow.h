@@ -36,7 +36,8 @@ protected:
 private:
     void fillLanguageList();
     void loadGrid(const QString& language);
-    void saveGrid();
+    // False when the language file could not be written (the user has been told why).
+    bool saveGrid();
     void languageChosen(int index);
     void addKey();
     void cellEdited(int row, int column);

@@ -13,6 +13,7 @@
 #include "platform/Clock.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
+#include "platform/Prompts.h"
 #include "platform/SerialPort.h"
 #include "platform/SerialPortMap.h"
 #include "platform/Text.h"
@@ -29,6 +30,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QTimer>
@@ -206,6 +208,10 @@ void NtripWindow::buildControls()
     connect(chkOutputPort, &QCheckBox::toggled, this, &NtripWindow::chkOutputPortClick);
     connect(parseRtcmButton, &QPushButton::clicked, this, &NtripWindow::onParseRtcmClicked);
     connect(tmrUpdate, &QTimer::timeout, this, &NtripWindow::tmrUpdateTimer);
+    // The log shows its newest line whenever it grows or the view changes size. (The view's own
+    // following works only from its end, and lines added while the window is hidden, or laid
+    // out later, leave it short of the end.)
+    connect(memoLog->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { showLastLogLine(); });
 }
 
 void NtripWindow::FormCreate()
@@ -217,6 +223,7 @@ void NtripWindow::FormCreate()
     connect(signals_, &NtripClientSignals::data, this, &NtripWindow::NTRIPClientData);
     connect(signals_, &NtripClientSignals::sourceTable, this, &NtripWindow::NTRIPClientSourceTable);
     connect(signals_, &NtripClientSignals::log, this, &NtripWindow::NTRIPClientLog);
+    connect(signals_, &NtripClientSignals::ended, this, &NtripWindow::NTRIPClientEnded);
     LoadProfileList();
     LoadSettings();
     AddLog("Veldor NTRIP Client initialized");
@@ -229,7 +236,11 @@ void NtripWindow::showEvent(QShowEvent* event)
     FormShow();
 }
 
-void NtripWindow::FormShow() { UpdatePositionControls(); }
+void NtripWindow::FormShow()
+{
+    UpdatePositionControls();
+    showLastLogLine();
+}
 
 // ---- Log, lists and settings ------------------------------------------------------------------
 
@@ -241,6 +252,12 @@ void NtripWindow::AddLogLine(const QString& text)
     // The log keeps its last 100 lines (its block limit drops the first ones).
     memoLog->appendPlainText(q(formatPadded(t.hour, 2) + ":" + formatPadded(t.minute, 2) + ":" + formatPadded(t.second, 2)) +
                              " " + text);
+}
+
+void NtripWindow::showLastLogLine()
+{
+    QScrollBar* bar = memoLog->verticalScrollBar();
+    bar->setValue(bar->maximum());
 }
 
 void NtripWindow::FillOutputPorts()
@@ -301,7 +318,8 @@ void NtripWindow::SaveSettings()
 {
     NtripSettings st;
     st.Server = s(edtServer->text());
-    st.Port = s(edtPort->text());
+    // A port that is not one is never stored: the last good one stays.
+    st.Port = NtripPortNumber(s(edtPort->text())) ? s(edtPort->text()) : ReadNtripSettings(IniFileName).Port;
     st.Username = s(edtUsername->text());
     st.Password = s(edtPassword->text());
     st.MountPoint = s(boxMountpoint->currentText());
@@ -339,7 +357,10 @@ void NtripWindow::btnCloseClick() { hide(); }
 
 // ---- Profiles ---------------------------------------------------------------------------------
 
-void NtripWindow::btnSaveProfileClick() { SaveProfile(); }
+void NtripWindow::btnSaveProfileClick()
+{
+    if (checkPort(true)) SaveProfile();
+}
 
 void NtripWindow::SaveProfile()
 {
@@ -381,33 +402,65 @@ void NtripWindow::boxProfileChange()
 
 // ---- Connection -------------------------------------------------------------------------------
 
+bool NtripWindow::checkPort(bool byUser)
+{
+    if (NtripPortNumber(s(edtPort->text()))) return true;
+    const QString why = translatedArgs("Port: '%1' is not a port number. Type a whole number from 1 to 65535.",
+                                       {edtPort->text()});
+    if (!byUser) {
+        // The start-up connect runs from the timer: no dialog, the log says why nothing connects.
+        AddLogLine(why);
+        return false;
+    }
+    prompts().message(why, windowTitle(), PromptKind::Warning, this);
+    edtPort->setFocus();
+    edtPort->selectAll();
+    return false;
+}
+
 void NtripWindow::setClientCaster()
 {
     client_->Host = s(edtServer->text().trimmed());
-    client_->Port = strToIntDef(s(edtPort->text()), 2101);
+    client_->Port = NtripPortNumber(s(edtPort->text())).value_or(2101);
     client_->Username = s(edtUsername->text());
     client_->Password = s(edtPassword->text());
 }
 
+void NtripWindow::clientStarted()
+{
+    // Nothing starts without a caster address.
+    clientRunning_ = client_->HasWorker();
+    SetTranslatedText(btnConnect, clientRunning_ ? "Disconnect" : "Connect");
+}
+
 void NtripWindow::btnFetchSourcesClick()
 {
+    if (!checkPort(true)) return;
     setClientCaster();
     AddLog("Fetching source table...");
     btnFetchSources->setEnabled(false);
     client_->FetchSourceTable();
+    clientStarted();
     // Without a caster address nothing starts, so nothing would give the button back.
-    if (!client_->HasWorker()) btnFetchSources->setEnabled(true);
+    if (!clientRunning_) btnFetchSources->setEnabled(true);
 }
 
-void NtripWindow::btnConnectClick()
+void NtripWindow::btnConnectClick() { connectOrDisconnect(true); }
+
+void NtripWindow::connectOrDisconnect(bool byUser)
 {
-    if (client_->Connected()) {
+    // Connecting, connected or waiting to reconnect: the button reads Disconnect, and one press
+    // ends the connection and every reconnect to come.
+    if (clientRunning_ || client_->Connected()) {
         AddLog("Disconnecting (manual)...");
         AutoConnect = false;
         SaveSettings();
         client_->AutoReconnect = false;
         client_->Disconnect();
+        clientRunning_ = false;
         SetTranslatedText(btnConnect, "Connect");
+        // Disconnect reports no state: the caption would go on showing the last one.
+        SetTranslatedText(this, "Veldor NTRIP Client - Disconnected");
         return;
     }
     const std::string mount = s(boxMountpoint->currentText());
@@ -415,6 +468,7 @@ void NtripWindow::btnConnectClick()
         AddLog("Please select a mountpoint first");
         return;
     }
+    if (!checkPort(byUser)) return;
     SaveSettings();
     setClientCaster();
     client_->MountPoint = mount;
@@ -428,7 +482,7 @@ void NtripWindow::btnConnectClick()
     AddLog("Connecting to %1:%2/%3", {edtServer->text(), edtPort->text(), q(mount)});
     client_->AutoReconnect = true;
     client_->Connect();
-    SetTranslatedText(btnConnect, "Disconnect");
+    clientStarted();
 }
 
 void NtripWindow::popUp(const char* why)
@@ -457,18 +511,32 @@ void NtripWindow::NTRIPClientStatus(NTRIPClientState state, const std::string&)
             AddLog("Auto-connect enabled for next startup");
         }
     }
+    // Only a running client reports (an ended connection's events are dropped on the way). A lost
+    // connection or a failure leaves it running while a reconnect is due: the button still reads
+    // Disconnect, until the client says it has ended.
+    if (state == NTRIPClientState::Connecting || state == NTRIPClientState::Connected ||
+        state == NTRIPClientState::Receiving)
+        clientRunning_ = true;
+    const char* stopOrStart = clientRunning_ ? "Disconnect" : "Connect";
     const char* button = nullptr;
     const char* caption = nullptr;
     switch (state) {
-    case NTRIPClientState::Disconnected: button = "Connect"; caption = "Veldor NTRIP Client - Disconnected"; break;
-    case NTRIPClientState::Connecting: button = "Connecting..."; caption = "Veldor NTRIP Client - Connecting..."; break;
+    case NTRIPClientState::Disconnected: button = stopOrStart; caption = "Veldor NTRIP Client - Disconnected"; break;
+    case NTRIPClientState::Connecting: button = "Disconnect"; caption = "Veldor NTRIP Client - Connecting..."; break;
     case NTRIPClientState::Connected: button = "Disconnect"; caption = "Veldor NTRIP Client - Connected"; break;
     case NTRIPClientState::Receiving: button = "Disconnect"; caption = "Veldor NTRIP Client - Receiving Data"; break;
-    case NTRIPClientState::Error: button = "Connect"; caption = "Veldor NTRIP Client - Error"; break;
+    case NTRIPClientState::Error: button = stopOrStart; caption = "Veldor NTRIP Client - Error"; break;
     }
     if (!button) return;
     SetTranslatedText(btnConnect, button);
     SetTranslatedText(this, caption);
+}
+
+void NtripWindow::NTRIPClientEnded()
+{
+    clientRunning_ = false;
+    btnFetchSources->setEnabled(true);
+    SetTranslatedText(btnConnect, "Connect");
 }
 
 void NtripWindow::NTRIPClientData(const QByteArray& bytes)
@@ -512,9 +580,9 @@ void NtripWindow::tmrUpdateTimer()
     if (!client_) return;
     if (StartupConnectPending) {
         StartupConnectPending = false;
-        if (!client_->Connected()) {
+        if (!clientRunning_ && !client_->Connected()) {
             AddLog("Auto-reconnecting...");
-            btnConnectClick();
+            connectOrDisconnect(false);
         }
     }
     if (HasData && client_->Connected() && clock().monotonic() - lastDataTime_ > kNoDataShowAfter && !isVisible() &&

@@ -106,6 +106,7 @@ public slots:
     void NTRIPClientData(const QByteArray& bytes);
     void NTRIPClientSourceTable(const std::vector<std::string>& mountPoints);
     void NTRIPClientLog(const std::string& text);
+    void NTRIPClientEnded();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -115,6 +116,7 @@ private:
     // A line of the log, in the interface's language (english is a key, "%1" ... filled from args).
     void AddLog(const char* english, const QStringList& args = {});
     void AddLogLine(const QString& text);
+    void showLastLogLine();
     void FillOutputPorts();
     void LoadProfileList();
     void LoadSettings();
@@ -130,12 +132,22 @@ private:
     void popUp(const char* why);
     void buildControls();
     void setClientCaster();
+    // The connect button's work; `byUser` false for the start-up connect, which opens no dialog.
+    void connectOrDisconnect(bool byUser);
+    // False, after telling the user (a message, or the log when not the user's action), when the
+    // port edit does not hold a port number.
+    bool checkPort(bool byUser);
+    // After Connect or FetchSourceTable: the button follows whether the client now runs.
+    void clientStarted();
 
     std::unique_ptr<TVeldorNTRIPClient> client_;
     NtripClientSignals* signals_ = nullptr;
     std::shared_ptr<SerialPort> outputPort_;
     CorrectionOutputPtr receiverPort_;
     bool warnedNoReceiverPort_ = false;
+    // The client connects, is connected or waits to reconnect: from a start until it ends by
+    // itself or is disconnected.
+    bool clientRunning_ = false;
     std::chrono::steady_clock::time_point lastDataTime_;
     RtcmBaseStationWatch watch_;
 };

@@ -12,6 +12,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
@@ -55,8 +56,11 @@ public:
             std::lock_guard lock(mutex_);
             logs_.push_back(t);
         };
+        c.OnEnded = [this](std::uint64_t) { ++ended_; };
         client.SetCallbacks(std::move(c));
     }
+    // How often the client said that it has ended by itself.
+    int ended() const { return ended_.load(); }
     std::vector<StatusEvent> statuses() const { std::lock_guard lock(mutex_); return statuses_; }
     std::vector<std::string> logs() const { std::lock_guard lock(mutex_); return logs_; }
     std::vector<std::vector<std::string>> tables() const { std::lock_guard lock(mutex_); return tables_; }
@@ -91,6 +95,7 @@ private:
     std::vector<std::string> logs_;
     std::vector<std::vector<std::string>> tables_;
     std::string data_;
+    std::atomic<int> ended_{0};
 };
 
 // The request a caster read, handed from its thread to the test's.
@@ -312,6 +317,45 @@ TEST(NtripClient, ClosingMidStreamReconnectsUntilTheAttemptsAreUsedUp)
     EXPECT_EQ(recorder.logCount("Reconnect attempt 11/10"), 0);
     EXPECT_EQ(recorder.logCount("Connection closed"), 15);
     EXPECT_EQ(recorder.statuses().back().state, NTRIPClientState::Disconnected);
+}
+
+TEST(NtripClient, EveryAttemptIsLoggedOnceAfterTheLineThatEndsTheLastOne)
+{
+    // A caster that takes each connection and closes it at once.
+    LoopbackServer server([](LoopbackPeer&, int) {});
+    Recorder recorder;
+    TVeldorNTRIPClient client;
+    recorder.attach(client);
+    useLoopback(client, server.port());
+    client.AutoReconnect = true;
+    client.MaxReconnectAttempts = 2;
+    client.Connect();
+    ASSERT_TRUE(waitUntil([&] { return recorder.ended() == 1; }, 10000)) << "the series ends by itself";
+
+    const std::string connecting = "Connecting to 127.0.0.1:" + std::to_string(server.port());
+    const std::vector<std::string> attempt = {"Connection closed", "Disconnected"};
+    std::vector<std::string> want = {connecting};
+    for (const char* n : {"1", "2"}) {
+        want.insert(want.end(), attempt.begin(), attempt.end());
+        want.insert(want.end(), {std::string("Reconnect attempt ") + n + "/2", "Disconnected", connecting});
+    }
+    want.insert(want.end(), attempt.begin(), attempt.end());
+    EXPECT_EQ(recorder.logs(), want);
+    EXPECT_EQ(server.connections(), 3);
+    // Every attempt still reports its states: connecting, then the two of the close.
+    const std::vector<StatusEvent> statuses = recorder.statuses();
+    ASSERT_EQ(statuses.size(), 9u);
+    for (std::size_t i = 0; i < statuses.size(); ++i)
+        EXPECT_EQ(statuses[i].state, i % 3 == 0 ? NTRIPClientState::Connecting : NTRIPClientState::Disconnected) << i;
+
+    // A series the owner ends says nothing more. (The count goes on: no request was accepted.)
+    client.MaxReconnectAttempts = 10;
+    client.AutoReconnect = true;
+    client.Connect();
+    ASSERT_TRUE(recorder.waitForLog("Reconnect attempt 3/10"));
+    client.Disconnect();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(recorder.ended(), 1);
 }
 
 TEST(NtripClient, ConnectFailuresEndAUsersConnectButNotTheReconnectSeries)

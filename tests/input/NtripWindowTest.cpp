@@ -14,6 +14,7 @@
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "platform/Prompts.h"
 #include "platform/SerialPort.h"
 #include "platform/Text.h"
 
@@ -124,7 +125,11 @@ private:
 // The window with a settings file the test wrote, and the report window it fills.
 class NtripWindowTest : public ::testing::Test {
 protected:
-    void TearDown() override { close(); }
+    void TearDown() override
+    {
+        close();
+        setPrompts(nullptr);
+    }
 
     void open(const std::function<void(IniFile&)>& settings = {})
     {
@@ -249,6 +254,57 @@ TEST_F(NtripWindowTest, SavedMountPointConnectsAtStartAndSettingsGoBackInTheirOr
     EXPECT_EQ(ntripSectionKeys(fresh.readFile(GetIniFileName())),
               "Server,Port,Username,Password,MountPoint,UseManualPosition,Latitude,Longitude,OutputPort,OutputBaud,"
               "OutputEnabled,AutoConnect,LastProfile,");
+}
+
+TEST_F(NtripWindowTest, APortThatIsNotANumberIsRefusedAndNeverStored)
+{
+    ScriptedCaster caster;
+    const std::string stored = std::to_string(caster.port());
+    RecordingPrompts prompts;
+    setPrompts(&prompts);
+    open([&](IniFile& ini) { ini.writeString("NTRIP", "Port", stored); });
+    window->show();
+    const std::string profiles = window->ProfilesFileName;
+    useCaster(caster.port(), "TEST");
+    const QString why = "Port: '%1' is not a port number. Type a whole number from 1 to 65535.";
+    for (const char* typed : {"abc", "", "0", "65536", "21o1", "-2101"}) {
+        SCOPED_TRACE(typed);
+        typeInto(window->edtPort, typed);
+        // Connect, Fetch Sources and "+" each say so over this window, and start or save nothing.
+        for (QAbstractButton* button : {static_cast<QAbstractButton*>(window->btnConnect),
+                                        static_cast<QAbstractButton*>(window->btnFetchSources),
+                                        static_cast<QAbstractButton*>(window->btnSaveProfile)}) {
+            SCOPED_TRACE(button->objectName().toStdString());
+            prompts.entries.clear();
+            click(button);
+            ASSERT_EQ(prompts.entries.size(), 1u);
+            EXPECT_EQ(prompts.entries[0].text, why.arg(typed));
+            EXPECT_EQ(prompts.entries[0].parent, window.get());
+        }
+        EXPECT_EQ(window->btnConnect->text(), "Connect");
+        EXPECT_TRUE(window->btnFetchSources->isEnabled());
+        EXPECT_EQ(ReadNtripSettings(GetIniFileName()).Port, stored);
+    }
+    // Saving for any other reason keeps the last good port.
+    click(window->chkOutputPort);
+    EXPECT_TRUE(ReadNtripSettings(GetIniFileName()).OutputEnabled);
+    EXPECT_EQ(ReadNtripSettings(GetIniFileName()).Port, stored);
+    EXPECT_EQ(logCount("Connecting to"), 0);
+    close();
+    EXPECT_EQ(ReadNtripSettings(GetIniFileName()).Port, stored);
+    EXPECT_FALSE(fileExists(profiles));
+    EXPECT_EQ(caster.connections(), 0);
+
+    // A hand-edited settings file with such a port: the start-up connect logs why and opens no dialog.
+    prompts.entries.clear();
+    open([&](IniFile& ini) {
+        ini.writeString("NTRIP", "Port", "2101x");
+        ini.writeString("NTRIP", "MountPoint", "TEST");
+    });
+    ASSERT_TRUE(waitForLog(why.arg("2101x").toStdString()));
+    EXPECT_TRUE(prompts.entries.empty());
+    EXPECT_EQ(logCount("Connecting to"), 0);
+    EXPECT_EQ(window->btnConnect->text(), "Connect");
 }
 
 TEST_F(NtripWindowTest, ProfilesAreSavedAndChosenThroughTheControls)
@@ -437,8 +493,11 @@ TEST_F(NtripWindowTest, FetchSourcesListsTheCastersMountPoints)
     useCaster(caster.port());
     click(window->btnFetchSources);
     EXPECT_FALSE(window->btnFetchSources->isEnabled());
+    EXPECT_EQ(window->btnConnect->text(), "Disconnect") << "a press would end the fetch";
     ASSERT_TRUE(waitForLog("Found 4 mount points")) << log();
     EXPECT_TRUE(window->btnFetchSources->isEnabled());
+    // The fetch is over by itself: the button offers to connect again.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->btnConnect->text() == "Connect"; }, 5000));
     ASSERT_EQ(window->boxMountpoint->count(), 4);
     EXPECT_EQ(window->boxMountpoint->currentText(), "VRS_3_2G");
     EXPECT_EQ(window->boxMountpoint->itemText(3), "EPS");
