@@ -3,6 +3,7 @@
 #include "DrawingTestSupport.h"
 #include "canvas/DxfPairs.h"
 #include "canvas/DxfText.h"
+#include "support/MissingPeer.h"
 #include "support/TempHome.h"
 
 #include <QJsonArray>
@@ -182,7 +183,7 @@ TEST(DxfImport, MtextCodesAndTextEscapes)
 // 2010 in UTF-8.
 TEST(DxfImport, FilesWrittenByEzdxf)
 {
-    if (!vsx::test::haveEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed (/usr/bin/python3 -c 'import ezdxf')";
+    if (!vsx::test::haveEzdxf()) VSX_SKIP_MISSING() << "python3-ezdxf is not installed (/usr/bin/python3 -c 'import ezdxf')";
     TempHome home;
     const auto r = vsx::test::runPython(R"PY(
 import ezdxf, sys, json
@@ -383,7 +384,7 @@ TEST(DxfImport, TextsAreDecodedByTheFilesCodePage)
 // coordinates ezdxf computes for the same entities within a millimetre.
 TEST(DxfImport, ObjectCoordinatesBlocksAndEmbeddedObjectsMatchEzdxf)
 {
-    if (!vsx::test::haveEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed (/usr/bin/python3 -c 'import ezdxf')";
+    if (!vsx::test::haveEzdxf()) VSX_SKIP_MISSING() << "python3-ezdxf is not installed (/usr/bin/python3 -c 'import ezdxf')";
     TempHome home;
     const auto r = vsx::test::runPython(R"PY(
 import ezdxf, sys, json, math

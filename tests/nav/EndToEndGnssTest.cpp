@@ -17,6 +17,7 @@
 #include "app/windows/NumberEdit.h"
 
 #include "NavTestSupport.h"
+#include "support/MissingPeer.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
@@ -70,7 +71,7 @@ bool near(double a, double b, double tolerance) { return std::fabs(a - b) <= tol
 
 TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
 {
-    if (!haveCct()) GTEST_SKIP() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
+    if (!haveCct()) VSX_SKIP_MISSING() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
     TempHome home;
     PtyPair gnss;
     gnss.mapTo(home.iniPath(), "COM5");

@@ -18,6 +18,7 @@
 
 #include "NavTestSupport.h"
 #include "support/HttpTileServer.h"
+#include "support/MissingPeer.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
@@ -176,13 +177,13 @@ void runProgramWithImagery(const Projection& projection)
 
 TEST(EndToEndImagery, MarkedTilePixelLandsOnItsGridPositionInTransverseMercator)
 {
-    if (!haveCct()) GTEST_SKIP() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
+    if (!haveCct()) VSX_SKIP_MISSING() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
     runProgramWithImagery(transverseMercator());
 }
 
 TEST(EndToEndImagery, MarkedTilePixelLandsOnItsGridPositionInLambert)
 {
-    if (!haveCct()) GTEST_SKIP() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
+    if (!haveCct()) VSX_SKIP_MISSING() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
     runProgramWithImagery(lambert());
 }
 
@@ -214,7 +215,7 @@ private:
 
 TEST(EndToEndImagery, TurnedMapPlacesTheTilesWhereItDrawsTheGrid)
 {
-    if (!haveCct()) GTEST_SKIP() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
+    if (!haveCct()) VSX_SKIP_MISSING() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
     const double vesselLat = 41.01, vesselLon = 28.03;
     const TilePosition under = LatLonToTile(vesselLat, vesselLon, 17);
     const TileKey marked{17, under.column, under.row};

@@ -3,6 +3,7 @@
 // only a window manager shows: frames, stacking and placement over restarts.
 #include "XDesktop.h"
 
+#include "support/MissingPeer.h"
 #include "support/TempHome.h"
 
 #include <QMap>
@@ -27,7 +28,7 @@ protected:
     void SetUp() override
     {
         if (const QString missing = MissingDesktopTools(); !missing.isEmpty())
-            GTEST_SKIP() << "needs " << missing.toStdString() << " to run the program under a window manager";
+            VSX_SKIP_MISSING() << "needs " << missing.toStdString() << " to run the program under a window manager";
         desktop_ = std::make_unique<XDesktop>(1920, 1080);
         ASSERT_TRUE(desktop_->ready()) << desktop_->failure().toStdString();
     }
