@@ -242,6 +242,8 @@ void SaveFormPlacement(QWidget* form)
     ini.writeInteger(section, "Height", inside.height());
 }
 
+void ForgetWindowFrames() { g_lastFrame = {}; }
+
 void RestoreFormPlacement(QWidget* form, bool withSize)
 {
     if (!form) return;

@@ -59,5 +59,7 @@ QPoint FirstStartCorner(const std::string& objectName, QSize outer, const QRect&
 // shown nor restored in this run keeps the place stored for it.
 void SaveFormPlacement(QWidget* form);
 void RestoreFormPlacement(QWidget* form, bool withSize);
+// Forgets the window frame learned from the windows of this run (the windows' teardown calls it).
+void ForgetWindowFrames();
 
 } // namespace vsx

@@ -84,5 +84,9 @@ extern ColorValue OverlaySpeedColor;
 // Sets the folder values and TodayString from the current date (called once at start; tests
 // call it again after changing HOME or the clock).
 void InitSharedValues();
+// Puts every value of a run back as it stood before the first window was made, so nothing of one
+// run of the windows is left for the next (the windows' teardown calls it). The dated folders
+// stay: every start works them out again (InitSharedValues).
+void ResetSharedValues();
 
 } // namespace vsx

@@ -5,10 +5,12 @@
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <unistd.h>
 
 static void BM_DepthLineToRecords(benchmark::State& state)
 {
-    const auto folder = std::filesystem::temp_directory_path() / "vsx-bench-depth";
+    const auto folder = std::filesystem::temp_directory_path() / ("vsx-bench-depth-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     auto fmt = vsx::ScanFormat::compile("%*6s,%lf");
     vsx::SounderLineInputs in;

@@ -25,8 +25,7 @@ std::string recordingsFolder()
     std::vector<std::string> candidates;
     if (const char* env = std::getenv("VSX_SHARED_DATA")) candidates.push_back(env);
     const std::filesystem::path source = std::filesystem::path(__FILE__).parent_path().parent_path();
-    candidates.push_back((source / "../shared/data").string());
-    candidates.push_back("/work/shared/data");
+    candidates.push_back((source / "tests/data").string());
     for (const std::string& c : candidates)
         if (std::filesystem::exists(c + "/nmea/nmea-rtk.log")) return c + "/nmea/";
     return {};

@@ -1,12 +1,5 @@
-# The shared recordings live beside the project (../shared/data); a clone elsewhere on this
-# machine finds them at /work/shared/data. Tests that need them skip when neither exists.
-if(EXISTS ${CMAKE_SOURCE_DIR}/../shared/data)
-    get_filename_component(VSX_SHARED_DATA ${CMAKE_SOURCE_DIR}/../shared/data ABSOLUTE)
-elseif(EXISTS /work/shared/data)
-    set(VSX_SHARED_DATA /work/shared/data)
-else()
-    set(VSX_SHARED_DATA "")
-endif()
+# The recorded device data the tests replay (tests/data, with its README and licences).
+set(VSX_TEST_DATA ${CMAKE_SOURCE_DIR}/tests/data)
 
 # One static library per source folder, from every .cpp/.h directly in it.
 function(vsx_folder_library folder)

@@ -3,9 +3,14 @@
 # Only what is missing is installed; runs as root or through sudo.
 set -e
 
+# Build: compilers, CMake, Ninja, Qt, zlib, libzip, GoogleTest, Google Benchmark.
+# Tests: the Turkish locale, the window-manager desktop (Xvfb, openbox, xdotool, xwininfo and xprop
+# from x11-utils, import from imagemagick) and every peer program a test calls: PROJ (proj, cct,
+# cs2cs), GeographicLib (CartConvert, TransverseMercatorProj, ConicProj), RTKLIB (str2str), GDAL
+# (ogrinfo, ogr2ogr, gdalinfo), xmllint (libxml2-utils), unzip, python3 with zlib, ezdxf and shapely.
 PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev zlib1g-dev libzip-dev \
 libgtest-dev libgmock-dev libbenchmark-dev locales xvfb xauth openbox xdotool x11-utils imagemagick \
-proj-bin geographiclib-tools rtklib gdal-bin python3-ezdxf python3-shapely tzdata"
+proj-bin geographiclib-tools rtklib gdal-bin libxml2-utils unzip python3 python3-ezdxf python3-shapely tzdata"
 
 missing=""
 for p in $PACKAGES; do

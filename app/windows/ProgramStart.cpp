@@ -118,6 +118,9 @@ void DestroyAllWindows()
     destroy(Navset);
     destroy(FNav);
     SerialPortLister = nullptr;
+    // Nothing of this run is left behind for a later start in the same process.
+    ForgetWindowFrames();
+    ResetSharedValues();
 }
 
 namespace {

@@ -585,6 +585,11 @@ MainWindow::~MainWindow()
     if (&surveyHost() == static_cast<SurveyHost*>(bindings_.get())) setSurveyHost(nullptr);
     if (&mainWindowHost() == static_cast<MainWindowHost*>(bindings_.get())) setMainWindowHost(nullptr);
     if (fcad) fcad->Model().SetChangeHandler({});
+    StatusFilePath.clear();
+    if (Translator == ownTranslator_) {
+        delete Translator;
+        Translator = nullptr;
+    }
 }
 
 const std::string& MainWindow::DatumText() const
@@ -610,7 +615,7 @@ void MainWindow::FormCreate()
         QApplication::setWindowIcon(i);
         setWindowIcon(i);
     }
-    if (!Translator) Translator = new TranslationManager();
+    if (!Translator) Translator = ownTranslator_ = new TranslationManager();
     InstallWindowTranslation();
     // The caption names the project file; it reads the same in every language.
     MarkAsValue(this);

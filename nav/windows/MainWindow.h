@@ -44,6 +44,7 @@ class SimpleKeyboard;
 class ImageryGeoreference;
 class ReceiverPortTarget;
 class HelmsmanWindow;
+class TranslationManager;
 enum TVGPSCommPort : int;
 
 using MapCanvas = TVeldorCanvas;
@@ -336,6 +337,8 @@ private:
     RightButtonGesture rightButton_;
     std::unique_ptr<ScreenSource> screenSource_;
     std::unique_ptr<ScreenshotWriter> screenshots_;
+    // The translation manager this window made because none existed; it goes with the window.
+    TranslationManager* ownTranslator_ = nullptr;
     bool shownOnce_ = false;
     bool closing_ = false;
     bool tickRunning_ = false;

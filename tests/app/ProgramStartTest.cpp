@@ -2,11 +2,14 @@
 #include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "app/Settings.h"
+#include "app/SharedValues.h"
+#include "app/TranslationManager.h"
 #include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
 #include "platform/StyleManager.h"
 
+#include "support/RunningProgram.h"
 #include "support/TempHome.h"
 
 #include <QApplication>
@@ -99,6 +102,36 @@ TEST(ProgramStart, ClosingMainWindowEndsLoopWithToolWindowsOpen)
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(code, 0);
     DestroyAllWindows();
+}
+
+// Tests start and end the windows many times in one process; each start must begin as the
+// program's first one does.
+TEST(ProgramStart, NothingOfARunIsLeftForTheNextStart)
+{
+    ASSERT_EQ(Translator, nullptr) << "an earlier test left a translation manager behind";
+    {
+        vsx::test::RunningProgram first([](IniFile& ini) { ini.writeInteger("MULTI_VESSEL", "Count", 2); });
+        ASSERT_NE(Translator, nullptr) << "the main window makes the translation manager when there is none";
+        EXPECT_EQ(ExtraVessels.size(), 2u);
+        FNav->ShowFileInStatusBar(first.home.path("home/VLT/2026-12-10/VLT/a.vltx"));
+        // The main window's close stores the places: the frames the windows had are learned then.
+        FNav->close();
+    }
+    EXPECT_EQ(Translator, nullptr) << "the translation manager goes with the main window that made it";
+    EXPECT_EQ(StatusFilePath, "") << "a status bar click in the next run opens no folder of this one";
+    EXPECT_TRUE(ExtraVessels.empty());
+
+    // A window placed but never shown in the next run is stored where it stands: no frame of
+    // the last run's windows is reckoned in.
+    TempHome home;
+    QWidget w;
+    w.setObjectName("Navset");
+    RestoreFormPlacement(&w, true);
+    w.setGeometry(50, 70, 320, 240);
+    SaveFormPlacement(&w);
+    IniFile ini(GetIniFileName());
+    EXPECT_EQ(ini.readInteger("Navset", "Left", -1), 50);
+    EXPECT_EQ(ini.readInteger("Navset", "Top", -1), 70);
 }
 
 TEST(ProgramStart, ErrorInHandlerIsReportedAndProgramGoesOn)

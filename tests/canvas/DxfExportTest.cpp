@@ -3,6 +3,7 @@
 #include "DrawingTestSupport.h"
 #include "canvas/DxfImport.h"
 #include "platform/AtomicFile.h"
+#include "support/MissingPeer.h"
 #include "support/TempHome.h"
 
 #include <QJsonArray>
@@ -157,7 +158,9 @@ TEST(DxfExport, LeftOutLayersAreNotInTheFile)
 TEST(DxfExport, EzdxfAndGdalReadTheExport)
 {
     const bool ezdxf = vsx::test::haveEzdxf(), ogr = vsx::test::haveOgrinfo();
-    if (!ezdxf && !ogr) GTEST_SKIP() << "neither python3-ezdxf nor GDAL's ogrinfo is installed";
+    // Either reader alone still checks the export on a developer's machine; CI has both.
+    if ((!ezdxf && !ogr) || ((!ezdxf || !ogr) && vsx::test::missingPeersFail()))
+        VSX_SKIP_MISSING() << (ezdxf ? "" : "python3-ezdxf is not installed; ") << (ogr ? "" : "GDAL's ogrinfo is not installed");
     TempHome home;
     CanvasModel m;
     buildFixture(m);

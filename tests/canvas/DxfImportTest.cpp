@@ -3,6 +3,7 @@
 #include "DrawingTestSupport.h"
 #include "canvas/DxfPairs.h"
 #include "canvas/DxfText.h"
+#include "support/MissingPeer.h"
 #include "support/TempHome.h"
 
 #include <QJsonArray>
@@ -185,7 +186,7 @@ TEST(DxfImport, MtextCodesAndTextEscapes)
 // 2010 in UTF-8.
 TEST(DxfImport, FilesWrittenByEzdxf)
 {
-    if (!vsx::test::haveEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed (/usr/bin/python3 -c 'import ezdxf')";
+    if (!vsx::test::haveEzdxf()) VSX_SKIP_MISSING() << "python3-ezdxf is not installed (/usr/bin/python3 -c 'import ezdxf')";
     TempHome home;
     const auto r = vsx::test::runPython(R"PY(
 import ezdxf, sys, json
@@ -430,7 +431,7 @@ TEST(DxfImport, TextsAreDecodedByTheFilesCodePage)
 // coordinates ezdxf computes for the same entities within a millimetre.
 TEST(DxfImport, ObjectCoordinatesBlocksAndEmbeddedObjectsMatchEzdxf)
 {
-    if (!vsx::test::haveEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed (/usr/bin/python3 -c 'import ezdxf')";
+    if (!vsx::test::haveEzdxf()) VSX_SKIP_MISSING() << "python3-ezdxf is not installed (/usr/bin/python3 -c 'import ezdxf')";
     TempHome home;
     const auto r = vsx::test::runPython(R"PY(
 import ezdxf, sys, json, math
@@ -587,7 +588,7 @@ double distanceToCurve(const WorldPoint& p, const std::vector<WorldPoint>& curve
 // lies on the one ogrinfo gives within 0.01, both ways round.
 TEST(DxfImport, NestedTiltedInsertsMatchGdal)
 {
-    if (!vsx::test::haveOgrinfo()) GTEST_SKIP() << "GDAL's ogrinfo is not installed (gdal-bin)";
+    if (!vsx::test::haveOgrinfo()) VSX_SKIP_MISSING() << "GDAL's ogrinfo is not installed (gdal-bin)";
     const std::string file = std::string(VSX_SOURCE_DIR) + "/tests/data/dxf/block-insert-order.dxf";
     const auto listing = vsx::test::runProgram("ogrinfo", {"-al", "-q", file});
     ASSERT_EQ(listing.exitCode, 0) << listing.err;

@@ -4,6 +4,7 @@
 #include "DrawingTestSupport.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
+#include "support/MissingPeer.h"
 #include "support/TempHome.h"
 
 #include <bit>
@@ -119,7 +120,7 @@ TEST(ProjectFile, EveryShapeTypeSurvivesSaveAndLoad)
 
 TEST(ProjectFile, ContainerIsOneZlibStreamThatAnotherInflaterReads)
 {
-    if (!vsx::test::havePython()) GTEST_SKIP() << "/usr/bin/python3 is not installed: cannot inflate independently";
+    if (!vsx::test::havePython()) VSX_SKIP_MISSING() << "/usr/bin/python3 is not installed: cannot inflate independently";
     TempHome home;
     FakeClock fake({2024, 5, 1, 13, 45, 1, 129});
     setClock(&fake);

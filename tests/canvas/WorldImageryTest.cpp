@@ -9,6 +9,7 @@
 #include "platform/Paths.h"
 
 #include "support/HttpTileServer.h"
+#include "support/MissingPeer.h"
 #include "support/TempHome.h"
 
 #include <QTest>
@@ -32,11 +33,10 @@ std::vector<std::pair<double, double>> projMercator(const std::vector<std::pair<
 {
     std::string in;
     for (auto [lat, lon] : latLon) in += std::to_string(lon) + " " + std::to_string(lat) + "\n";
-    const std::string file = ::testing::TempDir() + "merc-input.txt";
-    if (FILE* f = std::fopen(file.c_str(), "w")) {
-        std::fputs(in.c_str(), f);
-        std::fclose(f);
-    }
+    // The input file lives in a temporary home of this call's own: parallel tests write their own.
+    const TempHome folder;
+    const std::string file = folder.path("merc-input.txt");
+    folder.writeFile("merc-input.txt", in);
     std::vector<std::pair<double, double>> out;
     FILE* p = ::popen(("proj -f %.6f +proj=merc +a=6378137 +b=6378137 < '" + file + "'").c_str(), "r");
     char line[256];
@@ -53,7 +53,7 @@ std::vector<std::pair<double, double>> projMercator(const std::vector<std::pair<
 
 TEST(ImageryTiles, TileOfAPointMatchesProjSphericalMercator)
 {
-    if (!haveProj()) GTEST_SKIP() << "'proj' is not installed (Debian package proj-bin); the comparison is skipped";
+    if (!haveProj()) VSX_SKIP_MISSING() << "'proj' is not installed (Debian package proj-bin); the comparison is skipped";
     // Inside the Web-Mercator range, exactly the lat/lon given to PROJ (6 decimals).
     const std::vector<std::pair<double, double>> points = {
         {41.010000, 28.030000}, {-33.856784, 151.215297}, {0.000001, -0.000001}, {64.150000, -21.950000},

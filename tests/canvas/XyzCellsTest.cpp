@@ -2,6 +2,7 @@
 
 #include "DrawingTestSupport.h"
 #include "canvas/FileNumbers.h"
+#include "support/MissingPeer.h"
 #include "support/TempHome.h"
 
 #include <QStandardPaths>
@@ -59,7 +60,7 @@ TEST(XyzCells, RegularGridBecomesColouredCells)
 // GDAL's XYZ driver, an independent reader, finds the same cell size.
 TEST(XyzCells, GridSpacingAgreesWithGdal)
 {
-    if (QStandardPaths::findExecutable("gdalinfo").isEmpty()) GTEST_SKIP() << "GDAL's gdalinfo is not installed";
+    if (QStandardPaths::findExecutable("gdalinfo").isEmpty()) VSX_SKIP_MISSING() << "GDAL's gdalinfo is not installed";
     TempHome home;
     home.writeFile("grid.xyz", grid5x5(","));  // GDAL takes no comment lines
     const auto r = vsx::test::runProgram("gdalinfo", {home.path("grid.xyz")});

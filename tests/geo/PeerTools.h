@@ -1,6 +1,8 @@
 #pragma once
 // Independent geodesy programs (PROJ's cct and cs2cs, GeographicLib's tools) as test peers: each
 // call feeds lines on standard input and reads the numbers of each output line.
+#include "support/MissingPeer.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -20,6 +22,6 @@ std::vector<std::vector<double>> runTool(const std::string& command, const std::
 #define REQUIRE_TOOL(name, package)                                                                     \
     do {                                                                                                \
         if (!vsx::test::toolAvailable(name))                                                            \
-            GTEST_SKIP() << "'" << (name) << "' is not installed (Debian package " << (package)         \
+            VSX_SKIP_MISSING() << "'" << (name) << "' is not installed (Debian package " << (package)         \
                          << "); the comparison with it is skipped";                                    \
     } while (0)

@@ -6,6 +6,7 @@
 #include "platform/IniFile.h"
 #include "platform/ScanFormat.h"
 
+#include "support/MissingPeer.h"
 #include "support/TempHome.h"
 
 #include <cstdio>
@@ -123,7 +124,7 @@ TEST(DeviceSettingsMessageTypes, FreshInstallPairsTheDefaultTypeWithItsFormat)
 TEST(DeviceSettingsMessageTypes, RecordedSounderLinesAllScan)
 {
     const std::string folder = vsx::test::sharedDataFolder();
-    if (folder.empty()) GTEST_SKIP() << "shared recordings not found";
+    if (folder.empty()) VSX_SKIP_MISSING() << "shared recordings not found";
     std::ifstream in(folder + "nmea/sounder.log");
     ASSERT_TRUE(in);
     const SounderMessageType& dbt = *findSounderMessageType("NMEA DBT");

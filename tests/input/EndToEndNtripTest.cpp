@@ -20,8 +20,9 @@
 
 #include "support/ControlInput.h"
 #include "support/LocalCaster.h"
-#include "support/PtyCollector.h"
+#include "support/MissingPeer.h"
 #include "support/PluggableDevice.h"
+#include "support/PtyCollector.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
@@ -176,10 +177,10 @@ protected:
     {
         const std::string folder = sharedDataFolder();
         if (folder.empty() || !readFile(folder + "rtcm/testglo.rtcm3", recording) || recording.empty())
-            GTEST_SKIP() << "the shared RTCM recording rtcm/testglo.rtcm3 is not there";
+            VSX_SKIP_MISSING() << "the shared RTCM recording rtcm/testglo.rtcm3 is not there";
         std::string whyNot;
         if (!caster.Start(whyNot)) {
-            if (findProgram("str2str").empty()) GTEST_SKIP() << whyNot;
+            if (findProgram("str2str").empty()) VSX_SKIP_MISSING() << whyNot;
             FAIL() << whyNot;
         }
         gnss.mapTo(home.iniPath(), "COM5");

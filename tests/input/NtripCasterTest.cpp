@@ -7,6 +7,7 @@
 #include "support/CorrectionOutputs.h"
 #include "support/LocalCaster.h"
 #include "support/LoopbackServer.h"
+#include "support/MissingPeer.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -91,10 +92,10 @@ protected:
     {
         const std::string folder = test::sharedDataFolder();
         if (folder.empty() || !readFile(folder + "rtcm/testglo.rtcm3", stream_) || stream_.empty())
-            GTEST_SKIP() << "the shared RTCM recording rtcm/testglo.rtcm3 is not there";
+            VSX_SKIP_MISSING() << "the shared RTCM recording rtcm/testglo.rtcm3 is not there";
         std::string whyNot;
         if (!caster_.Start(whyNot)) {
-            if (test::findProgram("str2str").empty()) GTEST_SKIP() << whyNot;
+            if (test::findProgram("str2str").empty()) VSX_SKIP_MISSING() << whyNot;
             FAIL() << whyNot;
         }
     }

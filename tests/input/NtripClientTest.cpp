@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <unistd.h>
@@ -503,8 +504,8 @@ TEST(NtripClient, AClosedReceiverPortGetsNothingEvenWhenItsDescriptorIsReused)
 
     // The receiver closes its port; the next file opened takes over the descriptor number.
     const int oldFd = port->close();
-    char path[] = "/tmp/vsx-reused-XXXXXX";
-    const int reused = ::mkstemp(path);
+    std::string path = (std::filesystem::temp_directory_path() / "vsx-reused-XXXXXX").string();
+    const int reused = ::mkstemp(path.data());
     ASSERT_GE(reused, 0);
     if (reused != oldFd) {
         ASSERT_GE(::dup2(reused, oldFd), 0);
@@ -521,7 +522,7 @@ TEST(NtripClient, AClosedReceiverPortGetsNothingEvenWhenItsDescriptorIsReused)
     ::close(oldFd);
     if (reused != oldFd) ::close(reused);
     ::close(pipeFds[0]);
-    ::unlink(path);
+    ::unlink(path.c_str());
 }
 
 TEST(NtripClient, Ntrip2ChunkedBodyIsDechunkedBeforeTheReceiverSeesIt)

@@ -4,6 +4,7 @@
 #include "input/NtripRequest.h"
 #include "platform/AtomicFile.h"
 #include "platform/Text.h"
+#include "support/MissingPeer.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -190,7 +191,7 @@ TEST(NtripReply, ChunkedBodyDecodesAtEverySplit)
 TEST(NtripReply, SourceTableListsStrLinesInOrder)
 {
     const std::string folder = test::sharedDataFolder();
-    if (folder.empty()) GTEST_SKIP() << "the shared recordings are not there";
+    if (folder.empty()) VSX_SKIP_MISSING() << "the shared recordings are not there";
     std::string table;
     ASSERT_TRUE(readFile(folder + "rtcm/ntrip_sourcetable.log", table));
     const std::vector<std::string> want = {"VRS_3_2G", "MAC_3_2G", "FKP_3_2G", "EPS"};

@@ -21,6 +21,7 @@
 #include "RtcmTestFrames.h"
 #include "support/ControlInput.h"
 #include "support/LoopbackServer.h"
+#include "support/MissingPeer.h"
 #include "support/PtyCollector.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
@@ -481,7 +482,7 @@ TEST_F(NtripWindowTest, FetchSourcesListsTheCastersMountPoints)
     std::string table;
     const std::string folder = sharedDataFolder();
     if (folder.empty() || !readFile(folder + "rtcm/ntrip_sourcetable.log", table))
-        GTEST_SKIP() << "the shared recording rtcm/ntrip_sourcetable.log is not there";
+        VSX_SKIP_MISSING() << "the shared recording rtcm/ntrip_sourcetable.log is not there";
     // The recording is a real caster's reply with bare LF line ends.
     ScriptedCaster caster(table, true);
     open();

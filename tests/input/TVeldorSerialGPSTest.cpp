@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/SerialPort.h"
 #include "platform/SerialTermios.h"
+#include "support/MissingPeer.h"
 #include "support/PluggableDevice.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
@@ -98,7 +99,7 @@ const std::string kGga = "$GPGGA,132821.50,4134.49834733,N,09345.03335569,W,2,09
 TEST(TVeldorSerialGPS, ReplaysARecordingAtItsRate)
 {
     const std::vector<std::string> recorded = recordedLines("nmea-rtk.log", 40);  // 20 epochs of GGA + RMC, CR LF
-    if (recorded.size() < 40) GTEST_SKIP() << "shared recordings not found (VSX_SHARED_DATA)";
+    if (recorded.size() < 40) VSX_SKIP_MISSING() << "shared recordings not found (VSX_SHARED_DATA)";
     Bench b;
     b.home.writeFile("VLT/LOG/.keep", "");
     b.gps->RawLogEnabled = true;

@@ -18,6 +18,7 @@
 
 #include "NavTestSupport.h"
 #include "support/ControlInput.h"
+#include "support/MissingPeer.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
@@ -103,7 +104,7 @@ void forwardAllPositionsOverUdpTo(int port)
 
 TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
 {
-    if (!haveCct()) GTEST_SKIP() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
+    if (!haveCct()) VSX_SKIP_MISSING() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
     TempHome home;
     // Closing the settings window asks to save and lock the forwarding typed there: Yes.
     RecordingPrompts prompts;

@@ -15,6 +15,7 @@
 #include "NavTestSupport.h"
 #include "support/ControlInput.h"
 #include "support/HttpTileServer.h"
+#include "support/MissingPeer.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
@@ -143,12 +144,12 @@ void runProgramWithImagery(const Projection& projection)
 
 TEST(EndToEndImagery, MarkedTilePixelLandsOnItsGridPositionInTransverseMercator)
 {
-    if (!haveCct()) GTEST_SKIP() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
+    if (!haveCct()) VSX_SKIP_MISSING() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
     runProgramWithImagery(transverseMercator());
 }
 
 TEST(EndToEndImagery, MarkedTilePixelLandsOnItsGridPositionInLambert)
 {
-    if (!haveCct()) GTEST_SKIP() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
+    if (!haveCct()) VSX_SKIP_MISSING() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
     runProgramWithImagery(lambert());
 }

@@ -22,6 +22,7 @@
 #include "tools/windows/RealtimeDataWindow.h"
 
 #include "NavTestSupport.h"
+#include "support/MissingPeer.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
@@ -98,7 +99,7 @@ bool startedFirstShow()
 
 TEST(EndToEndPosition, GnssOverUdpAloneStartedByTheRealtimeButtonReachesTheMap)
 {
-    if (!haveCct()) GTEST_SKIP() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
+    if (!haveCct()) VSX_SKIP_MISSING() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
     TempHome home;
     // The receiver's silence below is counted on a clock of the test's own.
     FakeClock clock({2024, 5, 1, 10, 15, 0, 0});
@@ -253,7 +254,7 @@ TEST_F(EndToEndPositionOnPtys, SilentFeedShowsNoPositionAndItsReturnIsLogged)
 
 TEST_F(EndToEndPositionOnPtys, SilentGnssLeavesEveryDepthRecordedAndNoneAtAStalePosition)
 {
-    if (!haveCct()) GTEST_SKIP() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
+    if (!haveCct()) VSX_SKIP_MISSING() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
 
     // Depths at 10 Hz throughout; fixes at 5 Hz (2 m/s north) for 3 s, then 20 s of GNSS
     // silence, then 3 s of fixes again. Each depth's age of position is known exactly: the

@@ -9,6 +9,7 @@
 
 #include "MainWindowDriver.h"
 #include "NavTestSupport.h"
+#include "support/MissingPeer.h"
 #include "support/PtyPair.h"
 
 #include <cmath>
@@ -39,7 +40,7 @@ std::vector<std::string> fieldsOf(const std::string& sentence)
 
 TEST(EndToEndSensorSentences, MadeOnlyWithAKnownHeadingAtTheOffsetPointAndTheAntennaTime)
 {
-    if (!haveCct()) GTEST_SKIP() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
+    if (!haveCct()) VSX_SKIP_MISSING() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
     UdpSinks sinks(2);
     ASSERT_GT(sinks.base(), 0);
     PtyPair gnss;

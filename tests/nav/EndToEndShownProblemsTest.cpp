@@ -20,6 +20,7 @@
 #include "tools/windows/OffsetsWindow.h"
 #include "app/windows/NumberEdit.h"
 
+#include "support/MissingPeer.h"
 #include "support/PtyPair.h"
 #include "support/RunningProgram.h"
 #include "support/TempHome.h"
@@ -236,7 +237,7 @@ TEST(EndToEndRefusedStart, DeviceWithoutRightsSaysToJoinTheDialoutGroup)
 
 TEST(EndToEndProjection, LambertIsDrawnOrItsRefusalIsSaid)
 {
-    if (!haveCct()) GTEST_SKIP() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
+    if (!haveCct()) VSX_SKIP_MISSING() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
     // Belgian Lambert 72 on the international ellipsoid (a plain ellipsoid change from WGS-84, so
     // PROJ can follow), and the same with standard parallels that make no cone.
     struct Row {

@@ -9,6 +9,7 @@
 #include "platform/AtomicFile.h"
 
 #include "NavTestSupport.h"
+#include "support/MissingPeer.h"
 #include "support/PeerPrograms.h"
 #include "support/TempHome.h"
 
@@ -157,7 +158,7 @@ TEST(KmlWriter, FailedConversionsAreLeftOutAndCounted)
 TEST(KmlWriter, PeersReadTheExport)
 {
     for (const char* tool : {"xmllint", "ogrinfo", "unzip"})
-        if (!haveProgram(tool)) GTEST_SKIP() << tool << " is not installed";
+        if (!haveProgram(tool)) VSX_SKIP_MISSING() << tool << " is not installed";
     TempHome home;
     CanvasModel m;
     smallDrawing(m);
@@ -193,7 +194,7 @@ TEST(KmlWriter, PeersReadTheExport)
 // through our reader returns every position within 1 mm and every name.
 TEST(KmlWriter, ExportMatchesProjAndComesBack)
 {
-    if (!haveCct()) GTEST_SKIP() << "PROJ's cct is not installed";
+    if (!haveCct()) VSX_SKIP_MISSING() << "PROJ's cct is not installed";
     const auto snap = ProjectionSnapshot::take(shiftedTm());
     ASSERT_TRUE(snap);
     const std::vector<WorldPoint> grid = {{450123.456, 4521987.654}, {520000.0, 4100000.0}, {380500.25, 4650000.75}};
@@ -243,7 +244,7 @@ TEST(KmlWriter, ExportMatchesProjAndComesBack)
 // polygons with holes; our reader finds every feature.
 TEST(KmlWriter, ReaderTakesWhatGdalWrites)
 {
-    if (!haveProgram("ogr2ogr")) GTEST_SKIP() << "GDAL's ogr2ogr is not installed";
+    if (!haveProgram("ogr2ogr")) VSX_SKIP_MISSING() << "GDAL's ogr2ogr is not installed";
     TempHome home;
     const std::string geojson = writeTemp(home, "in.geojson", R"({"type":"FeatureCollection","features":[
 {"type":"Feature","properties":{"name":"Şamandıra & 1"},"geometry":{"type":"Point","coordinates":[29.01,41.02]}},

@@ -3,6 +3,7 @@
 #include "app/SharedValues.h"
 
 #include "NavTestSupport.h"
+#include "support/MissingPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +59,7 @@ TEST(ProjectionSnapshot, TextsOfTheSnapshot)
 
 TEST(ProjectionSnapshot, LocalGridMatchesProjAndComesBackExactly)
 {
-    if (!haveCct()) GTEST_SKIP() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
+    if (!haveCct()) VSX_SKIP_MISSING() << "'cct' is not installed (Debian package proj-bin); the PROJ comparison is skipped";
     const auto s = ProjectionSnapshot::take(localTm());
     ASSERT_TRUE(s);
     const double points[][2] = {{36.8, 27.0}, {38.42, 27.13}, {40.99, 29.02}, {37.5, 25.1}};

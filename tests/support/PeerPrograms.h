@@ -32,7 +32,7 @@ private:
     void (*oldHandler_)(int) = nullptr;
 };
 
-// Whether the peer is installed; when not, the reason to give GTEST_SKIP.
+// Whether the peer is installed; when not, the reason to give VSX_SKIP_MISSING().
 bool havePython();
 bool haveEzdxf();
 bool haveOgrinfo();

@@ -24,7 +24,7 @@ private:
     bool hadHome_ = false, hadAppData_ = false, hadXdg_ = false, hadXdgCache_ = false;
 };
 
-// The shared recordings folder (../shared/data), or empty when it is not there.
+// The recordings folder (tests/data, or $VSX_SHARED_DATA), or empty when it is not there.
 std::string sharedDataFolder();
 
 } // namespace vsx::test

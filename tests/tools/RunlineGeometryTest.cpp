@@ -3,6 +3,7 @@
 #include "canvas/CanvasModel.h"
 #include "canvas/Shapes.h"
 #include "tools/RunlineGenerator.h"
+#include "support/MissingPeer.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -276,7 +277,7 @@ std::string checkWithShapely(const WorldPoints& route, double s, double L, Runli
 
 TEST(RunlineGeometry, AgreesWithShapely)
 {
-    if (!haveShapely()) GTEST_SKIP() << "python3-shapely is not installed (/usr/bin/python3 -c 'import shapely')";
+    if (!haveShapely()) VSX_SKIP_MISSING() << "python3-shapely is not installed (/usr/bin/python3 -c 'import shapely')";
     // Grid coordinates of a real survey area; turns of up to about 100 degrees either way, legs
     // long against the largest offset so no offset folds over.
     const double e0 = 512345.25, n0 = 4545678.5;
@@ -400,7 +401,7 @@ WorldPoints turning(double degrees, double first, double second)
 // round the turn at their offset, never nearer.
 TEST(RunlineGeometry, ParallelLinesKeepTheirOffsetFromTheWholeRoute)
 {
-    if (!haveShapely()) GTEST_SKIP() << "python3-shapely is not installed (/usr/bin/python3 -c 'import shapely')";
+    if (!haveShapely()) VSX_SKIP_MISSING() << "python3-shapely is not installed (/usr/bin/python3 -c 'import shapely')";
     const WorldPoints zigzag {{500000, 4500000}, {500040, 4500030}, {500080, 4500000}, {500120, 4500030},
                               {500160, 4500000}, {500200, 4500030}};
     const struct {
