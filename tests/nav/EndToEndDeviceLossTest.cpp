@@ -27,6 +27,7 @@
 #include "support/TempHome.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
@@ -129,7 +130,9 @@ TEST(EndToEndDeviceLoss, DevicesPulledOutAndPutBackAreReadAgain)
     ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000));
     click(FNav->bRealtime);
     ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
-    Offsets->hide();
+    ASSERT_TRUE(Offsets->isVisible());
+    click(Offsets->cancelButton);
+    ASSERT_FALSE(Offsets->isVisible());
     RealtimeState& st = realtimeState();
     const std::string date = CurrentDateString();
     const std::string events = LogFolder + date + " Events.log";

@@ -16,6 +16,7 @@
 #include "tools/windows/NavigationSettingsWindow.h"
 #include "app/windows/NumberEdit.h"
 
+#include "MainWindowDriver.h"
 #include "NavTestSupport.h"
 #include "support/ControlInput.h"
 #include "support/MissingPeer.h"
@@ -120,13 +121,17 @@ TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
     UdpSinks sinks(3);
     ASSERT_GT(sinks.base(), 0);
     forwardAllPositionsOverUdpTo(sinks.base());
-    Navset->TrackDistance->setText("1");
-    Navset->eVesselUpdateRate->setText("100");
-    FNav->MainTrackliningItem->trigger();
+    // Track points a metre apart, the map redrawn every 100 ms, typed into the navigation
+    // settings window opened from its menu; tracklining switched on from the map's menu.
+    MapProgram::chooseMenu("NavigationSettings1");
+    ASSERT_TRUE(QTest::qWaitFor([] { return Navset->isVisible(); }, 5000));
+    typeInto(Navset->TrackDistance, "1");
+    typeInto(Navset->eVesselUpdateRate, "100");
+    MapProgram::mapMenu({300, 300}, "MainTrackliningItem");
     ASSERT_TRUE(realtimeState().MainTracklining);
     EXPECT_EQ(FNav->MainTrackliningItem->text(), "Stop Tracklining (main vessel)");
 
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
     ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
     ASSERT_TRUE(FNav->ZGPS1->Connected()) << FNav->ZGPS1->LastError();
     EXPECT_EQ(FNav->bRealtime->text(), "Stop");
@@ -166,7 +171,7 @@ TEST(EndToEndGnss, RealtimeRunFromReceiverToMapForwardingAndLogs)
     }
     const double easting = state.VesselEasting, northing = state.VesselNorthing;
 
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
     EXPECT_FALSE(FNav->Run().Running());
     EXPECT_FALSE(FNav->ZGPS1->Connected());
 

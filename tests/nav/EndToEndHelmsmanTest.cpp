@@ -23,7 +23,7 @@ using namespace vsx::test;
 
 namespace {
 
-using P = RunningProgram;
+using P = MapProgram;
 
 std::vector<std::string> texts(const CanvasModel& m, const char* layer)
 {

@@ -21,8 +21,8 @@ std::string kml(const std::string& body)
            body + "</Document></kml>\n";
 }
 
-struct Program : RunningProgram {
-    Program() : RunningProgram([](IniFile& ini) { writeLocalGridSettings(ini); }) {}
+struct Program : MapProgram {
+    Program() : MapProgram([](IniFile& ini) { writeLocalGridSettings(ini); }) {}
 
     // Chooses the file in the dialog File > Import... (or Export...) opens, as the filter row says.
     void run(const char* item, const std::string& file, int filterRow)

@@ -2,6 +2,7 @@
 // by the map loop of a GNSS stream, the waterfall drawn at its own interval from an echosounder
 // speaking "Veldor SMT", the battery value of those lines, and the bare map view hiding and
 // bringing back the waterfall.
+#include "MainWindowDriver.h"
 #include "NavTestSupport.h"
 
 #include "app/Settings.h"
@@ -22,12 +23,14 @@
 #include "tools/windows/RealtimeDataWindow.h"
 #include "tools/windows/WaterfallWindow.h"
 
+#include "support/ControlInput.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -61,23 +64,25 @@ void writeSettings(const std::string& iniPath, bool sounder, const char* message
     ini.writeInteger("ECHOGRAM", "DataWidth", 30);
 }
 
-void typeInto(QLineEdit* e, const QString& text)
+// Deletes the edit's text, then types `text` into the emptied edit.
+void retypeThroughEmpty(QLineEdit* e, const QString& text)
 {
     e->setFocus();
-    QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(e, Qt::Key_Delete);
+    typeInto(e, "");
     QTest::keyClicks(e, text);
 }
 
-// Starts the program and a survey; the offsets window shown at start is closed as the surveyor
-// would.
+// Starts the program and a survey; the offsets window shown at start is closed with its Cancel
+// button as the surveyor would.
 void startSurvey()
 {
     InitSharedValues();
     CreateAllWindows();
     ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000));
-    Offsets->close();
-    FNav->bRealtime->click();
+    ASSERT_TRUE(QTest::qWaitFor([] { return Offsets->isVisible(); }, 5000));
+    click(Offsets->cancelButton);
+    ASSERT_FALSE(Offsets->isVisible());
+    click(FNav->bRealtime);
     ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
 }
 
@@ -112,10 +117,8 @@ TEST(EndToEndLiveWindows, LatencyOfTheMapLoopFromAGnssFeed)
     // The battery window, shown at start, goes after a second: the echosounder speaks another type.
     EXPECT_TRUE(QTest::qWaitFor([] { return !fJoystick->isVisible(); }, 10000));
 
-    auto* latencyItem = FNav->findChild<QAction*>("LatencyWatchSet1");
-    ASSERT_NE(latencyItem, nullptr);
-    latencyItem->trigger();
-    ASSERT_TRUE(fLatency->isVisible());
+    MapProgram::chooseMenu("LatencyWatchSet1");
+    ASSERT_TRUE(QTest::qWaitFor([] { return fLatency->isVisible(); }, 5000));
     EXPECT_EQ(fLatency->eLatencyTol->text(), "500") << "no setting: 500";
 
     double lat = 41.0123456789;
@@ -131,12 +134,12 @@ TEST(EndToEndLiveWindows, LatencyOfTheMapLoopFromAGnssFeed)
 
     // A tolerance of 0: no run is faster, red. Retyping through an empty edit pops nothing up and
     // every keystroke is stored.
-    typeInto(fLatency->eLatencyTol, "0");
+    retypeThroughEmpty(fLatency->eLatencyTol, "0");
     feedGnssUntil(gnss, lat, [] { return fLatency->GroupColour() == kLatencyBad; });
     EXPECT_EQ(fLatency->GroupColour(), kLatencyBad);
     EXPECT_EQ(fLatency->gLatency->palette().color(QPalette::Window), QColor(255, 0, 0));
     EXPECT_EQ(IniFile(GetIniFileName()).readString("LATENCY", "eLatencyTol", ""), "0");
-    typeInto(fLatency->eLatencyTol, "750");
+    retypeThroughEmpty(fLatency->eLatencyTol, "750");
     EXPECT_EQ(IniFile(GetIniFileName()).readString("LATENCY", "eLatencyTol", ""), "750");
     feedGnssUntil(gnss, lat, [] { return fLatency->GroupColour() == kLatencyGood; });
     EXPECT_EQ(fLatency->GroupColour(), kLatencyGood);
@@ -148,11 +151,12 @@ TEST(EndToEndLiveWindows, LatencyOfTheMapLoopFromAGnssFeed)
     QSignalSpy mapTicks(FNav->tMap, &QTimer::timeout);
     ASSERT_TRUE(feedGnssUntil(gnss, lat, [&] { return mapTicks.count() >= 3; })) << "the map loop runs on";
     EXPECT_EQ(st.Latency.samples, samples);
-    latencyItem->trigger();
+    MapProgram::chooseMenu("LatencyWatchSet1");
+    ASSERT_TRUE(QTest::qWaitFor([] { return fLatency->isVisible(); }, 5000));
     feedGnssUntil(gnss, lat, [&] { return st.Latency.samples > samples; });
     EXPECT_GT(st.Latency.samples, samples);
 
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
     DestroyAllWindows();
 }
 
@@ -202,15 +206,17 @@ TEST(EndToEndLiveWindows, WaterfallAtItsIntervalAndBatteryFromSmtLines)
     EXPECT_TRUE(fJoystick->isVisible());
     EXPECT_FALSE(fJoystick->windowFlags() & Qt::WindowCloseButtonHint) << "no close button";
 
-    // The bare map view hides the waterfall; back to normal, it returns while the echogram runs.
-    fRealtime->show();
-    fRealtime->btHide->click();
+    // The bare map view, from the real-time window's button, hides the waterfall; back to normal
+    // with Escape on the map, it returns while the echogram runs.
+    MapProgram::chooseMenu("mRealtimeWindow1");
+    ASSERT_TRUE(QTest::qWaitFor([] { return fRealtime->isVisible(); }, 5000));
+    click(fRealtime->btHide);
     EXPECT_FALSE(fWaterfal->isVisible());
     QSignalSpy echogramTicks(FNav->tEchogram, &QTimer::timeout);
     for (int t = 0; t < 20000 && echogramTicks.count() < 3; t += 50) feedSounder(50);
     ASSERT_GE(echogramTicks.count(), 3);
     EXPECT_FALSE(fWaterfal->isVisible()) << "drawing does not bring it back in the bare view";
-    fRealtime->btHide->click();
+    QTest::keyClick(FNav->fcad, Qt::Key_Escape);
     EXPECT_TRUE(fWaterfal->isVisible());
 
     // Closing the waterfall writes its settings as it holds them.
@@ -221,7 +227,7 @@ TEST(EndToEndLiveWindows, WaterfallAtItsIntervalAndBatteryFromSmtLines)
         EXPECT_EQ(ini.readInteger("ECHOGRAM", "DataWidth", -1), 30);
         EXPECT_TRUE(ini.sectionExists("fWaterfal"));
     }
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
     DestroyAllWindows();
 }
 
@@ -242,10 +248,10 @@ TEST(EndToEndLiveWindows, EchogramIntervalZeroStandsTheTimerStill)
     EXPECT_FALSE(FNav->tEchogram->isActive()) << "an interval of 0 stops the timer, it never spins";
     EXPECT_EQ(fWaterfal->DrawCount(), 0);
     // A new survey leaves it standing.
-    FNav->bRealtime->click();
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
+    click(FNav->bRealtime);
     ASSERT_TRUE(FNav->Run().Running());
     EXPECT_FALSE(FNav->tEchogram->isActive());
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
     DestroyAllWindows();
 }

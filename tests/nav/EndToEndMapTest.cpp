@@ -29,7 +29,7 @@ using namespace vsx::test;
 
 namespace {
 
-using P = RunningProgram;
+using P = MapProgram;
 
 // A project as a surveyor brings it: a fixed track along y = 500 (segments of 100 m from x = 100
 // to 900), a float track along y = 300, a run line on its own layer, and an imported layer last
@@ -261,7 +261,8 @@ TEST(EndToEndMap, RightDragMeasuresAndARightClickOpensTheMenuOnTheDrawing)
     EXPECT_EQ(item("ShowMainTracksItem")->text(), "Show Tracklines (main vessel)");
     EXPECT_FALSE(item("CenterOnMainItem")->isChecked());
     EXPECT_TRUE(item("CenterOnVessel2Item")->isChecked());
-    menu->hide();
+    QTest::keyClick(menu, Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([menu] { return !menu->isVisible(); }, 5000));
     // Clicks on the map report where they fell.
     P::clickWorld(250, 750);
     EXPECT_TRUE(FNav->StatusPanelText(2).startsWith("Clicked: E2")) << FNav->StatusPanelText(2).toStdString();

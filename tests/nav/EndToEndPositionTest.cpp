@@ -22,6 +22,7 @@
 #include "tools/windows/RealtimeDataWindow.h"
 
 #include "NavTestSupport.h"
+#include "support/ControlInput.h"
 #include "support/MissingPeer.h"
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
@@ -118,7 +119,7 @@ TEST(EndToEndPosition, GnssOverUdpAloneStartedByTheRealtimeButtonReachesTheMap)
     CreateAllWindows();
     ASSERT_TRUE(startedFirstShow());
 
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
     ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
     EXPECT_FALSE(FNav->ZGPS1->Connected()) << "the serial receiver stays closed with UDP input";
     EXPECT_EQ(FGPS->forwardingPanel()->udpInput()->lblTCPStatus->text(), QStringLiteral("Listening:%1").arg(port));
@@ -160,7 +161,7 @@ TEST(EndToEndPosition, GnssOverUdpAloneStartedByTheRealtimeButtonReachesTheMap)
     EXPECT_EQ(FNav->StatusPanelText(0), QStringLiteral("No GNSS data"));
     EXPECT_EQ(fRealtime->Fixed->text(), QStringLiteral("0"));
 
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
     EXPECT_FALSE(FNav->Run().Running());
     EXPECT_EQ(FGPS->forwardingPanel()->udpInput()->lblTCPStatus->text(), QStringLiteral("Stopped"));
     DestroyAllWindows();
@@ -197,7 +198,7 @@ struct EndToEndPositionOnPtys : ::testing::Test {
         InitSharedValues();
         CreateAllWindows();
         ASSERT_TRUE(startedFirstShow());
-        FNav->bRealtime->click();
+        click(FNav->bRealtime);
         ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
         ASSERT_TRUE(FNav->ZSENSOR->Connected()) << FNav->ZSENSOR->LastError();
     }
@@ -295,7 +296,7 @@ TEST_F(EndToEndPositionOnPtys, SilentGnssLeavesEveryDepthRecordedAndNoneAtAStale
     run(30, true);
     EXPECT_TRUE(QTest::qWaitFor([] { return hud().HudStatusText.rfind("RTK Fix | ", 0) == 0; }, 10000))
         << "the fix is shown again once it is back: " << hud().HudStatusText;
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
     ASSERT_FALSE(FNav->Run().Running());
 
     // Every depth line has its record, in order; a record has a position exactly while the
@@ -411,5 +412,5 @@ TEST_F(EndToEndPositionOnPtys, HostileGgaValuesGiveNoPositionAndNoRecordWithThem
     EXPECT_EQ(records.back()[14], "4");
     EXPECT_EQ(csvRecords(home.readFile(relative(home, xyz))).size(), 1u);
 
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
 }

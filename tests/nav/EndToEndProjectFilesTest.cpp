@@ -45,7 +45,7 @@ void writeSettings(const std::string& iniPath)
     writeLocalGridSettings(ini);
 }
 
-using P = RunningProgram;
+using P = MapProgram;
 
 // Draws a line on the map with the line tool: a click at each end, the right click that ends it.
 void drawLine(QPoint from, QPoint to)
@@ -131,6 +131,8 @@ TEST(EndToEndProjectFiles, NewDrawSaveAsOpenExportKmzImport)
     EXPECT_EQ(FNav->fcad->Model().ShapeCount(), 0);
 
     // A short RTK track: tracklining on, real time from the receiver.
+    P::chooseMenu("NavigationSettings1");
+    ASSERT_TRUE(QTest::qWaitFor([] { return Navset->isVisible(); }, 5000));
     typeInto(Navset->TrackDistance, "1");
     typeInto(Navset->eVesselUpdateRate, "100");
     P::mapMenu({300, 300}, "MainTrackliningItem");

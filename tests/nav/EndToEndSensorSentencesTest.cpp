@@ -21,7 +21,7 @@ using namespace vsx::test;
 
 namespace {
 
-using P = RunningProgram;
+using P = MapProgram;
 
 struct Epoch {
     std::string time;

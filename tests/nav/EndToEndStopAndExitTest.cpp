@@ -21,7 +21,7 @@ using namespace vsx::test;
 
 namespace {
 
-using P = RunningProgram;
+using P = MapProgram;
 
 size_t countOf(const std::string& text, const std::string& what)
 {

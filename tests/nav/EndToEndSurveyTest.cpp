@@ -70,7 +70,7 @@ TEST(EndToEndSurvey, EveryDepthLineBecomesItsRecordAcrossMidnight)
 
     CreateAllWindows();
     ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000));
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
     ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
     ASSERT_TRUE(FNav->ZSENSOR->Connected()) << FNav->ZSENSOR->LastError();
 
@@ -94,7 +94,7 @@ TEST(EndToEndSurvey, EveryDepthLineBecomesItsRecordAcrossMidnight)
     std::string sounderIn;
     for (int k = 0; k < 20; ++k) {
         if (k == 12) {
-            RunningProgram::chooseMenu("mRealtimeWindow1");
+            MapProgram::chooseMenu("mRealtimeWindow1");
             ASSERT_TRUE(QTest::qWaitFor([] { return fRealtime->isVisible(); }, 5000));
             click(fRealtime->btShowOffsets);
             ASSERT_TRUE(QTest::qWaitFor([] { return Offsets->isVisible(); }, 5000));
@@ -117,7 +117,7 @@ TEST(EndToEndSurvey, EveryDepthLineBecomesItsRecordAcrossMidnight)
     }
     EXPECT_TRUE(FNav->sStatusBar->currentMessage().startsWith("Depths use the offsets in force: A 0.5 m"))
         << FNav->sStatusBar->currentMessage().toStdString();
-    FNav->bRealtime->click();
+    click(FNav->bRealtime);
     EXPECT_FALSE(FNav->Run().Running());
 
     // The survey file keeps the start day's name. Its records, written out: the position of the

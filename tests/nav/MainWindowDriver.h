@@ -29,8 +29,8 @@ namespace vsx::test {
 
 // The program with its windows, first show done. `drawing` (when given) is saved as a project
 // file that the first show opens as the last saved one.
-struct RunningProgram {
-    explicit RunningProgram(const std::function<void(IniFile&)>& settings = {},
+struct MapProgram {
+    explicit MapProgram(const std::function<void(IniFile&)>& settings = {},
                             const std::function<void(CanvasModel&)>& drawing = {})
     {
         {
@@ -55,7 +55,7 @@ struct RunningProgram {
         FNav->activateWindow();
         QTest::qWait(20);
     }
-    ~RunningProgram()
+    ~MapProgram()
     {
         DestroyAllWindows();
         setPrompts(nullptr);
