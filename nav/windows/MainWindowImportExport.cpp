@@ -45,6 +45,13 @@ QString translatedDxfMessage(const std::string& message)
     return lines.join('\n');
 }
 
+// The count of positions converted beyond the accurate zone of the transverse Mercator series,
+// and the zone's half-width in degrees, for the import and export messages.
+QStringList beyondAccurateZoneArgs(const MapGeographic& geographic)
+{
+    return {QString::number(geographic.BeyondAccurateZone()), QString::number(kTmAccurateLongitudeSpan)};
+}
+
 std::string lowerExtension(const std::string& path) { return toLowerAscii(std::filesystem::path(path).extension().string()); }
 
 // Point files by path, with their modification time at their last import.
@@ -123,7 +130,7 @@ void MainWindow::onExportTriggered()
                       "conversion is no longer accurate)";
     const QStringList counts{QString::number(doc.tracks), QString::number(doc.depthPoints), tr8(path)};
     const QStringList skips{QString::number(doc.skippedPositions)};
-    const QStringList farCount{QString::number(geographic.BeyondAccurateZone()), QString::number(kTmAccurateLongitudeSpan)};
+    const QStringList farCount = beyondAccurateZoneArgs(geographic);
     QString shown = translatedArgs(exported, counts);
     std::string message = fillArgs(exported, counts).toStdString();
     if (doc.skippedPositions > 0) {
@@ -186,8 +193,7 @@ void MainWindow::onImportTriggered()
         // Points far from the central meridian land centimetres to kilometres off: never without a word.
         const char* far = "%1 coordinates lie more than %2° of longitude from the central meridian, where the grid "
                           "conversion is no longer accurate";
-        const QStringList farCount{QString::number(geographic.BeyondAccurateZone()),
-                                   QString::number(kTmAccurateLongitudeSpan)};
+        const QStringList farCount = beyondAccurateZoneArgs(geographic);
         if (geographic.BeyondAccurateZone() > 0) line += " (" + fillArgs(far, farCount).toStdString() + ")";
         AppendEventLine(line, EventsLogFileName());
         ShowFileInStatusBar(path);
