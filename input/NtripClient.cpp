@@ -58,14 +58,20 @@ void TVeldorNTRIPClient::Connect()
 
 void TVeldorNTRIPClient::Disconnect()
 {
-    AutoReconnect = false;
+    // The worker is stopped before the reconnects are switched off: a worker that saw them off
+    // while still running would take that for a series over by itself and say it has ended.
     endConnection();
+    AutoReconnect = false;
     log(0, "Disconnected");
 }
 
 void TVeldorNTRIPClient::FetchSourceTable()
 {
     MountPoint.clear();
+    if (connected_.load() || worker_) {
+        endConnection();
+        log(0, "Disconnected");
+    }
     AutoReconnect = false;
     Connect();
 }
