@@ -455,8 +455,7 @@ void NtripWindow::connectOrDisconnect(bool byUser)
         AddLog("Disconnecting (manual)...");
         AutoConnect = false;
         SaveSettings();
-        client_->AutoReconnect = false;
-        client_->Disconnect();
+        client_->Disconnect();  // also switches the reconnects off, once its worker has stopped
         clientRunning_ = false;
         SetTranslatedText(btnConnect, "Connect");
         // Disconnect reports no state: the caption would go on showing the last one.

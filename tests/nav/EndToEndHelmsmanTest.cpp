@@ -182,8 +182,7 @@ TEST(EndToEndHelmsman, FollowsAPseudoTerminalFeedAlongTheSelectedRunLine)
     QTest::mouseClick(P::button("bRealtime"), Qt::LeftButton);
 
     // Closing only hides it; the map menu offers to show it again.
-    helm->close();
-    EXPECT_FALSE(helm->isVisible());
+    EXPECT_TRUE(closeFromTitleBar(helm));
     EXPECT_EQ(FNav->Helmsman, helm);
     P::mapMenu(P::at(s.VesselEasting, s.VesselNorthing), "HelmsmanWindowItem");
     EXPECT_TRUE(helm->isVisible());

@@ -145,7 +145,7 @@ TEST(EndToEndLiveWindows, LatencyOfTheMapLoopFromAGnssFeed)
     EXPECT_EQ(fLatency->GroupColour(), kLatencyGood);
 
     // Closed, the window is not fed; the loop keeps its count for the next time it is shown.
-    fLatency->close();
+    EXPECT_TRUE(closeFromTitleBar(fLatency));
     const int samples = st.Latency.samples;
     const QString shown = fLatency->eCurrentLatency->text();
     QSignalSpy mapTicks(FNav->tMap, &QTimer::timeout);
@@ -220,7 +220,7 @@ TEST(EndToEndLiveWindows, WaterfallAtItsIntervalAndBatteryFromSmtLines)
     EXPECT_TRUE(fWaterfal->isVisible());
 
     // Closing the waterfall writes its settings as it holds them.
-    fWaterfal->close();
+    EXPECT_TRUE(closeFromTitleBar(fWaterfal));
     {
         IniFile ini(GetIniFileName());
         EXPECT_EQ(ini.readInteger("ECHOGRAM", "Interval", -1), 250);

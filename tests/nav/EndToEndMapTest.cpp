@@ -160,7 +160,7 @@ TEST(EndToEndMap, LassoSelectedTrackIsDeletedWithTheDeleteKeyAndFixedTracksClear
     EXPECT_EQ(FNav->StatusPanelText(0), "4 track(s) selected. Press Delete to remove.");
     EXPECT_EQ(P::layerCount("Veldor_SelectPoly"), 0) << "the lasso itself goes";
     EXPECT_TRUE(fRunline1->Route().empty());
-    fRunline1->close();
+    EXPECT_TRUE(closeFromTitleBar(fRunline1));
     QTest::qWait(20);
     EXPECT_FALSE(FNav->MapContextMenu->isVisible());
     QTest::keyClick(P::map(), Qt::Key_Delete);

@@ -1,8 +1,10 @@
 #pragma once
 // A user's hands on the controls: typing over an edit's text, clicking a button where a click
 // lands, moving a closed drop-down list with the arrow keys (which raises its user signal), and
-// choosing a menu item by clicking its menu open and then the item.
+// choosing a menu item by clicking its menu open and then the item, and closing a window from its
+// title bar.
 #include <QAbstractButton>
+#include <QCloseEvent>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,6 +13,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace vsx::test {
@@ -66,6 +69,19 @@ inline void chooseMenuItem(QMenuBar* bar, const QString& name)
         }
     }
     FAIL() << "no menu item " << name.toStdString();
+}
+
+// The title bar's close button: the window system hands the window a close event, which the
+// widget may refuse as it may refuse the button. Returns whether the window closed.
+inline bool closeFromTitleBar(QWidget* w)
+{
+    EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString() << " is not shown; nothing to close";
+    EXPECT_TRUE(w->isWindow()) << w->objectName().toStdString() << " has no title bar of its own";
+    QWindow* window = w->windowHandle();
+    if (!w->isWindow() || !window) return false;
+    QCloseEvent event;
+    QCoreApplication::sendEvent(window, &event);
+    return !w->isVisible();
 }
 
 } // namespace vsx::test
