@@ -2,9 +2,11 @@
 
 #include <arpa/inet.h>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <random>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -29,8 +31,46 @@ std::string findProgram(const std::string& name)
     return {};
 }
 
+namespace {
+
+// The low end of the range the kernel hands out for sockets bound to port 0.
+int ephemeralPortsFrom()
+{
+    int low = 32768, high = 60999;
+    if (FILE* f = std::fopen("/proc/sys/net/ipv4/ip_local_port_range", "r")) {
+        if (std::fscanf(f, "%d %d", &low, &high) != 2) low = 32768;
+        std::fclose(f);
+    }
+    return low;
+}
+
+bool canBind(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(std::uint16_t(port));
+    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    ::close(fd);
+    return ok;
+}
+
+} // namespace
+
+// The port is closed again before str2str binds it. Taken from below the kernel's ephemeral range,
+// no server or client socket of another test (all bound to port 0) can be given it meanwhile.
 int freeLoopbackPort()
 {
+    static std::mt19937 pick{std::random_device{}()};
+    const int below = ephemeralPortsFrom();
+    if (below > 12000) {
+        std::uniform_int_distribution<int> port(10000, below - 1);
+        for (int tries = 0; tries < 100; ++tries) {
+            const int candidate = port(pick);
+            if (canBind(candidate)) return candidate;
+        }
+    }
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;

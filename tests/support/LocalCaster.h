@@ -16,7 +16,7 @@ namespace vsx::test {
 
 // The program's full path from PATH, or empty.
 std::string findProgram(const std::string& name);
-// A TCP port on 127.0.0.1 that was free a moment ago.
+// A TCP port on 127.0.0.1 that was free a moment ago, outside the range ports bound to 0 come from.
 int freeLoopbackPort();
 bool acceptsConnections(int port);
 
