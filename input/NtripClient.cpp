@@ -160,10 +160,10 @@ void TVeldorNTRIPClient::notifyEnded(std::uint64_t connection)
     if (callbacks_.OnEnded) callbacks_.OnEnded(connection);
 }
 
-void TVeldorNTRIPClient::notifyData(std::uint64_t connection, const char* bytes, std::size_t count)
+void TVeldorNTRIPClient::notifyData(std::uint64_t connection, const char* bytes, std::size_t count, bool forwarded)
 {
     std::lock_guard lock(callbacksMutex_);
-    if (callbacks_.OnData) callbacks_.OnData(connection, bytes, count);
+    if (callbacks_.OnData) callbacks_.OnData(connection, bytes, count, forwarded);
 }
 
 void TVeldorNTRIPClient::parseSourceTable(std::uint64_t connection, const std::string& text)

@@ -36,7 +36,10 @@ enum class NTRIPClientState : int {
 // the caller's thread for the client's own lines. The data bytes are valid only during the call.
 struct NtripClientCallbacks {
     std::function<void(std::uint64_t connection, NTRIPClientState state, const std::string& text)> OnStatus;
-    std::function<void(std::uint64_t connection, const char* bytes, std::size_t count)> OnData;
+    // `forwarded`: the client has written these bytes into the serial output already. Whether it
+    // does is decided once, as the bytes arrive, so an owner that writes the stream elsewhere when
+    // they were not forwarded sends every block to exactly one port, even across a switch.
+    std::function<void(std::uint64_t connection, const char* bytes, std::size_t count, bool forwarded)> OnData;
     std::function<void(std::uint64_t connection, const std::vector<std::string>& mountPoints)> OnSourceTable;
     std::function<void(std::uint64_t connection, const std::string& text)> OnLog;
     // The connection and the reconnects that followed it are over by themselves (no reconnect is
@@ -132,7 +135,7 @@ private:
     // Raises OnStatus, then OnLog with the same text when `alsoLog`.
     void notifyStatus(std::uint64_t connection, NTRIPClientState state, const std::string& text, bool alsoLog);
     void notifyEnded(std::uint64_t connection);
-    void notifyData(std::uint64_t connection, const char* bytes, std::size_t count);
+    void notifyData(std::uint64_t connection, const char* bytes, std::size_t count, bool forwarded);
     void parseSourceTable(std::uint64_t connection, const std::string& text);
     void appendLastBytes(const char* bytes, std::size_t count);
     CorrectionOutputPtr output() const;

@@ -10,8 +10,8 @@ NtripClientSignals::NtripClientSignals(TVeldorNTRIPClient& client, QObject* pare
     callbacks.OnStatus = [this](std::uint64_t connection, NTRIPClientState state, const std::string& text) {
         enqueue({Kind::Status, connection, state, text, {}});
     };
-    callbacks.OnData = [this](std::uint64_t connection, const char* bytes, std::size_t count) {
-        enqueue({Kind::Data, connection, NTRIPClientState::Disconnected, std::string(bytes, count), {}});
+    callbacks.OnData = [this](std::uint64_t connection, const char* bytes, std::size_t count, bool forwarded) {
+        enqueue({Kind::Data, connection, NTRIPClientState::Disconnected, std::string(bytes, count), {}, forwarded});
     };
     callbacks.OnSourceTable = [this](std::uint64_t connection, const std::vector<std::string>& mountPoints) {
         enqueue({Kind::SourceTable, connection, NTRIPClientState::Disconnected, {}, mountPoints});
@@ -54,7 +54,7 @@ void NtripClientSignals::deliverQueued()
         if (!client_.IsCurrent(e.connection)) continue;
         switch (e.kind) {
         case Kind::Status: emit status(e.state, e.text); break;
-        case Kind::Data: emit data(QByteArray(e.text.data(), qsizetype(e.text.size()))); break;
+        case Kind::Data: emit data(QByteArray(e.text.data(), qsizetype(e.text.size())), e.forwarded); break;
         case Kind::SourceTable: emit sourceTable(e.mountPoints); break;
         case Kind::Log: emit log(e.text); break;
         case Kind::Ended: emit ended(); break;

@@ -27,7 +27,7 @@ public:
 
 signals:
     void status(vsx::NTRIPClientState state, const std::string& text);
-    void data(const QByteArray& bytes);
+    void data(const QByteArray& bytes, bool forwarded);
     void sourceTable(const std::vector<std::string>& mountPoints);
     void log(const std::string& text);
     // The connection and its reconnects are over by themselves: nothing is running any more.
@@ -41,6 +41,7 @@ private:
         NTRIPClientState state = NTRIPClientState::Disconnected;
         std::string text; // the status or log text, or the data bytes
         std::vector<std::string> mountPoints;
+        bool forwarded = false; // data: the client wrote it into the serial output
     };
 
     void enqueue(Event event);

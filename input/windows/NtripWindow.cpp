@@ -538,12 +538,15 @@ void NtripWindow::NTRIPClientEnded()
     SetTranslatedText(btnConnect, "Connect");
 }
 
-void NtripWindow::NTRIPClientData(const QByteArray& bytes)
+void NtripWindow::NTRIPClientData(const QByteArray& bytes, bool forwarded)
 {
     lastDataTime_ = clock().monotonic();
+    // The bytes arrived a moment ago on the client's thread. Those it wrote into the receiver's
+    // port then are not written here too, though the output port was enabled meanwhile; the
+    // receiver would take the block twice.
     const bool ownOutput = OutputActive && outputPort_;
     if (ownOutput) {
-        WriteOutput(bytes.constData(), std::size_t(bytes.size()));
+        if (!forwarded) WriteOutput(bytes.constData(), std::size_t(bytes.size()));
     } else if ((!receiverPort_ || !receiverPort_->isOpen()) && !warnedNoReceiverPort_) {
         // Received is not delivered: say so once, until the receiver's port is handed over.
         warnedNoReceiverPort_ = true;

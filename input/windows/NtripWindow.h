@@ -103,7 +103,7 @@ public slots:
     void onParseRtcmClicked();
 
     void NTRIPClientStatus(vsx::NTRIPClientState state, const std::string& text);
-    void NTRIPClientData(const QByteArray& bytes);
+    void NTRIPClientData(const QByteArray& bytes, bool forwarded);
     void NTRIPClientSourceTable(const std::vector<std::string>& mountPoints);
     void NTRIPClientLog(const std::string& text);
     void NTRIPClientEnded();

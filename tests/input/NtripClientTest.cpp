@@ -45,9 +45,10 @@ public:
             std::lock_guard lock(mutex_);
             statuses_.push_back({s, t});
         };
-        c.OnData = [this](std::uint64_t, const char* b, std::size_t n) {
+        c.OnData = [this](std::uint64_t, const char* b, std::size_t n, bool forwarded) {
             std::lock_guard lock(mutex_);
             data_.append(b, n);
+            if (forwarded) forwarded_.append(b, n);
         };
         c.OnSourceTable = [this](std::uint64_t, const std::vector<std::string>& list) {
             std::lock_guard lock(mutex_);
@@ -66,6 +67,8 @@ public:
     std::vector<std::string> logs() const { std::lock_guard lock(mutex_); return logs_; }
     std::vector<std::vector<std::string>> tables() const { std::lock_guard lock(mutex_); return tables_; }
     std::string data() const { std::lock_guard lock(mutex_); return data_; }
+    // The part of the data that the client said it had written into the serial output.
+    std::string forwarded() const { std::lock_guard lock(mutex_); return forwarded_; }
     int logCount(const std::string& text) const
     {
         std::lock_guard lock(mutex_);
@@ -95,7 +98,7 @@ private:
     std::vector<StatusEvent> statuses_;
     std::vector<std::string> logs_;
     std::vector<std::vector<std::string>> tables_;
-    std::string data_;
+    std::string data_, forwarded_;
     std::atomic<int> ended_{0};
 };
 
@@ -261,6 +264,7 @@ TEST(NtripClient, StreamReachesTheReceiverUnchangedAndGgaGoesUpAtOnceAndEveryInt
     EXPECT_EQ(client.BytesReceived(), std::int64_t(stream.size()));
     EXPECT_TRUE(output->bytes() == stream);
     EXPECT_TRUE(recorder.data() == stream);
+    EXPECT_TRUE(recorder.forwarded() == stream);
     EXPECT_TRUE(client.CopyLastBytes() == stream.substr(stream.size() - 8192));
     EXPECT_TRUE(client.Connected());
     EXPECT_EQ(client.ReconnectAttempts(), 0);
@@ -519,6 +523,7 @@ TEST(NtripClient, AClosedReceiverPortGetsNothingEvenWhenItsDescriptorIsReused)
     EXPECT_EQ(::read(pipeFds[0], piped.data(), piped.size()), ssize_t(first.size()));
     EXPECT_TRUE(piped.substr(0, first.size()) == first);
     EXPECT_TRUE(recorder.data() == first + later) << "the owner still gets every block";
+    EXPECT_TRUE(recorder.forwarded() == first) << "and learns which of them the port took";
     ::close(oldFd);
     if (reused != oldFd) ::close(reused);
     ::close(pipeFds[0]);
@@ -639,7 +644,7 @@ TEST(NtripClientSignals, EventsArriveAsQueuedCopiesAndEndedConnectionsStaySilent
         statuses.push_back({s, t});
         otherThread = otherThread || QThread::currentThread() != qApp->thread();
     });
-    QObject::connect(&events, &NtripClientSignals::data, [&](const QByteArray& b) { data += b; });
+    QObject::connect(&events, &NtripClientSignals::data, [&](const QByteArray& b, bool) { data += b; });
     QObject::connect(&events, &NtripClientSignals::log, [&](const std::string& t) { logs.push_back(t); });
     useLoopback(client, server.port());
     const auto pump = [&](const std::function<bool()>& done, int ms) {
