@@ -1,8 +1,9 @@
 // The translation editor in the whole program, offscreen, when its language file cannot be
 // written: the language folder beside the program is taken away and a plain file put in its
-// place, which no user (root included) can write into. Opened from its menu, a Turkish text
-// edited in its grid, "Save Changes" says what could not be written and why instead of "Saved!",
-// keeps the edit, and writes it once the folder is back.
+// place, which no user (root included) can write into; or the folder is made read-only, which
+// stops every user but root, so as root that case runs again as the user "nobody". Opened from
+// its menu, a Turkish text edited in its grid, "Save Changes" says what could not be written and
+// why instead of "Saved!", keeps the edit, and writes it once the folder is writable again.
 #include "app/TranslationManager.h"
 #include "app/windows/TranslationEditorWindow.h"
 #include "app/windows/WindowPointers.h"
@@ -11,7 +12,6 @@
 
 #include "support/ControlInput.h"
 #include "support/GridInput.h"
-#include "support/ControlInput.h"
 #include "support/RunningProgram.h"
 
 #include <QComboBox>
@@ -21,9 +21,13 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vsx;
 using namespace vsx::test;
@@ -39,6 +43,51 @@ std::string readAll(const std::string& path)
 void writeAll(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// This test binary where the user "nobody" can run it: where it stands when every folder on the
+// way lets others through, or else a copy in a temporary folder (`copyFolder` set, to be removed).
+std::string binaryForOthers(std::string& copyFolder)
+{
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+    bool open = true;
+    for (std::filesystem::path p = self; open && p != p.root_path(); p = p.parent_path()) {
+        struct stat st {};
+        const mode_t need = p == self ? (S_IROTH | S_IXOTH) : S_IXOTH;
+        open = ::stat(p.c_str(), &st) == 0 && (st.st_mode & need) == need;
+    }
+    if (open) return self.string();
+    char name[] = "/tmp/vsx-editor-binary-XXXXXX";
+    if (!::mkdtemp(name)) return {};
+    copyFolder = name;
+    ::chmod(name, 0755);
+    const std::string copy = copyFolder + "/" + self.filename().string();
+    std::filesystem::copy_file(self, copy);
+    ::chmod(copy.c_str(), 0755);
+    return copy;
+}
+
+// Runs this one test again as "nobody" (setpriv, util-linux) and returns its exit status, with
+// what it printed in `output`.
+int runThisTestAsNobody(std::string& output)
+{
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string copyFolder;
+    const std::string binary = binaryForOthers(copyFolder);
+    if (binary.empty()) return -1;
+    const std::string command = "setpriv --reuid=65534 --regid=65534 --clear-groups '" + binary +
+                                "' --gtest_filter='" + test->test_suite_name() + "." + test->name() + "' 2>&1";
+    int status = -1;
+    if (FILE* run = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, run)) > 0;) output.append(buffer, n);
+        status = ::pclose(run);
+    }
+    if (!copyFolder.empty()) {
+        std::error_code ec;
+        std::filesystem::remove_all(copyFolder, ec);
+    }
+    return status;
 }
 
 QTableWidgetItem* cellOf(QTableWidget* grid, const QString& key, int column)
@@ -68,6 +117,7 @@ protected:
         delete Translator;
         Translator = nullptr;
         setProgramFolder({});
+        ::chmod(languages().c_str(), 0755); // a test stopped while the folder was read-only
         std::error_code ec;
         std::filesystem::remove_all(programFolder_, ec);
     }
@@ -133,4 +183,47 @@ TEST_F(EndToEndTranslationEditor, ALanguageFileThatCannotBeWrittenIsReportedAndT
     EXPECT_FALSE(editor->Modified());
     EXPECT_EQ(TranslationManager::LoadLanguageFile(file).at("Tools"), edited.toStdString());
     EXPECT_EQ(TranslationManager::LoadLanguageFile(file).at("Start"), "Ba\xC5\x9Flat");
+}
+
+TEST_F(EndToEndTranslationEditor, AReadOnlyLanguageFolderIsReportedAndTheEditIsKept)
+{
+    if (::geteuid() == 0) {
+        // Root writes into a read-only folder all the same: the case is shown by "nobody".
+        std::string output;
+        const int status = runThisTestAsNobody(output);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+        EXPECT_NE(output.find("[  PASSED  ] 1 test."), std::string::npos) << output;
+        return;
+    }
+    RunningProgram program;
+    chooseMenuItem(FNav->menuBar(), "TranslationEditor1");
+    TranslationEditorWindow* editor = fTranslationEditor;
+    ASSERT_TRUE(editor && editor->isVisible());
+    choose(editor->cbLanguage, "tr");
+    ASSERT_EQ(editor->GridLanguage(), "tr");
+    const QString edited = QString::fromUtf8("Gere\xC3\xA7ler");
+    typeIntoCell(editor->sgTranslations, cellOf(editor->sgTranslations, "Tools", 2), edited);
+
+    const std::string file = languages() + "tr.json";
+    const std::string before = readAll(file);
+    ASSERT_EQ(::chmod(languages().c_str(), 0555), 0);
+    QTest::mouseClick(editor->btSave, Qt::LeftButton);
+    ASSERT_EQ(program.prompts.entries.size(), 1u);
+    const RecordingPrompts::Entry& e = program.prompts.entries.back();
+    EXPECT_TRUE(e.text.startsWith(QString::fromStdString("The language file " + file + " could not be written: ")))
+        << e.text.toStdString();
+    EXPECT_TRUE(e.text.endsWith("Permission denied")) << e.text.toStdString();
+    EXPECT_EQ(e.kind, PromptKind::Error);
+    EXPECT_EQ(editor->LabelStatus->text(), "Not saved");
+    EXPECT_TRUE(editor->Modified());
+    EXPECT_EQ(cellOf(editor->sgTranslations, "Tools", 2)->text(), edited);
+    EXPECT_EQ(readAll(file), before) << "the file is left as it was";
+    program.prompts.entries.clear();
+
+    // Writable again: the same button writes the edit.
+    ASSERT_EQ(::chmod(languages().c_str(), 0755), 0);
+    QTest::mouseClick(editor->btSave, Qt::LeftButton);
+    EXPECT_TRUE(program.prompts.entries.empty());
+    EXPECT_EQ(editor->LabelStatus->text(), "Saved!");
+    EXPECT_EQ(TranslationManager::LoadLanguageFile(file).at("Tools"), edited.toStdString());
 }
