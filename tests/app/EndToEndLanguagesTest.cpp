@@ -16,12 +16,9 @@
 #include "app/windows/NumberEdit.h"
 #include "app/windows/TranslationEditorWindow.h"
 #include "app/windows/AboutWindow.h"
-#include "app/windows/MessageWindow.h"
 #include "app/windows/OnScreenKeypads.h"
-#include "input/windows/RtcmReportWindow.h"
 #include "tools/windows/OffsetsWindow.h"
 #include "tools/windows/RunlineGeneratorWindow.h"
-#include "tools/windows/SoundVelocityGraphWindow.h"
 #include "tools/windows/SoundVelocityWindow.h"
 #include "tools/windows/WaterfallWindow.h"
 
@@ -221,10 +218,6 @@ struct Program {
                                  "GenerateRunline1", "LatencyWatchSet1", "themeSelection1", "TranslationEditor1",
                                  "HelsmanWindow1", "VeldorNTRIPClient1", "mRealtimeWindow1"})
             choose(item);
-        // What only a device, a caster or a modal dialog brings up, shown for its texts: the
-        // message window (device trouble), the waterfall (a running echo sounder), the RTCM report
-        // (corrections received) and the profile graph (modal over the profile window).
-        for (QWidget* w : std::initializer_list<QWidget*>{FMsg, fWaterfal, fRTCMParsing, fSVPGraph}) w->show();
         // The map's and the helmsman's menus, opened as the user does with the right button and
         // closed with Escape.
         for (QWidget* map : {static_cast<QWidget*>(FNav->fcad), FNav->findChild<QWidget*>("HelmCanvas")}) {
@@ -305,8 +298,9 @@ void expectEveryTextFits(const QWidget* window, const std::string& situation)
 
 } // namespace
 
-// Every window opened in each language: no caption or text is cut off by its control; nor are
-// the run-line generator's longest messages, brought up through its controls.
+// Every window the menus open, in each language: no caption or text is cut off by its control;
+// nor are the run-line generator's longest messages, brought up through its controls. (The
+// windows that only a device, a caster or a modal dialog brings up are checked on their own.)
 TEST(EndToEndLanguages, EveryTextFitsItsControlInBothLanguages)
 {
     for (const std::string language : {"en", "tr"}) {
