@@ -24,12 +24,16 @@ void TVeldorNTRIPClient::endConnection()
     state_ = NTRIPClientState::Disconnected;
 }
 
+void TVeldorNTRIPClient::endRunningConnection()
+{
+    if (!connected_.load() && !worker_) return;
+    endConnection();
+    log(0, "Disconnected");
+}
+
 void TVeldorNTRIPClient::Connect()
 {
-    if (connected_.load() || worker_) {
-        endConnection();
-        log(0, "Disconnected");
-    }
+    endRunningConnection();
     if (Host.empty()) {
         log(0, "Error: Caster address is empty");
         return;
@@ -68,10 +72,7 @@ void TVeldorNTRIPClient::Disconnect()
 void TVeldorNTRIPClient::FetchSourceTable()
 {
     MountPoint.clear();
-    if (connected_.load() || worker_) {
-        endConnection();
-        log(0, "Disconnected");
-    }
+    endRunningConnection(); // before the reconnects go off, as in Disconnect
     AutoReconnect = false;
     Connect();
 }

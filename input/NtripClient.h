@@ -131,6 +131,8 @@ private:
     friend class TNTRIPWorkerThread;
 
     void endConnection();
+    // Ends a connection that is running or waiting to reconnect, and logs that it did.
+    void endRunningConnection();
     void log(std::uint64_t connection, const std::string& text);
     // Raises OnStatus, then OnLog with the same text when `alsoLog`.
     void notifyStatus(std::uint64_t connection, NTRIPClientState state, const std::string& text, bool alsoLog);

@@ -8,6 +8,7 @@
 #include "app/windows/TranslationEditorWindow.h"
 #include "app/windows/WindowPointers.h"
 #include "nav/windows/MainWindow.h"
+#include "platform/AtomicFile.h"
 #include "platform/Paths.h"
 
 #include "support/ControlInput.h"
@@ -33,12 +34,6 @@ using namespace vsx;
 using namespace vsx::test;
 
 namespace {
-
-std::string readAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void writeAll(const std::string& path, const std::string& bytes)
 {
@@ -122,7 +117,22 @@ protected:
         std::filesystem::remove_all(programFolder_, ec);
     }
     std::string languages() const { return programFolder_ + "Languages/"; }
+    // The editor opened from its menu, Turkish chosen and the text of "Tools" typed over; null
+    // (with the failure) when the editor or its Turkish grid did not come up.
+    TranslationEditorWindow* openEditorAndEditTools()
+    {
+        chooseMenuItem(FNav->menuBar(), "TranslationEditor1");
+        TranslationEditorWindow* editor = fTranslationEditor;
+        EXPECT_TRUE(editor && editor->isVisible());
+        if (!editor || !editor->isVisible()) return nullptr;
+        choose(editor->cbLanguage, "tr");
+        EXPECT_EQ(editor->GridLanguage(), "tr");
+        if (editor->GridLanguage() != "tr") return nullptr;
+        typeIntoCell(editor->sgTranslations, cellOf(editor->sgTranslations, "Tools", 2), edited);
+        return editor;
+    }
 
+    const QString edited = QString::fromUtf8("Gere\xC3\xA7ler");
     std::string programFolder_;
 };
 
@@ -131,13 +141,8 @@ protected:
 TEST_F(EndToEndTranslationEditor, ALanguageFileThatCannotBeWrittenIsReportedAndTheEditIsKept)
 {
     RunningProgram program;
-    chooseMenuItem(FNav->menuBar(), "TranslationEditor1");
-    TranslationEditorWindow* editor = fTranslationEditor;
-    ASSERT_TRUE(editor && editor->isVisible());
-    choose(editor->cbLanguage, "tr");
-    ASSERT_EQ(editor->GridLanguage(), "tr");
-    const QString edited = QString::fromUtf8("Gere\xC3\xA7ler");
-    typeIntoCell(editor->sgTranslations, cellOf(editor->sgTranslations, "Tools", 2), edited);
+    TranslationEditorWindow* editor = openEditorAndEditTools();
+    ASSERT_TRUE(editor);
     ASSERT_EQ(editor->LabelStatus->text(), "Modified");
 
     // The folder is taken away and a plain file stands in its place.
@@ -196,16 +201,12 @@ TEST_F(EndToEndTranslationEditor, AReadOnlyLanguageFolderIsReportedAndTheEditIsK
         return;
     }
     RunningProgram program;
-    chooseMenuItem(FNav->menuBar(), "TranslationEditor1");
-    TranslationEditorWindow* editor = fTranslationEditor;
-    ASSERT_TRUE(editor && editor->isVisible());
-    choose(editor->cbLanguage, "tr");
-    ASSERT_EQ(editor->GridLanguage(), "tr");
-    const QString edited = QString::fromUtf8("Gere\xC3\xA7ler");
-    typeIntoCell(editor->sgTranslations, cellOf(editor->sgTranslations, "Tools", 2), edited);
+    TranslationEditorWindow* editor = openEditorAndEditTools();
+    ASSERT_TRUE(editor);
 
     const std::string file = languages() + "tr.json";
-    const std::string before = readAll(file);
+    std::string before, after;
+    ASSERT_TRUE(readFile(file, before));
     ASSERT_EQ(::chmod(languages().c_str(), 0555), 0);
     QTest::mouseClick(editor->btSave, Qt::LeftButton);
     ASSERT_EQ(program.prompts.entries.size(), 1u);
@@ -217,7 +218,8 @@ TEST_F(EndToEndTranslationEditor, AReadOnlyLanguageFolderIsReportedAndTheEditIsK
     EXPECT_EQ(editor->LabelStatus->text(), "Not saved");
     EXPECT_TRUE(editor->Modified());
     EXPECT_EQ(cellOf(editor->sgTranslations, "Tools", 2)->text(), edited);
-    EXPECT_EQ(readAll(file), before) << "the file is left as it was";
+    EXPECT_TRUE(readFile(file, after));
+    EXPECT_EQ(after, before) << "the file is left as it was";
     program.prompts.entries.clear();
 
     // Writable again: the same button writes the edit.

@@ -6,6 +6,7 @@
 #include "app/windows/MessageWindow.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowTranslation.h"
+#include "platform/AtomicFile.h"
 #include "input/windows/RtcmReportWindow.h"
 #include "tools/windows/SoundVelocityGraphWindow.h"
 #include "tools/windows/WaterfallWindow.h"
@@ -16,27 +17,18 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <memory>
 
 using namespace vsx;
 using namespace vsx::test;
 
-namespace {
-
-std::string readAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-} // namespace
-
 TEST(WindowTextsFit, WindowsThatDevicesOrDialogsBringUpFitTheirTextsInBothLanguages)
 {
     TempHome home;
-    home.writeFile("Languages/tr.json", readAll(std::string(VSX_SOURCE_DIR) + "/languages/tr.json"));
+    std::string shipped;
+    ASSERT_TRUE(readFile(std::string(VSX_SOURCE_DIR) + "/languages/tr.json", shipped));
+    home.writeFile("Languages/tr.json", shipped);
     TranslationManager* const before = Translator;
     auto translator = std::make_unique<TranslationManager>(home.path("Languages/"));
     Translator = translator.get();

@@ -44,16 +44,28 @@ int ephemeralPortsFrom()
     return low;
 }
 
-bool canBind(int port)
+sockaddr_in loopback(int port)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     a.sin_port = htons(std::uint16_t(port));
-    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    return a;
+}
+
+// Binds a socket to the port on 127.0.0.1 (0: one the kernel picks) and closes it again; the
+// port it was bound to, or 0 when the port is taken.
+int bindAndRelease(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = loopback(port);
+    socklen_t len = sizeof a;
+    int bound = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+        bound = ntohs(a.sin_port);
     ::close(fd);
-    return ok;
+    return bound;
 }
 
 } // namespace
@@ -66,30 +78,17 @@ int freeLoopbackPort()
     const int below = ephemeralPortsFrom();
     if (below > 12000) {
         std::uniform_int_distribution<int> port(10000, below - 1);
-        for (int tries = 0; tries < 100; ++tries) {
-            const int candidate = port(pick);
-            if (canBind(candidate)) return candidate;
-        }
+        for (int tries = 0; tries < 100; ++tries)
+            if (const int free = bindAndRelease(port(pick))) return free;
     }
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
+    return bindAndRelease(0);
 }
 
 bool acceptsConnections(int port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(std::uint16_t(port));
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    const sockaddr_in a = loopback(port);
+    const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
     ::close(fd);
     return ok;
 }
