@@ -6,12 +6,13 @@
 // the raw log, written and flushed line by line. BM_GnssLinePath is the main receiver's whole line
 // path in the program: the receiver and the GNSS line handler behind its line event (heading,
 // speed, time, fix state, heights; nothing forwarded, no sensors), at most as slow as
-// BM_ReceiverLinePath was before the handler took the receiver's reading of each line.
+// BM_ReceiverLinePath alone was before the handler took the receiver's reading of each line.
 #include "input/NmeaLineCutter.h"
 #include "input/NmeaParser.h"
 #include "input/TVeldorSerialGPS.h"
 #include "nav/GnssLineHandler.h"
 #include "nav/RealtimeState.h"
+#include "platform/Clock.h"
 #include "platform/IniFile.h"
 
 #include <QCoreApplication>
@@ -80,16 +81,20 @@ struct CountingListener : vsx::NmeaParser::Listener {
     long events = 0;
 };
 
-// The plain line path: cut, trim, checksum, parse. Returns the lines handled.
+// The plain line path: cut, trim, checksum, read into the fix, take into the last values.
+// Returns the lines handled.
 size_t cutAndParse(vsx::NmeaLineCutter& cutter, vsx::NmeaParser& parser, CountingListener& listener,
                    std::string_view chunk)
 {
     size_t lines = 0;
     cutter.append(chunk);
     std::string_view line;
-    while (cutter.nextLine(line)) {
+    vsx::NmeaChecksum checksum;
+    const auto now = vsx::clock().monotonic();  // the lines of one chunk are heard together
+    while (cutter.nextLine(line, checksum)) {
         ++lines;
-        if (line[0] == '$' && vsx::nmeaChecksum(line) != vsx::NmeaChecksum::Invalid) parser.ParseSentence(line, listener);
+        parser.Read(line, checksum, now);
+        parser.Commit(listener);
     }
     return lines;
 }
@@ -189,7 +194,6 @@ BENCHMARK(BM_ReceiverLinePath)->ArgName("raw_log")->Arg(0)->Arg(1);
 
 // The GNSS line handler's windows, without windows.
 struct QuietGnssWindows : vsx::GnssLineEnvironment {
-    explicit QuietGnssWindows(vsx::TVeldorSerialGPS*& r) : receiver(r) {}
     bool receiverOpenedByRun() const override { return false; }
     bool mapTimerRunning() const override { return true; }
     void startMapTimer() override {}
@@ -198,21 +202,17 @@ struct QuietGnssWindows : vsx::GnssLineEnvironment {
     const vsx::ProjectionSnapshot* snapshot() override { return nullptr; }
     vsx::GridProjection gridProjection() const override { return vsx::GridProjection::TransverseMercator; }
     bool gyroEnabled() const override { return true; }
-    int receiverFixQuality() const override { return receiver ? receiver->GetFixQuality() : 0; }
     void showFixColour(vsx::ColorValue) override {}
     void reportRejectedGga(std::string_view, const char*) override {}
-    vsx::TVeldorSerialGPS*& receiver;
 };
 
 void BM_GnssLinePath(benchmark::State& state)
 {
     vsx::RealtimeState realtime;
-    vsx::TVeldorSerialGPS* receiver = nullptr;
-    QuietGnssWindows windows(receiver);
+    QuietGnssWindows windows;
     vsx::GnssLineHandler handler(realtime, windows);
     receiverLinePath(state, false, [&](vsx::TVeldorSerialGPS* g, const std::string& line) {
-        receiver = g;
-        handler.HandleLine(line);
+        handler.HandleLine(line, g->LastSentence(), g->Fix());
     });
     benchmark::DoNotOptimize(realtime.GgaTimeText);
 }

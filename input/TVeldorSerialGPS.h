@@ -79,9 +79,15 @@ public:
     // Why the last Open failed, or that the device went away; empty otherwise.
     const std::string& LastError() const { return lastError_; }
     // The checksum state of the line being handed out (valid inside OnNewCommand).
-    NmeaChecksum LastLineChecksum() const { return lastChecksum_; }
+    NmeaChecksum LastLineChecksum() const { return parser_.lastRead().checksum; }
+    // What the receiver read of the line being handed out, and the fix as it stands with that
+    // line (both valid inside OnNewCommand).
+    const SentenceRead& LastSentence() const { return parser_.lastRead(); }
+    const ReceiverFix& Fix() const { return parser_.published(); }
+    // A survey run starts: nothing heard and no position of an earlier run stays current.
+    void ForgetFix() { parser_.forget(); }
     long ChecksumErrors() const { return checksumErrors_; }
-    // GGA sentences whose values are impossible (ReadGgaSentence): they give no position.
+    // GGA sentences with too few fields or impossible values (ReadGgaSentence): no position.
     long RejectedGga() const { return parser_.rejectedGga(); }
 
     int GetFixQuality() const { return parser_.fix().fixQuality; }
@@ -92,8 +98,8 @@ public:
     double GetLongitude() const { return parser_.fix().longitude; }
     double GetAltitude() const { return parser_.fix().altitude; }
 
-    // One received chunk through the line path (cut, raw log, OnNewCommand, parse), as the poll
-    // timer runs it.
+    // One received chunk through the line path (cut, raw log, read, OnNewCommand, last values
+    // and events), as the poll timer runs it.
     void ProcessReceived(std::string_view bytes);
 
 public slots:
@@ -137,13 +143,12 @@ private:
     SerialLineSettings openedLine_;   // lost device is opened with again
     std::string lastError_;
     NmeaLineCutter cutter_;  // the receive text
-    NmeaParser parser_;      // the last values
+    NmeaParser parser_;      // the published fix and the last values
     std::FILE* rawLog_ = nullptr;
     bool dataSinceLastTick_ = false;
     bool idleReported_ = false;
     bool inTick_ = false;        // a handler's nested event loop must not re-enter the tick
     unsigned session_ = 0;       // changes at every Open and Close; a handler may do either
-    NmeaChecksum lastChecksum_ = NmeaChecksum::Absent;
     long checksumErrors_ = 0;
 };
 

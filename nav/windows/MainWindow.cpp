@@ -202,7 +202,11 @@ public:
     const ProjectionSnapshot* snapshot() override { return nav_.mapSnapshot(gridProjection()); }
     GridProjection gridProjection() const override { return MainWindow::MapProjection(); }
     bool gyroEnabled() const override { return deviceSettings().gyroEnabled(); }
-    int receiverFixQuality() const override { return gnssSilent() ? 0 : nav_.ZGPS1->GetFixQuality(); }
+    std::chrono::milliseconds gnssNoDataTime() const override
+    {
+        const int ms = nav_.ZGPS1->NoDataInterval;
+        return std::chrono::milliseconds(ms < 1 ? 10000 : ms);
+    }
     void showFixColour(ColorValue colour) override
     {
         if (fRealtime) setBackground(fRealtime->GPSGroupBox, colour);
@@ -233,9 +237,10 @@ public:
         const DeviceSettings& s = deviceSettings();
         in.projection = MainWindow::MapProjection();
         in.gyroEnabled = s.gyroEnabled();
-        in.receiverCourse = nav_.ZGPS1->GetCourse();
-        in.fixQuality = nav_.ZGPS1->GetFixQuality();
-        in.satellites = nav_.ZGPS1->GetSatellites();
+        const ReceiverFix& fix = nav_.ZGPS1->Fix();
+        in.receiverCourse = fix.course.value;
+        in.fixQuality = fix.fixQuality.value;
+        in.satellites = fix.satellites.value;
         in.gnssNoDataTime = gnssNoDataTime();
         in.sensorEnabled = s.sensorEnabled();
         in.sounderMessageType = s.sounderMessageText();
@@ -317,7 +322,7 @@ public:
     std::optional<double> extraVesselCourse(size_t index) override
     {
         if (index >= nav_.ExtraVesselReceivers.size()) return std::nullopt;
-        return nav_.ExtraVesselReceivers[index]->GetCourse();
+        return nav_.ExtraVesselReceivers[index]->Fix().course.value;
     }
 
     // SurveyRunHost
@@ -338,6 +343,7 @@ public:
         nav_.mapLoop_->ForgetConvertedPosition();
         nav_.mapLoop_->NewRun();
         // The run's soundings take positions of this run only.
+        nav_.ZGPS1->ForgetFix();
         nav_.lineHandler_->NewRun();
     }
     bool UdpInputEnabled() override { return GpsUdpEnabled; }
@@ -534,12 +540,6 @@ public:
     }
 
 private:
-    std::chrono::milliseconds gnssNoDataTime() const
-    {
-        const int ms = nav_.ZGPS1->NoDataInterval;
-        return std::chrono::milliseconds(ms < 1 ? 10000 : ms);
-    }
-    bool gnssSilent() const { return realtimeState().Position.SilentAt(clock().monotonic(), gnssNoDataTime()); }
     static bool open(TVeldorSerialGPS* r, std::string& error)
     {
         r->Open();
@@ -661,7 +661,7 @@ void MainWindow::FormCreate()
     if (const std::string file = ProjectFileFromArguments(args); !file.empty()) CommandLineProjectFile = file;
 
     lineHandler_ = std::make_unique<GnssLineHandler>(state, *bindings_);
-    mapLoop_ = std::make_unique<MapDisplayLoop>(state, fcad->Model(), *bindings_);
+    mapLoop_ = std::make_unique<MapDisplayLoop>(state, ZGPS1->Fix(), fcad->Model(), *bindings_);
     run_ = std::make_unique<SurveyRun>(*bindings_);
 
     gnssTarget_ = std::make_unique<ReceiverAdapter>(ZGPS1);
@@ -1148,7 +1148,11 @@ void MainWindow::bRealtimeClick()
     });
 }
 
-void MainWindow::ZGPS1NewCommand(TVeldorSerialGPS*, const std::string& command) { lineHandler_->HandleLine(command); }
+void MainWindow::ZGPS1NewCommand(TVeldorSerialGPS* sender, const std::string& command)
+{
+    // The receiver has read the line into its fix already: the handler takes the same line's.
+    lineHandler_->HandleLine(command, sender->LastSentence(), sender->Fix());
+}
 
 void MainWindow::ZGPS1Position3DChange(TVeldorSerialGPS*, double latitude, double longitude, double altitude)
 {

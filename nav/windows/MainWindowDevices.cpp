@@ -457,7 +457,7 @@ void MainWindow::ExtraVesselLineHandler(TVeldorSerialGPS* sender, const std::str
         if (!g) return std::nullopt;
         return std::make_pair(g->easting, g->northing);
     };
-    const ExtraVesselLineResult r = HandleExtraVesselLine(v, command, localNow(), toGrid);
+    const ExtraVesselLineResult r = HandleExtraVesselLine(v, command, sender->LastSentence(), sender->Fix(), localNow(), toGrid);
     if (r.rejectedGga && ++v.RejectedGga == 1)
         ReportRejectedGga(v.Name.empty() ? "V" + std::to_string(i + 2) : v.Name, command, r.rejectedGga);
 }

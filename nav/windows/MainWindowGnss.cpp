@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/WindowPointers.h"
+#include "input/TVeldorSerialGPS.h"
 #include "input/windows/DeviceSettingsPanels.h"
 #include "input/windows/ForwardingGroups.h"
 #include "input/windows/DeviceSettingsWindow.h"
@@ -38,7 +39,7 @@ void MainWindow::ReportRejectedGga(const std::string& who, std::string_view line
 SoundingPosition MainWindow::SoundingPositionNow()
 {
     // The same snapshot and projection as the map loop, so a record and the map agree.
-    return SoundingPositionAt(realtimeState().Position, clock().monotonic(), snapshot_.Get(), MapProjection());
+    return SoundingPositionAt(ZGPS1->Fix().current, clock().monotonic(), snapshot_.Get(), MapProjection());
 }
 
 void MainWindow::WireUdpInput()

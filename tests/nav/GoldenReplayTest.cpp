@@ -139,7 +139,6 @@ void compareWithGolden(const std::string& recording, const std::string& file, co
 
 // The line handler's windows, without windows: nothing opened by a run, no projection.
 struct QuietEnvironment : GnssLineEnvironment {
-    explicit QuietEnvironment(TVeldorSerialGPS& r) : receiver(r) {}
     bool receiverOpenedByRun() const override { return false; }
     bool mapTimerRunning() const override { return true; }
     void startMapTimer() override {}
@@ -148,23 +147,9 @@ struct QuietEnvironment : GnssLineEnvironment {
     const ProjectionSnapshot* snapshot() override { return nullptr; }
     GridProjection gridProjection() const override { return GridProjection::TransverseMercator; }
     bool gyroEnabled() const override { return false; }
-    int receiverFixQuality() const override { return receiver.GetFixQuality(); }
     void showFixColour(ColorValue) override {}
     void reportRejectedGga(std::string_view, const char*) override {}
-    TVeldorSerialGPS& receiver;
 };
-
-// The differential age a GGA carries, in the shortest form of its number; empty when none.
-std::string ageOf(const std::string& line)
-{
-    std::vector<std::string_view> f;
-    SplitFields(line.substr(0, line.find('*')), f);
-    if (f.size() < 14) return {};
-    const auto age = parseDouble(f[13]);
-    return age ? formatGeneral(*age) : std::string();
-}
-
-bool isGga(const std::string& line) { return line.size() > 6 && line[0] == '$' && line.compare(3, 3, "GGA") == 0; }
 
 // "time,lat,lon,quality,age" after each GGA: the UTC time the program shows, the position the
 // records take at that moment (empty when none is current), the receiver's fix quality and the
@@ -175,22 +160,24 @@ std::string replayFixes(const std::vector<TimedLine>& lines)
     ClockGuard guard(clock);
     TVeldorSerialGPS receiver;
     RealtimeState state;
-    QuietEnvironment env(receiver);
+    QuietEnvironment env;
     GnssLineHandler handler(state, env);
-    QObject::connect(&receiver, &TVeldorSerialGPS::OnNewCommand,
-                     [&](TVeldorSerialGPS*, const std::string& line) { handler.HandleLine(line); });
+    QObject::connect(&receiver, &TVeldorSerialGPS::OnNewCommand, [&](TVeldorSerialGPS* r, const std::string& line) {
+        handler.HandleLine(line, r->LastSentence(), r->Fix());
+    });
     std::string out;
     for (const TimedLine& l : lines) {
         if (l.at) clock.setLocal(*l.at);
         else clock.advance(std::chrono::milliseconds(100));
-        const long refusedBefore = receiver.RejectedGga();
         receiver.ProcessReceived(l.text + "\r\n");
-        if (!isGga(l.text)) continue;
-        const bool taken = receiver.LastLineChecksum() != NmeaChecksum::Invalid && receiver.RejectedGga() == refusedBefore;
-        const auto position = state.Position.At(clock.monotonic());
+        const SentenceRead& read = receiver.LastSentence();
+        if (read.type != SentenceType::Gga) continue;
+        const ReceiverFix& fix = receiver.Fix();
+        const bool age = read.outcome == SentenceRead::Outcome::Read && read.carries(kFixAge) && fix.age.valid;
+        const auto position = fix.current.At(clock.monotonic());
         out += state.GgaTimeText + "," + (position ? formatFixed(position->latitude, 9) : "") + "," +
                (position ? formatFixed(position->longitude, 9) : "") + "," +
-               std::to_string(receiver.GetFixQuality()) + "," + (taken ? ageOf(l.text) : "") + "\n";
+               std::to_string(receiver.GetFixQuality()) + "," + (age ? formatGeneral(fix.age.value) : "") + "\n";
     }
     return out;
 }

@@ -55,9 +55,10 @@ struct FakeMapEnv : MapLoopEnvironment {
 
 struct MapLoopTest : ::testing::Test {
     RealtimeState state;
+    ReceiverFix gnss;
     CanvasModel canvas;
     FakeMapEnv env;
-    MapDisplayLoop loop{state, canvas, env};
+    MapDisplayLoop loop{state, gnss, canvas, env};
     int fix = -1, flt = -1, nofix = -1, vessel = -1;
 
     void SetUp() override
@@ -86,9 +87,9 @@ struct MapLoopTest : ::testing::Test {
         state.GpsLatitude = 41.0 + north / 111034.0;
         state.GpsLongitude = 33.0;
         const auto now = vsx::clock().monotonic();
-        state.Position.Heard(now);
-        if (quality > 0) state.Position.Take({state.GpsLatitude, state.GpsLongitude, 0, quality}, now);
-        else state.Position.Lose();
+        gnss.current.Heard(now);
+        if (quality > 0) gnss.current.Take({state.GpsLatitude, state.GpsLongitude, 0, quality}, now);
+        else gnss.current.Lose();
         env.in.fixQuality = quality;
         loop.Tick();
     }

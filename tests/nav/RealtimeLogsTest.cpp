@@ -18,6 +18,7 @@ TEST(RealtimeLogs, NamesAndRecords)
     EXPECT_EQ(StampedLogLine({2024, 5, 1, 3, 4, 5, 6}, "$GPGGA,x"), "2024-05-01 03:04:05.006 $GPGGA,x");
 }
 
+#include "input/NmeaParser.h"
 #include "nav/ExtraVesselLines.h"
 #include "support/TempHome.h"
 
@@ -31,6 +32,14 @@ TEST(ExtraVesselLines, LogHeadingFixAndRecordOfThisEpoch)
     auto grid = [](double lat, double lon) -> std::optional<std::pair<double, double>> {
         return std::make_pair(lon * 1000, lat * 1000);
     };
+    // The vessel's receiver reads each line once; the handler is given that reading.
+    NmeaParser receiver;
+    auto HandleExtraVesselLine = [&](MultiVesselEntry& vessel, const char* line, const LocalDateTime& now,
+                                     const GridConverter& toGrid) {
+        const NmeaChecksum checksum = nmeaChecksum(line);
+        const SentenceRead& read = receiver.Read(line, checksum, std::chrono::steady_clock::now());
+        return vsx::HandleExtraVesselLine(vessel, line, read, receiver.published(), now, toGrid);
+    };
     EXPECT_FALSE(HandleExtraVesselLine(v, "$GPHDT,123.5,T*30", t, grid).recordWritten);
     EXPECT_DOUBLE_EQ(v.Heading, 123.5);
     EXPECT_TRUE(HandleExtraVesselLine(v, "$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,M,46.9,M,,*42", t, grid).recordWritten);
@@ -38,7 +47,7 @@ TEST(ExtraVesselLines, LogHeadingFixAndRecordOfThisEpoch)
     EXPECT_NEAR(v.Latitude, 48.1173, 1e-9);
     const std::string record = "2024-05-01 134501123,48.1173000000,11.5166666667,11516.67,48117.30,4\r\n";
     EXPECT_EQ(home.readFile("v.csv"), record) << "the record holds this GGA's own position";
-    EXPECT_FALSE(HandleExtraVesselLine(v, "$GPHDT,x*00", t, grid).recordWritten);
+    EXPECT_FALSE(HandleExtraVesselLine(v, "$GPHDT,x*1B", t, grid).recordWritten);
     EXPECT_EQ(v.Heading, 0);
 
     // Impossible values are refused (the caller counts them) and change nothing; a GGA without a
