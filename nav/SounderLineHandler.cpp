@@ -11,7 +11,10 @@ SounderLineOutput HandleSounderLine(std::string_view line, const SounderLineInpu
     out.statusText = d.corrupt ? "[CORRUPT] " + std::string(line) : std::string(line);
     out.alarm = d.trueHi <= in.alarmLevel;
     out.newDepth = !d.corrupt;
-    if (!d.recordDue()) return out;
+    if (!d.recordDue()) {
+        out.leftOut = d.corrupt;
+        return out;
+    }
     out.newDepth = true;
 
     SoundingRecord r;
@@ -32,6 +35,7 @@ SounderLineOutput HandleSounderLine(std::string_view line, const SounderLineInpu
     r.rtkAntennaHeight = in.rtkAntennaHeight;
     r.rtkTide = in.rtkTide;
     const CsvAppendResult csv = AppendSurveyCsvRecord(in.csvFileName, r);
+    out.csvAttempted = true;
     out.csvWritten = csv.written;
     out.csvFile = csv.fileName;
     out.csvHeaderWritten = csv.headerWritten;

@@ -348,7 +348,12 @@ public:
     bool SensorEnabled() override { return deviceSettings().sensorEnabled(); }
     std::string SensorPortName() override { return PortNameFromNumber(nav_.ZSENSOR->PortNumber); }
     bool OpenSensor(std::string& error) override { return open(nav_.ZSENSOR, error); }
-    void CloseSensor() override { nav_.closeQuietly(nav_.ZSENSOR); }
+    void CloseSensor() override
+    {
+        nav_.closeQuietly(nav_.ZSENSOR);
+        // No depth line can come now: the run's count of lines left out is final.
+        nav_.reportLeftOutDepthLines();
+    }
     void StartEchogram() override
     {
         // An [ECHOGRAM] Interval below 1 leaves the timer standing (see the waterfall window).

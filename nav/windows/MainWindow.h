@@ -320,6 +320,9 @@ private:
     // One write to a sounding file or log, known as `what`: a failure is said on the status bar
     // and in the events log when it starts, and again when writing works again.
     void noteWrite(const std::string& what, const std::string& file, bool written, const std::string& reason);
+    // At the end of a run: how many corrupt depth lines its sounding files left out, in the
+    // events log (nothing when none); the count starts again.
+    void reportLeftOutDepthLines();
 
     std::unique_ptr<Bindings> bindings_;
     NumericKeypad* numericKeypad_ = nullptr;
@@ -355,6 +358,7 @@ private:
     std::string scanFormatText_;
     std::optional<ScanFormat> scanFormat_;
     bool reportedBadOffsets_ = false;
+    long leftOutDepthLines_ = 0;  // corrupt depth lines of this run that made no record
     WriteFailureWatch writeWatch_;
     std::string reportedSnapshotProblem_;  // what the status bar last said about the snapshot
 };

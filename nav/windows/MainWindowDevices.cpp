@@ -162,16 +162,20 @@ void MainWindow::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command
     // Every typed value comes with its last valid number: a half-typed field never costs a record.
     DepthAlarmLevel = Navset ? Navset->depthAlert() : 0;
     RealtimeState& st = realtimeState();
+    // Every record carries the offsets in force at its own line, the first of a run included,
+    // whether or not the receiver has said anything yet.
+    const OffsetNumbers offsets = Offsets ? Offsets->valuesInForce()
+                                          : OffsetNumbers{st.TransducerDraft, st.SoundVelocity, st.AntennaHeight, st.ManualTide};
     SounderLineInputs in;
     in.depth.messageType = type;
     in.depth.format = currentScanFormat();
-    in.depth.soundVelocity = st.SoundVelocity;
+    in.depth.soundVelocity = offsets.soundVelocity;
     // With the profile in use the velocity comes from its column at the rounded raw depth.
     if (const SoundVelocityColumn* column = fSVP ? fSVP->ColumnInUse() : nullptr)
         in.depth.profileVelocity = [column](double raw) { return column->velocityAt(raw); };
-    in.depth.draft = Offsets ? Offsets->valuesInForce().draft : st.TransducerDraft;
+    in.depth.draft = offsets.draft;
     in.alarmLevel = DepthAlarmLevel;
-    in.manualTide = st.ManualTide;
+    in.manualTide = offsets.tide;
     in.rtkAntennaHeight = st.RtkAntennaHeight;
     in.rtkTide = st.RtkTide;
     // The record stands where this moment's fix puts it, or states that it has no position.
@@ -198,8 +202,11 @@ void MainWindow::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command
     const SounderLineOutput out = HandleSounderLine(command, in);
     if (!out.depth.recognised) return;
     // A file that cannot take the record is said once, and its return once; the other file
-    // still takes every record it can.
-    noteWrite("survey csv", out.csvWritten ? out.csvFile : in.csvFileName, out.csvWritten, out.csvError);
+    // still takes every record it can. A line that made no record wrote nothing: it says nothing
+    // of the files, and a corrupt one is counted for the end of the run.
+    if (out.csvAttempted)
+        noteWrite("survey csv", out.csvWritten ? out.csvFile : in.csvFileName, out.csvWritten, out.csvError);
+    if (out.leftOut) ++leftOutDepthLines_;
     if (out.xyzAttempted) noteWrite("simple xyz", in.xyzFileName, out.xyzWritten, out.xyzError);
     st.TrueDepthHi = out.depth.trueHi;
     st.TrueDepthLo = out.depth.trueLo;
@@ -212,6 +219,15 @@ void MainWindow::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command
     setStatusPanel(5, fromCp1254(out.statusText), 20);
     if (out.newDepth) NewDepthAvailable = true;
     if (!out.depth.corrupt) applyDepthAlarm(out.depth.trueHi);
+}
+
+void MainWindow::reportLeftOutDepthLines()
+{
+    if (leftOutDepthLines_ > 0)
+        AppendEventLine(toCp1254(fillArgs("Corrupt depth lines left out of the sounding files: %1",
+                                          {QString::number(leftOutDepthLines_)})),
+                        EventsLogFileName());
+    leftOutDepthLines_ = 0;
 }
 
 void MainWindow::ZGPS1Connect(TVeldorSerialGPS* sender, TVGPSCommPort)
