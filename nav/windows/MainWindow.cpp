@@ -288,7 +288,7 @@ public:
         nav_.setStatusPanelWords(0, "No GNSS data", {}, 20);
         nav_.setStatusPanel(1, QString(), 20);
         if (fRealtime) {
-            fRealtime->Fixed->setText(QStringLiteral("0"));
+            showRealtimeValues(0, {}, Offsets && Offsets->isVisible() ? "-" : "", 0, false);
             setBackground(fRealtime->GPSGroupBox, 0x0000FF);
         }
     }

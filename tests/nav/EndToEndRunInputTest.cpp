@@ -108,6 +108,8 @@ TEST(EndToEndRunInput, LinesSentWhileStoppedReachNoRecordOfTheNextRun)
         << "a run with a position shows its speed and depth";
     t.pressRealtime();
     EXPECT_FALSE(hudShowsSpeedOrDepth()) << "after Stop the HUD shows no speed and no depth";
+    for (const QLabel* value : {fRealtime->Speed, fRealtime->SatelliteLabel, fRealtime->LAntennaH, fRealtime->LTideHt})
+        EXPECT_EQ(value->text(), "---") << "nor the real-time window a value of the receiver's";
 
     // While stopped: fixes at another place with another antenna height, depths, and a line
     // that the device had only begun when Start was pressed.
