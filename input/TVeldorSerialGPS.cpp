@@ -18,6 +18,7 @@ namespace {
 constexpr int kDefaultPollMs = 50;
 constexpr int kDefaultNoDataMs = 10000;
 constexpr size_t kReadChunk = 1023;
+constexpr size_t kWaitingInputLimit = 1 << 20;
 
 SerialStopBits stopBitsOf(int code)
 {
@@ -108,7 +109,33 @@ void TVeldorSerialGPS::Open()
     noDataTimer_->start();
     reconnectTimer_->setInterval(ReconnectInterval < 1 ? kDefaultReconnectIntervalMs : ReconnectInterval);
     idleReported_ = false;
+    QPointer<TVeldorSerialGPS> self(this);
+    const unsigned session = session_;
+    TakeWaitingInput(readWaitingInput());
+    if (!self || session_ != session) return;
     emit OnConnect(this, TVGPSCommPort(PortNumber));
+}
+
+std::string TVeldorSerialGPS::readWaitingInput()
+{
+    // The port is purged, and the device cannot have sent anything anew since: what the port
+    // holds now reached it before (a purge that does not reach the device's side, an adapter or
+    // server that kept it). All of it is taken now, up to a bound a stream cannot outrun.
+    std::string waiting;
+    char buffer[kReadChunk];
+    for (long n; waiting.size() < kWaitingInputLimit && (n = port_->read(buffer, sizeof buffer)) > 0;)
+        waiting.append(buffer, size_t(n));
+    return waiting;
+}
+
+void TVeldorSerialGPS::TakeWaitingInput(std::string_view bytes)
+{
+    waitingLineOpen_ = false;
+    if (bytes.empty()) return;
+    cutter_.append(bytes);
+    std::string_view view;
+    while (cutter_.nextLine(view)) WriteRawLog(std::string(view));
+    waitingLineOpen_ = cutter_.pendingSize() > 0;
 }
 
 std::shared_ptr<SerialPort> TVeldorSerialGPS::openPort(int portNumber, const SerialLineSettings& line)
@@ -192,6 +219,7 @@ void TVeldorSerialGPS::PortLost()
     // A line cut off by the loss must not be glued to the first bytes after the return, and the
     // last fix no longer describes anything.
     cutter_.clear();
+    waitingLineOpen_ = false;
     parser_.reset();
     reconnectTimer_->start();
     emit OnDeviceLost(this, TVGPSCommPort(openedPortNumber_));
@@ -214,6 +242,7 @@ void TVeldorSerialGPS::ReconnectTimerTick()
     lost_ = false;
     lastError_.clear();
     cutter_.clear();
+    waitingLineOpen_ = false;
     pollTimer_->start();
     emit OnDeviceBack(this, TVGPSCommPort(openedPortNumber_));
 }
@@ -246,12 +275,17 @@ void TVeldorSerialGPS::ProcessBuffer()
     while (cutter_.nextLine(view)) {
         const std::string line(view);
         WriteRawLog(line);
+        if (waitingLineOpen_) {
+            // Its start was waiting at the port when it was opened.
+            waitingLineOpen_ = false;
+            continue;
+        }
         const bool sentence = line[0] == '$';
         lastChecksum_ = sentence ? nmeaChecksum(line) : NmeaChecksum::Absent;
         if (lastChecksum_ == NmeaChecksum::Invalid) ++checksumErrors_;
         emit OnNewCommand(this, line);
         if (!self || session_ != session) return;
-        if (sentence && lastChecksum_ != NmeaChecksum::Invalid) {
+        if (sentence && nmeaSentenceUsable(line, lastChecksum_)) {
             parser_.ParseSentence(line, *this);
             if (!self || session_ != session) return;
         }

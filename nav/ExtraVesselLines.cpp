@@ -24,7 +24,7 @@ ExtraVesselLineResult HandleExtraVesselLine(MultiVesselEntry& v, std::string_vie
         v.Heading = hdtFormat().scan(line, &heading, 1) == 1 ? heading : 0;
     }
     if (line.find("GGA") == std::string_view::npos) return result;
-    if (nmeaChecksum(line) == NmeaChecksum::Invalid) return result;
+    if (!nmeaSentenceUsable(line)) return result;
     const GgaSentence g = ReadGgaSentence(line);
     if (g.kind == GgaKind::Rejected) {
         result.rejectedGga = g.problem;

@@ -139,6 +139,8 @@ void GnssLineHandler::HandleLine(std::string_view line)
 void GnssLineHandler::NewRun()
 {
     state_.Position.Forget();
+    // The RTK heights of the last run's fixes are none of this run's.
+    state_.RtkAntennaHeight = state_.RtkTide = 0;
     state_.RejectedGgaCount = 0;
     gyro_ = {};
     course_ = {};
@@ -153,8 +155,9 @@ std::optional<double> GnssLineHandler::currentHeading(TimePoint now) const
 
 void GnssLineHandler::handleGga(std::string_view line)
 {
-    // A sentence with a wrong checksum is not taken, as the receiver does not take it.
-    if (nmeaChecksum(line) == NmeaChecksum::Invalid) return;
+    // A sentence with a wrong checksum, or cut short without one, is not taken, as the receiver
+    // does not take it.
+    if (!nmeaSentenceUsable(line)) return;
     const GgaSentence checked = ReadGgaSentence(line);
     if (checked.kind == GgaKind::Rejected) {
         // Impossible values give nothing: no position, time, height or forwarded sentence.

@@ -217,6 +217,8 @@ public:
     }
 
     // MapLoopEnvironment
+    // The receiver's speed in knots as its speed event shows it.
+    std::string receiverSpeedText() const { return formatFixed(nav_.ZGPS1->GetSpeed() / 1.852, 1); }
     void pollUdpInput() override
     {
         if (!GpsUdpEnabled || !GpsUdpListening || !GpsUdpSocket.isListening()) return;
@@ -255,23 +257,26 @@ public:
         in.offsetsVisible = Offsets && Offsets->isVisible();
         in.latencyVisible = fLatency && fLatency->isVisible();
         in.helmsmanVisible = nav_.Helmsman && nav_.Helmsman->isVisible();
-        if (fRealtime) {
-            in.lowDepthShown = fRealtime->DepthFrameLo->isVisible();
-            in.speedLabelText = fRealtime->Speed->text().toStdString();
-        }
+        if (fRealtime) in.lowDepthShown = fRealtime->DepthFrameLo->isVisible();
+        // What the Speed label shows while the position is current.
+        in.speedLabelText = receiverSpeedText();
         return in;
     }
     void handPositionToNtrip(double latitude, double longitude, double altitude) override
     {
         nav_.HandPositionToNtrip(latitude, longitude, altitude);
     }
-    void showRealtimeValues(int fixQuality, const std::string& antenna, const std::string& tide, int sats) override
+    void showRealtimeValues(int fixQuality, const std::string& antenna, const std::string& tide, int sats,
+                            bool positionCurrent) override
     {
         if (!fRealtime) return;
         fRealtime->Fixed->setText(QString::number(fixQuality));
-        fRealtime->LAntennaH->setText(tr8(antenna));
-        fRealtime->LTideHt->setText(tr8(tide));
-        fRealtime->SatelliteLabel->setText(QString::number(sats));
+        // Without a current position the receiver's values are not shown as if they were.
+        const QString none = QStringLiteral("---");
+        fRealtime->Speed->setText(positionCurrent ? tr8(receiverSpeedText()) : none);
+        fRealtime->LAntennaH->setText(positionCurrent ? tr8(antenna) : none);
+        fRealtime->LTideHt->setText(positionCurrent || tide == "-" ? tr8(tide) : none);
+        fRealtime->SatelliteLabel->setText(positionCurrent ? QString::number(sats) : none);
     }
     void showStatusPosition(const std::string& geographic, const std::string& grid) override
     {
@@ -283,7 +288,7 @@ public:
         nav_.setStatusPanelWords(0, "No GNSS data", {}, 20);
         nav_.setStatusPanel(1, QString(), 20);
         if (fRealtime) {
-            fRealtime->Fixed->setText(QStringLiteral("0"));
+            showRealtimeValues(0, {}, Offsets && Offsets->isVisible() ? "-" : "", 0, false);
             setBackground(fRealtime->GPSGroupBox, 0x0000FF);
         }
     }
@@ -363,7 +368,8 @@ public:
     void StopLoops() override
     {
         nav_.tMap->stop();
-        nav_.ShowGnssSilent();
+        nav_.positionExpiry_->stop();
+        nav_.ShowGnssSilent(true);
         nav_.tEchogram->stop();
         nav_.SensorWatch.stop();
         nav_.FirstSensorLineSeen = false;
@@ -639,6 +645,11 @@ void MainWindow::FormCreate()
     tMap->setObjectName("tMap");
     tMap->setInterval(kMapInterval);
     connect(tMap, &QTimer::timeout, this, &MainWindow::tMapTimer);
+    positionExpiry_ = new QTimer(this);
+    positionExpiry_->setObjectName("PositionExpiry");
+    positionExpiry_->setSingleShot(true);
+    positionExpiry_->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire 5 % late
+    connect(positionExpiry_, &QTimer::timeout, this, &MainWindow::onPositionExpired);
     tEchogram = new QTimer(this);
     tEchogram->setObjectName("tEchogram");
     tEchogram->setInterval(200);
@@ -1153,7 +1164,11 @@ void MainWindow::bRealtimeClick()
     });
 }
 
-void MainWindow::ZGPS1NewCommand(TVeldorSerialGPS*, const std::string& command) { lineHandler_->HandleLine(command); }
+void MainWindow::ZGPS1NewCommand(TVeldorSerialGPS*, const std::string& command)
+{
+    lineHandler_->HandleLine(command);
+    armPositionExpiry();
+}
 
 void MainWindow::ZGPS1Position3DChange(TVeldorSerialGPS*, double latitude, double longitude, double altitude)
 {
@@ -1167,7 +1182,9 @@ void MainWindow::ZGPS1Position3DChange(TVeldorSerialGPS*, double latitude, doubl
 
 void MainWindow::ZGPS1SpeedChange(TVeldorSerialGPS*, double speedKmh)
 {
-    if (fRealtime) fRealtime->Speed->setText(tr8(formatFixed(speedKmh / 1.852, 1)));
+    // Without a current position the speed is not shown (the map tick shows it again with one).
+    if (fRealtime && realtimeState().Position.At(clock().monotonic()))
+        fRealtime->Speed->setText(tr8(formatFixed(speedKmh / 1.852, 1)));
 }
 
 void MainWindow::ZGPS1Send(TVeldorSerialGPS*, std::string buffer)

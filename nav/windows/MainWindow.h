@@ -129,8 +129,9 @@ public:
     void UpdateRealtimeCaption();
     void UpdateRealtimeCaption(bool running);
     // ---- GNSS state on screen (MainWindowGnss.cpp) -----------------------------------------------
-    // The receiver fell silent or went away: its last fix is no longer shown as current.
-    void ShowGnssSilent();
+    // The receiver fell silent or went away (or real time stopped, `runStopped`): its last fix is
+    // no longer shown as current, nor, after a stop, the last depth.
+    void ShowGnssSilent(bool runStopped = false);
     // Says a GGA refused for impossible values on the status bar and in the events log (`who`:
     // "GPS" or a vessel's name); the callers say only the first of a run for each receiver.
     void ReportRejectedGga(const std::string& who, std::string_view line, const char* problem);
@@ -303,6 +304,10 @@ private:
     void publishHud();
     // The UDP input's listener starts the map loop that polls it.
     void WireUdpInput();
+    // The moment the position held stops being current is shown then, not only at the next map
+    // tick: the expiry timer is set for it after every GNSS line.
+    void armPositionExpiry();
+    void onPositionExpired();
     // A device event: the message window (shown when asked), its memo and the events log.
     void reportDeviceEvent(const char* english, const QStringList& args, bool showWindow);
     // Closes a receiver the program itself lets go of (a stop, the end): whoever closes it says
@@ -346,6 +351,8 @@ private:
     bool closing_ = false;
     bool tickRunning_ = false;
     bool closingQuietly_ = false;
+    QTimer* positionExpiry_ = nullptr;
+    std::optional<CurrentPosition::TimePoint> positionExpiryFix_;  // the fix the expiry timer is set for
 
 public:
     // ---- Echosounder watch (written by the depth handler and the echogram timer) ----------------

@@ -253,10 +253,13 @@ TEST(SounderLineHandler, RecordsAlarmAndBogusSoundingsKeptOutOfXyz)
     EXPECT_FALSE(ignored.csvWritten);
     EXPECT_FALSE(ignored.newDepth);
 
-    // Without a current position the depth is still recorded, with the position left empty and
-    // fix 0, and no sounding goes to the XYZ file; a grid position of (0, 0) is none either.
+    // Without a current position the depth is still recorded, with the position left empty,
+    // fix 0 and no RTK heights of an earlier fix, and no sounding goes to the XYZ file; a grid
+    // position of (0, 0) is none either.
     in.position = {};
     in.position.fixQuality = 4;
+    in.rtkAntennaHeight = 88.4;
+    in.rtkTide = 86.9;
     auto lost = HandleSounderLine("$PVELSMT,6.0,12.1", in);
     EXPECT_TRUE(lost.csvWritten);
     EXPECT_FALSE(lost.xyzWritten);
@@ -265,8 +268,9 @@ TEST(SounderLineHandler, RecordsAlarmAndBogusSoundingsKeptOutOfXyz)
     in.position = {41.0, 33.0, std::nullopt, std::nullopt, 4};
     EXPECT_FALSE(HandleSounderLine("$PVELSMT,7.5,12.1", in).xyzWritten) << "no grid conversion, no sounding";
     const std::string csv = home.readFile("LOG/c.csv");
-    EXPECT_NE(csv.find(",,,,,-6.50,0.00,6.50,0.00,6,0,Veldor SMT,1500.00,0.50,0,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",,,,,-6.50,0.00,6.50,0.00,6,0,Veldor SMT,1500.00,0.50,0,0.00,0.00,0.00\r\n"), std::string::npos) << csv;
     EXPECT_NE(csv.find(",41.0000000000,33.0000000000,,,-8.00,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",0.50,4,88.40,0.00,86.90\r\n"), std::string::npos) << "a positioned record keeps them: " << csv;
 
     auto lo = ScanFormat::compile("%*8s,%*lf,%*8s,%lf");
     in.depth.messageType = "Veldor XDR LO";
