@@ -105,16 +105,19 @@ GeodeticTexts geodeticTextsFromSettings()
     t.lccCentralMeridian = s.geodetic(GeodeticField::LccCentralMeridian).value();
     t.lccFalseEasting = s.geodetic(GeodeticField::LccFalseEasting).value();
     t.lccFalseNorthing = s.geodetic(GeodeticField::LccFalseNorthing).value();
+    t.selected = !s.useLccProjection() ? GridProjection::TransverseMercator
+                 : s.lambert1()        ? GridProjection::Lambert1SP
+                                       : GridProjection::Lambert2SP;
+    t.named = s.geodesyInForce();
     return t;
 }
 
 } // namespace
 
-GridProjection MainWindow::MapProjection()
+GridProjection MainWindow::MapProjection() const
 {
-    const DeviceSettings& s = deviceSettings();
-    if (!s.useLccProjection()) return GridProjection::TransverseMercator;
-    return s.lambert1() ? GridProjection::Lambert1SP : GridProjection::Lambert2SP;
+    if (const ProjectionSnapshot* s = snapshot_.Current()) return s->projection();
+    return geodeticTextsFromSettings().selected;
 }
 
 namespace {
@@ -174,7 +177,8 @@ class MainWindow::Bindings : public GnssLineEnvironment,
                         public SurveyRunHost,
                         public SurveyHost,
                         public ScreenshotTimerTarget,
-                        public CanvasDisplayTarget {
+                        public CanvasDisplayTarget,
+                        public RunningSurveyTarget {
 public:
     explicit Bindings(MainWindow& nav) : nav_(nav) {}
 
@@ -200,7 +204,7 @@ public:
         return OffsetValues{v.draft, v.soundVelocity, v.antennaHeight, v.tide};
     }
     const ProjectionSnapshot* snapshot() override { return nav_.mapSnapshot(gridProjection()); }
-    GridProjection gridProjection() const override { return MainWindow::MapProjection(); }
+    GridProjection gridProjection() const override { return nav_.MapProjection(); }
     bool gyroEnabled() const override { return deviceSettings().gyroEnabled(); }
     int receiverFixQuality() const override { return gnssSilent() ? 0 : nav_.ZGPS1->GetFixQuality(); }
     void showFixColour(ColorValue colour) override
@@ -233,7 +237,7 @@ public:
     {
         MapTickInputs in;
         const DeviceSettings& s = deviceSettings();
-        in.projection = MainWindow::MapProjection();
+        in.projection = nav_.MapProjection();
         in.gyroEnabled = s.gyroEnabled();
         in.receiverCourse = nav_.ZGPS1->GetCourse();
         in.fixQuality = nav_.ZGPS1->GetFixQuality();
@@ -337,8 +341,9 @@ public:
             FGPS->SensorSetClick();
         }
         // The datum and projection may have been edited since the last run: the run converts
-        // with what the settings say at its start.
+        // with what the settings say at its start, and keeps it to its end.
         nav_.snapshot_.Retake();
+        nav_.snapshot_.Get();
         nav_.reportedSnapshotProblem_.clear();  // a new run says its problems again
         nav_.mapLoop_->ForgetConvertedPosition();
         nav_.mapLoop_->NewRun();
@@ -454,6 +459,12 @@ public:
     {
         vsx::EnsureExtraVesselLayers(nav_.fcad->Model(), ExtraVessels[index], int(index));
     }
+    std::string GeodesyLine() override
+    {
+        const ProjectionSnapshot* s = nav_.snapshot_.Current();
+        if (!s) return {};
+        return "Datum and projection of this run: " + s->named().datum + "; " + s->named().projection;
+    }
     std::uint32_t Tick() override { return std::max<std::uint32_t>(1, std::uint32_t(tickCountMs())); }
     std::string Today() override { return CurrentDateString(); }
 
@@ -537,6 +548,14 @@ public:
     void setGridLineColor(ColorValue c) override { nav_.fcad->SetGridLineColor(c); }
     void repaint() override { nav_.fcad->Redraw(); }
 
+    // RunningSurveyTarget
+    std::optional<GeodesyInForce> runGeodesy() const override
+    {
+        const ProjectionSnapshot* s = nav_.snapshot_.Current();
+        if (!s || !nav_.run_ || !nav_.run_->Running()) return std::nullopt;
+        return s->named();
+    }
+
     // ScreenshotTimerTarget
     void setScreenshotInterval(int seconds) override
     {
@@ -593,6 +612,7 @@ MainWindow::~MainWindow()
     if (SounderReceiverTarget == sounderTarget_.get()) SounderReceiverTarget = nullptr;
     if (ScreenshotTimer == bindings_.get()) ScreenshotTimer = nullptr;
     if (MapCanvasTarget == bindings_.get()) MapCanvasTarget = nullptr;
+    if (RunningSurvey == bindings_.get()) RunningSurvey = nullptr;
     if (&surveyHost() == static_cast<SurveyHost*>(bindings_.get())) setSurveyHost(nullptr);
     if (&mainWindowHost() == static_cast<MainWindowHost*>(bindings_.get())) setMainWindowHost(nullptr);
     if (fcad) fcad->Model().SetChangeHandler({});
@@ -686,6 +706,7 @@ void MainWindow::FormCreate()
     SounderReceiverTarget = sounderTarget_.get();
     ScreenshotTimer = bindings_.get();
     MapCanvasTarget = bindings_.get();
+    RunningSurvey = bindings_.get();
     setSurveyHost(bindings_.get());
     setMainWindowHost(bindings_.get());
     wireMapCommands();

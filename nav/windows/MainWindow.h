@@ -114,8 +114,9 @@ public:
     SurveyRun& Run() { return *run_; }
     // The time-stamped save; false (with the reason) when the drawing could not be written.
     bool AutoSave(std::string* error = nullptr);
-    // The grid projection the map draws in, as the device settings choose it.
-    static GridProjection MapProjection();
+    // The grid projection the map draws in: the one of the projection snapshot (taken at the
+    // run's start), or the device settings' choice while there is none.
+    GridProjection MapProjection() const;
     // Text of a status-bar panel (0..6).
     QString StatusPanelText(int panel) const;
     int StatusPanelCount() const { return int(statusPanels_.size()); }

@@ -463,10 +463,7 @@ void MainWindow::ExtraVesselLineHandler(TVeldorSerialGPS* sender, const std::str
             FGPS->MemoGPS->clear();
     }
     const ProjectionSnapshot* snap = snapshot_.Current();
-    const DeviceSettings& ds = deviceSettings();
-    const GridProjection projection = !ds.useLccProjection() ? GridProjection::TransverseMercator
-                                      : ds.lambert1()        ? GridProjection::Lambert1SP
-                                                             : GridProjection::Lambert2SP;
+    const GridProjection projection = MapProjection();
     auto toGrid = [&](double lat, double lon) -> std::optional<std::pair<double, double>> {
         if (!snap) return std::nullopt;
         const auto g = snap->toGrid(lat, lon, 0, projection);
