@@ -17,6 +17,7 @@
 // the silence as usual, and Close ends the tries.
 #include "input/NmeaLineCutter.h"
 #include "input/NmeaParser.h"
+#include "platform/AppendFile.h"
 #include "platform/SerialPort.h"
 
 #include <QObject>
@@ -138,7 +139,7 @@ private:
     std::string lastError_;
     NmeaLineCutter cutter_;  // the receive text
     NmeaParser parser_;      // the last values
-    std::FILE* rawLog_ = nullptr;
+    AppendFile rawLog_;
     bool dataSinceLastTick_ = false;
     bool idleReported_ = false;
     bool inTick_ = false;        // a handler's nested event loop must not re-enter the tick

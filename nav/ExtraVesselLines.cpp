@@ -7,6 +7,16 @@
 namespace vsx {
 
 namespace {
+VesselFileWrite write(AppendFile& file, const std::string& text)
+{
+    VesselFileWrite w;
+    w.attempted = true;
+    w.file = file.path();
+    w.written = file.writeText(text);
+    if (!w.written) w.reason = file.errorText();
+    return w;
+}
+
 const ScanFormat& hdtFormat()
 {
     static const ScanFormat f = *ScanFormat::compile("%*7s %lf");
@@ -18,7 +28,7 @@ ExtraVesselLineResult HandleExtraVesselLine(MultiVesselEntry& v, std::string_vie
                                             const GridConverter& toGrid)
 {
     ExtraVesselLineResult result;
-    if (v.RawLogFile && v.RawLogFile->isOpen()) v.RawLogFile->writeText(StampedLogLine(now, line) + "\n");
+    if (v.RawLogFile && v.RawLogFile->isOpen()) result.log = write(*v.RawLogFile, StampedLogLine(now, line) + "\n");
     if (line.find("HDT") != std::string_view::npos) {
         double heading = 0;
         v.Heading = hdtFormat().scan(line, &heading, 1) == 1 ? heading : 0;
@@ -42,8 +52,12 @@ ExtraVesselLineResult HandleExtraVesselLine(MultiVesselEntry& v, std::string_vie
     v.Easting = en->first;
     v.Northing = en->second;
     if (v.Easting == 0 || !v.CoordinatesFile || !v.CoordinatesFile->isOpen()) return result;
-    result.recordWritten = v.CoordinatesFile->writeText(
-        ExtraVesselCoordinatesRecord(now, v.Latitude, v.Longitude, v.Easting, v.Northing, v.FixQuality) + "\n");
+    // A file left empty (its header could not be written at the start) gets the header first.
+    const std::string header = v.CoordinatesFile->size() == 0 ? std::string(kExtraVesselCoordinatesHeader) + "\n" : "";
+    result.record = write(*v.CoordinatesFile,
+                          header + ExtraVesselCoordinatesRecord(now, v.Latitude, v.Longitude, v.Easting, v.Northing,
+                                                                v.FixQuality) + "\n");
+    result.recordWritten = result.record.written;
     return result;
 }
 
