@@ -3,16 +3,17 @@
 #include "input/NmeaParser.h"
 #include "nav/RealtimeLogs.h"
 #include "platform/ScanFormat.h"
+#include "platform/Text.h"
 
 namespace vsx {
 
 namespace {
-VesselFileWrite write(AppendFile& file, const std::string& text)
+VesselFileWrite write(AppendFile& file, const std::string& text, const std::string& headerWhenEmpty = {})
 {
     VesselFileWrite w;
     w.attempted = true;
     w.file = file.path();
-    w.written = file.writeText(text);
+    w.written = file.write(toCrLf(text), toCrLf(headerWhenEmpty));
     if (!w.written) w.reason = file.errorText();
     return w;
 }
@@ -53,10 +54,9 @@ ExtraVesselLineResult HandleExtraVesselLine(MultiVesselEntry& v, std::string_vie
     v.Northing = en->second;
     if (v.Easting == 0 || !v.CoordinatesFile || !v.CoordinatesFile->isOpen()) return result;
     // A file left empty (its header could not be written at the start) gets the header first.
-    const std::string header = v.CoordinatesFile->size() == 0 ? std::string(kExtraVesselCoordinatesHeader) + "\n" : "";
     result.record = write(*v.CoordinatesFile,
-                          header + ExtraVesselCoordinatesRecord(now, v.Latitude, v.Longitude, v.Easting, v.Northing,
-                                                                v.FixQuality) + "\n");
+                          ExtraVesselCoordinatesRecord(now, v.Latitude, v.Longitude, v.Easting, v.Northing, v.FixQuality) + "\n",
+                          std::string(kExtraVesselCoordinatesHeader) + "\n");
     result.recordWritten = result.record.written;
     return result;
 }

@@ -5,6 +5,7 @@
 #include "platform/Paths.h"
 #include "platform/WriteFailureWatch.h"
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,13 +50,7 @@ namespace {
 // takes the whole of it or nothing.
 bool appendLine(AppendFile& f, const char* header, const std::string& line, bool* headerWritten)
 {
-    std::string out;
-    const bool empty = f.size() == 0;
-    if (empty) out = std::string(header) + "\r\n";
-    out += line + "\r\n";
-    const bool ok = f.write(out);
-    if (ok && empty && headerWritten) *headerWritten = true;
-    return ok;
+    return f.write(line + "\r\n", std::string(header) + "\r\n", headerWritten);
 }
 
 std::string alternativeName(const std::string& name, int n)
@@ -68,10 +63,13 @@ std::string alternativeName(const std::string& name, int n)
     return stem + "_" + std::to_string(n) + ext;
 }
 
-void makeFolderOf(const std::string& fileName)
+// Opens the file, making its folder first when it is missing.
+bool openMakingFolder(AppendFile& f, const std::string& fileName)
 {
+    if (f.open(fileName) || f.error() != ENOENT) return f.isOpen();
     const size_t slash = fileName.find_last_of('/');
     if (slash != std::string::npos) makeFolders(fileName.substr(0, slash));
+    return f.open(fileName);
 }
 
 bool exists(const std::string& path)
@@ -85,7 +83,6 @@ bool exists(const std::string& path)
 CsvAppendResult AppendSurveyCsvRecord(const std::string& fileName, const SoundingRecord& r)
 {
     CsvAppendResult result;
-    makeFolderOf(fileName);
     const std::string line = FormatSoundingRecord(r);
     // The alternative names are for a survey file that another program holds for itself. Any
     // other failure (a full disk, no rights, a folder in the way) loses the record, and the next
@@ -94,7 +91,7 @@ CsvAppendResult AppendSurveyCsvRecord(const std::string& fileName, const Soundin
         const std::string name = n == 0 ? fileName : alternativeName(fileName, n);
         const bool existed = n == 0 || exists(name);
         AppendFile f;
-        if (!f.open(name)) {
+        if (!openMakingFolder(f, name)) {
             if (n == 0) result.error = f.errorText();
             if (isHeldError(f.error())) continue;
             return result;
@@ -120,9 +117,8 @@ CsvAppendResult AppendSurveyCsvRecord(const std::string& fileName, const Soundin
 
 bool AppendSimpleXyzRecord(const std::string& fileName, double e, double n, double z, std::string* error)
 {
-    makeFolderOf(fileName);
-    AppendFile f(fileName);
-    const bool ok = f.isOpen() &&
+    AppendFile f;
+    const bool ok = openMakingFolder(f, fileName) &&
                     appendLine(f, kSimpleXyzHeader, formatFixed(e, 2) + "," + formatFixed(n, 2) + "," + formatFixed(z, 2), nullptr);
     if (!ok && error) *error = f.errorText();
     return ok;

@@ -30,19 +30,26 @@ bool endsInCutLine(int fd, off_t size)
 
 void setFileWriteCalls(FileWriteCalls* c) { calls = c ? c : &systemCalls; }
 
-int appendWhole(int fd, std::string_view bytes)
+int appendWhole(int fd, std::string_view bytes, std::string_view headerWhenEmpty, bool* headerWritten)
 {
+    if (headerWritten) *headerWritten = false;
     struct stat st {};
     if (::fstat(fd, &st) != 0) return errno ? errno : EIO;
     const off_t before = st.st_size;
-    // A line cut before (a failure that could not be taken back, a crash in an earlier run) is
-    // ended first, unless the new bytes begin with a line end themselves.
-    std::string mended;
-    if (!bytes.empty() && bytes.front() != '\r' && bytes.front() != '\n' && endsInCutLine(fd, before)) {
-        mended.reserve(bytes.size() + 2);
-        mended = "\r\n";
-        mended += bytes;
-        bytes = mended;
+    std::string joined;
+    const bool header = before == 0 && !headerWhenEmpty.empty();
+    if (header) {
+        joined.reserve(headerWhenEmpty.size() + bytes.size());
+        joined = headerWhenEmpty;
+        joined += bytes;
+        bytes = joined;
+    } else if (!bytes.empty() && bytes.front() != '\r' && bytes.front() != '\n' && endsInCutLine(fd, before)) {
+        // A line cut before (a failure that could not be taken back, a crash in an earlier run)
+        // is ended first, unless the new bytes begin with a line end themselves.
+        joined.reserve(bytes.size() + 2);
+        joined = "\r\n";
+        joined += bytes;
+        bytes = joined;
     }
     size_t done = 0;
     int error = 0;
@@ -56,7 +63,10 @@ int appendWhole(int fd, std::string_view bytes)
         }
         done += size_t(n);
     }
-    if (error == 0) return 0;
+    if (error == 0) {
+        if (headerWritten) *headerWritten = header;
+        return 0;
+    }
     // The file is opened for appending: what went in went at the end, after `before`.
     if (done > 0) calls->truncate(fd, before);
     return error;
@@ -80,24 +90,24 @@ long long AppendFile::size() const
     return fd_ >= 0 && ::fstat(fd_, &st) == 0 ? static_cast<long long>(st.st_size) : -1;
 }
 
-bool AppendFile::write(std::string_view bytes)
+bool AppendFile::write(std::string_view bytes, std::string_view headerWhenEmpty, bool* headerWritten)
 {
+    if (headerWritten) *headerWritten = false;
     if (fd_ < 0) {
         if (error_ == 0) error_ = EBADF;
         return false;
     }
-    error_ = appendWhole(fd_, bytes);
+    error_ = appendWhole(fd_, bytes, headerWhenEmpty, headerWritten);
     return error_ == 0;
 }
 
 bool AppendFile::writeText(std::string_view text) { return write(toCrLf(text)); }
 
-bool AppendFile::heldByAnotherProgram() const
+bool AppendFile::heldByAnotherProgram()
 {
     if (fd_ < 0) return false;
     // An exclusive whole-file lock (flock), as programs take on a file they keep for themselves.
     if (::flock(fd_, LOCK_SH | LOCK_NB) != 0) return errno == EWOULDBLOCK;
-    ::flock(fd_, LOCK_UN);
     // A record lock on any part of the file (fcntl), taken by another process or open file.
     struct flock query {};
     query.l_type = F_WRLCK;

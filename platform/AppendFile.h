@@ -26,8 +26,10 @@ void setFileWriteCalls(FileWriteCalls* calls);
 // Appends `bytes` to the end of the file open on `fd`, whole or not at all: when the write stops
 // part way, the file is cut back to the size it had before. Should even that fail, the file is
 // left ending in a cut line; the next append then starts with a line end of its own ("\r\n"), so
-// the next record never runs on from the cut one. Returns 0, or the errno of the failure.
-int appendWhole(int fd, std::string_view bytes);
+// the next record never runs on from the cut one. A file still empty gets `headerWhenEmpty`
+// first, in the same write (`headerWritten` says whether it did). Returns 0, or the errno of the
+// failure.
+int appendWhole(int fd, std::string_view bytes, std::string_view headerWhenEmpty = {}, bool* headerWritten = nullptr);
 
 class AppendFile {
 public:
@@ -43,14 +45,15 @@ public:
     const std::string& path() const { return path_; }
     // The file's size now; -1 when it is not open.
     long long size() const;
-    // Writes the bytes as they are, whole or not at all; false when the file is closed or the
-    // write failed.
-    bool write(std::string_view bytes);
+    // Writes the bytes as they are, whole or not at all, after `headerWhenEmpty` when the file is
+    // empty; false when the file is closed or the write failed.
+    bool write(std::string_view bytes, std::string_view headerWhenEmpty = {}, bool* headerWritten = nullptr);
     // Writes the text with CR LF line ends (a text-mode write).
     bool writeText(std::string_view text);
     // Another program holds the file for itself (an exclusive lock on it): it is not for us to
-    // write into now.
-    bool heldByAnotherProgram() const;
+    // write into now. When it is free, a shared lock is taken that lasts until the file is closed,
+    // so that no program takes the file for itself in the middle of a record.
+    bool heldByAnotherProgram();
     // The errno of the last failed open or write (0 when none), and its words.
     int error() const { return error_; }
     std::string errorText() const;

@@ -103,9 +103,17 @@ TEST(AppendFile, KnowsAFileHeldByAnotherProgram)
     TempHome home;
     home.writeFile("s.csv", "");
     const std::string path = home.path("s.csv");
-    AppendFile f(path);
-    ASSERT_TRUE(f.isOpen());
-    EXPECT_FALSE(f.heldByAnotherProgram()) << "nobody holds it";
+    {
+        AppendFile f(path);
+        ASSERT_TRUE(f.isOpen());
+        EXPECT_FALSE(f.heldByAnotherProgram()) << "nobody holds it";
+        // Until the record is written and the file closed, no program takes it for itself.
+        const int other = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0);
+        f.close();
+        EXPECT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+        ::close(other);
+    }
 
     struct Case {
         const char* name;
@@ -131,9 +139,9 @@ TEST(AppendFile, KnowsAFileHeldByAnotherProgram)
         const int other = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
         ASSERT_GE(other, 0);
         ASSERT_TRUE(c.lock(other));
-        EXPECT_EQ(f.heldByAnotherProgram(), c.held);
+        EXPECT_EQ(AppendFile(path).heldByAnotherProgram(), c.held);
         ::close(other);
-        EXPECT_FALSE(f.heldByAnotherProgram()) << "let go";
+        EXPECT_FALSE(AppendFile(path).heldByAnotherProgram()) << "let go";
     }
 }
 
