@@ -5,7 +5,6 @@
 #include "platform/Numbers.h"
 #include "platform/SerialPortMap.h"
 #include "platform/Text.h"
-#include "platform/WriteFailureWatch.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -101,7 +100,7 @@ void TVeldorSerialGPS::Open()
     ++session_;
     cutter_.clear();
     dataSinceLastTick_ = false;
-    if (RawLogEnabled && !RawLogFileName.empty()) rawLog_ = std::fopen(RawLogFileName.c_str(), "a+");
+    if (RawLogEnabled && !RawLogFileName.empty()) rawLog_.open(RawLogFileName);
 
     pollTimer_->setInterval(PollInterval < 1 ? kDefaultPollMs : PollInterval);
     pollTimer_->start();
@@ -174,10 +173,7 @@ void TVeldorSerialGPS::Close()
         port_->close();
         port_.reset();
     }
-    if (rawLog_) {
-        std::fclose(rawLog_);
-        rawLog_ = nullptr;
-    }
+    rawLog_.close();
     connected_ = false;
     parser_.reset();
     emit OnDisconnect(this, TVGPSCommPort(PortNumber));
@@ -296,25 +292,16 @@ void TVeldorSerialGPS::WriteRawLog(const std::string& line)
 {
     if (!RawLogEnabled || RawLogFileName.empty()) return;
     // A log that could not be opened (its folder gone, a full or read-only medium) is tried
-    // again with every line, so logging resumes as soon as the file can be written.
-    errno = 0;
-    if (!rawLog_) rawLog_ = std::fopen(RawLogFileName.c_str(), "a+");
-    bool written = rawLog_ != nullptr;
-    if (rawLog_) {
-        std::string out = RawLogTimeStamps ? rawLogStamp() : std::string();
-        out += line;
-        out += "\r\n";
-        written = std::fwrite(out.data(), 1, out.size(), rawLog_) == out.size();
-        written = std::fflush(rawLog_) == 0 && written;
-        if (!written) {
-            // A stream that failed keeps its error; the next line opens the file afresh.
-            const int error = errno;
-            std::fclose(rawLog_);
-            rawLog_ = nullptr;
-            errno = error;
-        }
-    }
-    emit OnRawLogWrite(this, RawLogFileName, written, written ? std::string() : SystemReason(errno));
+    // again with every line, so logging resumes as soon as the file can be written. A line goes
+    // in whole or not at all.
+    if (!rawLog_.isOpen() || rawLog_.path() != RawLogFileName) rawLog_.open(RawLogFileName);
+    std::string out = RawLogTimeStamps ? rawLogStamp() : std::string();
+    out += line;
+    out += "\r\n";
+    const bool written = rawLog_.write(out);
+    // After a failure the file is opened afresh with the next line (its folder may be made anew).
+    if (!written) rawLog_.close();
+    emit OnRawLogWrite(this, RawLogFileName, written, written ? std::string() : rawLog_.errorText());
 }
 
 bool TVeldorSerialGPS::positionChanged(double latitude, double longitude, double altitude)

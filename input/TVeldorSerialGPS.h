@@ -25,6 +25,7 @@
 // the silence as usual, and Close ends the tries.
 #include "input/NmeaLineCutter.h"
 #include "input/NmeaParser.h"
+#include "platform/AppendFile.h"
 #include "platform/SerialPort.h"
 
 #include <QObject>
@@ -151,7 +152,7 @@ private:
     NmeaLineCutter cutter_;  // the receive text
     bool waitingLineOpen_ = false;  // the pending text began with input waiting at the open
     NmeaParser parser_;      // the last values
-    std::FILE* rawLog_ = nullptr;
+    AppendFile rawLog_;
     bool dataSinceLastTick_ = false;
     bool idleReported_ = false;
     bool inTick_ = false;        // a handler's nested event loop must not re-enter the tick

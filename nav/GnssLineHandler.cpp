@@ -8,9 +8,7 @@
 #include "nav/SyntheticGga.h"
 #include "platform/Clock.h"
 #include "platform/Numbers.h"
-#include "platform/WriteFailureWatch.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 
@@ -232,10 +230,9 @@ void GnssLineHandler::writeSensorSentences(const GnssFix& fix, const std::string
             // A log that could not be opened or written is opened afresh for the next sentence,
             // so logging resumes as soon as the file can be written again.
             AppendFile& log = *SensorLogFiles[i];
-            errno = 0;
             if (!log.isOpen()) log.open(log.path());
             const bool written = log.isOpen() && log.writeText(logStamp() + ' ' + sentence + '\n');
-            const std::string reason = written ? std::string() : SystemReason(errno);
+            const std::string reason = written ? std::string() : log.errorText();
             if (!written) log.close();
             env_.noteSensorLogWrite(log.path(), written, reason);
         }

@@ -33,7 +33,7 @@ struct SounderLineOutput {
     bool csvAttempted = false;  // a record was due and went to the survey CSV (written or not)
     bool csvWritten = false;
     bool csvHeaderWritten = false;  // the record opened a new survey file
-    std::string csvFile;      // the file that took the record (an alternative name when the main one failed)
+    std::string csvFile;      // the file that took the record (an alternative name while the main one is held)
     std::string csvError;     // the system's reason when no file took the record (csvAttempted only)
     bool xyzAttempted = false;  // only a real depth at a current grid position goes to the XYZ file
     bool xyzWritten = false;

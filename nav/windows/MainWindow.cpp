@@ -603,11 +603,17 @@ MainWindow::MainWindow(QWidget* parent)
     };
     ExitProcess = [](int code) { std::exit(code); };
     bindings_ = std::make_unique<Bindings>(*this);
+    // The events log cannot say that it cannot be written: the status bar and the message window
+    // say it. Entries written from another thread are left to their writer.
+    setEventsLogWatcher([this](const std::string& file, bool written, const std::string& reason) {
+        if (QThread::currentThread() == thread()) noteWrite("events log", file, written, reason);
+    });
     FormCreate();
 }
 
 MainWindow::~MainWindow()
 {
+    setEventsLogWatcher({});
     if (GnssReceiverTarget == gnssTarget_.get()) GnssReceiverTarget = nullptr;
     if (SounderReceiverTarget == sounderTarget_.get()) SounderReceiverTarget = nullptr;
     if (ScreenshotTimer == bindings_.get()) ScreenshotTimer = nullptr;

@@ -323,8 +323,9 @@ private:
     QString runMessageText(const std::string& line);
     // A survey start refused: why, in a message box over the window the user acted in.
     void showRefusedStart(QWidget* actedIn);
-    // One write to a sounding file or log, known as `what`: a failure is said on the status bar
-    // and in the events log when it starts, and again when writing works again.
+    // One write to a sounding file or log, known as `what`: a failure is said on the status bar,
+    // in the message window and in the events log when it starts, and again with the number of
+    // lines lost when writing works again.
     void noteWrite(const std::string& what, const std::string& file, bool written, const std::string& reason);
     // At the end of a run: how many corrupt depth lines its sounding files left out, in the
     // events log (nothing when none); the count starts again.

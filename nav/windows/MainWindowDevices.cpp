@@ -107,10 +107,16 @@ void MainWindow::noteWrite(const std::string& what, const std::string& file, boo
 {
     const WriteChange change = writeWatch_.Note(what, file, written, reason);
     if (change.kind == WriteChange::Kind::None) return;
-    const char* english = change.kind == WriteChange::Kind::Failed ? "Cannot write %1: %2" : "Writing %1 again";
-    const QStringList args{fromCp1254(change.file), QString::fromLocal8Bit(change.reason.c_str())};
-    if (sStatusBar) sStatusBar->showMessage(translatedArgs(english, args), 60000);
+    const bool failed = change.kind == WriteChange::Kind::Failed;
+    const char* english = failed ? "Cannot write %1: %2" : "Writing %1 again; %2 lines were lost";
+    const QStringList args{fromCp1254(change.file), failed ? QString::fromLocal8Bit(change.reason.c_str())
+                                                           : QString::number(change.lost)};
+    // The events log first: when it cannot be written either, its own failure is said too, and
+    // the status bar then ends on this file's words.
     AppendEventLine(toCp1254(fillArgs(english, args)), EventsLogFileName());
+    const QString text = translatedArgs(english, args);
+    if (FMsg) FMsg->AddMessage(text, failed);
+    if (sStatusBar) sStatusBar->showMessage(text, 60000);
 }
 
 void MainWindow::reportDeviceEvent(const char* english, const QStringList& args, bool showWindow)
@@ -471,6 +477,8 @@ void MainWindow::ExtraVesselLineHandler(TVeldorSerialGPS* sender, const std::str
         return std::make_pair(g->easting, g->northing);
     };
     const ExtraVesselLineResult r = HandleExtraVesselLine(v, command, localNow(), toGrid);
+    for (const VesselFileWrite* w : {&r.log, &r.record})
+        if (w->attempted) noteWrite("vessel file " + w->file, w->file, w->written, w->reason);
     if (r.rejectedGga && ++v.RejectedGga == 1)
         ReportRejectedGga(v.Name.empty() ? "V" + std::to_string(i + 2) : v.Name, command, r.rejectedGga);
 }

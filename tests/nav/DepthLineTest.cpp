@@ -190,18 +190,6 @@ TEST(SoundingFiles, CsvBytesHeaderOnceAndXyz)
     EXPECT_EQ(home.readFile(xyz), "Easting,Northing,Elevation\r\n412345.68,4543210.13,-10.20\r\n");
 }
 
-TEST(SoundingFiles, BlockedNameFallsBackToAlternative)
-{
-    vsx::test::TempHome home;
-    const std::string csv = home.path("LOG/2024-05-01 Coordinates.csv");
-    std::filesystem::create_directories(csv);  // a folder in the way: the open fails, even for root
-    SoundingRecord r;
-    r.rawHi = 5;
-    auto res = AppendSurveyCsvRecord(csv, r);
-    ASSERT_TRUE(res.written);
-    EXPECT_EQ(res.fileName, home.path("LOG/2024-05-01 Coordinates_1.csv"));
-}
-
 #include "nav/SounderLineHandler.h"
 
 namespace {
