@@ -1,5 +1,6 @@
 #include "canvas/DxfImport.h"
 
+#include "canvas/DxfCurves.h"
 #include "canvas/DxfPairs.h"
 #include "canvas/DxfText.h"
 #include "canvas/FileNumbers.h"
@@ -47,9 +48,7 @@ constexpr int kMaxInsertDepth = 16;
 constexpr std::size_t kMaxShapes = 10'000'000;
 constexpr std::size_t kMaxBlockText = std::size_t(128) << 20;
 
-struct Point3 {
-    double x = 0, y = 0, z = 0;
-};
+using dxf::Point3;
 
 // A map of three-dimensional points p' = L p + t. Block content keeps the heights of its points,
 // so an insert whose extrusion tilts it (and every insert around that one) places it as the
@@ -154,31 +153,70 @@ double number(std::string_view v)
 
 int integer(double v) { return v > -2147483648.0 && v < 2147483648.0 ? int(v) : 0; }
 
-// One record (entity) as its pairs arrive: the numbers by code, its texts, and the vertex list
-// of LWPOLYLINE and SPLINE.
+void setY(WorldPoint& p, double y) { p.Y = y; }
+void setY(Point3& p, double y) { p.y = y; }
+
+// Vertices whose coordinates come in codes of their own, x first: an x without its y, or a y
+// without its x, leaves the list unusable.
+template <class Point>
+struct CodedPoints {
+    std::vector<Point> list;
+    bool pendingX = false, unpaired = false;
+
+    void clear()
+    {
+        list.clear();
+        pendingX = unpaired = false;
+    }
+    void x(double v)
+    {
+        unpaired = unpaired || pendingX;
+        list.push_back({v, 0});
+        pendingX = true;
+    }
+    void y(double v)
+    {
+        if (pendingX) setY(list.back(), v);
+        else unpaired = true;
+        pendingX = false;
+    }
+    bool usable() const { return !unpaired && !pendingX; }
+};
+
+// One record (entity) as its pairs arrive: the numbers by code, its texts, the vertices of
+// LWPOLYLINE (with their bulges) and a SPLINE's control points, fit points, knots and weights.
 struct Record {
     static constexpr int kCodes = 240;
+    enum class Kind { Other, LwPolyline, Spline };
 
     std::string name;
+    Kind kind = Kind::Other;
     std::bitset<kCodes> has;
     double num[kCodes];
     std::string text1, text3, name2, layer8;
-    std::vector<WorldPoint> points;  // LWPOLYLINE vertices, SPLINE control points
-    std::vector<double> pointZ;      // the SPLINE control points' heights (code 30)
-    bool pendingX = false, unpaired = false;
-    bool embedded = false;           // past an MTEXT's embedded object (code 101)
+    CodedPoints<WorldPoint> vertices;  // LWPOLYLINE codes 10, 20
+    // LWPOLYLINE: the bulge (code 42) of each vertex that has one other than 0, by vertex index.
+    std::vector<std::pair<std::size_t, double>> bulges;
+    CodedPoints<Point3> controlPoints, fitPoints;  // SPLINE codes 10/20/30 and 11/21/31
+    std::vector<double> knots, weights;            // SPLINE codes 40 and 41
+    bool embedded = false;  // past an MTEXT's embedded object (code 101)
 
     void begin(std::string_view recordName)
     {
         name.assign(recordName);
+        kind = name == "LWPOLYLINE" ? Kind::LwPolyline : name == "SPLINE" ? Kind::Spline : Kind::Other;
         has.reset();
         text1.clear();
         text3.clear();
         name2.clear();
         layer8 = "0";
-        points.clear();
-        pointZ.clear();
-        pendingX = unpaired = embedded = false;
+        vertices.clear();
+        bulges.clear();
+        controlPoints.clear();
+        fitPoints.clear();
+        knots.clear();
+        weights.clear();
+        embedded = false;
     }
 
     void add(int code, std::string_view v)
@@ -192,27 +230,47 @@ struct Record {
         case 101: embedded = true; return;  // the object's own codes follow, not the entity's
         default: break;
         }
-        const bool vertexList = name == "LWPOLYLINE" || name == "SPLINE";
-        if (vertexList && code == 10) {
-            unpaired = unpaired || pendingX;
-            points.push_back({number(v), 0});
-            pointZ.push_back(0);
-            pendingX = true;
-            return;
-        }
-        if (vertexList && code == 30) {
-            if (!pointZ.empty()) pointZ.back() = number(v);
-            return;
-        }
-        if (vertexList && code == 20) {
-            if (pendingX) points.back().Y = number(v);
-            else unpaired = true;
-            pendingX = false;
-            return;
-        }
+        if (kind == Kind::LwPolyline ? lwpolylinePair(code, v) : kind == Kind::Spline && splinePair(code, v)) return;
         if (code >= 0 && code < kCodes) {
             num[code] = number(v);  // unreadable numbers read as 0
             has.set(std::size_t(code));
+        }
+    }
+
+    // The codes that LWPOLYLINE and SPLINE repeat per vertex, knot or weight; false for the others.
+    bool lwpolylinePair(int code, std::string_view v)
+    {
+        switch (code) {
+        case 10: vertices.x(number(v)); return true;
+        case 20: vertices.y(number(v)); return true;
+        case 30: return true;
+        case 42: {
+            if (vertices.list.empty()) return false;
+            const double bulge = number(v);
+            const std::size_t vertex = vertices.list.size() - 1;
+            if (!bulges.empty() && bulges.back().first == vertex) bulges.pop_back();
+            if (bulge != 0) bulges.emplace_back(vertex, bulge);
+            return true;
+        }
+        default: return false;
+        }
+    }
+    bool splinePair(int code, std::string_view v)
+    {
+        switch (code) {
+        case 10: controlPoints.x(number(v)); return true;
+        case 20: controlPoints.y(number(v)); return true;
+        case 30:
+            if (!controlPoints.list.empty()) controlPoints.list.back().z = number(v);
+            return true;
+        case 11: fitPoints.x(number(v)); return true;
+        case 21: fitPoints.y(number(v)); return true;
+        case 31:
+            if (!fitPoints.list.empty()) fitPoints.list.back().z = number(v);
+            return true;
+        case 40: knots.push_back(number(v)); return true;
+        case 41: weights.push_back(number(v)); return true;
+        default: return false;
         }
     }
 
@@ -373,6 +431,8 @@ public:
 private:
     void flush();
     void endPolyline();
+    // The arc from the last vertex to (x, y) when the last vertex is bulged.
+    void bulgeArc(double x, double y);
 
     DxfConverter& conv_;
     ShapeSink& sink_;
@@ -387,6 +447,10 @@ private:
     Affine3 polylinePlace_;
     double polylineElevation_ = 0;
     std::optional<PolylineMaker> polyline_;
+    // The first and the last vertex of the POLYLINE in its object coordinates, and the last one's
+    // bulge: the arc to the next vertex (or, closed, back to the first) is drawn when it comes.
+    double firstX_ = 0, firstY_ = 0, lastX_ = 0, lastY_ = 0, lastBulge_ = 0;
+    std::vector<Point3> arc_;
 };
 
 class DxfConverter {
@@ -684,22 +748,57 @@ private:
 
     void lwpolyline(const Record& r, ShapeSink& sink)
     {
-        if (r.points.size() < 2) return;
+        const std::vector<WorldPoint>& points = r.vertices.list;
+        const std::size_t n = points.size();
+        if (n < 2) return;
         const Affine3 m = r.ocs();
         const double elevation = r.get(38);
+        const int flags = r.integerOf(70);
         PolylineMaker s(false, sink.keepsHeights());
-        s.shape->Vertices.reserve(r.points.size());
-        for (const WorldPoint& v : r.points) s.add(m.map(v.X, v.Y, elevation));
-        finishPolyline(sink, std::move(s), r.integerOf(70), r.has[62], r.integerOf(62));
+        if (r.bulges.empty()) {
+            s.shape->Vertices.reserve(n);
+            for (const WorldPoint& v : points) s.add(m.map(v.X, v.Y, elevation));
+        } else {
+            // A bulged vertex starts an arc to the next one; the last vertex's arc closes a closed
+            // polyline.
+            auto bulge = r.bulges.begin();
+            for (std::size_t i = 0; i < n; ++i) {
+                const WorldPoint& v = points[i];
+                s.add(m.map(v.X, v.Y, elevation));
+                if (bulge == r.bulges.end() || bulge->first != i) continue;
+                if (i + 1 < n || (flags & 1) != 0) {
+                    const WorldPoint& next = points[(i + 1) % n];
+                    arc_.clear();
+                    dxf::appendBulgeArc(v.X, v.Y, next.X, next.Y, bulge->second, arc_);
+                    for (const Point3& p : arc_) s.add(m.map(p.x, p.y, elevation));
+                }
+                ++bulge;
+            }
+        }
+        finishPolyline(sink, std::move(s), flags, r.has[62], r.integerOf(62));
     }
 
     void spline(const Record& r, ShapeSink& sink)
     {
-        if (r.unpaired || r.pendingX || r.points.size() < 2) return;
+        dxf::SplineData d;
+        d.degree = r.has[71] ? r.integerOf(71) : -1;
+        d.flags = r.integerOf(70);
+        if (r.controlPoints.usable()) d.controlPoints = r.controlPoints.list;
+        if (r.fitPoints.usable()) d.fitPoints = r.fitPoints.list;
+        d.knots = r.knots;
+        d.weights = r.weights;
+        if (r.has[12] || r.has[22] || r.has[32]) d.startTangent = Point3{r.get(12), r.get(22), r.get(32)};
+        if (r.has[13] || r.has[23] || r.has[33]) d.endTangent = Point3{r.get(13), r.get(23), r.get(33)};
+        dxf::SplinePolyline curve = dxf::tessellateSpline(d);
+        if (curve.result == dxf::SplineResult::Unsupported) {
+            leftOut("splines of a degree above " + std::to_string(dxf::kMaxSplineDegree) + " or without a finite curve");
+            return;
+        }
+        if (curve.vertices.size() < 2) return;
         PolylineMaker s(false, sink.keepsHeights());
-        s.shape->Vertices = r.points;
-        if (s.keep) s.z = r.pointZ;
-        finishPolyline(sink, std::move(s), r.integerOf(70), r.has[62], r.integerOf(62));
+        s.shape->Vertices.reserve(curve.vertices.size());
+        for (const Point3& p : curve.vertices) s.add(p);
+        finishPolyline(sink, std::move(s), curve.closed ? 1 : 0, r.has[62], r.integerOf(62));
     }
 
 public:
@@ -723,6 +822,7 @@ private:
     std::size_t shapeCount_ = 0;
     std::map<std::string, int> leftOut_;
     std::vector<std::string> lineLayers_;
+    std::vector<Point3> arc_;  // the points of one bulge arc
 };
 
 void RecordStream::flush()
@@ -733,8 +833,15 @@ void RecordStream::flush()
         // Frame control points of a spline-fit polyline are not on the drawn line; polyface
         // face records have no position.
         if (!polylineSkipped_ && (rec_.integerOf(70) & (16 | 128)) == 0) {
-            const double z = polyline3d_ ? rec_.get(30) : polylineElevation_;
-            polyline_->add(polylinePlace_.map(rec_.get(10), rec_.get(20), z));
+            const double x = rec_.get(10), y = rec_.get(20);
+            if (polyline3d_) {
+                polyline_->add(polylinePlace_.map(x, y, rec_.get(30)));
+                return;
+            }
+            if (polyline_->shape->Vertices.empty()) firstX_ = x, firstY_ = y;
+            else bulgeArc(x, y);
+            polyline_->add(polylinePlace_.map(x, y, polylineElevation_));
+            lastX_ = x, lastY_ = y, lastBulge_ = rec_.get(42);
         }
         return;
     }
@@ -755,15 +862,27 @@ void RecordStream::flush()
         polylinePlace_ = polyline3d_ ? Affine3{} : rec_.ocs();
         polylineElevation_ = rec_.get(30);
         polyline_.emplace(false, sink_.keepsHeights());
+        lastBulge_ = 0;
         return;
     }
     conv_.entity(rec_, sink_, depth_);
+}
+
+void RecordStream::bulgeArc(double x, double y)
+{
+    if (lastBulge_ == 0) return;
+    arc_.clear();
+    dxf::appendBulgeArc(lastX_, lastY_, x, y, lastBulge_, arc_);
+    for (const Point3& p : arc_) polyline_->add(polylinePlace_.map(p.x, p.y, polylineElevation_));
+    lastBulge_ = 0;
 }
 
 void RecordStream::endPolyline()
 {
     if (!inPolyline_) return;
     inPolyline_ = false;
+    if (!polylineSkipped_ && polyline_ && (polylineFlags_ & 1) != 0 && !polyline3d_ && !polyline_->shape->Vertices.empty())
+        bulgeArc(firstX_, firstY_);
     if (!polylineSkipped_ && polyline_ && polyline_->shape->Vertices.size() >= 2)
         conv_.finishPolyline(sink_, std::move(*polyline_), polylineFlags_, polylineHasColour_, polylineColourIndex_);
     polyline_.reset();
