@@ -7,15 +7,13 @@
 // size or 0.01 drawing units, whichever is larger, with at most kMaxCurveVertices vertices per
 // entity, so that a hostile file cannot make millions. A bulge arc takes at least the 20 chords
 // an ARC entity gets, more when the same tolerance asks for them.
+#include "canvas/DxfGeometry.h"
+
 #include <cstddef>
 #include <optional>
 #include <vector>
 
 namespace vsx::dxf {
-
-struct Point3 {
-    double x = 0, y = 0, z = 0;
-};
 
 inline constexpr std::size_t kMaxCurveVertices = 2000;
 // Degrees above this are not drawn: CAD programs write 11 at most, and evaluation costs grow with
