@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <functional>
 
 #include <fcntl.h>
@@ -57,7 +59,7 @@ TEST(AppendFile, ARecordGoesInWholeOrNotAtAll)
         EXPECT_EQ(home.readFile("f.csv"), c.expected);
         if (!c.written) {
             EXPECT_EQ(f.error(), ENOSPC);
-            EXPECT_EQ(f.errorText(), "No space left on device");
+            EXPECT_EQ(f.errorText(), std::strerror(ENOSPC)) << "the system's own words, in its language";
         }
         // Room again: the next record starts on a line of its own, whatever the failure left.
         EXPECT_TRUE(f.write(kRecord));
@@ -89,7 +91,7 @@ TEST(AppendFile, SaysWhyItCannotOpenOrWrite)
     TempHome home;
     std::string reason;
     EXPECT_FALSE(appendToFile(home.path("no such folder/f.log"), "x\r\n", &reason));
-    EXPECT_EQ(reason, "No such file or directory");
+    EXPECT_EQ(reason, std::strerror(ENOENT));
     AppendFile f;
     EXPECT_FALSE(f.write("x"));
     EXPECT_NE(f.error(), 0) << "a file never opened is not written";
