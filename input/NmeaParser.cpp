@@ -76,6 +76,37 @@ bool heightField(std::string_view text, std::optional<double>& out)
     return true;
 }
 
+// Digits with at most one '.' among them, at least one digit; a leading '-' when `allowSign`.
+bool decimalText(std::string_view text, bool allowSign)
+{
+    if (allowSign && !text.empty() && text[0] == '-') text.remove_prefix(1);
+    bool digit = false, dot = false;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') digit = true;
+        else if (c == '.' && !dot) dot = true;
+        else return false;
+    }
+    return digit;
+}
+
+// Digits, then an optional '.' and more digits: a time "hhmmss[.ss]" (6 whole digits) or an angle
+// "ddmm.mmm" / "dddmm.mmm" (at least 3).
+bool digitsWithFraction(std::string_view text, size_t minWhole, size_t maxWhole)
+{
+    const size_t dot = text.find('.');
+    const std::string_view whole = text.substr(0, dot);
+    if (whole.size() < minWhole || whole.size() > maxWhole || !allDigits(whole)) return false;
+    return dot == std::string_view::npos || allDigits(text.substr(dot + 1));
+}
+
+// An angle with its hemisphere letter, or both empty.
+bool angleText(std::string_view value, std::string_view hemisphere, char positive, char negative)
+{
+    if (value.empty() && hemisphere.empty()) return true;
+    return hemisphere.size() == 1 && (hemisphere[0] == positive || hemisphere[0] == negative) &&
+           digitsWithFraction(value, 3, 5);
+}
+
 GgaSentence rejected(const char* problem)
 {
     GgaSentence g;
@@ -181,21 +212,58 @@ void readHdt(Reading& r)
 }
 
 // The sentence table: type (three characters), the fewest fields (address included) a sentence
-// of it must have, and its reader (none: recognised, and it changes nothing).
+// of it must have, its reader (none: recognised, and it changes nothing) and, for a type whose
+// sentence cut short would give values nobody measured, what it must be to be used without a
+// checksum (none: used as it comes).
 struct SentenceRule {
     std::string_view type;
     SentenceType kind;
     size_t minFields;
     void (*read)(Reading&);
+    bool (*wholeWithoutChecksum)(const std::vector<std::string_view>&);
 };
 
 constexpr SentenceRule kSentenceRules[] = {
-    {"GGA", SentenceType::Gga, 10, readGga}, {"RMC", SentenceType::Rmc, 8, readRmc},
-    {"VTG", SentenceType::Vtg, 8, readVtg},  {"HDT", SentenceType::Hdt, 2, readHdt},
-    {"ZDA", SentenceType::Zda, 0, nullptr},  {"GSA", SentenceType::Gsa, 0, nullptr},
+    {"GGA", SentenceType::Gga, 10, readGga, GgaComplete}, {"RMC", SentenceType::Rmc, 8, readRmc, nullptr},
+    {"VTG", SentenceType::Vtg, 8, readVtg, nullptr},      {"HDT", SentenceType::Hdt, 2, readHdt, nullptr},
+    {"ZDA", SentenceType::Zda, 0, nullptr, nullptr},      {"GSA", SentenceType::Gsa, 0, nullptr, nullptr},
 };
 
+// The rule of a standard address; none for a proprietary one or a type the table does not hold.
+const SentenceRule* ruleFor(const NmeaAddress& address)
+{
+    if (address.proprietary) return nullptr;
+    const std::string_view type = address.type;
+    for (const SentenceRule& r : kSentenceRules)
+        if (r.type[0] == type[0] && r.type[1] == type[1] && r.type[2] == type[2]) return &r;
+    return nullptr;
+}
+
 } // namespace
+
+bool GgaComplete(const std::vector<std::string_view>& f)
+{
+    if (f.size() != 15) return false;
+    const auto digits = [](std::string_view t, size_t most) { return t.empty() || (t.size() <= most && allDigits(t)); };
+    const auto number = [](std::string_view t, bool allowSign) { return t.empty() || decimalText(t, allowSign); };
+    const auto unit = [](std::string_view t) { return t.empty() || t == "M"; };
+    return (f[1].empty() || digitsWithFraction(f[1], 6, 6)) && angleText(f[2], f[3], 'N', 'S') &&
+           angleText(f[4], f[5], 'E', 'W') && digits(f[6], 2) && digits(f[7], 3) && number(f[8], false) &&
+           number(f[9], true) && unit(f[10]) && number(f[11], true) && unit(f[12]) && number(f[13], false) &&
+           digits(f[14], 4);
+}
+
+bool nmeaSentenceUsable(std::string_view sentence, NmeaChecksum checksum)
+{
+    if (checksum != NmeaChecksum::Absent) return checksum == NmeaChecksum::Valid;
+    NmeaAddress address;
+    if (!ReadNmeaAddress(sentence.substr(0, sentence.find(',')), address)) return true;
+    const SentenceRule* rule = ruleFor(address);
+    if (!rule || !rule->wholeWithoutChecksum) return true;
+    std::vector<std::string_view> fields;
+    SplitFields(sentence, fields);
+    return rule->wholeWithoutChecksum(fields);
+}
 
 GgaSentence ReadGgaSentence(const std::vector<std::string_view>& f)
 {
@@ -308,12 +376,7 @@ const SentenceRead& NmeaParser::Read(std::string_view line, NmeaChecksum checksu
     if (const size_t star = line.find('*'); star != std::string_view::npos) line = line.substr(0, star);
     if (!ReadNmeaAddress(line.substr(0, line.find(',')), read_.address)) return read_;
     read_.type = SentenceType::Other;
-    const SentenceRule* rule = nullptr;
-    if (!read_.address.proprietary) {
-        const std::string_view type = read_.address.type;
-        for (const SentenceRule& r : kSentenceRules)
-            if (r.type[0] == type[0] && r.type[1] == type[1] && r.type[2] == type[2]) rule = &r;
-    }
+    const SentenceRule* rule = ruleFor(read_.address);
     if (!rule) return read_;
     read_.type = rule->kind;
     // A sentence changed on the way is not used; the owner still sees the line.
@@ -323,6 +386,9 @@ const SentenceRead& NmeaParser::Read(std::string_view line, NmeaChecksum checksu
         return read_;
     }
     SplitFields(line, fields_);
+    // Cut short without a checksum: not used, as a wrong checksum is not.
+    if (checksum == NmeaChecksum::Absent && rule->wholeWithoutChecksum && !rule->wholeWithoutChecksum(fields_))
+        return read_;
     if (fields_.size() < rule->minFields) {
         read_.outcome = SentenceRead::Outcome::Refused;
         read_.problem = "field count";
@@ -382,7 +448,8 @@ void NmeaParser::Commit(Listener& listener)
 
 void NmeaParser::ParseSentence(std::string_view line, Listener& listener)
 {
-    Read(line, NmeaChecksum::Absent, clock().monotonic());
+    // As if a checksum vouched for it: neither a checksum nor completeness is looked at.
+    Read(line, NmeaChecksum::Valid, clock().monotonic());
     Commit(listener);
 }
 

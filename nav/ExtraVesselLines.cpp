@@ -1,15 +1,29 @@
 #include "nav/ExtraVesselLines.h"
 
+#include "input/NmeaParser.h"
 #include "nav/RealtimeLogs.h"
+#include "platform/Text.h"
 
 namespace vsx {
+
+namespace {
+VesselFileWrite write(AppendFile& file, const std::string& text, const std::string& headerWhenEmpty = {})
+{
+    VesselFileWrite w;
+    w.attempted = true;
+    w.file = file.path();
+    w.written = file.write(toCrLf(text), toCrLf(headerWhenEmpty));
+    if (!w.written) w.reason = file.errorText();
+    return w;
+}
+} // namespace
 
 ExtraVesselLineResult HandleExtraVesselLine(MultiVesselEntry& v, std::string_view line, const SentenceRead& sentence,
                                             const ReceiverFix& fix, const LocalDateTime& now,
                                             const GridConverter& toGrid)
 {
     ExtraVesselLineResult result;
-    if (v.RawLogFile && v.RawLogFile->isOpen()) v.RawLogFile->writeText(StampedLogLine(now, line) + "\n");
+    if (v.RawLogFile && v.RawLogFile->isOpen()) result.log = write(*v.RawLogFile, StampedLogLine(now, line) + "\n");
     // An HDT without a readable heading leaves none: the receiver's course is drawn instead.
     if (sentence.read(SentenceType::Hdt)) v.Heading = fix.heading.valid ? fix.heading.value : 0;
     if (sentence.type != SentenceType::Gga) return result;
@@ -17,6 +31,7 @@ ExtraVesselLineResult HandleExtraVesselLine(MultiVesselEntry& v, std::string_vie
         result.rejectedGga = sentence.problem;
         return result;
     }
+    // A wrong checksum, or a GGA cut short without one: nothing taken.
     if (sentence.outcome != SentenceRead::Outcome::Read) return result;
     v.FixQuality = fix.fixQuality.value;
     if (!fix.position.valid) return result;
@@ -30,8 +45,11 @@ ExtraVesselLineResult HandleExtraVesselLine(MultiVesselEntry& v, std::string_vie
     v.Easting = en->first;
     v.Northing = en->second;
     if (v.Easting == 0 || !v.CoordinatesFile || !v.CoordinatesFile->isOpen()) return result;
-    result.recordWritten = v.CoordinatesFile->writeText(
-        ExtraVesselCoordinatesRecord(now, v.Latitude, v.Longitude, v.Easting, v.Northing, v.FixQuality) + "\n");
+    // A file left empty (its header could not be written at the start) gets the header first.
+    result.record = write(*v.CoordinatesFile,
+                          ExtraVesselCoordinatesRecord(now, v.Latitude, v.Longitude, v.Easting, v.Northing, v.FixQuality) + "\n",
+                          std::string(kExtraVesselCoordinatesHeader) + "\n");
+    result.recordWritten = result.record.written;
     return result;
 }
 

@@ -7,9 +7,7 @@
 #include "nav/SyntheticGga.h"
 #include "platform/Clock.h"
 #include "platform/Numbers.h"
-#include "platform/WriteFailureWatch.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 
@@ -69,6 +67,8 @@ void GnssLineHandler::HandleLine(std::string_view line, const SentenceRead& sent
 
 void GnssLineHandler::NewRun()
 {
+    // The RTK heights of the last run's fixes are none of this run's.
+    state_.RtkAntennaHeight = state_.RtkTide = 0;
     state_.RejectedGgaCount = 0;
 }
 
@@ -87,7 +87,7 @@ void GnssLineHandler::handleGga(std::string_view line, const SentenceRead& sente
         if (++state_.RejectedGgaCount == 1) env_.reportRejectedGga(line, sentence.problem);
         return;
     }
-    // A sentence with a wrong checksum is not taken.
+    // A sentence with a wrong checksum, or cut short without one, is not taken.
     if (sentence.outcome != SentenceRead::Outcome::Read) return;
     if (fix.time.valid) state_.GgaTimeText = clockText(fix.time.value);
     state_.NoValidPosition = sentence.emptyGga;
@@ -140,10 +140,9 @@ void GnssLineHandler::writeSensorSentences(const GnssFix& antennaFix, const std:
             // A log that could not be opened or written is opened afresh for the next sentence,
             // so logging resumes as soon as the file can be written again.
             AppendFile& log = *SensorLogFiles[i];
-            errno = 0;
             if (!log.isOpen()) log.open(log.path());
             const bool written = log.isOpen() && log.writeText(logStamp() + ' ' + sentence + '\n');
-            const std::string reason = written ? std::string() : SystemReason(errno);
+            const std::string reason = written ? std::string() : log.errorText();
             if (!written) log.close();
             env_.noteSensorLogWrite(log.path(), written, reason);
         }

@@ -73,8 +73,8 @@ public:
 
     // One line, what the receiver read of it and the fix as it stands with that line.
     void HandleLine(std::string_view line, const SentenceRead& sentence, const ReceiverFix& fix);
-    // A survey run starts: no refused GGA count carries over from the last one (the receiver
-    // forgets its fix, so no position or heading does either).
+    // A survey run starts: no RTK height or refused GGA count carries over from the last one
+    // (the receiver forgets its fix, so no position or heading does either).
     void NewRun();
 
     // Sensor sentences made since start (forwarded or logged or not), for the status of a run.
