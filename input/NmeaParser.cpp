@@ -349,13 +349,16 @@ bool ReadNmeaAddress(std::string_view field, NmeaAddress& address)
     address.proprietary = false;
     if (field.size() < 3 || (field[0] != '$' && field[0] != '!')) return false;
     const std::string_view a = field.substr(1);
-    for (char c : a)
-        if (!isCapital(c) && !isDigit(c)) return false;
+    const auto capitalOrDigit = [](char c) { return isCapital(c) || isDigit(c); };
     if (a[0] == 'P') {
+        for (char c : a)
+            if (!capitalOrDigit(c)) return false;
         address.proprietary = true;
         return true;
     }
-    if (a.size() != 5 || !isCapital(a[0]) || !isCapital(a[1])) return false;
+    if (a.size() != 5 || !isCapital(a[0]) || !isCapital(a[1]) || !capitalOrDigit(a[2]) || !capitalOrDigit(a[3]) ||
+        !capitalOrDigit(a[4]))
+        return false;
     address.talker = a.substr(0, 2);
     address.type = a.substr(2);
     return true;
@@ -373,8 +376,11 @@ const SentenceRead& NmeaParser::Read(std::string_view line, NmeaChecksum checksu
     read_.address.talker = read_.address.type = {};
     read_.address.proprietary = false;
     if (line.empty() || line[0] != '$') return read_;
-    if (const size_t star = line.find('*'); star != std::string_view::npos) line = line.substr(0, star);
-    if (!ReadNmeaAddress(line.substr(0, line.find(',')), read_.address)) return read_;
+    // The address ends at the first ',' (or at the checksum of a sentence without fields).
+    const size_t addressEnd = line.find(',');
+    std::string_view address = line.substr(0, addressEnd);
+    if (const size_t star = address.find('*'); star != std::string_view::npos) address = address.substr(0, star);
+    if (!ReadNmeaAddress(address, read_.address)) return read_;
     read_.type = SentenceType::Other;
     const SentenceRule* rule = ruleFor(read_.address);
     if (!rule) return read_;
@@ -385,6 +391,7 @@ const SentenceRead& NmeaParser::Read(std::string_view line, NmeaChecksum checksu
         read_.outcome = SentenceRead::Outcome::Read;
         return read_;
     }
+    if (const size_t star = line.find('*', address.size()); star != std::string_view::npos) line = line.substr(0, star);
     SplitFields(line, fields_);
     // Cut short without a checksum: not used, as a wrong checksum is not.
     if (checksum == NmeaChecksum::Absent && rule->wholeWithoutChecksum && !rule->wholeWithoutChecksum(fields_))
