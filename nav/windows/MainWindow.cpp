@@ -766,7 +766,7 @@ void MainWindow::buildMenus()
     };
 
     QMenu* file = menu("File");
-    connect(item(file, "New1", "New...", QKeySequence("Ctrl+N")), &QAction::triggered, this, &MainWindow::onNewTriggered);
+    connect(item(file, "New1", "New", QKeySequence("Ctrl+N")), &QAction::triggered, this, &MainWindow::onNewTriggered);
     connect(item(file, "Open1", "Open...", QKeySequence("Ctrl+O")), &QAction::triggered, this, &MainWindow::onOpenTriggered);
     connect(item(file, "Save1", "Save", QKeySequence("Ctrl+S")), &QAction::triggered, this, &MainWindow::SaveCommandClick);
     connect(item(file, "SaveAs1", "Save As...", QKeySequence("Ctrl+W")), &QAction::triggered, this,

@@ -74,7 +74,8 @@ std::string iconHost()
 void MainWindow::onExportTriggered()
 {
     const FileChoice choice = prompts().chooseSaveFile(
-        this, {translated("Dialog Save"), translated("KML (*.kml);;KMZ (*.kmz);;DXF R12 (*.dxf);;All Files (*)"), {}, 1,
+        this, {translated("Dialog Save"), translated("Google Earth KML [*.kml] (*.kml);;Google Earth KMZ [*.kmz] (*.kmz);;"
+                                         "AutoCAD R12 DXF [*.dxf] (*.dxf);;All Files [*.*] (*)"), {}, 1,
                {"kml", "kmz", "dxf", ""}});
     if (choice.path.isEmpty()) return;
     std::string path = choice.path.toStdString();
@@ -151,7 +152,8 @@ void MainWindow::onImportTriggered()
     CanvasModel& model = fcad->Model();
     const FileChoice choice = prompts().chooseOpenFile(
         this, {translated("Dialog Open"),
-               translated("KML/KMZ Files (*.kml *.kmz);;XYZ Files (*.xyz *.txt *.csv);;DXF (*.dxf);;All Files (*)"), {}, 1,
+               translated("KML/KMZ Files [*.kml;*.kmz] (*.kml *.kmz);;XYZ Files [*.xyz;*.txt;*.csv] (*.xyz *.txt *.csv);;"
+                          "AutoCAD 2018 DXF [*.dxf] (*.dxf);;All Files [*.*] (*)"), {}, 1,
                {}});
     const int previousLayer = model.CurrentLayer();
     auto finish = [&] {

@@ -26,7 +26,7 @@ namespace {
 
 QString tr8(const std::string& s) { return QString::fromUtf8(s.c_str(), int(s.size())); }
 
-const char* const kProjectFilters = "Veldor Sondrix (*.vltx);;All Files (*)";
+const char* const kProjectFilters = "Veldor Sondrix [*.vltx] (*.vltx);;All Files [*.*] (*)";
 
 // The grid and the vessel are drawn anew by the loops; project files never hold them.
 void clearLoopLayers(CanvasModel& model)
