@@ -254,10 +254,9 @@ public:
     bool LightBackground() const;  // background luma >= 129 000
 
     // ---- Deleting ----
-    // Deletes the shapes of one existing layer; -1 and unknown ids delete nothing.
+    // Deletes the shapes of one existing layer; unknown ids delete nothing. -1 deletes every
+    // shape of every layer, empties the selection and restarts shape ids at 1.
     void DeleteLayerShapes(int layerId);
-    // Deletes every shape, empties the selection, restarts shape ids at 1.
-    void DeleteAllShapes();
     void DeleteLayerShapesByName(std::string_view name);
     void DeleteSelected();   // synchronous repaint
     void RemoveSelected();   // the same with an asynchronous repaint (the Delete key)
@@ -334,6 +333,7 @@ private:
     bool onVisibleLayer(const TVShape& s) const;
     // Deletes the shapes for which `doomed` holds, in one pass over the z-order from `from`.
     template <class Pred> void deleteWhere(Pred doomed, std::size_t from = 0);
+    void deleteAllShapes();
     void renumberFrom(std::size_t pos);
     void markSelected(TVShape& s);
     void deleteSelectedShapes();

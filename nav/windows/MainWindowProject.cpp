@@ -99,7 +99,7 @@ void MainWindow::onNewTriggered()
                       PromptKind::Warning) != PromptAnswer::Yes)
         return;
     CanvasModel& model = fcad->Model();
-    model.DeleteAllShapes();
+    model.DeleteLayerShapes(-1);  // every layer's shapes; ids start again at 1
     model.ClearSoundings();
     model.ClearEventMarkers();
     AppendEventLine("New layout - cleared all shapes", EventsLogFileName());
