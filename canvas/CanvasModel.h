@@ -109,6 +109,8 @@ public:
     void SetLayerVisible(int id, bool visible);
     bool GetLayerLocked(int id) const;
     void SetLayerLocked(int id, bool locked);
+    bool GetLayerKeepsColor(int id) const;
+    void SetLayerKeepsColor(int id, bool keeps);
     // Mode 1 puts every shape of `fromId` on `toId` (an existing layer); other modes change nothing.
     void MoveLayerShapes(int fromId, int toId, int mode);
     std::vector<std::int32_t> GetLayerShapeIds(int layerId) const;  // in z-order
@@ -251,6 +253,9 @@ public:
     void SetBackgroundColor(ColorValue c);  // a changed colour repaints synchronously
     // The pen colour to draw `c` with on the current background.
     ColorValue ContrastColor(ColorValue c) const;
+    // The pen colour of a layer that keeps its colour: `c` itself, unless it is too close to the
+    // background to be seen, when it is drawn as ContrastColor draws it.
+    ColorValue KeptColor(ColorValue c) const;
     bool LightBackground() const;  // background luma >= 129 000
 
     // ---- Deleting ----

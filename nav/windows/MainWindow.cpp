@@ -164,6 +164,8 @@ void EnsureStandardLayers(CanvasModel* canvas)
         if (id == -1) id = canvas->AddLayer(l.name);
         *l.id = id;
     }
+    // The tracks are drawn in the colours the navigation settings show, on any background.
+    for (int id : {TrackFixLayerId, TrackFloatLayerId, TrackNoFixLayerId}) canvas->SetLayerKeepsColor(id, true);
     canvas->SetCurrentLayer(current);
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/Settings.h"
 #include "app/Translated.h"
+#include "app/windows/WindowPointers.h"
 #include "canvas/DxfExport.h"
 #include "canvas/DxfImport.h"
 #include "canvas/VeldorCanvas.h"
@@ -22,6 +23,7 @@
 #include "platform/Prompts.h"
 #include "platform/Text.h"
 #include "tools/FolderOpener.h"
+#include "tools/windows/NavigationSettingsWindow.h"
 
 #include <QStatusBar>
 
@@ -117,6 +119,11 @@ void MainWindow::onExportTriggered()
     const RealtimeState& rt = realtimeState();
     in.vessel = std::make_pair(rt.VesselEasting, rt.VesselNorthing);
     in.iconHost = iconHost();
+    // The tracks in the colours the map draws them in, which the navigation settings show.
+    if (Navset) {
+        in.trackColorFixed = Navset->trackColorFixed();
+        in.trackColorFloat = Navset->trackColorFloat();
+    }
     const KmlExportResult doc = BuildKmlDocument(model, in);
 
     std::string error;
