@@ -920,6 +920,7 @@ void MainWindow::createReceivers()
     ZSENSOR = new TVeldorSerialGPS(this);
     ZSENSOR->setObjectName("ZSENSOR");
     connect(ZSENSOR, &TVeldorSerialGPS::OnConnect, this, &MainWindow::ZSENSORConnect);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnDisconnect, this, &MainWindow::ZSENSORDisconnect);
     connect(ZSENSOR, &TVeldorSerialGPS::OnIdle, this, &MainWindow::ZSENSORIdle);
     connect(ZSENSOR, &TVeldorSerialGPS::OnNewCommand, this, &MainWindow::ZSENSORNewCommand);
     connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceLost, this, &MainWindow::ZSENSORDeviceLost);
