@@ -657,9 +657,12 @@ void NtripWindow::OpenOutputPort()
     line.rts = true;
     const std::string device = serialDevicePath(IniFileName, name);
     std::string error;
-    if (!device.empty()) outputPort_ = SerialPort::open(device, line, &error);
+    SerialOpenStep failed = SerialOpenStep::OpenDevice;
+    if (!device.empty()) outputPort_ = SerialPort::open(device, line, &error, &failed);
     if (!outputPort_) {
-        AddLog("Failed to open output port: %1", {q(name)});
+        // Opened, but it took no line settings: closed again, and said as such.
+        if (failed == SerialOpenStep::ConfigureLine) AddLog("Failed to configure output port");
+        else AddLog("Failed to open output port: %1", {q(name)});
         if (device.empty()) AddLog("%1 is not assigned to a serial device", {q(name)});
         else if (!error.empty()) AddLogLine(q(error));
         chkOutputPort->setChecked(false); // as the user's click: closes and saves

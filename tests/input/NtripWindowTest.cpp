@@ -16,6 +16,7 @@
 #include "platform/Paths.h"
 #include "platform/Prompts.h"
 #include "platform/SerialPort.h"
+#include "platform/SerialPortMap.h"
 #include "platform/Text.h"
 
 #include "RtcmTestFrames.h"
@@ -407,6 +408,8 @@ TEST_F(NtripWindowTest, OutputPortTakesTheStreamFromTheReceiversPort)
 {
     PtyPair receiver, output;
     output.mapTo(GetIniFileName(), "COM7");
+    home.writeFile("not-a-port", "");
+    IniFile(GetIniFileName()).writeString(kSerialPortsSection, "COM8", home.path("not-a-port"));
     ScriptedCaster caster;
     open();
     window->show();
@@ -472,6 +475,13 @@ TEST_F(NtripWindowTest, OutputPortTakesTheStreamFromTheReceiversPort)
     const std::string fifth = block();
     ASSERT_TRUE(sendAndWait(atReceiver, fifth));
     EXPECT_EQ(atOutput.received(), second + third);
+
+    // A port mapped to a plain file opens, but takes no line settings: that is said as such.
+    choose(window->boxOutputPort, "COM8");
+    click(window->chkOutputPort);
+    EXPECT_NE(log().find("Failed to configure output port"), std::string::npos) << log();
+    EXPECT_EQ(log().find("Failed to open output port: COM8"), std::string::npos) << log();
+    EXPECT_FALSE(window->chkOutputPort->isChecked());
 
     // The receiver's port closed (real time stopped): nothing is written, and the log says so once.
     window->SetSerialPortHandle(nullptr, {});
