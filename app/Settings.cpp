@@ -48,9 +48,10 @@ void CreateDataFolders()
 
 std::string EventsLogFileName() { return LogFolder + CurrentDateString() + " Events.log"; }
 
-void AppendEventLine(const std::string& text, const std::string& fileName)
+void AppendEventLine(const std::string& text, const std::string& fileName, EventTimeStamp stamp)
 {
-    const LocalDateTime now = localNow();
+    LocalDateTime now = localNow();
+    if (stamp == EventTimeStamp::WholeSeconds) now.millisecond = 0;
     AppendFile f(fileName);
     if (!f.isOpen()) return;
     f.writeText("\nAuto Event:\t" + formatDate(now) + " " + formatTimeCompact(now) + "\t" + text);

@@ -24,9 +24,14 @@ void CreateDataFolders();
 // The events log of the moment: LogFolder + today + " Events.log".
 std::string EventsLogFileName();
 
+// How an events-log entry stamps its time: to the millisecond, or to the second with "000" in
+// the millisecond digits.
+enum class EventTimeStamp { Milliseconds, WholeSeconds };
+
 // Appends "\nAuto Event:\t<YYYY-MM-DD hhnnsszzz>\t<text>" to the file (CR LF line breaks).
 // Nothing is written when the file cannot be opened.
-void AppendEventLine(const std::string& text, const std::string& fileName);
+void AppendEventLine(const std::string& text, const std::string& fileName,
+                     EventTimeStamp stamp = EventTimeStamp::Milliseconds);
 
 // Window placement, stored in the section named after the window's object name.
 struct StoredPlacement {

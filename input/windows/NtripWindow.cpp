@@ -706,10 +706,13 @@ void NtripWindow::watchBaseStation(const char* bytes, std::size_t count)
 {
     for (const RtcmBaseStation& base : watch_.Feed(bytes, count)) {
         reportBase(base);
-        // Into the events log of the day of the message, only when that day's LOG folder exists.
+        // Into the events log of the day of the message, only when that day's LOG folder exists;
+        // its time to the second, as the base-station records have always been written.
         const std::string date = CurrentDateString();
         const std::string folder = dataRoot() + date + "/LOG/";
-        if (folderExists(folder)) AppendEventLine("NTRIP Base Station " + BaseStationText(base), folder + date + " Events.log");
+        if (folderExists(folder))
+            AppendEventLine("NTRIP Base Station " + BaseStationText(base), folder + date + " Events.log",
+                            EventTimeStamp::WholeSeconds);
     }
 }
 
