@@ -111,6 +111,20 @@ protected:
     std::unique_ptr<RunningOnDesktop> program_;
 };
 
+// The columns of a title bar that hold dark pixels, its edges, the window icon at its left and
+// the buttons at its right left out: on an inactive window, those of the caption's text.
+int captionColumns(const QImage& titleBar)
+{
+    int columns = 0;
+    for (int x = 24; x < titleBar.width() - 60; ++x)
+        for (int y = 2; y < titleBar.height() - 2; ++y)
+            if (qGray(titleBar.pixel(x, y)) < 170) {
+                ++columns;
+                break;
+            }
+    return columns;
+}
+
 bool titleBarOnScreen(const QRect& frame, QSize screen)
 {
     return frame.top() >= 0 && frame.left() >= 0 && frame.top() + 20 <= screen.height() && frame.right() < screen.width();
@@ -258,6 +272,46 @@ TEST_F(WindowManagerTest, KeypadGoesWithTheOffsetsWindow)
                                              QString::number(offsets), QStringLiteral("key"), QStringLiteral("alt+F4")});
     ASSERT_TRUE(WaitUntil([&] { return desktop_->findWindow(kStartWindows[2]) == 0; }, kWait));
     EXPECT_TRUE(WaitUntil([&] { return !keypadShown(); }, kWait)) << "the keypad stayed after the offsets window closed";
+    exitWithMenu();
+}
+
+// The battery window's title bar holds its whole caption: given more room, the window manager
+// writes no more of it than it already did (a caption cut to "B..." grows).
+TEST_F(WindowManagerTest, BatteryTitleBarHoldsItsCaption)
+{
+    // The echosounder speaks the sentence with the battery value, so the window stays up.
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(home_.root() + "Veldor/VSX")));
+    {
+        vsx::IniFile ini(home_.root() + "Veldor/VSX/VeldorSX.ini");
+        ini.writeString("SENSOR COMUNICATION SETTINGS", "cSBESMessage", "Veldor SMT");
+        ASSERT_TRUE(ini.flush());
+    }
+    start();
+    const unsigned long battery = desktop_->findWindow(QStringLiteral("Battery"));
+    ASSERT_NE(battery, 0u) << "the battery window is not up";
+    // Where it can grow without running under another window.
+    desktop_->run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QStringLiteral("--sync"), QString::number(battery),
+                                             QStringLiteral("20"), QStringLiteral("900")});
+    ASSERT_TRUE(WaitUntil([&] { return QRect(0, 860, 60, 60).contains(desktop_->frameRect(battery).topLeft()); }, kWait))
+        << "the window manager did not move the window";
+    // Its caption as an inactive window shows it: the main window has the focus.
+    desktop_->run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(mainWindow())});
+    const auto titleBar = [&] {
+        const QRect frame = desktop_->frameRect(battery);
+        return desktop_->grab(QRect(frame.left(), frame.top(), frame.width(), desktop_->clientRect(battery).top() - frame.top()));
+    };
+    const QImage before = titleBar();
+    ASSERT_FALSE(before.isNull());
+    const int shown = captionColumns(before);
+    ASSERT_GT(shown, 10) << "no caption found in the title bar";
+
+    const QRect inside = desktop_->clientRect(battery);
+    desktop_->run(QStringLiteral("xdotool"), {QStringLiteral("windowsize"), QStringLiteral("--sync"), QString::number(battery),
+                                             QString::number(inside.width() + 240), QString::number(inside.height())});
+    ASSERT_TRUE(WaitUntil([&] { return desktop_->clientRect(battery).width() == inside.width() + 240; }, kWait))
+        << "the window manager did not widen the window";
+    // A pixel either way where the centred text falls on another pixel column.
+    EXPECT_NEAR(captionColumns(titleBar()), shown, 2) << "the caption was cut in the title bar";
     exitWithMenu();
 }
 
