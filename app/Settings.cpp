@@ -48,12 +48,30 @@ void CreateDataFolders()
 
 std::string EventsLogFileName() { return LogFolder + CurrentDateString() + " Events.log"; }
 
-void AppendEventLine(const std::string& text, const std::string& fileName)
+namespace {
+EventsLogWatcher& eventsLogWatcher()
+{
+    static EventsLogWatcher watcher;
+    return watcher;
+}
+} // namespace
+
+void setEventsLogWatcher(EventsLogWatcher watcher) { eventsLogWatcher() = std::move(watcher); }
+
+void noteEventsLogWrite(const std::string& fileName, bool written, const std::string& reason)
+{
+    // A copy: the watcher may write into the events log itself, and may be replaced meanwhile.
+    if (const EventsLogWatcher watcher = eventsLogWatcher()) watcher(fileName, written, reason);
+}
+
+bool AppendEventLine(const std::string& text, const std::string& fileName)
 {
     const LocalDateTime now = localNow();
     AppendFile f(fileName);
-    if (!f.isOpen()) return;
-    f.writeText("\nAuto Event:\t" + formatDate(now) + " " + formatTimeCompact(now) + "\t" + text);
+    const bool written =
+        f.isOpen() && f.writeText("\nAuto Event:\t" + formatDate(now) + " " + formatTimeCompact(now) + "\t" + text);
+    noteEventsLogWrite(fileName, written, written ? std::string() : f.errorText());
+    return written;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // folders, window placement and the daily events log.
 #include <QMargins>
 #include <QRect>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,9 +25,17 @@ void CreateDataFolders();
 // The events log of the moment: LogFolder + today + " Events.log".
 std::string EventsLogFileName();
 
-// Appends "\nAuto Event:\t<YYYY-MM-DD hhnnsszzz>\t<text>" to the file (CR LF line breaks).
-// Nothing is written when the file cannot be opened.
-void AppendEventLine(const std::string& text, const std::string& fileName);
+// Appends "\nAuto Event:\t<YYYY-MM-DD hhnnsszzz>\t<text>" to the file (CR LF line breaks),
+// whole or not at all. Nothing is written when the file cannot be opened or written; the
+// watcher, when one is set, learns of every entry whether it was written.
+bool AppendEventLine(const std::string& text, const std::string& fileName);
+
+// Learns whether each entry reached the events log. An events log that cannot be written cannot
+// say so itself: the watcher (the main window) says it elsewhere.
+using EventsLogWatcher = std::function<void(const std::string& fileName, bool written, const std::string& reason)>;
+void setEventsLogWatcher(EventsLogWatcher watcher);
+// Tells the watcher of an entry written into the events log by other means.
+void noteEventsLogWrite(const std::string& fileName, bool written, const std::string& reason);
 
 // Window placement, stored in the section named after the window's object name.
 struct StoredPlacement {

@@ -21,7 +21,7 @@ static void BM_DepthLineToRecords(benchmark::State& state)
     in.csvFileName = (folder / "Coordinates.csv").string();
     in.xyzFileName = (folder / "Simple XYZ.csv").string();
     for (auto _ : state) {
-        auto out = vsx::HandleSounderLine("$SDDPT,12.34,0.5*6A", in);
+        auto out = vsx::HandleSounderLine("$SDDPT,12.34,0.5*56", in);
         benchmark::DoNotOptimize(out);
     }
     std::filesystem::remove_all(folder);

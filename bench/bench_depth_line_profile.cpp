@@ -28,7 +28,7 @@ void BM_DepthLineFixedVelocity(benchmark::State& state)
 {
     const vsx::DepthLineSettings s = settings();
     for (auto _ : state) {
-        auto r = vsx::ProcessDepthLine("$SDDPT,12.34,0.5*6A", s);
+        auto r = vsx::ProcessDepthLine("$SDDPT,12.34,0.5*56", s);
         benchmark::DoNotOptimize(r);
     }
 }
@@ -43,7 +43,7 @@ void BM_DepthLineProfileVelocity(benchmark::State& state)
         vsx::DepthLineSettings s = settings();
         const vsx::SoundVelocityColumn* c = &column;
         s.profileVelocity = [c](double raw) { return c->velocityAt(raw); };
-        auto r = vsx::ProcessDepthLine("$SDDPT,12.34,0.5*6A", s);
+        auto r = vsx::ProcessDepthLine("$SDDPT,12.34,0.5*56", s);
         benchmark::DoNotOptimize(r);
     }
 }

@@ -119,8 +119,9 @@ void BM_InflateProject500kLines(benchmark::State& state)
 BENCHMARK(BM_InflateProject500kLines)->Arg(500000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 // A DXF of 1000 polylines of 1000 vertices: LWPOLYLINE records (release 2000 and later) or
-// POLYLINE/VERTEX records (release 12, as our own export writes them).
-std::string dxfWithVertices(bool lightweight)
+// POLYLINE/VERTEX records (release 12, as our own export writes them); bulged, one LWPOLYLINE
+// vertex in ten carries a bulge (an arc to the next vertex, as rounded corners are drawn).
+std::string dxfWithVertices(bool lightweight, bool bulged = false)
 {
     std::string out = "0\r\nSECTION\r\n2\r\nENTITIES\r\n";
     for (int p = 0; p < 1000; ++p) {
@@ -132,16 +133,17 @@ std::string dxfWithVertices(bool lightweight)
             out += "\r\n20\r\n";
             filenum::appendFixed(out, 4512000.0 + k * 1.13, 6);
             out += lightweight ? "\r\n" : "\r\n30\r\n0.0\r\n";
+            if (bulged && k % 10 == 0) out += "42\r\n0.25\r\n";
         }
         if (!lightweight) out += "0\r\nSEQEND\r\n8\r\nRunlines\r\n";
     }
     return out + "0\r\nENDSEC\r\n0\r\nEOF\r\n";
 }
 
-void importDxfBench(benchmark::State& state, bool lightweight)
+void importDxfBench(benchmark::State& state, bool lightweight, bool bulged = false)
 {
     const std::string path = tempPath(lightweight ? "lw.dxf" : "r12.dxf");
-    writeFileAtomically(path, dxfWithVertices(lightweight));
+    writeFileAtomically(path, dxfWithVertices(lightweight, bulged));
     for (auto _ : state) {
         auto m = std::make_unique<CanvasModel>();
         if (!ImportDxf(*m, path)) state.SkipWithError("import failed");
@@ -159,6 +161,11 @@ void BM_ImportDxfLwpolyline1MVertices(benchmark::State& state) { importDxfBench(
 BENCHMARK(BM_ImportDxfLwpolyline1MVertices)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 void BM_ImportDxfPolylineVertex1MVertices(benchmark::State& state) { importDxfBench(state, false); }
 BENCHMARK(BM_ImportDxfPolylineVertex1MVertices)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+// The same file with one vertex in ten bulged: each of those 100,000 arcs is drawn with at least
+// the 20 chords of an ARC, so the import makes about 2.9 million vertices. Per vertex of the file
+// it costs the arcs' evaluation on top of the plain import (no target of its own).
+void BM_ImportDxfLwpolylineBulged1MVertices(benchmark::State& state) { importDxfBench(state, true, true); }
+BENCHMARK(BM_ImportDxfLwpolylineBulged1MVertices)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 // GDAL's DXF reader in this process, through its C interface (loaded at run time, so the
 // benchmark needs no GDAL headers): every feature read and its points counted.

@@ -36,7 +36,7 @@ struct BenchEnv : MapLoopEnvironment {
     MapTickInputs inputs() override { return in; }
     const ProjectionSnapshot* snapshot() override { return &*snap; }
     void handPositionToNtrip(double, double, double) override {}
-    void showRealtimeValues(int, const std::string&, const std::string&, int) override {}
+    void showRealtimeValues(int, const std::string&, const std::string&, int, bool) override {}
     void showStatusPosition(const std::string&, const std::string&) override {}
     void showGnssSilent() override {}
     void setDepthHud(double, double, bool) override {}

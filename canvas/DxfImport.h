@@ -12,6 +12,10 @@
 // their heights, so a tilted insert inside another block lands where it is. The blocks are kept
 // in the canvas's block list for later imports that insert them.
 //
+// Curves are drawn where the file puts them: a polyline's bulged segments (LWPOLYLINE, POLYLINE
+// VERTEX records, a closed one's closing segment) as their arcs, a SPLINE as the curve its knots,
+// control points and weights define, or through its fit points (canvas/DxfCurves.h).
+//
 // The file is read as a stream and converted as it is read, so memory follows the shapes made,
 // not the size of the file; the canvas is only touched once the whole file was read: a failed
 // import leaves the previous import of the same file (and everything else) as it was.

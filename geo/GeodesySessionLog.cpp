@@ -1,5 +1,6 @@
 #include "geo/GeodesySessionLog.h"
 
+#include "platform/AppendFile.h"
 #include "platform/IniFile.h"
 
 #include <cerrno>
@@ -21,20 +22,6 @@ bool fail(std::string* error, const std::string& what)
 {
     if (error) *error = what + ": " + std::strerror(errno);
     return false;
-}
-
-bool writeAll(int fd, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += size_t(n);
-    }
-    return true;
 }
 
 } // namespace
@@ -132,15 +119,12 @@ bool appendGeodesySessionLog(const std::string& logFolder, const GeodesySettings
         errno = saved;
         return fail(error, "cannot read " + path);
     }
-    if (st.st_size == 0) {
-        bytes = geodesyLogTitle(now);
-    } else {
-        // A file left without a final line end gets one, so the block starts on its own line.
-        char last = '\n';
-        if (::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') bytes = kEol;
-    }
+    if (st.st_size == 0) bytes = geodesyLogTitle(now);
     bytes += geodesySessionBlock(settings, now);
-    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    // The block goes in whole or not at all, on a line of its own.
+    const int written = appendWhole(fd, bytes);
+    if (written != 0) errno = written;
+    bool ok = written == 0 && ::fsync(fd) == 0;
     int saved = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

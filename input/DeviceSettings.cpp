@@ -191,6 +191,36 @@ std::string DeviceSettings::projectionText() const
     return t;
 }
 
+GeodesyInForce DeviceSettings::geodesyInForce() const
+{
+    using G = GeodeticField;
+    // "(label=value, ...)" with the values the conversions use.
+    auto list = [this](std::initializer_list<std::pair<const char*, G>> fields) {
+        std::string t;
+        for (const auto& [label, f] : fields)
+            t += std::string(t.empty() ? "" : ", ") + label + "=" + geodetic(f).validText();
+        return "(" + t + ")";
+    };
+    const char* flattening = geodetic(G::InverseFlattening).value() > 1.0 ? "1/f" : "f";
+    GeodesyInForce g;
+    g.datum = (datumName_.empty() ? std::string("unnamed") : datumName_) + " " +
+              list({{"a", G::SemiMajorAxis}, {flattening, G::InverseFlattening}, {"DX", G::XShift},
+                    {"DY", G::YShift}, {"DZ", G::ZShift}, {"RX", G::XRotation}, {"RY", G::YRotation},
+                    {"RZ", G::ZRotation}, {"PPM", G::ScalePpm}});
+    if (!useLcc_)
+        g.projection = "TM " + list({{"CM", G::CentralMeridian}, {"RefLat", G::ReferenceLatitude},
+                                     {"SF", G::ScaleFactor}, {"FE", G::FalseEasting}, {"FN", G::FalseNorthing}});
+    else if (lambert1_)
+        g.projection = "LCC 1 " + list({{"CP", G::LccCentralParallel}, {"CM", G::LccCentralMeridian},
+                                        {"SF", G::LccScaleFactor}, {"FE", G::LccFalseEasting},
+                                        {"FN", G::LccFalseNorthing}});
+    else  // the two-parallel form has no scale factor of its own
+        g.projection = "LCC " + list({{"SP1", G::LccStandardParallel1}, {"SP2", G::LccStandardParallel2},
+                                      {"CP", G::LccCentralParallel}, {"CM", G::LccCentralMeridian},
+                                      {"FE", G::LccFalseEasting}, {"FN", G::LccFalseNorthing}});
+    return g;
+}
+
 std::vector<std::string> DeviceSettings::invalidGeodeticFields() const
 {
     std::vector<std::string> bad;

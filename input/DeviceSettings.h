@@ -6,6 +6,7 @@
 // The window binds its controls to one of these; other windows read it through the typed
 // accessors (deviceSettings()), which keep the last valid value of every number and name.
 #include "input/DisplayValues.h"
+#include "input/GeodesyInForce.h"
 #include "input/LastValidNumber.h"
 #include "input/ReceiverPortSettings.h"
 
@@ -135,6 +136,11 @@ public:
     std::string localEllipsoidText() const;
     // central meridian, reference latitude, scale factor, false easting, false northing.
     std::string projectionText() const;
+    // The datum and the selected projection named with the values the conversions use (the last
+    // valid ones): "<name> (a=.., 1/f=.., DX=.., DY=.., DZ=.., RX=.., RY=.., RZ=.., PPM=..)" and
+    // "TM (CM=.., RefLat=.., SF=.., FE=.., FN=..)", "LCC (SP1=.., SP2=.., CP=.., CM=.., FE=..,
+    // FN=..)" or "LCC 1 (CP=.., CM=.., SF=.., FE=.., FN=..)" for the one-parallel form.
+    GeodesyInForce geodesyInForce() const;
     // Captions of the fields whose text is neither empty nor a number.
     std::vector<std::string> invalidGeodeticFields() const;
 

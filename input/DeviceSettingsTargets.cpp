@@ -7,6 +7,7 @@ ReceiverPortTarget* SounderReceiverTarget = nullptr;
 CanvasDisplayTarget* MapCanvasTarget = nullptr;
 ScreenshotTimerTarget* ScreenshotTimer = nullptr;
 LowFrequencyDepthBoxTarget* LowFrequencyDepthBox = nullptr;
+RunningSurveyTarget* RunningSurvey = nullptr;
 std::function<std::vector<std::string>()> SerialPortLister;
 std::function<VesselSizeDefaults()> OwnVesselSizes;
 bool MonitorEchoEnabled = true;

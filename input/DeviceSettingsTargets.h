@@ -2,16 +2,18 @@
 // What the device settings window drives in other parts of the program, seen through small
 // interfaces so the window needs none of them to exist: the two receivers its port groups are
 // applied to, the map canvas its grid settings go to, the main window's screenshot timer, the
-// real-time window's low-frequency depth box, the list of serial ports present and the own
-// vessel's symbol sizes.
+// real-time window's low-frequency depth box, the survey run, the list of serial ports present
+// and the own vessel's symbol sizes.
 //
 // Every pointer is null until its owner binds it (and again before the owner goes); the window
 // skips whatever is not bound. All of them are used on the interactive thread only.
 #include "input/ExtraVesselSettings.h"
+#include "input/GeodesyInForce.h"
 #include "input/ReceiverPortSettings.h"
 #include "platform/Colour.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,11 +56,21 @@ public:
     virtual void setLowFrequencyDepthBoxVisible(bool visible) = 0;
 };
 
+// The survey run, as far as the datum and projection go.
+class RunningSurveyTarget {
+public:
+    virtual ~RunningSurveyTarget() = default;
+    // The datum and projection the running survey's records are converted with (taken at its
+    // start); nothing while no survey runs or while it has none it can use.
+    virtual std::optional<GeodesyInForce> runGeodesy() const = 0;
+};
+
 extern ReceiverPortTarget* GnssReceiverTarget;     // the main window's GNSS receiver
 extern ReceiverPortTarget* SounderReceiverTarget;  // the main window's echosounder receiver
 extern CanvasDisplayTarget* MapCanvasTarget;
 extern ScreenshotTimerTarget* ScreenshotTimer;
 extern LowFrequencyDepthBoxTarget* LowFrequencyDepthBox;
+extern RunningSurveyTarget* RunningSurvey;  // the main window's survey run
 
 // The names ("COM" + number) of the serial ports that can be opened now, in ascending number;
 // ports held open, by our receivers or by another program, are not among them.

@@ -54,6 +54,37 @@ bool heightField(std::string_view text, std::optional<double>& out)
     return true;
 }
 
+// Digits with at most one '.' among them, at least one digit; a leading '-' when `allowSign`.
+bool decimalText(std::string_view text, bool allowSign)
+{
+    if (allowSign && !text.empty() && text[0] == '-') text.remove_prefix(1);
+    bool digit = false, dot = false;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') digit = true;
+        else if (c == '.' && !dot) dot = true;
+        else return false;
+    }
+    return digit;
+}
+
+// Digits, then an optional '.' and more digits: a time "hhmmss[.ss]" (6 whole digits) or an angle
+// "ddmm.mmm" / "dddmm.mmm" (at least 3).
+bool digitsWithFraction(std::string_view text, size_t minWhole, size_t maxWhole)
+{
+    const size_t dot = text.find('.');
+    const std::string_view whole = text.substr(0, dot);
+    if (whole.size() < minWhole || whole.size() > maxWhole || !allDigits(whole)) return false;
+    return dot == std::string_view::npos || allDigits(text.substr(dot + 1));
+}
+
+// An angle with its hemisphere letter, or both empty.
+bool angleText(std::string_view value, std::string_view hemisphere, char positive, char negative)
+{
+    if (value.empty() && hemisphere.empty()) return true;
+    return hemisphere.size() == 1 && (hemisphere[0] == positive || hemisphere[0] == negative) &&
+           digitsWithFraction(value, 3, 5);
+}
+
 GgaSentence rejected(const char* problem)
 {
     GgaSentence g;
@@ -62,6 +93,28 @@ GgaSentence rejected(const char* problem)
 }
 
 } // namespace
+
+bool GgaComplete(const std::vector<std::string_view>& f)
+{
+    if (f.size() != 15) return false;
+    const auto digits = [](std::string_view t, size_t most) { return t.empty() || (t.size() <= most && allDigits(t)); };
+    const auto number = [](std::string_view t, bool allowSign) { return t.empty() || decimalText(t, allowSign); };
+    const auto unit = [](std::string_view t) { return t.empty() || t == "M"; };
+    return (f[1].empty() || digitsWithFraction(f[1], 6, 6)) && angleText(f[2], f[3], 'N', 'S') &&
+           angleText(f[4], f[5], 'E', 'W') && digits(f[6], 2) && digits(f[7], 3) && number(f[8], false) &&
+           number(f[9], true) && unit(f[10]) && number(f[11], true) && unit(f[12]) && number(f[13], false) &&
+           digits(f[14], 4);
+}
+
+bool nmeaSentenceUsable(std::string_view sentence, NmeaChecksum checksum)
+{
+    if (checksum != NmeaChecksum::Absent) return checksum == NmeaChecksum::Valid;
+    const std::string_view address = sentence.substr(0, sentence.find(','));
+    if (address.find("GGA") == std::string_view::npos) return true;
+    std::vector<std::string_view> fields;
+    SplitFields(sentence, fields);
+    return GgaComplete(fields);
+}
 
 GgaSentence ReadGgaSentence(const std::vector<std::string_view>& f)
 {

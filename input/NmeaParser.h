@@ -23,6 +23,13 @@ struct NmeaFix {
 enum class NmeaChecksum { Absent, Valid, Invalid };
 NmeaChecksum nmeaChecksum(std::string_view sentence);
 
+// Whether a sentence may be used. A checksum must match when there is one. Without one, a GGA is
+// used only when it is whole (GgaComplete): a GGA cut short by a cable glitch, or glued to noise,
+// would otherwise give a position or an antenna height the receiver never sent. Other types
+// without a checksum are used as they come. `checksum` is nmeaChecksum(sentence).
+bool nmeaSentenceUsable(std::string_view sentence, NmeaChecksum checksum);
+inline bool nmeaSentenceUsable(std::string_view sentence) { return nmeaSentenceUsable(sentence, nmeaChecksum(sentence)); }
+
 // ddmm.mmmm (or dddmm.mmmm when the hemisphere is "E" or "W") to signed degrees. An empty value,
 // or one whose first '.' is missing or before the third character, gives 0.
 double NmeaToDegrees(std::string_view value, std::string_view hemisphere);
@@ -51,6 +58,14 @@ struct GgaSentence {
     int fixQuality = 0;              // 0 unless Position
     std::optional<int> satellites;
 };
+// Every field of a GGA is there (15 with the address: time, latitude and N/S, longitude and E/W,
+// fix quality, satellites, HDOP, altitude and M, geoid separation and M, age of the corrections,
+// reference station) and each is well formed or empty: a time hhmmss[.ss], angles ddmm.mmm and
+// dddmm.mmm with their hemisphere letter, the quality, satellites and station in digits, the
+// other numbers in decimal notation, units "M". Whether the values are possible is
+// ReadGgaSentence's question. The sentence without its checksum: fields[0] is the address.
+bool GgaComplete(const std::vector<std::string_view>& fields);
+
 // The sentence without its checksum: fields[0] is the address ("$GPGGA").
 GgaSentence ReadGgaSentence(const std::vector<std::string_view>& fields);
 // A whole line; text from '*' on is the checksum and is not read.

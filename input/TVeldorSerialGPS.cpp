@@ -5,7 +5,6 @@
 #include "platform/Numbers.h"
 #include "platform/SerialPortMap.h"
 #include "platform/Text.h"
-#include "platform/WriteFailureWatch.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -18,6 +17,7 @@ namespace {
 constexpr int kDefaultPollMs = 50;
 constexpr int kDefaultNoDataMs = 10000;
 constexpr size_t kReadChunk = 1023;
+constexpr size_t kWaitingInputLimit = 1 << 20;
 
 SerialStopBits stopBitsOf(int code)
 {
@@ -100,7 +100,7 @@ void TVeldorSerialGPS::Open()
     ++session_;
     cutter_.clear();
     dataSinceLastTick_ = false;
-    if (RawLogEnabled && !RawLogFileName.empty()) rawLog_ = std::fopen(RawLogFileName.c_str(), "a+");
+    if (RawLogEnabled && !RawLogFileName.empty()) rawLog_.open(RawLogFileName);
 
     pollTimer_->setInterval(PollInterval < 1 ? kDefaultPollMs : PollInterval);
     pollTimer_->start();
@@ -108,7 +108,33 @@ void TVeldorSerialGPS::Open()
     noDataTimer_->start();
     reconnectTimer_->setInterval(ReconnectInterval < 1 ? kDefaultReconnectIntervalMs : ReconnectInterval);
     idleReported_ = false;
+    QPointer<TVeldorSerialGPS> self(this);
+    const unsigned session = session_;
+    TakeWaitingInput(readWaitingInput());
+    if (!self || session_ != session) return;
     emit OnConnect(this, TVGPSCommPort(PortNumber));
+}
+
+std::string TVeldorSerialGPS::readWaitingInput()
+{
+    // The port is purged, and the device cannot have sent anything anew since: what the port
+    // holds now reached it before (a purge that does not reach the device's side, an adapter or
+    // server that kept it). All of it is taken now, up to a bound a stream cannot outrun.
+    std::string waiting;
+    char buffer[kReadChunk];
+    for (long n; waiting.size() < kWaitingInputLimit && (n = port_->read(buffer, sizeof buffer)) > 0;)
+        waiting.append(buffer, size_t(n));
+    return waiting;
+}
+
+void TVeldorSerialGPS::TakeWaitingInput(std::string_view bytes)
+{
+    waitingLineOpen_ = false;
+    if (bytes.empty()) return;
+    cutter_.append(bytes);
+    std::string_view view;
+    while (cutter_.nextLine(view)) WriteRawLog(std::string(view));
+    waitingLineOpen_ = cutter_.pendingSize() > 0;
 }
 
 std::shared_ptr<SerialPort> TVeldorSerialGPS::openPort(int portNumber, const SerialLineSettings& line)
@@ -147,10 +173,7 @@ void TVeldorSerialGPS::Close()
         port_->close();
         port_.reset();
     }
-    if (rawLog_) {
-        std::fclose(rawLog_);
-        rawLog_ = nullptr;
-    }
+    rawLog_.close();
     connected_ = false;
     parser_.reset();
     emit OnDisconnect(this, TVGPSCommPort(PortNumber));
@@ -192,6 +215,7 @@ void TVeldorSerialGPS::PortLost()
     // A line cut off by the loss must not be glued to the first bytes after the return, and the
     // last fix no longer describes anything.
     cutter_.clear();
+    waitingLineOpen_ = false;
     parser_.reset();
     reconnectTimer_->start();
     emit OnDeviceLost(this, TVGPSCommPort(openedPortNumber_));
@@ -214,6 +238,7 @@ void TVeldorSerialGPS::ReconnectTimerTick()
     lost_ = false;
     lastError_.clear();
     cutter_.clear();
+    waitingLineOpen_ = false;
     pollTimer_->start();
     emit OnDeviceBack(this, TVGPSCommPort(openedPortNumber_));
 }
@@ -246,12 +271,17 @@ void TVeldorSerialGPS::ProcessBuffer()
     while (cutter_.nextLine(view)) {
         const std::string line(view);
         WriteRawLog(line);
+        if (waitingLineOpen_) {
+            // Its start was waiting at the port when it was opened.
+            waitingLineOpen_ = false;
+            continue;
+        }
         const bool sentence = line[0] == '$';
         lastChecksum_ = sentence ? nmeaChecksum(line) : NmeaChecksum::Absent;
         if (lastChecksum_ == NmeaChecksum::Invalid) ++checksumErrors_;
         emit OnNewCommand(this, line);
         if (!self || session_ != session) return;
-        if (sentence && lastChecksum_ != NmeaChecksum::Invalid) {
+        if (sentence && nmeaSentenceUsable(line, lastChecksum_)) {
             parser_.ParseSentence(line, *this);
             if (!self || session_ != session) return;
         }
@@ -262,25 +292,16 @@ void TVeldorSerialGPS::WriteRawLog(const std::string& line)
 {
     if (!RawLogEnabled || RawLogFileName.empty()) return;
     // A log that could not be opened (its folder gone, a full or read-only medium) is tried
-    // again with every line, so logging resumes as soon as the file can be written.
-    errno = 0;
-    if (!rawLog_) rawLog_ = std::fopen(RawLogFileName.c_str(), "a+");
-    bool written = rawLog_ != nullptr;
-    if (rawLog_) {
-        std::string out = RawLogTimeStamps ? rawLogStamp() : std::string();
-        out += line;
-        out += "\r\n";
-        written = std::fwrite(out.data(), 1, out.size(), rawLog_) == out.size();
-        written = std::fflush(rawLog_) == 0 && written;
-        if (!written) {
-            // A stream that failed keeps its error; the next line opens the file afresh.
-            const int error = errno;
-            std::fclose(rawLog_);
-            rawLog_ = nullptr;
-            errno = error;
-        }
-    }
-    emit OnRawLogWrite(this, RawLogFileName, written, written ? std::string() : SystemReason(errno));
+    // again with every line, so logging resumes as soon as the file can be written. A line goes
+    // in whole or not at all.
+    if (!rawLog_.isOpen() || rawLog_.path() != RawLogFileName) rawLog_.open(RawLogFileName);
+    std::string out = RawLogTimeStamps ? rawLogStamp() : std::string();
+    out += line;
+    out += "\r\n";
+    const bool written = rawLog_.write(out);
+    // After a failure the file is opened afresh with the next line (its folder may be made anew).
+    if (!written) rawLog_.close();
+    emit OnRawLogWrite(this, RawLogFileName, written, written ? std::string() : rawLog_.errorText());
 }
 
 bool TVeldorSerialGPS::positionChanged(double latitude, double longitude, double altitude)

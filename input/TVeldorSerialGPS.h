@@ -8,6 +8,14 @@
 // it changes none of the receiver's values: inside OnNewCommand, LastLineChecksum() says
 // NmeaChecksum::Invalid for it, and ChecksumErrors() counts such lines.
 //
+// Input that is waiting at the port right after Open has opened and purged it reached the port
+// before this session (a device that kept sending while the port was closed): it is written to
+// the raw log as received, and neither handed to the owner nor parsed; nor is the line that the
+// input ends in, whose start was waiting too. So no line of the session before is used as new.
+//
+// A GGA without a checksum is used only when it is whole (nmeaSentenceUsable): one cut short is
+// logged and handed to the owner, but changes nothing, as a wrong checksum does.
+//
 // When the device goes away while open (unplugged, hung up), the receiver lets go of the port
 // at once (so writers through Handle() fail cleanly and the device node is free), forgets its
 // last values (they no longer describe the device), raises OnDeviceLost and tries to open the
@@ -17,6 +25,7 @@
 // the silence as usual, and Close ends the tries.
 #include "input/NmeaLineCutter.h"
 #include "input/NmeaParser.h"
+#include "platform/AppendFile.h"
 #include "platform/SerialPort.h"
 
 #include <QObject>
@@ -95,6 +104,9 @@ public:
     // One received chunk through the line path (cut, raw log, OnNewCommand, parse), as the poll
     // timer runs it.
     void ProcessReceived(std::string_view bytes);
+    // Input that was waiting at the port when Open had opened it, as Open takes it: to the raw
+    // log only, the line it ends in included.
+    void TakeWaitingInput(std::string_view bytes);
 
 public slots:
     void PollTimerTick();
@@ -122,6 +134,7 @@ private:
     void ProcessBuffer();
     void WriteRawLog(const std::string& line);
     void PortLost();
+    std::string readWaitingInput();
     // Opens the port named by number with the line settings; null with lastError_ set.
     std::shared_ptr<SerialPort> openPort(int portNumber, const SerialLineSettings& line);
     bool positionChanged(double latitude, double longitude, double altitude) override;
@@ -137,8 +150,9 @@ private:
     SerialLineSettings openedLine_;   // lost device is opened with again
     std::string lastError_;
     NmeaLineCutter cutter_;  // the receive text
+    bool waitingLineOpen_ = false;  // the pending text began with input waiting at the open
     NmeaParser parser_;      // the last values
-    std::FILE* rawLog_ = nullptr;
+    AppendFile rawLog_;
     bool dataSinceLastTick_ = false;
     bool idleReported_ = false;
     bool inTick_ = false;        // a handler's nested event loop must not re-enter the tick

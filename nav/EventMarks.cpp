@@ -1,5 +1,6 @@
 #include "nav/EventMarks.h"
 
+#include "app/Settings.h"
 #include "platform/AppendFile.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
@@ -27,7 +28,9 @@ void ResetEventNumber(const std::string& iniPath) { IniFile(iniPath).writeIntege
 bool AppendEventMarkRecord(const std::string& fileName, const std::string& record)
 {
     AppendFile f(fileName);
-    return f.isOpen() && f.writeText("\n" + record);
+    const bool written = f.isOpen() && f.writeText("\n" + record);
+    noteEventsLogWrite(fileName, written, written ? std::string() : f.errorText());
+    return written;
 }
 
 } // namespace vsx

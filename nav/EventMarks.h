@@ -15,7 +15,8 @@ std::string FormatEventMarkRecord(int number, const LocalDateTime& time, double 
 // Next number from the settings file and stores it; ResetEventNumber sets it back to 0.
 int TakeNextEventNumber(const std::string& iniPath);
 void ResetEventNumber(const std::string& iniPath);
-// Appends "\n" + record (CR LF) to the events log; false when it cannot be opened.
+// Appends "\n" + record (CR LF) to the events log, whole or not at all; false when it cannot be
+// opened or written. The events log's watcher learns how it went, as for every entry.
 bool AppendEventMarkRecord(const std::string& fileName, const std::string& record);
 
 } // namespace vsx

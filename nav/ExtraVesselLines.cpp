@@ -3,10 +3,21 @@
 #include "input/NmeaParser.h"
 #include "nav/RealtimeLogs.h"
 #include "platform/ScanFormat.h"
+#include "platform/Text.h"
 
 namespace vsx {
 
 namespace {
+VesselFileWrite write(AppendFile& file, const std::string& text, const std::string& headerWhenEmpty = {})
+{
+    VesselFileWrite w;
+    w.attempted = true;
+    w.file = file.path();
+    w.written = file.write(toCrLf(text), toCrLf(headerWhenEmpty));
+    if (!w.written) w.reason = file.errorText();
+    return w;
+}
+
 const ScanFormat& hdtFormat()
 {
     static const ScanFormat f = *ScanFormat::compile("%*7s %lf");
@@ -18,13 +29,13 @@ ExtraVesselLineResult HandleExtraVesselLine(MultiVesselEntry& v, std::string_vie
                                             const GridConverter& toGrid)
 {
     ExtraVesselLineResult result;
-    if (v.RawLogFile && v.RawLogFile->isOpen()) v.RawLogFile->writeText(StampedLogLine(now, line) + "\n");
+    if (v.RawLogFile && v.RawLogFile->isOpen()) result.log = write(*v.RawLogFile, StampedLogLine(now, line) + "\n");
     if (line.find("HDT") != std::string_view::npos) {
         double heading = 0;
         v.Heading = hdtFormat().scan(line, &heading, 1) == 1 ? heading : 0;
     }
     if (line.find("GGA") == std::string_view::npos) return result;
-    if (nmeaChecksum(line) == NmeaChecksum::Invalid) return result;
+    if (!nmeaSentenceUsable(line)) return result;
     const GgaSentence g = ReadGgaSentence(line);
     if (g.kind == GgaKind::Rejected) {
         result.rejectedGga = g.problem;
@@ -42,8 +53,11 @@ ExtraVesselLineResult HandleExtraVesselLine(MultiVesselEntry& v, std::string_vie
     v.Easting = en->first;
     v.Northing = en->second;
     if (v.Easting == 0 || !v.CoordinatesFile || !v.CoordinatesFile->isOpen()) return result;
-    result.recordWritten = v.CoordinatesFile->writeText(
-        ExtraVesselCoordinatesRecord(now, v.Latitude, v.Longitude, v.Easting, v.Northing, v.FixQuality) + "\n");
+    // A file left empty (its header could not be written at the start) gets the header first.
+    result.record = write(*v.CoordinatesFile,
+                          ExtraVesselCoordinatesRecord(now, v.Latitude, v.Longitude, v.Easting, v.Northing, v.FixQuality) + "\n",
+                          std::string(kExtraVesselCoordinatesHeader) + "\n");
+    result.recordWritten = result.record.written;
     return result;
 }
 

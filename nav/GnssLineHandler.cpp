@@ -8,9 +8,7 @@
 #include "nav/SyntheticGga.h"
 #include "platform/Clock.h"
 #include "platform/Numbers.h"
-#include "platform/WriteFailureWatch.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 
@@ -139,6 +137,8 @@ void GnssLineHandler::HandleLine(std::string_view line)
 void GnssLineHandler::NewRun()
 {
     state_.Position.Forget();
+    // The RTK heights of the last run's fixes are none of this run's.
+    state_.RtkAntennaHeight = state_.RtkTide = 0;
     state_.RejectedGgaCount = 0;
     gyro_ = {};
     course_ = {};
@@ -153,8 +153,9 @@ std::optional<double> GnssLineHandler::currentHeading(TimePoint now) const
 
 void GnssLineHandler::handleGga(std::string_view line)
 {
-    // A sentence with a wrong checksum is not taken, as the receiver does not take it.
-    if (nmeaChecksum(line) == NmeaChecksum::Invalid) return;
+    // A sentence with a wrong checksum, or cut short without one, is not taken, as the receiver
+    // does not take it.
+    if (!nmeaSentenceUsable(line)) return;
     const GgaSentence checked = ReadGgaSentence(line);
     if (checked.kind == GgaKind::Rejected) {
         // Impossible values give nothing: no position, time, height or forwarded sentence.
@@ -229,10 +230,9 @@ void GnssLineHandler::writeSensorSentences(const GnssFix& fix, const std::string
             // A log that could not be opened or written is opened afresh for the next sentence,
             // so logging resumes as soon as the file can be written again.
             AppendFile& log = *SensorLogFiles[i];
-            errno = 0;
             if (!log.isOpen()) log.open(log.path());
             const bool written = log.isOpen() && log.writeText(logStamp() + ' ' + sentence + '\n');
-            const std::string reason = written ? std::string() : SystemReason(errno);
+            const std::string reason = written ? std::string() : log.errorText();
             if (!written) log.close();
             env_.noteSensorLogWrite(log.path(), written, reason);
         }

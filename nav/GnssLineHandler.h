@@ -89,7 +89,8 @@ public:
     GnssLineHandler(RealtimeState& state, GnssLineEnvironment& env);
 
     void HandleLine(std::string_view line);
-    // A survey run starts: no position, heading or refused GGA carries over from the last one.
+    // A survey run starts: no position, heading, RTK height or refused GGA carries over from the
+    // last one.
     void NewRun();
 
     // Sensor sentences made since start (forwarded or logged or not), for the status of a run.

@@ -236,6 +236,15 @@ private:
             }
             return after;
         }
+        if (kind_ == KmlPolygon && name == "innerBoundaryIs") {
+            inInnerBoundary_ = true;
+            return after;
+        }
+        if (inInnerBoundary_) {
+            // A hole of the polygon: the import draws the outer boundary only.
+            if (name == "LinearRing") ++skipped_.innerRings;
+            return after;
+        }
         if (name == "coordinates" && !coordinatesTaken_) {
             const ElementEnd end = findClosingTag(s_, after, name);
             if (end.after == npos) return after;
@@ -257,10 +266,13 @@ private:
                 for (auto& g : list) current_.Geometries.push_back(std::move(g));
             if (!current_.Geometries.empty()) out_.push_back(std::move(current_));
             inPlacemark_ = false;
+            inInnerBoundary_ = false;
             kind_ = -1;
             return;
         }
+        if (name == "innerBoundaryIs") inInnerBoundary_ = false;
         if (kind_ >= 0 && name == kindName(kind_)) {
+            inInnerBoundary_ = false;
             if (!pending_.empty()) byKind_[kind_].push_back(KmlGeometry{kind_, std::move(pending_)});
             pending_ = {};
             kind_ = -1;
@@ -283,6 +295,7 @@ private:
     std::vector<KmlGeometry> byKind_[3];
     int kind_ = -1;
     bool coordinatesTaken_ = false;
+    bool inInnerBoundary_ = false;
     std::vector<KmlCoordinate> pending_;
 };
 
@@ -291,22 +304,33 @@ bool isKmzPath(const std::string& path)
     return path.size() >= 4 && equalsIgnoreCaseAscii(std::string_view(path).substr(path.size() - 4), ".kmz");
 }
 
+QString say(bool translate, const char* english, const QStringList& args = {})
+{
+    return translate ? translatedArgs(QString::fromUtf8(english), args) : fillArgs(QString::fromUtf8(english), args);
+}
+
+// "2 tracks, 3 inner polygon rings, 1 overlay, 1 network link", in English or in the interface's
+// language.
+QString leftOutList(const KmlSkippedContent& s, bool translate)
+{
+    QStringList what;
+    auto count = [&](int n, const char* one, const char* many) {
+        if (n == 1) what << say(translate, one);
+        else if (n > 1) what << say(translate, many, {QString::number(n)});
+    };
+    count(s.tracks, "1 track", "%1 tracks");
+    count(s.innerRings, "1 inner polygon ring", "%1 inner polygon rings");
+    count(s.overlays, "1 overlay", "%1 overlays");
+    count(s.networkLinks, "1 network link", "%1 network links");
+    return what.join(QStringLiteral(", "));
+}
+
 // The reason of a document with nothing to import, in English or in the interface's language.
 QString nothingToImport(const KmlSkippedContent& s, bool translate)
 {
-    auto say = [translate](const char* english, const QStringList& args = {}) {
-        return translate ? translatedArgs(QString::fromUtf8(english), args) : fillArgs(QString::fromUtf8(english), args);
-    };
-    QStringList what;
-    auto count = [&](int n, const char* one, const char* many) {
-        if (n == 1) what << say(one);
-        else if (n > 1) what << say(many, {QString::number(n)});
-    };
-    count(s.tracks, "1 track", "%1 tracks");
-    count(s.overlays, "1 overlay", "%1 overlays");
-    count(s.networkLinks, "1 network link", "%1 network links");
-    if (what.isEmpty()) return say("The file holds no placemark with a point, line or polygon");
-    return say("The file holds no placemark with a point, line or polygon (skipped: %1)", {what.join(QStringLiteral(", "))});
+    const QString what = leftOutList(s, translate);
+    if (what.isEmpty()) return say(translate, "The file holds no placemark with a point, line or polygon");
+    return say(translate, "The file holds no placemark with a point, line or polygon (skipped: %1)", {what});
 }
 
 } // namespace
@@ -315,6 +339,10 @@ std::string KmlNothingToImportReason(const KmlSkippedContent& skipped)
 {
     return nothingToImport(skipped, false).toStdString();
 }
+
+std::string KmlLeftOutList(const KmlSkippedContent& skipped) { return leftOutList(skipped, false).toStdString(); }
+
+QString KmlShownLeftOutList(const KmlSkippedContent& skipped) { return leftOutList(skipped, true); }
 
 QString KmlReader::ShownError() const
 {
@@ -397,7 +425,10 @@ bool KmlReader::loadArchive(KmzArchive archive)
         std::string linkedConverted, ignored;
         text = KmlTextAsUtf8(linked.kml, linkedConverted, ignored);
         std::vector<std::string> nested;
-        if (text) Scanner(*text, Placemarks, nested, Skipped).run();
+        if (!text) continue;
+        Scanner(*text, Placemarks, nested, Skipped).run();
+        // The link was followed: what it links to is read, not left out.
+        if (Skipped.networkLinks > 0) --Skipped.networkLinks;
     }
     NetworkLinks = std::move(links);
     if (Placemarks.empty()) {

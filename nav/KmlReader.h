@@ -11,7 +11,7 @@
 // are skipped unread. Everything is linear in the size of the document.
 //
 // Within a placemark the geometries come in the order Points, LineStrings, Polygons; a Polygon
-// keeps only its first coordinate list (the outer boundary). A coordinate tuple is
+// keeps only its outer boundary, its inner rings are counted as left out. A coordinate tuple is
 // "lon,lat[,alt]": a tuple whose longitude or latitude is missing, not a number or out of range
 // is skipped, as is (0, 0); an altitude that is not a number reads as 0.
 //
@@ -47,11 +47,12 @@ struct KmlPlacemark {
     std::vector<KmlGeometry> Geometries;
 };
 
-// What a document holds that the import does not take: tracks (gx:Track), overlays (ground,
-// screen and photo overlays) and network links.
+// What a document holds that the import does not take: tracks (gx:Track, each track of a
+// gx:MultiTrack too), the inner rings (holes) of polygons, overlays (ground, screen and photo
+// overlays) and network links (other than those to documents of the same archive, which are read).
 struct KmlSkippedContent {
-    int tracks = 0, overlays = 0, networkLinks = 0;
-    bool any() const { return tracks + overlays + networkLinks > 0; }
+    int tracks = 0, innerRings = 0, overlays = 0, networkLinks = 0;
+    bool any() const { return tracks + innerRings + overlays + networkLinks > 0; }
 };
 
 struct GridXY {
@@ -108,6 +109,11 @@ private:
 // held instead: "The file holds no placemark with a point, line or polygon (skipped: 2 tracks,
 // 1 network link)".
 std::string KmlNothingToImportReason(const KmlSkippedContent& skipped);
+// What an import left out, for its message and its events-log line: "2 tracks, 3 inner polygon
+// rings, 1 overlay, 1 network link"; empty when nothing was. In English, or in the language the
+// interface shows.
+std::string KmlLeftOutList(const KmlSkippedContent& skipped);
+QString KmlShownLeftOutList(const KmlSkippedContent& skipped);
 inline constexpr const char* kKmlNotXml = "The file is not a KML document: it is not XML text";
 
 // The coordinate tuples of a coordinates element's text, appended to `out`.

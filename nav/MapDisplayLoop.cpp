@@ -63,16 +63,18 @@ void MapDisplayLoop::Tick()
     const int fixQuality = silent ? 0 : in.fixQuality;
 
     env_.handPositionToNtrip(state_.GpsLatitude, state_.GpsLongitude, state_.GpsAltitude);
-    const std::string tideText = in.offsetsVisible ? std::string("-") : formatFixed(state_.RtkTide, 2);
-    env_.showRealtimeValues(fixQuality, formatFixed(state_.RtkAntennaHeight, 2), tideText, in.satellites);
-    // The screens follow the records' rule: once the last fix is too old for a record, they say
-    // there is no position, and the return of positions is said with the gap's length.
+    // The screens follow the records' rule: while no fix is current for a record (none yet, or
+    // the last one too old), they say there is no position and show no speed, satellites or
+    // heights as current; the return of positions is said with the gap's length.
     const bool positionCurrent = state_.Position.At(started).has_value();
+    const std::string tideText = in.offsetsVisible ? std::string("-") : formatFixed(state_.RtkTide, 2);
+    env_.showRealtimeValues(fixQuality, formatFixed(state_.RtkAntennaHeight, 2), tideText, in.satellites,
+                            positionCurrent);
     const PositionAgeWatch::Change age =
         ageWatch_.Update(state_.Position.FixTime(), started, state_.Position.GapBeforeCurrentFixes());
     if (age.kind == PositionAgeWatch::Change::Kind::Back) env_.positionsBack(age.gap);
     if (silent) ShowSilent();
-    else if (ageWatch_.Lost()) showNoPosition();
+    else if (!positionCurrent) showNoPosition();
     else updateStatusLine(in, fixQuality, tideText);
     // No speed without a current position: it would be the last one heard, shown as current.
     env_.setHudValue(state_.SpeedKnots, positionCurrent);
@@ -85,7 +87,7 @@ void MapDisplayLoop::Tick()
     const TrackPoint tracked = trackedPoint();
     follow(*snapshot, in, tracked);
     drawVessel(in, tracked);
-    if (!silent && !ageWatch_.Lost())
+    if (!silent && positionCurrent)
         env_.showStatusPosition(FormatDmsPosition(state_.GpsLatitude, state_.GpsLongitude),
                                 "E" + formatFixed(state_.VesselEasting, 2) + ", N" + formatFixed(state_.VesselNorthing, 2));
     if (state_.TrackResetRequested) {
@@ -118,13 +120,21 @@ void MapDisplayLoop::ShowSilent()
 {
     state_.HudFixQuality = 0;
     state_.HudStatusText = label(kNoGnssDataText);
+    env_.setHudValue(state_.SpeedKnots, false);
     env_.showGnssSilent();
+}
+
+void MapDisplayLoop::ShowStopped()
+{
+    ShowSilent();
+    env_.setDepthHud(0, 0, false);
 }
 
 void MapDisplayLoop::showNoPosition()
 {
     state_.HudFixQuality = 0;
-    state_.HudStatusText = label(kNoPositionText);
+    // A GGA whose position fields are empty is named as such.
+    state_.HudStatusText = label(state_.NoValidPosition ? kEmptyGgaText : kNoPositionText);
     env_.showNoPosition();
 }
 
@@ -132,7 +142,7 @@ void MapDisplayLoop::updateStatusLine(const MapTickInputs& in, int fixQuality, c
 {
     state_.HudFixQuality = fixQuality;
     if (state_.NoValidPosition) {
-        state_.HudStatusText = label("*** EMPTY GGA - NO POSITION ***");
+        state_.HudStatusText = label(kEmptyGgaText);
         return;
     }
     const auto speed = parseDouble(in.speedLabelText);

@@ -28,7 +28,10 @@ inline constexpr const char* kTrackFloatLayer = "track_float";
 inline constexpr const char* kTrackNoFixLayer = "track_nofix";
 // The status line while the main receiver is silent: its last fix is not shown as current.
 inline constexpr const char* kNoGnssDataText = "*** NO GNSS DATA ***";
-// The status line while lines come but the last fix is older than the records accept.
+// The status line after a GGA whose position fields are empty.
+inline constexpr const char* kEmptyGgaText = "*** EMPTY GGA - NO POSITION ***";
+// The status line while lines come but no fix is current as the records take it (none yet in this
+// run, or the last one older than the records accept).
 inline constexpr const char* kNoPositionText = "*** NO POSITION ***";
 
 // What the loop reads from other windows at each tick.
@@ -65,14 +68,16 @@ public:
     virtual MapTickInputs inputs() = 0;
     virtual const ProjectionSnapshot* snapshot() = 0;
     virtual void handPositionToNtrip(double latitude, double longitude, double altitude) = 0;
+    // The real-time window's GNSS values. Without a current position (`positionCurrent` false)
+    // its speed, satellites, antenna height and tide are not shown as values.
     virtual void showRealtimeValues(int fixQuality, const std::string& antennaHeight, const std::string& tide,
-                                    int satellites) = 0;
+                                    int satellites, bool positionCurrent) = 0;
     // Status-bar panels 0 (latitude, longitude) and 1 (easting, northing).
     virtual void showStatusPosition(const std::string& geographic, const std::string& grid) = 0;
     // The receiver is silent: the status bar and the real-time window show it as without data.
     virtual void showGnssSilent() = 0;
-    // Lines come but the position is no longer current: the status bar and the real-time window
-    // say there is no position.
+    // Lines come but no position is current (none yet, or the last fix is too old for a record):
+    // the status bar and the real-time window say there is no position.
     virtual void showNoPosition() {}
     // Positions came back after a gap of this length.
     virtual void positionsBack(std::chrono::milliseconds gap) { (void)gap; }
@@ -97,9 +102,11 @@ public:
     void SetVesselLayer(int layerId) { vesselLayer_ = layerId; }
 
     void Tick();
-    // Shows the receiver as silent now (the status line, the HUD's fix and the status bar), for
-    // when the loop stops because the receiver went idle or away.
+    // Shows the receiver as silent now (the status line, the HUD's fix, no speed on the HUD, the
+    // status bar), for when the loop stops because the receiver went idle or away.
     void ShowSilent();
+    // Real time stopped: shown as silent, and the HUD shows no depth either.
+    void ShowStopped();
     // A new run: its first fix is no return after a gap.
     void NewRun() { ageWatch_.Reset(); }
 

@@ -23,6 +23,8 @@ std::optional<ProjectionSnapshot> ProjectionSnapshot::take(const GeodeticTexts& 
     s.datumText_ = std::string(kWgs84DatumBlockText) + ' ' + t.localDatum;
     s.ellipsoidText_ = std::string(kWgs84EllipsoidText) + ' ' + t.localEllipsoid;
     s.projectionText_ = t.projection;
+    s.projection_ = t.selected;
+    s.named_ = t.named;
 
     const auto forward = parseDatumText(s.datumText_);
     if (!forward) {

@@ -8,6 +8,7 @@
 // Grid convergence follows geo/TransverseMercator.h for both projections: the grid bearing of
 // true north, so grid heading = true heading + convergence.
 #include "geo/Geodesy.h"
+#include "input/GeodesyInForce.h"
 
 #include <functional>
 #include <memory>
@@ -15,6 +16,8 @@
 #include <string>
 
 namespace vsx {
+
+enum class GridProjection { TransverseMercator, Lambert1SP, Lambert2SP };
 
 // The device settings' datum and projection values as the snapshot needs them.
 struct GeodeticTexts {
@@ -24,9 +27,10 @@ struct GeodeticTexts {
     // Lambert conformal conic (degrees, metres).
     double lccParallel1 = 0, lccParallel2 = 0, lccScaleFactor = 1, lccOriginLatitude = 0, lccCentralMeridian = 0,
            lccFalseEasting = 0, lccFalseNorthing = 0;
+    // The projection selected, and the datum and projection named for the surveyor.
+    GridProjection selected = GridProjection::TransverseMercator;
+    GeodesyInForce named;
 };
-
-enum class GridProjection { TransverseMercator, Lambert1SP, Lambert2SP };
 
 struct GridFix {
     double easting = 0, northing = 0;
@@ -45,6 +49,9 @@ public:
     // "6378137.0 0.0033528106647474 " + the local ellipsoid.
     const std::string& ellipsoidText() const { return ellipsoidText_; }
     const std::string& projectionText() const { return projectionText_; }
+    // The projection that was selected when the snapshot was taken, and the names of both.
+    GridProjection projection() const { return projection_; }
+    const GeodesyInForce& named() const { return named_; }
     const Ellipsoid& localEllipsoid() const { return toLocal_->target().ellipsoid; }
     // Why a projection could not be set up from the settings (converting with it fails), or empty.
     const std::string& projectionProblem(GridProjection projection) const;
@@ -65,6 +72,8 @@ private:
     ProjectionSnapshot() = default;
 
     std::string datumText_, ellipsoidText_, projectionText_;
+    GridProjection projection_ = GridProjection::TransverseMercator;
+    GeodesyInForce named_;
     std::shared_ptr<const DatumTransformation> toLocal_, toWgs84_;
     std::optional<TransverseMercator> tm_;
     // The conversions of the two-parallel form reuse its one-parallel block, hence mutable.
@@ -76,7 +85,9 @@ private:
 
 // Holds the snapshot of the run: taken from the settings the first time it is asked for, kept
 // until Retake() (a real-time start), and published as EllipsoidParameters and
-// ProjectionParameters for the other readers of the parameter texts.
+// ProjectionParameters for the other readers of the parameter texts. The datum, the projection
+// parameters and the choice of projection are all kept: settings changed during a run take
+// effect at the next start.
 class ProjectionSnapshotKeeper {
 public:
     explicit ProjectionSnapshotKeeper(std::function<GeodeticTexts()> source) : source_(std::move(source)) {}

@@ -11,7 +11,10 @@ SounderLineOutput HandleSounderLine(std::string_view line, const SounderLineInpu
     out.statusText = d.corrupt ? "[CORRUPT] " + std::string(line) : std::string(line);
     out.alarm = d.trueHi <= in.alarmLevel;
     out.newDepth = !d.corrupt;
-    if (!d.recordDue()) return out;
+    if (!d.recordDue()) {
+        out.leftOut = d.corrupt;
+        return out;
+    }
     out.newDepth = true;
 
     SoundingRecord r;
@@ -28,10 +31,14 @@ SounderLineOutput HandleSounderLine(std::string_view line, const SounderLineInpu
     r.messageType = in.depth.messageType;
     r.soundVelocity = d.soundVelocityUsed;
     r.draft = in.depth.draft;  // the draft this line's depths were corrected with
-    r.fixQuality = in.position.latitude ? in.position.fixQuality : 0;
-    r.rtkAntennaHeight = in.rtkAntennaHeight;
-    r.rtkTide = in.rtkTide;
+    // Without a position the record has no fix, and no RTK height of an earlier one either:
+    // those columns read as before any fix.
+    const bool positioned = in.position.latitude.has_value();
+    r.fixQuality = positioned ? in.position.fixQuality : 0;
+    r.rtkAntennaHeight = positioned ? in.rtkAntennaHeight : 0;
+    r.rtkTide = positioned ? in.rtkTide : 0;
     const CsvAppendResult csv = AppendSurveyCsvRecord(in.csvFileName, r);
+    out.csvAttempted = true;
     out.csvWritten = csv.written;
     out.csvFile = csv.fileName;
     out.csvHeaderWritten = csv.headerWritten;

@@ -27,10 +27,14 @@ struct SounderLineOutput {
     // A depth is ready for the echogram: every recognised line that scanned whole, and every line
     // that made a record (a corrupt one included).
     bool newDepth = false;
+    // A corrupt line that made no record (a refused one, or one that scanned nothing it could
+    // record): counted, so that the run can say how many lines its files left out.
+    bool leftOut = false;
+    bool csvAttempted = false;  // a record was due and went to the survey CSV (written or not)
     bool csvWritten = false;
     bool csvHeaderWritten = false;  // the record opened a new survey file
-    std::string csvFile;      // the file that took the record (an alternative name when the main one failed)
-    std::string csvError;     // the system's reason when no file took the record
+    std::string csvFile;      // the file that took the record (an alternative name while the main one is held)
+    std::string csvError;     // the system's reason when no file took the record (csvAttempted only)
     bool xyzAttempted = false;  // only a real depth at a current grid position goes to the XYZ file
     bool xyzWritten = false;
     std::string xyzError;

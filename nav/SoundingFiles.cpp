@@ -1,12 +1,13 @@
 #include "nav/SoundingFiles.h"
 
+#include "platform/AppendFile.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/WriteFailureWatch.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vsx {
 
@@ -45,19 +46,11 @@ std::string FormatSoundingRecord(const SoundingRecord& r)
 
 namespace {
 
-// Appends one line (CR LF) with a header first when the file is empty; one write, then flush.
-bool appendLine(std::FILE* f, const char* header, const std::string& line, bool* headerWritten)
+// Appends one line (CR LF) with a header first when the file is empty, in one write: the file
+// takes the whole of it or nothing.
+bool appendLine(AppendFile& f, const char* header, const std::string& line, bool* headerWritten)
 {
-    struct stat st {};
-    std::string out;
-    if (::fstat(fileno(f), &st) == 0 && st.st_size == 0) {
-        out = std::string(header) + "\r\n";
-        if (headerWritten) *headerWritten = true;
-    }
-    out += line + "\r\n";
-    errno = 0;
-    const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-    return std::fflush(f) == 0 && ok;
+    return f.write(line + "\r\n", std::string(header) + "\r\n", headerWritten);
 }
 
 std::string alternativeName(const std::string& name, int n)
@@ -70,44 +63,64 @@ std::string alternativeName(const std::string& name, int n)
     return stem + "_" + std::to_string(n) + ext;
 }
 
+// Opens the file, making its folder first when it is missing.
+bool openMakingFolder(AppendFile& f, const std::string& fileName)
+{
+    if (f.open(fileName) || f.error() != ENOENT) return f.isOpen();
+    const size_t slash = fileName.find_last_of('/');
+    if (slash != std::string::npos) makeFolders(fileName.substr(0, slash));
+    return f.open(fileName);
+}
+
+bool exists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
 } // namespace
 
 CsvAppendResult AppendSurveyCsvRecord(const std::string& fileName, const SoundingRecord& r)
 {
     CsvAppendResult result;
-    const size_t slash = fileName.find_last_of('/');
-    if (slash != std::string::npos) makeFolders(fileName.substr(0, slash));
     const std::string line = FormatSoundingRecord(r);
+    // The alternative names are for a survey file that another program holds for itself. Any
+    // other failure (a full disk, no rights, a folder in the way) loses the record, and the next
+    // one tries the survey file again: a survey is never split over files for such a cause.
     for (int n = 0; n <= 99; ++n) {
         const std::string name = n == 0 ? fileName : alternativeName(fileName, n);
-        std::FILE* f = std::fopen(name.c_str(), "ab");
-        if (!f) {
-            if (n == 0) result.error = SystemReason(errno);
+        const bool existed = n == 0 || exists(name);
+        AppendFile f;
+        if (!openMakingFolder(f, name)) {
+            if (n == 0) result.error = f.errorText();
+            if (isHeldError(f.error())) continue;
+            return result;
+        }
+        if (f.heldByAnotherProgram()) {
+            if (n == 0) result.error = "the file is held by another program";
+            f.close();
+            if (!existed) ::unlink(name.c_str());
             continue;
         }
         result.written = appendLine(f, kSurveyCsvHeader, line, &result.headerWritten);
-        if (!result.written && n == 0) result.error = SystemReason(errno);
-        std::fclose(f);
         if (result.written) {
             result.fileName = name;
             return result;
         }
+        if (n == 0) result.error = f.errorText();
+        // An alternative made for this record and left empty goes again.
+        if (!existed && f.size() == 0) ::unlink(name.c_str());
+        return result;
     }
     return result;
 }
 
 bool AppendSimpleXyzRecord(const std::string& fileName, double e, double n, double z, std::string* error)
 {
-    const size_t slash = fileName.find_last_of('/');
-    if (slash != std::string::npos) makeFolders(fileName.substr(0, slash));
-    std::FILE* f = std::fopen(fileName.c_str(), "ab");
-    if (!f) {
-        if (error) *error = SystemReason(errno);
-        return false;
-    }
-    const bool ok = appendLine(f, kSimpleXyzHeader, formatFixed(e, 2) + "," + formatFixed(n, 2) + "," + formatFixed(z, 2), nullptr);
-    if (!ok && error) *error = SystemReason(errno);
-    std::fclose(f);
+    AppendFile f;
+    const bool ok = openMakingFolder(f, fileName) &&
+                    appendLine(f, kSimpleXyzHeader, formatFixed(e, 2) + "," + formatFixed(n, 2) + "," + formatFixed(z, 2), nullptr);
+    if (!ok && error) *error = f.errorText();
     return ok;
 }
 

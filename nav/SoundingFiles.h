@@ -36,17 +36,19 @@ std::string FormatSoundingRecord(const SoundingRecord& r);
 
 struct CsvAppendResult {
     bool written = false;
-    std::string fileName;     // the file that took the record (an alternative name when the main one failed)
+    std::string fileName;     // the file that took the record (an alternative name while the main one is held)
     bool headerWritten = false;
-    std::string error;        // why the record was not written (the main name's reason)
+    std::string error;        // why the record was not written (the survey file's reason)
 };
 
 // Appends a record to the survey CSV `fileName`, making its folder first when it is missing.
-// When the file cannot be opened, "<stem>_N<ext>" for N = 1..99 are tried.
+// While another program holds the file for itself, "<stem>_N<ext>" for N = 1..99 are tried in
+// turn; for any other failure the record is lost (`error` says why) and no other file is made.
+// A record goes in whole or not at all.
 CsvAppendResult AppendSurveyCsvRecord(const std::string& fileName, const SoundingRecord& r);
 
-// Appends "E,N,Z" to the simple XYZ file (header when new). False when it cannot be written;
-// `error` then holds the system's reason.
+// Appends "E,N,Z" to the simple XYZ file (header when new), whole or not at all. False when it
+// cannot be written; `error` then holds the system's reason.
 bool AppendSimpleXyzRecord(const std::string& fileName, double easting, double northing, double elevation,
                            std::string* error = nullptr);
 

@@ -78,6 +78,7 @@ bool SurveyRun::Start()
     }
     host_.ShowRunState(true, sensorEnabled);
     host_.EventLine("Realtime STARTED");
+    if (const std::string geodesy = host_.GeodesyLine(); !geodesy.empty()) host_.EventLine(geodesy);
     const std::string date = host_.Today();
     // The run's logs go into the start day's LOG folder; make it when something removed it.
     makeFolders(LogFolder);

@@ -57,6 +57,9 @@ public:
     virtual bool OpenExtraVesselReceiver(size_t index, std::string& error) = 0;
     virtual void CloseExtraVesselReceivers() = 0;
     virtual void EnsureExtraVesselLayers(size_t index) = 0;
+    // The events-log line naming the datum and projection the run converts with (empty when
+    // there are none it can use).
+    virtual std::string GeodesyLine() { return {}; }
     virtual std::uint32_t Tick() = 0;
     virtual std::string Today() = 0;  // the date of the moment, "YYYY-MM-DD"
 };

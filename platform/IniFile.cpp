@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Numbers.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 
 #include <cstdio>
@@ -15,6 +16,84 @@ std::string iniValueOf(std::string_view rawLine)
     std::string_view v = trimView(rawLine.substr(eq + 1));
     if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
     return std::string(v);
+}
+
+namespace {
+
+bool isTextLine(std::string_view line)
+{
+    for (char ch : line) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c < 0x20 && c != '\t') || c == 0x7F) return false;
+    }
+    return true;
+}
+
+// A section, an entry, a comment or a blank line, as the parser below reads them.
+bool isIniLine(std::string_view line)
+{
+    const std::string_view t = trimView(line);
+    if (t.empty() || t.front() == ';' || t.front() == '#') return true;
+    if (t.front() == '[') return t.size() >= 2 && t.find(']') != std::string_view::npos;
+    const size_t eq = t.find('=');
+    return eq != std::string_view::npos && !trimView(t.substr(0, eq)).empty();
+}
+
+} // namespace
+
+IniTextCheck checkIniText(std::string_view bytes)
+{
+    IniTextCheck check;
+    auto fault = [&check](IniDamage d, int line) {
+        if (check.damage == IniDamage::None) {
+            check.damage = d;
+            check.line = line;
+        }
+    };
+    size_t pos = 0;
+    int number = 0;
+    while (pos < bytes.size()) {
+        ++number;
+        const size_t nl = bytes.find('\n', pos);
+        if (nl == std::string_view::npos) {
+            // Every writer ends its lines: this one was cut off, and what it holds may be cut too.
+            fault(IniDamage::CutOff, number);
+            break;
+        }
+        std::string_view line = bytes.substr(pos, nl - pos);
+        pos = nl + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!isTextLine(line)) {
+            fault(IniDamage::NotText, number);
+            continue;
+        }
+        if (!isIniLine(line)) {
+            fault(IniDamage::NotIniLine, number);
+            continue;
+        }
+        check.readable.append(line).append("\r\n");
+    }
+    return check;
+}
+
+std::optional<DamagedIniFile> keepDamagedIniFile(const std::string& path, const std::string& stamp)
+{
+    std::string bytes;
+    if (!readFile(path, bytes)) return std::nullopt;
+    DamagedIniFile kept;
+    kept.check = checkIniText(bytes);
+    if (kept.check.whole()) return std::nullopt;
+
+    std::string copy = path + ".damaged-" + stamp;
+    for (int n = 2; fileExists(copy) && n < 1000; ++n) copy = path + ".damaged-" + stamp + "-" + std::to_string(n);
+    std::string error;
+    if (fileExists(copy) || !writeFileAtomically(copy, bytes, &error)) {
+        kept.error = error.empty() ? "no free name for the copy" : error;
+        return kept;
+    }
+    kept.copyPath = copy;
+    if (!writeFileAtomically(path, kept.check.readable, &error)) kept.error = error;
+    return kept;
 }
 
 IniFile::IniFile(std::string path) : path_(std::move(path))

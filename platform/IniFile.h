@@ -11,6 +11,7 @@
 // writes, and flush() (or the destructor) re-reads the file, applies only this session's changes
 // and replaces the file atomically. Sessions that overlap (an outer one around an inner one)
 // therefore never lose each other's keys.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,5 +86,36 @@ private:
 
 // The value part of an entry line, trimmed and with one pair of surrounding double quotes removed.
 std::string iniValueOf(std::string_view rawLine);
+
+// Whether a settings file can be read whole. Every line of a settings file is a section
+// ("[name]"), an entry ("key=value"), a comment (";" or "#" first) or blank, holds text (no
+// control bytes but tabs; any 8-bit byte, so Windows-1254 or UTF-8 text is text) and ends in
+// LF or CR LF: every writer ends the lines it writes, so a last line without its line end was
+// cut off while being written. A missing or empty file is whole.
+enum class IniDamage {
+    None,
+    NotText,     // the line holds control bytes (a NUL, a lone CR, ...)
+    NotIniLine,  // the line is neither a section, an entry, a comment nor blank
+    CutOff,      // the last line has no line end
+};
+struct IniTextCheck {
+    IniDamage damage = IniDamage::None;  // the first fault met
+    int line = 0;                        // its line number, from 1
+    std::string readable;                // the lines that can be read, each ended by CR LF
+    bool whole() const { return damage == IniDamage::None; }
+};
+IniTextCheck checkIniText(std::string_view bytes);
+
+// A settings file that cannot be read whole is first copied, byte for byte, to
+// "<path>.damaged-<stamp>" beside it (a free name: "-2", "-3" ... added when taken) and then
+// replaced by its readable lines, so nothing is lost and the next start finds it whole. Nothing
+// is written over it when no copy could be made.
+struct DamagedIniFile {
+    IniTextCheck check;
+    std::string copyPath;  // the copy kept; empty when none could be made
+    std::string error;     // why the copy or the rewrite failed; empty when both worked
+};
+// Nothing when the file is missing, unreadable as a file, or whole.
+std::optional<DamagedIniFile> keepDamagedIniFile(const std::string& path, const std::string& stamp);
 
 } // namespace vsx

@@ -46,8 +46,9 @@ UdpListener::StartResult UdpListener::start(int port)
         lastError_ = errno;
         return StartResult::SocketError;
     }
-    int on = 1;
-    ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    // No address reuse: on Linux two UDP sockets that both ask for it share the port, and the
+    // datagrams would go to either. Without it, a port any other socket holds (sharing allowed
+    // or not) is refused as in use.
     sockaddr_in addr {};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_ANY);

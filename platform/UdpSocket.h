@@ -35,7 +35,8 @@ public:
     UdpListener(const UdpListener&) = delete;
     UdpListener& operator=(const UdpListener&) = delete;
 
-    // Binds to any local address at the port (address reuse on) and makes the socket non-blocking.
+    // Binds to any local address at the port and makes the socket non-blocking. The port is
+    // never shared: one that another socket holds, whatever its options, is AddressInUse.
     StartResult start(int port);
     bool isListening() const { return fd_ >= 0; }
     int lastError() const { return lastError_; }  // errno of a failed start

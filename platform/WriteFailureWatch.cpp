@@ -10,12 +10,16 @@ WriteChange WriteFailureWatch::Note(const std::string& what, const std::string& 
     const auto it = failing_.find(what);
     if (written) {
         if (it == failing_.end()) return {};
+        const long lost = it->second.lost;
         failing_.erase(it);
-        return {WriteChange::Kind::Recovered, file, {}};
+        return {WriteChange::Kind::Recovered, file, {}, lost};
     }
-    if (it != failing_.end()) return {};
-    failing_.emplace(what, file);
-    return {WriteChange::Kind::Failed, file, reason.empty() ? std::string("unknown error") : reason};
+    if (it != failing_.end()) {
+        ++it->second.lost;
+        return {};
+    }
+    failing_.emplace(what, Failure{file, 1});
+    return {WriteChange::Kind::Failed, file, reason.empty() ? std::string("unknown error") : reason, 0};
 }
 
 std::string SystemReason(int error)

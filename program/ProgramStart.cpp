@@ -18,6 +18,9 @@
 #include "platform/IniFile.h"
 #include "platform/Locale.h"
 #include "platform/Numbers.h"
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+#include "platform/Prompts.h"
 #include "platform/StyleManager.h"
 #include "tools/windows/VesselGeometryWindow.h"
 #include "tools/windows/NavigationSettingsWindow.h"
@@ -31,8 +34,57 @@
 #include "tools/windows/WaterfallWindow.h"
 
 #include <exception>
+#include <optional>
 
 namespace vsx {
+
+namespace {
+
+// The damaged settings file kept at this start, until it is reported.
+std::optional<DamagedIniFile> g_damagedSettings;
+
+const char* damageText(IniDamage damage)
+{
+    switch (damage) {
+    case IniDamage::NotText: return "line %1 holds bytes that are not text";
+    case IniDamage::NotIniLine: return "line %1 is neither a section, a key=value line, a comment nor blank";
+    case IniDamage::CutOff: return "its last line has no line end: the file was cut off";
+    case IniDamage::None: break;
+    }
+    return "";
+}
+
+// Tells the user over the main window, and the events log in English.
+void ReportDamagedSettingsFile()
+{
+    if (!g_damagedSettings) return;
+    const DamagedIniFile d = std::move(*g_damagedSettings);
+    g_damagedSettings.reset();
+    const QString line = QString::number(d.check.line);
+    const char* damage = damageText(d.check.damage);
+    const QString path = QString::fromStdString(GetIniFileName());
+    const char* message =
+        d.copyPath.empty()
+            ? "The settings file %1 could not be read whole (%2), and no copy of it could be made (%3). The settings "
+              "that could not be read are at their defaults."
+            : "The settings file %1 could not be read whole (%2). It was kept as %3; the settings that could not be "
+              "read are at their defaults.";
+    const QString third = QString::fromStdString(d.copyPath.empty() ? d.error : d.copyPath);
+    // The events log first: it holds the news even while the message waits for its OK.
+    makeFolders(LogFolder);
+    AppendEventLine(fillArgs(message, {path, fillArgs(damage, {line}), third}).toStdString(), EventsLogFileName());
+    prompts().message(translatedArgs(message, {path, translatedArgs(damage, {line}), third}), QString(),
+                      PromptKind::Warning, FNav);
+}
+
+} // namespace
+
+void KeepDamagedSettingsFile()
+{
+    const LocalDateTime now = localNow();
+    if (auto kept = keepDamagedIniFile(GetIniFileName(), formatDate(now) + " " + formatTimeCompact(now)))
+        g_damagedSettings = std::move(kept);
+}
 
 StartupSettings ReadStartupSettings()
 {
@@ -68,6 +120,7 @@ void destroy(W*& pointer)
 
 void CreateAllWindows()
 {
+    KeepDamagedSettingsFile();
     // The device settings window lists the serial ports that can be opened now.
     SerialPortLister = EnumerateProgramSerialPorts;
     // A further vessel's empty sizes take those of the vessel geometry window.
@@ -104,6 +157,7 @@ void CreateAllWindows()
     create(fSVPGraph);
     create(frmNTRIPSettings);
     create(fRTCMParsing);
+    ReportDamagedSettingsFile();
 }
 
 std::vector<QWidget*> AllWindows()
@@ -140,6 +194,8 @@ void DestroyAllWindows()
 
 int RunProgram(int argc, char** argv)
 {
+    // Before the first read, so every reader sees the lines that can be read and nothing else.
+    KeepDamagedSettingsFile();
     const StartupSettings settings = ReadStartupSettings();
     OverlayFontSize = settings.overlayFontSize;
     OverlayDepthColor = settings.overlayDepthColor;

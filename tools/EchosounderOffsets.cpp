@@ -11,12 +11,19 @@ namespace vsx {
 OffsetsTexts LoadOffsets(const IniFile& ini)
 {
     const char* s = kEchosounderOffsetsSection;
+    // A number the file does not hold (a first start, or a line lost from a damaged settings
+    // file) shows the value depths are computed with until one is accepted, never an empty field.
+    const OffsetNumbers d;
+    auto number = [&ini, s](const char* key, double fallback) {
+        std::string text = ini.readString(s, key, "");
+        return text.empty() ? formatGeneral(fallback) : text;
+    };
     OffsetsTexts t;
-    t.offsetA = ini.readString(s, "Offset A", "");
-    t.offsetB = ini.readString(s, "Offset B", "");
-    t.offsetC = ini.readString(s, "Offset C", "");
-    t.soundVelocity = ini.readString(s, "SV", "");
-    t.tideHeight = ini.readString(s, "Tide Height", "");
+    t.offsetA = number("Offset A", d.draft);
+    t.offsetB = number("Offset B", d.draft + d.antennaHeight);
+    t.offsetC = number("Offset C", d.antennaHeight);
+    t.soundVelocity = number("SV", d.soundVelocity);
+    t.tideHeight = number("Tide Height", d.tide);
     t.surveyor = ini.readString(s, "Surveyor", "");
     t.surveyBoat = ini.readString(s, "SurveyBoat", "");
     t.location = ini.readString(s, "SurveyLocation", "");

@@ -25,6 +25,7 @@ struct OffsetsTexts {
     std::string surveyor;
 };
 
+// The stored texts; a number not stored gives the text of its OffsetNumbers default.
 OffsetsTexts LoadOffsets(const IniFile& ini);
 // Writes the nine keys in their fixed order; `clockText` is the clock label at the start.
 void SaveOffsets(IniFile& ini, const OffsetsTexts& texts, const std::string& clockText);

@@ -642,6 +642,20 @@ void DeviceSettingsWindow::onLockStateToggled()
     ini.flush();
     unsavedChanges_ = false;
     warnAboutGeodeticTexts();
+    sayRunKeepsItsGeodesy();
+}
+
+void DeviceSettingsWindow::sayRunKeepsItsGeodesy()
+{
+    const std::optional<GeodesyInForce> run = RunningSurvey ? RunningSurvey->runGeodesy() : std::nullopt;
+    const GeodesyInForce saved = settings_.geodesyInForce();
+    if (!run || *run == saved) return;
+    // One text for the surveyor and the events log (kept in English there).
+    const char* text = "The records of this run keep the datum %1 and the projection %2 of its start. The datum %3 "
+                       "and the projection %4 saved now take effect at the next Start.";
+    const QStringList args{q(run->datum), q(run->projection), q(saved.datum), q(saved.projection)};
+    AppendEventLine(toCp1254(fillArgs(text, args)), EventsLogFileName());
+    prompts().message(translatedArgs(text, args), windowTitle(), PromptKind::Information, this);
 }
 
 void DeviceSettingsWindow::discardChanges()

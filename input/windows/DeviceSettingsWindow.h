@@ -172,6 +172,9 @@ private:
     // A colour box's colour into its setting and its process-wide value, then a repaint.
     void takeColour(const ColorBox* box, ColorValue& setting, ColorValue& published);
     void warnAboutGeodeticTexts();
+    // Datum or projection saved while a survey runs: its records keep those of its start, which
+    // the surveyor is told over this window and the events log records.
+    void sayRunKeepsItsGeodesy();
     void monitorChanged(QPlainTextEdit* memo);
 
     DeviceSettings settings_;

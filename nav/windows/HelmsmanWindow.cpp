@@ -11,6 +11,7 @@
 #include "nav/HelmsmanCorridor.h"
 #include "nav/RealtimeState.h"
 #include "nav/windows/MainWindow.h"
+#include "platform/Clock.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
 #include "tools/VesselGeometry.h"
@@ -179,7 +180,9 @@ void HelmsmanWindow::HelmTimerTick()
         const CanvasModel* main = mainMap();
         if (main) scene_->CopyIfSelectionChanged(*main, in);
         scene_->Refresh(main, in, ExtraVessels);
-        Canvas->SetHudValue(realtimeState().SpeedKnots, true);
+        // No speed without a current position, as on the main map.
+        const RealtimeState& st = realtimeState();
+        Canvas->SetHudValue(st.SpeedKnots, st.Position.At(clock().monotonic()).has_value());
         Canvas->Redraw();
         tickFailing_ = false;
     } catch (const std::exception& e) {

@@ -105,16 +105,19 @@ GeodeticTexts geodeticTextsFromSettings()
     t.lccCentralMeridian = s.geodetic(GeodeticField::LccCentralMeridian).value();
     t.lccFalseEasting = s.geodetic(GeodeticField::LccFalseEasting).value();
     t.lccFalseNorthing = s.geodetic(GeodeticField::LccFalseNorthing).value();
+    t.selected = !s.useLccProjection() ? GridProjection::TransverseMercator
+                 : s.lambert1()        ? GridProjection::Lambert1SP
+                                       : GridProjection::Lambert2SP;
+    t.named = s.geodesyInForce();
     return t;
 }
 
 } // namespace
 
-GridProjection MainWindow::MapProjection()
+GridProjection MainWindow::MapProjection() const
 {
-    const DeviceSettings& s = deviceSettings();
-    if (!s.useLccProjection()) return GridProjection::TransverseMercator;
-    return s.lambert1() ? GridProjection::Lambert1SP : GridProjection::Lambert2SP;
+    if (const ProjectionSnapshot* s = snapshot_.Current()) return s->projection();
+    return geodeticTextsFromSettings().selected;
 }
 
 namespace {
@@ -174,7 +177,8 @@ class MainWindow::Bindings : public GnssLineEnvironment,
                         public SurveyRunHost,
                         public SurveyHost,
                         public ScreenshotTimerTarget,
-                        public CanvasDisplayTarget {
+                        public CanvasDisplayTarget,
+                        public RunningSurveyTarget {
 public:
     explicit Bindings(MainWindow& nav) : nav_(nav) {}
 
@@ -200,7 +204,7 @@ public:
         return OffsetValues{v.draft, v.soundVelocity, v.antennaHeight, v.tide};
     }
     const ProjectionSnapshot* snapshot() override { return nav_.mapSnapshot(gridProjection()); }
-    GridProjection gridProjection() const override { return MainWindow::MapProjection(); }
+    GridProjection gridProjection() const override { return nav_.MapProjection(); }
     bool gyroEnabled() const override { return deviceSettings().gyroEnabled(); }
     int receiverFixQuality() const override { return gnssSilent() ? 0 : nav_.ZGPS1->GetFixQuality(); }
     void showFixColour(ColorValue colour) override
@@ -217,6 +221,8 @@ public:
     }
 
     // MapLoopEnvironment
+    // The receiver's speed in knots as its speed event shows it.
+    std::string receiverSpeedText() const { return formatFixed(nav_.ZGPS1->GetSpeed() / 1.852, 1); }
     void pollUdpInput() override
     {
         if (!GpsUdpEnabled || !GpsUdpListening || !GpsUdpSocket.isListening()) return;
@@ -231,7 +237,7 @@ public:
     {
         MapTickInputs in;
         const DeviceSettings& s = deviceSettings();
-        in.projection = MainWindow::MapProjection();
+        in.projection = nav_.MapProjection();
         in.gyroEnabled = s.gyroEnabled();
         in.receiverCourse = nav_.ZGPS1->GetCourse();
         in.fixQuality = nav_.ZGPS1->GetFixQuality();
@@ -255,23 +261,26 @@ public:
         in.offsetsVisible = Offsets && Offsets->isVisible();
         in.latencyVisible = fLatency && fLatency->isVisible();
         in.helmsmanVisible = nav_.Helmsman && nav_.Helmsman->isVisible();
-        if (fRealtime) {
-            in.lowDepthShown = fRealtime->DepthFrameLo->isVisible();
-            in.speedLabelText = fRealtime->Speed->text().toStdString();
-        }
+        if (fRealtime) in.lowDepthShown = fRealtime->DepthFrameLo->isVisible();
+        // What the Speed label shows while the position is current.
+        in.speedLabelText = receiverSpeedText();
         return in;
     }
     void handPositionToNtrip(double latitude, double longitude, double altitude) override
     {
         nav_.HandPositionToNtrip(latitude, longitude, altitude);
     }
-    void showRealtimeValues(int fixQuality, const std::string& antenna, const std::string& tide, int sats) override
+    void showRealtimeValues(int fixQuality, const std::string& antenna, const std::string& tide, int sats,
+                            bool positionCurrent) override
     {
         if (!fRealtime) return;
         fRealtime->Fixed->setText(QString::number(fixQuality));
-        fRealtime->LAntennaH->setText(tr8(antenna));
-        fRealtime->LTideHt->setText(tr8(tide));
-        fRealtime->SatelliteLabel->setText(QString::number(sats));
+        // Without a current position the receiver's values are not shown as if they were.
+        const QString none = QStringLiteral("---");
+        fRealtime->Speed->setText(positionCurrent ? tr8(receiverSpeedText()) : none);
+        fRealtime->LAntennaH->setText(positionCurrent ? tr8(antenna) : none);
+        fRealtime->LTideHt->setText(positionCurrent || tide == "-" ? tr8(tide) : none);
+        fRealtime->SatelliteLabel->setText(positionCurrent ? QString::number(sats) : none);
     }
     void showStatusPosition(const std::string& geographic, const std::string& grid) override
     {
@@ -283,7 +292,7 @@ public:
         nav_.setStatusPanelWords(0, "No GNSS data", {}, 20);
         nav_.setStatusPanel(1, QString(), 20);
         if (fRealtime) {
-            fRealtime->Fixed->setText(QStringLiteral("0"));
+            showRealtimeValues(0, {}, Offsets && Offsets->isVisible() ? "-" : "", 0, false);
             setBackground(fRealtime->GPSGroupBox, 0x0000FF);
         }
     }
@@ -332,8 +341,9 @@ public:
             FGPS->SensorSetClick();
         }
         // The datum and projection may have been edited since the last run: the run converts
-        // with what the settings say at its start.
+        // with what the settings say at its start, and keeps it to its end.
         nav_.snapshot_.Retake();
+        nav_.snapshot_.Get();
         nav_.reportedSnapshotProblem_.clear();  // a new run says its problems again
         nav_.mapLoop_->ForgetConvertedPosition();
         nav_.mapLoop_->NewRun();
@@ -348,7 +358,12 @@ public:
     bool SensorEnabled() override { return deviceSettings().sensorEnabled(); }
     std::string SensorPortName() override { return PortNameFromNumber(nav_.ZSENSOR->PortNumber); }
     bool OpenSensor(std::string& error) override { return open(nav_.ZSENSOR, error); }
-    void CloseSensor() override { nav_.closeQuietly(nav_.ZSENSOR); }
+    void CloseSensor() override
+    {
+        nav_.closeQuietly(nav_.ZSENSOR);
+        // No depth line can come now: the run's count of lines left out is final.
+        nav_.reportLeftOutDepthLines();
+    }
     void StartEchogram() override
     {
         // An [ECHOGRAM] Interval below 1 leaves the timer standing (see the waterfall window).
@@ -358,7 +373,8 @@ public:
     void StopLoops() override
     {
         nav_.tMap->stop();
-        nav_.ShowGnssSilent();
+        nav_.positionExpiry_->stop();
+        nav_.ShowGnssSilent(true);
         nav_.tEchogram->stop();
         nav_.SensorWatch.stop();
         nav_.FirstSensorLineSeen = false;
@@ -443,6 +459,12 @@ public:
     {
         vsx::EnsureExtraVesselLayers(nav_.fcad->Model(), ExtraVessels[index], int(index));
     }
+    std::string GeodesyLine() override
+    {
+        const ProjectionSnapshot* s = nav_.snapshot_.Current();
+        if (!s) return {};
+        return "Datum and projection of this run: " + s->named().datum + "; " + s->named().projection;
+    }
     std::uint32_t Tick() override { return std::max<std::uint32_t>(1, std::uint32_t(tickCountMs())); }
     std::string Today() override { return CurrentDateString(); }
 
@@ -526,6 +548,14 @@ public:
     void setGridLineColor(ColorValue c) override { nav_.fcad->SetGridLineColor(c); }
     void repaint() override { nav_.fcad->Redraw(); }
 
+    // RunningSurveyTarget
+    std::optional<GeodesyInForce> runGeodesy() const override
+    {
+        const ProjectionSnapshot* s = nav_.snapshot_.Current();
+        if (!s || !nav_.run_ || !nav_.run_->Running()) return std::nullopt;
+        return s->named();
+    }
+
     // ScreenshotTimerTarget
     void setScreenshotInterval(int seconds) override
     {
@@ -573,15 +603,22 @@ MainWindow::MainWindow(QWidget* parent)
     };
     ExitProcess = [](int code) { std::exit(code); };
     bindings_ = std::make_unique<Bindings>(*this);
+    // The events log cannot say that it cannot be written: the status bar and the message window
+    // say it. Entries written from another thread are left to their writer.
+    setEventsLogWatcher([this](const std::string& file, bool written, const std::string& reason) {
+        if (QThread::currentThread() == thread()) noteWrite("events log", file, written, reason);
+    });
     FormCreate();
 }
 
 MainWindow::~MainWindow()
 {
+    setEventsLogWatcher({});
     if (GnssReceiverTarget == gnssTarget_.get()) GnssReceiverTarget = nullptr;
     if (SounderReceiverTarget == sounderTarget_.get()) SounderReceiverTarget = nullptr;
     if (ScreenshotTimer == bindings_.get()) ScreenshotTimer = nullptr;
     if (MapCanvasTarget == bindings_.get()) MapCanvasTarget = nullptr;
+    if (RunningSurvey == bindings_.get()) RunningSurvey = nullptr;
     if (&surveyHost() == static_cast<SurveyHost*>(bindings_.get())) setSurveyHost(nullptr);
     if (&mainWindowHost() == static_cast<MainWindowHost*>(bindings_.get())) setMainWindowHost(nullptr);
     if (fcad) fcad->Model().SetChangeHandler({});
@@ -634,6 +671,11 @@ void MainWindow::FormCreate()
     tMap->setObjectName("tMap");
     tMap->setInterval(kMapInterval);
     connect(tMap, &QTimer::timeout, this, &MainWindow::tMapTimer);
+    positionExpiry_ = new QTimer(this);
+    positionExpiry_->setObjectName("PositionExpiry");
+    positionExpiry_->setSingleShot(true);
+    positionExpiry_->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire 5 % late
+    connect(positionExpiry_, &QTimer::timeout, this, &MainWindow::onPositionExpired);
     tEchogram = new QTimer(this);
     tEchogram->setObjectName("tEchogram");
     tEchogram->setInterval(200);
@@ -670,6 +712,7 @@ void MainWindow::FormCreate()
     SounderReceiverTarget = sounderTarget_.get();
     ScreenshotTimer = bindings_.get();
     MapCanvasTarget = bindings_.get();
+    RunningSurvey = bindings_.get();
     setSurveyHost(bindings_.get());
     setMainWindowHost(bindings_.get());
     wireMapCommands();
@@ -1148,7 +1191,11 @@ void MainWindow::bRealtimeClick()
     });
 }
 
-void MainWindow::ZGPS1NewCommand(TVeldorSerialGPS*, const std::string& command) { lineHandler_->HandleLine(command); }
+void MainWindow::ZGPS1NewCommand(TVeldorSerialGPS*, const std::string& command)
+{
+    lineHandler_->HandleLine(command);
+    armPositionExpiry();
+}
 
 void MainWindow::ZGPS1Position3DChange(TVeldorSerialGPS*, double latitude, double longitude, double altitude)
 {
@@ -1162,7 +1209,9 @@ void MainWindow::ZGPS1Position3DChange(TVeldorSerialGPS*, double latitude, doubl
 
 void MainWindow::ZGPS1SpeedChange(TVeldorSerialGPS*, double speedKmh)
 {
-    if (fRealtime) fRealtime->Speed->setText(tr8(formatFixed(speedKmh / 1.852, 1)));
+    // Without a current position the speed is not shown (the map tick shows it again with one).
+    if (fRealtime && realtimeState().Position.At(clock().monotonic()))
+        fRealtime->Speed->setText(tr8(formatFixed(speedKmh / 1.852, 1)));
 }
 
 void MainWindow::ZGPS1Send(TVeldorSerialGPS*, std::string buffer)

@@ -114,8 +114,9 @@ public:
     SurveyRun& Run() { return *run_; }
     // The time-stamped save; false (with the reason) when the drawing could not be written.
     bool AutoSave(std::string* error = nullptr);
-    // The grid projection the map draws in, as the device settings choose it.
-    static GridProjection MapProjection();
+    // The grid projection the map draws in: the one of the projection snapshot (taken at the
+    // run's start), or the device settings' choice while there is none.
+    GridProjection MapProjection() const;
     // Text of a status-bar panel (0..6).
     QString StatusPanelText(int panel) const;
     int StatusPanelCount() const { return int(statusPanels_.size()); }
@@ -129,8 +130,9 @@ public:
     void UpdateRealtimeCaption();
     void UpdateRealtimeCaption(bool running);
     // ---- GNSS state on screen (MainWindowGnss.cpp) -----------------------------------------------
-    // The receiver fell silent or went away: its last fix is no longer shown as current.
-    void ShowGnssSilent();
+    // The receiver fell silent or went away (or real time stopped, `runStopped`): its last fix is
+    // no longer shown as current, nor, after a stop, the last depth.
+    void ShowGnssSilent(bool runStopped = false);
     // Says a GGA refused for impossible values on the status bar and in the events log (`who`:
     // "GPS" or a vessel's name); the callers say only the first of a run for each receiver.
     void ReportRejectedGga(const std::string& who, std::string_view line, const char* problem);
@@ -303,6 +305,10 @@ private:
     void publishHud();
     // The UDP input's listener starts the map loop that polls it.
     void WireUdpInput();
+    // The moment the position held stops being current is shown then, not only at the next map
+    // tick: the expiry timer is set for it after every GNSS line.
+    void armPositionExpiry();
+    void onPositionExpired();
     // A device event: the message window (shown when asked), its memo and the events log.
     void reportDeviceEvent(const char* english, const QStringList& args, bool showWindow);
     // Closes a receiver the program itself lets go of (a stop, the end): whoever closes it says
@@ -317,9 +323,13 @@ private:
     QString runMessageText(const std::string& line);
     // A survey start refused: why, in a message box over the window the user acted in.
     void showRefusedStart(QWidget* actedIn);
-    // One write to a sounding file or log, known as `what`: a failure is said on the status bar
-    // and in the events log when it starts, and again when writing works again.
+    // One write to a sounding file or log, known as `what`: a failure is said on the status bar,
+    // in the message window and in the events log when it starts, and again with the number of
+    // lines lost when writing works again.
     void noteWrite(const std::string& what, const std::string& file, bool written, const std::string& reason);
+    // At the end of a run: how many corrupt depth lines its sounding files left out, in the
+    // events log (nothing when none); the count starts again.
+    void reportLeftOutDepthLines();
 
     std::unique_ptr<Bindings> bindings_;
     NumericKeypad* numericKeypad_ = nullptr;
@@ -343,6 +353,8 @@ private:
     bool closing_ = false;
     bool tickRunning_ = false;
     bool closingQuietly_ = false;
+    QTimer* positionExpiry_ = nullptr;
+    std::optional<CurrentPosition::TimePoint> positionExpiryFix_;  // the fix the expiry timer is set for
 
 public:
     // ---- Echosounder watch (written by the depth handler and the echogram timer) ----------------
@@ -355,6 +367,7 @@ private:
     std::string scanFormatText_;
     std::optional<ScanFormat> scanFormat_;
     bool reportedBadOffsets_ = false;
+    long leftOutDepthLines_ = 0;  // corrupt depth lines of this run that made no record
     WriteFailureWatch writeWatch_;
     std::string reportedSnapshotProblem_;  // what the status bar last said about the snapshot
 };

@@ -107,10 +107,16 @@ void MainWindow::noteWrite(const std::string& what, const std::string& file, boo
 {
     const WriteChange change = writeWatch_.Note(what, file, written, reason);
     if (change.kind == WriteChange::Kind::None) return;
-    const char* english = change.kind == WriteChange::Kind::Failed ? "Cannot write %1: %2" : "Writing %1 again";
-    const QStringList args{fromCp1254(change.file), QString::fromLocal8Bit(change.reason.c_str())};
-    if (sStatusBar) sStatusBar->showMessage(translatedArgs(english, args), 60000);
+    const bool failed = change.kind == WriteChange::Kind::Failed;
+    const char* english = failed ? "Cannot write %1: %2" : "Writing %1 again; %2 lines were lost";
+    const QStringList args{fromCp1254(change.file), failed ? QString::fromLocal8Bit(change.reason.c_str())
+                                                           : QString::number(change.lost)};
+    // The events log first: when it cannot be written either, its own failure is said too, and
+    // the status bar then ends on this file's words.
     AppendEventLine(toCp1254(fillArgs(english, args)), EventsLogFileName());
+    const QString text = translatedArgs(english, args);
+    if (FMsg) FMsg->AddMessage(text, failed);
+    if (sStatusBar) sStatusBar->showMessage(text, 60000);
 }
 
 void MainWindow::reportDeviceEvent(const char* english, const QStringList& args, bool showWindow)
@@ -162,16 +168,20 @@ void MainWindow::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command
     // Every typed value comes with its last valid number: a half-typed field never costs a record.
     DepthAlarmLevel = Navset ? Navset->depthAlert() : 0;
     RealtimeState& st = realtimeState();
+    // Every record carries the offsets in force at its own line, the first of a run included,
+    // whether or not the receiver has said anything yet.
+    const OffsetNumbers offsets = Offsets ? Offsets->valuesInForce()
+                                          : OffsetNumbers{st.TransducerDraft, st.SoundVelocity, st.AntennaHeight, st.ManualTide};
     SounderLineInputs in;
     in.depth.messageType = type;
     in.depth.format = currentScanFormat();
-    in.depth.soundVelocity = st.SoundVelocity;
+    in.depth.soundVelocity = offsets.soundVelocity;
     // With the profile in use the velocity comes from its column at the rounded raw depth.
     if (const SoundVelocityColumn* column = fSVP ? fSVP->ColumnInUse() : nullptr)
         in.depth.profileVelocity = [column](double raw) { return column->velocityAt(raw); };
-    in.depth.draft = Offsets ? Offsets->valuesInForce().draft : st.TransducerDraft;
+    in.depth.draft = offsets.draft;
     in.alarmLevel = DepthAlarmLevel;
-    in.manualTide = st.ManualTide;
+    in.manualTide = offsets.tide;
     in.rtkAntennaHeight = st.RtkAntennaHeight;
     in.rtkTide = st.RtkTide;
     // The record stands where this moment's fix puts it, or states that it has no position.
@@ -198,8 +208,11 @@ void MainWindow::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command
     const SounderLineOutput out = HandleSounderLine(command, in);
     if (!out.depth.recognised) return;
     // A file that cannot take the record is said once, and its return once; the other file
-    // still takes every record it can.
-    noteWrite("survey csv", out.csvWritten ? out.csvFile : in.csvFileName, out.csvWritten, out.csvError);
+    // still takes every record it can. A line that made no record wrote nothing: it says nothing
+    // of the files, and a corrupt one is counted for the end of the run.
+    if (out.csvAttempted)
+        noteWrite("survey csv", out.csvWritten ? out.csvFile : in.csvFileName, out.csvWritten, out.csvError);
+    if (out.leftOut) ++leftOutDepthLines_;
     if (out.xyzAttempted) noteWrite("simple xyz", in.xyzFileName, out.xyzWritten, out.xyzError);
     st.TrueDepthHi = out.depth.trueHi;
     st.TrueDepthLo = out.depth.trueLo;
@@ -212,6 +225,15 @@ void MainWindow::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command
     setStatusPanel(5, fromCp1254(out.statusText), 20);
     if (out.newDepth) NewDepthAvailable = true;
     if (!out.depth.corrupt) applyDepthAlarm(out.depth.trueHi);
+}
+
+void MainWindow::reportLeftOutDepthLines()
+{
+    if (leftOutDepthLines_ > 0)
+        AppendEventLine(toCp1254(fillArgs("Corrupt depth lines left out of the sounding files: %1",
+                                          {QString::number(leftOutDepthLines_)})),
+                        EventsLogFileName());
+    leftOutDepthLines_ = 0;
 }
 
 void MainWindow::ZGPS1Connect(TVeldorSerialGPS* sender, TVGPSCommPort)
@@ -447,10 +469,7 @@ void MainWindow::ExtraVesselLineHandler(TVeldorSerialGPS* sender, const std::str
             FGPS->MemoGPS->clear();
     }
     const ProjectionSnapshot* snap = snapshot_.Current();
-    const DeviceSettings& ds = deviceSettings();
-    const GridProjection projection = !ds.useLccProjection() ? GridProjection::TransverseMercator
-                                      : ds.lambert1()        ? GridProjection::Lambert1SP
-                                                             : GridProjection::Lambert2SP;
+    const GridProjection projection = MapProjection();
     auto toGrid = [&](double lat, double lon) -> std::optional<std::pair<double, double>> {
         if (!snap) return std::nullopt;
         const auto g = snap->toGrid(lat, lon, 0, projection);
@@ -458,6 +477,8 @@ void MainWindow::ExtraVesselLineHandler(TVeldorSerialGPS* sender, const std::str
         return std::make_pair(g->easting, g->northing);
     };
     const ExtraVesselLineResult r = HandleExtraVesselLine(v, command, localNow(), toGrid);
+    for (const VesselFileWrite* w : {&r.log, &r.record})
+        if (w->attempted) noteWrite("vessel file " + w->file, w->file, w->written, w->reason);
     if (r.rejectedGga && ++v.RejectedGga == 1)
         ReportRejectedGga(v.Name.empty() ? "V" + std::to_string(i + 2) : v.Name, command, r.rejectedGga);
 }

@@ -16,14 +16,36 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
+
 namespace vsx {
 
-void MainWindow::ShowGnssSilent()
+void MainWindow::ShowGnssSilent(bool runStopped)
 {
     if (!mapLoop_) return;
-    mapLoop_->ShowSilent();
+    if (runStopped) mapLoop_->ShowStopped();
+    else mapLoop_->ShowSilent();
     publishHud();
     if (fcad) fcad->Redraw();
+}
+
+void MainWindow::armPositionExpiry()
+{
+    // Once for each fix: the lines after its expiry must not run the map loop each.
+    const auto fix = realtimeState().Position.FixTime();
+    if (!fix || fix == positionExpiryFix_) return;
+    positionExpiryFix_ = fix;
+    // One millisecond past the last moment the fix is current.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*fix + kPositionMaxAge - clock().monotonic());
+    positionExpiry_->start(int(std::max<std::chrono::milliseconds::rep>(0, left.count())) + 1);
+}
+
+void MainWindow::onPositionExpired()
+{
+    // The map loop says what is current; while it stands (stopped, receiver silent) the screens
+    // already show no position.
+    if (tMap->isActive()) tMapTimer();
 }
 
 void MainWindow::ReportRejectedGga(const std::string& who, std::string_view line, const char* problem)

@@ -26,7 +26,7 @@ public:
     {
         const ProjectionSnapshot* s = keeper_.Current();
         if (!s) return false;
-        const auto fix = s->toGrid(latitude, longitude, 0, MainWindow::MapProjection());
+        const auto fix = s->toGrid(latitude, longitude, 0, s->projection());
         if (!fix) return false;
         easting = fix->easting;
         northing = fix->northing;
@@ -36,13 +36,14 @@ public:
     {
         const ProjectionSnapshot* s = keeper_.Current();
         if (!s) return false;
-        const auto p = s->toWgs84(easting, northing, 0, MainWindow::MapProjection());
+        const auto p = s->toWgs84(easting, northing, 0, s->projection());
         if (!p) return false;
         latitude = p->lat;
         longitude = p->lon;
         return true;
     }
-    int Generation() const override { return keeper_.Generation() * 4 + int(MainWindow::MapProjection()); }
+    // Each snapshot comes with its own projection: a new one is a new georeference.
+    int Generation() const override { return keeper_.Generation(); }
 
 private:
     ProjectionSnapshotKeeper& keeper_;

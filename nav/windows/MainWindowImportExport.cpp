@@ -182,8 +182,17 @@ void MainWindow::onImportTriggered()
             return finish();
         }
         const int layer = PrepareImportLayer(model, layerName);
-        AddKmlPlacemarks(model, layer, reader);
+        const KmlImportCounts counts = AddKmlPlacemarks(model, layer, reader);
         std::string line = "Imported KML/KMZ: " + path + " to layer: " + layerName;
+        // What the file held that the map does not show is said beside what was imported.
+        QString shown;
+        if (reader.Skipped.any()) {
+            const char* leftOut = " (left out: %1)";
+            line += fillArgs(leftOut, {tr8(KmlLeftOutList(reader.Skipped))}).toStdString();
+            shown = translatedArgs("Imported to layer %1: %2 point(s), %3 line(s)",
+                                   {tr8(layerName), QString::number(counts.points), QString::number(counts.lines)}) +
+                    translatedArgs(leftOut, {KmlShownLeftOutList(reader.Skipped)});
+        }
         if (reader.FailedProjections() > 0) {
             const char* note = "%1 coordinates could not be converted to the grid and were left out";
             const QStringList count{QString::number(reader.FailedProjections())};
@@ -199,7 +208,10 @@ void MainWindow::onImportTriggered()
         ShowFileInStatusBar(path);
         model.ZoomExtents();
         if (geographic.BeyondAccurateZone() > 0)
-            prompts().message(translatedArgs(far, farCount), {}, PromptKind::Warning);
+            prompts().message((shown.isEmpty() ? QString() : shown + '\n') + translatedArgs(far, farCount), {},
+                              PromptKind::Warning);
+        else if (!shown.isEmpty())
+            prompts().message(shown);
     } else if (ext == ".xyz" || ext == ".txt" || ext == ".csv") {
         std::error_code ec;
         const auto time = std::filesystem::last_write_time(path, ec);

@@ -10,6 +10,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <initializer_list>
@@ -131,11 +133,33 @@ TEST(DxfImport, EntitiesBecomeShapesOnTheImportLayer)
                                                 " c65280 w1 | 0.000000,0.000000 4.000000,0.000000 4.000000,3.000000 "
                                                 "0.000000,3.000000");
     EXPECT_EQ(describeShape(m, *shapes[8]), "POINT" + L + " c65280 w1 | 7.000000 8.000000 z 0.000000");
-    EXPECT_EQ(describeShape(m, *shapes[9]),
-              "POLY t6 closed1" + L + " c65280 w1 | 0.000000,0.000000 1.000000,2.000000 3.000000,1.000000");
-    EXPECT_EQ(describeShape(m, *shapes[10]),
-              "POLY t6 closed1" + L + " c65280 w1 | 0.000000,0.000000 5.000000,0.000000 5.000000,5.000000")
-        << "one-vertex LWPOLYLINE dropped, bulges drawn straight";
+    // A closed SPLINE without degree and knots: the closed quadratic (the highest degree three
+    // control points allow) on uniform knots, through the midpoints of the control polygon's sides.
+    const TVPolyline& spline = poly(shapes[9]);
+    EXPECT_EQ(spline.ShapeType, shapecode::Polygon);
+    EXPECT_EQ(spline.PenColor, clLime);
+    ASSERT_GT(spline.Vertices.size(), 3u);
+    EXPECT_NEAR(spline.Vertices[0].X, 0.5, 1e-9);
+    EXPECT_NEAR(spline.Vertices[0].Y, 1, 1e-9);
+    auto passesThrough = [](const TVPolyline& p, double x, double y) {
+        return std::any_of(p.Vertices.begin(), p.Vertices.end(),
+                           [&](const WorldPoint& v) { return std::hypot(v.X - x, v.Y - y) < 1e-9; });
+    };
+    EXPECT_TRUE(passesThrough(spline, 2, 1.5));
+    EXPECT_TRUE(passesThrough(spline, 1.5, 0.5));
+    EXPECT_FALSE(passesThrough(spline, 1, 2)) << "not through its control points";
+    // One-vertex LWPOLYLINE dropped; a bulge of 1 is a half circle (counter-clockwise from (0, 0)
+    // to (5, 0), so below the chord) of the 20 chords an ARC gets.
+    const TVPolyline& bulged = poly(shapes[10]);
+    EXPECT_EQ(bulged.ShapeType, shapecode::Polygon);
+    ASSERT_EQ(bulged.Vertices.size(), 22u);
+    EXPECT_NEAR(bulged.Vertices[10].X, 2.5, 1e-9);
+    EXPECT_NEAR(bulged.Vertices[10].Y, -2.5, 1e-9);
+    EXPECT_NEAR(bulged.Vertices[20].X, 5, 1e-9);
+    EXPECT_NEAR(bulged.Vertices[20].Y, 0, 1e-9);
+    EXPECT_NEAR(bulged.Vertices[21].Y, 5, 1e-9);
+    for (std::size_t i = 1; i < 20; ++i)
+        EXPECT_NEAR(std::hypot(bulged.Vertices[i].X - 2.5, bulged.Vertices[i].Y), 2.5, 1e-9) << i;
     EXPECT_EQ(describeShape(m, *shapes[11]),
               "POLY t6 closed1" + L + " c16711935 w1 | 1.000000,1.000000 2.000000,1.000000 0.000000,3.000000");
     EXPECT_EQ(describeShape(m, *shapes[12]), "TEXT" + L + " c65280 | 3.000000 4.000000 font#-1 'Arial' h 2.500000 a "
@@ -275,10 +299,17 @@ print(json.dumps(res))
     expectLines(lines(m, r2000), expected["r2000_insert"].toArray(), 0);
     const std::string longText = expected["long"].toString().toStdString();
     EXPECT_EQ(texts(m, r2000), std::vector<std::string>{"Şile  Liman " + longText}) << "all MTEXT pieces, escapes decoded";
-    std::vector<std::size_t> polys;
+    std::vector<const TVPolyline*> polys;
     for (const TVShape* s : layerShapes(m, r2000))
-        if (const auto* p = dynamic_cast<const TVPolyline*>(s)) polys.push_back(p->Vertices.size());
-    EXPECT_EQ(polys, (std::vector<std::size_t>{3, 37, 4}));
+        if (const auto* p = dynamic_cast<const TVPolyline*>(s)) polys.push_back(p);
+    ASSERT_EQ(polys.size(), 3u);
+    EXPECT_EQ(polys[0]->Vertices.size(), 3u);
+    EXPECT_EQ(polys[1]->Vertices.size(), 37u);
+    // The open spline is its curve, from the first control point to the last.
+    EXPECT_GT(polys[2]->Vertices.size(), 4u);
+    EXPECT_EQ(polys[2]->Vertices.front().X, 0);
+    EXPECT_NEAR(polys[2]->Vertices.back().X, 4, 1e-9);
+    EXPECT_NEAR(polys[2]->Vertices.back().Y, 4, 1e-9);
 
     ASSERT_TRUE(ImportDxf(m, home.path("r2010.dxf"), &message)) << message;
     EXPECT_EQ(texts(m, m.GetDxfLayerId()), std::vector<std::string>{"Çay ocağı"});
@@ -548,14 +579,16 @@ print(json.dumps(res))
 namespace {
 
 // The curves of every feature `ogrinfo` lists, as plan points: each innermost parenthesised
-// list of its LINESTRING / MULTILINESTRING text.
+// list of its LINESTRING / MULTILINESTRING / POLYGON text.
 std::vector<std::vector<WorldPoint>> ogrinfoCurves(const std::string& listing)
 {
     std::vector<std::vector<WorldPoint>> out;
     static const QRegularExpression group(QStringLiteral(R"(\(([^()]*)\))"));
     for (const QString& line : QString::fromStdString(listing).split('\n')) {
         const QString t = line.trimmed();
-        if (!t.startsWith(QLatin1String("LINESTRING")) && !t.startsWith(QLatin1String("MULTILINESTRING"))) continue;
+        if (!t.startsWith(QLatin1String("LINESTRING")) && !t.startsWith(QLatin1String("MULTILINESTRING")) &&
+            !t.startsWith(QLatin1String("POLYGON")))
+            continue;
         for (const auto& m : group.globalMatch(t)) {
             std::vector<WorldPoint> curve;
             for (const QString& xyz : m.captured(1).split(',')) {
@@ -608,6 +641,110 @@ TEST(DxfImport, NestedTiltedInsertsMatchGdal)
         for (const WorldPoint& v : ours.Vertices) worst = std::max(worst, distanceToCurve(v, gdal[i], false));
         for (const WorldPoint& v : gdal[i]) worst = std::max(worst, distanceToCurve(v, ours.Vertices, true));
         EXPECT_LT(worst, 0.01) << names[i];
+    }
+}
+
+// Curves where the file puts them: polyline bulges as the arcs they describe (lightweight
+// polylines, release-12 VERTEX records both ways round, a closed polyline's closing segment, and
+// inside a block that an insert turns and scales unequally) and splines as the B-splines their
+// knots, control points and weights define, or through their fit points. Every imported vertex
+// lies within 0.05 of the curve GDAL reads from the same file, and the boxes around both agree
+// within 0.05. Where GDAL 3.6 reads no curve (a spline with fit points only) or another one (a
+// periodic spline, which it evaluates over its whole knot vector, through the first and the last
+// control point), ezdxf's own evaluation of the spline is the reference.
+TEST(DxfImport, CurvesLieWhereGdalAndEzdxfPutThem)
+{
+    if (!vsx::test::haveEzdxf()) VSX_SKIP_MISSING() << "python3-ezdxf is not installed (/usr/bin/python3 -c 'import ezdxf')";
+    if (!vsx::test::haveOgrinfo()) VSX_SKIP_MISSING() << "GDAL's ogrinfo is not installed (gdal-bin)";
+    TempHome home;
+    const auto r = vsx::test::runPython(R"PY(
+import ezdxf, sys, json, math
+out = sys.argv[1]
+ref = {}
+def save(doc, name): doc.saveas(f'{out}/{name}.dxf')
+def r2000(): return ezdxf.new('R2000')
+doc = r2000(); doc.modelspace().add_lwpolyline([(0, 0, 1), (20, 0, 0)], format='xyb'); save(doc, 'half-circle')
+b = math.tan(math.pi / 8)
+doc = r2000(); doc.modelspace().add_lwpolyline(
+    [(5, 0, 0), (35, 0, b), (40, 5, 0), (40, 25, b), (35, 30, 0), (5, 30, b), (0, 25, 0), (0, 5, b)],
+    format='xyb', close=True); save(doc, 'rounded-box')
+doc = ezdxf.new('R12'); doc.modelspace().add_polyline2d(
+    [(0, 0, 0.5), (10, 0, -1), (20, 0, 0), (20, 10, 0.25), (30, 10, 0)], format='xyb'); save(doc, 'vertex-bulges')
+cps = [(0, 0), (6, 14), (18, 8), (24, 22), (34, 2)]
+doc = r2000(); doc.modelspace().add_open_spline(cps, degree=3); save(doc, 'clamped-cubic')
+doc = r2000(); doc.modelspace().add_rational_spline(cps, weights=[1, 2, 0.5, 1.5, 1], degree=3); save(doc, 'rational')
+doc = r2000(); s = doc.modelspace().add_spline(fit_points=[(0, 0), (8, 10), (18, 6), (26, 16), (34, 4)])
+save(doc, 'fit-points')
+ref['fit-points'] = [[v.x, v.y] for v in s.construction_tool().approximate(2000)]
+loop = [(0, 0), (20, -4), (28, 12), (14, 24), (-6, 14), (0, 0)]
+doc = r2000(); s = doc.modelspace().add_open_spline(loop, degree=3); s.closed = True; save(doc, 'closed-clamped')
+doc = r2000(); s = doc.modelspace().add_spline(); s.set_closed([(x, y, 0) for x, y in loop[:-1]], degree=3)
+save(doc, 'periodic')
+ref['periodic'] = [[v.x, v.y] for v in s.construction_tool().approximate(2000)]
+doc = r2000(); blk = doc.blocks.new('CURVES', base_point=(5, 5))
+blk.add_lwpolyline([(0, 0, 0.6), (10, 0, 0), (10, 10, -0.4), (0, 10, 0)], format='xyb', close=True)
+blk.add_open_spline([(0, 0), (4, 9), (9, 3), (14, 12)], degree=3)
+doc.modelspace().add_blockref('CURVES', (100, 50), dxfattribs={'xscale': 2, 'yscale': 1.5, 'rotation': 30})
+save(doc, 'block-insert')
+print(json.dumps(ref))
+)PY",
+                                        {home.root()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QJsonObject ezdxfCurves = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+
+    const struct {
+        const char* file;
+        bool byGdal;                // else by ezdxf
+        std::vector<bool> closed;   // our shapes, in file order: polygon (true) or polyline
+    } cases[] = {
+        {"half-circle", true, {false}},    {"rounded-box", true, {true}},   {"vertex-bulges", true, {false}},
+        {"clamped-cubic", true, {false}},  {"rational", true, {false}},     {"fit-points", false, {false}},
+        {"closed-clamped", true, {true}},  {"periodic", false, {true}},     {"block-insert", true, {true, false}},
+    };
+    auto box = [](const std::vector<std::vector<WorldPoint>>& curves) {
+        std::array<double, 4> b{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
+                                -std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+        for (const auto& c : curves)
+            for (const WorldPoint& p : c) b = {std::min(b[0], p.X), std::min(b[1], p.Y), std::max(b[2], p.X), std::max(b[3], p.Y)};
+        return b;
+    };
+    for (const auto& c : cases) {
+        const std::string file = home.path(std::string(c.file) + ".dxf");
+        std::vector<std::vector<WorldPoint>> reference;
+        if (c.byGdal) {
+            const auto listing = vsx::test::runProgram("ogrinfo", {"-al", "-q", file});
+            ASSERT_EQ(listing.exitCode, 0) << c.file << ": " << listing.err;
+            reference = ogrinfoCurves(listing.out);
+        } else {
+            std::vector<WorldPoint> curve;
+            for (const QJsonValue& v : ezdxfCurves[c.file].toArray())
+                curve.push_back({v.toArray()[0].toDouble(), v.toArray()[1].toDouble()});
+            reference.push_back(std::move(curve));
+        }
+        ASSERT_FALSE(reference.empty()) << c.file;
+
+        CanvasModel m;
+        std::string message;
+        ASSERT_TRUE(ImportDxf(m, file, &message)) << c.file << ": " << message;
+        EXPECT_EQ(message, "") << c.file;
+        std::vector<std::vector<WorldPoint>> ours;
+        for (const TVShape* s : layerShapes(m, m.GetDxfLayerId())) {
+            const TVPolyline& p = poly(s);
+            EXPECT_EQ(p.Closed != 0, ours.size() < c.closed.size() && c.closed[ours.size()]) << c.file;
+            EXPECT_EQ(p.ShapeType, p.Closed ? shapecode::Polygon : shapecode::Polyline) << c.file;
+            ours.push_back(p.Vertices);
+        }
+        ASSERT_EQ(ours.size(), c.closed.size()) << c.file;
+        double worst = 0;
+        for (const auto& curve : ours)
+            for (const WorldPoint& v : curve) {
+                double nearest = std::numeric_limits<double>::infinity();
+                for (const auto& g : reference) nearest = std::min(nearest, distanceToCurve(v, g, false));
+                worst = std::max(worst, nearest);
+            }
+        EXPECT_LT(worst, 0.05) << c.file;
+        const auto a = box(ours), b = box(reference);
+        for (int i = 0; i < 4; ++i) EXPECT_NEAR(a[i], b[i], 0.05) << c.file << " box side " << i;
     }
 }
 

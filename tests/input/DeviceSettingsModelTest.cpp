@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace vsx;
 using vsx::test::TempHome;
 using G = GeodeticField;
@@ -92,6 +94,54 @@ TEST(DeviceSettingsModel, DatumAndProjectionTexts)
     EXPECT_DOUBLE_EQ(s.flattening(), 1.0 / 297.0);
     EXPECT_EQ(s.localEllipsoidText(), "6378388.0 0.003367003367003367");
     EXPECT_EQ(s.geodetic(G::InverseFlattening).text(), "297") << "stored as typed";
+}
+
+// The datum and the projection in use are named with the values the conversions take, so a
+// change that converts alike (a field of the projection not in use, a half-typed number) names
+// them alike, and one that does not names them differently.
+TEST(DeviceSettingsModel, GeodesyInForceNamesWhatConverts)
+{
+    DeviceSettings s;
+    const std::pair<G, const char*> values[] = {
+        {G::SemiMajorAxis, "6378388"}, {G::InverseFlattening, "297"}, {G::XShift, "-84"},
+        {G::CentralMeridian, "33"},    {G::ScaleFactor, "0.9996"},    {G::FalseEasting, "500000"},
+        {G::LccStandardParallel1, "40"}, {G::LccStandardParallel2, "42"}, {G::LccCentralParallel, "41"},
+        {G::LccCentralMeridian, "30"}, {G::LccScaleFactor, "1"},     {G::LccFalseEasting, "100"},
+        {G::LccFalseNorthing, "200"}};
+    for (auto [f, t] : values) s.setGeodeticText(f, t);
+    EXPECT_EQ(s.geodesyInForce().datum, "unnamed (a=6378388, 1/f=297, DX=-84, DY=, DZ=, RX=, RY=, RZ=, PPM=)");
+    s.setDatumName("ED50");
+    const GeodesyInForce tm = s.geodesyInForce();
+    EXPECT_EQ(tm.datum, "ED50 (a=6378388, 1/f=297, DX=-84, DY=, DZ=, RX=, RY=, RZ=, PPM=)");
+    EXPECT_EQ(tm.projection, "TM (CM=33, RefLat=, SF=0.9996, FE=500000, FN=)");
+
+    struct Change {
+        const char* name;
+        std::function<void(DeviceSettings&)> change;
+        bool namedAlike;
+    };
+    const Change changes[] = {
+        {"a Lambert field while TM is in use", [](DeviceSettings& d) { d.setGeodeticText(G::LccCentralMeridian, "31"); }, true},
+        {"a half-typed shift", [](DeviceSettings& d) { d.setGeodeticText(G::XShift, "-"); }, true},
+        {"a shift", [](DeviceSettings& d) { d.setGeodeticText(G::XShift, "-85"); }, false},
+        {"the datum's name", [](DeviceSettings& d) { d.setDatumName("ED50 local"); }, false},
+        {"the central meridian", [](DeviceSettings& d) { d.setGeodeticText(G::CentralMeridian, "27"); }, false},
+        {"Lambert chosen", [](DeviceSettings& d) { d.setUseLccProjection(true); }, false},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        DeviceSettings changed = s;
+        c.change(changed);
+        EXPECT_EQ(changed.geodesyInForce() == tm, c.namedAlike);
+    }
+
+    s.setUseLccProjection(true);
+    EXPECT_EQ(s.geodesyInForce().projection, "LCC (SP1=40, SP2=42, CP=41, CM=30, FE=100, FN=200)");
+    DeviceSettings otherScale = s;
+    otherScale.setGeodeticText(G::LccScaleFactor, "0.99");
+    EXPECT_EQ(otherScale.geodesyInForce(), s.geodesyInForce()) << "the two-parallel form has no scale factor";
+    s.setLambert1(true);
+    EXPECT_EQ(s.geodesyInForce().projection, "LCC 1 (CP=41, CM=30, SF=1, FE=100, FN=200)");
 }
 
 TEST(DeviceSettingsModel, ProjectionBoxesLoadAsClicks)

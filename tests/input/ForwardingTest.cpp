@@ -21,6 +21,7 @@
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace vsx;
 using vsx::test::TempHome;
@@ -253,33 +254,49 @@ TEST(UdpInput, ListenerReceivesAndCutsLines)
     EXPECT_EQ(g.lblTCPStatus->text(), "Stopped");
 }
 
-TEST(UdpInput, PortHeldByAnotherProgramShowsPortInUse)
+// A port another socket holds is in use, whether that socket allows sharing or not: with
+// address or port reuse on both sides Linux would hand the datagrams to either socket.
+TEST(UdpInput, PortHeldByAnotherSocketShowsPortInUse)
 {
-    LoopbackReceiver other;  // bound without address reuse
-    GpsUdpInputGroup g;
-    g.edTCPPort->setText(QString::number(other.port));
-    // The other socket is bound to 127.0.0.1 only; a wildcard bind with reuse may still succeed
-    // on some kernels, so hold the wildcard address too.
-    int wild = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_ANY);
-    int port = 0;
-    for (int tries = 0; tries < 20 && port == 0; ++tries) {
-        a.sin_port = 0;
-        ::bind(wild, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    struct Holder {
+        const char* name;
+        std::vector<int> options;
+        in_addr_t address;
+    };
+    const Holder holders[] = {
+        {"plain, any address", {}, INADDR_ANY},
+        {"SO_REUSEADDR, any address", {SO_REUSEADDR}, INADDR_ANY},
+        {"SO_REUSEADDR, loopback only", {SO_REUSEADDR}, INADDR_LOOPBACK},
+        {"SO_REUSEPORT, any address", {SO_REUSEPORT}, INADDR_ANY},
+        {"SO_REUSEADDR and SO_REUSEPORT, any address", {SO_REUSEADDR, SO_REUSEPORT}, INADDR_ANY},
+    };
+    for (const Holder& h : holders) {
+        SCOPED_TRACE(h.name);
+        const int held = ::socket(AF_INET, SOCK_DGRAM, 0);
+        ASSERT_GE(held, 0);
+        const int on = 1;
+        for (int option : h.options) ASSERT_EQ(::setsockopt(held, SOL_SOCKET, option, &on, sizeof on), 0);
+        sockaddr_in a {};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(h.address);
+        ASSERT_EQ(::bind(held, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
         socklen_t len = sizeof a;
-        ::getsockname(wild, reinterpret_cast<sockaddr*>(&a), &len);
-        port = ntohs(a.sin_port);
+        ::getsockname(held, reinterpret_cast<sockaddr*>(&a), &len);
+        const int port = ntohs(a.sin_port);
+
+        GpsUdpInputGroup g;
+        g.edTCPPort->setText(QString::number(port));
+        g.btnTCPConnectClick();
+        EXPECT_FALSE(GpsUdpListening);
+        EXPECT_FALSE(GpsUdpSocket.isListening());
+        EXPECT_EQ(g.lblTCPStatus->text(), "Port in use");
+        EXPECT_EQ(g.notListeningReason(),
+                  "UDP port " + std::to_string(port) + " is in use by another program; close it or choose another Listen Port");
+        ::close(held);
+        g.btnTCPConnectClick();  // pressing again retries, and now succeeds
+        EXPECT_TRUE(GpsUdpListening);
+        g.btnTCPConnectClick();
     }
-    g.edTCPPort->setText(QString::number(port));
-    g.btnTCPConnectClick();
-    EXPECT_FALSE(GpsUdpListening);
-    EXPECT_EQ(g.lblTCPStatus->text(), "Port in use");
-    ::close(wild);
-    g.btnTCPConnectClick();  // pressing again retries, and now succeeds
-    EXPECT_TRUE(GpsUdpListening);
-    g.btnTCPConnectClick();
 }
 
 TEST(UdpInput, LineBufferIsCapped)

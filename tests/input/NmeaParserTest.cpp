@@ -112,6 +112,33 @@ TEST(NmeaChecksum, PresentAbsentAndWrong)
     for (auto [text, want] : cases) EXPECT_EQ(nmeaChecksum(text), want) << text;
 }
 
+// A GGA without a checksum is used only when it is whole and each field is well formed; a cut one
+// (a cable glitch, noise glued on) would give an antenna height nobody measured. A checksum, when
+// there is one, decides alone.
+TEST(NmeaChecksum, GgaWithoutChecksumIsUsedOnlyWhole)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,M,46.9,M,,", true},
+        {"$GPGGA,123519.25,4807.038,S,01131.000,W,4,08,0.9,-5.4,M,-46.9,M,1.2,0133", true},
+        {"$GPGGA,235959.87,,,,,0,00,99.9,,,,,,", true},   // no fix: empty fields where a receiver leaves them
+        {"$GPGGA,,,,,,,,,,,,,,", true},
+        {"$GPGGA,123519,9500.000,N,01131.000,E,99,08,0.9,545.4,M,46.9,M,,", true},  // whole; its values are ReadGgaSentence's to refuse
+        {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,27", false},               // cut after the altitude's first digits
+        {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,M,46", false},
+        {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,2$GPRMC", false},          // glued to what followed
+        {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,5$4.4,M,46.9,M,,", false},
+        {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,M,46.9,M,,,", false},  // a field too many
+        {"$GPGGA,1235,4807.038,N,01131.000,E,4,08,0.9,545.4,M,46.9,M,,", false},
+        {"$GPGGA,123519,4807.038,,01131.000,E,4,08,0.9,545.4,M,46.9,M,,", false},  // latitude without N or S
+        {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,F,46.9,M,,", false},
+        {"$GPGGA,123519,4807.038,N,01131.000,E,4,8x,0.9,545.4,M,46.9,M,,", false},
+        {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,27*50", true},             // short, but its checksum vouches for it
+        {"$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,M,46.9,M,,*43", false},
+        {"$GPRMC,1,A,4134.49,N,09345.03", true},                                    // other types as they come
+    };
+    for (auto [text, usable] : cases) EXPECT_EQ(nmeaSentenceUsable(text), usable) << text;
+}
+
 TEST(NmeaParser, DegreesFromNmeaText)
 {
     struct Case {

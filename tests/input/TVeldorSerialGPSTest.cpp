@@ -332,6 +332,40 @@ TEST(TVeldorSerialGPS, WrongChecksumIsLoggedAndDeliveredButDoesNotMoveTheVessel)
     EXPECT_EQ(b.count("position"), 1u);
 }
 
+// Input that was waiting at the port when it was opened goes to the raw log and nowhere else, the
+// line its last bytes begin included; a GGA cut short without a checksum is logged and delivered
+// but moves nothing, and a whole one without a checksum is used.
+TEST(TVeldorSerialGPS, WaitingInputAndCutGgaReachOnlyTheRawLog)
+{
+    Bench b;
+    b.home.writeFile("log/.keep", "");
+    b.gps->RawLogEnabled = true;
+    b.gps->RawLogFileName = b.home.path("log/raw.log");
+    b.gps->Open();
+    ASSERT_TRUE(b.gps->Connected()) << b.gps->LastError();
+    const std::string before = "$GPGGA,120000.00,4100.000,N,03300.000,E,4,12,0.8,45.5,M,20.1,M,,\r\n$SDDPT,20.1,0.0\r\n";
+    b.gps->TakeWaitingInput(before + "$GPGGA,1200");
+    EXPECT_TRUE(b.lines.empty());
+    b.feed("01.00,4100.000,N,03300.000,E,4,12,0.8,45.5,M,20.1,M,,\r\n" + kGga + "\r\n", 1);
+    EXPECT_EQ(b.lines, std::vector<std::string>{kGga});
+    EXPECT_EQ(b.count("position"), 1u);
+    EXPECT_DOUBLE_EQ(b.gps->GetAltitude(), 278.655);
+
+    const std::string cut = "$GPGGA,132822.00,4134.49834733,N,09345.03335569,W,4,09,1.0,27";
+    const std::string whole = "$GPGGA,132823.00,4134.49834733,N,09345.03335569,W,4,09,1.0,238.6,M,-31.442,M,,";
+    b.feed(cut + "\r\n", 1);
+    EXPECT_EQ(b.lines.back(), cut);
+    EXPECT_EQ(b.count("position"), 1u);
+    EXPECT_DOUBLE_EQ(b.gps->GetAltitude(), 278.655);
+    EXPECT_EQ(b.gps->GetFixQuality(), 2);
+    b.feed(whole + "\r\n", 1);
+    EXPECT_EQ(b.count("position"), 2u);
+    EXPECT_DOUBLE_EQ(b.gps->GetAltitude(), 238.6);
+
+    EXPECT_EQ(b.home.readFile("log/raw.log"), before + "$GPGGA,120001.00,4100.000,N,03300.000,E,4,12,0.8,45.5,M,20.1,M,,\r\n" +
+                                                   kGga + "\r\n" + cut + "\r\n" + whole + "\r\n");
+}
+
 TEST(TVeldorSerialGPS, PortNumbersAboveTwentyOpenTheirOwnPort)
 {
     Bench b;

@@ -4,10 +4,14 @@
 // message and the events log. The file dialogs and message boxes go through the prompt seam.
 #include "MainWindowDriver.h"
 #include "NavTestSupport.h"
+#include "platform/Paths.h"
 #include "tools/FolderOpener.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 using namespace vsx;
 using namespace vsx::test;
@@ -21,8 +25,30 @@ std::string kml(const std::string& body)
            body + "</Document></kml>\n";
 }
 
-struct Program : MapProgram {
-    Program() : MapProgram([](IniFile& ini) { writeLocalGridSettings(ini); }) {}
+// With a language: the program installed in a folder of its own, with the shipped language file
+// in its Languages folder, while it runs.
+struct InstalledLanguages {
+    explicit InstalledLanguages(const char* language)
+    {
+        if (!language) return;
+        std::filesystem::create_directory(folder.filePath("Languages").toStdString());
+        std::filesystem::copy_file(std::string(VSX_SOURCE_DIR) + "/languages/tr.json",
+                                   folder.filePath("Languages/tr.json").toStdString());
+        setProgramFolder(folder.path().toStdString() + "/");
+    }
+    ~InstalledLanguages() { setProgramFolder({}); }
+    QTemporaryDir folder;
+};
+
+struct Program : InstalledLanguages, MapProgram {
+    // In English, or in the language the settings name.
+    explicit Program(const char* language = nullptr)
+        : InstalledLanguages(language), MapProgram([language](IniFile& ini) {
+              writeLocalGridSettings(ini);
+              if (language) ini.writeString("SETTINGS", "Language", language);
+          })
+    {
+    }
 
     // Chooses the file in the dialog File > Import... (or Export...) opens, as the filter row says.
     void run(const char* item, const std::string& file, int filterRow)
@@ -95,4 +121,39 @@ TEST(EndToEndKmlImportExport, PositionsFarFromTheCentralMeridianAreConvertedAndS
     p.run("Import1", "harbour.kml", 1);
     EXPECT_EQ(p.shown, "");
     setFolderOpener({});
+}
+
+// Points beside a track and a multi-track, and a polygon with a hole: the points, the polygon's
+// outline and the names are imported, and the message (in the interface's language) and the
+// events-log line say what was left out beside what was imported.
+TEST(EndToEndKmlImportExport, WhatWasLeftOutIsSaidBesideWhatWasImported)
+{
+    const struct {
+        const char* language;
+        const char* shown;
+    } languages[] = {
+        {nullptr, "Imported to layer basin: 2 point(s), 1 line(s) (left out: 3 tracks, 1 inner polygon ring)"},
+        {"tr", "basin katmanına aktarıldı: 2 nokta, 1 çizgi (dışarıda bırakılanlar: 3 iz, 1 alan iç halkası)"},
+    };
+    for (const auto& l : languages) {
+        Program p(l.language);
+        p.home.writeFile(
+            "basin.kml",
+            kml("<Placemark><name>buoy</name><Point><coordinates>27.2,41</coordinates></Point></Placemark>"
+                "<Placemark><Point><coordinates>27.21,41.01</coordinates></Point></Placemark>"
+                "<Placemark><name>Run 3</name><gx:Track><when>2024-05-01T10:00:00Z</when><gx:coord>27.2 41.0 0"
+                "</gx:coord></gx:Track></Placemark><Placemark><name>Run 4</name><gx:MultiTrack><gx:Track><gx:coord>"
+                "27.2 41.0 0</gx:coord></gx:Track><gx:Track><gx:coord>27.3 41.1 0</gx:coord></gx:Track></gx:MultiTrack>"
+                "</Placemark><Placemark><name>basin</name><Polygon><outerBoundaryIs><LinearRing><coordinates>27.1,40.9 "
+                "27.3,40.9 27.3,41.1 27.1,40.9</coordinates></LinearRing></outerBoundaryIs><innerBoundaryIs><LinearRing>"
+                "<coordinates>27.15,40.95 27.2,40.95 27.2,41 27.15,40.95</coordinates></LinearRing></innerBoundaryIs>"
+                "</Polygon></Placemark>"));
+        p.run("Import1", "basin.kml", 1);
+        EXPECT_EQ(p.shown, l.shown);
+        EXPECT_NE(p.events().find("Imported KML/KMZ: " + p.home.path("basin.kml") +
+                                  " to layer: basin (left out: 3 tracks, 1 inner polygon ring)"),
+                  std::string::npos)
+            << p.events();
+        EXPECT_EQ(p.layerCount("basin"), 5) << "two points, the outline and the names buoy and basin";
+    }
 }

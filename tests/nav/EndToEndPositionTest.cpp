@@ -62,29 +62,6 @@ void writeSerialSettings(const std::string& iniPath)
     writeLocalGridSettings(ini);
 }
 
-// The records of a CSV file (header left out), each cut into its fields.
-std::vector<std::vector<std::string>> csvRecords(const std::string& text)
-{
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream in(text);
-    std::string line;
-    bool header = true;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (header || line.empty()) {
-            header = false;
-            continue;
-        }
-        std::vector<std::string> fields;
-        size_t from = 0;
-        for (size_t comma; (comma = line.find(',', from)) != std::string::npos; from = comma + 1)
-            fields.push_back(line.substr(from, comma - from));
-        fields.push_back(line.substr(from));
-        rows.push_back(fields);
-    }
-    return rows;
-}
-
 std::string relative(const TempHome& home, const std::string& path) { return path.substr(home.root().size()); }
 
 double number(const std::string& text) { return parseDouble(text).value_or(-1e300); }

@@ -129,11 +129,14 @@ TEST(EndToEndRefusedStart, ReasonIsShownOverTheMainWindow)
     }
 }
 
-// A UDP socket of another program bound to a port of the loopback host (no address reuse).
+// A UDP socket of another program bound to a free port on any address, with a socket option
+// such as SO_REUSEADDR set to allow sharing (0: none).
 struct HeldUdpPort {
-    HeldUdpPort()
+    explicit HeldUdpPort(int shareOption = 0)
     {
         fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        const int on = 1;
+        if (fd >= 0 && shareOption) ::setsockopt(fd, SOL_SOCKET, shareOption, &on, sizeof on);
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_addr.s_addr = htonl(INADDR_ANY);
@@ -154,9 +157,10 @@ struct HeldUdpPort {
 // pressed and in the events log, and the survey never counts as started.
 TEST(EndToEndRefusedStart, NoPositionSourceOrABadFieldRefusesTheStart)
 {
-    {
-        SCOPED_TRACE("positions over UDP on a port another program holds");
-        HeldUdpPort held;
+    // A port held by another program is refused, also when that program lets others share it.
+    for (const auto& [holder, shareOption] : {std::pair{"holds", 0}, std::pair{"holds and lets others share", SO_REUSEADDR}}) {
+        SCOPED_TRACE(std::string("positions over UDP on a port another program ") + holder);
+        HeldUdpPort held(shareOption);
         ASSERT_GT(held.port, 0);
         Program p([&](IniFile& ini) {
             ini.writeBool("SENSOR COMUNICATION SETTINGS", "Sensor Enabled", false);
@@ -296,16 +300,18 @@ TEST(EndToEndProjection, LambertIsDrawnOrItsRefusalIsSaid)
     }
 }
 
-// A fresh install: every offsets field is empty, the offsets window is open with the caret in
-// one of them, and the surveyor right-clicks the map. The menu opens, and nothing else.
-TEST(EndToEndMapMenu, RightClickOnAFreshInstallRaisesNothing)
+// A fresh install: the offsets window is open with the caret in a field the surveyor has just
+// emptied, and the surveyor right-clicks the map. The menu opens, and nothing else.
+TEST(EndToEndMapMenu, RightClickWithAnEmptiedOffsetsFieldRaisesNothing)
 {
     Program p;
     ASSERT_TRUE(Offsets->isVisible());
-    ASSERT_TRUE(Offsets->OffsetA->text().isEmpty());
     QApplication::setActiveWindow(Offsets);
     Offsets->OffsetA->setFocus(Qt::MouseFocusReason);
     ASSERT_TRUE(QTest::qWaitFor([] { return Offsets->OffsetA->hasFocus(); }, 1000));
+    QTest::keyClick(Offsets->OffsetA, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(Offsets->OffsetA, Qt::Key_Backspace);
+    ASSERT_TRUE(Offsets->OffsetA->text().isEmpty());
 
     const QPoint at = FNav->fcad->rect().center();
     QTest::mousePress(FNav->fcad, Qt::RightButton, {}, at);

@@ -4,7 +4,7 @@
 // offsets window is shown runs on the values shown, or says which ones it runs on; a Simple XYZ
 // file that cannot be written is said once, every depth still reaches the survey file, and the
 // file's return is said once.
-#include "NavTestSupport.h"
+#include "SurveyProgram.h"
 
 #include "app/SharedValues.h"
 #include "app/windows/NumberEdit.h"
@@ -73,39 +73,11 @@ void typeInto(QLineEdit* edit, const char* text)
     QTest::keyClicks(edit, QString::fromLatin1(text));
 }
 
-// The survey set-up of writeSurveySettings (SV 1485 m/s) with the survey's identification
-// filled, the program started and its first show done.
-struct Survey {
-    TempHome home;
-    PtyPair gnss, sounder;
+// The survey program (SV 1485 m/s), fed with fixes and depths.
+struct Survey : SurveyProgram {
     int n = 0;
     std::set<std::string> sent;  // raw depth texts sent
 
-    void startProgram(const std::function<void(IniFile&)>& more = {})
-    {
-        gnss.mapTo(home.iniPath(), "COM5");
-        sounder.mapTo(home.iniPath(), "COM6");
-        writeSurveySettings(home.iniPath());
-        {
-            IniFile ini(home.iniPath());
-            ini.writeString("ECHOSOUNDER_OFFSETS", "SurveyLocation", "Harbour");
-            ini.writeString("ECHOSOUNDER_OFFSETS", "SurveyBoat", "Tern");
-            ini.writeString("ECHOSOUNDER_OFFSETS", "Surveyor", "Ada");
-            if (more) more(ini);
-        }
-        InitSharedValues();
-        CreateAllWindows();
-        ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000));
-    }
-    Survey() = default;
-    Survey(const Survey&) = delete;
-    ~Survey() { DestroyAllWindows(); }
-
-    void pressStart()
-    {
-        QTest::mouseClick(FNav->bRealtime, Qt::LeftButton);
-        ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
-    }
     // `count` epochs 100 ms apart: a fix and a depth with a raw value no other line has; waits
     // until the last depth has its record.
     void feed(int count)

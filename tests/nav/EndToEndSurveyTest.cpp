@@ -3,7 +3,7 @@
 // half-way: every depth line that went in must come out as its record, byte for byte, and the raw
 // log must hold every line.
 #include "MainWindowDriver.h"
-#include "NavTestSupport.h"
+#include "SurveyProgram.h"
 
 #include "app/Settings.h"
 #include "app/SharedValues.h"
@@ -26,6 +26,7 @@
 #include "support/PtyPair.h"
 #include "support/TempHome.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -47,6 +48,15 @@ std::string hundredths(long thousandths)
     return buf;
 }
 
+// A file's lines, each ended by CR LF (a last line without one is left out).
+std::vector<std::string> crlfLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    for (size_t from = 0, end; (end = text.find("\r\n", from)) != std::string::npos; from = end + 2)
+        lines.push_back(text.substr(from, end - from));
+    return lines;
+}
+
 // The survey CSV's columns, written out by hand (the sixteenth name has a leading blank).
 const char* const kHeader =
     "Date,Lat,Lon,Easting,Northing,Elevation (Hi),Elevation (Lo),True Depth (Hi),True Depth (Lo),"
@@ -57,19 +67,14 @@ const char* const kHeader =
 
 TEST(EndToEndSurvey, EveryDepthLineBecomesItsRecordAcrossMidnight)
 {
-    TempHome home;
     RecordingPrompts prompts;
     PromptsGuard promptsGuard(prompts);
     FakeClock clock({2024, 5, 1, 23, 59, 50, 0});
     ClockGuard guard(clock);
-    PtyPair gnss, sounder;
-    gnss.mapTo(home.iniPath(), "COM5");
-    sounder.mapTo(home.iniPath(), "COM6");
-    writeSurveySettings(home.iniPath());
-    InitSharedValues();
-
-    CreateAllWindows();
-    ASSERT_TRUE(QTest::qWaitFor([] { return FNav->windowTitle().startsWith("Veldor Sondrix - "); }, 10000));
+    SurveyProgram program;
+    TempHome& home = program.home;
+    PtyPair &gnss = program.gnss, &sounder = program.sounder;
+    program.startProgram();
     click(FNav->bRealtime);
     ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
     ASSERT_TRUE(FNav->ZSENSOR->Connected()) << FNav->ZSENSOR->LastError();
@@ -81,12 +86,7 @@ TEST(EndToEndSurvey, EveryDepthLineBecomesItsRecordAcrossMidnight)
     const double lat = 41.0123456789, lon = 33.0456789012;
     const std::string fix = gga("235950.00", lat, lon, 4) + "\r\n" + hdt(12.5) + "\r\n";
     RealtimeState& st = realtimeState();
-    bool positioned = false;
-    for (int i = 0; i < 100 && !positioned; ++i) {
-        ASSERT_TRUE(gnss.write(fix));
-        positioned = QTest::qWaitFor([&st] { return st.VesselEasting != 0; }, 200);
-    }
-    ASSERT_TRUE(positioned) << "the vessel has a grid position";
+    ASSERT_TRUE(program.sendFixUntilPositioned(fix)) << "the vessel has a grid position";
 
     // Twenty depth lines a second of fake time apart, over midnight; an untagged and a corrupt
     // line among them. From line 12 on the offsets window is open again (Window menu, real-time
@@ -126,9 +126,7 @@ TEST(EndToEndSurvey, EveryDepthLineBecomesItsRecordAcrossMidnight)
     // throughout, sound velocity 1485 m/s, RTK fixed at 45.5 + 20.1 m, antenna 1.5 m.
     EXPECT_EQ(CoordinatesFileName, LogFolder + "2024-05-01 Coordinates.csv");
     const std::string csv = home.readFile(CoordinatesFileName);
-    std::vector<std::string> lines;
-    for (size_t from = 0, end; (end = csv.find("\r\n", from)) != std::string::npos; from = end + 2)
-        lines.push_back(csv.substr(from, end - from));
+    const std::vector<std::string> lines = crlfLines(csv);
     EXPECT_EQ(csv.substr(csv.empty() ? 0 : csv.size() - 2), "\r\n") << "every line ends with CR LF";
     ASSERT_EQ(lines.size(), 21u) << csv;
     EXPECT_EQ(lines[0], kHeader);
@@ -164,5 +162,118 @@ TEST(EndToEndSurvey, EveryDepthLineBecomesItsRecordAcrossMidnight)
     EXPECT_NE(home.readFile(LogFolder + "2024-05-01 Events.log").find("Realtime STARTED"), std::string::npos);
     EXPECT_NE(home.readFile(LogFolder + "2024-05-02 Events.log").find("Realtime STOPPED"), std::string::npos);
     EXPECT_TRUE(prompts.entries.empty()) << "a half-typed number pops nothing up during a survey";
-    DestroyAllWindows();
+}
+
+// The surveyor types a sound velocity and a tide into the offsets window and starts the run from
+// it while the receiver is still silent: the first record, made before any GNSS line, carries
+// them, and so does a record after the receiver has spoken.
+TEST(EndToEndSurvey, FirstRecordCarriesTheOffsetsInForceBeforeAnyGnssLine)
+{
+    RecordingPrompts prompts;
+    PromptsGuard promptsGuard(prompts);
+    FakeClock clock({2024, 5, 1, 10, 0, 0, 0});
+    ClockGuard guard(clock);
+    SurveyProgram program;
+    program.startProgram();
+
+    ASSERT_TRUE(Offsets->isVisible()) << "the offsets window is shown at start";
+    Offsets->SV->setFocus(Qt::TabFocusReason);
+    typeInto(Offsets->SV, "1480");
+    Offsets->TideHt->setFocus(Qt::TabFocusReason);
+    typeInto(Offsets->TideHt, "0.45");
+    click(Offsets->realtimeButton);
+    ASSERT_TRUE(FNav->Run().Running()) << FNav->Run().LastStartError();
+    ASSERT_TRUE(FNav->ZSENSOR->Connected()) << FNav->ZSENSOR->LastError();
+
+    // The receiver says nothing yet; the echosounder's first line makes the first record.
+    auto records = [&] { return crlfLines(program.home.readFile(CoordinatesFileName)); };
+    ASSERT_TRUE(program.sounder.write(sentence("SDDPT,10.0,0.0") + "\r\n"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return records().size() == 2; }, 10000)) << records().size();
+    // 10 m at 1480 m/s and the draft 0.5 m: 10.3667 m below the water; the tide 0.45 m above the datum.
+    EXPECT_EQ(records()[1], "2024-05-01 100000000,,,,,-9.92,0.45,10.37,0.00,10,0,NMEA DPT,1480.00,0.50,0,0.00,0.45,0.00");
+
+    // Then the receiver speaks: the values in force stay the same.
+    ASSERT_TRUE(program.sendFixUntilPositioned(gga("100000.00", 41.0123456789, 33.0456789012, 4) + "\r\n"));
+    ASSERT_TRUE(program.sounder.write(sentence("SDDPT,12.0,0.0") + "\r\n"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return records().size() == 3; }, 10000));
+    EXPECT_NE(records()[2].find(",-11.89,0.45,12.34,0.00,12,0,NMEA DPT,1480.00,0.50,4,65.60,0.45,64.10"),
+              std::string::npos)
+        << records()[2];
+    click(FNav->bRealtime);
+}
+
+// An echosounder sending good lines among absurd depths (right checksums) and lines whose
+// checksum does not match: the sounding files hold exactly the good lines, the status bar shows
+// each bad one as corrupt, and the events log counts them at Stop without a word of failed writes.
+TEST(EndToEndSurvey, CorruptDepthLinesAreShownCountedAndLeftOut)
+{
+    RecordingPrompts prompts;
+    PromptsGuard promptsGuard(prompts);
+    FakeClock clock({2024, 5, 1, 10, 0, 0, 0});
+    ClockGuard guard(clock);
+    SurveyProgram program;
+    program.startProgram([](IniFile& ini) {
+        ini.writeString("SENSOR COMUNICATION SETTINGS", "cSBESMessage", "NMEA DBT");
+        ini.writeString("SENSOR COMUNICATION SETTINGS", "eSBESFormat", "%*6s,%*lf,%*1s,%lf");
+    });
+    program.pressStart();
+    ASSERT_TRUE(Offsets->isVisible());
+    click(Offsets->cancelButton);
+    const std::string fix = gga("100000.00", 41.0123456789, 33.0456789012, 4) + "\r\n";
+    ASSERT_TRUE(program.sendFixUntilPositioned(fix));
+
+    auto dbt = [](const std::string& metres) { return sentence("SDDBT,7.7,f," + metres + ",M,1.3,F"); };
+    struct Line {
+        std::string text;
+        bool good;
+    };
+    const Line feed[] = {
+        {dbt("2.3"), true},
+        {dbt("1e308"), false},
+        {dbt("1000000000"), false},
+        {dbt("2.4"), true},
+        {dbt("-5"), false},
+        {dbt("NaN"), false},
+        {dbt("inf"), false},
+        {"$SDDBT,7.7,f,2.5,M,1.3,F*06", false},  // a checksum that does not match
+        {"$SDDBT,7.7,f,25,M,1.3,F*03", false},   // the line of 2.5 m that lost its point on the way
+        {dbt("2.6"), true},
+    };
+    const std::string xyzFile = XyzFolder + TodayString + " Simple XYZ.csv";
+    size_t records = 0;
+    for (const Line& line : feed) {
+        SCOPED_TRACE(line.text);
+        ASSERT_TRUE(program.sounder.write(line.text + "\r\n"));
+        if (line.good) {
+            ++records;
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] { return crlfLines(program.home.readFile(CoordinatesFileName)).size() == records + 1; }, 10000));
+            EXPECT_EQ(FNav->StatusPanelText(5).toStdString(), line.text);
+        } else {
+            const QString shown = QString::fromStdString("[CORRUPT] " + line.text);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return FNav->StatusPanelText(5) == shown; }, 10000))
+                << FNav->StatusPanelText(5).toStdString();
+            EXPECT_EQ(fRealtime->lDepthHi->text(), "--.--");
+        }
+        ASSERT_TRUE(program.gnss.write(fix));
+    }
+    click(FNav->bRealtime);
+    ASSERT_FALSE(FNav->Run().Running());
+
+    // The good lines only, depths at 1485 m/s plus the 0.5 m draft, below the 0.3 m tide.
+    const std::vector<std::string> csv = crlfLines(program.home.readFile(CoordinatesFileName));
+    ASSERT_EQ(csv.size(), 4u) << program.home.readFile(CoordinatesFileName);
+    EXPECT_EQ(csv[0], kHeader);
+    const char* const depths[] = {",-2.48,0.30,2.78,0.00,2.3,0,NMEA DBT,1485.00,0.50,4,",
+                                  ",-2.58,0.30,2.88,0.00,2.4,0,NMEA DBT,1485.00,0.50,4,",
+                                  ",-2.77,0.30,3.07,0.00,2.6,0,NMEA DBT,1485.00,0.50,4,"};
+    for (size_t i = 0; i < 3; ++i) EXPECT_NE(csv[i + 1].find(depths[i]), std::string::npos) << csv[i + 1];
+    EXPECT_EQ(program.home.readFile(xyzFile), "Easting,Northing,Elevation\r\n503840.95,4540128.56,-2.48\r\n"
+                                      "503840.95,4540128.56,-2.58\r\n503840.95,4540128.56,-2.77\r\n");
+
+    const std::string events = program.home.readFile(EventsLogFileName());
+    EXPECT_NE(events.find("Corrupt depth lines left out of the sounding files: 7"), std::string::npos) << events;
+    EXPECT_LT(events.find("Corrupt depth lines left out"), events.find("Realtime STOPPED")) << "said when the run stops";
+    EXPECT_EQ(events.find("Cannot write"), std::string::npos) << events;
+    EXPECT_EQ(events.find("Writing "), std::string::npos) << events;
 }

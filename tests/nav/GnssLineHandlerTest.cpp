@@ -96,11 +96,14 @@ TEST_F(GnssLineHandlerTest, GgaFieldsGiveTimeEmptyStateAndRtkHeights)
         {"$GPGGA,235959.87,,,,,0,00,99.9,,,,,,*51", "23:59:59", true, unchanged},
         // A fix at midnight UTC is a position like any other.
         {"$GPGGA,000000.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", "00:00:00", false, unchanged},
-        {"$GPGGA,garbage", "00:00:00", true, unchanged},
+        // Cut short without a checksum: refused as a wrong checksum is, so nothing changes.
+        {"$GPGGA,garbage", "00:00:00", false, unchanged},
+        {"$GPGGA,123520,4807.038,N,01131.000,E,4,08,0.9,27", "00:00:00", false, unchanged},
     };
     env.offsets = OffsetValues{0.5, 1480, 1.5, 0.2};
     for (const Row& r : rows) {
         state.GgaTimeText = "00:00:00";
+        state.NoValidPosition = false;
         state.RtkAntennaHeight = 7.0;
         handler.HandleLine(r.line);
         EXPECT_EQ(state.GgaTimeText, r.time) << r.line;
@@ -369,9 +372,11 @@ TEST_F(GnssLineHandlerTest, RecordsTakeThePositionOfGoodGgaOnly)
     handler.HandleLine(good);
     EXPECT_TRUE(state.Position.At(now()));
 
-    // A new run starts with nothing heard, no position and a new count.
+    // A new run starts with nothing heard, no position, no RTK height and a new count.
     handler.NewRun();
     EXPECT_FALSE(state.Position.At(now()));
+    EXPECT_EQ(state.RtkAntennaHeight, 0);
+    EXPECT_EQ(state.RtkTide, 0);
     EXPECT_TRUE(state.Position.SilentAt(now(), std::chrono::seconds(10)));
     EXPECT_EQ(state.RejectedGgaCount, 0);
     handler.HandleLine(hostile[1]);

@@ -166,6 +166,40 @@ TEST(KmlReader, SaysWhyAFileGivesNothingToImport)
     EXPECT_EQ(r.LastError, "The file holds no placemark with a point, line or polygon (skipped: 1 overlay)");
 }
 
+// Beside the placemarks it reads, the reader counts what it leaves out: tracks (each one of a
+// multi-track), the holes of polygons (one written before the outer boundary too, which stays the
+// outline), overlays and network links to outside documents; a link to a document the archive
+// holds is read, not left out.
+TEST(KmlReader, CountsWhatItLeavesOutBesideWhatItReads)
+{
+    KmlReader r;
+    ASSERT_TRUE(r.Parse(kml(
+        "<Placemark><name>buoy</name><Point><coordinates>28.9,41.0</coordinates></Point></Placemark>"
+        "<Placemark><gx:MultiTrack><gx:Track/><gx:Track><gx:coord>28.9 41.0 0</gx:coord></gx:Track></gx:MultiTrack>"
+        "</Placemark><Placemark><name>basin</name><Polygon><innerBoundaryIs><LinearRing><coordinates>28.95,41.05 "
+        "28.96,41.05 28.95,41.06 28.95,41.05</coordinates></LinearRing></innerBoundaryIs><outerBoundaryIs><LinearRing>"
+        "<coordinates>28.9,41 29,41 29,41.1 28.9,41</coordinates></LinearRing></outerBoundaryIs><innerBoundaryIs>"
+        "<LinearRing><coordinates>28.91,41.01 28.92,41.01 28.91,41.02 28.91,41.01</coordinates></LinearRing><LinearRing>"
+        "<coordinates>28.97,41.01 28.98,41.01 28.97,41.02 28.97,41.01</coordinates></LinearRing></innerBoundaryIs>"
+        "</Polygon></Placemark><ScreenOverlay/>"
+        "<NetworkLink><Link><href>http://example.com/live.kml</href></Link></NetworkLink>")));
+    ASSERT_EQ(r.Placemarks.size(), 2u);
+    const KmlGeometry& outline = r.Placemarks[1].Geometries.at(0);
+    ASSERT_EQ(outline.Coordinates.size(), 4u);
+    EXPECT_EQ(outline.Coordinates[1].Longitude, 29);
+    EXPECT_EQ(KmlLeftOutList(r.Skipped), "2 tracks, 3 inner polygon rings, 1 overlay, 1 network link");
+    EXPECT_EQ(KmlLeftOutList({}), "");
+
+    test::TempHome home;
+    const std::string kmz = home.path("layers.kmz");
+    makeZip(kmz, {{"doc.kml", kml("<NetworkLink><Link><href>layers/depths.kml</href></Link></NetworkLink><NetworkLink>"
+                                  "<Link><href>http://example.com/live.kml</href></Link></NetworkLink>")},
+                  {"layers/depths.kml", kOnePoint}});
+    ASSERT_TRUE(r.LoadFromFile(kmz)) << r.LastError;
+    EXPECT_EQ(r.Placemarks.size(), 1u);
+    EXPECT_EQ(KmlLeftOutList(r.Skipped), "1 network link");
+}
+
 TEST(KmlReader, KeepsOnlyUsableCoordinateTuples)
 {
     struct Case {

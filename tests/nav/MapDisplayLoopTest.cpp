@@ -23,6 +23,8 @@ struct FakeMapEnv : MapLoopEnvironment {
     std::optional<ProjectionSnapshot> snap = ProjectionSnapshot::take(utm36());
     std::string panel0, panel1;
     double hudSpeed = -1;
+    bool hudSpeedShown = false, hudDepthShown = false;
+    bool realtimeCurrent = false;  // the real-time window shows the receiver's values as current
     int udpPolls = 0;
     std::map<size_t, double> courses;
     std::vector<long> latencies;
@@ -31,7 +33,10 @@ struct FakeMapEnv : MapLoopEnvironment {
     MapTickInputs inputs() override { return in; }
     const ProjectionSnapshot* snapshot() override { return snap ? &*snap : nullptr; }
     void handPositionToNtrip(double, double, double) override {}
-    void showRealtimeValues(int, const std::string&, const std::string&, int) override {}
+    void showRealtimeValues(int, const std::string&, const std::string&, int, bool current) override
+    {
+        realtimeCurrent = current;
+    }
     void showStatusPosition(const std::string& g, const std::string& e) override
     {
         panel0 = g;
@@ -42,8 +47,12 @@ struct FakeMapEnv : MapLoopEnvironment {
         panel0 = "silent";
         panel1.clear();
     }
-    void setDepthHud(double, double, bool) override {}
-    void setHudValue(double knots, bool) override { hudSpeed = knots; }
+    void setDepthHud(double, double, bool show) override { hudDepthShown = show; }
+    void setHudValue(double knots, bool show) override
+    {
+        hudSpeed = knots;
+        hudSpeedShown = show;
+    }
     void mirrorTrackToHelmsman(const std::string&, ColorValue, int, TrackPoint, TrackPoint, bool) override {}
     void showLatency(long ms, double) override { latencies.push_back(ms); }
     std::optional<double> extraVesselCourse(size_t i) override
@@ -202,6 +211,40 @@ TEST_F(MapLoopTest, StatusLineSymbolMarkersAndStatusBar)
     state.GpsLongitude = 33 + 59.0 / 60 + 59.9996 / 3600;
     loop.Tick();
     EXPECT_EQ(env.panel0, "41\xC2\xB0" "0'0.000\"N, 34\xC2\xB0" "0'0.000\"E");
+}
+
+// Speed, satellites and heights are shown only with a current position; a stopped run shows no
+// speed and no depth on the HUD.
+TEST_F(MapLoopTest, NothingIsShownAsCurrentWithoutAPosition)
+{
+    env.in.sensorEnabled = true;
+    state.SpeedKnots = 3.5;
+    state.TrueDepthHi = 12.3;
+    state.Position.Heard(vsx::clock().monotonic());  // lines come, no fix yet in this run
+    loop.Tick();
+    EXPECT_EQ(state.HudStatusText, kNoPositionText);
+    EXPECT_FALSE(env.realtimeCurrent);
+    EXPECT_FALSE(env.hudSpeedShown);
+    EXPECT_TRUE(env.panel0.empty()) << "no position on the status bar: " << env.panel0;
+
+    at(0, 4);
+    EXPECT_EQ(state.HudStatusText.rfind("RTK Fix | Spd: ", 0), 0u) << state.HudStatusText;
+    EXPECT_TRUE(env.realtimeCurrent);
+    EXPECT_TRUE(env.hudSpeedShown);
+    EXPECT_TRUE(env.hudDepthShown);
+
+    // A GGA whose position fields are empty takes the position away and says so.
+    state.NoValidPosition = true;
+    state.Position.Lose();
+    loop.Tick();
+    EXPECT_EQ(state.HudStatusText, kEmptyGgaText);
+    EXPECT_FALSE(env.realtimeCurrent);
+    EXPECT_FALSE(env.hudSpeedShown);
+
+    loop.ShowStopped();
+    EXPECT_EQ(state.HudStatusText, kNoGnssDataText);
+    EXPECT_FALSE(env.hudSpeedShown);
+    EXPECT_FALSE(env.hudDepthShown);
 }
 
 TEST_F(MapLoopTest, FailedConversionEndsTheTickAndKeepsTheLastGoodPosition)

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <unistd.h>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -134,6 +135,29 @@ inline int freeUdpPort()
         if (probe.start(port) == UdpListener::StartResult::Listening) return port;
     }
     return 0;
+}
+
+// The records of a CSV file (header left out), each cut into its fields.
+inline std::vector<std::vector<std::string>> csvRecords(const std::string& text)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    std::string line;
+    bool header = true;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (header || line.empty()) {
+            header = false;
+            continue;
+        }
+        std::vector<std::string> fields;
+        size_t from = 0;
+        for (size_t comma; (comma = line.find(',', from)) != std::string::npos; from = comma + 1)
+            fields.push_back(line.substr(from, comma - from));
+        fields.push_back(line.substr(from));
+        rows.push_back(fields);
+    }
+    return rows;
 }
 
 // "$" + body + "*hh".

@@ -21,23 +21,36 @@ TEST(RealtimeLogs, NamesAndRecords)
 #include "nav/ExtraVesselLines.h"
 #include "support/TempHome.h"
 
-TEST(ExtraVesselLines, LogHeadingFixAndRecordOfThisEpoch)
+namespace {
+
+// An extra vessel whose GNSS log and coordinates file are open in `home`.
+MultiVesselEntry vesselWithFiles(const vsx::test::TempHome& home)
 {
-    vsx::test::TempHome home;
     MultiVesselEntry v;
     v.RawLogFile = std::make_shared<AppendFile>(home.path("v_GNSS.log"));
     v.CoordinatesFile = std::make_shared<AppendFile>(home.path("v.csv"));
+    return v;
+}
+
+// A stand-in grid: easting and northing in thousandths of a degree.
+std::optional<std::pair<double, double>> grid(double lat, double lon) { return std::make_pair(lon * 1000, lat * 1000); }
+
+} // namespace
+
+TEST(ExtraVesselLines, LogHeadingFixAndRecordOfThisEpoch)
+{
+    vsx::test::TempHome home;
+    MultiVesselEntry v = vesselWithFiles(home);
     const LocalDateTime t {2024, 5, 1, 13, 45, 1, 123};
-    auto grid = [](double lat, double lon) -> std::optional<std::pair<double, double>> {
-        return std::make_pair(lon * 1000, lat * 1000);
-    };
     EXPECT_FALSE(HandleExtraVesselLine(v, "$GPHDT,123.5,T*30", t, grid).recordWritten);
     EXPECT_DOUBLE_EQ(v.Heading, 123.5);
     EXPECT_TRUE(HandleExtraVesselLine(v, "$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,M,46.9,M,,*42", t, grid).recordWritten);
     EXPECT_EQ(v.FixQuality, 4);
     EXPECT_NEAR(v.Latitude, 48.1173, 1e-9);
-    const std::string record = "2024-05-01 134501123,48.1173000000,11.5166666667,11516.67,48117.30,4\r\n";
-    EXPECT_EQ(home.readFile("v.csv"), record) << "the record holds this GGA's own position";
+    const std::string record = std::string(kExtraVesselCoordinatesHeader) + "\r\n" +
+                               "2024-05-01 134501123,48.1173000000,11.5166666667,11516.67,48117.30,4\r\n";
+    EXPECT_EQ(home.readFile("v.csv"), record)
+        << "the record holds this GGA's own position; a file left empty gets its header first";
     EXPECT_FALSE(HandleExtraVesselLine(v, "$GPHDT,x*00", t, grid).recordWritten);
     EXPECT_EQ(v.Heading, 0);
 
@@ -61,4 +74,35 @@ TEST(ExtraVesselLines, LogHeadingFixAndRecordOfThisEpoch)
     EXPECT_EQ(home.readFile("v.csv"), record);
     const std::string log = home.readFile("v_GNSS.log");
     EXPECT_EQ(log.substr(0, 42), "2024-05-01 13:45:01.123 $GPHDT,123.5,T*30\r");
+}
+
+#include "support/ShortWrites.h"
+
+TEST(ExtraVesselLines, AFullDiskKeepsWholeLinesAndSaysWhichFileFailed)
+{
+    vsx::test::TempHome home;
+    home.writeFile("v.csv", std::string(kExtraVesselCoordinatesHeader) + "\r\n");
+    MultiVesselEntry v = vesselWithFiles(home);
+    const LocalDateTime t {2024, 5, 1, 13, 45, 1, 123};
+    const char* gga = "$GPGGA,123519,4807.038,N,01131.000,E,4,08,0.9,545.4,M,46.9,M,,*42";
+    {
+        vsx::test::ShortWrites disk(30);  // the log line is cut after 30 bytes, the record gets nothing
+        const ExtraVesselLineResult r = HandleExtraVesselLine(v, gga, t, grid);
+        for (const VesselFileWrite* w : {&r.log, &r.record}) {
+            EXPECT_TRUE(w->attempted);
+            EXPECT_FALSE(w->written);
+            EXPECT_EQ(w->reason, "No space left on device");
+        }
+        EXPECT_EQ(r.log.file, home.path("v_GNSS.log"));
+        EXPECT_EQ(r.record.file, home.path("v.csv"));
+        EXPECT_FALSE(r.recordWritten);
+    }
+    EXPECT_EQ(home.readFile("v_GNSS.log"), "") << "the cut line was taken back";
+    EXPECT_EQ(home.readFile("v.csv"), std::string(kExtraVesselCoordinatesHeader) + "\r\n");
+    const ExtraVesselLineResult r = HandleExtraVesselLine(v, gga, t, grid);
+    EXPECT_TRUE(r.log.written);
+    EXPECT_TRUE(r.record.written);
+    EXPECT_EQ(home.readFile("v_GNSS.log"), std::string("2024-05-01 13:45:01.123 ") + gga + "\r\n");
+    EXPECT_EQ(home.readFile("v.csv"), std::string(kExtraVesselCoordinatesHeader) + "\r\n" +
+                                          "2024-05-01 134501123,48.1173000000,11.5166666667,11516.67,48117.30,4\r\n");
 }

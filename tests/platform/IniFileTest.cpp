@@ -137,3 +137,83 @@ TEST(IniFile, EraseAndDelete)
     }
     EXPECT_EQ(home.readFile("e.ini"), "[A]\r\ny=2\r\n");
 }
+
+// What the program and the surveyor's editors write is whole, in either line end and in
+// Windows-1254 or UTF-8 text; control bytes, lines of no settings form and a last line without
+// its line end are not, and only the lines that can be read are kept.
+TEST(IniFile, DamagedTextIsToldFromAWholeOne)
+{
+    using namespace std::string_literals;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        IniDamage damage;
+        int line;
+        std::string readable;  // for damaged text only
+    };
+    const std::string fixtureLf = [] {
+        std::string lf;
+        for (char c : std::string(kFixture))
+            if (c != '\r') lf += c;
+        return lf;
+    }();
+    const Case cases[] = {
+        {"missing or empty (a first start)", "", IniDamage::None, 0, ""},
+        {"as the program writes it", kFixture, IniDamage::None, 0, ""},
+        {"LF line ends", fixtureLf, IniDamage::None, 0, ""},
+        {"comments, blanks, tabs, an entry before any section, UTF-8 text",
+         "; written by hand\r\n\r\n# note\r\nloose=1\r\n\t\r\n[SETTINGS]\r\nName\t= \xC5\x9Eile\r\n", IniDamage::None, 0, ""},
+        {"a NUL byte", "[A]\r\nx=1\r\ny=\0\r\nz=3\r\n"s, IniDamage::NotText, 3, "[A]\r\nx=1\r\nz=3\r\n"},
+        {"a lone CR (old Mac line ends)", "[A]\rx=1\r\n", IniDamage::NotText, 1, ""},
+        {"a line that is no settings line", "[A]\r\nx=1\r\nrandom words\r\n[B]\r\ny=2\r\n", IniDamage::NotIniLine, 3,
+         "[A]\r\nx=1\r\n[B]\r\ny=2\r\n"},
+        {"an entry without a key", "[A]\r\n=1\r\n", IniDamage::NotIniLine, 2, "[A]\r\n"},
+        {"a section never closed", "[A\r\nx=1\r\n", IniDamage::NotIniLine, 1, "x=1\r\n"},
+        {"cut off in a value", "[ECHOSOUNDER_OFFSETS]\r\nOffset A     =0.5\r\nSV           =14",
+         IniDamage::CutOff, 3, "[ECHOSOUNDER_OFFSETS]\r\nOffset A     =0.5\r\n"},
+        {"cut off after a section line", "[A]\r\nx=1\r\n[B]", IniDamage::CutOff, 3, "[A]\r\nx=1\r\n"},
+        {"the first fault is the one named", "[A]\r\nno form\r\n\x01\x02\r\n", IniDamage::NotIniLine, 2, "[A]\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const IniTextCheck check = checkIniText(c.bytes);
+        EXPECT_EQ(check.damage, c.damage);
+        EXPECT_EQ(check.line, c.line);
+        if (c.damage == IniDamage::None) EXPECT_TRUE(check.whole());
+        else EXPECT_EQ(check.readable, c.readable);
+    }
+}
+
+TEST(IniFile, DamagedFileIsCopiedAsideThenCutToItsReadableLines)
+{
+    TempHome home;
+    const std::string path = home.path("VeldorSX.ini");
+    EXPECT_FALSE(keepDamagedIniFile(path, "2024-05-01 134501123")) << "no file";
+    home.writeFile("VeldorSX.ini", kFixture);
+    EXPECT_FALSE(keepDamagedIniFile(path, "2024-05-01 134501123")) << "a whole file is left as it is";
+    EXPECT_EQ(home.readFile("VeldorSX.ini"), kFixture);
+
+    std::string garbage = "[FNav]\r\nLeft=10\r\n";
+    for (int i = 0; i < 300; ++i) garbage += char((i * 37 + 11) % 256);
+    garbage += "\r\n[OVERLAY_SETTINGS]\r\nFontSize=12\r\nDepthColor=1";
+    home.writeFile("VeldorSX.ini", garbage);
+    const auto kept = keepDamagedIniFile(path, "2024-05-01 134501123");
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->copyPath, path + ".damaged-2024-05-01 134501123");
+    EXPECT_EQ(kept->error, "");
+    EXPECT_EQ(home.readFile("VeldorSX.ini.damaged-2024-05-01 134501123"), garbage) << "the copy is byte for byte";
+    EXPECT_EQ(home.readFile("VeldorSX.ini"), kept->check.readable);
+    IniFile ini(path);
+    EXPECT_EQ(ini.readInteger("FNav", "Left", 0), 10);
+    EXPECT_EQ(ini.readInteger("OVERLAY_SETTINGS", "FontSize", 40), 12);
+    EXPECT_EQ(ini.readInteger("OVERLAY_SETTINGS", "DepthColor", 8388608), 8388608) << "the cut line is left out";
+    EXPECT_FALSE(keepDamagedIniFile(path, "2024-05-01 134502000")) << "the next start finds it whole";
+
+    // A copy of the same moment is never written over.
+    home.writeFile("VeldorSX.ini", "\x01\r\n");
+    const auto again = keepDamagedIniFile(path, "2024-05-01 134501123");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->copyPath, path + ".damaged-2024-05-01 134501123-2");
+    EXPECT_EQ(home.readFile("VeldorSX.ini.damaged-2024-05-01 134501123"), garbage);
+    EXPECT_EQ(home.readFile("VeldorSX.ini"), "");
+}

@@ -43,7 +43,11 @@ TEST(WriteFailureWatch, KeepsEachFileApartAndCarriesTheReason)
     EXPECT_FALSE(csv.reason.empty());
     // Another file failing is its own news; the first one's state is untouched.
     EXPECT_EQ(watch.Note("xyz", "/data/x.csv", false, "Is a directory").kind, Kind::Failed);
-    EXPECT_EQ(watch.Note("xyz", "/data/x.csv", true).kind, Kind::Recovered);
+    EXPECT_EQ(watch.Note("xyz", "/data/x.csv", false, "Is a directory").kind, Kind::None);
+    EXPECT_EQ(watch.Note("xyz", "/data/x.csv", false, "Is a directory").kind, Kind::None);
+    const WriteChange back = watch.Note("xyz", "/data/x.csv", true);
+    EXPECT_EQ(back.kind, Kind::Recovered);
+    EXPECT_EQ(back.lost, 3) << "every write that failed is counted, the first one too";
     EXPECT_TRUE(watch.Failing("csv"));
     EXPECT_FALSE(watch.Failing("xyz"));
     // A failure without a known reason still says something.
