@@ -64,9 +64,10 @@ void noteEventsLogWrite(const std::string& fileName, bool written, const std::st
     if (const EventsLogWatcher watcher = eventsLogWatcher()) watcher(fileName, written, reason);
 }
 
-bool AppendEventLine(const std::string& text, const std::string& fileName)
+bool AppendEventLine(const std::string& text, const std::string& fileName, EventTimeStamp stamp)
 {
-    const LocalDateTime now = localNow();
+    LocalDateTime now = localNow();
+    if (stamp == EventTimeStamp::WholeSeconds) now.millisecond = 0;
     AppendFile f(fileName);
     const bool written =
         f.isOpen() && f.writeText("\nAuto Event:\t" + formatDate(now) + " " + formatTimeCompact(now) + "\t" + text);

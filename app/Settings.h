@@ -25,10 +25,15 @@ void CreateDataFolders();
 // The events log of the moment: LogFolder + today + " Events.log".
 std::string EventsLogFileName();
 
+// How an events-log entry stamps its time: to the millisecond, or to the second with "000" in
+// the millisecond digits.
+enum class EventTimeStamp { Milliseconds, WholeSeconds };
+
 // Appends "\nAuto Event:\t<YYYY-MM-DD hhnnsszzz>\t<text>" to the file (CR LF line breaks),
 // whole or not at all. Nothing is written when the file cannot be opened or written; the
 // watcher, when one is set, learns of every entry whether it was written.
-bool AppendEventLine(const std::string& text, const std::string& fileName);
+bool AppendEventLine(const std::string& text, const std::string& fileName,
+                     EventTimeStamp stamp = EventTimeStamp::Milliseconds);
 
 // Learns whether each entry reached the events log. An events log that cannot be written cannot
 // say so itself: the watcher (the main window) says it elsewhere.

@@ -68,8 +68,9 @@ template <class Pred> void CanvasModel::deleteWhere(Pred doomed, std::size_t fro
 
 void CanvasModel::DeleteLayerShapes(int layerId)
 {
+    if (layerId == -1) return deleteAllShapes();
     LayerEntry* e = layerEntry(layerId);
-    if (!e) return;  // -1 and unknown ids delete nothing; DeleteAllShapes deletes everything
+    if (!e) return;
     if (!e->Members.empty()) {
         std::size_t from = zorder_.size();
         for (const TVShape* s : e->Members) from = std::min<std::size_t>(from, s->zpos_);
@@ -78,7 +79,7 @@ void CanvasModel::DeleteLayerShapes(int layerId)
     changed(CanvasChange::DrawingNow);
 }
 
-void CanvasModel::DeleteAllShapes()
+void CanvasModel::deleteAllShapes()
 {
     edited(0);
     for (TVShape* s : zorder_) delete s;

@@ -139,6 +139,7 @@ VSX_LAYER_FIELD(GetLayerBrushStyle, SetLayerBrushStyle, std::uint8_t, BrushStyle
 VSX_LAYER_FIELD(GetLayerAuxValue, SetLayerAuxValue, int, AuxValue, 0)
 VSX_LAYER_FIELD(GetLayerVisible, SetLayerVisible, bool, Visible, false)
 VSX_LAYER_FIELD(GetLayerLocked, SetLayerLocked, bool, Locked, false)
+VSX_LAYER_FIELD(GetLayerKeepsColor, SetLayerKeepsColor, bool, KeepsColor, false)
 #undef VSX_LAYER_FIELD
 
 ColorValue CanvasModel::GetLayerColor(int id) const
@@ -863,9 +864,14 @@ ColorValue CanvasModel::ContrastColor(ColorValue c) const
     const int lc = luma(c), lb = luma(backgroundColor_);
     if (lc < 50000 && lb < 50000) return clWhite;
     if (lc >= 201000 && lb >= 201000) return clBlack;
+    return KeptColor(c);
+}
+
+ColorValue CanvasModel::KeptColor(ColorValue c) const
+{
     const int diff = std::abs(redOf(c) - redOf(backgroundColor_)) + std::abs(greenOf(c) - greenOf(backgroundColor_)) +
                      std::abs(blueOf(c) - blueOf(backgroundColor_));
-    if (diff < 60) return lb < 129000 ? clWhite : clBlack;
+    if (diff < 60) return LightBackground() ? clBlack : clWhite;
     return c;
 }
 

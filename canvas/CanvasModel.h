@@ -109,6 +109,8 @@ public:
     void SetLayerVisible(int id, bool visible);
     bool GetLayerLocked(int id) const;
     void SetLayerLocked(int id, bool locked);
+    bool GetLayerKeepsColor(int id) const;
+    void SetLayerKeepsColor(int id, bool keeps);
     // Mode 1 puts every shape of `fromId` on `toId` (an existing layer); other modes change nothing.
     void MoveLayerShapes(int fromId, int toId, int mode);
     std::vector<std::int32_t> GetLayerShapeIds(int layerId) const;  // in z-order
@@ -251,13 +253,15 @@ public:
     void SetBackgroundColor(ColorValue c);  // a changed colour repaints synchronously
     // The pen colour to draw `c` with on the current background.
     ColorValue ContrastColor(ColorValue c) const;
+    // The pen colour of a layer that keeps its colour: `c` itself, unless it is too close to the
+    // background to be seen, when it is drawn as ContrastColor draws it.
+    ColorValue KeptColor(ColorValue c) const;
     bool LightBackground() const;  // background luma >= 129 000
 
     // ---- Deleting ----
-    // Deletes the shapes of one existing layer; -1 and unknown ids delete nothing.
+    // Deletes the shapes of one existing layer; unknown ids delete nothing. -1 deletes every
+    // shape of every layer, empties the selection and restarts shape ids at 1.
     void DeleteLayerShapes(int layerId);
-    // Deletes every shape, empties the selection, restarts shape ids at 1.
-    void DeleteAllShapes();
     void DeleteLayerShapesByName(std::string_view name);
     void DeleteSelected();   // synchronous repaint
     void RemoveSelected();   // the same with an asynchronous repaint (the Delete key)
@@ -334,6 +338,7 @@ private:
     bool onVisibleLayer(const TVShape& s) const;
     // Deletes the shapes for which `doomed` holds, in one pass over the z-order from `from`.
     template <class Pred> void deleteWhere(Pred doomed, std::size_t from = 0);
+    void deleteAllShapes();
     void renumberFrom(std::size_t pos);
     void markSelected(TVShape& s);
     void deleteSelectedShapes();

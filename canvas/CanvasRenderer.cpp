@@ -25,22 +25,33 @@ constexpr int kSquareCapWidth = 3;
 // divided as ShapeView does; the two can differ at an exact half pixel, by one pixel.
 inline int roundPixel(double v) { return int(v + 0.5 + 2097152.0) - 2097152; }
 
-// A cached ContrastColor: tracks repeat one pen colour for thousands of segments.
-class ContrastCache {
+// Values of the per-layer table: not drawn, drawn, drawn in the layer's own colour.
+constexpr char kLayerHidden = 0;
+constexpr char kLayerShown = 1;
+constexpr char kLayerKeepsColor = 2;
+
+// The pen colour of each shape on the background, cached: tracks repeat one pen colour for
+// thousands of segments.
+class PenColors {
 public:
-    explicit ContrastCache(const CanvasModel& m) : model_(m) {}
-    ColorValue operator()(ColorValue c)
+    explicit PenColors(const CanvasModel& m) : model_(m) {}
+    ColorValue operator()(ColorValue c, char layerKind)
     {
-        if (!valid_ || c != in_) {
-            in_ = c, out_ = model_.ContrastColor(c), valid_ = true;
+        Entry& e = layerKind == kLayerKeepsColor ? kept_ : contrast_;
+        if (!e.valid || c != e.in) {
+            e.in = c, e.valid = true;
+            e.out = layerKind == kLayerKeepsColor ? model_.KeptColor(c) : model_.ContrastColor(c);
         }
-        return out_;
+        return e.out;
     }
 
 private:
+    struct Entry {
+        bool valid = false;
+        ColorValue in = 0, out = 0;
+    };
     const CanvasModel& model_;
-    bool valid_ = false;
-    ColorValue in_ = 0, out_ = 0;
+    Entry contrast_, kept_;
 };
 
 } // namespace
@@ -76,9 +87,10 @@ void CanvasRenderer::drawShapes(GdiPainter& painter, CanvasModel& model, const C
     index_.Update(model);
     const std::span<const TVShape* const> shapes = model.Shapes();
 
-    layerVisible_.assign(std::size_t(std::max(model.NextLayerId(), 0)) + 1, 0);
+    layerVisible_.assign(std::size_t(std::max(model.NextLayerId(), 0)) + 1, kLayerHidden);
     for (const CanvasLayer* l : model.Layers())
-        if (l->Visible && l->Id >= 0 && l->Id <= model.NextLayerId()) layerVisible_[std::size_t(l->Id)] = 1;
+        if (l->Visible && l->Id >= 0 && l->Id <= model.NextLayerId())
+            layerVisible_[std::size_t(l->Id)] = l->KeepsColor ? kLayerKeepsColor : kLayerShown;
 
     const WorldBox box = mapping.VisibleBox();
     ShapeView view = model.View();
@@ -106,7 +118,7 @@ void CanvasRenderer::drawShapes(GdiPainter& painter, CanvasModel& model, const C
     const double kx = view.PixelsPerUnitX(), ky = view.PixelsPerUnitY();
     const double xmin = view.XMin, ymax = view.YMax;
 
-    ContrastCache contrast(model);
+    PenColors pen(model);
     const bool light = model.LightBackground();
     int lastPointX = -9999, lastPointY = -9999;
     texts_.clear();
@@ -118,21 +130,22 @@ void CanvasRenderer::drawShapes(GdiPainter& painter, CanvasModel& model, const C
             const TVShape* s = shapes[i];
             if (!s->Visible) continue;
             const std::size_t layer = std::size_t(s->LayerId);
-            if (layer >= layerVisible_.size() || !layerVisible_[layer]) continue;  // negative ids wrap
+            if (layer >= layerVisible_.size() || layerVisible_[layer] == kLayerHidden) continue;  // negative ids wrap
+            const char layerKind = layerVisible_[layer];
             if (!box.Overlaps(s->MinX, s->MinY, s->MaxX, s->MaxY)) continue;
 
             if (s->ShapeType == shapecode::Line && typeid(*s) == typeid(TVLine)) {
                 const TVLine* line = static_cast<const TVLine*>(s);
                 const double ax = (line->X1 - xmin) * kx, ay = (ymax - line->Y1) * ky;
                 const double bx = (line->X2 - xmin) * kx, by = (ymax - line->Y2) * ky;
-                const ColorValue c = s->Selected ? clRed : contrast(s->PenColor);
+                const ColorValue c = s->Selected ? clRed : pen(s->PenColor, layerKind);
                 ++drawn_;
                 if (std::abs(ax) < kNearView && std::abs(ay) < kNearView && std::abs(bx) < kNearView &&
                     std::abs(by) < kNearView) {
                     addSegment(painter, c, s->PenWidth, {roundPixel(ax), roundPixel(ay)}, {roundPixel(bx), roundPixel(by)});
                 } else {
                     flushRun(painter);
-                    s->Draw(painter, view, DrawStyle{contrast(s->PenColor), light});
+                    s->Draw(painter, view, DrawStyle{pen(s->PenColor, layerKind), light});
                 }
                 continue;
             }
@@ -154,7 +167,7 @@ void CanvasRenderer::drawShapes(GdiPainter& painter, CanvasModel& model, const C
                 continue;
             }
             flushRun(painter);
-            s->Draw(painter, view, DrawStyle{contrast(s->PenColor), light});
+            s->Draw(painter, view, DrawStyle{pen(s->PenColor, layerKind), light});
             ++drawn_;
         }
     });
@@ -170,12 +183,14 @@ void CanvasRenderer::drawTexts(GdiPainter& painter, const CanvasModel& model, co
     const int W = model.ViewWidth() < 2 ? 1 : model.ViewWidth(), H = model.ViewHeight() < 2 ? 1 : model.ViewHeight();
     const int cols = W / 60 + 2, rows = H / 60 + 2;
     cells_.assign(std::size_t(cols) * std::size_t(rows), 0);
-    ContrastCache contrast(model);
+    PenColors pen(model);
     const bool light = model.LightBackground();
     for (const TVShape* s : texts_) {
+        // Only shapes of shown layers were collected.
+        const char layerKind = layerVisible_[std::size_t(s->LayerId)];
         const TVText* t = dynamic_cast<const TVText*>(s);
         if (!t) {
-            s->Draw(painter, view, DrawStyle{contrast(s->PenColor), light});
+            s->Draw(painter, view, DrawStyle{pen(s->PenColor, layerKind), light});
             ++drawn_;
             continue;
         }
@@ -192,7 +207,7 @@ void CanvasRenderer::drawTexts(GdiPainter& painter, const CanvasModel& model, co
         char& taken = cells_[std::size_t(row) * std::size_t(cols) + std::size_t(col)];
         if (taken) continue;
         taken = 1;
-        s->Draw(painter, view, DrawStyle{contrast(s->PenColor), light});
+        s->Draw(painter, view, DrawStyle{pen(s->PenColor, layerKind), light});
         ++drawn_;
     }
 }

@@ -33,6 +33,10 @@ struct CanvasLayer {
     ColorValue AuxColor = clWhite;  // stored only
     std::uint8_t BrushStyle = 1;    // 0 solid, 1 clear
     std::int32_t AuxValue = 0;      // stored only
+    // Drawn in its own colour on any background it can be seen on, never swapped for black or
+    // white by the contrast rule. Set by the program for the layers whose colour the user chose;
+    // not stored in drawing files.
+    bool KeepsColor = false;
 };
 
 struct CanvasTextFont {

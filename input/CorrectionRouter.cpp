@@ -1,7 +1,5 @@
 #include "input/CorrectionRouter.h"
 
-#include "platform/SerialPort.h"
-
 #include <chrono>
 
 namespace vsx {
@@ -40,7 +38,8 @@ void CorrectionRouter::setReceiverPort(CorrectionOutputPtr port)
     receiver_ = std::move(port);
 }
 
-bool CorrectionRouter::openOutputPort(const std::string& devicePath, int baudRate, std::string& error)
+bool CorrectionRouter::openOutputPort(const std::string& devicePath, int baudRate, std::string& error,
+                                      SerialOpenStep* failedStep)
 {
     closeOutputPort();
     SerialLineSettings line;
@@ -51,7 +50,7 @@ bool CorrectionRouter::openOutputPort(const std::string& devicePath, int baudRat
     line.dtr = true;
     line.rts = true;
     error.clear();
-    std::shared_ptr<SerialPort> port = SerialPort::open(devicePath, line, &error);
+    std::shared_ptr<SerialPort> port = SerialPort::open(devicePath, line, &error, failedStep);
     if (!port) return false;
     std::lock_guard lock(mutex_);
     output_ = std::move(port);

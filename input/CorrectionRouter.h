@@ -9,6 +9,7 @@
 // over the receiver's port or opening an output port never waits for a write, and closing the
 // output port waits at most for the write in progress, whose time is bounded (see write()).
 #include "input/CorrectionOutput.h"
+#include "platform/SerialPort.h"
 
 #include <cstddef>
 #include <memory>
@@ -16,8 +17,6 @@
 #include <string>
 
 namespace vsx {
-
-class SerialPort;
 
 class CorrectionRouter : public CorrectionOutput {
 public:
@@ -33,9 +32,11 @@ public:
     // The receiver's port (null: none), handed over whenever it opens or closes.
     void setReceiverPort(CorrectionOutputPtr port);
     // Opens the device as the output port (8 data bits, no parity, one stop bit, DTR and RTS on)
-    // at `baudRate`, closing an output port open before. False with the reason when the device
-    // cannot be opened; the receiver's port then takes the stream.
-    bool openOutputPort(const std::string& devicePath, int baudRate, std::string& error);
+    // at `baudRate`, closing an output port open before. False with the reason and the step that
+    // failed when the device cannot be opened or takes no line settings; the receiver's port then
+    // takes the stream.
+    bool openOutputPort(const std::string& devicePath, int baudRate, std::string& error,
+                        SerialOpenStep* failedStep = nullptr);
     // Closes the output port; the receiver's port takes the stream again. False when none was open.
     bool closeOutputPort();
     bool outputPortOpen() const;

@@ -199,6 +199,7 @@ void HelmsmanScene::MirrorTrack(const std::string& name, ColorValue colour, int 
     const int l = layer(name.c_str());
     if (l < 0) return;
     if (isNew) helm_.SetLayerVisible(l, Options.ShowTracks);
+    helm_.SetLayerKeepsColor(l, true);  // as on the main map
     helm_.SetLayerColor(l, colour);
     helm_.SetLayerWidth(l, width);
     if (asLine) helm_.AddLine(from.x, from.y, to.x, to.y, l);

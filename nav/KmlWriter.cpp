@@ -14,6 +14,15 @@ constexpr const char* kStyles[] = {"#trackFix", "#trackFloat", "#trackNofix", "#
 constexpr int kSkipLayer = -1;
 constexpr int kOtherStyle = 3;
 
+// KML's opaque aabbggrr for a colour number 0x00BBGGRR.
+std::string kmlColor(ColorValue c)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out = "ff";
+    for (int shift = 20; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 0xF];
+    return out;
+}
+
 // Collects one document, lines joined by CR LF.
 class Document {
 public:
@@ -56,11 +65,11 @@ public:
         doc_.line("<name>" + EscapeXmlText(in_.documentName) + "</name>");
         const struct {
             const char* id;
-            const char* colour;
-        } lineStyles[] = {{"trackFix", "ff00ff00"}, {"trackFloat", "ff00ffff"}, {"trackNofix", "ff0000ff"},
-                          {"trackOther", "ffff00ff"}};
+            ColorValue colour;
+        } lineStyles[] = {{"trackFix", in_.trackColorFixed}, {"trackFloat", in_.trackColorFloat},
+                          {"trackNofix", clRed}, {"trackOther", clFuchsia}};
         for (const auto& s : lineStyles)
-            doc_.line(std::string("<Style id=\"") + s.id + "\"><LineStyle><color>" + s.colour +
+            doc_.line(std::string("<Style id=\"") + s.id + "\"><LineStyle><color>" + kmlColor(s.colour) +
                       "</color><width>2</width></LineStyle></Style>");
         doc_.line("<Style id=\"depthStyle\"><IconStyle><scale>0.5</scale><Icon><href>" + icon("shaded_dot.png") +
                   "</href></Icon></IconStyle></Style>");

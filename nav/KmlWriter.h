@@ -36,6 +36,10 @@ struct KmlExportInput {
     std::optional<std::pair<double, double>> vessel;  // easting, northing
     // Where the three placemark icons are served from ("http://host"); the icon paths follow it.
     std::string iconHost;
+    // The line colours of the RTK fixed and the float, DGPS and PPS tracks (0x00BBGGRR): those
+    // the map draws them in. Tracks without a differential fix are red, other lines magenta.
+    ColorValue trackColorFixed = clLime;
+    ColorValue trackColorFloat = clYellow;
 };
 
 struct KmlExportResult {

@@ -52,17 +52,19 @@ bool deviceGone(int err) { return err == EIO || err == ENXIO || err == ENODEV ||
 } // namespace
 
 std::shared_ptr<SerialPort> SerialPort::open(const std::string& devicePath, const SerialLineSettings& settings,
-                                             std::string* error)
+                                             std::string* error, SerialOpenStep* failedStep)
 {
     int fd = openExclusive(devicePath);
     if (fd < 0) {
         if (error) *error = openFailureText(devicePath, errno);
+        if (failedStep) *failedStep = SerialOpenStep::OpenDevice;
         return nullptr;
     }
     std::string why;
     if (!serial::applyLineSettings(fd, settings, &why)) {
         ::close(fd);
         if (error) *error = "Cannot configure " + devicePath + ": " + why;
+        if (failedStep) *failedStep = SerialOpenStep::ConfigureLine;
         return nullptr;
     }
     std::shared_ptr<SerialPort> port(new SerialPort(fd, devicePath));

@@ -29,13 +29,18 @@ struct SerialLineSettings {
     bool rts = false;
 };
 
+// The step of an open that failed: the device itself, or its line settings (a path that names
+// no serial device, a rate the driver refuses).
+enum class SerialOpenStep { OpenDevice, ConfigureLine };
+
 class SerialPort {
 public:
     // Opens the device exclusively (no other open through this layer, in this process or another)
     // and applies the settings; both queues are purged. Null with a readable reason on failure,
-    // e.g. "Cannot open /dev/ttyUSB0: permission denied; add the user to the dialout group".
+    // e.g. "Cannot open /dev/ttyUSB0: permission denied; add the user to the dialout group", and
+    // the step that failed.
     static std::shared_ptr<SerialPort> open(const std::string& devicePath, const SerialLineSettings& settings,
-                                            std::string* error = nullptr);
+                                            std::string* error = nullptr, SerialOpenStep* failedStep = nullptr);
     // True when the device exists and could be opened exclusively right now (closed again at once).
     static bool canOpen(const std::string& devicePath);
 

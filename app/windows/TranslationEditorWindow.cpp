@@ -2,6 +2,7 @@
 
 #include "app/TranslationManager.h"
 #include "app/Translated.h"
+#include "app/windows/FrozenColumnTable.h"
 #include "app/windows/WindowTranslation.h"
 #include "app/windows/WindowSetup.h"
 #include "platform/Prompts.h"
@@ -46,7 +47,8 @@ TranslationEditorWindow::TranslationEditorWindow(QWidget* parent) : QWidget(pare
     top->addWidget(btSave);
     top->addStretch();
 
-    sgTranslations = new QTableWidget(this);
+    // The key column stays in view while the texts scroll sideways.
+    sgTranslations = new FrozenColumnTable(this);
     sgTranslations->setObjectName("sgTranslations");
     sgTranslations->setColumnCount(3);
     sgTranslations->verticalHeader()->hide();

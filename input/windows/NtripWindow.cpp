@@ -641,8 +641,11 @@ void NtripWindow::OpenOutputPort()
     const int baud = NtripOutputBaudRate(boxOutputBaud->currentIndex());
     const std::string device = serialDevicePath(IniFileName, name);
     std::string error;
-    if (device.empty() || !client_->Corrections().openOutputPort(device, baud, error)) {
-        AddLog("Failed to open output port: %1", {q(name)});
+    SerialOpenStep failed = SerialOpenStep::OpenDevice;
+    if (device.empty() || !client_->Corrections().openOutputPort(device, baud, error, &failed)) {
+        // Opened, but it took no line settings: closed again, and said as such.
+        if (failed == SerialOpenStep::ConfigureLine) AddLog("Failed to configure output port");
+        else AddLog("Failed to open output port: %1", {q(name)});
         if (device.empty()) AddLog("%1 is not assigned to a serial device", {q(name)});
         else if (!error.empty()) AddLogLine(q(error));
         chkOutputPort->setChecked(false); // as the user's click: closes and saves
@@ -668,10 +671,13 @@ void NtripWindow::watchBaseStation(const char* bytes, std::size_t count)
 {
     for (const RtcmBaseStation& base : watch_.Feed(bytes, count)) {
         reportBase(base);
-        // Into the events log of the day of the message, only when that day's LOG folder exists.
+        // Into the events log of the day of the message, only when that day's LOG folder exists;
+        // its time to the second, as the base-station records have always been written.
         const std::string date = CurrentDateString();
         const std::string folder = dataRoot() + date + "/LOG/";
-        if (folderExists(folder)) AppendEventLine("NTRIP Base Station " + BaseStationText(base), folder + date + " Events.log");
+        if (folderExists(folder))
+            AppendEventLine("NTRIP Base Station " + BaseStationText(base), folder + date + " Events.log",
+                            EventTimeStamp::WholeSeconds);
     }
 }
 

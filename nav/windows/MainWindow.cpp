@@ -153,6 +153,8 @@ void EnsureStandardLayers(CanvasModel* canvas)
         if (id == -1) id = canvas->AddLayer(l.name);
         *l.id = id;
     }
+    // The tracks are drawn in the colours the navigation settings show, on any background.
+    for (int id : {TrackFixLayerId, TrackFloatLayerId, TrackNoFixLayerId}) canvas->SetLayerKeepsColor(id, true);
     canvas->SetCurrentLayer(current);
 }
 
@@ -382,7 +384,7 @@ void MainWindow::buildMenus()
     };
 
     QMenu* file = menu("File");
-    connect(item(file, "New1", "New...", QKeySequence("Ctrl+N")), &QAction::triggered, this, &MainWindow::onNewTriggered);
+    connect(item(file, "New1", "New", QKeySequence("Ctrl+N")), &QAction::triggered, this, &MainWindow::onNewTriggered);
     connect(item(file, "Open1", "Open...", QKeySequence("Ctrl+O")), &QAction::triggered, this, &MainWindow::onOpenTriggered);
     connect(item(file, "Save1", "Save", QKeySequence("Ctrl+S")), &QAction::triggered, this, &MainWindow::SaveCommandClick);
     connect(item(file, "SaveAs1", "Save As...", QKeySequence("Ctrl+W")), &QAction::triggered, this,
@@ -534,6 +536,7 @@ void MainWindow::createReceivers()
     ZSENSOR = new TVeldorSerialGPS(this);
     ZSENSOR->setObjectName("ZSENSOR");
     connect(ZSENSOR, &TVeldorSerialGPS::OnConnect, this, &MainWindow::ZSENSORConnect);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnDisconnect, this, &MainWindow::ZSENSORDisconnect);
     connect(ZSENSOR, &TVeldorSerialGPS::OnIdle, this, &MainWindow::ZSENSORIdle);
     connect(ZSENSOR, &TVeldorSerialGPS::OnNewCommand, this, &MainWindow::ZSENSORNewCommand);
     connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceLost, this, &MainWindow::ZSENSORDeviceLost);

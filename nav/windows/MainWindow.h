@@ -161,6 +161,7 @@ public slots:
     void ZGPS1Idle(vsx::TVeldorSerialGPS* sender);
     void ZGPS1Timeout(vsx::TVeldorSerialGPS* sender);
     void ZSENSORConnect(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void ZSENSORDisconnect(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
     void ZSENSORIdle(vsx::TVeldorSerialGPS* sender);
     void ZSENSORNewCommand(vsx::TVeldorSerialGPS* sender, const std::string& command);
     void ZSENSORTimeout(vsx::TVeldorSerialGPS* sender);

@@ -281,6 +281,13 @@ void MainWindow::ZSENSORConnect(TVeldorSerialGPS*, TVGPSCommPort port)
     reportDeviceEvent("Connected to NMEA Sensor on %1", {QString::fromStdString(PortNameFromNumber(port))}, true);
 }
 
+// A stop or the program's end closes the echosounder quietly; any other close is reported.
+void MainWindow::ZSENSORDisconnect(TVeldorSerialGPS*, TVGPSCommPort port)
+{
+    if (!closingQuietly_)
+        reportDeviceEvent("Disconnected from NMEA Sensor on %1", {QString::fromStdString(PortNameFromNumber(port))}, true);
+}
+
 // The receiver's own no-data time (10 s) has passed without a byte from the echosounder; the
 // watchdog has said so sooner, this names what to check.
 void MainWindow::ZSENSORIdle(TVeldorSerialGPS*)
@@ -333,7 +340,7 @@ void MainWindow::ZGPS1DeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
     ZGPS1Connect(sender, port);
 }
 
-void MainWindow::ZSENSORDeviceLost(TVeldorSerialGPS*, TVGPSCommPort port)
+void MainWindow::ZSENSORDeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
 {
     RealtimeState& st = realtimeState();
     st.TrueDepthHi = st.TrueDepthLo = 0;
@@ -347,9 +354,9 @@ void MainWindow::ZSENSORDeviceLost(TVeldorSerialGPS*, TVGPSCommPort port)
         colour(fRealtime->DepthFrameHi, 0x0000FF);
         colour(fRealtime->DepthFrameLo, 0x0000FF);
     }
-    const QString name = QString::fromStdString(PortNameFromNumber(port));
-    setStatusPanelWords(5, "Echosounder lost on %1", {name}, 20);
-    reportDeviceEvent("Disconnected from NMEA Sensor on %1", {name}, true);
+    setStatusPanelWords(5, "Echosounder lost on %1", {QString::fromStdString(PortNameFromNumber(port))}, 20);
+    // Reported as a disconnection, as the GNSS receiver's loss is; the status bar names the cause.
+    ZSENSORDisconnect(sender, port);
 }
 
 void MainWindow::ZSENSORDeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)

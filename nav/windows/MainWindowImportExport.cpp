@@ -6,6 +6,7 @@
 
 #include "app/Settings.h"
 #include "app/Translated.h"
+#include "app/windows/WindowPointers.h"
 #include "canvas/DxfExport.h"
 #include "canvas/DxfImport.h"
 #include "canvas/VeldorCanvas.h"
@@ -22,6 +23,7 @@
 #include "platform/Prompts.h"
 #include "platform/Text.h"
 #include "tools/FolderOpener.h"
+#include "tools/windows/NavigationSettingsWindow.h"
 
 #include <QStatusBar>
 
@@ -74,7 +76,8 @@ std::string iconHost()
 void MainWindow::onExportTriggered()
 {
     const FileChoice choice = prompts().chooseSaveFile(
-        this, {translated("Dialog Save"), translated("KML (*.kml);;KMZ (*.kmz);;DXF R12 (*.dxf);;All Files (*)"), {}, 1,
+        this, {translated("Dialog Save"), translated("Google Earth KML [*.kml] (*.kml);;Google Earth KMZ [*.kmz] (*.kmz);;"
+                                         "AutoCAD R12 DXF [*.dxf] (*.dxf);;All Files [*.*] (*)"), {}, 1,
                {"kml", "kmz", "dxf", ""}});
     if (choice.path.isEmpty()) return;
     std::string path = choice.path.toStdString();
@@ -116,6 +119,11 @@ void MainWindow::onExportTriggered()
     const RealtimeState& rt = realtimeState();
     in.vessel = std::make_pair(rt.VesselEasting, rt.VesselNorthing);
     in.iconHost = iconHost();
+    // The tracks in the colours the map draws them in, which the navigation settings show.
+    if (Navset) {
+        in.trackColorFixed = Navset->trackColorFixed();
+        in.trackColorFloat = Navset->trackColorFloat();
+    }
     const KmlExportResult doc = BuildKmlDocument(model, in);
 
     std::string error;
@@ -151,7 +159,8 @@ void MainWindow::onImportTriggered()
     CanvasModel& model = fcad->Model();
     const FileChoice choice = prompts().chooseOpenFile(
         this, {translated("Dialog Open"),
-               translated("KML/KMZ Files (*.kml *.kmz);;XYZ Files (*.xyz *.txt *.csv);;DXF (*.dxf);;All Files (*)"), {}, 1,
+               translated("KML/KMZ Files [*.kml;*.kmz] (*.kml *.kmz);;XYZ Files [*.xyz;*.txt;*.csv] (*.xyz *.txt *.csv);;"
+                          "AutoCAD 2018 DXF [*.dxf] (*.dxf);;All Files [*.*] (*)"), {}, 1,
                {}});
     const int previousLayer = model.CurrentLayer();
     auto finish = [&] {

@@ -26,7 +26,7 @@ namespace {
 
 QString tr8(const std::string& s) { return QString::fromUtf8(s.c_str(), int(s.size())); }
 
-const char* const kProjectFilters = "Veldor Sondrix (*.vltx);;All Files (*)";
+const char* const kProjectFilters = "Veldor Sondrix [*.vltx] (*.vltx);;All Files [*.*] (*)";
 
 // The grid and the vessel are drawn anew by the loops; project files never hold them.
 void clearLoopLayers(CanvasModel& model)
@@ -99,7 +99,7 @@ void MainWindow::onNewTriggered()
                       PromptKind::Warning) != PromptAnswer::Yes)
         return;
     CanvasModel& model = fcad->Model();
-    model.DeleteAllShapes();
+    model.DeleteLayerShapes(-1);  // every layer's shapes; ids start again at 1
     model.ClearSoundings();
     model.ClearEventMarkers();
     AppendEventLine("New layout - cleared all shapes", EventsLogFileName());

@@ -30,6 +30,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolBar>
 #include <gtest/gtest.h>
@@ -245,6 +247,43 @@ TEST(TranslationEditor, SwitchingLanguageWithUnsavedEditsAsksFirst)
     EXPECT_EQ(f.answers.entries.size(), asked);
     EXPECT_FALSE(f.editor.Modified());
     EXPECT_EQ(f.editor.GridLanguage(), "en") << "the list and the grid come back to the language shown";
+}
+
+// In a window too narrow for all three columns, the grid scrolled sideways to its end still shows
+// each row's key at its left edge, as it did before the scroll.
+TEST(TranslationEditor, KeyColumnStaysInViewWhenTheGridScrollsSideways)
+{
+    EditorFixture f;
+    f.choose("tr");
+    QTableWidget* grid = f.editor.sgTranslations;
+    f.editor.resize(420, 300);
+    QScrollBar* sideways = grid->horizontalScrollBar();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sideways->isVisible() && sideways->maximum() > 0; }, 5000));
+    const QPoint firstKey(grid->frameWidth() + 10, grid->frameWidth() + grid->horizontalHeader()->height() + grid->rowHeight(0) / 2);
+    const QRect keyColumn(grid->frameWidth(), grid->frameWidth(), 190, grid->horizontalHeader()->height() + 2 * grid->rowHeight(0));
+    const QImage before = grid->grab(keyColumn).toImage();
+
+    // The user pages right in the scroll bar's trough until it stops.
+    for (int i = 0; i < 20 && sideways->value() < sideways->maximum(); ++i)
+        QTest::mouseClick(sideways, Qt::LeftButton, {}, QPoint(sideways->width() - 20, sideways->height() / 2));
+    ASSERT_EQ(sideways->value(), sideways->maximum());
+    EXPECT_GT(grid->indexAt(grid->viewport()->mapFrom(grid, firstKey)).column(), 0) << "the texts have moved under it";
+
+    // What the user sees at the left edge: the key of the first row, in the same pixels as before.
+    QWidget* shown = grid->childAt(firstKey);
+    auto* view = shown ? qobject_cast<QAbstractItemView*>(shown->parentWidget()) : nullptr;
+    ASSERT_TRUE(view) << "no cell at the grid's left edge";
+    const QModelIndex index = view->indexAt(shown->mapFrom(grid, firstKey));
+    EXPECT_EQ(index.column(), 0);
+    EXPECT_EQ(index.data().toString(), "Start");
+    EXPECT_EQ(grid->grab(keyColumn).toImage(), before) << "the key column looks as it did before the scroll";
+
+    // Moving left with the keys from the language column brings the English cell out from under it.
+    QTableWidgetItem* turkish = f.cell("Start", 2);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualItemRect(turkish).center());
+    QTest::keyClick(grid, Qt::Key_Left);
+    ASSERT_EQ(grid->currentColumn(), 1);
+    EXPECT_GE(grid->visualItemRect(f.cell("Start", 1)).left(), grid->columnWidth(0)) << "the English cell is hidden under the keys";
 }
 
 TEST(ThemeWindow, PreviewCancelAndSaveForTheNextStart)

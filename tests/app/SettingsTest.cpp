@@ -115,7 +115,7 @@ TEST(Settings, FirstStartPlacesTable)
         QSize outer;
     };
     const Window windows[] = {{"Navset", {262, 463}},   {"fRealtime", {194, 412}}, {"fRunline1", {302, 355}},
-                              {"Offsets", {491, 245}},  {"fJoystick", {133, 67}},  {"fWaterfal", {388, 147}}};
+                              {"Offsets", {491, 245}},  {"fJoystick", {262, 67}},  {"fWaterfal", {388, 147}}};
     const QRect areas[] = {QRect(0, 0, 1920, 1080), QRect(0, 0, 1680, 1050), QRect(0, 27, 1920, 1053),
                            QRect(1920, 0, 1920, 1080)};
     const QRect mainBars(0, 0, 1026, 140);  // the main window's title, menu and tool bars at the corner

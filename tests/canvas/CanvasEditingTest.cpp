@@ -21,10 +21,10 @@ TEST(CanvasDelete, LayerDeletionAndIdRestart)
     m.SelectShape(a, false);
     m.SelectShape(b, true);
 
-    m.DeleteLayerShapes(-1);
-    EXPECT_EQ(m.ShapeCount(), 3) << "-1 is not a hidden delete-all";
-    m.DeleteLayerShapes(42);
-    EXPECT_EQ(m.ShapeCount(), 3);
+    for (int unknown : {42, -2}) {
+        m.DeleteLayerShapes(unknown);
+        EXPECT_EQ(m.ShapeCount(), 3) << unknown;
+    }
 
     m.DeleteLayerShapes(track);
     EXPECT_EQ(m.GetShapeIds(), std::vector<std::int32_t>{b});
@@ -35,9 +35,15 @@ TEST(CanvasDelete, LayerDeletionAndIdRestart)
     EXPECT_EQ(m.LayerShapeCount(track), 0);
     EXPECT_EQ(m.AddPoint(0, 0, 0), 4) << "a layer deletion leaves the id counter alone";
 
-    m.DeleteAllShapes();
+    // -1: every shape of every layer, the selection with them, and ids from 1 again.
+    m.AddLine(0, 0, 1, 1, track);
+    m.DeleteLayerShapes(-1);
     EXPECT_EQ(m.ShapeCount(), 0);
+    EXPECT_EQ(m.LayerShapeCount(track), 0);
+    EXPECT_EQ(m.LayerShapeCount(0), 0);
     EXPECT_EQ(m.SelectionListCount(), 0);
+    EXPECT_EQ(m.SelectedCount(), 0);
+    EXPECT_NE(m.FindLayerById(track), nullptr) << "the layers stay";
     EXPECT_EQ(m.AddLine(0, 0, 1, 1, 0), 1) << "deleting everything restarts ids at 1";
 }
 

@@ -155,7 +155,7 @@ TEST(CanvasPaintIndex, FollowsEveryKindOfEdit)
         {"a shape deleted in the middle", [&] { m.DeleteShape(m.GetShapeIds()[300]); }},
         {"everything deleted and drawn anew",
          [&] {
-             m.DeleteAllShapes();
+             m.DeleteLayerShapes(-1);
              m.AddLine(0, 0, 400, 300, d.track);
          }},
     };

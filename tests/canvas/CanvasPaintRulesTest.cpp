@@ -136,6 +136,39 @@ TEST(CanvasPaint, PensContrastWithTheBackground)
     EXPECT_EQ(countPixels(frameOf(*canvas), clWhite, QRect(0, 140, 400, 20)), 380) << "black on black is drawn white";
 }
 
+// A layer that keeps its colour (a track in the colour the user chose) is drawn in it also where
+// the contrast rule would darken or lighten it, but never in the background's own colour.
+TEST(CanvasPaint, ALayerThatKeepsItsColourIsDrawnInItUnlessItWouldVanish)
+{
+    auto canvas = metreCanvas();
+    CanvasModel& m = canvas->Model();
+    const int kept = m.AddLayer("track_float"), other = m.AddLayer("lines");
+    m.SetLayerKeepsColor(kept, true);
+    m.AddLine(10, 150, 390, 150, kept);
+    m.AddLine(10, 100, 390, 100, other);
+    m.AddText(kept, "WWWW", 100, 250, 0);
+    const QRect keptRow(0, 140, 400, 20), otherRow(0, 190, 400, 20), text(90, 30, 150, 40);
+    const struct {
+        ColorValue background, pen, keptDrawn, otherDrawn;
+    } cases[] = {
+        {clWhite, clYellow, clYellow, clBlack},  // both light
+        {clBlack, clNavy, clNavy, clWhite},      // both dark
+        {clWhite, 0xF0F0F0, clBlack, clBlack},   // too close to the background to be seen
+        {clRed, clRed, clWhite, clWhite},        // the alarm's background, a no-fix track
+        {clWhite, clGreen, clGreen, clGreen},
+    };
+    for (const auto& c : cases) {
+        m.SetBackgroundColor(c.background);
+        m.SetLayerColor(kept, c.pen);
+        m.SetLayerColor(other, c.pen);
+        const QImage img = frameOf(*canvas);
+        EXPECT_EQ(countPixels(img, c.keptDrawn, keptRow), 380) << std::hex << c.background << " " << c.pen;
+        EXPECT_EQ(countPixels(img, c.otherDrawn, otherRow), 380) << std::hex << c.background << " " << c.pen;
+        EXPECT_GT(countPixels(img, c.keptDrawn, text), 0) << "the layer's texts too";
+    }
+    EXPECT_FALSE(m.GetLayerKeepsColor(other));
+}
+
 TEST(CanvasPaint, GridSpacing)
 {
     struct Case {

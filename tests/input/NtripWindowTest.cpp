@@ -16,6 +16,7 @@
 #include "platform/Paths.h"
 #include "platform/Prompts.h"
 #include "platform/SerialPort.h"
+#include "platform/SerialPortMap.h"
 #include "platform/Text.h"
 
 #include "RtcmTestFrames.h"
@@ -35,6 +36,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+
+#include <regex>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -123,6 +126,15 @@ public:
 private:
     std::chrono::milliseconds shift() const { return std::chrono::milliseconds(shiftMs_.load()); }
     std::atomic<long long> shiftMs_{0};
+};
+
+// The real wall clock, always at 456 ms into its second.
+class MidSecondClock : public Clock {
+public:
+    std::chrono::system_clock::time_point now() const override
+    {
+        return std::chrono::floor<std::chrono::seconds>(Clock::now()) + std::chrono::milliseconds(456);
+    }
 };
 
 // The window with a settings file the test wrote, and the report window it fills.
@@ -407,6 +419,8 @@ TEST_F(NtripWindowTest, OutputPortTakesTheStreamFromTheReceiversPort)
 {
     PtyPair receiver, output;
     output.mapTo(GetIniFileName(), "COM7");
+    home.writeFile("not-a-port", "");
+    IniFile(GetIniFileName()).writeString(kSerialPortsSection, "COM8", home.path("not-a-port"));
     ScriptedCaster caster;
     open();
     window->show();
@@ -472,6 +486,13 @@ TEST_F(NtripWindowTest, OutputPortTakesTheStreamFromTheReceiversPort)
     const std::string fifth = block();
     ASSERT_TRUE(sendAndWait(atReceiver, fifth));
     EXPECT_EQ(atOutput.received(), second + third);
+
+    // A port mapped to a plain file opens, but takes no line settings: that is said as such.
+    choose(window->boxOutputPort, "COM8");
+    click(window->chkOutputPort);
+    EXPECT_NE(log().find("Failed to configure output port"), std::string::npos) << log();
+    EXPECT_EQ(log().find("Failed to open output port: COM8"), std::string::npos) << log();
+    EXPECT_FALSE(window->chkOutputPort->isChecked());
 
     // The receiver's port closed (real time stopped): nothing is written, and the log says so once.
     window->SetSerialPortHandle(nullptr, {});
@@ -543,11 +564,15 @@ TEST_F(NtripWindowTest, BaseStationChangesAreLoggedOnceEach)
     EXPECT_EQ(logCount("Base #"), 1);
     EXPECT_FALSE(folderExists(DayFolder));
 
-    // It moves by more than 0.00001 degree: a new line, and today's events log has it.
+    // It moves by more than 0.00001 degree: a new line, and today's events log has it, stamped
+    // to the second.
     CreateDataFolders();
+    MidSecondClock midSecond;
+    setClock(&midSecond);
     caster.Send(stationFrame(2003, 4216216.9065 - 2.0, 2337087.1942 + 1.0, 4162456.0036));
     ASSERT_TRUE(QTest::qWaitFor([&] { return logCount("Base #2003: ") == 2; }, 5000)) << log();
+    setClock(nullptr);
     const std::string logged = home.readFile(events.substr(home.root().size()));
-    EXPECT_NE(logged.find("\tNTRIP Base Station #2003: 41.000"), std::string::npos) << logged;
-    EXPECT_EQ(logged.rfind("\r\nAuto Event:\t", 0), 0u) << logged;
+    EXPECT_TRUE(std::regex_search(logged, std::regex("^\r\nAuto Event:\t\\d{4}-\\d\\d-\\d\\d \\d{6}000\tNTRIP Base Station #2003: 41\\.000")))
+        << logged;
 }

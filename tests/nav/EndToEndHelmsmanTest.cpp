@@ -53,9 +53,7 @@ void wgs84Utm36(IniFile& ini)
 TEST(EndToEndHelmsman, FollowsAPseudoTerminalFeedAlongTheSelectedRunLine)
 {
     // The vessel starts at 41° N on the central meridian and steers 10° east of north.
-    const auto snapshot = ProjectionSnapshot::take(utm36());
-    ASSERT_TRUE(snapshot);
-    const auto start = snapshot->toGrid(41.0, 33.0, 0, GridProjection::TransverseMercator);
+    const auto start = utm36Grid(41.0, 33.0);
     ASSERT_TRUE(start);
     const double e0 = start->easting, n0 = start->northing;
 
@@ -67,10 +65,7 @@ TEST(EndToEndHelmsman, FollowsAPseudoTerminalFeedAlongTheSelectedRunLine)
             ini.writeBool("SENSOR COMUNICATION SETTINGS", "Sensor Enabled", false);
             ini.writeBool("GYRO", "Gyro Enabled", true);
             wgs84Utm36(ini);
-            ini.writeFloat("CANVAS", "PlanWorldLeft", e0 - 300);
-            ini.writeFloat("CANVAS", "PlanWorldRight", e0 + 300);
-            ini.writeFloat("CANVAS", "PlanWorldTop", n0 + 300);
-            ini.writeFloat("CANVAS", "PlanWorldBottom", n0 - 300);
+            writeMapView(ini, e0, n0, 300);
         },
         [&](CanvasModel& m) {
             // A 250 m run line north from 30 m behind the start, 5 m west of it.

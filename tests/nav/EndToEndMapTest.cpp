@@ -4,9 +4,11 @@
 // real drawing, the bare view is left with Escape, F4 walks the sensors, and the program's own
 // buttons and menu items.
 #include "app/ProgramRestart.h"
+#include "app/windows/ThemeWindow.h"
 #include "input/DisplayValues.h"
 #include "nav/RealtimeState.h"
 #include "platform/Paths.h"
+#include "platform/StyleManager.h"
 #include "platform/ProgramLauncher.h"
 #include "program/ProgramStart.h"
 #include "tools/FolderOpener.h"
@@ -18,7 +20,10 @@
 #include "NavTestSupport.h"
 #include "support/PtyPair.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -415,4 +420,58 @@ TEST(EndToEndMap, TheExitButtonSavesLikeFileExit)
     EXPECT_EQ(back.LayerShapeCount(back.FindLayer("veldor_usershape")), 1) << "the point drawn just before";
     EXPECT_EQ(back.LayerShapeCount(back.FindLayer("track_fix")), 8);
     EXPECT_EQ(IniFile(GetIniFileName()).readFloat("CANVAS", "PlanWorldRight", 0), P::model().WorldXMax());
+}
+
+// The context menu's section headers ("MAIN VESSEL", ...) are disabled items and look it: their
+// text is in the theme's disabled colour, far fainter than the commands', in the light theme of a
+// first start and in a dark theme the surveyor picks.
+TEST(EndToEndMap, TheMenusSectionHeadersLookDisabled)
+{
+    P p({}, surveyDrawing);
+    ApplyStyle("Light");  // the theme of a first start
+    QMenu* menu = FNav->MapContextMenu;
+    // How far the text of an item stands out from the menu around it (grey levels), and its colour.
+    auto ink = [menu](const QImage& img, QAction* a) {
+        const QRect r = menu->actionGeometry(a);
+        std::map<QRgb, int> counts;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) ++counts[img.pixel(x, y)];
+        const QRgb ground = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+        std::pair<int, QRgb> most{0, ground};
+        for (const auto& [c, n] : counts) most = std::max(most, {std::abs(qGray(c) - qGray(ground)), c});
+        return most;
+    };
+    auto check = [&](const char* theme) {
+        P::click(P::at(100, 900), Qt::RightButton);
+        ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }, 5000));
+        const QImage img = menu->grab().toImage();
+        const QColor disabled = QApplication::palette(menu).color(QPalette::Disabled, QPalette::Text);
+        int faintestCommand = 255;
+        std::vector<std::pair<QString, std::pair<int, QRgb>>> headers;
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator() || a->isCheckable()) continue;
+            if (a->isEnabled()) faintestCommand = std::min(faintestCommand, ink(img, a).first);
+            else headers.emplace_back(a->text(), ink(img, a));
+        }
+        ASSERT_EQ(headers.size(), 6u) << theme;
+        for (const auto& [text, look] : headers) {
+            EXPECT_LT(look.first * 10, faintestCommand * 7) << theme << ": " << text.toStdString() << " looks like a command";
+            EXPECT_LE(std::abs(qGray(look.second) - qGray(disabled.rgb())), 24)
+                << theme << ": " << text.toStdString() << " is not in the disabled text colour";
+        }
+        QTest::keyClick(menu, Qt::Key_Escape);
+        ASSERT_TRUE(QTest::qWaitFor([menu] { return !menu->isVisible(); }, 5000));
+    };
+    check("Light");
+
+    P::chooseMenu("themeSelection1");
+    ASSERT_TRUE(QTest::qWaitFor([] { return fTheme && fTheme->isVisible(); }, 5000));
+    QListWidgetItem* dark = fTheme->lbThemeList->findItems("Windows10 Dark", Qt::MatchExactly).value(0);
+    ASSERT_TRUE(dark);
+    QTest::mouseClick(fTheme->lbThemeList->viewport(), Qt::LeftButton, {}, fTheme->lbThemeList->visualItemRect(dark).center());
+    ASSERT_TRUE(QTest::qWaitFor([menu] { return qGray(menu->palette().color(QPalette::Window).rgb()) < 100; }, 5000))
+        << "the menu did not take the dark theme";
+    check("Windows10 Dark");
+    click(fTheme->bCancel);
+    EXPECT_EQ(StyleManager::activeStyle(), "Light");
 }

@@ -129,6 +129,12 @@ TEST(EndToEndProjectFiles, NewDrawSaveAsOpenExportKmzImport)
     prompts.answers = {PromptAnswer::Yes};
     P::chooseMenu("New1");
     EXPECT_EQ(FNav->fcad->Model().ShapeCount(), 0);
+    EXPECT_EQ(FNav->findChild<QAction*>("New1")->text(), "New");
+    // Every shape went, on every layer, and the next shape drawn is shape 1 again.
+    drawLine({200, 200}, {300, 250});
+    EXPECT_EQ(FNav->fcad->Model().GetShapeIds(), std::vector<std::int32_t>{1});
+    P::chooseMenu("New1");
+    ASSERT_EQ(FNav->fcad->Model().ShapeCount(), 0);
 
     // A short RTK track: tracklining on, real time from the receiver.
     P::chooseMenu("NavigationSettings1");
@@ -166,6 +172,7 @@ TEST(EndToEndProjectFiles, NewDrawSaveAsOpenExportKmzImport)
     const std::vector<std::string> before = drawing();
     prompts.files = {{QString::fromStdString(work + "survey"), 1}};
     P::chooseMenu("SaveAs1");
+    EXPECT_EQ(prompts.fileDialogs.back().filters, "Veldor Sondrix [*.vltx] (*.vltx);;All Files [*.*] (*)");
     ASSERT_TRUE(std::filesystem::exists(work + "survey.vltx"));
     EXPECT_EQ(FNav->windowTitle().toStdString(), "Veldor Sondrix  <" + work + "survey.vltx>");
 
@@ -186,6 +193,8 @@ TEST(EndToEndProjectFiles, NewDrawSaveAsOpenExportKmzImport)
     const std::size_t messages = prompts.entries.size();
     prompts.files = {{QString::fromStdString(work + "out"), 2}};
     P::chooseMenu("Export1");
+    EXPECT_EQ(prompts.fileDialogs.back().filters, "Google Earth KML [*.kml] (*.kml);;Google Earth KMZ [*.kmz] (*.kmz);;"
+                                                  "AutoCAD R12 DXF [*.dxf] (*.dxf);;All Files [*.*] (*)");
     ASSERT_TRUE(std::filesystem::exists(work + "out.kmz"));
     ASSERT_EQ(prompts.entries.size(), messages + 1);
     const std::string tracks = std::to_string(track.size() + 2);  // the track lines and two points
@@ -200,6 +209,9 @@ TEST(EndToEndProjectFiles, NewDrawSaveAsOpenExportKmzImport)
     // Import it back: every track segment returns within a millimetre, on the layer "out".
     prompts.files = {{QString::fromStdString(work + "out.kmz"), 1}};
     P::chooseMenu("Import1");
+    EXPECT_EQ(prompts.fileDialogs.back().filters,
+              "KML/KMZ Files [*.kml;*.kmz] (*.kml *.kmz);;XYZ Files [*.xyz;*.txt;*.csv] (*.xyz *.txt *.csv);;"
+              "AutoCAD 2018 DXF [*.dxf] (*.dxf);;All Files [*.*] (*)");
     EXPECT_EQ(prompts.entries.size(), messages + 1) << "a successful import shows no message";
     const std::vector<Segment> back = layerLines("out");
     ASSERT_EQ(back.size(), track.size());

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <unistd.h>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -103,6 +104,22 @@ inline GeodeticTexts utm36()
     t.localEllipsoid = "6378137.0 0.0033528106647474";
     t.projection = "33 0 0.9996 500000 0";
     return t;
+}
+
+// The grid position of a WGS-84 position on utm36(), by the program's own conversion.
+inline std::optional<GridFix> utm36Grid(double lat, double lon)
+{
+    const auto snapshot = ProjectionSnapshot::take(utm36());
+    return snapshot ? snapshot->toGrid(lat, lon, 0, GridProjection::TransverseMercator) : std::nullopt;
+}
+
+// The map's first view: `half` metres every way around (e, n).
+inline void writeMapView(IniFile& ini, double e, double n, double half)
+{
+    ini.writeFloat("CANVAS", "PlanWorldLeft", e - half);
+    ini.writeFloat("CANVAS", "PlanWorldRight", e + half);
+    ini.writeFloat("CANVAS", "PlanWorldTop", n + half);
+    ini.writeFloat("CANVAS", "PlanWorldBottom", n - half);
 }
 
 // PROJ: WGS-84 to the grid of a datum on the international ellipsoid with all seven parameters

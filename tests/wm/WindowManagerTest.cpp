@@ -3,6 +3,7 @@
 // only a window manager shows: frames, stacking and placement over restarts.
 #include "XDesktop.h"
 
+#include "app/Settings.h"
 #include "platform/IniFile.h"
 #include "support/MissingPeer.h"
 #include "support/TempHome.h"
@@ -72,6 +73,12 @@ protected:
 
     unsigned long mainWindow() const { return desktop_->findWindow(kMainTitle); }
 
+    // The window the window manager reports active.
+    unsigned long activeWindow() const
+    {
+        return desktop_->run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed().toULong();
+    }
+
     // The main window's menu bar and tool bar, on the screen.
     QRect mainBars() const
     {
@@ -85,9 +92,7 @@ protected:
         // The user first takes the main window by its title bar, so the keys go to its menus.
         const QRect frame = desktop_->frameRect(mainWindow());
         desktop_->click(QPoint(frame.left() + frame.width() / 3, frame.top() + 8));
-        ASSERT_TRUE(WaitUntil([&] {
-            return desktop_->run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed().toULong() == mainWindow();
-        }, kWait)) << "the main window did not become active";
+        ASSERT_TRUE(WaitUntil([&] { return activeWindow() == mainWindow(); }, kWait)) << "the main window did not become active";
         const QRect inside = desktop_->clientRect(mainWindow());
         desktop_->click(inside.topLeft() + QPoint(15, 10));
         ASSERT_TRUE(WaitUntil([&] { return desktop_->menuOpen(); }, kWait)) << "the File menu did not open";
@@ -110,6 +115,20 @@ protected:
     std::unique_ptr<XDesktop> desktop_;
     std::unique_ptr<RunningOnDesktop> program_;
 };
+
+// The columns of a title bar that hold dark pixels, its edges, the window icon at its left and
+// the buttons at its right left out: on an inactive window, those of the caption's text.
+int captionColumns(const QImage& titleBar)
+{
+    int columns = 0;
+    for (int x = 24; x < titleBar.width() - 60; ++x)
+        for (int y = 2; y < titleBar.height() - 2; ++y)
+            if (qGray(titleBar.pixel(x, y)) < 170) {
+                ++columns;
+                break;
+            }
+    return columns;
+}
 
 bool titleBarOnScreen(const QRect& frame, QSize screen)
 {
@@ -165,8 +184,8 @@ TEST_F(WindowManagerTest, WindowOpenedFromMenuIsAboveStayOnTopWindows)
     pick(Window, NtripClient);
     ASSERT_TRUE(WaitUntil([&] { return desktop_->findWindow(ntripTitle) != 0; }, kWait));
     unsigned long ntrip = desktop_->findWindow(ntripTitle);
-    QRect ntripFrame;
-    ASSERT_TRUE(WaitUntil([&] { return (ntripFrame = desktop_->frameRect(ntrip)) == desktop_->frameRect(ntrip); }, kWait));
+    ASSERT_TRUE(WaitUntil([&] { return activeWindow() == ntrip; }, kWait)) << "the NTRIP window was not made active";
+    const QRect ntripFrame = desktop_->frameRect(ntrip);
 
     // The user closes it, drags the stay-on-top real-time window over where it stood, and opens it again.
     desktop_->run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(ntrip),
@@ -190,13 +209,20 @@ TEST_F(WindowManagerTest, WindowOpenedFromMenuIsAboveStayOnTopWindows)
     ASSERT_TRUE(WaitUntil([&] { return (ntrip = desktop_->findWindow(ntripTitle)) != 0; }, kWait));
     ASSERT_TRUE(WaitUntil([&] { return desktop_->topMostAt(ntrip, desktop_->clientRect(ntrip).center()); }, kWait))
         << "the NTRIP window opened behind another window";
+    // The window manager has made it the active window: the opening is over.
+    ASSERT_TRUE(WaitUntil([&] { return activeWindow() == ntrip; }, kWait)) << "the NTRIP window was not made active";
 
     // Covered by the stay-on-top window while open, it comes back on top when commanded again.
+    // The real-time window lies under it now, its title bar too: the user brings it to the front
+    // with its menu item and drags it over the NTRIP window's centre.
     const QPoint centre = desktop_->clientRect(ntrip).center();
+    pick(Window, RealtimeWindow);
+    ASSERT_TRUE(WaitUntil([&] { return activeWindow() == realtime; }, kWait)) << "the real-time window was not made active";
     ASSERT_TRUE(dragRealtimeOver(centre)) << "the real-time window was not dragged over";
     ASSERT_TRUE(WaitUntil([&] { return !desktop_->topMostAt(ntrip, centre); }, kWait))
         << "the real-time window does not cover the NTRIP window";
     pick(Window, NtripClient);
+    ASSERT_TRUE(WaitUntil([&] { return activeWindow() == ntrip; }, kWait)) << "the NTRIP window was not made active";
 
     // Under the pointer at its centre, and wherever it meets the other stay-on-top windows, the
     // window just opened is the top-most.
@@ -240,11 +266,22 @@ TEST_F(WindowManagerTest, KeypadGoesWithTheOffsetsWindow)
 {
     start();
     const unsigned long offsets = desktop_->findWindow(kStartWindows[2]);
+    // The click must find the field where the window ends up: the window manager has mapped the
+    // window and it has been moved to its place on the screen (the program reckons the frame's
+    // border a pixel or two otherwise than the window manager reports it).
+    const QRect screen(QPoint(0, 0), desktop_->size());
+    QPoint place;
+    ASSERT_TRUE(WaitUntil([&] {
+        const QRect frame = desktop_->frameRect(offsets);
+        place = vsx::FirstStartCorner("Offsets", frame.size(), screen);
+        return desktop_->isViewable(offsets) && (frame.topLeft() - place).manhattanLength() <= 4;
+    }, kWait)) << "the offsets window did not come to its place " << place.x() << "," << place.y() << ": it is at "
+               << desktop_->frameRect(offsets).x() << "," << desktop_->frameRect(offsets).y();
     const QRect inside = desktop_->clientRect(offsets);
     // The keypad stands at the bottom right of the main window's map, black with an orange edge.
-    const QRect map = desktop_->clientRect(mainWindow());
-    const QPoint keypadEdge(map.right() - 10 - 170 + 2, map.bottom() - 10 - 200 + 100);
     auto keypadShown = [&] {
+        const QRect map = desktop_->clientRect(mainWindow());
+        const QPoint keypadEdge(map.right() - 10 - 170 + 2, map.bottom() - 10 - 200 + 100);
         return desktop_->run(QStringLiteral("import"),
                              {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
                               QStringLiteral("1x1+%1+%2").arg(keypadEdge.x()).arg(keypadEdge.y()), QStringLiteral("-depth"),
@@ -258,6 +295,46 @@ TEST_F(WindowManagerTest, KeypadGoesWithTheOffsetsWindow)
                                              QString::number(offsets), QStringLiteral("key"), QStringLiteral("alt+F4")});
     ASSERT_TRUE(WaitUntil([&] { return desktop_->findWindow(kStartWindows[2]) == 0; }, kWait));
     EXPECT_TRUE(WaitUntil([&] { return !keypadShown(); }, kWait)) << "the keypad stayed after the offsets window closed";
+    exitWithMenu();
+}
+
+// The battery window's title bar holds its whole caption: given more room, the window manager
+// writes no more of it than it already did (a caption cut to "B..." grows).
+TEST_F(WindowManagerTest, BatteryTitleBarHoldsItsCaption)
+{
+    // The echosounder speaks the sentence with the battery value, so the window stays up.
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(home_.root() + "Veldor/VSX")));
+    {
+        vsx::IniFile ini(home_.root() + "Veldor/VSX/VeldorSX.ini");
+        ini.writeString("SENSOR COMUNICATION SETTINGS", "cSBESMessage", "Veldor SMT");
+        ASSERT_TRUE(ini.flush());
+    }
+    start();
+    const unsigned long battery = desktop_->findWindow(QStringLiteral("Battery"));
+    ASSERT_NE(battery, 0u) << "the battery window is not up";
+    // Where it can grow without running under another window.
+    desktop_->run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QStringLiteral("--sync"), QString::number(battery),
+                                             QStringLiteral("20"), QStringLiteral("900")});
+    ASSERT_TRUE(WaitUntil([&] { return QRect(0, 860, 60, 60).contains(desktop_->frameRect(battery).topLeft()); }, kWait))
+        << "the window manager did not move the window";
+    // Its caption as an inactive window shows it: the main window has the focus.
+    desktop_->run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(mainWindow())});
+    const auto titleBar = [&] {
+        const QRect frame = desktop_->frameRect(battery);
+        return desktop_->grab(QRect(frame.left(), frame.top(), frame.width(), desktop_->clientRect(battery).top() - frame.top()));
+    };
+    const QImage before = titleBar();
+    ASSERT_FALSE(before.isNull());
+    const int shown = captionColumns(before);
+    ASSERT_GT(shown, 10) << "no caption found in the title bar";
+
+    const QRect inside = desktop_->clientRect(battery);
+    desktop_->run(QStringLiteral("xdotool"), {QStringLiteral("windowsize"), QStringLiteral("--sync"), QString::number(battery),
+                                             QString::number(inside.width() + 240), QString::number(inside.height())});
+    ASSERT_TRUE(WaitUntil([&] { return desktop_->clientRect(battery).width() == inside.width() + 240; }, kWait))
+        << "the window manager did not widen the window";
+    // A pixel either way where the centred text falls on another pixel column.
+    EXPECT_NEAR(captionColumns(titleBar()), shown, 2) << "the caption was cut in the title bar";
     exitWithMenu();
 }
 

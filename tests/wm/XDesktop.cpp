@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
 
 namespace vsx::test {
@@ -204,6 +205,17 @@ bool XDesktop::isMinimised(unsigned long window) const
 {
     return run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window), QStringLiteral("WM_STATE")})
         .contains(QStringLiteral("Iconic"));
+}
+
+QImage XDesktop::grab(const QRect& area) const
+{
+    QTemporaryDir folder;
+    if (!folder.isValid()) return {};
+    const QString file = folder.filePath(QStringLiteral("grab.png"));
+    run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
+                                   QStringLiteral("%1x%2+%3+%4").arg(area.width()).arg(area.height()).arg(area.left()).arg(area.top()),
+                                   QStringLiteral("+repage"), QStringLiteral("png:") + file});
+    return QImage(file);
 }
 
 void XDesktop::click(QPoint p) const

@@ -2,6 +2,7 @@
 // A desktop of its own for a test: an Xvfb server on a free display with openbox managing its
 // windows, the program started on it as a user starts it, and what the X server says about the
 // windows (asked with xdotool, xwininfo and xprop, as a person would look).
+#include <QImage>
 #include <QProcess>
 #include <QRect>
 #include <QString>
@@ -44,6 +45,8 @@ public:
     bool menuOpen() const;
     // The window manager's minimised state.
     bool isMinimised(unsigned long window) const;
+    // What the screen shows in `area`; a null image when it could not be read.
+    QImage grab(const QRect& area) const;
 
     // A user's hand: the pointer, a click, keys typed into the window that has the focus, a drag.
     void click(QPoint p) const;

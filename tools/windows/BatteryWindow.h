@@ -24,9 +24,13 @@ public:
     QTimer* watchTimer;
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     // Comes back where the user last dragged it by its title bar.
     void showEvent(QShowEvent* event) override;
+
+private:
+    void fitCaption();
 };
 
 } // namespace vsx
