@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/WindowPointers.h"
+#include "input/TVeldorSerialGPS.h"
 #include "input/windows/DeviceSettingsPanels.h"
 #include "input/windows/ForwardingGroups.h"
 #include "input/windows/DeviceSettingsWindow.h"
@@ -20,6 +21,12 @@
 #include <chrono>
 
 namespace vsx {
+
+std::chrono::milliseconds MainWindow::gnssNoDataTime() const
+{
+    const int ms = ZGPS1->NoDataInterval;
+    return std::chrono::milliseconds(ms < 1 ? 10000 : ms);
+}
 
 void MainWindow::ShowGnssSilent(bool runStopped)
 {
