@@ -20,7 +20,7 @@ configure: deps
 # time stamp makes that step scan again.
 build: configure
 	@for t in $$(find $(BUILD) -path '*_autogen/timestamp' 2>/dev/null); do \
-	    [ -n "$$(find platform geo app canvas input nav tools tests -name '*.h' -newer $$t -print -quit)" ] && rm -f $$t; \
+	    [ -n "$$(find platform geo app canvas input nav tools program tests -name '*.h' -newer $$t -print -quit)" ] && rm -f $$t; \
 	done; true
 	cmake --build $(BUILD) -j $(JOBS)
 

@@ -3,10 +3,10 @@
 // Target: a switch under 100 ms, so the menu click answers at once.
 #include "app/SharedValues.h"
 #include "app/TranslationManager.h"
-#include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "nav/windows/MainWindow.h"
 #include "platform/Paths.h"
+#include "program/ProgramStart.h"
 
 #include <QApplication>
 #include <QEventLoop>

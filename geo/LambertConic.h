@@ -1,7 +1,26 @@
 #pragma once
 // Lambert conformal conic projection on the ellipsoid, with one standard parallel (origin
 // latitude and scale factor) or two standard parallels (and a latitude of false origin). The
-// two-parallel form is worked through its equivalent one-parallel projection.
+// two-parallel form is worked through its equivalent one-parallel projection (φ0 = asin n, k0
+// the scale on it that makes the two standard parallels true to scale).
+//
+// Formulas: the closed forms of J. P. Snyder, "Map Projections: A Working Manual", USGS
+// Professional Paper 1395 (1987), pp. 104-110 (m, t, the cone constant n of two parallels, F,
+// ρ), with the scale factor of the one-parallel form as in IOGP's EPSG Guidance Note 7-2,
+// "Lambert Conic Conformal (1SP)" and "(2SP)" (EPSG methods 9801 and 9802). The inverse finds the
+// latitude from t by Snyder's fixed-point iteration, eq. (7-9), started from the conformal-to-
+// geodetic latitude series to e^8, eq. (3-5); it stops when a step moves the latitude by less
+// than 4.85e-10 rad.
+//
+// Accuracy: the forward projection is exact up to rounding; it agrees with PROJ's lcc to 1 µm
+// wherever it was compared, 12 000 km from the origin included. A point taken to the grid and
+// back returns to within 1e-12° (0.1 µm), measured on cones north and south, with one and two
+// parallels.
+// Domain: every latitude but the pole at the cone's open end; longitudes from -180° to 360°, the
+// difference to the central meridian taken within ±180°. The inverse takes eastings and
+// northings within 40 000 km of the false origin, so points toward the open end whose grid
+// values lie farther out project but do not come back. The scale grows away from the standard
+// parallels as the projection dictates; nothing here limits it.
 //
 // All angles in and out are radians, lengths metres.
 //

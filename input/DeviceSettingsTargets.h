@@ -2,10 +2,12 @@
 // What the device settings window drives in other parts of the program, seen through small
 // interfaces so the window needs none of them to exist: the two receivers its port groups are
 // applied to, the map canvas its grid settings go to, the main window's screenshot timer, the
-// real-time window's low-frequency depth box, the survey run, and the list of serial ports present.
+// real-time window's low-frequency depth box, the survey run, the list of serial ports present
+// and the own vessel's symbol sizes.
 //
 // Every pointer is null until its owner binds it (and again before the owner goes); the window
 // skips whatever is not bound. All of them are used on the interactive thread only.
+#include "input/ExtraVesselSettings.h"
 #include "input/GeodesyInForce.h"
 #include "input/ReceiverPortSettings.h"
 #include "platform/Colour.h"
@@ -75,6 +77,12 @@ extern RunningSurveyTarget* RunningSurvey;  // the main window's survey run
 extern std::function<std::vector<std::string>()> SerialPortLister;
 // SerialPortLister's answer, or no ports when it is not bound.
 std::vector<std::string> ListOpenableSerialPorts();
+
+// The own vessel's symbol sizes (the vessel geometry window's), which a further vessel's empty
+// sizes take.
+extern std::function<VesselSizeDefaults()> OwnVesselSizes;
+// OwnVesselSizes' answer, or the built-in sizes when it is not bound.
+VesselSizeDefaults NewVesselSizeDefaults();
 
 // The main window's monitor switch: received lines are echoed to the monitor boxes only while it
 // is set. A mouse button held in either box clears it so the user can select text.

@@ -79,19 +79,9 @@ void TVeldorNTRIPClient::FetchSourceTable()
 
 void TVeldorNTRIPClient::SetSerialPortHandle(CorrectionOutputPtr output)
 {
-    bool cleared = false;
-    {
-        std::lock_guard lock(outputMutex_);
-        output_ = std::move(output);
-        if (!output_) cleared = true;
-    }
+    const bool cleared = !output;
+    corrections_.setReceiverPort(std::move(output));
     log(0, cleared ? "Serial port handle cleared" : "Serial port handle set");
-}
-
-CorrectionOutputPtr TVeldorNTRIPClient::output() const
-{
-    std::lock_guard lock(outputMutex_);
-    return output_;
 }
 
 void TVeldorNTRIPClient::SetPosition(double latitude, double longitude, double height)

@@ -1,7 +1,8 @@
 #pragma once
 // The NTRIP client: connects to a caster, asks for one mount point's correction stream (or the
 // source table), uploads the vessel's GGA, and passes every received block of RTCM bytes into
-// the GNSS receiver's port (from the network thread) and to its owner.
+// its correction output (from the network thread: the receiver's port, or the output port the
+// owner opened instead, see CorrectionRouter) and to its owner.
 //
 // Threads. The owner calls every member on its own (interactive) thread. One worker thread per
 // connection does the network work, including the reconnect waits, and raises the callbacks.
@@ -9,6 +10,7 @@
 // Disconnect (NtripClientSignals turns them into queued Qt signals carrying copies). Disconnect
 // raises the stop signal, which ends any wait of the worker at once, and joins it.
 #include "input/CorrectionOutput.h"
+#include "input/CorrectionRouter.h"
 #include "input/NtripRequest.h"
 
 #include <atomic>
@@ -36,9 +38,8 @@ enum class NTRIPClientState : int {
 // the caller's thread for the client's own lines. The data bytes are valid only during the call.
 struct NtripClientCallbacks {
     std::function<void(std::uint64_t connection, NTRIPClientState state, const std::string& text)> OnStatus;
-    // `forwarded`: the client has written these bytes into the serial output already. Whether it
-    // does is decided once, as the bytes arrive, so an owner that writes the stream elsewhere when
-    // they were not forwarded sends every block to exactly one port, even across a switch.
+    // `forwarded`: the client has passed these bytes to the port in force (the receiver's or the
+    // output port); false when that port was not open.
     std::function<void(std::uint64_t connection, const char* bytes, std::size_t count, bool forwarded)> OnData;
     std::function<void(std::uint64_t connection, const std::vector<std::string>& mountPoints)> OnSourceTable;
     std::function<void(std::uint64_t connection, const std::string& text)> OnLog;
@@ -93,7 +94,6 @@ public:
 
     // Read by the worker while it runs.
     std::atomic<bool> UseManualPosition{false}; // when true, SetPosition changes nothing
-    std::atomic<bool> ForwardToSerial{true};    // write received bytes into the serial output
     std::atomic<bool> AutoReconnect{true};      // reconnect after a lost connection
 
     void Connect();
@@ -104,6 +104,9 @@ public:
     // The receiver port that gets the correction bytes (null: none). Logs "Serial port handle set",
     // or "Serial port handle cleared" for none.
     void SetSerialPortHandle(CorrectionOutputPtr output);
+    // Where the correction bytes go: the receiver's port, or an output port opened here instead.
+    CorrectionRouter& Corrections() { return corrections_; }
+    const CorrectionRouter& Corrections() const { return corrections_; }
     // The receiver's position for the next GGA, unless UseManualPosition.
     void SetPosition(double latitude, double longitude, double height);
     // Stores the position whatever UseManualPosition says (the owner's typed position).
@@ -140,7 +143,6 @@ private:
     void notifyData(std::uint64_t connection, const char* bytes, std::size_t count, bool forwarded);
     void parseSourceTable(std::uint64_t connection, const std::string& text);
     void appendLastBytes(const char* bytes, std::size_t count);
-    CorrectionOutputPtr output() const;
 
     std::atomic<NTRIPClientState> state_{NTRIPClientState::Disconnected};
     std::atomic<bool> connected_{false};
@@ -152,8 +154,7 @@ private:
 
     mutable std::mutex positionMutex_;
     GgaPosition position_;
-    mutable std::mutex outputMutex_;
-    CorrectionOutputPtr output_;
+    CorrectionRouter corrections_;
     mutable std::mutex lastBytesMutex_;
     std::string lastBytes_;
     mutable std::mutex mountPointsMutex_;

@@ -253,13 +253,10 @@ void TNTRIPWorkerThread::DeliverData(const char* bytes, std::size_t count)
     client_.bytesReceived_ += std::int64_t(count);
     client_.appendLastBytes(bytes, count);
     bool forwarded = false;
-    if (client_.ForwardToSerial.load() && count > 0) {
-        const CorrectionOutputPtr output = client_.output();
-        // A closed port refuses the write itself; the test here only saves the call.
-        if (output && output->isOpen()) {
-            output->write(bytes, count);
-            forwarded = true;
-        }
+    // A closed port refuses the write itself; the test here only saves the call.
+    if (count > 0 && client_.corrections_.isOpen()) {
+        client_.corrections_.write(bytes, count);
+        forwarded = true;
     }
     if (!stop_.Raised()) client_.notifyData(connection_, bytes, count, forwarded);
 }

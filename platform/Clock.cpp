@@ -2,19 +2,21 @@
 
 #include "platform/Numbers.h"
 
+#include <atomic>
 #include <ctime>
 
 namespace vsx {
 namespace {
 Clock g_realClock;
-Clock* g_clock = &g_realClock;
+// Read by other threads (the NTRIP worker's GGA time) while a test may swap it.
+std::atomic<Clock*> g_clock{&g_realClock};
 } // namespace
 
 std::chrono::system_clock::time_point Clock::now() const { return std::chrono::system_clock::now(); }
 std::chrono::steady_clock::time_point Clock::monotonic() const { return std::chrono::steady_clock::now(); }
 
-Clock& clock() { return *g_clock; }
-void setClock(Clock* c) { g_clock = c ? c : &g_realClock; }
+Clock& clock() { return *g_clock.load(std::memory_order_acquire); }
+void setClock(Clock* c) { g_clock.store(c ? c : &g_realClock, std::memory_order_release); }
 
 static LocalDateTime fromTm(const std::tm& tm, int ms)
 {

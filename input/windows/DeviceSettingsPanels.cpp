@@ -1,12 +1,11 @@
 #include "input/windows/DeviceSettingsPanels.h"
 
 #include "app/Settings.h"
-#include "app/windows/WindowPointers.h"
+#include "input/DeviceSettingsTargets.h"
 #include "input/windows/ExtraVesselPanels.h"
 #include "input/windows/ForwardingGroups.h"
 #include "input/windows/DeviceSettingsWindow.h"
 #include "platform/IniFile.h"
-#include "tools/windows/VesselGeometryWindow.h"
 
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -55,19 +54,7 @@ ExtraVesselPanel::ExtraVesselPanel()
     panels_ = new ExtraVesselPanels;
     scroll->setWidget(panels_);
     widget_ = scroll;
-    panels_->sizeDefaults = [] {
-        VesselSizeDefaults d;
-        if (FShape) {
-            const VesselSymbolSizes s = FShape->symbolSizes();
-            d.runlineSpacing = FShape->runlineSpacing();
-            d.bowArrow = s.bowArrow;
-            d.sideOffset = s.sideArrow;
-            d.firstRadius = s.radius;
-            d.circleInterval = s.interval;
-            d.circleCount = s.circles;
-        }
-        return d;
-    };
+    panels_->sizeDefaults = NewVesselSizeDefaults;
 }
 
 void ExtraVesselPanel::loadWhenShown(IniFile&) { panels_->LoadVesselSettings(); }

@@ -14,7 +14,6 @@
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/Prompts.h"
-#include "platform/SerialPort.h"
 #include "platform/SerialPortMap.h"
 #include "platform/Text.h"
 
@@ -541,14 +540,10 @@ void NtripWindow::NTRIPClientEnded()
 void NtripWindow::NTRIPClientData(const QByteArray& bytes, bool forwarded)
 {
     lastDataTime_ = clock().monotonic();
-    // The bytes arrived a moment ago on the client's thread. Those it wrote into the receiver's
-    // port then are not written here too, though the output port was enabled meanwhile; the
-    // receiver would take the block twice.
-    const bool ownOutput = OutputActive && outputPort_;
-    if (ownOutput) {
-        if (!forwarded) WriteOutput(bytes.constData(), std::size_t(bytes.size()));
-    } else if ((!receiverPort_ || !receiverPort_->isOpen()) && !warnedNoReceiverPort_) {
-        // Received is not delivered: say so once, until the receiver's port is handed over.
+    // The client has passed the bytes to a port already (CorrectionRouter). Received is not
+    // delivered when they go to the receiver's port and there is none: say so once, until the
+    // receiver's port is handed over or the output changes.
+    if (!forwarded && client_->Corrections().receiverPortMissing() && !warnedNoReceiverPort_) {
         warnedNoReceiverPort_ = true;
         AddLog("No GNSS receiver port is open - corrections are not passed on");
     }
@@ -601,7 +596,6 @@ void NtripWindow::tmrUpdateTimer()
 void NtripWindow::SetSerialPortHandle(CorrectionOutputPtr handle, const std::string& portName)
 {
     const bool revoked = !handle;
-    receiverPort_ = handle;
     warnedNoReceiverPort_ = false;
     client_->SetSerialPortHandle(std::move(handle));
     AddLog(revoked ? "Serial port handle disconnected" : "Serial port handle connected");
@@ -628,38 +622,27 @@ void NtripWindow::chkOutputPortClick()
     SaveSettings();
 }
 
+// The item selected at the enable holds until the next one: a change of the list alone changes
+// nothing. Item 0 leaves the stream to the receiver's port.
 void NtripWindow::OpenOutputPort()
 {
-    if (OutputActive) CloseOutputPort();
+    CloseOutputPort();
     const int item = boxOutputPort->currentIndex();
     if (item < 0) {
         AddLog("No output port selected");
         chkOutputPort->setChecked(false);
         return;
     }
-    warnedNoReceiverPort_ = false;
     if (item == 0) {
-        outputPort_.reset();
-        OutputActive = true;
-        client_->ForwardToSerial = true;
         AddLog("Output enabled: Using GPS input port");
         return;
     }
-    client_->ForwardToSerial = false;
     const std::string name = s(boxOutputPort->currentText());
     const int baud = NtripOutputBaudRate(boxOutputBaud->currentIndex());
-    SerialLineSettings line;
-    line.baudRate = baud;
-    line.dataBits = 8;
-    line.stopBits = SerialStopBits::One;
-    line.parity = SerialParity::None;
-    line.dtr = true;
-    line.rts = true;
     const std::string device = serialDevicePath(IniFileName, name);
     std::string error;
     SerialOpenStep failed = SerialOpenStep::OpenDevice;
-    if (!device.empty()) outputPort_ = SerialPort::open(device, line, &error, &failed);
-    if (!outputPort_) {
+    if (device.empty() || !client_->Corrections().openOutputPort(device, baud, error, &failed)) {
         // Opened, but it took no line settings: closed again, and said as such.
         if (failed == SerialOpenStep::ConfigureLine) AddLog("Failed to configure output port");
         else AddLog("Failed to open output port: %1", {q(name)});
@@ -668,31 +651,13 @@ void NtripWindow::OpenOutputPort()
         chkOutputPort->setChecked(false); // as the user's click: closes and saves
         return;
     }
-    OutputActive = true;
     AddLog("Output port opened: %1 @ %2", {q(name), QString::number(baud)});
 }
 
 void NtripWindow::CloseOutputPort()
 {
-    if (outputPort_) {
-        outputPort_->close();
-        outputPort_.reset();
-        AddLog("Output port closed");
-    }
-    OutputActive = false;
+    if (client_ && client_->Corrections().closeOutputPort()) AddLog("Output port closed");
     warnedNoReceiverPort_ = false;
-    if (client_) client_->ForwardToSerial = true;
-}
-
-void NtripWindow::WriteOutput(const char* bytes, std::size_t count)
-{
-    // Whatever item is selected now: a change of the list takes effect at the next enable.
-    if (!OutputActive || !outputPort_ || !outputPort_->isOpen() || count == 0) return;
-    // The time the bytes take on the line (10 bits a byte) and 50 ms more; what the port has
-    // not taken by then is dropped, so a stalled port never holds up the window for long.
-    const int baud = NtripOutputBaudRate(boxOutputBaud->currentIndex());
-    outputPort_->setWriteTimeout(std::chrono::milliseconds(50 + (long long)(count) * 10 * 1000 / baud));
-    outputPort_->write(bytes, count);
 }
 
 // ---- Base station and RTCM report -------------------------------------------------------------

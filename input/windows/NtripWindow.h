@@ -34,7 +34,6 @@ class QTimer;
 namespace vsx {
 
 class NtripClientSignals;
-class SerialPort;
 
 class NtripWindow : public QWidget {
     Q_OBJECT
@@ -81,7 +80,6 @@ public:
     bool StartupConnectPending = false;
     bool HasData = false;
     bool AutoConnect = false;
-    bool OutputActive = false;
     // The remembered reference station (the base-station watch's).
     const RtcmBaseStation& Base() const { return watch_.Base(); }
 
@@ -123,9 +121,9 @@ private:
     void SaveSettings();
     void UpdatePositionControls();
     void SaveProfile();
+    // The output port's enable: the chosen port takes the stream, or the receiver's port again.
     void OpenOutputPort();
     void CloseOutputPort();
-    void WriteOutput(const char* bytes, std::size_t count);
     void watchBaseStation(const char* bytes, std::size_t count);
     void reportBase(const RtcmBaseStation& base);
     // Shows the hidden window when corrections stopped, and logs why.
@@ -142,8 +140,6 @@ private:
 
     std::unique_ptr<TVeldorNTRIPClient> client_;
     NtripClientSignals* signals_ = nullptr;
-    std::shared_ptr<SerialPort> outputPort_;
-    CorrectionOutputPtr receiverPort_;
     bool warnedNoReceiverPort_ = false;
     // The client connects, is connected or waits to reconnect: from a start until it ends by
     // itself or is disconnected.

@@ -13,15 +13,10 @@
 #include "app/windows/WindowSetup.h"
 #include "app/windows/WindowTranslation.h"
 #include "canvas/ProjectFile.h"
-#include "geo/GeodesySessionLog.h"
 #include "input/DeviceSettings.h"
 #include "input/DeviceSettingsTargets.h"
 #include "input/ExtraVesselSettings.h"
-#include "input/GgaForwarding.h"
 #include "input/TVeldorSerialGPS.h"
-#include "input/windows/DeviceSettingsPanels.h"
-#include "input/windows/ExtraVesselPanels.h"
-#include "input/windows/ForwardingGroups.h"
 #include "input/windows/DeviceSettingsWindow.h"
 #include "nav/CommandLine.h"
 #include "nav/RealtimeLogs.h"
@@ -81,15 +76,6 @@ constexpr int kStatusPanels = 7;
 constexpr int kMapInterval = 200;
 
 QString tr8(const std::string& s) { return QString::fromUtf8(s.c_str(), int(s.size())); }
-
-void setBackground(QWidget* w, ColorValue colour)
-{
-    if (!w) return;
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, toQColor(colour));
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
 
 GeodeticTexts geodeticTextsFromSettings()
 {
@@ -172,425 +158,6 @@ void EnsureStandardLayers(CanvasModel* canvas)
     canvas->SetCurrentLayer(current);
 }
 
-// ---- What the plain classes ask of the windows ------------------------------------------------
-
-class MainWindow::Bindings : public GnssLineEnvironment,
-                        public MapLoopEnvironment,
-                        public SurveyRunHost,
-                        public SurveyHost,
-                        public ScreenshotTimerTarget,
-                        public CanvasDisplayTarget,
-                        public RunningSurveyTarget {
-public:
-    explicit Bindings(MainWindow& nav) : nav_(nav) {}
-
-    // GnssLineEnvironment
-    bool receiverOpenedByRun() const override { return nav_.run_ && nav_.run_->GnssStartTick() != 0; }
-    bool mapTimerRunning() const override { return nav_.tMap->isActive(); }
-    void startMapTimer() override
-    {
-        nav_.tMap->start();
-        if (fRealtime) setBackground(fRealtime->GPSGroupBox, 0x00FF00);
-        if (FGPS) FGPS->SetMonitorColor(FGPS->MemoGPS, 0xFFFFFF);
-    }
-    void echoToMonitor(std::string_view line) override
-    {
-        if (FGPS) FGPS->EchoMonitorLine(FGPS->MemoGPS, line);
-    }
-    std::optional<OffsetValues> offsetsToTakeOver() const override
-    {
-        // Only values the start's checks accepted: what is typed and not yet accepted (or left
-        // by Cancel) never reaches a record.
-        if (!Offsets) return std::nullopt;
-        const OffsetNumbers& v = Offsets->valuesInForce();
-        return OffsetValues{v.draft, v.soundVelocity, v.antennaHeight, v.tide};
-    }
-    const ProjectionSnapshot* snapshot() override { return nav_.mapSnapshot(gridProjection()); }
-    GridProjection gridProjection() const override { return nav_.MapProjection(); }
-    bool gyroEnabled() const override { return deviceSettings().gyroEnabled(); }
-    std::chrono::milliseconds gnssNoDataTime() const override
-    {
-        const int ms = nav_.ZGPS1->NoDataInterval;
-        return std::chrono::milliseconds(ms < 1 ? 10000 : ms);
-    }
-    void showFixColour(ColorValue colour) override
-    {
-        if (fRealtime) setBackground(fRealtime->GPSGroupBox, colour);
-    }
-    void reportRejectedGga(std::string_view line, const char* problem) override
-    {
-        nav_.ReportRejectedGga("GPS", line, problem);
-    }
-    void noteSensorLogWrite(const std::string& file, bool written, const std::string& reason) override
-    {
-        nav_.noteWrite("sensor log " + file, file, written, reason);
-    }
-
-    // MapLoopEnvironment
-    // The receiver's speed in knots as its speed event shows it.
-    std::string receiverSpeedText() const { return formatFixed(nav_.ZGPS1->GetSpeed() / 1.852, 1); }
-    void pollUdpInput() override
-    {
-        if (!GpsUdpEnabled || !GpsUdpListening || !GpsUdpSocket.isListening()) return;
-        std::string datagram;
-        while (GpsUdpSocket.receive(datagram)) {
-            // UDP lines take the receiver's own line path (raw log, line handler, parsing), so
-            // they give a position and a fix quality as serial lines do.
-            for (const std::string& line : nav_.udpLines_.append(datagram)) nav_.ZGPS1->ProcessReceived(line + "\n");
-        }
-    }
-    MapTickInputs inputs() override
-    {
-        MapTickInputs in;
-        const DeviceSettings& s = deviceSettings();
-        in.projection = nav_.MapProjection();
-        in.gyroEnabled = s.gyroEnabled();
-        const ReceiverFix& fix = nav_.ZGPS1->Fix();
-        in.receiverCourse = fix.course.value;
-        in.fixQuality = fix.fixQuality.value;
-        in.satellites = fix.satellites.value;
-        in.gnssNoDataTime = gnssNoDataTime();
-        in.sensorEnabled = s.sensorEnabled();
-        in.sounderMessageType = s.sounderMessageText();
-        if (Navset) {
-            in.vesselColor = Navset->vesselColor();
-            in.vesselWidth = Navset->vesselWidth();
-            in.trackColorFixed = Navset->trackColorFixed();
-            in.trackColorFloat = Navset->trackColorFloat();
-            in.trackWidth = Navset->trackWidth();
-            in.trackDistance = Navset->trackDistance();
-            in.trackAsLine = Navset->drawTrackAsLine();
-        }
-        if (FShape) {
-            const VesselSymbolSizes v = FShape->symbolSizes();
-            in.symbol = {v.circles, v.interval, v.radius, v.bowArrow, v.sideArrow};
-        }
-        in.offsetsVisible = Offsets && Offsets->isVisible();
-        in.latencyVisible = fLatency && fLatency->isVisible();
-        in.helmsmanVisible = nav_.Helmsman && nav_.Helmsman->isVisible();
-        if (fRealtime) in.lowDepthShown = fRealtime->DepthFrameLo->isVisible();
-        // What the Speed label shows while the position is current.
-        in.speedLabelText = receiverSpeedText();
-        return in;
-    }
-    void handPositionToNtrip(double latitude, double longitude, double altitude) override
-    {
-        nav_.HandPositionToNtrip(latitude, longitude, altitude);
-    }
-    void showRealtimeValues(int fixQuality, const std::string& antenna, const std::string& tide, int sats,
-                            bool positionCurrent) override
-    {
-        if (!fRealtime) return;
-        fRealtime->Fixed->setText(QString::number(fixQuality));
-        // Without a current position the receiver's values are not shown as if they were.
-        const QString none = QStringLiteral("---");
-        fRealtime->Speed->setText(positionCurrent ? tr8(receiverSpeedText()) : none);
-        fRealtime->LAntennaH->setText(positionCurrent ? tr8(antenna) : none);
-        fRealtime->LTideHt->setText(positionCurrent || tide == "-" ? tr8(tide) : none);
-        fRealtime->SatelliteLabel->setText(positionCurrent ? QString::number(sats) : none);
-    }
-    void showStatusPosition(const std::string& geographic, const std::string& grid) override
-    {
-        nav_.setStatusPanel(0, tr8(geographic), 20);
-        nav_.setStatusPanel(1, tr8(grid), 20);
-    }
-    void showGnssSilent() override
-    {
-        nav_.setStatusPanelWords(0, "No GNSS data", {}, 20);
-        nav_.setStatusPanel(1, QString(), 20);
-        if (fRealtime) {
-            showRealtimeValues(0, {}, Offsets && Offsets->isVisible() ? "-" : "", 0, false);
-            setBackground(fRealtime->GPSGroupBox, 0x0000FF);
-        }
-    }
-    void showNoPosition() override
-    {
-        nav_.setStatusPanelWords(0, "No position", {}, 20);
-        nav_.setStatusPanel(1, QString(), 20);
-        if (fRealtime) {
-            fRealtime->Fixed->setText(translated("No position"));
-            setBackground(fRealtime->GPSGroupBox, 0x0000FF);
-        }
-    }
-    void positionsBack(std::chrono::milliseconds gap) override
-    {
-        const QString seconds = QString::fromStdString(formatFixed(double(gap.count()) / 1000.0, 1));
-        AppendEventLine(toCp1254(fillArgs("Positions back after a gap of %1 s", {seconds})), EventsLogFileName());
-        if (nav_.sStatusBar)
-            nav_.sStatusBar->showMessage(translatedArgs("Positions back after a gap of %1 s", {seconds}), 10000);
-    }
-    void setDepthHud(double hi, double lo, bool show) override { nav_.fcad->SetDepthHud(hi, lo, show); }
-    void setHudValue(double knots, bool show) override { nav_.fcad->SetHudValue(knots, show); }
-    void mirrorTrackToHelmsman(const std::string& layer, ColorValue colour, int width, TrackPoint from, TrackPoint to,
-                               bool asLine) override
-    {
-        if (nav_.Helmsman) nav_.Helmsman->MirrorTrack(layer, colour, width, from, to, asLine);
-    }
-    void showLatency(long currentMs, double meanMs) override
-    {
-        if (fLatency) fLatency->ShowLatency(currentMs, meanMs);
-    }
-    std::optional<double> extraVesselCourse(size_t index) override
-    {
-        if (index >= nav_.ExtraVesselReceivers.size()) return std::nullopt;
-        return nav_.ExtraVesselReceivers[index]->Fix().course.value;
-    }
-
-    // SurveyRunHost
-    bool WriteGeodesyLog(std::string& error) override
-    {
-        return WriteGeodesySessionLog(GetIniFileName(), LogFolder, clock(), &error);
-    }
-    void ApplyReceiverSettings() override
-    {
-        if (FGPS) {
-            FGPS->GPSSetClick();
-            FGPS->SensorSetClick();
-        }
-        // The datum and projection may have been edited since the last run: the run converts
-        // with what the settings say at its start, and keeps it to its end.
-        nav_.snapshot_.Retake();
-        nav_.snapshot_.Get();
-        nav_.reportedSnapshotProblem_.clear();  // a new run says its problems again
-        nav_.mapLoop_->ForgetConvertedPosition();
-        nav_.mapLoop_->NewRun();
-        // The run's soundings take positions of this run only.
-        nav_.ZGPS1->ForgetFix();
-        nav_.lineHandler_->NewRun();
-    }
-    bool UdpInputEnabled() override { return GpsUdpEnabled; }
-    std::string GnssPortName() override { return PortNameFromNumber(nav_.ZGPS1->PortNumber); }
-    bool OpenGnss(std::string& error) override { return open(nav_.ZGPS1, error); }
-    // The run's own closes are said once by the run, not as disconnections.
-    void CloseGnss() override { nav_.closeQuietly(nav_.ZGPS1); }
-    bool SensorEnabled() override { return deviceSettings().sensorEnabled(); }
-    std::string SensorPortName() override { return PortNameFromNumber(nav_.ZSENSOR->PortNumber); }
-    bool OpenSensor(std::string& error) override { return open(nav_.ZSENSOR, error); }
-    void CloseSensor() override
-    {
-        nav_.closeQuietly(nav_.ZSENSOR);
-        // No depth line can come now: the run's count of lines left out is final.
-        nav_.reportLeftOutDepthLines();
-    }
-    void StartEchogram() override
-    {
-        // An [ECHOGRAM] Interval below 1 leaves the timer standing (see the waterfall window).
-        if (nav_.tEchogram->interval() > 0) nav_.tEchogram->start();
-        nav_.SensorWatch.start(Tick());
-    }
-    void StopLoops() override
-    {
-        nav_.tMap->stop();
-        nav_.positionExpiry_->stop();
-        nav_.ShowGnssSilent(true);
-        nav_.tEchogram->stop();
-        nav_.SensorWatch.stop();
-        nav_.FirstSensorLineSeen = false;
-    }
-    void HideWaterfall() override
-    {
-        if (fWaterfal) fWaterfal->hide();
-    }
-    void ShowRunState(bool running, bool sensorEnabled) override
-    {
-        nav_.UpdateRealtimeCaption(running);
-        setBackground(nav_.tRealtime, running ? 0x008000 : fromQColor(nav_.palette().color(QPalette::Button)));
-        if (!running && fRealtime) {
-            // A stopped survey has no live depth.
-            fRealtime->lDepthHi->setText("--.--");
-            fRealtime->lDepthLo->setText("--.--");
-        }
-        if (!running) realtimeState().TrueDepthHi = realtimeState().TrueDepthLo = 0;
-        if (running && fRealtime) {
-            // The first echosounder line shows the depth boxes again.
-            fRealtime->DepthFrameHi->hide();
-            fRealtime->HideLowFrequencyDepth();
-            if (!sensorEnabled) fRealtime->resize(fRealtime->width(), 191);
-        }
-    }
-    void MessageLine(const std::string& line) override
-    {
-        if (FMsg) FMsg->AddMessage(nav_.runMessageText(line), false);
-    }
-    void EventLine(const std::string& text) override { AppendEventLine(text, EventsLogFileName()); }
-    void Report(const RunReport& report) override
-    {
-        QStringList args;
-        for (const std::string& a : report.args) args << fromCp1254(a);
-        nav_.reportDeviceEvent(report.english, args, false);
-    }
-    void PublishForwarding() override
-    {
-        // Controls that were never loaded from the settings would publish their design values.
-        if (ForwardingPanel* p = FGPS ? FGPS->forwardingPanel() : nullptr; p && p->loaded())
-            p->forwarding()->PublishValues();
-    }
-    bool ListenForUdpInput(std::string& error) override
-    {
-        if (GpsUdpEnabled && GpsUdpAutoConnect && !GpsUdpListening) toggleUdpInput();
-        if (GpsUdpListening) return true;
-        ForwardingPanel* panel = FGPS ? FGPS->forwardingPanel() : nullptr;
-        error = panel ? panel->udpInput()->notListeningReason() : std::string("the UDP input is not set up");
-        return false;
-    }
-    void StopUdpInputIfListening() override
-    {
-        if (GpsUdpListening) toggleUdpInput();
-    }
-    void StoreExtraVesselPanels() override
-    {
-        if (ExtraVesselPanel* p = FGPS ? FGPS->extraVesselPanel() : nullptr; p && p->loaded())
-            p->panels()->SaveVesselSettings();
-    }
-    bool OpenExtraVesselReceiver(size_t index, std::string& error) override
-    {
-        while (nav_.ExtraVesselReceivers.size() < ExtraVessels.size()) nav_.addExtraVesselReceiver();
-        const MultiVesselEntry& v = ExtraVessels[index];
-        TVeldorSerialGPS* r = nav_.ExtraVesselReceivers[index];
-        r->PortNumber = PortNumberFromName(v.Port);
-        r->BaudRate = ValidBaudRate(strToIntDef(v.BaudRate, 9600));
-        r->DataBitsCode = 4;
-        r->StopBitsCode = 1;
-        r->ParityCode = 0;
-        r->Priority = 3;
-        r->PollInterval = 10;
-        r->RawLogEnabled = false;  // the vessel's own log is written by its line handler
-        r->RawLogFileName = ExtraVesselGnssLogName(LogFolder, CurrentDateString(), v.Name);
-        r->Close();
-        return open(r, error);
-    }
-    void CloseExtraVesselReceivers() override
-    {
-        for (TVeldorSerialGPS* r : nav_.ExtraVesselReceivers) nav_.closeQuietly(r);
-    }
-    void EnsureExtraVesselLayers(size_t index) override
-    {
-        vsx::EnsureExtraVesselLayers(nav_.fcad->Model(), ExtraVessels[index], int(index));
-    }
-    std::string GeodesyLine() override
-    {
-        const ProjectionSnapshot* s = nav_.snapshot_.Current();
-        if (!s) return {};
-        return "Datum and projection of this run: " + s->named().datum + "; " + s->named().projection;
-    }
-    std::uint32_t Tick() override { return std::max<std::uint32_t>(1, std::uint32_t(tickCountMs())); }
-    std::string Today() override { return CurrentDateString(); }
-
-    // SurveyHost
-    bool RealtimeRunning() const override { return nav_.run_ && nav_.run_->Running(); }
-    void PressRealtime() override { nav_.bRealtimeClick(); }
-    void AutoSave() override { nav_.AutoSave(); }
-    // MainWindowHost
-    QRect MainWindowFrame() const override { return nav_.frameGeometry(); }
-    std::optional<ColorValue> MapBackground() const override
-    {
-        if (!nav_.fcad) return std::nullopt;
-        return nav_.fcad->Model().BackgroundColor();
-    }
-    void SetMapBackground(ColorValue c) override
-    {
-        if (nav_.fcad) nav_.fcad->Model().SetBackgroundColor(c);
-    }
-    TVeldorCanvas* MapCanvas() const override { return nav_.fcad; }
-    QTimer* EchogramTimer() const override { return nav_.tEchogram; }
-    void ShowStatusMessage(const QString& text, int ms) override
-    {
-        if (nav_.sStatusBar) nav_.sStatusBar->showMessage(text, ms);
-    }
-    bool SetLayerColor(const std::string& layer, ColorValue c) override
-    {
-        const int id = nav_.fcad->Model().FindLayer(layer);
-        if (id < 0) return false;
-        nav_.fcad->Model().SetLayerColor(id, c);
-        return true;
-    }
-    bool SetLayerWidth(const std::string& layer, int width) override
-    {
-        const int id = nav_.fcad->Model().FindLayer(layer);
-        if (id < 0) return false;
-        nav_.fcad->Model().SetLayerWidth(id, width);
-        return true;
-    }
-    void RepaintMap() override
-    {
-        if (nav_.fcad) nav_.fcad->Redraw();
-    }
-    void SetMapRefreshInterval(int ms) override { nav_.tMap->setInterval(std::max(50, ms)); }
-    void ShowNumericKeypad(QLineEdit* target) override { nav_.ShowNumericKeypad(target); }
-    void ShowSimpleKeyboard(QLineEdit* target) override { nav_.ShowSimpleKeyboard(target); }
-    void ZoomIn() override { zoom(0.2); }
-    void ZoomOut() override { zoom(-0.2); }
-    bool EchogramRunning() const override { return nav_.ZSENSOR->Connected() && nav_.tEchogram->isActive(); }
-    std::string MainRawLogFileName() const override
-    {
-        return nav_.ZGPS1->RawLogEnabled ? nav_.ZGPS1->RawLogFileName : std::string();
-    }
-    void ApplySounderMessageType() override
-    {
-        if (FGPS) FGPS->cSBESMessageStartupChange();
-    }
-    bool SoundVelocityProfileInUse() const override { return fSVP && fSVP->ProfileInUse(); }
-    void SetBareLayout(bool bare) override
-    {
-        nav_.tRealtime->setVisible(!bare);
-        nav_.tDraw->setVisible(!bare);
-        nav_.tShape->setVisible(!bare);
-        nav_.sStatusBar->setVisible(!bare);
-        nav_.menuBar()->setVisible(!bare);
-        // No border in the bare view, a sizeable one again in the full layout (changing the
-        // frame hides a shown window).
-        if (nav_.windowFlags().testFlag(Qt::FramelessWindowHint) != bare) {
-            const bool shown = nav_.isVisible();
-            nav_.setWindowFlag(Qt::FramelessWindowHint, bare);
-            if (shown) nav_.show();
-        }
-    }
-
-    // CanvasDisplayTarget
-    void setGridShown(bool shown) override { nav_.fcad->SetGridShown(shown); }
-    void setGridSteps(double stepX, double stepY) override
-    {
-        nav_.fcad->SetGridAutoSpacing(stepX <= 0 && stepY <= 0);
-        nav_.fcad->SetGridStep(stepX, stepY);
-    }
-    void setGridLineColor(ColorValue c) override { nav_.fcad->SetGridLineColor(c); }
-    void repaint() override { nav_.fcad->Redraw(); }
-
-    // RunningSurveyTarget
-    std::optional<GeodesyInForce> runGeodesy() const override
-    {
-        const ProjectionSnapshot* s = nav_.snapshot_.Current();
-        if (!s || !nav_.run_ || !nav_.run_->Running()) return std::nullopt;
-        return s->named();
-    }
-
-    // ScreenshotTimerTarget
-    void setScreenshotInterval(int seconds) override
-    {
-        if (seconds > 0) nav_.tScreenshot->start(seconds * 1000);
-        else nav_.tScreenshot->stop();
-    }
-
-private:
-    static bool open(TVeldorSerialGPS* r, std::string& error)
-    {
-        r->Open();
-        error = r->LastError();
-        return r->Connected();
-    }
-    static void toggleUdpInput()
-    {
-        if (ForwardingPanel* p = FGPS ? FGPS->forwardingPanel() : nullptr) p->udpInput()->btnTCPConnectClick();
-    }
-    void zoom(double p)
-    {
-        CanvasModel& m = nav_.fcad->Model();
-        m.ZoomAt(p, (m.WorldXMin() + m.WorldXMax()) / 2, (m.WorldYMax() + m.WorldYMin()) / 2);
-    }
-
-    MainWindow& nav_;
-};
-
 // ---- Creation ---------------------------------------------------------------------------------
 
 MainWindow::MainWindow(QWidget* parent)
@@ -604,7 +171,13 @@ MainWindow::MainWindow(QWidget* parent)
             .toStdString();
     };
     ExitProcess = [](int code) { std::exit(code); };
-    bindings_ = std::make_unique<Bindings>(*this);
+    gnssLineBinding_ = makeGnssLineBinding();
+    mapLoopBinding_ = makeMapLoopBinding();
+    surveyRunBinding_ = makeSurveyRunBinding();
+    surveyHostBinding_ = makeSurveyHostBinding();
+    canvasDisplayBinding_ = makeCanvasDisplayBinding();
+    runningSurveyBinding_ = makeRunningSurveyBinding();
+    screenshotTimerBinding_ = makeScreenshotTimerBinding();
     // The events log cannot say that it cannot be written: the status bar and the message window
     // say it. Entries written from another thread are left to their writer.
     setEventsLogWatcher([this](const std::string& file, bool written, const std::string& reason) {
@@ -618,11 +191,11 @@ MainWindow::~MainWindow()
     setEventsLogWatcher({});
     if (GnssReceiverTarget == gnssTarget_.get()) GnssReceiverTarget = nullptr;
     if (SounderReceiverTarget == sounderTarget_.get()) SounderReceiverTarget = nullptr;
-    if (ScreenshotTimer == bindings_.get()) ScreenshotTimer = nullptr;
-    if (MapCanvasTarget == bindings_.get()) MapCanvasTarget = nullptr;
-    if (RunningSurvey == bindings_.get()) RunningSurvey = nullptr;
-    if (&surveyHost() == static_cast<SurveyHost*>(bindings_.get())) setSurveyHost(nullptr);
-    if (&mainWindowHost() == static_cast<MainWindowHost*>(bindings_.get())) setMainWindowHost(nullptr);
+    if (ScreenshotTimer == screenshotTimerBinding_.get()) ScreenshotTimer = nullptr;
+    if (MapCanvasTarget == canvasDisplayBinding_.get()) MapCanvasTarget = nullptr;
+    if (RunningSurvey == runningSurveyBinding_.get()) RunningSurvey = nullptr;
+    if (&surveyHost() == surveyHostBinding_.get()) setSurveyHost(nullptr);
+    if (&mainWindowHost() == static_cast<MainWindowHost*>(surveyHostBinding_.get())) setMainWindowHost(nullptr);
     if (fcad) fcad->Model().SetChangeHandler({});
     StatusFilePath.clear();
     if (Translator == ownTranslator_) {
@@ -704,19 +277,19 @@ void MainWindow::FormCreate()
     for (const QString& a : QCoreApplication::arguments()) args.push_back(a.toStdString());
     if (const std::string file = ProjectFileFromArguments(args); !file.empty()) CommandLineProjectFile = file;
 
-    lineHandler_ = std::make_unique<GnssLineHandler>(state, *bindings_);
-    mapLoop_ = std::make_unique<MapDisplayLoop>(state, ZGPS1->Fix(), fcad->Model(), *bindings_);
-    run_ = std::make_unique<SurveyRun>(*bindings_);
+    lineHandler_ = std::make_unique<GnssLineHandler>(state, *gnssLineBinding_);
+    mapLoop_ = std::make_unique<MapDisplayLoop>(state, ZGPS1->Fix(), fcad->Model(), *mapLoopBinding_);
+    run_ = std::make_unique<SurveyRun>(*surveyRunBinding_);
 
     gnssTarget_ = std::make_unique<ReceiverAdapter>(ZGPS1);
     sounderTarget_ = std::make_unique<ReceiverAdapter>(ZSENSOR);
     GnssReceiverTarget = gnssTarget_.get();
     SounderReceiverTarget = sounderTarget_.get();
-    ScreenshotTimer = bindings_.get();
-    MapCanvasTarget = bindings_.get();
-    RunningSurvey = bindings_.get();
-    setSurveyHost(bindings_.get());
-    setMainWindowHost(bindings_.get());
+    ScreenshotTimer = screenshotTimerBinding_.get();
+    MapCanvasTarget = canvasDisplayBinding_.get();
+    RunningSurvey = runningSurveyBinding_.get();
+    setSurveyHost(surveyHostBinding_.get());
+    setMainWindowHost(surveyHostBinding_.get());
     wireMapCommands();
     wireScreenCommands();
 }
@@ -772,8 +345,8 @@ void MainWindow::buildToolbars()
         button(tDraw, b.name, b.caption);
     connect(drawButton("btEventAdd"), &QToolButton::clicked, this, &MainWindow::btEventAddClick);
     connect(drawButton("btEventReset"), &QToolButton::clicked, this, &MainWindow::btEventResetClick);
-    connect(drawButton("Zoomin"), &QToolButton::clicked, this, [this] { bindings_->ZoomIn(); });
-    connect(drawButton("Zoomout"), &QToolButton::clicked, this, [this] { bindings_->ZoomOut(); });
+    connect(drawButton("Zoomin"), &QToolButton::clicked, this, [this] { surveyHostBinding_->ZoomIn(); });
+    connect(drawButton("Zoomout"), &QToolButton::clicked, this, [this] { surveyHostBinding_->ZoomOut(); });
     connect(drawButton("bOpen"), &QToolButton::clicked, this, &MainWindow::onOpenTriggered);
     connect(drawButton("bSave"), &QToolButton::clicked, this, &MainWindow::SaveCommandClick);
     for (const Named& b : {Named{"ToolButton7", "Point"}, Named{"ToolButton12", "Line"},
@@ -841,9 +414,9 @@ void MainWindow::buildMenus()
             &MainWindow::btEventAddClick);
 
     QMenu* zoom = menu("Zoom");
-    connect(item(zoom, "In1", "In", QKeySequence("Ctrl+I")), &QAction::triggered, this, [this] { bindings_->ZoomIn(); });
+    connect(item(zoom, "In1", "In", QKeySequence("Ctrl+I")), &QAction::triggered, this, [this] { surveyHostBinding_->ZoomIn(); });
     connect(item(zoom, "Out1", "Out", QKeySequence("Ctrl+O")), &QAction::triggered, this,
-            [this] { bindings_->ZoomOut(); });
+            [this] { surveyHostBinding_->ZoomOut(); });
     connect(item(zoom, "Extents1", "Extents", QKeySequence("Ctrl+Alt+E")), &QAction::triggered, this,
             [this] { fcad->Model().ZoomExtents(); });
     item(zoom, "Window1", "Window", QKeySequence("Ctrl+W"));
@@ -1073,7 +646,7 @@ void MainWindow::FormShow()
         screenshotSeconds = ini.readInteger("SCREENSHOT", "Interval", 60);
     }
     if (FGPS) FGPS->eScreenshotInterval->setText(QString::number(screenshotSeconds));
-    bindings_->setScreenshotInterval(screenshotSeconds);
+    screenshotTimerBinding_->setScreenshotInterval(screenshotSeconds);
 
     EnsureStandardLayers(&model);
     mapLoop_->SetVesselLayer(VesselLayerId);

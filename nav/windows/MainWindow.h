@@ -2,7 +2,9 @@
 // The main navigation window: owner of the main GNSS receiver (ZGPS1), the echosounder receiver
 // (ZSENSOR), one receiver per further vessel and the map (fcad). It binds the plain classes of
 // nav/ to the devices and to the other windows: GnssLineHandler for every GNSS line,
-// MapDisplayLoop for every tick of tMap, SurveyRun for the real-time button.
+// MapDisplayLoop for every tick of tMap, SurveyRun for the real-time button. What each of them,
+// and each window below this one, asks of the main window is answered by one binding class per
+// interface, in its own file (MainWindowGnssLineBinding.cpp ...).
 //
 // Closing it ends the program, even while tool windows are open.
 #include "nav/CurrentPosition.h"
@@ -22,6 +24,7 @@
 #include <QMainWindow>
 #include <QPoint>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -45,6 +48,10 @@ class ImageryGeoreference;
 class ReceiverPortTarget;
 class HelmsmanWindow;
 class TranslationManager;
+class SurveyHost;
+class CanvasDisplayTarget;
+class RunningSurveyTarget;
+class ScreenshotTimerTarget;
 enum TVGPSCommPort : int;
 
 using MapCanvas = TVeldorCanvas;
@@ -276,8 +283,24 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class Bindings;
-    friend class Bindings;
+    // The window's side of each interface that the plain classes and the windows below it use,
+    // one class and file each (MainWindow<Name>Binding.cpp); each make function is in that file.
+    class GnssLineBinding;
+    class MapLoopBinding;
+    class SurveyRunBinding;
+    class SurveyHostBinding;
+    class CanvasDisplayBinding;
+    class RunningSurveyBinding;
+    class ScreenshotTimerBinding;
+    std::unique_ptr<GnssLineEnvironment> makeGnssLineBinding();
+    std::unique_ptr<MapLoopEnvironment> makeMapLoopBinding();
+    std::unique_ptr<SurveyRunHost> makeSurveyRunBinding();
+    std::unique_ptr<SurveyHost> makeSurveyHostBinding();
+    std::unique_ptr<CanvasDisplayTarget> makeCanvasDisplayBinding();
+    std::unique_ptr<RunningSurveyTarget> makeRunningSurveyBinding();
+    std::unique_ptr<ScreenshotTimerTarget> makeScreenshotTimerBinding();
+    // [GPS] no-data time of the main receiver (10 s when not set).
+    std::chrono::milliseconds gnssNoDataTime() const;
 
     void buildMenus();
     void buildToolbars();
@@ -332,7 +355,14 @@ private:
     // events log (nothing when none); the count starts again.
     void reportLeftOutDepthLines();
 
-    std::unique_ptr<Bindings> bindings_;
+    // Before the plain classes below, which hold references to them.
+    std::unique_ptr<GnssLineEnvironment> gnssLineBinding_;
+    std::unique_ptr<MapLoopEnvironment> mapLoopBinding_;
+    std::unique_ptr<SurveyRunHost> surveyRunBinding_;
+    std::unique_ptr<SurveyHost> surveyHostBinding_;
+    std::unique_ptr<CanvasDisplayTarget> canvasDisplayBinding_;
+    std::unique_ptr<RunningSurveyTarget> runningSurveyBinding_;
+    std::unique_ptr<ScreenshotTimerTarget> screenshotTimerBinding_;
     NumericKeypad* numericKeypad_ = nullptr;
     SimpleKeyboard* simpleKeyboard_ = nullptr;
     ProjectionSnapshotKeeper snapshot_;

@@ -22,6 +22,12 @@
 
 namespace vsx {
 
+std::chrono::milliseconds MainWindow::gnssNoDataTime() const
+{
+    const int ms = ZGPS1->NoDataInterval;
+    return std::chrono::milliseconds(ms < 1 ? 10000 : ms);
+}
+
 void MainWindow::ShowGnssSilent(bool runStopped)
 {
     if (!mapLoop_) return;

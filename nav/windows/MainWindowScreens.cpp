@@ -5,7 +5,7 @@
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/Translated.h"
-#include "app/windows/ProgramStart.h"
+#include "app/ProgramRestart.h"
 #include "nav/ScreenshotWriter.h"
 
 #include <QGuiApplication>

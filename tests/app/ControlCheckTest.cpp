@@ -3,8 +3,8 @@
 // no handler is listed. Controls of features still being built stand in one explicit list; a
 // control on that list that has since been wired fails the test too, so the list only shrinks.
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
 #include "platform/Prompts.h"
+#include "program/ProgramStart.h"
 
 #include "support/TempHome.h"
 

@@ -4,7 +4,7 @@
 // text edited in the translation editor shows after a reload; the keypad works in Turkish.
 #include "app/SharedValues.h"
 #include "app/TranslationManager.h"
-#include "app/windows/ProgramStart.h"
+#include "program/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "app/windows/WindowTranslation.h"
 #include "canvas/VeldorCanvas.h"

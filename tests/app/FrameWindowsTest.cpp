@@ -4,7 +4,7 @@
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/TranslationManager.h"
-#include "app/windows/ProgramStart.h"
+#include "program/ProgramStart.h"
 #include "app/windows/ThemeWindow.h"
 #include "app/windows/TranslationEditorWindow.h"
 #include "app/windows/AboutWindow.h"

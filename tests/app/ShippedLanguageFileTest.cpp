@@ -73,7 +73,7 @@ TEST(ShippedLanguageFile, HoldsEveryMessageTheCodeTranslates)
         R"re((?:\btranslated|\btranslatedArgs|SetTranslatedText|SetTranslatedToolTip|setStatusPanelWords|reportDeviceEvent|\bsetStatus)\s*\(\s*(?:[\w>.\-\[\]]+\s*,\s*)?((?:"(?:[^"\\]|\\.)*"\s*)+)[,)])re"));
     static const QRegularExpression literal(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
     std::set<std::string> missing;
-    for (const char* folder : {"app", "canvas", "input", "nav", "tools"}) {
+    for (const char* folder : {"app", "canvas", "input", "nav", "tools", "program"}) {
         for (const auto& entry : std::filesystem::recursive_directory_iterator(kSource + "/" + folder)) {
             if (entry.path().extension() != ".cpp") continue;
             const QString code = QString::fromStdString(readAll(entry.path()));

@@ -2,8 +2,8 @@
 // back where it was. Each window's section is named after its object name, so the windows are
 // found here by that name only, as the settings file knows them.
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
 #include "platform/Prompts.h"
+#include "program/ProgramStart.h"
 
 #include "support/TempHome.h"
 

@@ -4,7 +4,7 @@
 // that platform.
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
+#include "program/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"

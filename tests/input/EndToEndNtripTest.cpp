@@ -7,7 +7,7 @@
 // the report's message counts with a count of the test's own.
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
+#include "program/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "input/TVeldorSerialGPS.h"
 #include "input/windows/RtcmReportWindow.h"

@@ -1,6 +1,5 @@
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "canvas/VeldorCanvas.h"
 #include "nav/AutoSave.h"
@@ -8,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "program/ProgramStart.h"
 
 #include "support/TempHome.h"
 

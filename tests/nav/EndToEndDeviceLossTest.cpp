@@ -8,7 +8,6 @@
 
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
 #include "app/windows/MessageWindow.h"
 #include "app/windows/WindowPointers.h"
 #include "canvas/CanvasOverlays.h"
@@ -19,6 +18,7 @@
 #include "nav/RealtimeState.h"
 #include "nav/windows/MainWindow.h"
 #include "platform/Numbers.h"
+#include "program/ProgramStart.h"
 #include "tools/windows/OffsetsWindow.h"
 #include "tools/windows/RealtimeDataWindow.h"
 

@@ -10,12 +10,12 @@
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/windows/MessageWindow.h"
-#include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "nav/RealtimeState.h"
 #include "nav/SurveyRun.h"
 #include "nav/windows/MainWindow.h"
 #include "platform/Numbers.h"
+#include "program/ProgramStart.h"
 #include "tools/windows/OffsetsWindow.h"
 
 #include "support/ControlInput.h"

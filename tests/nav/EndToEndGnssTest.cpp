@@ -4,7 +4,7 @@
 // log and the raw log are checked against what went in (grid positions against PROJ).
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
+#include "program/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "input/NmeaParser.h"
 #include "input/TVeldorSerialGPS.h"

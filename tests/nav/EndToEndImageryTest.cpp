@@ -4,13 +4,13 @@
 // the grid (PROJ), in transverse Mercator with a datum shift and in Lambert.
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "canvas/TileMath.h"
 #include "canvas/VeldorCanvas.h"
 #include "canvas/WorldImagery.h"
 #include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
+#include "program/ProgramStart.h"
 
 #include "NavTestSupport.h"
 #include "support/ControlInput.h"

@@ -3,7 +3,6 @@
 // after the program's start and after the surveyor's next File > Save.
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "canvas/CanvasModel.h"
 #include "canvas/ProjectFile.h"
@@ -12,6 +11,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "program/ProgramStart.h"
 
 #include "support/ControlInput.h"
 #include "support/TempHome.h"

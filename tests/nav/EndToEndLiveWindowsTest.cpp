@@ -7,7 +7,7 @@
 
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
+#include "program/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "input/TVeldorSerialGPS.h"
 #include "nav/RealtimeState.h"

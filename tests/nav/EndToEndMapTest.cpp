@@ -3,13 +3,14 @@
 // cleared by fix class after the question, a right drag measures, the context menu acts on a
 // real drawing, the bare view is left with Escape, F4 walks the sensors, and the program's own
 // buttons and menu items.
-#include "app/windows/ProgramStart.h"
+#include "app/ProgramRestart.h"
 #include "app/windows/ThemeWindow.h"
 #include "input/DisplayValues.h"
 #include "nav/RealtimeState.h"
 #include "platform/Paths.h"
 #include "platform/StyleManager.h"
 #include "platform/ProgramLauncher.h"
+#include "program/ProgramStart.h"
 #include "tools/FolderOpener.h"
 #include "tools/SensorList.h"
 #include "tools/windows/RealtimeDataWindow.h"

@@ -5,7 +5,7 @@
 // that must give no position at all.
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
+#include "program/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "canvas/VeldorCanvas.h"
 #include "input/TVeldorSerialGPS.h"

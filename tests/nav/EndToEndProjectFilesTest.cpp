@@ -5,7 +5,7 @@
 // written are checked on disk.
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
+#include "program/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "nav/KmzArchive.h"
 #include "nav/RealtimeState.h"

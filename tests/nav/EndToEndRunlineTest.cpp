@@ -3,7 +3,6 @@
 // generates; the lines are on the map and in the project file the main window saves.
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "canvas/ProjectFile.h"
 #include "canvas/Shapes.h"
@@ -11,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
+#include "program/ProgramStart.h"
 #include "tools/RunlineGenerator.h"
 #include "tools/windows/RunlineGeneratorWindow.h"
 

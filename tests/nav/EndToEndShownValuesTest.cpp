@@ -8,7 +8,6 @@
 
 #include "app/SharedValues.h"
 #include "app/windows/NumberEdit.h"
-#include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "input/TVeldorSerialGPS.h"
 #include "nav/RealtimeState.h"
@@ -16,6 +15,7 @@
 #include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
+#include "program/ProgramStart.h"
 #include "tools/windows/OffsetsWindow.h"
 #include "tools/windows/RealtimeDataWindow.h"
 

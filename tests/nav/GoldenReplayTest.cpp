@@ -10,7 +10,7 @@
 #include "NavTestSupport.h"
 
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
+#include "program/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "input/NmeaParser.h"
 #include "input/TVeldorSerialGPS.h"

@@ -4,13 +4,13 @@
 // mouse clicks, drags and keys on the real controls, menus chosen by clicking them open.
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "canvas/ProjectFile.h"
 #include "canvas/VeldorCanvas.h"
 #include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
+#include "program/ProgramStart.h"
 
 #include "support/ControlInput.h"
 #include "support/TempHome.h"

@@ -3,7 +3,7 @@
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/TranslationManager.h"
-#include "app/windows/ProgramStart.h"
+#include "program/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "input/GgaForwarding.h"
 #include "input/TVeldorSerialGPS.h"

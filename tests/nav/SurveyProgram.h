@@ -6,12 +6,12 @@
 #include "NavTestSupport.h"
 
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "nav/RealtimeState.h"
 #include "nav/SurveyRun.h"
 #include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
+#include "program/ProgramStart.h"
 
 #include "support/PtyPair.h"
 #include "support/TempHome.h"

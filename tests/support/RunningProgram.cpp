@@ -2,10 +2,10 @@
 
 #include "app/Settings.h"
 #include "app/SharedValues.h"
-#include "app/windows/ProgramStart.h"
 #include "app/windows/WindowPointers.h"
 #include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
+#include "program/ProgramStart.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
-#include "app/windows/ProgramStart.h"
+#include "program/ProgramStart.h"
 
 #include "app/ErrorReport.h"
+#include "app/ProgramRestart.h"
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/Translated.h"
@@ -20,7 +21,6 @@
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "platform/Prompts.h"
-#include "platform/ProgramLauncher.h"
 #include "platform/StyleManager.h"
 #include "tools/windows/VesselGeometryWindow.h"
 #include "tools/windows/NavigationSettingsWindow.h"
@@ -123,6 +123,20 @@ void CreateAllWindows()
     KeepDamagedSettingsFile();
     // The device settings window lists the serial ports that can be opened now.
     SerialPortLister = EnumerateProgramSerialPorts;
+    // A further vessel's empty sizes take those of the vessel geometry window.
+    OwnVesselSizes = [] {
+        VesselSizeDefaults d;
+        if (FShape) {
+            const VesselSymbolSizes s = FShape->symbolSizes();
+            d.runlineSpacing = FShape->runlineSpacing();
+            d.bowArrow = s.bowArrow;
+            d.sideOffset = s.sideArrow;
+            d.firstRadius = s.radius;
+            d.circleInterval = s.interval;
+            d.circleCount = s.circles;
+        }
+        return d;
+    };
     create(FNav);
     FNav->show();
     create(Navset);
@@ -172,23 +186,10 @@ void DestroyAllWindows()
     destroy(Navset);
     destroy(FNav);
     SerialPortLister = nullptr;
+    OwnVesselSizes = nullptr;
     // Nothing of this run is left behind for a later start in the same process.
     ForgetWindowFrames();
     ResetSharedValues();
-}
-
-namespace {
-bool g_restart = false;
-} // namespace
-
-void RequestRestart(bool requested) { g_restart = requested; }
-bool RestartRequested() { return g_restart; }
-
-void StartRequestedRestart(const std::string& executable)
-{
-    if (!g_restart) return;
-    g_restart = false;
-    StartProgram(executable);
 }
 
 int RunProgram(int argc, char** argv)

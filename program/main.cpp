@@ -1,3 +1,3 @@
-#include "app/windows/ProgramStart.h"
+#include "program/ProgramStart.h"
 
 int main(int argc, char** argv) { return vsx::RunProgram(argc, argv); }

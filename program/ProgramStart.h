@@ -1,10 +1,10 @@
 #pragma once
-// Program start: the settings needed before any window exists, the visual style, the title and
-// the long-lived windows in their fixed order.
+// Program start, the top of the house: the settings needed before any window exists, the visual
+// style, the title and the long-lived windows in their fixed order. The one place that knows
+// every window; it binds the hooks through which the device settings reach windows above them.
 #include "platform/Colour.h"
 
 #include <QString>
-#include <string>
 #include <vector>
 
 class QWidget;
@@ -28,20 +28,14 @@ StartupSettings ReadStartupSettings();
 // Switches to the named style unless it is the platform's own; an unknown name is reported once.
 void ApplyStyle(const QString& name);
 // Makes the 17 windows in order, each stored in its pointer; shows the main window, the
-// navigation settings and the battery window. Binds the serial port list of the settings file.
-// A damaged settings file is kept aside first and reported once the windows are there.
+// navigation settings and the battery window. Binds the serial port list of the settings file
+// and the own vessel's sizes (the vessel geometry window's) for new further vessels. A damaged
+// settings file is kept aside first and reported once the windows are there.
 void CreateAllWindows();
 // The long-lived windows in creation order (null where not made).
 std::vector<QWidget*> AllWindows();
 // Destroys them in reverse order, clearing each pointer before its window goes.
 void DestroyAllWindows();
-
-// A restart: the program starts itself again once this run has closed every window and saved
-// everything (the new run then reads what this one wrote).
-void RequestRestart(bool requested = true);
-bool RestartRequested();
-// Starts the program's own executable, without arguments, when a restart was requested.
-void StartRequestedRestart(const std::string& executable);
 
 // The whole start: returns the message loop's code, or 1 when start-up failed.
 int RunProgram(int argc, char** argv);

@@ -1,18 +1,22 @@
 #include "app/ErrorReport.h"
-#include "app/windows/ProgramStart.h"
-#include "app/windows/WindowPointers.h"
 #include "app/Settings.h"
 #include "app/SharedValues.h"
 #include "app/TranslationManager.h"
+#include "app/windows/NumberEdit.h"
+#include "app/windows/WindowPointers.h"
+#include "input/DeviceSettingsTargets.h"
 #include "nav/windows/MainWindow.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
 #include "platform/StyleManager.h"
+#include "program/ProgramStart.h"
+#include "tools/windows/VesselGeometryWindow.h"
 
 #include "support/RunningProgram.h"
 #include "support/TempHome.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -84,6 +88,25 @@ TEST(ProgramStart, WindowsInOrderOnlyThreeVisible)
     EXPECT_EQ(all[2]->windowTitle(), "Vessel Geometry");
     DestroyAllWindows();
     for (QWidget* w : AllWindows()) EXPECT_EQ(w, nullptr);
+}
+
+// The device settings (below the tool windows) reach the vessel geometry window only through the
+// hook the program start binds: a further vessel's empty sizes take the own vessel's.
+TEST(ProgramStart, NewVesselSizesFollowTheVesselGeometryWhileTheWindowsLive)
+{
+    TempHome home;
+    CreateAllWindows();
+    FShape->edBArrow->setText("42.5");
+    FShape->edAmount->setText("5");
+    FShape->cRunlineSpacing->setCurrentText("20");
+    VesselSizeDefaults d = NewVesselSizeDefaults();
+    EXPECT_EQ(d.bowArrow, 42.5);
+    EXPECT_EQ(d.circleCount, 5);
+    EXPECT_EQ(d.runlineSpacing, 20.0);
+    DestroyAllWindows();
+    d = NewVesselSizeDefaults();
+    EXPECT_EQ(d.bowArrow, VesselSizeDefaults {}.bowArrow);
+    EXPECT_EQ(d.runlineSpacing, VesselSizeDefaults {}.runlineSpacing);
 }
 
 TEST(ProgramStart, ClosingMainWindowEndsLoopWithToolWindowsOpen)
