@@ -61,8 +61,9 @@ void BM_MapTickWith500kTrackSegments(benchmark::State& st)
 
     RealtimeState state;
     state.MainTracklining = true;
+    ReceiverFix gnss;
     BenchEnv env;
-    MapDisplayLoop loop(state, canvas, env);
+    MapDisplayLoop loop(state, gnss, canvas, env);
     loop.SetVesselLayer(vessel);
     double lat = 38.8;
     for (auto _ : st) {
@@ -71,8 +72,8 @@ void BM_MapTickWith500kTrackSegments(benchmark::State& st)
         state.GpsLatitude = lat;
         state.GpsLongitude = 28.1;
         const auto now = vsx::clock().monotonic();
-        state.Position.Heard(now);
-        state.Position.Take({lat, 28.1, 0, 4}, now);
+        gnss.current.Heard(now);
+        gnss.current.Take({lat, 28.1, 0, 4}, now);
         loop.Tick();
         benchmark::DoNotOptimize(state.VesselNorthing);
     }

@@ -3,10 +3,16 @@
 // Targets: cutting and parsing at most 1 microsecond per line (BM_CutAndParse, ns_per_line);
 // a day's raw log of 3,000,000 lines through the line path in at most 3 s (BM_ReplayDayOfLines).
 // BM_ReceiverLinePath adds what the component does per line besides: the owner's line event and
-// the raw log, written and flushed line by line.
+// the raw log, written and flushed line by line. BM_GnssLinePath is the main receiver's whole line
+// path in the program: the receiver and the GNSS line handler behind its line event (heading,
+// speed, time, fix state, heights; nothing forwarded, no sensors), at most as slow as
+// BM_ReceiverLinePath alone was before the handler took the receiver's reading of each line.
 #include "input/NmeaLineCutter.h"
 #include "input/NmeaParser.h"
 #include "input/TVeldorSerialGPS.h"
+#include "nav/GnssLineHandler.h"
+#include "nav/RealtimeState.h"
+#include "platform/Clock.h"
 #include "platform/IniFile.h"
 
 #include <QCoreApplication>
@@ -75,16 +81,20 @@ struct CountingListener : vsx::NmeaParser::Listener {
     long events = 0;
 };
 
-// The plain line path: cut, trim, checksum, parse. Returns the lines handled.
+// The plain line path: cut, trim, checksum, read into the fix, take into the last values.
+// Returns the lines handled.
 size_t cutAndParse(vsx::NmeaLineCutter& cutter, vsx::NmeaParser& parser, CountingListener& listener,
                    std::string_view chunk)
 {
     size_t lines = 0;
     cutter.append(chunk);
     std::string_view line;
-    while (cutter.nextLine(line)) {
+    vsx::NmeaChecksum checksum;
+    const auto now = vsx::clock().monotonic();  // the lines of one chunk are heard together
+    while (cutter.nextLine(line, checksum)) {
         ++lines;
-        if (line[0] == '$' && vsx::nmeaChecksum(line) != vsx::NmeaChecksum::Invalid) parser.ParseSentence(line, listener);
+        parser.Read(line, checksum, now);
+        parser.Commit(listener);
     }
     return lines;
 }
@@ -127,9 +137,12 @@ void BM_ReplayDayOfLines(benchmark::State& state)
 }
 BENCHMARK(BM_ReplayDayOfLines)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-void BM_ReceiverLinePath(benchmark::State& state)
+// A receiver on a pseudo-terminal (its timers need a QCoreApplication); `perLine` is connected to
+// its line event. Returns the lines handed out.
+template <class PerLine>
+size_t receiverLinePath(benchmark::State& state, bool rawLog, PerLine perLine)
 {
-    if (!QCoreApplication::instance()) {  // the receiver's timers need one
+    if (!QCoreApplication::instance()) {
         static int argc = 1;
         static char program[] = "bench_nmea";
         static char* argv[] = {program, nullptr};
@@ -142,7 +155,7 @@ void BM_ReceiverLinePath(benchmark::State& state)
     char name[256] = {};
     if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) {
         state.SkipWithError("no pseudo-terminal");
-        return;
+        return 0;
     }
     {
         vsx::IniFile ini((folder / "settings.ini").string());
@@ -152,9 +165,12 @@ void BM_ReceiverLinePath(benchmark::State& state)
     {
         vsx::TVeldorSerialGPS gps;
         gps.SettingsFileName = (folder / "settings.ini").string();
-        gps.RawLogEnabled = state.range(0) != 0;
+        gps.RawLogEnabled = rawLog;
         gps.RawLogFileName = (folder / "raw.log").string();
-        QObject::connect(&gps, &vsx::TVeldorSerialGPS::OnNewCommand, [&](vsx::TVeldorSerialGPS*, const std::string&) { ++lines; });
+        QObject::connect(&gps, &vsx::TVeldorSerialGPS::OnNewCommand, [&](vsx::TVeldorSerialGPS* g, const std::string& line) {
+            ++lines;
+            perLine(g, line);
+        });
         gps.Open();
         if (!gps.Connected()) state.SkipWithError(gps.LastError().c_str());
         for (auto _ : state)
@@ -167,7 +183,39 @@ void BM_ReceiverLinePath(benchmark::State& state)
     state.SetItemsProcessed(int64_t(lines));
     state.counters["ns_per_line"] =
         benchmark::Counter(double(lines), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    return lines;
+}
+
+void BM_ReceiverLinePath(benchmark::State& state)
+{
+    receiverLinePath(state, state.range(0) != 0, [](vsx::TVeldorSerialGPS*, const std::string&) {});
 }
 BENCHMARK(BM_ReceiverLinePath)->ArgName("raw_log")->Arg(0)->Arg(1);
+
+// The GNSS line handler's windows, without windows.
+struct QuietGnssWindows : vsx::GnssLineEnvironment {
+    bool receiverOpenedByRun() const override { return false; }
+    bool mapTimerRunning() const override { return true; }
+    void startMapTimer() override {}
+    void echoToMonitor(std::string_view) override {}
+    std::optional<vsx::OffsetValues> offsetsToTakeOver() const override { return vsx::OffsetValues{}; }
+    const vsx::ProjectionSnapshot* snapshot() override { return nullptr; }
+    vsx::GridProjection gridProjection() const override { return vsx::GridProjection::TransverseMercator; }
+    bool gyroEnabled() const override { return true; }
+    void showFixColour(vsx::ColorValue) override {}
+    void reportRejectedGga(std::string_view, const char*) override {}
+};
+
+void BM_GnssLinePath(benchmark::State& state)
+{
+    vsx::RealtimeState realtime;
+    QuietGnssWindows windows;
+    vsx::GnssLineHandler handler(realtime, windows);
+    receiverLinePath(state, false, [&](vsx::TVeldorSerialGPS* g, const std::string& line) {
+        handler.HandleLine(line, g->LastSentence(), g->Fix());
+    });
+    benchmark::DoNotOptimize(realtime.GgaTimeText);
+}
+BENCHMARK(BM_GnssLinePath);
 
 } // namespace

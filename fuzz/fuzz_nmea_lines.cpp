@@ -1,9 +1,10 @@
 // Any byte stream through the receiver's line path: cut in the chunk sizes a poll takes (the
-// first byte picks the size), trimmed, checksum looked at, parsed. Lines never hold a zero byte
-// or untrimmed ends, and the pending text stays bounded.
+// first byte picks the size), trimmed, checksum looked at, read into the fix and taken into the
+// last values. Lines never hold a zero byte or untrimmed ends, and the pending text stays bounded.
 #include "input/NmeaLineCutter.h"
 #include "input/NmeaParser.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -30,10 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (size_t at = 0; at < bytes.size(); at += chunk) {
         cutter.append(bytes.substr(at, chunk));
         std::string_view line;
-        while (cutter.nextLine(line)) {
+        vsx::NmeaChecksum checksum;
+        const auto now = std::chrono::steady_clock::time_point(std::chrono::milliseconds(at));
+        while (cutter.nextLine(line, checksum)) {
             check(!line.empty() && line.find('\0') == std::string_view::npos);
             check(static_cast<unsigned char>(line.front()) > ' ' && static_cast<unsigned char>(line.back()) > ' ');
-            if (line[0] == '$' && vsx::nmeaChecksum(line) != vsx::NmeaChecksum::Invalid) parser.ParseSentence(line, quiet);
+            parser.Read(line, checksum, now);
+            parser.Commit(quiet);
         }
         check(cutter.pendingSize() <= vsx::NmeaLineCutter::kPendingLimit + chunk);
     }

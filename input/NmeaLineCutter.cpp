@@ -1,6 +1,5 @@
 #include "input/NmeaLineCutter.h"
 
-#include "input/NmeaParser.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -21,11 +20,12 @@ namespace {
 
 // Where a sentence whose end was lost is followed, on the same line, by a whole sentence: the
 // offset of that sentence's '$', or npos. Only a tail with a valid checksum counts, and only
-// when the line as a whole is not a valid sentence: some sounders send two '$' parts on one
-// line by design ("$PVLXDHI,23.45,$PVLXDLO,24.10"), and those stay one line.
-size_t gluedSentenceStart(std::string_view line)
+// when the line as a whole is not a valid sentence (`checksum`, the line's own): some sounders
+// send two '$' parts on one line by design ("$PVLXDHI,23.45,$PVLXDLO,24.10"), and those stay one
+// line.
+size_t gluedSentenceStart(std::string_view line, NmeaChecksum checksum)
 {
-    if (line.size() < 2 || line.front() != '$' || nmeaChecksum(line) == NmeaChecksum::Valid) return std::string_view::npos;
+    if (line.size() < 2 || checksum == NmeaChecksum::Valid) return std::string_view::npos;
     for (size_t at = line.find('$', 1); at != std::string_view::npos; at = line.find('$', at + 1))
         if (nmeaChecksum(line.substr(at)) == NmeaChecksum::Valid) return at;
     return std::string_view::npos;
@@ -34,6 +34,12 @@ size_t gluedSentenceStart(std::string_view line)
 } // namespace
 
 bool NmeaLineCutter::nextLine(std::string_view& line)
+{
+    NmeaChecksum checksum;
+    return nextLine(line, checksum);
+}
+
+bool NmeaLineCutter::nextLine(std::string_view& line, NmeaChecksum& checksum)
 {
     for (;;) {
         const char* base = buffer_.data();
@@ -48,10 +54,15 @@ bool NmeaLineCutter::nextLine(std::string_view& line)
         }
         line = trimView(std::string_view(base + start_, lineEnd_ - start_));
         start_ = lineEnd_;
-        if (const size_t glued = gluedSentenceStart(line); glued != std::string_view::npos) {
-            // The cut sentence goes out as a line of its own; the whole one follows it.
-            start_ = size_t(line.data() + glued - base);
-            line = trimView(line.substr(0, glued));
+        checksum = NmeaChecksum::Absent;
+        if (!line.empty() && line.front() == '$') {
+            checksum = nmeaChecksum(line);
+            if (const size_t glued = gluedSentenceStart(line, checksum); glued != std::string_view::npos) {
+                // The cut sentence goes out as a line of its own; the whole one follows it.
+                start_ = size_t(line.data() + glued - base);
+                line = trimView(line.substr(0, glued));
+                checksum = nmeaChecksum(line);
+            }
         }
         if (!line.empty()) return true;
     }

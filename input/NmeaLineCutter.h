@@ -11,6 +11,8 @@
 // A stream that never sends "\n" cannot grow the pending text without bound: once no complete
 // line is left and more than 4096 bytes are pending, only the last 2048 are kept, and the next
 // "\n" ends a line made of those and what follows.
+#include "input/NmeaParser.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -26,6 +28,9 @@ public:
     // The next complete non-empty line, trimmed. The view stays valid until the next call of
     // any member. False when no complete line is left.
     bool nextLine(std::string_view& line);
+    // The same, with the checksum state of a line that starts with '$' (Absent for any other),
+    // found while cutting: the line's one checksum pass.
+    bool nextLine(std::string_view& line, NmeaChecksum& checksum);
     void clear();
     // Bytes received but not yet cut into lines.
     size_t pendingSize() const { return buffer_.size() - start_; }

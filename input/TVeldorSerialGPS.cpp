@@ -267,8 +267,11 @@ void TVeldorSerialGPS::ProcessBuffer()
     // to a session that is over.
     QPointer<TVeldorSerialGPS> self(this);
     const unsigned session = session_;
+    // The lines of one chunk were heard together.
+    const FixTimePoint now = clock().monotonic();
     std::string_view view;
-    while (cutter_.nextLine(view)) {
+    NmeaChecksum checksum = NmeaChecksum::Absent;
+    while (cutter_.nextLine(view, checksum)) {
         const std::string line(view);
         WriteRawLog(line);
         if (waitingLineOpen_) {
@@ -276,15 +279,12 @@ void TVeldorSerialGPS::ProcessBuffer()
             waitingLineOpen_ = false;
             continue;
         }
-        const bool sentence = line[0] == '$';
-        lastChecksum_ = sentence ? nmeaChecksum(line) : NmeaChecksum::Absent;
-        if (lastChecksum_ == NmeaChecksum::Invalid) ++checksumErrors_;
+        if (checksum == NmeaChecksum::Invalid) ++checksumErrors_;
+        parser_.Read(line, checksum, now);
         emit OnNewCommand(this, line);
         if (!self || session_ != session) return;
-        if (sentence && nmeaSentenceUsable(line, lastChecksum_)) {
-            parser_.ParseSentence(line, *this);
-            if (!self || session_ != session) return;
-        }
+        parser_.Commit(*this);
+        if (!self || session_ != session) return;
     }
 }
 

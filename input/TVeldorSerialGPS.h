@@ -1,11 +1,15 @@
 #pragma once
 // One serial device (GNSS receiver, echosounder, an extra vessel's receiver), polled on the
 // interactive thread. The poll timer takes what the port holds (at most 1023 bytes a tick), cuts
-// it into lines, writes each line to the optional raw log, hands it to the owner (OnNewCommand)
-// and then reads GGA, RMC and VTG sentences itself. The no-data timer reports silence (OnIdle).
+// it into lines, writes each line to the optional raw log, reads it once into the fix it
+// publishes (Fix(), input/ReceiverFix.h), hands it to the owner (OnNewCommand) and then takes the
+// line's values into its last values (the getters), raising the position and speed events.
+// Inside OnNewCommand the owner thus reads the fix of the very line it is handed (Fix() and
+// LastSentence()), while the getters and the events still follow the owner. The no-data timer
+// reports silence (OnIdle).
 //
 // A sentence whose checksum is present and wrong is still logged and handed to the owner, but
-// it changes none of the receiver's values: inside OnNewCommand, LastLineChecksum() says
+// it changes nothing of the fix: inside OnNewCommand, LastLineChecksum() says
 // NmeaChecksum::Invalid for it, and ChecksumErrors() counts such lines.
 //
 // Input that is waiting at the port right after Open has opened and purged it reached the port
@@ -13,8 +17,8 @@
 // the raw log as received, and neither handed to the owner nor parsed; nor is the line that the
 // input ends in, whose start was waiting too. So no line of the session before is used as new.
 //
-// A GGA without a checksum is used only when it is whole (nmeaSentenceUsable): one cut short is
-// logged and handed to the owner, but changes nothing, as a wrong checksum does.
+// A GGA without a checksum is used only when it is whole (GgaComplete): one cut short is logged
+// and handed to the owner, but changes nothing, as a wrong checksum does.
 //
 // When the device goes away while open (unplugged, hung up), the receiver lets go of the port
 // at once (so writers through Handle() fail cleanly and the device node is free), forgets its
@@ -88,9 +92,15 @@ public:
     // Why the last Open failed, or that the device went away; empty otherwise.
     const std::string& LastError() const { return lastError_; }
     // The checksum state of the line being handed out (valid inside OnNewCommand).
-    NmeaChecksum LastLineChecksum() const { return lastChecksum_; }
+    NmeaChecksum LastLineChecksum() const { return parser_.lastRead().checksum; }
+    // What the receiver read of the line being handed out, and the fix as it stands with that
+    // line (both valid inside OnNewCommand).
+    const SentenceRead& LastSentence() const { return parser_.lastRead(); }
+    const ReceiverFix& Fix() const { return parser_.published(); }
+    // A survey run starts: nothing heard and no position of an earlier run stays current.
+    void ForgetFix() { parser_.forget(); }
     long ChecksumErrors() const { return checksumErrors_; }
-    // GGA sentences whose values are impossible (ReadGgaSentence): they give no position.
+    // GGA sentences with too few fields or impossible values (ReadGgaSentence): no position.
     long RejectedGga() const { return parser_.rejectedGga(); }
 
     int GetFixQuality() const { return parser_.fix().fixQuality; }
@@ -101,8 +111,8 @@ public:
     double GetLongitude() const { return parser_.fix().longitude; }
     double GetAltitude() const { return parser_.fix().altitude; }
 
-    // One received chunk through the line path (cut, raw log, OnNewCommand, parse), as the poll
-    // timer runs it.
+    // One received chunk through the line path (cut, raw log, read, OnNewCommand, last values
+    // and events), as the poll timer runs it.
     void ProcessReceived(std::string_view bytes);
     // Input that was waiting at the port when Open had opened it, as Open takes it: to the raw
     // log only, the line it ends in included.
@@ -151,13 +161,12 @@ private:
     std::string lastError_;
     NmeaLineCutter cutter_;  // the receive text
     bool waitingLineOpen_ = false;  // the pending text began with input waiting at the open
-    NmeaParser parser_;      // the last values
+    NmeaParser parser_;      // the published fix and the last values
     AppendFile rawLog_;
     bool dataSinceLastTick_ = false;
     bool idleReported_ = false;
     bool inTick_ = false;        // a handler's nested event loop must not re-enter the tick
     unsigned session_ = 0;       // changes at every Open and Close; a handler may do either
-    NmeaChecksum lastChecksum_ = NmeaChecksum::Absent;
     long checksumErrors_ = 0;
 };
 

@@ -2,7 +2,6 @@
 
 #include "input/NmeaParser.h"
 #include "nav/RealtimeLogs.h"
-#include "platform/ScanFormat.h"
 #include "platform/Text.h"
 
 namespace vsx {
@@ -17,38 +16,31 @@ VesselFileWrite write(AppendFile& file, const std::string& text, const std::stri
     if (!w.written) w.reason = file.errorText();
     return w;
 }
-
-const ScanFormat& hdtFormat()
-{
-    static const ScanFormat f = *ScanFormat::compile("%*7s %lf");
-    return f;
-}
 } // namespace
 
-ExtraVesselLineResult HandleExtraVesselLine(MultiVesselEntry& v, std::string_view line, const LocalDateTime& now,
+ExtraVesselLineResult HandleExtraVesselLine(MultiVesselEntry& v, std::string_view line, const SentenceRead& sentence,
+                                            const ReceiverFix& fix, const LocalDateTime& now,
                                             const GridConverter& toGrid)
 {
     ExtraVesselLineResult result;
     if (v.RawLogFile && v.RawLogFile->isOpen()) result.log = write(*v.RawLogFile, StampedLogLine(now, line) + "\n");
-    if (line.find("HDT") != std::string_view::npos) {
-        double heading = 0;
-        v.Heading = hdtFormat().scan(line, &heading, 1) == 1 ? heading : 0;
-    }
-    if (line.find("GGA") == std::string_view::npos) return result;
-    if (!nmeaSentenceUsable(line)) return result;
-    const GgaSentence g = ReadGgaSentence(line);
-    if (g.kind == GgaKind::Rejected) {
-        result.rejectedGga = g.problem;
+    // An HDT without a readable heading leaves none: the receiver's course is drawn instead.
+    if (sentence.read(SentenceType::Hdt)) v.Heading = fix.heading.valid ? fix.heading.value : 0;
+    if (sentence.type != SentenceType::Gga) return result;
+    if (sentence.outcome == SentenceRead::Outcome::Refused) {
+        result.rejectedGga = sentence.problem;
         return result;
     }
-    v.FixQuality = g.fixQuality;
-    if (g.kind != GgaKind::Position) return result;
-    v.Latitude = g.latitude;
-    v.Longitude = g.longitude;
-    v.Height = g.altitude.value_or(v.Height);
+    // A wrong checksum, or a GGA cut short without one: nothing taken.
+    if (sentence.outcome != SentenceRead::Outcome::Read) return result;
+    v.FixQuality = fix.fixQuality.value;
+    if (!fix.position.valid) return result;
+    v.Latitude = fix.position.value.latitude;
+    v.Longitude = fix.position.value.longitude;
+    v.Height = fix.altitude.value;
     v.HasPosition = true;
     // A record needs this GGA's own grid position: never the easting of an earlier one.
-    const auto en = toGrid ? toGrid(g.latitude, g.longitude) : std::nullopt;
+    const auto en = toGrid ? toGrid(v.Latitude, v.Longitude) : std::nullopt;
     if (!en) return result;
     v.Easting = en->first;
     v.Northing = en->second;

@@ -1,11 +1,13 @@
 #pragma once
-// A line from an extra vessel's receiver: its GNSS log, its heading (HDT), its fix quality (GGA)
+// A line from an extra vessel's receiver, with what that receiver read of it and the fix it
+// published from it (input/NmeaParser.h): its GNSS log, its heading (HDT), its fix quality (GGA)
 // and one coordinates record per GGA with a fix. The record carries the position of that GGA
 // itself, converted to grid at once, not the previous epoch's. A GGA with impossible values
-// (ReadGgaSentence) changes nothing and makes no record; the caller counts and reports it.
+// changes nothing and makes no record; the caller counts and reports it.
 // Each line and record goes into its file whole or not at all; the result says how each write
 // went, so the caller can say when a file stops taking them.
 #include "app/SharedValues.h"
+#include "input/NmeaParser.h"
 #include "platform/Clock.h"
 
 #include <functional>
@@ -33,7 +35,8 @@ struct ExtraVesselLineResult {
     VesselFileWrite record;              // the record into the coordinates file
 };
 
-ExtraVesselLineResult HandleExtraVesselLine(MultiVesselEntry& vessel, std::string_view line, const LocalDateTime& now,
+ExtraVesselLineResult HandleExtraVesselLine(MultiVesselEntry& vessel, std::string_view line, const SentenceRead& sentence,
+                                            const ReceiverFix& fix, const LocalDateTime& now,
                                             const GridConverter& toGrid);
 
 } // namespace vsx

@@ -48,8 +48,9 @@ std::string FormatDmsPosition(double latitude, double longitude)
     return dms(latitude, 'N', 'S') + ", " + dms(longitude, 'E', 'W');
 }
 
-MapDisplayLoop::MapDisplayLoop(RealtimeState& state, CanvasModel& canvas, MapLoopEnvironment& env)
-    : state_(state), canvas_(canvas), env_(env)
+MapDisplayLoop::MapDisplayLoop(RealtimeState& state, const ReceiverFix& gnss, CanvasModel& canvas,
+                               MapLoopEnvironment& env)
+    : state_(state), gnss_(gnss), canvas_(canvas), env_(env)
 {
 }
 
@@ -59,19 +60,19 @@ void MapDisplayLoop::Tick()
     const MapTickInputs in = env_.inputs();
     const auto started = clock().monotonic();
     // A silent receiver's last fix quality is not current: it shows as no fix.
-    const bool silent = state_.Position.SilentAt(started, in.gnssNoDataTime);
+    const bool silent = gnss_.current.SilentAt(started, in.gnssNoDataTime);
     const int fixQuality = silent ? 0 : in.fixQuality;
 
-    env_.handPositionToNtrip(state_.GpsLatitude, state_.GpsLongitude, state_.GpsAltitude);
+    env_.handPositionToNtrip(gnss_.position.value.latitude, gnss_.position.value.longitude, gnss_.altitude.value);
     // The screens follow the records' rule: while no fix is current for a record (none yet, or
     // the last one too old), they say there is no position and show no speed, satellites or
     // heights as current; the return of positions is said with the gap's length.
-    const bool positionCurrent = state_.Position.At(started).has_value();
+    const bool positionCurrent = gnss_.current.At(started).has_value();
     const std::string tideText = in.offsetsVisible ? std::string("-") : formatFixed(state_.RtkTide, 2);
     env_.showRealtimeValues(fixQuality, formatFixed(state_.RtkAntennaHeight, 2), tideText, in.satellites,
                             positionCurrent);
     const PositionAgeWatch::Change age =
-        ageWatch_.Update(state_.Position.FixTime(), started, state_.Position.GapBeforeCurrentFixes());
+        ageWatch_.Update(gnss_.current.FixTime(), started, gnss_.current.GapBeforeCurrentFixes());
     if (age.kind == PositionAgeWatch::Change::Kind::Back) env_.positionsBack(age.gap);
     if (silent) ShowSilent();
     else if (!positionCurrent) showNoPosition();
@@ -95,7 +96,7 @@ void MapDisplayLoop::Tick()
         state_.TrackResetRequested = false;
     }
     addTrackSegment(fixQuality, in, tracked);
-    addDepthLabel(state_.Position.At(started).has_value());
+    addDepthLabel(gnss_.current.At(started).has_value());
     if (in.sensorEnabled) env_.setDepthHud(state_.TrueDepthHi, in.lowDepthShown ? state_.TrueDepthLo : 0, true);
 
     ExtraVesselDrawInputs extra;

@@ -3,12 +3,14 @@
 // segments by fix quality, the followed view, the status texts and HUD values, depth labels, the
 // further vessels and the loop's own run time. A receiver without a well-formed GGA for its
 // no-data time is shown as silent (no fix, no position on the status bar), and depth labels are
-// placed only while the position is current (CurrentPosition). It is the only writer of the vessel's grid
-// position, grid convergence and grid heading in the real-time state.
+// placed only while the position is current (the main receiver's published fix,
+// input/ReceiverFix.h). It is the only writer of the vessel's grid position, grid convergence and
+// grid heading in the real-time state.
 //
 // The windows it reads and writes are reached through MapLoopEnvironment; the drawing is a
 // CanvasModel, so the loop runs without any window in tests and benchmarks.
 #include "canvas/CanvasModel.h"
+#include "input/ReceiverFix.h"
 #include "nav/ExtraVesselTracker.h"
 #include "nav/PositionAgeWatch.h"
 #include "nav/ProjectionSnapshot.h"
@@ -96,7 +98,8 @@ std::string FormatDmsPosition(double latitude, double longitude);
 
 class MapDisplayLoop {
 public:
-    MapDisplayLoop(RealtimeState& state, CanvasModel& canvas, MapLoopEnvironment& env);
+    // `gnss`: the main receiver's published fix, read at every tick.
+    MapDisplayLoop(RealtimeState& state, const ReceiverFix& gnss, CanvasModel& canvas, MapLoopEnvironment& env);
 
     // The canvas layer of the own vessel's symbol ("~~Veldor Vessel"); -1 draws no symbol.
     void SetVesselLayer(int layerId) { vesselLayer_ = layerId; }
@@ -130,6 +133,7 @@ private:
     void addDepthLabel(bool positionCurrent);
 
     RealtimeState& state_;
+    const ReceiverFix& gnss_;
     CanvasModel& canvas_;
     MapLoopEnvironment& env_;
     int vesselLayer_ = -1;

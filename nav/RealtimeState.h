@@ -33,7 +33,8 @@ struct RealtimeState {
     double RtkTide = 0;
     bool UdpSendLogged = false;
     int LastFixQuality = -1;  // none shown yet, so the first line sets the colour
-    CurrentPosition Position;  // the last GGA's fix as the records and the status take it
+    // The fix itself (position, fix quality, heading, ... and whether each is current) is the
+    // main receiver's published one: TVeldorSerialGPS::Fix().
     long RejectedGgaCount = 0; // GGA sentences of this run refused for impossible values
 
     // ---- Depth handler (written there) ---------------------------------------------------------

@@ -182,7 +182,8 @@ void HelmsmanWindow::HelmTimerTick()
         scene_->Refresh(main, in, ExtraVessels);
         // No speed without a current position, as on the main map.
         const RealtimeState& st = realtimeState();
-        Canvas->SetHudValue(st.SpeedKnots, st.Position.At(clock().monotonic()).has_value());
+        const bool positionCurrent = nav_ && nav_->ZGPS1 && nav_->ZGPS1->Fix().current.At(clock().monotonic());
+        Canvas->SetHudValue(st.SpeedKnots, positionCurrent);
         Canvas->Redraw();
         tickFailing_ = false;
     } catch (const std::exception& e) {

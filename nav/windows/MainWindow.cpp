@@ -278,7 +278,7 @@ void MainWindow::FormCreate()
     if (const std::string file = ProjectFileFromArguments(args); !file.empty()) CommandLineProjectFile = file;
 
     lineHandler_ = std::make_unique<GnssLineHandler>(state, *gnssLineBinding_);
-    mapLoop_ = std::make_unique<MapDisplayLoop>(state, fcad->Model(), *mapLoopBinding_);
+    mapLoop_ = std::make_unique<MapDisplayLoop>(state, ZGPS1->Fix(), fcad->Model(), *mapLoopBinding_);
     run_ = std::make_unique<SurveyRun>(*surveyRunBinding_);
 
     gnssTarget_ = std::make_unique<ReceiverAdapter>(ZGPS1);
@@ -767,9 +767,10 @@ void MainWindow::bRealtimeClick()
     });
 }
 
-void MainWindow::ZGPS1NewCommand(TVeldorSerialGPS*, const std::string& command)
+void MainWindow::ZGPS1NewCommand(TVeldorSerialGPS* sender, const std::string& command)
 {
-    lineHandler_->HandleLine(command);
+    // The receiver has read the line into its fix already: the handler takes the same line's.
+    lineHandler_->HandleLine(command, sender->LastSentence(), sender->Fix());
     armPositionExpiry();
 }
 
@@ -786,7 +787,7 @@ void MainWindow::ZGPS1Position3DChange(TVeldorSerialGPS*, double latitude, doubl
 void MainWindow::ZGPS1SpeedChange(TVeldorSerialGPS*, double speedKmh)
 {
     // Without a current position the speed is not shown (the map tick shows it again with one).
-    if (fRealtime && realtimeState().Position.At(clock().monotonic()))
+    if (fRealtime && ZGPS1->Fix().current.At(clock().monotonic()))
         fRealtime->Speed->setText(tr8(formatFixed(speedKmh / 1.852, 1)));
 }
 

@@ -483,7 +483,7 @@ void MainWindow::ExtraVesselLineHandler(TVeldorSerialGPS* sender, const std::str
         if (!g) return std::nullopt;
         return std::make_pair(g->easting, g->northing);
     };
-    const ExtraVesselLineResult r = HandleExtraVesselLine(v, command, localNow(), toGrid);
+    const ExtraVesselLineResult r = HandleExtraVesselLine(v, command, sender->LastSentence(), sender->Fix(), localNow(), toGrid);
     for (const VesselFileWrite* w : {&r.log, &r.record})
         if (w->attempted) noteWrite("vessel file " + w->file, w->file, w->written, w->reason);
     if (r.rejectedGga && ++v.RejectedGga == 1)

@@ -40,7 +40,7 @@ void MainWindow::ShowGnssSilent(bool runStopped)
 void MainWindow::armPositionExpiry()
 {
     // Once for each fix: the lines after its expiry must not run the map loop each.
-    const auto fix = realtimeState().Position.FixTime();
+    const auto fix = ZGPS1->Fix().current.FixTime();
     if (!fix || fix == positionExpiryFix_) return;
     positionExpiryFix_ = fix;
     // One millisecond past the last moment the fix is current.
@@ -67,7 +67,7 @@ void MainWindow::ReportRejectedGga(const std::string& who, std::string_view line
 SoundingPosition MainWindow::SoundingPositionNow()
 {
     // The same snapshot and projection as the map loop, so a record and the map agree.
-    return SoundingPositionAt(realtimeState().Position, clock().monotonic(), snapshot_.Get(), MapProjection());
+    return SoundingPositionAt(ZGPS1->Fix().current, clock().monotonic(), snapshot_.Get(), MapProjection());
 }
 
 void MainWindow::WireUdpInput()

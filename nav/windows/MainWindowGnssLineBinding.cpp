@@ -46,7 +46,7 @@ public:
     const ProjectionSnapshot* snapshot() override { return nav_.mapSnapshot(gridProjection()); }
     GridProjection gridProjection() const override { return nav_.MapProjection(); }
     bool gyroEnabled() const override { return deviceSettings().gyroEnabled(); }
-    int receiverFixQuality() const override { return gnssSilent() ? 0 : nav_.ZGPS1->GetFixQuality(); }
+    std::chrono::milliseconds gnssNoDataTime() const override { return nav_.gnssNoDataTime(); }
     void showFixColour(ColorValue colour) override
     {
         if (fRealtime) SetBackground(fRealtime->GPSGroupBox, toQColor(colour));
@@ -61,8 +61,6 @@ public:
     }
 
 private:
-    bool gnssSilent() const { return realtimeState().Position.SilentAt(clock().monotonic(), nav_.gnssNoDataTime()); }
-
     MainWindow& nav_;
 };
 

@@ -50,9 +50,10 @@ public:
         const DeviceSettings& s = deviceSettings();
         in.projection = nav_.MapProjection();
         in.gyroEnabled = s.gyroEnabled();
-        in.receiverCourse = nav_.ZGPS1->GetCourse();
-        in.fixQuality = nav_.ZGPS1->GetFixQuality();
-        in.satellites = nav_.ZGPS1->GetSatellites();
+        const ReceiverFix& fix = nav_.ZGPS1->Fix();
+        in.receiverCourse = fix.course.value;
+        in.fixQuality = fix.fixQuality.value;
+        in.satellites = fix.satellites.value;
         in.gnssNoDataTime = nav_.gnssNoDataTime();
         in.sensorEnabled = s.sensorEnabled();
         in.sounderMessageType = s.sounderMessageText();
@@ -138,7 +139,7 @@ public:
     std::optional<double> extraVesselCourse(size_t index) override
     {
         if (index >= nav_.ExtraVesselReceivers.size()) return std::nullopt;
-        return nav_.ExtraVesselReceivers[index]->GetCourse();
+        return nav_.ExtraVesselReceivers[index]->Fix().course.value;
     }
 
 private:

@@ -56,6 +56,7 @@ public:
         nav_.mapLoop_->ForgetConvertedPosition();
         nav_.mapLoop_->NewRun();
         // The run's soundings take positions of this run only.
+        nav_.ZGPS1->ForgetFix();
         nav_.lineHandler_->NewRun();
     }
     bool UdpInputEnabled() override { return GpsUdpEnabled; }

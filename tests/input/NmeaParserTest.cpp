@@ -2,7 +2,9 @@
 #include "input/NmeaLineCutter.h"
 #include "input/NmeaParser.h"
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -317,4 +319,139 @@ TEST(NmeaParser, SplitFieldsCountsEmptyFields)
     EXPECT_EQ(f.size(), 2u);
     SplitFields("", f);
     EXPECT_EQ(f.size(), 1u);
+}
+
+// Every sentence type from every talker goes through the one reading and gives the same fix; a
+// proprietary address is never taken for a standard type, whatever letters follow the 'P'.
+TEST(NmeaParser, TalkerTableReadsEveryTypeAlike)
+{
+    struct Type {
+        const char* body;  // after the talker
+        SentenceType type;
+        unsigned carried;
+    };
+    const Type types[] = {
+        {"GGA,132819.60,4134.49795459,N,09345.03431408,W,4,10,0.9,278.161,M,-31.442,M,6.6,0133", SentenceType::Gga,
+         kFixTime | kFixPosition | kFixQuality | kFixSatellites | kFixHdop | kFixAltitude | kFixGeoidSeparation | kFixAge},
+        {"RMC,132819.60,A,4134.49795459,N,09345.03431408,W,0.148,124.888,180320,11.5985,E,D", SentenceType::Rmc,
+         kFixSpeed | kFixCourse},
+        {"VTG,54.7,T,034.4,M,005.5,N,010.2,K,A", SentenceType::Vtg, kFixSpeed | kFixCourse},
+        {"HDT,274.07,T", SentenceType::Hdt, kFixHeading},
+        {"ZDA,193913.00,07,09,2018,00,00", SentenceType::Zda, 0},
+        {"GSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1", SentenceType::Gsa, 0},
+    };
+    auto checked = [](const std::string& body) {
+        unsigned char sum = 0;
+        for (char c : body) sum ^= static_cast<unsigned char>(c);
+        char tail[4];
+        std::snprintf(tail, sizeof tail, "*%02X", sum);
+        return "$" + body + tail;
+    };
+    const auto now = std::chrono::steady_clock::time_point(std::chrono::seconds(100));
+    NmeaParser reference;
+    for (const Type& t : types) reference.Read(checked(std::string("GP") + t.body), NmeaChecksum::Valid, now);
+    const ReceiverFix& want = reference.published();
+    ASSERT_TRUE(want.position.valid && want.heading.valid && want.speed.valid && want.course.valid);
+    EXPECT_DOUBLE_EQ(want.speed.value, 5.5) << "the knots field of VTG";
+    EXPECT_DOUBLE_EQ(want.age.value, 6.6);
+    EXPECT_DOUBLE_EQ(want.hdop.value, 0.9);
+    EXPECT_DOUBLE_EQ(want.geoidSeparation.value, -31.442);
+    EXPECT_EQ(want.time.value, "132819.60");
+
+    for (const char* talker : {"GP", "GN", "GL", "GA", "GB", "BD", "QZ"}) {
+        NmeaParser p;
+        for (const Type& t : types) {
+            const std::string line = checked(talker + std::string(t.body));
+            const SentenceRead& r = p.Read(line, NmeaChecksum::Valid, now);
+            EXPECT_EQ(r.address.talker, talker) << line;
+            EXPECT_FALSE(r.address.proprietary) << line;
+            EXPECT_EQ(int(r.type), int(t.type)) << line;
+            EXPECT_EQ(int(r.outcome), int(SentenceRead::Outcome::Read)) << line;
+            EXPECT_EQ(r.carried, t.carried) << line;
+        }
+        const ReceiverFix& f = p.published();
+        EXPECT_EQ(f.position.value.latitude, want.position.value.latitude) << talker;
+        EXPECT_EQ(f.position.value.longitude, want.position.value.longitude) << talker;
+        EXPECT_EQ(f.fixQuality.value, 4) << talker;
+        EXPECT_EQ(f.satellites.value, 10) << talker;
+        EXPECT_EQ(f.altitude.value, want.altitude.value) << talker;
+        EXPECT_EQ(f.speed.value, want.speed.value) << talker;
+        EXPECT_EQ(f.course.value, 54.7) << talker << ": VTG came after RMC";
+        EXPECT_EQ(f.heading.value, 274.07) << talker;
+    }
+
+    // Proprietary addresses: a 'P', the maker's letters and whatever follows are one address,
+    // never a talker and a type ("$PGRMC" is no RMC, "$PSTIGGA" no GGA).
+    NmeaParser p;
+    for (const Type& t : types) {
+        for (const std::string maker : {"PGR", "PSTI", "PVLX"}) {
+            const std::string line = checked(maker + t.body);
+            const SentenceRead& r = p.Read(line, NmeaChecksum::Valid, now);
+            EXPECT_TRUE(r.address.proprietary) << line;
+            EXPECT_EQ(int(r.type), int(SentenceType::Other)) << line;
+            EXPECT_EQ(int(r.outcome), int(SentenceRead::Outcome::NotRead)) << line;
+        }
+    }
+    EXPECT_FALSE(p.published().position.heard || p.published().speed.heard || p.published().heading.heard);
+
+    // Addresses of neither kind are no sentence: a type longer or shorter than three, small
+    // letters, a talker with a digit.
+    for (const char* address : {"GPGGAX", "GPGG", "gpgga", "G1GGA", "GP", ""}) {
+        const std::string line = checked(std::string(address) + ",132819.60,4134.49,N,09345.03,W,4,10,0.9,1,M,1,M,,");
+        EXPECT_EQ(int(p.Read(line, NmeaChecksum::Valid, now).type), int(SentenceType::None)) << line;
+    }
+}
+
+// The one reading puts a line's values into the published fix at once; the last values and the
+// events follow only when the line is committed, after the owner has seen it. A sentence with a
+// wrong checksum changes nothing; a value left empty keeps the last one, marked as not valid.
+TEST(NmeaParser, ReadPublishesTheLineAndCommitFollows)
+{
+    NmeaParser p;
+    Events e;
+    const auto t0 = std::chrono::steady_clock::time_point(std::chrono::seconds(50));
+    const std::string gga = "$GPGGA,120000.00,4100.000,N,03300.000,E,4,12,0.8,45.5,M,20.1,M,1.2,0001";
+    p.Read(gga, NmeaChecksum::Absent, t0);
+    EXPECT_TRUE(p.published().position.valid);
+    EXPECT_EQ(p.published().position.heard, t0);
+    EXPECT_DOUBLE_EQ(p.published().position.value.latitude, 41.0);
+    EXPECT_EQ(p.fix().latitude, 0) << "the last values wait for the commit";
+    EXPECT_TRUE(e.positions.empty());
+    p.Commit(e);
+    EXPECT_DOUBLE_EQ(p.fix().latitude, 41.0);
+    ASSERT_EQ(e.positions.size(), 1u);
+
+    const auto t1 = t0 + std::chrono::milliseconds(200);
+    p.Read("$GPGGA,120000.20,4100.100,N,03300.000,E,4,12,0.8,45.5,M,20.1,M,1.2,0001*00", NmeaChecksum::Invalid, t1);
+    EXPECT_EQ(int(p.lastRead().outcome), int(SentenceRead::Outcome::NotRead));
+    EXPECT_EQ(int(p.lastRead().type), int(SentenceType::Gga));
+    EXPECT_EQ(p.published().position.heard, t0) << "a changed sentence is not heard";
+    p.Commit(e);
+    EXPECT_EQ(e.positions.size(), 1u);
+
+    // A fix without altitude and age: the position moves, the altitude stays the last one.
+    p.Read("$GPGGA,120000.40,4100.200,N,03300.000,E,5,12,0.8,,M,,M,,", NmeaChecksum::Absent, t1);
+    p.Commit(e);
+    const ReceiverFix& f = p.published();
+    EXPECT_FALSE(f.altitude.valid);
+    EXPECT_DOUBLE_EQ(f.altitude.value, 45.5);
+    EXPECT_EQ(f.altitude.heard, t0);
+    EXPECT_FALSE(f.age.valid);
+    EXPECT_EQ(f.fixQuality.value, 5);
+    ASSERT_EQ(e.positions.size(), 2u);
+    EXPECT_DOUBLE_EQ(e.positions[1][2], 45.5);
+
+    // No fix: the position is not valid (kept as the last known one), the GGA is heard.
+    p.Read("$GPGGA,120000.60,,,,,0,00,99.9,,,,,,", NmeaChecksum::Absent, t1);
+    EXPECT_FALSE(f.position.valid);
+    EXPECT_TRUE(p.lastRead().emptyGga);
+    EXPECT_EQ(f.fixQuality.value, 0);
+    EXPECT_FALSE(f.current.At(t1));
+    EXPECT_FALSE(f.current.SilentAt(t1, std::chrono::seconds(1)));
+
+    // A new run forgets what was heard and keeps the last values known.
+    p.forget();
+    EXPECT_FALSE(f.position.heard || f.fixQuality.heard || f.current.FixTime());
+    EXPECT_TRUE(f.current.SilentAt(t1, std::chrono::seconds(10)));
+    EXPECT_DOUBLE_EQ(f.position.value.latitude, 41.0 + 0.2 / 60);
 }

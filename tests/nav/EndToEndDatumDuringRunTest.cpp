@@ -63,12 +63,13 @@ std::vector<std::vector<std::string>> records()
 // one depth line, and waits for its record.
 void recordAt(PtyPair& gnss, PtyPair& sounder, double lat, double lon, const std::function<bool()>& positioned)
 {
-    const RealtimeState& st = realtimeState();
-    const auto before = st.Position.FixTime();
+    // The main receiver's fix: when it last took a position.
+    const CurrentPosition& position = FNav->ZGPS1->Fix().current;
+    const auto before = position.FixTime();
     bool taken = false;
     for (int i = 0; i < 100 && !taken; ++i) {
         ASSERT_TRUE(gnss.write(gga("101500.00", lat, lon, 4) + "\r\n"));
-        taken = QTest::qWaitFor([&] { return st.Position.FixTime() != before && positioned(); }, 200);
+        taken = QTest::qWaitFor([&] { return position.FixTime() != before && positioned(); }, 200);
     }
     ASSERT_TRUE(taken) << "a new fix";
     const size_t count = records().size();

@@ -26,7 +26,6 @@ struct FakeEnv : GnssLineEnvironment {
     std::optional<OffsetValues> offsets;
     std::optional<ProjectionSnapshot> snap = ProjectionSnapshot::take(utm36());
     bool gyro = true;
-    int fix = 0;
     std::vector<ColorValue> colours;
 
     bool receiverOpenedByRun() const override { return openedByRun; }
@@ -41,7 +40,6 @@ struct FakeEnv : GnssLineEnvironment {
     const ProjectionSnapshot* snapshot() override { return snap ? &*snap : nullptr; }
     GridProjection gridProjection() const override { return GridProjection::TransverseMercator; }
     bool gyroEnabled() const override { return gyro; }
-    int receiverFixQuality() const override { return fix; }
     void showFixColour(ColorValue c) override { colours.push_back(c); }
     void reportRejectedGga(std::string_view line, const char* problem) override
     {
@@ -56,6 +54,26 @@ struct GnssLineHandlerTest : ::testing::Test {
     RealtimeState state;
     FakeEnv env;
     GnssLineHandler handler{state, env};
+    // The receiver's reading of each line, which the handler is given with the line.
+    NmeaParser receiver;
+    struct : NmeaParser::Listener {
+        bool positionChanged(double, double, double) override { return true; }
+        bool speedChanged(double) override { return true; }
+    } events;
+
+    void feed(std::string_view line)
+    {
+        const NmeaChecksum checksum = line.substr(0, 1) == "$" ? nmeaChecksum(line) : NmeaChecksum::Absent;
+        handler.HandleLine(line, receiver.Read(line, checksum, vsx::clock().monotonic()), receiver.published());
+        receiver.Commit(events);
+    }
+    // A new run, as the survey start makes one.
+    void newRun()
+    {
+        receiver.forget();
+        handler.NewRun();
+    }
+    const CurrentPosition& position() const { return receiver.published().current; }
 
     void SetUp() override
     {
@@ -105,7 +123,7 @@ TEST_F(GnssLineHandlerTest, GgaFieldsGiveTimeEmptyStateAndRtkHeights)
         state.GgaTimeText = "00:00:00";
         state.NoValidPosition = false;
         state.RtkAntennaHeight = 7.0;
-        handler.HandleLine(r.line);
+        feed(r.line);
         EXPECT_EQ(state.GgaTimeText, r.time) << r.line;
         EXPECT_EQ(state.NoValidPosition, r.empty) << r.line;
         if (std::isnan(r.rtkHeight)) {
@@ -135,24 +153,24 @@ TEST_F(GnssLineHandlerTest, HeadingAndSpeedSentences)
         {"$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K", 5.5},
     };
     for (const Row& r : rows) {
-        handler.HandleLine(r.line);
+        feed(r.line);
         EXPECT_DOUBLE_EQ(state.SpeedKnots, r.knots) << r.line;
     }
-    handler.HandleLine("$HEHDT,274.07,T*03");
+    feed("$HEHDT,274.07,T*19");
     EXPECT_DOUBLE_EQ(state.GyroHeading, 274.07);
-    handler.HandleLine("$HEHDT,,T");
+    feed("$HEHDT,,T");
     EXPECT_DOUBLE_EQ(state.GyroHeading, 274.07) << "an unreadable heading keeps the last one";
 }
 
 TEST_F(GnssLineHandlerTest, MapStartEchoOffsetsAndFixColours)
 {
-    handler.HandleLine("$GPGSV,1");
+    feed("$GPGSV,1");
     EXPECT_EQ(env.mapStarts, 0) << "no start before real time opened the receiver";
     env.openedByRun = true;
     state.TransducerDraft = 3;
     env.offsets.reset();  // the offsets window is open: its values are being edited
-    handler.HandleLine("$GPGSV,2");
-    handler.HandleLine("$GPGSV,3");
+    feed("$GPGSV,2");
+    feed("$GPGSV,3");
     EXPECT_EQ(env.mapStarts, 1);
     EXPECT_EQ(env.echoed.size(), 3u);
     EXPECT_DOUBLE_EQ(state.TransducerDraft, 3);
@@ -160,13 +178,18 @@ TEST_F(GnssLineHandlerTest, MapStartEchoOffsetsAndFixColours)
     const std::pair<int, ColorValue> fixes[] = {{4, 0x00FF00}, {2, 0xFFFF00}, {5, 0x00FFFF}, {3, 0x00FFFF},
                                                 {1, 0x0000FF}, {0, 0x0000FF}, {7, 0x00FFFF}};
     for (auto [q, colour] : fixes) EXPECT_EQ(FixQualityColour(q), colour) << q;
+    // The colour follows the fix quality of the line just heard, and changes with it only.
     env.colours.clear();
-    env.fix = 4;
-    handler.HandleLine("$GPGSV,4");
-    handler.HandleLine("$GPGSV,5");
-    env.fix = 1;
-    handler.HandleLine("$GPGSV,6");
+    feed(gga("101500.00", 41.0, 33.0, 4));
+    EXPECT_EQ(env.colours, (std::vector<ColorValue>{0x00FF00})) << "the GGA's own quality, not the one before it";
+    feed("$GPGSV,4");
+    feed(gga("101501.00", 41.0, 33.0, 4));
+    feed(gga("101502.00", 41.0, 33.0, 1));
     EXPECT_EQ(env.colours, (std::vector<ColorValue>{0x00FF00, 0x0000FF})) << "the colour changes with the fix only";
+    std::string wrongSum = gga("101503.00", 41.0, 33.0, 4);
+    wrongSum.back() = wrongSum.back() == '0' ? '1' : '0';
+    feed(wrongSum);
+    EXPECT_EQ(env.colours.size(), 2u) << "a sentence with a wrong checksum changes no colour";
 }
 
 TEST(SyntheticGga, SentencesTalkersAndMinutes)
@@ -202,9 +225,9 @@ TEST_F(GnssLineHandlerTest, ForwardingRoutesAntennaAndSensorsToTheirPorts)
     const std::string line = gga("101500.00", 41.0, 33.0, 4);
 
     ForwardTarget = -1;  // ALL
-    handler.HandleLine(hdt(12.5));
-    handler.HandleLine(line);
-    handler.HandleLine("$GPGGA,101501.00,,,,,0,00,99.9,,,,,,");  // empty: nothing goes out
+    feed(hdt(12.5));
+    feed(line);
+    feed("$GPGGA,101501.00,,,,,0,00,99.9,,,,,,");  // empty: nothing goes out
     EXPECT_EQ(sinks.take(0), (std::vector<std::string>{line + "\r\n"}));
     const auto s0 = sinks.take(1), s1 = sinks.take(2);
     ASSERT_EQ(s0.size(), 1u);
@@ -214,7 +237,7 @@ TEST_F(GnssLineHandlerTest, ForwardingRoutesAntennaAndSensorsToTheirPorts)
 
     ForwardTarget = 2;  // the second sensor alone, on the port set for it
     ForwardUdpPort = sinks.base() + 2;
-    handler.HandleLine(line);
+    feed(line);
     EXPECT_TRUE(sinks.take(0).empty());
     EXPECT_TRUE(sinks.take(1).empty());
     EXPECT_EQ(sinks.take(2).size(), 1u);
@@ -231,9 +254,9 @@ TEST_F(GnssLineHandlerTest, SensorSentencesCarryTheOffsetPositionOfThisEpoch)
     // convergence); one 4 m to starboard lies 4 m grid-south.
     VesselSensors = {{"Bow", 0.0, 10.0}, {"Stb", 4.0, 0.0}};
     SensorLogFiles = {std::make_shared<AppendFile>(LogFolder + "bow.log"), nullptr};
-    handler.HandleLine(hdt(90));
+    feed(hdt(90));
     const double lat = 41.2, lon = 34.1;
-    handler.HandleLine(gga("080910.00", lat, lon, 5));
+    feed(gga("080910.00", lat, lon, 5));
     EXPECT_EQ(handler.SyntheticSentences(), 2) << "a sensor without a log file still gets its sentence";
 
     const std::string log = home.readFile((LogFolder + "bow.log").substr(home.root().size()));
@@ -282,7 +305,7 @@ TEST_F(GnssLineHandlerTest, SensorSentencesWaitForACurrentHeadingAndKeepTheAnten
     using V = std::vector<std::string>;
     const auto step = [&](const std::string& line, int ms = 0) {
         fake.advance(std::chrono::milliseconds(ms));
-        handler.HandleLine(line);
+        feed(line);
     };
 
     env.gyro = true;
@@ -302,7 +325,7 @@ TEST_F(GnssLineHandlerTest, SensorSentencesWaitForACurrentHeadingAndKeepTheAnten
     step(gga("080903.20", 41.0, 33.0, 4), 100);
     EXPECT_EQ(sent(), V{"080903.20"});
 
-    handler.NewRun();
+    newRun();
     step(gga("080904.00", 41.0, 33.0, 4), 100);
     EXPECT_EQ(sent(), V{}) << "a new run starts without a heading";
 
@@ -330,8 +353,8 @@ TEST_F(GnssLineHandlerTest, RecordsTakeThePositionOfGoodGgaOnly)
     auto now = [] { return vsx::clock().monotonic(); };
 
     const std::string good = gga("101500.00", 41.0, 33.0, 4, 45.5, 20.1);
-    handler.HandleLine(good);
-    auto fix = state.Position.At(now());
+    feed(good);
+    auto fix = position().At(now());
     ASSERT_TRUE(fix);
     EXPECT_NEAR(fix->latitude, 41.0, 1e-9);
     EXPECT_NEAR(fix->longitude, 33.0, 1e-9);
@@ -347,12 +370,12 @@ TEST_F(GnssLineHandlerTest, RecordsTakeThePositionOfGoodGgaOnly)
         sentence("GPGGA,101501.00,NaN,N,03300.000,E,4,12,0.8,45.5,M,20.1,M,,"),
         sentence("GPGGA,101501.00,4100.000,N,03300.000,E,,12,0.8,45.5,M,20.1,M,,"),
     };
-    for (const std::string& line : hostile) handler.HandleLine(line);
+    for (const std::string& line : hostile) feed(line);
     EXPECT_EQ(state.RejectedGgaCount, 6);
     ASSERT_EQ(env.rejected.size(), 1u) << "said once, not per line";
     EXPECT_EQ(env.rejected[0], "longitude: " + hostile[0]);
     EXPECT_TRUE(state.NoValidPosition);
-    fix = state.Position.At(now());
+    fix = position().At(now());
     ASSERT_TRUE(fix);
     EXPECT_NEAR(fix->latitude, 41.0, 1e-9) << "the last good fix stands until it ages";
     EXPECT_NEAR(state.RtkAntennaHeight, 65.6, 1e-9) << "no antenna height from 1e9";
@@ -362,24 +385,24 @@ TEST_F(GnssLineHandlerTest, RecordsTakeThePositionOfGoodGgaOnly)
     // A sentence whose checksum is wrong is not taken either (the receiver does not take it).
     std::string wrongSum = gga("101502.00", 42.0, 33.0, 4);
     wrongSum[wrongSum.size() - 1] = wrongSum.back() == '0' ? '1' : '0';
-    handler.HandleLine(wrongSum);
-    EXPECT_NEAR(state.Position.At(now())->latitude, 41.0, 1e-9);
+    feed(wrongSum);
+    EXPECT_NEAR(position().At(now())->latitude, 41.0, 1e-9);
 
     // A sentence without a fix takes the position away at once; the receiver is still heard.
-    handler.HandleLine(gga("101503.00", 41.0, 33.0, 0));
-    EXPECT_FALSE(state.Position.At(now()));
-    EXPECT_FALSE(state.Position.SilentAt(now(), std::chrono::seconds(10)));
-    handler.HandleLine(good);
-    EXPECT_TRUE(state.Position.At(now()));
+    feed(gga("101503.00", 41.0, 33.0, 0));
+    EXPECT_FALSE(position().At(now()));
+    EXPECT_FALSE(position().SilentAt(now(), std::chrono::seconds(10)));
+    feed(good);
+    EXPECT_TRUE(position().At(now()));
 
     // A new run starts with nothing heard, no position, no RTK height and a new count.
-    handler.NewRun();
-    EXPECT_FALSE(state.Position.At(now()));
+    newRun();
+    EXPECT_FALSE(position().At(now()));
     EXPECT_EQ(state.RtkAntennaHeight, 0);
     EXPECT_EQ(state.RtkTide, 0);
-    EXPECT_TRUE(state.Position.SilentAt(now(), std::chrono::seconds(10)));
+    EXPECT_TRUE(position().SilentAt(now(), std::chrono::seconds(10)));
     EXPECT_EQ(state.RejectedGgaCount, 0);
-    handler.HandleLine(hostile[1]);
+    feed(hostile[1]);
     ASSERT_EQ(env.rejected.size(), 2u);
     EXPECT_EQ(env.rejected[1].substr(0, 9), "latitude:");
 }

@@ -64,9 +64,10 @@ struct FakeMapEnv : MapLoopEnvironment {
 
 struct MapLoopTest : ::testing::Test {
     RealtimeState state;
+    ReceiverFix gnss;
     CanvasModel canvas;
     FakeMapEnv env;
-    MapDisplayLoop loop{state, canvas, env};
+    MapDisplayLoop loop{state, gnss, canvas, env};
     int fix = -1, flt = -1, nofix = -1, vessel = -1;
 
     void SetUp() override
@@ -95,9 +96,9 @@ struct MapLoopTest : ::testing::Test {
         state.GpsLatitude = 41.0 + north / 111034.0;
         state.GpsLongitude = 33.0;
         const auto now = vsx::clock().monotonic();
-        state.Position.Heard(now);
-        if (quality > 0) state.Position.Take({state.GpsLatitude, state.GpsLongitude, 0, quality}, now);
-        else state.Position.Lose();
+        gnss.current.Heard(now);
+        if (quality > 0) gnss.current.Take({state.GpsLatitude, state.GpsLongitude, 0, quality}, now);
+        else gnss.current.Lose();
         env.in.fixQuality = quality;
         loop.Tick();
     }
@@ -220,7 +221,7 @@ TEST_F(MapLoopTest, NothingIsShownAsCurrentWithoutAPosition)
     env.in.sensorEnabled = true;
     state.SpeedKnots = 3.5;
     state.TrueDepthHi = 12.3;
-    state.Position.Heard(vsx::clock().monotonic());  // lines come, no fix yet in this run
+    gnss.current.Heard(vsx::clock().monotonic());  // lines come, no fix yet in this run
     loop.Tick();
     EXPECT_EQ(state.HudStatusText, kNoPositionText);
     EXPECT_FALSE(env.realtimeCurrent);
@@ -235,7 +236,7 @@ TEST_F(MapLoopTest, NothingIsShownAsCurrentWithoutAPosition)
 
     // A GGA whose position fields are empty takes the position away and says so.
     state.NoValidPosition = true;
-    state.Position.Lose();
+    gnss.current.Lose();
     loop.Tick();
     EXPECT_EQ(state.HudStatusText, kEmptyGgaText);
     EXPECT_FALSE(env.realtimeCurrent);

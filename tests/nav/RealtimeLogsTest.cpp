@@ -18,6 +18,7 @@ TEST(RealtimeLogs, NamesAndRecords)
     EXPECT_EQ(StampedLogLine({2024, 5, 1, 3, 4, 5, 6}, "$GPGGA,x"), "2024-05-01 03:04:05.006 $GPGGA,x");
 }
 
+#include "input/NmeaParser.h"
 #include "nav/ExtraVesselLines.h"
 #include "support/TempHome.h"
 
@@ -35,6 +36,16 @@ MultiVesselEntry vesselWithFiles(const vsx::test::TempHome& home)
 // A stand-in grid: easting and northing in thousandths of a degree.
 std::optional<std::pair<double, double>> grid(double lat, double lon) { return std::make_pair(lon * 1000, lat * 1000); }
 
+// One line as the vessel's receiver hands it over: read once by the receiver (here one that has
+// heard this line alone), then handled with that reading.
+ExtraVesselLineResult HandleExtraVesselLine(MultiVesselEntry& v, std::string_view line, const LocalDateTime& now,
+                                            const GridConverter& toGrid)
+{
+    NmeaParser receiver;
+    const SentenceRead& read = receiver.Read(line, nmeaChecksum(line), std::chrono::steady_clock::now());
+    return vsx::HandleExtraVesselLine(v, line, read, receiver.published(), now, toGrid);
+}
+
 } // namespace
 
 TEST(ExtraVesselLines, LogHeadingFixAndRecordOfThisEpoch)
@@ -51,7 +62,7 @@ TEST(ExtraVesselLines, LogHeadingFixAndRecordOfThisEpoch)
                                "2024-05-01 134501123,48.1173000000,11.5166666667,11516.67,48117.30,4\r\n";
     EXPECT_EQ(home.readFile("v.csv"), record)
         << "the record holds this GGA's own position; a file left empty gets its header first";
-    EXPECT_FALSE(HandleExtraVesselLine(v, "$GPHDT,x*00", t, grid).recordWritten);
+    EXPECT_FALSE(HandleExtraVesselLine(v, "$GPHDT,x*1B", t, grid).recordWritten);
     EXPECT_EQ(v.Heading, 0);
 
     // Impossible values are refused (the caller counts them) and change nothing; a GGA without a
