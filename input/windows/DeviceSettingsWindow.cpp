@@ -149,7 +149,7 @@ DeviceSettingsWindow::DeviceSettingsWindow(QWidget* parent) : QWidget(parent)
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    FormCreate();
+    loadSettings();
     bindControls();
     setCurrentDeviceSettings(&settings_);
 }
@@ -416,16 +416,16 @@ void DeviceSettingsWindow::bindControls()
     for (QComboBox* c : sounderBoxes_.boxes)
         connect(c, &QComboBox::editTextChanged, this, [this] { readPortGroup(sounderBoxes_, false); });
     // A field that does not convert is said over this window, naming the field.
-    connect(GPSSet, &QPushButton::clicked, this, [this] { RunReportingErrors(this, [this] { GPSSetClick(); }); });
-    connect(SensorSet, &QPushButton::clicked, this, [this] { RunReportingErrors(this, [this] { SensorSetClick(); }); });
+    connect(GPSSet, &QPushButton::clicked, this, [this] { RunReportingErrors(this, [this] { applyGnssPortSettings(); }); });
+    connect(SensorSet, &QPushButton::clicked, this, [this] { RunReportingErrors(this, [this] { applySounderPortSettings(); }); });
     connect(GyroEnabled, &QCheckBox::toggled, this, [this](bool on) { settings_.setGyroEnabled(on); });
     connect(SensorEnabled, &QCheckBox::toggled, this, [this](bool on) { settings_.setSensorEnabled(on); });
 
     connect(cSBESMessage, &QComboBox::editTextChanged, this,
             [this](const QString& t) { settings_.setSounderMessageText(bytesOf(t)); });
     // Only the user's choice (picked or typed) replaces the format.
-    connect(cSBESMessage, &QComboBox::activated, this, &DeviceSettingsWindow::cSBESMessageChange);
-    connect(cSBESMessage->lineEdit(), &QLineEdit::textEdited, this, &DeviceSettingsWindow::cSBESMessageChange);
+    connect(cSBESMessage, &QComboBox::activated, this, &DeviceSettingsWindow::onSounderMessageChanged);
+    connect(cSBESMessage->lineEdit(), &QLineEdit::textEdited, this, &DeviceSettingsWindow::onSounderMessageChanged);
     connect(eSBESFormat, &QLineEdit::textChanged, this, [this](const QString& t) {
         settings_.setSounderScanFormat(bytesOf(t));
         showScanFormatProblem();
@@ -437,8 +437,8 @@ void DeviceSettingsWindow::bindControls()
     }
     connect(edNameOfDatum, &QLineEdit::textChanged, this, [this](const QString& t) { settings_.setDatumName(bytesOf(t)); });
     connect(cbUseDTP, &QCheckBox::toggled, this, [this](bool on) { settings_.setUseDtp(on); });
-    connect(cbUseTMProjection, &QCheckBox::toggled, this, &DeviceSettingsWindow::cbUseTMProjectionClick);
-    connect(cbUseLCCProjection, &QCheckBox::toggled, this, &DeviceSettingsWindow::cbUseLCCProjectionClick);
+    connect(cbUseTMProjection, &QCheckBox::toggled, this, &DeviceSettingsWindow::onUseTmProjectionToggled);
+    connect(cbUseLCCProjection, &QCheckBox::toggled, this, &DeviceSettingsWindow::onUseLccProjectionToggled);
     connect(cLambert1, &QCheckBox::toggled, this, &DeviceSettingsWindow::onUseLambert1Toggled);
 
     DisplaySettings& d = settings_.display();
@@ -451,16 +451,16 @@ void DeviceSettingsWindow::bindControls()
     mirror(edDepthLabelFontName, d.labelFontName);
     mirror(edDepthLabelFontSize, d.labelFontSize);
     connect(cbTextColor, &ColorBox::colorChosen, this, [&d](ColorValue c) { d.labelColor = c; });
-    connect(cbGridVisible, &QCheckBox::toggled, this, &DeviceSettingsWindow::cbGridVisibleClick);
-    connect(cbGridColor, &ColorBox::colorChosen, this, &DeviceSettingsWindow::cbGridColorChange);
-    connect(cbAutoGrid, &QCheckBox::toggled, this, &DeviceSettingsWindow::cbAutoGridClick);
-    connect(cbShowDepthLabels, &QCheckBox::toggled, this, &DeviceSettingsWindow::cbShowDepthLabelsClick);
-    connect(edEventLabelFontSize, &QLineEdit::textChanged, this, &DeviceSettingsWindow::edEventLabelFontSizeChange);
-    connect(cbEventLabelColor, &ColorBox::colorChosen, this, &DeviceSettingsWindow::cbEventLabelColorChange);
-    connect(edOverlayFontSize, &QLineEdit::textChanged, this, &DeviceSettingsWindow::edOverlayFontSizeChange);
-    connect(cbOverlayDepthColor, &ColorBox::colorChosen, this, &DeviceSettingsWindow::cbOverlayDepthColorChange);
-    connect(cbOverlaySpeedColor, &ColorBox::colorChosen, this, &DeviceSettingsWindow::cbOverlaySpeedColorChange);
-    connect(eScreenshotInterval, &QLineEdit::textChanged, this, &DeviceSettingsWindow::eScreenshotIntervalChange);
+    connect(cbGridVisible, &QCheckBox::toggled, this, &DeviceSettingsWindow::onGridVisibleToggled);
+    connect(cbGridColor, &ColorBox::colorChosen, this, &DeviceSettingsWindow::onGridColorChosen);
+    connect(cbAutoGrid, &QCheckBox::toggled, this, &DeviceSettingsWindow::onAutoGridToggled);
+    connect(cbShowDepthLabels, &QCheckBox::toggled, this, &DeviceSettingsWindow::onShowDepthLabelsToggled);
+    connect(edEventLabelFontSize, &QLineEdit::textChanged, this, &DeviceSettingsWindow::onEventLabelFontSizeChanged);
+    connect(cbEventLabelColor, &ColorBox::colorChosen, this, &DeviceSettingsWindow::onEventLabelColorChosen);
+    connect(edOverlayFontSize, &QLineEdit::textChanged, this, &DeviceSettingsWindow::onOverlayFontSizeChanged);
+    connect(cbOverlayDepthColor, &ColorBox::colorChosen, this, &DeviceSettingsWindow::onOverlayDepthColorChosen);
+    connect(cbOverlaySpeedColor, &ColorBox::colorChosen, this, &DeviceSettingsWindow::onOverlaySpeedColorChosen);
+    connect(eScreenshotInterval, &QLineEdit::textChanged, this, &DeviceSettingsWindow::onScreenshotIntervalChanged);
 
     connect(MemoGPS, &QPlainTextEdit::textChanged, this, [this] { monitorChanged(MemoGPS); });
     connect(MemoSensor, &QPlainTextEdit::textChanged, this, [this] { monitorChanged(MemoSensor); });
@@ -489,7 +489,7 @@ void DeviceSettingsWindow::watchForUserChanges()
 
 // ---- Loading ----------------------------------------------------------------------------------
 
-void DeviceSettingsWindow::FormCreate()
+void DeviceSettingsWindow::loadSettings()
 {
     if (DepthLabelFontName.empty()) DepthLabelFontName = "Arial";
     IniFile ini(GetIniFileName());
@@ -563,10 +563,10 @@ void DeviceSettingsWindow::showValues()
 void DeviceSettingsWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous()) onShown();
 }
 
-void DeviceSettingsWindow::FormShow()
+void DeviceSettingsWindow::onShown()
 {
     // The hand-edited switch, read as a boolean, sets the lock box (running the lock on a change).
     const bool locked = IniFile(GetIniFileName()).readBool(kLockSection, kHiddenLockKey, lockStateCheck->isChecked());
@@ -720,19 +720,19 @@ ReceiverPortSettings portSettingsOf(const PortGroupTexts& texts, std::string_vie
 }
 } // namespace
 
-void DeviceSettingsWindow::GPSSetClick()
+void DeviceSettingsWindow::applyGnssPortSettings()
 {
     const ReceiverPortSettings s = portSettingsOf(settings_.gnssPort(), kGnssRawLogSuffix, "GPS Port");
     if (GnssReceiverTarget) GnssReceiverTarget->applyPortSettings(s);
 }
 
-void DeviceSettingsWindow::SensorSetClick()
+void DeviceSettingsWindow::applySounderPortSettings()
 {
     const ReceiverPortSettings s = portSettingsOf(settings_.sounderPort(), kSounderRawLogSuffix, "SBES Port");
     if (SounderReceiverTarget) SounderReceiverTarget->applyPortSettings(s);
 }
 
-void DeviceSettingsWindow::cSBESMessageChange()
+void DeviceSettingsWindow::onSounderMessageChanged()
 {
     const std::string text = bytesOf(cSBESMessage->currentText());
     if (!settings_.chooseSounderMessageType(text)) return;
@@ -740,11 +740,11 @@ void DeviceSettingsWindow::cSBESMessageChange()
     updateLowFrequencyBox();
 }
 
-void DeviceSettingsWindow::cSBESMessageStartupChange()
+void DeviceSettingsWindow::applyStartupSounderMessage()
 {
     const std::string text = bytesOf(cSBESMessage->currentText());
     if (text == kOtherSounderMessageType) return;  // the user's own format stays
-    cSBESMessageChange();
+    onSounderMessageChanged();
 }
 
 void DeviceSettingsWindow::updateLowFrequencyBox()
@@ -778,13 +778,13 @@ void DeviceSettingsWindow::EmbedPanel(DeviceSettingsSheet sheet, DeviceSettingsP
 
 // ---- Projection toggles -----------------------------------------------------------------------
 
-void DeviceSettingsWindow::cbUseTMProjectionClick()
+void DeviceSettingsWindow::onUseTmProjectionToggled()
 {
     settings_.setUseTmProjection(cbUseTMProjection->isChecked());
     cbUseLCCProjection->setChecked(settings_.useLccProjection());
 }
 
-void DeviceSettingsWindow::cbUseLCCProjectionClick()
+void DeviceSettingsWindow::onUseLccProjectionToggled()
 {
     settings_.setUseLccProjection(cbUseLCCProjection->isChecked());
     cbUseTMProjection->setChecked(settings_.useTmProjection());
@@ -804,7 +804,7 @@ void DeviceSettingsWindow::repaintCanvas()
     if (MapCanvasTarget) MapCanvasTarget->repaint();
 }
 
-void DeviceSettingsWindow::cbGridVisibleClick()
+void DeviceSettingsWindow::onGridVisibleToggled()
 {
     settings_.display().gridVisible = cbGridVisible->isChecked();
     GridVisible = settings_.display().gridVisible;
@@ -814,7 +814,7 @@ void DeviceSettingsWindow::cbGridVisibleClick()
     repaintCanvas();
 }
 
-void DeviceSettingsWindow::cbGridColorChange()
+void DeviceSettingsWindow::onGridColorChosen()
 {
     settings_.display().gridColor = cbGridColor->color();
     GridColor = settings_.display().gridColor;
@@ -823,7 +823,7 @@ void DeviceSettingsWindow::cbGridColorChange()
     repaintCanvas();
 }
 
-void DeviceSettingsWindow::cbAutoGridClick()
+void DeviceSettingsWindow::onAutoGridToggled()
 {
     DisplaySettings& d = settings_.display();
     d.autoGrid = cbAutoGrid->isChecked();
@@ -836,13 +836,13 @@ void DeviceSettingsWindow::cbAutoGridClick()
     repaintCanvas();
 }
 
-void DeviceSettingsWindow::cbShowDepthLabelsClick()
+void DeviceSettingsWindow::onShowDepthLabelsToggled()
 {
     settings_.display().showDepthLabels = cbShowDepthLabels->isChecked();
     ShowDepthLabels = settings_.display().showDepthLabels;
 }
 
-void DeviceSettingsWindow::edEventLabelFontSizeChange()
+void DeviceSettingsWindow::onEventLabelFontSizeChanged()
 {
     settings_.display().eventFontSize = bytesOf(edEventLabelFontSize->text());
     EventLabelFontSize = settings_.display().eventFontSizeValue();
@@ -856,29 +856,29 @@ void DeviceSettingsWindow::takeColour(const ColorBox* box, ColorValue& setting, 
     repaintCanvas();
 }
 
-void DeviceSettingsWindow::cbEventLabelColorChange()
+void DeviceSettingsWindow::onEventLabelColorChosen()
 {
     takeColour(cbEventLabelColor, settings_.display().eventColor, EventLabelColor);
 }
 
-void DeviceSettingsWindow::edOverlayFontSizeChange()
+void DeviceSettingsWindow::onOverlayFontSizeChanged()
 {
     settings_.display().overlayFontSize = bytesOf(edOverlayFontSize->text());
     OverlayFontSize = settings_.display().overlayFontSizeValue();
     repaintCanvas();
 }
 
-void DeviceSettingsWindow::cbOverlayDepthColorChange()
+void DeviceSettingsWindow::onOverlayDepthColorChosen()
 {
     takeColour(cbOverlayDepthColor, settings_.display().overlayDepthColor, OverlayDepthColor);
 }
 
-void DeviceSettingsWindow::cbOverlaySpeedColorChange()
+void DeviceSettingsWindow::onOverlaySpeedColorChosen()
 {
     takeColour(cbOverlaySpeedColor, settings_.display().overlaySpeedColor, OverlaySpeedColor);
 }
 
-void DeviceSettingsWindow::eScreenshotIntervalChange()
+void DeviceSettingsWindow::onScreenshotIntervalChanged()
 {
     settings_.display().screenshotInterval = bytesOf(eScreenshotInterval->text());
     screenshotIntervalSet_ = true;

@@ -42,14 +42,14 @@ public:
     // Baud text that is not an integer, or a log text that is not a boolean, throws
     // ConversionError before anything is handed over. They work while the settings are locked
     // (the buttons are then disabled, so call these rather than clicking).
-    void GPSSetClick();
-    void SensorSetClick();
+    void applyGnssPortSettings();
+    void applySounderPortSettings();
     // The user's choice of a message type: a type of the table puts its format into the format
     // edit ("OTHER" empties it) and shows or hides the real-time window's low-frequency box.
-    void cSBESMessageChange();
-    // For the real-time window's call shortly after start: like cSBESMessageChange, except that a
+    void onSounderMessageChanged();
+    // For the real-time window's call shortly after start: like onSounderMessageChanged, except that a
     // format of the user's own ("OTHER") is kept.
-    void cSBESMessageStartupChange();
+    void applyStartupSounderMessage();
     // Appends a received line to a monitor box when the window is visible and the main window's
     // MonitorEchoEnabled is set; true when it was added.
     bool EchoMonitorLine(QPlainTextEdit* memo, std::string_view line);
@@ -68,21 +68,21 @@ public:
     bool hasUnsavedChanges() const { return unsavedChanges_; }
 
     // ---- Lifecycle and handlers (bound to the controls) ----------------------------------------
-    void FormShow();
+    void onShown();
     void onLockStateToggled();
-    void cbUseTMProjectionClick();
-    void cbUseLCCProjectionClick();
+    void onUseTmProjectionToggled();
+    void onUseLccProjectionToggled();
     void onUseLambert1Toggled();
-    void cbGridVisibleClick();
-    void cbGridColorChange();
-    void cbAutoGridClick();
-    void cbShowDepthLabelsClick();
-    void edEventLabelFontSizeChange();
-    void cbEventLabelColorChange();
-    void edOverlayFontSizeChange();
-    void cbOverlayDepthColorChange();
-    void cbOverlaySpeedColorChange();
-    void eScreenshotIntervalChange();
+    void onGridVisibleToggled();
+    void onGridColorChosen();
+    void onAutoGridToggled();
+    void onShowDepthLabelsToggled();
+    void onEventLabelFontSizeChanged();
+    void onEventLabelColorChosen();
+    void onOverlayFontSizeChanged();
+    void onOverlayDepthColorChosen();
+    void onOverlaySpeedColorChosen();
+    void onScreenshotIntervalChanged();
 
     // ---- Controls -----------------------------------------------------------------------------
     QTabWidget* SettingTabs = nullptr;
@@ -161,7 +161,7 @@ private:
     // published, the forwarding and UDP input groups.
     void discardChanges();
 
-    void FormCreate();
+    void loadSettings();
     // Puts the model's values into the controls without running their handlers.
     void showValues();
     void setLockableControlsEnabled(bool enabled);

@@ -88,18 +88,18 @@ void ExtraVesselPanels::BindVesselControls()
 {
     for (int i = 0; i < kExtraVesselPanels; ++i) {
         Panel& p = panels[size_t(i)];
-        auto changed = [this] { VesselControlChanged(); };
+        auto changed = [this] { onVesselValueChanged(); };
         connect(p.chkEn, &QCheckBox::toggled, this, changed);
         connect(p.edNm, &QLineEdit::textChanged, this, changed);
         connect(p.cbBd, &QComboBox::activated, this, changed);
         connect(p.cbxCl, &ColorBox::colorChosen, this, changed);
         for (QLineEdit* e : {p.edFw, p.edSd, p.edR1, p.edIv, p.edN}) connect(e, &QLineEdit::textChanged, this, changed);
         // User edits only: refilling the lists from code must never write an empty port.
-        connect(p.cbSp, &QComboBox::activated, this, [this, i] { VesselSpacingChange(i); });
-        connect(p.cbSp->lineEdit(), &QLineEdit::textEdited, this, [this, i] { VesselSpacingChange(i); });
-        connect(p.cbPt, &QComboBox::activated, this, [this, i] { VesselPortChange(i); });
-        connect(p.cbPt->lineEdit(), &QLineEdit::textEdited, this, [this, i] { VesselPortChange(i); });
-        connect(p.cbPt, &DropDownPortBox::aboutToDropDown, this, [this, i] { VesselPortDropDown(i); });
+        connect(p.cbSp, &QComboBox::activated, this, [this, i] { onVesselSpacingChanged(i); });
+        connect(p.cbSp->lineEdit(), &QLineEdit::textEdited, this, [this, i] { onVesselSpacingChanged(i); });
+        connect(p.cbPt, &QComboBox::activated, this, [this, i] { onVesselPortChanged(i); });
+        connect(p.cbPt->lineEdit(), &QLineEdit::textEdited, this, [this, i] { onVesselPortChanged(i); });
+        connect(p.cbPt, &DropDownPortBox::aboutToDropDown, this, [this, i] { onVesselPortAboutToDropDown(i); });
     }
 }
 
@@ -161,12 +161,12 @@ void ExtraVesselPanels::SaveVesselSettings()
     SaveExtraVesselPanels(ini, values, ExtraVessels);
 }
 
-void ExtraVesselPanels::VesselControlChanged()
+void ExtraVesselPanels::onVesselValueChanged()
 {
     if (loaded_) SaveVesselSettings();
 }
 
-void ExtraVesselPanels::VesselSpacingChange(int i)
+void ExtraVesselPanels::onVesselSpacingChanged(int i)
 {
     ExtraVesselPanelValues v = valuesOf(i);
     if (!ApplyExtraVesselSpacing(v, v.spacing)) return;
@@ -178,7 +178,7 @@ void ExtraVesselPanels::VesselSpacingChange(int i)
     if (loaded_) SaveVesselSettings();
 }
 
-void ExtraVesselPanels::VesselPortChange(int i)
+void ExtraVesselPanels::onVesselPortChanged(int i)
 {
     if (!loaded_) return;
     const std::string port = s(panels[size_t(i)].cbPt->currentText());
@@ -189,7 +189,7 @@ void ExtraVesselPanels::VesselPortChange(int i)
     if (size_t(i) < ExtraVessels.size()) ExtraVessels[size_t(i)].Port = port;
 }
 
-void ExtraVesselPanels::VesselPortDropDown(int i)
+void ExtraVesselPanels::onVesselPortAboutToDropDown(int i)
 {
     QComboBox* box = panels[size_t(i)].cbPt;
     if (box->count() > 0) return;

@@ -55,10 +55,10 @@ public:
     void SaveVesselSettings();
     bool loaded() const { return loaded_; }
 
-    void VesselControlChanged();
-    void VesselSpacingChange(int panel);
-    void VesselPortChange(int panel);
-    void VesselPortDropDown(int panel);
+    void onVesselValueChanged();
+    void onVesselSpacingChanged(int panel);
+    void onVesselPortChanged(int panel);
+    void onVesselPortAboutToDropDown(int panel);
 
 private:
     ExtraVesselPanelValues valuesOf(int panel) const;

@@ -69,9 +69,9 @@ ForwardingGroup::ForwardingGroup(QWidget* parent) : QGroupBox(QStringLiteral("Fo
     form->addRow(QStringLiteral("Baud:"), cbSerialBaud);
     form->addRow(QStringLiteral("Sensor:"), cbSensorSelect);
 
-    connect(cbSensorSelect, &QComboBox::activated, this, [this] { cbSensorSelectChange(); });
-    connect(edUDPPort, &QLineEdit::textChanged, this, [this] { edUDPPortChange(); });
-    connect(cbEnableSensorForward, &QCheckBox::toggled, this, [this] { cbEnableSensorForwardClick(); });
+    connect(cbSensorSelect, &QComboBox::activated, this, [this] { onForwardTargetChanged(); });
+    connect(edUDPPort, &QLineEdit::textChanged, this, [this] { onUdpPortChanged(); });
+    connect(cbEnableSensorForward, &QCheckBox::toggled, this, [this] { onForwardingToggled(); });
 }
 
 void ForwardingGroup::PublishValues()
@@ -85,21 +85,21 @@ void ForwardingGroup::PublishValues()
     ForwardTarget = ForwardTargetOf(cbSensorSelect->currentIndex(), textOf(cbSensorSelect));
 }
 
-void ForwardingGroup::cbSensorSelectChange()
+void ForwardingGroup::onForwardTargetChanged()
 {
     ForwardTarget = ForwardTargetOf(cbSensorSelect->currentIndex(), textOf(cbSensorSelect));
     edUDPPort->setText(QString::number(ForwardPortFor(ForwardTarget, ForwardBaseUdpPort)));
     ForwardUdpPort = ParsePortNumber(textOf(edUDPPort), kDefaultForwardUdpPort);
 }
 
-void ForwardingGroup::edUDPPortChange()
+void ForwardingGroup::onUdpPortChanged()
 {
     const int port = ParsePortNumber(textOf(edUDPPort), kDefaultForwardUdpPort);
     if (textOf(cbSensorSelect) == "ALL") ForwardBaseUdpPort = port;
     ForwardUdpPort = port;
 }
 
-void ForwardingGroup::cbEnableSensorForwardClick()
+void ForwardingGroup::onForwardingToggled()
 {
     PublishValues();
     if (!openOnClick_) return;
@@ -189,8 +189,8 @@ GpsUdpInputGroup::GpsUdpInputGroup(QWidget* parent) : QGroupBox(QStringLiteral("
     form->addRow(QStringLiteral("Listen Port:"), edTCPPort);
     form->addRow(btnTCPConnect, lblTCPStatus);
     form->addRow(cbTCPAutoConnect);
-    connect(cbEnableTCP, &QCheckBox::toggled, this, [this] { cbEnableTCPClick(); });
-    connect(btnTCPConnect, &QPushButton::clicked, this, [this] { btnTCPConnectClick(); });
+    connect(cbEnableTCP, &QCheckBox::toggled, this, [this] { onUdpInputToggled(); });
+    connect(btnTCPConnect, &QPushButton::clicked, this, [this] { onListenClicked(); });
 }
 
 void GpsUdpInputGroup::PublishValues()
@@ -217,7 +217,7 @@ void GpsUdpInputGroup::SaveToSettings(IniFile& ini) const
     ini.writeBool("GPS_UDP", "AutoConnect", cbTCPAutoConnect->isChecked());
 }
 
-void GpsUdpInputGroup::cbEnableTCPClick()
+void GpsUdpInputGroup::onUdpInputToggled()
 {
     GpsUdpEnabled = cbEnableTCP->isChecked();
     emit gnssPortBoxesEnabled(!GpsUdpEnabled);
@@ -230,7 +230,7 @@ void GpsUdpInputGroup::setStatus(const char* english, unsigned colour, const QSt
     lblTCPStatus->setStyleSheet(QStringLiteral("color: %1").arg(c.name()));
 }
 
-void GpsUdpInputGroup::btnTCPConnectClick()
+void GpsUdpInputGroup::onListenClicked()
 {
     if (GpsUdpListening) {
         GpsUdpSocket.stop();

@@ -45,9 +45,9 @@ public:
     QComboBox* cbSerialBaud;
     QComboBox* cbSensorSelect;
 
-    void cbSensorSelectChange();
-    void edUDPPortChange();
-    void cbEnableSensorForwardClick();
+    void onForwardTargetChanged();
+    void onUdpPortChanged();
+    void onForwardingToggled();
 
 private:
     bool openOnClick_ = true;
@@ -69,9 +69,9 @@ public:
     QLabel* lblTCPStatus;
     QCheckBox* cbTCPAutoConnect;
 
-    void cbEnableTCPClick();
+    void onUdpInputToggled();
     // Starts the listener, or stops it when listening.
-    void btnTCPConnectClick();
+    void onListenClicked();
     // Why the input is not listening: the port and the system's reason, or what to press.
     std::string notListeningReason() const;
 

@@ -68,7 +68,7 @@ NtripWindow::NtripWindow(QWidget* parent) : QWidget(parent)
     IniFileName = GetIniFileName();
     ProfilesFileName = IniFileName.substr(0, IniFileName.find_last_of('/') + 1) + "profiles.txt";
     MoveOldProfiles(OldProfilesFileName(), ProfilesFileName);
-    FormCreate();
+    setUpClient();
 }
 
 NtripWindow::~NtripWindow()
@@ -192,37 +192,37 @@ void NtripWindow::buildControls()
     layout->addWidget(memoLog);
     layout->addLayout(buttons);
 
-    connect(boxProfile, &QComboBox::activated, this, &NtripWindow::boxProfileChange);
-    connect(btnSaveProfile, &QPushButton::clicked, this, &NtripWindow::btnSaveProfileClick);
-    connect(btnFetchSources, &QPushButton::clicked, this, &NtripWindow::btnFetchSourcesClick);
-    connect(btnConnect, &QPushButton::clicked, this, &NtripWindow::btnConnectClick);
-    connect(btnClose, &QPushButton::clicked, this, &NtripWindow::btnCloseClick);
+    connect(boxProfile, &QComboBox::activated, this, &NtripWindow::onProfileChosen);
+    connect(btnSaveProfile, &QPushButton::clicked, this, &NtripWindow::onSaveProfileClicked);
+    connect(btnFetchSources, &QPushButton::clicked, this, &NtripWindow::onFetchSourcesClicked);
+    connect(btnConnect, &QPushButton::clicked, this, &NtripWindow::onConnectClicked);
+    connect(btnClose, &QPushButton::clicked, this, &NtripWindow::onCloseClicked);
     connect(rbFromGPS, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) rbFromGPSClick();
+        if (on) onFromGnssChosen();
     });
     connect(rbManual, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) rbManualClick();
+        if (on) onManualChosen();
     });
-    connect(chkShowLog, &QCheckBox::toggled, this, &NtripWindow::chkShowLogClick);
-    connect(chkOutputPort, &QCheckBox::toggled, this, &NtripWindow::chkOutputPortClick);
+    connect(chkShowLog, &QCheckBox::toggled, this, &NtripWindow::onShowLogToggled);
+    connect(chkOutputPort, &QCheckBox::toggled, this, &NtripWindow::onOutputPortToggled);
     connect(parseRtcmButton, &QPushButton::clicked, this, &NtripWindow::onParseRtcmClicked);
-    connect(tmrUpdate, &QTimer::timeout, this, &NtripWindow::tmrUpdateTimer);
+    connect(tmrUpdate, &QTimer::timeout, this, &NtripWindow::onUpdateTick);
     // The log shows its newest line whenever it grows or the view changes size. (The view's own
     // following works only from its end, and lines added while the window is hidden, or laid
     // out later, leave it short of the end.)
     connect(memoLog->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { showLastLogLine(); });
 }
 
-void NtripWindow::FormCreate()
+void NtripWindow::setUpClient()
 {
     FillOutputPorts();
     client_ = std::make_unique<TVeldorNTRIPClient>();
     signals_ = new NtripClientSignals(*client_, this);
-    connect(signals_, &NtripClientSignals::status, this, &NtripWindow::NTRIPClientStatus);
-    connect(signals_, &NtripClientSignals::data, this, &NtripWindow::NTRIPClientData);
-    connect(signals_, &NtripClientSignals::sourceTable, this, &NtripWindow::NTRIPClientSourceTable);
-    connect(signals_, &NtripClientSignals::log, this, &NtripWindow::NTRIPClientLog);
-    connect(signals_, &NtripClientSignals::ended, this, &NtripWindow::NTRIPClientEnded);
+    connect(signals_, &NtripClientSignals::status, this, &NtripWindow::onClientStatus);
+    connect(signals_, &NtripClientSignals::data, this, &NtripWindow::onClientData);
+    connect(signals_, &NtripClientSignals::sourceTable, this, &NtripWindow::onClientSourceTable);
+    connect(signals_, &NtripClientSignals::log, this, &NtripWindow::onClientLog);
+    connect(signals_, &NtripClientSignals::ended, this, &NtripWindow::onClientEnded);
     LoadProfileList();
     LoadSettings();
     AddLog("Veldor NTRIP Client initialized");
@@ -232,10 +232,10 @@ void NtripWindow::FormCreate()
 void NtripWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    FormShow();
+    onShown();
 }
 
-void NtripWindow::FormShow()
+void NtripWindow::onShown()
 {
     UpdatePositionControls();
     showLastLogLine();
@@ -347,16 +347,16 @@ void NtripWindow::UpdatePositionControls()
     if (client_) client_->UseManualPosition = manual;
 }
 
-void NtripWindow::rbFromGPSClick() { UpdatePositionControls(); }
-void NtripWindow::rbManualClick() { UpdatePositionControls(); }
+void NtripWindow::onFromGnssChosen() { UpdatePositionControls(); }
+void NtripWindow::onManualChosen() { UpdatePositionControls(); }
 
-void NtripWindow::chkShowLogClick() { memoLog->setVisible(chkShowLog->isChecked()); }
+void NtripWindow::onShowLogToggled() { memoLog->setVisible(chkShowLog->isChecked()); }
 
-void NtripWindow::btnCloseClick() { hide(); }
+void NtripWindow::onCloseClicked() { hide(); }
 
 // ---- Profiles ---------------------------------------------------------------------------------
 
-void NtripWindow::btnSaveProfileClick()
+void NtripWindow::onSaveProfileClicked()
 {
     if (checkPort(true)) SaveProfile();
 }
@@ -379,7 +379,7 @@ void NtripWindow::SaveProfile()
     if (i >= 0) boxProfile->setCurrentIndex(i);
 }
 
-void NtripWindow::boxProfileChange()
+void NtripWindow::onProfileChosen()
 {
     const int n = boxProfile->currentIndex();
     if (n < 1 || !fileExists(ProfilesFileName)) return;
@@ -432,7 +432,7 @@ void NtripWindow::clientStarted()
     SetTranslatedText(btnConnect, clientRunning_ ? "Disconnect" : "Connect");
 }
 
-void NtripWindow::btnFetchSourcesClick()
+void NtripWindow::onFetchSourcesClicked()
 {
     if (!checkPort(true)) return;
     setClientCaster();
@@ -444,7 +444,7 @@ void NtripWindow::btnFetchSourcesClick()
     if (!clientRunning_) btnFetchSources->setEnabled(true);
 }
 
-void NtripWindow::btnConnectClick() { connectOrDisconnect(true); }
+void NtripWindow::onConnectClicked() { connectOrDisconnect(true); }
 
 void NtripWindow::connectOrDisconnect(bool byUser)
 {
@@ -492,7 +492,7 @@ void NtripWindow::popUp(const char* why)
     AddLog(why);
 }
 
-void NtripWindow::NTRIPClientStatus(NTRIPClientState state, const std::string&)
+void NtripWindow::onClientStatus(NTRIPClientState state, const std::string&)
 {
     if (state == NTRIPClientState::Disconnected || state == NTRIPClientState::Error) {
         btnFetchSources->setEnabled(true);
@@ -530,14 +530,14 @@ void NtripWindow::NTRIPClientStatus(NTRIPClientState state, const std::string&)
     SetTranslatedText(this, caption);
 }
 
-void NtripWindow::NTRIPClientEnded()
+void NtripWindow::onClientEnded()
 {
     clientRunning_ = false;
     btnFetchSources->setEnabled(true);
     SetTranslatedText(btnConnect, "Connect");
 }
 
-void NtripWindow::NTRIPClientData(const QByteArray& bytes, bool forwarded)
+void NtripWindow::onClientData(const QByteArray& bytes, bool forwarded)
 {
     lastDataTime_ = clock().monotonic();
     // The client has passed the bytes to a port already (CorrectionRouter). Received is not
@@ -550,7 +550,7 @@ void NtripWindow::NTRIPClientData(const QByteArray& bytes, bool forwarded)
     watchBaseStation(bytes.constData(), std::size_t(bytes.size()));
 }
 
-void NtripWindow::NTRIPClientSourceTable(const std::vector<std::string>& mountPoints)
+void NtripWindow::onClientSourceTable(const std::vector<std::string>& mountPoints)
 {
     btnFetchSources->setEnabled(true);
     boxMountpoint->clear();
@@ -559,7 +559,7 @@ void NtripWindow::NTRIPClientSourceTable(const std::vector<std::string>& mountPo
     AddLog("Found %1 mount points", {QString::number(mountPoints.size())});
 }
 
-void NtripWindow::NTRIPClientLog(const std::string& text)
+void NtripWindow::onClientLog(const std::string& text)
 {
     // The client's own lines, read back to their keys so that they show in the interface's language.
     AddLogLine(translatedMessage(q(text), {"Disconnected", "Error: Caster address is empty", "Serial port handle cleared",
@@ -572,7 +572,7 @@ void NtripWindow::NTRIPClientLog(const std::string& text)
                                            "Connected to %1", "Server response: %1"}));
 }
 
-void NtripWindow::tmrUpdateTimer()
+void NtripWindow::onUpdateTick()
 {
     if (!client_) return;
     if (StartupConnectPending) {
@@ -615,7 +615,7 @@ void NtripWindow::UpdatePosition(double latitude, double longitude, double heigh
 
 // ---- Output port ------------------------------------------------------------------------------
 
-void NtripWindow::chkOutputPortClick()
+void NtripWindow::onOutputPortToggled()
 {
     if (chkOutputPort->isChecked()) OpenOutputPort();
     else CloseOutputPort();

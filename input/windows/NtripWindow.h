@@ -87,30 +87,30 @@ public:
     static std::string OldProfilesFileName();
 
 public slots:
-    void FormShow();
-    void boxProfileChange();
-    void btnSaveProfileClick();
-    void btnFetchSourcesClick();
-    void btnConnectClick();
-    void btnCloseClick();
-    void rbFromGPSClick();
-    void rbManualClick();
-    void chkShowLogClick();
-    void chkOutputPortClick();
-    void tmrUpdateTimer();
+    void onShown();
+    void onProfileChosen();
+    void onSaveProfileClicked();
+    void onFetchSourcesClicked();
+    void onConnectClicked();
+    void onCloseClicked();
+    void onFromGnssChosen();
+    void onManualChosen();
+    void onShowLogToggled();
+    void onOutputPortToggled();
+    void onUpdateTick();
     void onParseRtcmClicked();
 
-    void NTRIPClientStatus(vsx::NTRIPClientState state, const std::string& text);
-    void NTRIPClientData(const QByteArray& bytes, bool forwarded);
-    void NTRIPClientSourceTable(const std::vector<std::string>& mountPoints);
-    void NTRIPClientLog(const std::string& text);
-    void NTRIPClientEnded();
+    void onClientStatus(vsx::NTRIPClientState state, const std::string& text);
+    void onClientData(const QByteArray& bytes, bool forwarded);
+    void onClientSourceTable(const std::vector<std::string>& mountPoints);
+    void onClientLog(const std::string& text);
+    void onClientEnded();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void FormCreate();
+    void setUpClient();
     // A line of the log, in the interface's language (english is a key, "%1" ... filled from args).
     void AddLog(const char* english, const QStringList& args = {});
     void AddLogLine(const QString& text);

@@ -40,8 +40,8 @@ RtcmReportWindow::RtcmReportWindow(QWidget* parent) : QWidget(parent)
     layout->addWidget(MemoRTCM);
     layout->addLayout(buttons);
 
-    connect(btnClear, &QPushButton::clicked, this, &RtcmReportWindow::btnClearClick);
-    connect(btnClose, &QPushButton::clicked, this, &RtcmReportWindow::btnCloseClick);
+    connect(btnClear, &QPushButton::clicked, this, &RtcmReportWindow::onClearClicked);
+    connect(btnClose, &QPushButton::clicked, this, &RtcmReportWindow::onCloseClicked);
 }
 
 void RtcmReportWindow::AddLine(const std::string& text)
@@ -70,9 +70,9 @@ std::string RtcmReportWindow::ReportFileName()
     return dataRoot() + date + "/LOG/" + date + " Veldor RTCM Parsing.log";
 }
 
-void RtcmReportWindow::btnClearClick() { Clear(); }
+void RtcmReportWindow::onClearClicked() { Clear(); }
 
-void RtcmReportWindow::btnCloseClick()
+void RtcmReportWindow::onCloseClicked()
 {
     const std::vector<std::string> lines = Lines();
     if (!lines.empty()) {

@@ -28,8 +28,8 @@ public:
     static std::string ReportFileName();
 
 public slots:
-    void btnClearClick();
-    void btnCloseClick();
+    void onClearClicked();
+    void onCloseClicked();
 
 private:
     int lineCount_ = 0;

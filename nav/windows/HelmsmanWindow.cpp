@@ -73,11 +73,11 @@ HelmsmanWindow::HelmsmanWindow(MainWindow* owner) : QWidget(owner), nav_(owner)
     Canvas->SetRightClickMeasure(false);
     // The refresh rebuilds several layers: it paints once, after the refresh.
     Canvas->SetSynchronousRepaints(false);
-    connect(Canvas, &TVeldorCanvas::OnWorldMouseMove, this, &HelmsmanWindow::HelmWorldMouseMove);
-    connect(Canvas, &TVeldorCanvas::OnWorldMouseDown, this, &HelmsmanWindow::HelmWorldMouseDown);
-    connect(Canvas, &TVeldorCanvas::OnMouseDown, this, &HelmsmanWindow::HelmMouseDown);
-    connect(Canvas, &TVeldorCanvas::OnMouseMove, this, &HelmsmanWindow::HelmMouseMove);
-    connect(Canvas, &TVeldorCanvas::OnMouseUp, this, &HelmsmanWindow::HelmMouseUp);
+    connect(Canvas, &TVeldorCanvas::OnWorldMouseMove, this, &HelmsmanWindow::onMapWorldMouseMoved);
+    connect(Canvas, &TVeldorCanvas::OnWorldMouseDown, this, &HelmsmanWindow::onMapWorldMousePressed);
+    connect(Canvas, &TVeldorCanvas::OnMouseDown, this, &HelmsmanWindow::onMapMousePressed);
+    connect(Canvas, &TVeldorCanvas::OnMouseMove, this, &HelmsmanWindow::onMapMouseMoved);
+    connect(Canvas, &TVeldorCanvas::OnMouseUp, this, &HelmsmanWindow::onMapMouseReleased);
 
     Menu = new QMenu(this);
     Menu->setObjectName("HelmMenu");
@@ -87,37 +87,37 @@ HelmsmanWindow::HelmsmanWindow(MainWindow* owner) : QWidget(owner), nav_(owner)
         return a;
     };
     FollowItem = add("HelmFollowItem", "Unfollow Vessel");
-    connect(FollowItem, &QAction::triggered, this, &HelmsmanWindow::HelmFollowClick);
+    connect(FollowItem, &QAction::triggered, this, &HelmsmanWindow::onFollowTriggered);
     HeadUpItem = add("HelmHeadUpItem", "Up North (standard chart view)");
-    connect(HeadUpItem, &QAction::triggered, this, &HelmsmanWindow::HelmHeadUpClick);
+    connect(HeadUpItem, &QAction::triggered, this, &HelmsmanWindow::onHeadUpTriggered);
     GridItem = add("HelmGridItem", "Show Grid");
-    connect(GridItem, &QAction::triggered, this, &HelmsmanWindow::HelmGridClick);
+    connect(GridItem, &QAction::triggered, this, &HelmsmanWindow::onGridTriggered);
     RunlineThickItem = add("HelmRunlineThickItem", "Make the runline thick");
-    connect(RunlineThickItem, &QAction::triggered, this, &HelmsmanWindow::HelmRunlineThickClick);
+    connect(RunlineThickItem, &QAction::triggered, this, &HelmsmanWindow::onRunlineThickTriggered);
     Menu->addSeparator();
     CenterMainItem = add("HelmCenterMainItem", "Center on Main Vessel");
     CenterMainItem->setCheckable(true);
-    connect(CenterMainItem, &QAction::triggered, this, &HelmsmanWindow::HelmCenterMainClick);
+    connect(CenterMainItem, &QAction::triggered, this, &HelmsmanWindow::onCenterMainTriggered);
     for (int tag = 1; tag <= 3; ++tag) {
         QAction* a = add(("HelmCenterVessel" + std::to_string(tag + 1) + "Item").c_str(), "");
         a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, tag] { HelmCenterVesselClick(tag); });
+        connect(a, &QAction::triggered, this, [this, tag] { onCenterVesselTriggered(tag); });
         CenterVesselItems.push_back(a);
     }
     Menu->addSeparator();
     TracksItem = add("HelmTracksItem", "Hide Tracklines");
-    connect(TracksItem, &QAction::triggered, this, &HelmsmanWindow::HelmToggleTracks);
+    connect(TracksItem, &QAction::triggered, this, &HelmsmanWindow::onTracksTriggered);
     ClearTracksItem = add("HelmClearTracksItem", "Clear Tracks && Start Over");
-    connect(ClearTracksItem, &QAction::triggered, this, &HelmsmanWindow::HelmClearTracks);
-    connect(Menu, &QMenu::aboutToShow, this, &HelmsmanWindow::HelmMenuPopup);
+    connect(ClearTracksItem, &QAction::triggered, this, &HelmsmanWindow::onClearTracksTriggered);
+    connect(Menu, &QMenu::aboutToShow, this, &HelmsmanWindow::updateMenu);
 
     Timer = new QTimer(this);
     Timer->setObjectName("HelmTimer");
     Timer->setInterval(200);
-    connect(Timer, &QTimer::timeout, this, &HelmsmanWindow::HelmTimerTick);
+    connect(Timer, &QTimer::timeout, this, &HelmsmanWindow::onRefreshTick);
 
     LoadHelmsmanSettings();
-    HelmMenuPopup();
+    updateMenu();
 }
 
 // Made and freed with the main window only.
@@ -172,7 +172,7 @@ void HelmsmanWindow::MirrorTrack(const std::string& layer, ColorValue colour, in
     scene_->MirrorTrack(layer, colour, width, from, to, asLine);
 }
 
-void HelmsmanWindow::HelmTimerTick()
+void HelmsmanWindow::onRefreshTick()
 {
     if (!isVisible()) return;
     try {
@@ -212,7 +212,7 @@ void HelmsmanWindow::SaveHelmsmanSettings()
     SaveHelmsmanOptions(ini, scene_->Options);
 }
 
-void HelmsmanWindow::HelmMenuPopup()
+void HelmsmanWindow::updateMenu()
 {
     const HelmsmanOptions& o = scene_->Options;
     SetTranslatedText(FollowItem, o.Follow ? "Unfollow Vessel" : "Follow Vessel");
@@ -238,10 +238,10 @@ void HelmsmanWindow::menuCommandDone()
 {
     Canvas->Redraw();
     SaveHelmsmanSettings();
-    HelmMenuPopup();
+    updateMenu();
 }
 
-void HelmsmanWindow::HelmFollowClick()
+void HelmsmanWindow::onFollowTriggered()
 {
     HelmsmanOptions& o = scene_->Options;
     o.Follow = !o.Follow;
@@ -249,7 +249,7 @@ void HelmsmanWindow::HelmFollowClick()
     menuCommandDone();
 }
 
-void HelmsmanWindow::HelmHeadUpClick()
+void HelmsmanWindow::onHeadUpTriggered()
 {
     HelmsmanOptions& o = scene_->Options;
     o.HeadUp = !o.HeadUp;
@@ -257,7 +257,7 @@ void HelmsmanWindow::HelmHeadUpClick()
     menuCommandDone();
 }
 
-void HelmsmanWindow::HelmGridClick()
+void HelmsmanWindow::onGridTriggered()
 {
     const bool shown = !Canvas->Grid().Shown;
     Canvas->SetGridShown(shown);
@@ -265,67 +265,67 @@ void HelmsmanWindow::HelmGridClick()
     menuCommandDone();
 }
 
-void HelmsmanWindow::HelmRunlineThickClick()
+void HelmsmanWindow::onRunlineThickTriggered()
 {
     scene_->Options.RunlineThick = !scene_->Options.RunlineThick;
     CopyDrawing(true);
     menuCommandDone();
 }
 
-void HelmsmanWindow::HelmCenterMainClick()
+void HelmsmanWindow::onCenterMainTriggered()
 {
     scene_->Options.FollowTarget = 0;
     scene_->Options.Follow = true;
     menuCommandDone();
 }
 
-void HelmsmanWindow::HelmCenterVesselClick(int tag)
+void HelmsmanWindow::onCenterVesselTriggered(int tag)
 {
     scene_->Options.FollowTarget = tag;
     scene_->Options.Follow = true;
     menuCommandDone();
 }
 
-void HelmsmanWindow::HelmToggleTracks()
+void HelmsmanWindow::onTracksTriggered()
 {
     scene_->SetShowTracks(!scene_->Options.ShowTracks);
     Canvas->Redraw();
-    HelmMenuPopup();
+    updateMenu();
 }
 
-void HelmsmanWindow::HelmClearTracks()
+void HelmsmanWindow::onClearTracksTriggered()
 {
     // Only this map's copy of the track goes; the main map's track goes on unbroken.
     scene_->ClearTracks();
     Canvas->Redraw();
-    HelmMenuPopup();
+    updateMenu();
 }
 
 // ---- Right button: menu or measure ------------------------------------------------------------
 
-void HelmsmanWindow::HelmMouseDown(TVeldorCanvas*, int button, int, int x, int y)
+void HelmsmanWindow::onMapMousePressed(TVeldorCanvas*, int button, int, int x, int y)
 {
     if (button == inputcode::Right) rightButton_.Press(x, y, false);
 }
 
-void HelmsmanWindow::HelmWorldMouseDown(TVeldorCanvas*, int button, int, int, double x, double y)
+void HelmsmanWindow::onMapWorldMousePressed(TVeldorCanvas*, int button, int, int, double x, double y)
 {
     if (button == inputcode::Right) rightButton_.PressWorld(x, y);
 }
 
-void HelmsmanWindow::HelmMouseMove(TVeldorCanvas*, int shift, int x, int y)
+void HelmsmanWindow::onMapMouseMoved(TVeldorCanvas*, int shift, int x, int y)
 {
     if (rightButton_.Move(x, y, shift & inputcode::RightHeld))
         Canvas->StartMeasure(rightButton_.OriginX(), rightButton_.OriginY());
 }
 
-void HelmsmanWindow::HelmWorldMouseMove(TVeldorCanvas*, int, double x, double y, double, double)
+void HelmsmanWindow::onMapWorldMouseMoved(TVeldorCanvas*, int, double x, double y, double, double)
 {
     RightButtonGesture::MeasureEnd end;
     if (rightButton_.MeasureTo(x, y, end)) Canvas->UpdateMeasureEnd(end.x, end.y, end.distance, end.bearing);
 }
 
-void HelmsmanWindow::HelmMouseUp(TVeldorCanvas*, int button, int, int x, int y)
+void HelmsmanWindow::onMapMouseReleased(TVeldorCanvas*, int button, int, int x, int y)
 {
     if (button != inputcode::Right) return;
     switch (rightButton_.ReleaseRight()) {

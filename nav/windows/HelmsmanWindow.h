@@ -53,22 +53,22 @@ public:
     void LoadHelmsmanSettings();
     void SaveHelmsmanSettings();
 
-    void HelmTimerTick();
-    void HelmMenuPopup();
-    void HelmFollowClick();
-    void HelmHeadUpClick();
-    void HelmGridClick();
-    void HelmRunlineThickClick();
-    void HelmCenterMainClick();
-    void HelmCenterVesselClick(int tag);
-    void HelmToggleTracks();
-    void HelmClearTracks();
+    void onRefreshTick();
+    void updateMenu();
+    void onFollowTriggered();
+    void onHeadUpTriggered();
+    void onGridTriggered();
+    void onRunlineThickTriggered();
+    void onCenterMainTriggered();
+    void onCenterVesselTriggered(int tag);
+    void onTracksTriggered();
+    void onClearTracksTriggered();
 
-    void HelmMouseDown(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
-    void HelmMouseMove(vsx::TVeldorCanvas* sender, int shift, int x, int y);
-    void HelmMouseUp(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
-    void HelmWorldMouseDown(vsx::TVeldorCanvas* sender, int button, int shift, int action, double x, double y);
-    void HelmWorldMouseMove(vsx::TVeldorCanvas* sender, int shift, double x, double y, double magnitude,
+    void onMapMousePressed(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
+    void onMapMouseMoved(vsx::TVeldorCanvas* sender, int shift, int x, int y);
+    void onMapMouseReleased(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
+    void onMapWorldMousePressed(vsx::TVeldorCanvas* sender, int button, int shift, int action, double x, double y);
+    void onMapWorldMouseMoved(vsx::TVeldorCanvas* sender, int shift, double x, double y, double magnitude,
                             double angle);
 
 private:

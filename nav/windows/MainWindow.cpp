@@ -183,7 +183,7 @@ MainWindow::MainWindow(QWidget* parent)
     setEventsLogWatcher([this](const std::string& file, bool written, const std::string& reason) {
         if (QThread::currentThread() == thread()) noteWrite("events log", file, written, reason);
     });
-    FormCreate();
+    setUp();
 }
 
 MainWindow::~MainWindow()
@@ -211,7 +211,7 @@ const std::string& MainWindow::DatumText() const
     return s ? s->datumText() : none;
 }
 
-void MainWindow::FormCreate()
+void MainWindow::setUp()
 {
     RealtimeState& state = realtimeState();
     state = RealtimeState{};
@@ -245,7 +245,7 @@ void MainWindow::FormCreate()
     tMap = new QTimer(this);
     tMap->setObjectName("tMap");
     tMap->setInterval(kMapInterval);
-    connect(tMap, &QTimer::timeout, this, &MainWindow::tMapTimer);
+    connect(tMap, &QTimer::timeout, this, &MainWindow::onMapTick);
     positionExpiry_ = new QTimer(this);
     positionExpiry_->setObjectName("PositionExpiry");
     positionExpiry_->setSingleShot(true);
@@ -254,11 +254,11 @@ void MainWindow::FormCreate()
     tEchogram = new QTimer(this);
     tEchogram->setObjectName("tEchogram");
     tEchogram->setInterval(200);
-    connect(tEchogram, &QTimer::timeout, this, &MainWindow::tEchogramTimer);
+    connect(tEchogram, &QTimer::timeout, this, &MainWindow::onEchogramTick);
     tEchogram->start();
     tScreenshot = new QTimer(this);
     tScreenshot->setObjectName("tScreenshot");
-    connect(tScreenshot, &QTimer::timeout, this, &MainWindow::tScreenshotTimer);
+    connect(tScreenshot, &QTimer::timeout, this, &MainWindow::onScreenshotTick);
 
     buildToolbars();
     buildMenus();
@@ -317,16 +317,16 @@ void MainWindow::buildToolbars()
         return b;
     };
     bRealtime = button(tRealtime, "bRealtime", "Start");
-    connect(bRealtime, &QToolButton::clicked, this, &MainWindow::bRealtimeClick);
-    connect(button(tRealtime, "tbRunline", "Runline"), &QToolButton::clicked, this, &MainWindow::tbRunlineClick);
-    connect(button(tRealtime, "ConnectIcon", "Settings"), &QToolButton::clicked, this, &MainWindow::ConnectIconClick);
+    connect(bRealtime, &QToolButton::clicked, this, &MainWindow::onRealtimeClicked);
+    connect(button(tRealtime, "tbRunline", "Runline"), &QToolButton::clicked, this, &MainWindow::onRunlineClicked);
+    connect(button(tRealtime, "ConnectIcon", "Settings"), &QToolButton::clicked, this, &MainWindow::onSettingsClicked);
     button(tRealtime, "tbFixed", "Fixed");
     button(tRealtime, "tbFloat", "Float");
     button(tRealtime, "tbAuto", "Auto");
     button(tRealtime, "bSelectTracks", "Select Track");
     button(tRealtime, "bDelSelected", "Delete Selected");
     bFollowVessel = button(tRealtime, "bFollowVessel", "Follow");
-    connect(bFollowVessel, &QToolButton::clicked, this, &MainWindow::bFollowVesselClick);
+    connect(bFollowVessel, &QToolButton::clicked, this, &MainWindow::onFollowVesselClicked);
     noFollowButton = button(tRealtime, "ToolButton13", "No follow");
     connect(noFollowButton, &QToolButton::clicked, this, &MainWindow::onNoFollowClicked);
 
@@ -343,12 +343,12 @@ void MainWindow::buildToolbars()
                            Named{"bOpen", "Open"}, Named{"bSave", "Save"}, Named{"bExit", "Exit"},
                            Named{"bRestart", "Restart"}})
         button(tDraw, b.name, b.caption);
-    connect(drawButton("btEventAdd"), &QToolButton::clicked, this, &MainWindow::btEventAddClick);
-    connect(drawButton("btEventReset"), &QToolButton::clicked, this, &MainWindow::btEventResetClick);
+    connect(drawButton("btEventAdd"), &QToolButton::clicked, this, &MainWindow::onEventAddClicked);
+    connect(drawButton("btEventReset"), &QToolButton::clicked, this, &MainWindow::onEventResetClicked);
     connect(drawButton("Zoomin"), &QToolButton::clicked, this, [this] { surveyHostBinding_->ZoomIn(); });
     connect(drawButton("Zoomout"), &QToolButton::clicked, this, [this] { surveyHostBinding_->ZoomOut(); });
     connect(drawButton("bOpen"), &QToolButton::clicked, this, &MainWindow::onOpenTriggered);
-    connect(drawButton("bSave"), &QToolButton::clicked, this, &MainWindow::SaveCommandClick);
+    connect(drawButton("bSave"), &QToolButton::clicked, this, &MainWindow::onSaveClicked);
     for (const Named& b : {Named{"ToolButton7", "Point"}, Named{"ToolButton12", "Line"},
                            Named{"ToolButton21", "Rectangle"}, Named{"ToolButton23", "Polyline"},
                            Named{"ToolButton27", "Ellipse"}, Named{"ToolButton28", "Polygon"},
@@ -386,7 +386,7 @@ void MainWindow::buildMenus()
     QMenu* file = menu("File");
     connect(item(file, "New1", "New", QKeySequence("Ctrl+N")), &QAction::triggered, this, &MainWindow::onNewTriggered);
     connect(item(file, "Open1", "Open...", QKeySequence("Ctrl+O")), &QAction::triggered, this, &MainWindow::onOpenTriggered);
-    connect(item(file, "Save1", "Save", QKeySequence("Ctrl+S")), &QAction::triggered, this, &MainWindow::SaveCommandClick);
+    connect(item(file, "Save1", "Save", QKeySequence("Ctrl+S")), &QAction::triggered, this, &MainWindow::onSaveClicked);
     connect(item(file, "SaveAs1", "Save As...", QKeySequence("Ctrl+W")), &QAction::triggered, this,
             &MainWindow::onSaveAsTriggered);
     file->addSeparator();
@@ -406,12 +406,12 @@ void MainWindow::buildMenus()
     followVesselItem = item(edit, "Followvessel1", "Follow vessel");
     followVesselItem->setCheckable(true);
     followVesselItem->setChecked(true);
-    connect(followVesselItem, &QAction::triggered, this, &MainWindow::bFollowVesselClick);
+    connect(followVesselItem, &QAction::triggered, this, &MainWindow::onFollowVesselClicked);
     doNotFollowVesselItem = item(edit, "Donotfollowvessel1", "Do not follow vessel");
     doNotFollowVesselItem->setCheckable(true);
     connect(doNotFollowVesselItem, &QAction::triggered, this, &MainWindow::onNoFollowClicked);
     connect(item(edit, "MarkEvent1", "Mark Event", QKeySequence(Qt::Key_F12)), &QAction::triggered, this,
-            &MainWindow::btEventAddClick);
+            &MainWindow::onEventAddClicked);
 
     QMenu* zoom = menu("Zoom");
     connect(item(zoom, "In1", "In", QKeySequence("Ctrl+I")), &QAction::triggered, this, [this] { surveyHostBinding_->ZoomIn(); });
@@ -523,24 +523,24 @@ void MainWindow::createReceivers()
 {
     ZGPS1 = new TVeldorSerialGPS(this);
     ZGPS1->setObjectName("ZGPS1");
-    connect(ZGPS1, &TVeldorSerialGPS::OnConnect, this, &MainWindow::ZGPS1Connect);
-    connect(ZGPS1, &TVeldorSerialGPS::OnDisconnect, this, &MainWindow::ZGPS1Disconnect);
-    connect(ZGPS1, &TVeldorSerialGPS::OnIdle, this, &MainWindow::ZGPS1Idle);
-    connect(ZGPS1, &TVeldorSerialGPS::OnTimeout, this, &MainWindow::ZGPS1Timeout);
-    connect(ZGPS1, &TVeldorSerialGPS::OnNewCommand, this, &MainWindow::ZGPS1NewCommand);
-    connect(ZGPS1, &TVeldorSerialGPS::OnPosition3DChange, this, &MainWindow::ZGPS1Position3DChange);
-    connect(ZGPS1, &TVeldorSerialGPS::OnSpeedChange, this, &MainWindow::ZGPS1SpeedChange);
-    connect(ZGPS1, &TVeldorSerialGPS::OnSend, this, &MainWindow::ZGPS1Send);
-    connect(ZGPS1, &TVeldorSerialGPS::OnDeviceLost, this, &MainWindow::ZGPS1DeviceLost);
-    connect(ZGPS1, &TVeldorSerialGPS::OnDeviceBack, this, &MainWindow::ZGPS1DeviceBack);
+    connect(ZGPS1, &TVeldorSerialGPS::OnConnect, this, &MainWindow::onGnssConnected);
+    connect(ZGPS1, &TVeldorSerialGPS::OnDisconnect, this, &MainWindow::onGnssDisconnected);
+    connect(ZGPS1, &TVeldorSerialGPS::OnIdle, this, &MainWindow::onGnssIdle);
+    connect(ZGPS1, &TVeldorSerialGPS::OnTimeout, this, &MainWindow::onGnssTimeout);
+    connect(ZGPS1, &TVeldorSerialGPS::OnNewCommand, this, &MainWindow::onGnssLine);
+    connect(ZGPS1, &TVeldorSerialGPS::OnPosition3DChange, this, &MainWindow::onGnssPosition);
+    connect(ZGPS1, &TVeldorSerialGPS::OnSpeedChange, this, &MainWindow::onGnssSpeed);
+    connect(ZGPS1, &TVeldorSerialGPS::OnSend, this, &MainWindow::onGnssCommandSent);
+    connect(ZGPS1, &TVeldorSerialGPS::OnDeviceLost, this, &MainWindow::onGnssLost);
+    connect(ZGPS1, &TVeldorSerialGPS::OnDeviceBack, this, &MainWindow::onGnssBack);
     ZSENSOR = new TVeldorSerialGPS(this);
     ZSENSOR->setObjectName("ZSENSOR");
-    connect(ZSENSOR, &TVeldorSerialGPS::OnConnect, this, &MainWindow::ZSENSORConnect);
-    connect(ZSENSOR, &TVeldorSerialGPS::OnDisconnect, this, &MainWindow::ZSENSORDisconnect);
-    connect(ZSENSOR, &TVeldorSerialGPS::OnIdle, this, &MainWindow::ZSENSORIdle);
-    connect(ZSENSOR, &TVeldorSerialGPS::OnNewCommand, this, &MainWindow::ZSENSORNewCommand);
-    connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceLost, this, &MainWindow::ZSENSORDeviceLost);
-    connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceBack, this, &MainWindow::ZSENSORDeviceBack);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnConnect, this, &MainWindow::onSounderConnected);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnDisconnect, this, &MainWindow::onSounderDisconnected);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnIdle, this, &MainWindow::onSounderIdle);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnNewCommand, this, &MainWindow::onSounderLine);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceLost, this, &MainWindow::onSounderLost);
+    connect(ZSENSOR, &TVeldorSerialGPS::OnDeviceBack, this, &MainWindow::onSounderBack);
     for (TVeldorSerialGPS* receiver : {ZGPS1, ZSENSOR})
         connect(receiver, &TVeldorSerialGPS::OnRawLogWrite, this,
                 [this](TVeldorSerialGPS*, const std::string& file, bool written, const std::string& reason) {
@@ -561,10 +561,10 @@ void MainWindow::addExtraVesselReceiver()
 {
     auto* r = new TVeldorSerialGPS(this);
     r->setObjectName(QStringLiteral("ExtraVesselReceiver%1").arg(ExtraVesselReceivers.size() + 2));
-    connect(r, &TVeldorSerialGPS::OnPosition3DChange, this, &MainWindow::ExtraVesselPositionHandler);
-    connect(r, &TVeldorSerialGPS::OnNewCommand, this, &MainWindow::ExtraVesselLineHandler);
-    connect(r, &TVeldorSerialGPS::OnDeviceLost, this, &MainWindow::ExtraVesselDeviceLost);
-    connect(r, &TVeldorSerialGPS::OnDeviceBack, this, &MainWindow::ExtraVesselDeviceBack);
+    connect(r, &TVeldorSerialGPS::OnPosition3DChange, this, &MainWindow::onExtraVesselPosition);
+    connect(r, &TVeldorSerialGPS::OnNewCommand, this, &MainWindow::onExtraVesselLine);
+    connect(r, &TVeldorSerialGPS::OnDeviceLost, this, &MainWindow::onExtraVesselLost);
+    connect(r, &TVeldorSerialGPS::OnDeviceBack, this, &MainWindow::onExtraVesselBack);
     ExtraVesselReceivers.push_back(r);
 }
 
@@ -587,9 +587,9 @@ void MainWindow::createCanvas(bool showImagery)
     setUpImagery(showImagery);
     // The right button belongs to this window: a click opens the map menu.
     fcad->SetRightClickMeasure(false);
-    connect(fcad, &TVeldorCanvas::OnMouseDown, this, &MainWindow::MapMouseDown);
-    connect(fcad, &TVeldorCanvas::OnMouseMove, this, &MainWindow::MapMouseMove);
-    connect(fcad, &TVeldorCanvas::OnMouseUp, this, &MainWindow::MapMouseUp);
+    connect(fcad, &TVeldorCanvas::OnMouseDown, this, &MainWindow::onMapMousePressed);
+    connect(fcad, &TVeldorCanvas::OnMouseMove, this, &MainWindow::onMapMouseMoved);
+    connect(fcad, &TVeldorCanvas::OnMouseUp, this, &MainWindow::onMapMouseReleased);
     buildMapContextMenu();
 }
 
@@ -602,10 +602,10 @@ void MainWindow::showEvent(QShowEvent* event)
     shownOnce_ = true;
     // The first show belongs after every window exists: the program creates them right after
     // showing this one, and the message loop then runs this.
-    QTimer::singleShot(0, this, &MainWindow::FormShow);
+    QTimer::singleShot(0, this, &MainWindow::onFirstShown);
 }
 
-void MainWindow::FormShow()
+void MainWindow::onFirstShown()
 {
     CanvasModel& model = fcad->Model();
     EnsureStandardLayers(&model);
@@ -684,7 +684,7 @@ void MainWindow::TranslateCaptions()
     for (const auto& f : fixed)
         if (auto* b = findChild<QToolButton*>(QString::fromLatin1(f.name))) SetTranslatedText(b, f.english);
     UpdateRealtimeCaption();
-    MapMenuPopup();
+    updateMapMenu();
     if (fWaterfal) SetTranslatedText(fWaterfal, "Acoustics Waterfall");
     if (fTheme) {
         SetTranslatedText(fTheme, "Theme Selection");
@@ -714,12 +714,12 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
     if (!closing_) {
         closing_ = true;
-        FormCloseQuery();
+        shutDown();
     }
     QApplication::quit();
 }
 
-void MainWindow::FormCloseQuery()
+void MainWindow::shutDown()
 {
     bRealtime->setEnabled(false);
     // A running survey is stopped as the button would stop it, so every log and output is
@@ -754,7 +754,7 @@ void MainWindow::FormCloseQuery()
 
 // ---- Real time and the receivers --------------------------------------------------------------
 
-void MainWindow::bRealtimeClick()
+void MainWindow::onRealtimeClicked()
 {
     auto* button = qobject_cast<QWidget*>(sender());
     QWidget* actedIn = button ? button : QApplication::activeWindow();
@@ -767,14 +767,14 @@ void MainWindow::bRealtimeClick()
     });
 }
 
-void MainWindow::ZGPS1NewCommand(TVeldorSerialGPS* sender, const std::string& command)
+void MainWindow::onGnssLine(TVeldorSerialGPS* sender, const std::string& command)
 {
     // The receiver has read the line into its fix already: the handler takes the same line's.
     lineHandler_->HandleLine(command, sender->LastSentence(), sender->Fix());
     armPositionExpiry();
 }
 
-void MainWindow::ZGPS1Position3DChange(TVeldorSerialGPS*, double latitude, double longitude, double altitude)
+void MainWindow::onGnssPosition(TVeldorSerialGPS*, double latitude, double longitude, double altitude)
 {
     RealtimeState& s = realtimeState();
     s.GpsLatitude = latitude;
@@ -784,21 +784,21 @@ void MainWindow::ZGPS1Position3DChange(TVeldorSerialGPS*, double latitude, doubl
     s.ImageryLongitude = longitude;
 }
 
-void MainWindow::ZGPS1SpeedChange(TVeldorSerialGPS*, double speedKmh)
+void MainWindow::onGnssSpeed(TVeldorSerialGPS*, double speedKmh)
 {
     // Without a current position the speed is not shown (the map tick shows it again with one).
     if (fRealtime && ZGPS1->Fix().current.At(clock().monotonic()))
         fRealtime->Speed->setText(tr8(formatFixed(speedKmh / 1.852, 1)));
 }
 
-void MainWindow::ZGPS1Send(TVeldorSerialGPS*, std::string buffer)
+void MainWindow::onGnssCommandSent(TVeldorSerialGPS*, std::string buffer)
 {
     MessageText = translatedArgs("Command sent to device: %1", {fromCp1254(buffer)});
     if (FMsg) FMsg->AddMessage(MessageText, true);
     AppendEventLine("Command sent to device: " + buffer, EventsLogFileName());
 }
 
-void MainWindow::ExtraVesselPositionHandler(TVeldorSerialGPS* sender, double latitude, double longitude, double altitude)
+void MainWindow::onExtraVesselPosition(TVeldorSerialGPS* sender, double latitude, double longitude, double altitude)
 {
     for (size_t i = 0; i < ExtraVesselReceivers.size() && i < ExtraVessels.size(); ++i) {
         if (ExtraVesselReceivers[i] != sender) continue;
@@ -813,7 +813,7 @@ void MainWindow::ExtraVesselPositionHandler(TVeldorSerialGPS* sender, double lat
 
 // ---- Map --------------------------------------------------------------------------------------
 
-void MainWindow::tMapTimer()
+void MainWindow::onMapTick()
 {
     // A dialog opened inside a tick runs a nested loop in which the timer fires again.
     if (tickRunning_) return;
@@ -873,7 +873,7 @@ void MainWindow::onImportOldSettingsTriggered()
     ExitProcess(-1);
 }
 
-void MainWindow::StatusBarClick(int x)
+void MainWindow::onStatusBarClicked(int x)
 {
     int left = 0;
     for (size_t i = 0; i < 3 && i < statusPanels_.size(); ++i) left += statusPanels_[i]->width();
@@ -891,7 +891,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
             // Panel positions are counted from the bar's left edge, as the panels are laid out.
             const int x = static_cast<QMouseEvent*>(event)->position().toPoint().x() -
                           (statusPanels_.empty() ? 0 : statusPanels_[0]->x());
-            StatusBarClick(x);
+            onStatusBarClicked(x);
         } else if (event->type() == QEvent::MouseButtonDblClick) {
             onShowSatelliteImageTriggered();
         }

@@ -129,9 +129,9 @@ public:
     int StatusPanelCount() const { return int(statusPanels_.size()); }
 
     // ---- Lifecycle -------------------------------------------------------------------------------
-    void FormCreate();
-    void FormShow();
-    void FormCloseQuery();
+    void setUp();
+    void onFirstShown();
+    void shutDown();
     void TranslateCaptions();
     void ShowFileInStatusBar(const std::string& path);
     void UpdateRealtimeCaption();
@@ -148,91 +148,91 @@ public:
 
 public slots:
     // ---- Real time -------------------------------------------------------------------------------
-    void bRealtimeClick();
+    void onRealtimeClicked();
     // ---- Main receiver ---------------------------------------------------------------------------
-    void ZGPS1NewCommand(vsx::TVeldorSerialGPS* sender, const std::string& command);
-    void ZGPS1Position3DChange(vsx::TVeldorSerialGPS* sender, double latitude, double longitude, double altitude);
-    void ZGPS1SpeedChange(vsx::TVeldorSerialGPS* sender, double speedKmh);
-    void ZGPS1Send(vsx::TVeldorSerialGPS* sender, std::string buffer);
+    void onGnssLine(vsx::TVeldorSerialGPS* sender, const std::string& command);
+    void onGnssPosition(vsx::TVeldorSerialGPS* sender, double latitude, double longitude, double altitude);
+    void onGnssSpeed(vsx::TVeldorSerialGPS* sender, double speedKmh);
+    void onGnssCommandSent(vsx::TVeldorSerialGPS* sender, std::string buffer);
     // Device events of the receivers (connect, disconnect, idle, time-out), and the echosounder's
     // lines: bound at creation, handled by the device-event and depth parts.
-    void ZGPS1Connect(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
-    void ZGPS1Disconnect(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
-    void ZGPS1Idle(vsx::TVeldorSerialGPS* sender);
-    void ZGPS1Timeout(vsx::TVeldorSerialGPS* sender);
-    void ZSENSORConnect(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
-    void ZSENSORDisconnect(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
-    void ZSENSORIdle(vsx::TVeldorSerialGPS* sender);
-    void ZSENSORNewCommand(vsx::TVeldorSerialGPS* sender, const std::string& command);
-    void ZSENSORTimeout(vsx::TVeldorSerialGPS* sender);
+    void onGnssConnected(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void onGnssDisconnected(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void onGnssIdle(vsx::TVeldorSerialGPS* sender);
+    void onGnssTimeout(vsx::TVeldorSerialGPS* sender);
+    void onSounderConnected(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void onSounderDisconnected(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void onSounderIdle(vsx::TVeldorSerialGPS* sender);
+    void onSounderLine(vsx::TVeldorSerialGPS* sender, const std::string& command);
+    void onSounderTimeout(vsx::TVeldorSerialGPS* sender);
     // A device that went away during a run, and its return (the receiver opens it again itself).
-    void ZGPS1DeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
-    void ZGPS1DeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
-    void ZSENSORDeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
-    void ZSENSORDeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void onGnssLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void onGnssBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void onSounderLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void onSounderBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
     // ---- Event marks and window commands ---------------------------------------------------------
-    void btEventAddClick();
-    void btEventResetClick();
+    void onEventAddClicked();
+    void onEventResetClicked();
     void onEchogramTriggered();
     void onDeviceSettingsTriggered();
-    void ConnectIconClick();
+    void onSettingsClicked();
     void onRealtimeWindowTriggered();
     // ---- RTK corrections (MainWindowNtrip.cpp) ---------------------------------------------------
     void onNtripClientTriggered();
     // Call whenever ZGPS1 has opened or closed its port: hands the open port to the NTRIP client,
     // or takes it back, so corrections never go to a closed or stale port.
-    void ZGPS1PortChanged();
+    void handGnssPortToNtrip();
     void HandPositionToNtrip(double latitude, double longitude, double altitude);
     // ---- Further vessels -------------------------------------------------------------------------
-    void ExtraVesselPositionHandler(vsx::TVeldorSerialGPS* sender, double latitude, double longitude, double altitude);
-    void ExtraVesselLineHandler(vsx::TVeldorSerialGPS* sender, const std::string& command);
-    void ExtraVesselDeviceLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
-    void ExtraVesselDeviceBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void onExtraVesselPosition(vsx::TVeldorSerialGPS* sender, double latitude, double longitude, double altitude);
+    void onExtraVesselLine(vsx::TVeldorSerialGPS* sender, const std::string& command);
+    void onExtraVesselLost(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
+    void onExtraVesselBack(vsx::TVeldorSerialGPS* sender, vsx::TVGPSCommPort port);
     // ---- Map -------------------------------------------------------------------------------------
-    void tMapTimer();
-    void tEchogramTimer();
-    void tScreenshotTimer();
-    void bFollowVesselClick();
+    void onMapTick();
+    void onEchogramTick();
+    void onScreenshotTick();
+    void onFollowVesselClicked();
     void onNoFollowClicked();
-    void MainTrackliningClick();
-    void OtherTrackliningClick();
-    void CenterOnVesselClick(int target);
-    void MapMenuPopup();
-    void MapMouseDown(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
-    void MapMouseMove(vsx::TVeldorCanvas* sender, int shift, int x, int y);
-    void MapMouseUp(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
+    void onMainTrackliningTriggered();
+    void onOtherTrackliningTriggered();
+    void onCenterOnVesselTriggered(int target);
+    void updateMapMenu();
+    void onMapMousePressed(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
+    void onMapMouseMoved(vsx::TVeldorCanvas* sender, int shift, int x, int y);
+    void onMapMouseReleased(vsx::TVeldorCanvas* sender, int button, int shift, int x, int y);
     // ---- Map tools, selection, track clearing and keys (MainWindowMap.cpp) -----------------------
     void SetDrawingTool(int tool);
-    void ZoomextentsClick();
-    void ZoomwindowClick();
-    void ZoomdynamicClick();
-    void ZoompanClick();
-    void bMouseSelectClick();
-    void bSelectTracksClick();
-    void bDelSelectedClick();
+    void onZoomExtentsClicked();
+    void onZoomWindowClicked();
+    void onZoomDynamicClicked();
+    void onPanClicked();
+    void onSelectShapesClicked();
+    void onSelectTracksClicked();
+    void onDeleteSelectedClicked();
     void onClearUserShapesClicked();
-    void tbFixedClick();
-    void tbFloatClick();
-    void tbAutoClick();
-    void ShowMainTracksClick();
-    void ShowOtherTracksClick();
-    void ShowDepthTextsClick();
-    void SelectRunlineHereClick();
-    void HelmsmanWindowItemClick();
-    void fcadWorldMouseDown(vsx::TVeldorCanvas* sender, int button, int shift, int action, double x, double y);
-    void fcadWorldMouseMove(vsx::TVeldorCanvas* sender, int shift, double x, double y, double magnitude, double angle);
-    void fcadDrawBegin(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
-    void fcadDrawEnd(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
-    void fcadDblClick(vsx::TVeldorCanvas* sender);
-    void fcadShapeNumberSelected(vsx::TVeldorCanvas* sender, int shapeType, int shapeNumber);
+    void onClearFixedTracksClicked();
+    void onClearFloatTracksClicked();
+    void onClearNoFixTracksClicked();
+    void onShowMainTracksTriggered();
+    void onShowOtherTracksTriggered();
+    void onShowDepthTextsTriggered();
+    void onSelectRunlineHereTriggered();
+    void onToggleHelmsmanTriggered();
+    void onMapWorldMousePressed(vsx::TVeldorCanvas* sender, int button, int shift, int action, double x, double y);
+    void onMapWorldMouseMoved(vsx::TVeldorCanvas* sender, int shift, double x, double y, double magnitude, double angle);
+    void onDrawingStarted(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
+    void onDrawingFinished(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
+    void onMapDoubleClicked(vsx::TVeldorCanvas* sender);
+    void onShapeSelected(vsx::TVeldorCanvas* sender, int shapeType, int shapeNumber);
     void onOpenLogFolderTriggered();
     void onRemoteSupportTriggered();
     // ---- Helmsman window (HelmsmanWindow.cpp) ----------------------------------------------------
     void onHelmsmanWindowTriggered();
     void CloneDrawingToHelmsman(bool keepHelmsmanView);
     // ---- Screenshots, end and restart (MainWindowScreens.cpp) -----------------------------------
-    void bExitClick();
-    void bRestartClick();
+    void onExitClicked();
+    void onRestartClicked();
     // ---- Menu commands of this window ------------------------------------------------------------
     void onEnglishTriggered();
     void onTurkishTriggered();
@@ -244,7 +244,7 @@ public slots:
     // logged and shown on the status bar.
     void onSaveTriggered();
     // Save from the menu or the tool bar: a failure is shown in a message.
-    void SaveCommandClick();
+    void onSaveClicked();
     void onNewTriggered();
     void onOpenTriggered();
     void onSaveAsTriggered();
@@ -253,9 +253,9 @@ public slots:
     void onExportTriggered();
     void onTranslationEditorTriggered();
     // ---- Run lines (MainWindowRunline.cpp) -------------------------------------------------------
-    void tbRunlineClick();
+    void onRunlineClicked();
     void onGenerateRunlinesTriggered();
-    void RunlineRouteDrawEnd(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
+    void onRouteDrawn(vsx::TVeldorCanvas* sender, int shapeType, double x, double y);
 
 public:
     // ---- On-screen keypad and keyboard ------------------------------------------------------------
@@ -272,7 +272,7 @@ public:
     std::function<void(int)> ExitProcess;
     // The window's key handling, seeing every key of this window before its controls do; true
     // when the key was used up.
-    bool FormKeyDown(int key);
+    bool handleKey(int key);
     // The screens the periodic screenshots capture; tests give pictures of their own.
     void SetScreenSource(std::unique_ptr<ScreenSource> source);
     ScreenshotWriter& Screenshots() { return *screenshots_; }
@@ -325,7 +325,7 @@ private:
     void setStatusPanelWords(int panel, const char* english, const QStringList& args, int extraWidth);
     void fitStatusPanel(QLabel* panel, int extraWidth);
     void switchLanguage(const std::string& code);
-    void StatusBarClick(int x);
+    void onStatusBarClicked(int x);
     void publishHud();
     // The UDP input's listener starts the map loop that polls it.
     void WireUdpInput();

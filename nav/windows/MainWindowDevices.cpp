@@ -147,7 +147,7 @@ void MainWindow::applyDepthAlarm(double trueDepthHi)
     if (fcad->Model().BackgroundColor() != wanted) fcad->Model().SetBackgroundColor(wanted);
 }
 
-void MainWindow::ZSENSORNewCommand(TVeldorSerialGPS*, const std::string& command)
+void MainWindow::onSounderLine(TVeldorSerialGPS*, const std::string& command)
 {
     SensorWatch.lineArrived(nowTick());
     const std::string type = deviceSettings().sounderMessageType();
@@ -236,9 +236,9 @@ void MainWindow::reportLeftOutDepthLines()
     leftOutDepthLines_ = 0;
 }
 
-void MainWindow::ZGPS1Connect(TVeldorSerialGPS* sender, TVGPSCommPort)
+void MainWindow::onGnssConnected(TVeldorSerialGPS* sender, TVGPSCommPort)
 {
-    ZGPS1PortChanged();
+    handGnssPortToNtrip();
     reportDeviceEvent("Connected to GPS on %1", {portName(sender)}, false);
     VesselLayerId = fcad ? fcad->Model().FindLayer("~~Veldor Vessel") : -1;
     if (fcad && VesselLayerId >= 0) fcad->Model().SetLayerOption(VesselLayerId, 1);
@@ -252,15 +252,15 @@ void MainWindow::closeQuietly(TVeldorSerialGPS* receiver)
     closingQuietly_ = before;
 }
 
-void MainWindow::ZGPS1Disconnect(TVeldorSerialGPS* sender, TVGPSCommPort)
+void MainWindow::onGnssDisconnected(TVeldorSerialGPS* sender, TVGPSCommPort)
 {
-    ZGPS1PortChanged();
+    handGnssPortToNtrip();
     tMap->stop();
     ShowGnssSilent();
     if (!closingQuietly_) reportDeviceEvent("Disconnected from GPS on %1", {portName(sender)}, true);
 }
 
-void MainWindow::ZGPS1Idle(TVeldorSerialGPS*)
+void MainWindow::onGnssIdle(TVeldorSerialGPS*)
 {
     tMap->stop();
     ShowGnssSilent();
@@ -270,19 +270,19 @@ void MainWindow::ZGPS1Idle(TVeldorSerialGPS*)
     if (fRealtime) colour(fRealtime->GPSGroupBox, 0x0000FF);
 }
 
-void MainWindow::ZGPS1Timeout(TVeldorSerialGPS*)
+void MainWindow::onGnssTimeout(TVeldorSerialGPS*)
 {
     reportDeviceEvent("GPS Timeout!", {}, true);
     if (FGPS) FGPS->SetMonitorColor(FGPS->MemoGPS, 0x0000FF);
 }
 
-void MainWindow::ZSENSORConnect(TVeldorSerialGPS*, TVGPSCommPort port)
+void MainWindow::onSounderConnected(TVeldorSerialGPS*, TVGPSCommPort port)
 {
     reportDeviceEvent("Connected to NMEA Sensor on %1", {QString::fromStdString(PortNameFromNumber(port))}, true);
 }
 
 // A stop or the program's end closes the echosounder quietly; any other close is reported.
-void MainWindow::ZSENSORDisconnect(TVeldorSerialGPS*, TVGPSCommPort port)
+void MainWindow::onSounderDisconnected(TVeldorSerialGPS*, TVGPSCommPort port)
 {
     if (!closingQuietly_)
         reportDeviceEvent("Disconnected from NMEA Sensor on %1", {QString::fromStdString(PortNameFromNumber(port))}, true);
@@ -290,7 +290,7 @@ void MainWindow::ZSENSORDisconnect(TVeldorSerialGPS*, TVGPSCommPort port)
 
 // The receiver's own no-data time (10 s) has passed without a byte from the echosounder; the
 // watchdog has said so sooner, this names what to check.
-void MainWindow::ZSENSORIdle(TVeldorSerialGPS*)
+void MainWindow::onSounderIdle(TVeldorSerialGPS*)
 {
     reportDeviceEvent("Sensor timeout! Check your connection to the Sensor.", {}, true);
     if (fRealtime) {
@@ -299,7 +299,7 @@ void MainWindow::ZSENSORIdle(TVeldorSerialGPS*)
     }
 }
 
-void MainWindow::ZSENSORTimeout(TVeldorSerialGPS*)
+void MainWindow::onSounderTimeout(TVeldorSerialGPS*)
 {
     reportDeviceEvent("Sensor TimeOut.", {}, true);
     if (fRealtime) {
@@ -311,11 +311,11 @@ void MainWindow::ZSENSORTimeout(TVeldorSerialGPS*)
 // A lost device is shown as lost wherever its values were shown: the receiver has already
 // forgotten them, the map's position is cleared here (soundings stop taking the last one once it
 // is no longer current), and the banner and the status bar say so until lines flow again.
-void MainWindow::ZGPS1DeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
+void MainWindow::onGnssLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
 {
     // Reported as a disconnection (the map loop stops and shows no GNSS data); what follows
     // names the cause.
-    ZGPS1Disconnect(sender, port);
+    onGnssDisconnected(sender, port);
     RealtimeState& st = realtimeState();
     st.GpsLatitude = 0;
     st.GpsLongitude = 0;
@@ -328,7 +328,7 @@ void MainWindow::ZGPS1DeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
     if (fRealtime) colour(fRealtime->GPSGroupBox, 0x0000FF);
 }
 
-void MainWindow::ZGPS1DeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
+void MainWindow::onGnssBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
 {
     // The map loop starts again with the first line, as after a start, and its first tick takes
     // the note off the banner.
@@ -337,10 +337,10 @@ void MainWindow::ZGPS1DeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
         fcad->Settings().HudDeviceText = translated("*** GPS BACK - NO POSITION YET ***").toStdString();
         fcad->update();
     }
-    ZGPS1Connect(sender, port);
+    onGnssConnected(sender, port);
 }
 
-void MainWindow::ZSENSORDeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
+void MainWindow::onSounderLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
 {
     RealtimeState& st = realtimeState();
     st.TrueDepthHi = st.TrueDepthLo = 0;
@@ -356,13 +356,13 @@ void MainWindow::ZSENSORDeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
     }
     setStatusPanelWords(5, "Echosounder lost on %1", {QString::fromStdString(PortNameFromNumber(port))}, 20);
     // Reported as a disconnection, as the GNSS receiver's loss is; the status bar names the cause.
-    ZSENSORDisconnect(sender, port);
+    onSounderDisconnected(sender, port);
 }
 
-void MainWindow::ZSENSORDeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
+void MainWindow::onSounderBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
 {
     setStatusPanelWords(5, "Echosounder back on %1", {QString::fromStdString(PortNameFromNumber(port))}, 20);
-    ZSENSORConnect(sender, port);
+    onSounderConnected(sender, port);
 }
 
 namespace {
@@ -375,21 +375,21 @@ QString extraVesselLabel(const std::vector<TVeldorSerialGPS*>& receivers, const 
 }
 } // namespace
 
-void MainWindow::ExtraVesselDeviceLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
+void MainWindow::onExtraVesselLost(TVeldorSerialGPS* sender, TVGPSCommPort port)
 {
     reportDeviceEvent("ExtraGPS %1: disconnected from %2",
                       {extraVesselLabel(ExtraVesselReceivers, sender), QString::fromStdString(PortNameFromNumber(port))},
                       true);
 }
 
-void MainWindow::ExtraVesselDeviceBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
+void MainWindow::onExtraVesselBack(TVeldorSerialGPS* sender, TVGPSCommPort port)
 {
     reportDeviceEvent("ExtraGPS %1: connected again on %2",
                       {extraVesselLabel(ExtraVesselReceivers, sender), QString::fromStdString(PortNameFromNumber(port))},
                       false);
 }
 
-void MainWindow::tEchogramTimer()
+void MainWindow::onEchogramTick()
 {
     RealtimeState& st = realtimeState();
     if (SensorWatch.checkTimeout(nowTick())) {
@@ -400,7 +400,7 @@ void MainWindow::tEchogramTimer()
         }
         st.TrueDepthHi = st.TrueDepthLo = 0;
         FirstSensorLineSeen = false;
-        ZSENSORTimeout(ZSENSOR);
+        onSounderTimeout(ZSENSOR);
     }
     if (ZSENSOR && ZSENSOR->Connected() && fWaterfal) {
         if (st.TrueDepthHi <= 0.0001) {
@@ -412,7 +412,7 @@ void MainWindow::tEchogramTimer()
         } else if (!fWaterfal->isVisible() && FirstSensorLineSeen) {
             fWaterfal->ShowForDepths();
         }
-        if (fWaterfal->isVisible() && NewDepthAvailable) fWaterfal->EchogramPaint(st.TrueDepthHi, 0, 50, fWaterfal->DataWidth);
+        if (fWaterfal->isVisible() && NewDepthAvailable) fWaterfal->appendDepth(st.TrueDepthHi, 0, 50, fWaterfal->DataWidth);
     }
     NewDepthAvailable = false;
 }
@@ -427,7 +427,7 @@ void MainWindow::onEchogramTriggered()
     }
 }
 
-void MainWindow::btEventAddClick()
+void MainWindow::onEventAddClicked()
 {
     const int n = TakeNextEventNumber(GetIniFileName());
     EventLayerId = fcad ? fcad->Model().FindLayer("event_number") : -1;
@@ -439,7 +439,7 @@ void MainWindow::btEventAddClick()
                           FormatEventMarkRecord(n, localNow(), st.VesselEasting, st.VesselNorthing, hi, lo, st.GridHeading));
 }
 
-void MainWindow::btEventResetClick()
+void MainWindow::onEventResetClicked()
 {
     if (prompts().ask(translated("Event ID will restart from 1 again. Continue?"), QString(),
                       {PromptAnswer::Yes}, PromptKind::Warning, this) != PromptAnswer::Yes)
@@ -453,7 +453,7 @@ void MainWindow::onDeviceSettingsTriggered()
     BringToUser(FGPS);
 }
 
-void MainWindow::ConnectIconClick()
+void MainWindow::onSettingsClicked()
 {
     BringToUser(FGPS);
 }
@@ -463,7 +463,7 @@ void MainWindow::onRealtimeWindowTriggered()
     BringToUser(fRealtime);
 }
 
-void MainWindow::ExtraVesselLineHandler(TVeldorSerialGPS* sender, const std::string& command)
+void MainWindow::onExtraVesselLine(TVeldorSerialGPS* sender, const std::string& command)
 {
     size_t i = 0;
     while (i < ExtraVesselReceivers.size() && ExtraVesselReceivers[i] != sender) ++i;

@@ -52,7 +52,7 @@ void MainWindow::onPositionExpired()
 {
     // The map loop says what is current; while it stands (stopped, receiver silent) the screens
     // already show no position.
-    if (tMap->isActive()) tMapTimer();
+    if (tMap->isActive()) onMapTick();
 }
 
 void MainWindow::ReportRejectedGga(const std::string& who, std::string_view line, const char* problem)

@@ -64,7 +64,7 @@ protected:
     {
         if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
         if (static_cast<QWidget*>(watched)->window() != &nav_) return false;
-        return nav_.FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+        return nav_.handleKey(static_cast<QKeyEvent*>(event)->key());
     }
 
 private:
@@ -90,37 +90,37 @@ void MainWindow::wireMapCommands()
     for (const auto& [name, tool] : shapeTools)
         connect(button(name), &QToolButton::clicked, this, [this, tool = tool] { SetDrawingTool(tool); });
 
-    connect(button("Zoomextents"), &QToolButton::clicked, this, &MainWindow::ZoomextentsClick);
-    connect(button("Zoomwindow"), &QToolButton::clicked, this, &MainWindow::ZoomwindowClick);
-    connect(button("Zoomdynamic"), &QToolButton::clicked, this, &MainWindow::ZoomdynamicClick);
-    connect(button("Zoompan"), &QToolButton::clicked, this, &MainWindow::ZoompanClick);
-    connect(button("bMouseSelect"), &QToolButton::clicked, this, &MainWindow::bMouseSelectClick);
+    connect(button("Zoomextents"), &QToolButton::clicked, this, &MainWindow::onZoomExtentsClicked);
+    connect(button("Zoomwindow"), &QToolButton::clicked, this, &MainWindow::onZoomWindowClicked);
+    connect(button("Zoomdynamic"), &QToolButton::clicked, this, &MainWindow::onZoomDynamicClicked);
+    connect(button("Zoompan"), &QToolButton::clicked, this, &MainWindow::onPanClicked);
+    connect(button("bMouseSelect"), &QToolButton::clicked, this, &MainWindow::onSelectShapesClicked);
     connect(button("ToolButton11"), &QToolButton::clicked, this, &MainWindow::onClearUserShapesClicked);
-    connect(button("tbFixed"), &QToolButton::clicked, this, &MainWindow::tbFixedClick);
-    connect(button("tbFloat"), &QToolButton::clicked, this, &MainWindow::tbFloatClick);
-    connect(button("tbAuto"), &QToolButton::clicked, this, &MainWindow::tbAutoClick);
-    connect(button("bSelectTracks"), &QToolButton::clicked, this, &MainWindow::bSelectTracksClick);
-    connect(button("bDelSelected"), &QToolButton::clicked, this, &MainWindow::bDelSelectedClick);
+    connect(button("tbFixed"), &QToolButton::clicked, this, &MainWindow::onClearFixedTracksClicked);
+    connect(button("tbFloat"), &QToolButton::clicked, this, &MainWindow::onClearFloatTracksClicked);
+    connect(button("tbAuto"), &QToolButton::clicked, this, &MainWindow::onClearNoFixTracksClicked);
+    connect(button("bSelectTracks"), &QToolButton::clicked, this, &MainWindow::onSelectTracksClicked);
+    connect(button("bDelSelected"), &QToolButton::clicked, this, &MainWindow::onDeleteSelectedClicked);
 
-    connect(item("Window1"), &QAction::triggered, this, &MainWindow::ZoomwindowClick);
-    connect(item("Dynamic1"), &QAction::triggered, this, &MainWindow::ZoomdynamicClick);
+    connect(item("Window1"), &QAction::triggered, this, &MainWindow::onZoomWindowClicked);
+    connect(item("Dynamic1"), &QAction::triggered, this, &MainWindow::onZoomDynamicClicked);
     connect(item("ClearUserAddedShapes1"), &QAction::triggered, this, &MainWindow::onClearUserShapesClicked);
-    connect(item("ClearUnfixedTracks1"), &QAction::triggered, this, &MainWindow::tbFloatClick);
-    connect(item("ClearFixedTracks1"), &QAction::triggered, this, &MainWindow::tbFixedClick);
+    connect(item("ClearUnfixedTracks1"), &QAction::triggered, this, &MainWindow::onClearFloatTracksClicked);
+    connect(item("ClearFixedTracks1"), &QAction::triggered, this, &MainWindow::onClearFixedTracksClicked);
     // "Delete tracks selected" deletes the selection, as its caption says; its Delete shortcut
     // (given by "Select Track") then takes the key, which deletes once either way.
-    connect(item("Deletetracksselected1"), &QAction::triggered, this, &MainWindow::bDelSelectedClick);
+    connect(item("Deletetracksselected1"), &QAction::triggered, this, &MainWindow::onDeleteSelectedClicked);
     connect(item("OpenLogFolder1"), &QAction::triggered, this, &MainWindow::onOpenLogFolderTriggered);
     connect(item("RemoteSupport1"), &QAction::triggered, this, &MainWindow::onRemoteSupportTriggered);
     connect(item("HelsmanWindow1"), &QAction::triggered, this, &MainWindow::onHelmsmanWindowTriggered);
 
-    connect(fcad, &TVeldorCanvas::OnWorldMouseDown, this, &MainWindow::fcadWorldMouseDown);
-    connect(fcad, &TVeldorCanvas::OnWorldMouseMove, this, &MainWindow::fcadWorldMouseMove);
-    connect(fcad, &TVeldorCanvas::OnDrawBegin, this, &MainWindow::fcadDrawBegin);
-    connect(fcad, &TVeldorCanvas::OnDrawEnd, this, &MainWindow::fcadDrawEnd);
+    connect(fcad, &TVeldorCanvas::OnWorldMouseDown, this, &MainWindow::onMapWorldMousePressed);
+    connect(fcad, &TVeldorCanvas::OnWorldMouseMove, this, &MainWindow::onMapWorldMouseMoved);
+    connect(fcad, &TVeldorCanvas::OnDrawBegin, this, &MainWindow::onDrawingStarted);
+    connect(fcad, &TVeldorCanvas::OnDrawEnd, this, &MainWindow::onDrawingFinished);
     connect(fcad, &TVeldorCanvas::OnDrawCancel, this, [] { realtimeState().FollowPaused = false; });
-    connect(fcad, &TVeldorCanvas::OnDblClick, this, &MainWindow::fcadDblClick);
-    connect(fcad, &TVeldorCanvas::OnShapeNumberSelected, this, &MainWindow::fcadShapeNumberSelected);
+    connect(fcad, &TVeldorCanvas::OnDblClick, this, &MainWindow::onMapDoubleClicked);
+    connect(fcad, &TVeldorCanvas::OnShapeNumberSelected, this, &MainWindow::onShapeSelected);
 
     qApp->installEventFilter(new KeyPreview(*this));
 }
@@ -140,21 +140,21 @@ void MainWindow::SetDrawingTool(int tool)
     fcad->SetTool(tool);
 }
 
-void MainWindow::ZoomextentsClick() { fcad->Model().ZoomExtents(); }
-void MainWindow::ZoomwindowClick() { fcad->SetTool(toolcode::ZoomWindow); }
-void MainWindow::ZoomdynamicClick() { fcad->SetTool(toolcode::DragZoom); }
-void MainWindow::ZoompanClick() { fcad->SetTool(toolcode::Pan); }
+void MainWindow::onZoomExtentsClicked() { fcad->Model().ZoomExtents(); }
+void MainWindow::onZoomWindowClicked() { fcad->SetTool(toolcode::ZoomWindow); }
+void MainWindow::onZoomDynamicClicked() { fcad->SetTool(toolcode::DragZoom); }
+void MainWindow::onPanClicked() { fcad->SetTool(toolcode::Pan); }
 
 // ---- Selection and deletion -------------------------------------------------------------------
 
-void MainWindow::bMouseSelectClick()
+void MainWindow::onSelectShapesClicked()
 {
     setStatusPanelWords(0, selection_.StartShapes(fcad->Model()).c_str(), {}, 20);
     fcad->SetTool(toolcode::Polygon);
     fcad->SetKeepTool(false);
 }
 
-void MainWindow::bSelectTracksClick()
+void MainWindow::onSelectTracksClicked()
 {
     if (auto* del = findChild<QAction*>(QStringLiteral("Deletetracksselected1")))
         del->setShortcut(QKeySequence(Qt::Key_Delete));
@@ -163,7 +163,7 @@ void MainWindow::bSelectTracksClick()
     fcad->SetKeepTool(false);
 }
 
-void MainWindow::bDelSelectedClick()
+void MainWindow::onDeleteSelectedClicked()
 {
     CanvasModel& model = fcad->Model();
     if (model.SelectedCount() <= 0) return;
@@ -192,20 +192,20 @@ void MainWindow::clearTracks(int kind)
     AppendEventLine(what.logLine, EventsLogFileName());
 }
 
-void MainWindow::tbFixedClick() { clearTracks(int(TrackClass::Fixed)); }
-void MainWindow::tbFloatClick() { clearTracks(int(TrackClass::Float)); }
-void MainWindow::tbAutoClick() { clearTracks(int(TrackClass::NoFix)); }
+void MainWindow::onClearFixedTracksClicked() { clearTracks(int(TrackClass::Fixed)); }
+void MainWindow::onClearFloatTracksClicked() { clearTracks(int(TrackClass::Float)); }
+void MainWindow::onClearNoFixTracksClicked() { clearTracks(int(TrackClass::NoFix)); }
 
 // ---- Canvas events ----------------------------------------------------------------------------
 
-void MainWindow::fcadDrawBegin(TVeldorCanvas*, int, double, double)
+void MainWindow::onDrawingStarted(TVeldorCanvas*, int, double, double)
 {
     // The map keeps running while the user draws; only the followed view holds still, so the
     // map does not move under the mouse.
     realtimeState().FollowPaused = true;
 }
 
-void MainWindow::fcadDrawEnd(TVeldorCanvas*, int shapeType, double x, double y)
+void MainWindow::onDrawingFinished(TVeldorCanvas*, int shapeType, double x, double y)
 {
     realtimeState().FollowPaused = false;
     fcad->SetKeepTool(false);
@@ -223,10 +223,10 @@ void MainWindow::fcadDrawEnd(TVeldorCanvas*, int shapeType, double x, double y)
         return;
     }
     // Not a selection: a route for the runline generator when it waits for one.
-    RunlineRouteDrawEnd(fcad, shapeType, x, y);
+    onRouteDrawn(fcad, shapeType, x, y);
 }
 
-void MainWindow::fcadWorldMouseDown(TVeldorCanvas*, int button, int, int, double x, double y)
+void MainWindow::onMapWorldMousePressed(TVeldorCanvas*, int button, int, int, double x, double y)
 {
     if (button == inputcode::Right) {
         rightButton_.PressWorld(x, y);
@@ -236,13 +236,13 @@ void MainWindow::fcadWorldMouseDown(TVeldorCanvas*, int button, int, int, double
         setStatusPanelWords(2, "Clicked: E%1, N%2", {tr8(formatFixed(x, 2)), tr8(formatFixed(y, 2))}, 20);
 }
 
-void MainWindow::fcadWorldMouseMove(TVeldorCanvas*, int, double x, double y, double, double)
+void MainWindow::onMapWorldMouseMoved(TVeldorCanvas*, int, double x, double y, double, double)
 {
     RightButtonGesture::MeasureEnd end;
     if (rightButton_.MeasureTo(x, y, end)) fcad->UpdateMeasureEnd(end.x, end.y, end.distance, end.bearing);
 }
 
-void MainWindow::MapMouseDown(TVeldorCanvas*, int button, int, int x, int y)
+void MainWindow::onMapMousePressed(TVeldorCanvas*, int button, int, int x, int y)
 {
     const RubberBandState& rubber = fcad->Tools().Rubber();
     const bool drawing = rubber.Drawing || rubber.RubberBand;
@@ -258,13 +258,13 @@ void MainWindow::MapMouseDown(TVeldorCanvas*, int button, int, int x, int y)
     }
 }
 
-void MainWindow::MapMouseMove(TVeldorCanvas*, int shift, int x, int y)
+void MainWindow::onMapMouseMoved(TVeldorCanvas*, int shift, int x, int y)
 {
     if (rightButton_.Move(x, y, shift & inputcode::RightHeld))
         fcad->StartMeasure(rightButton_.OriginX(), rightButton_.OriginY());
 }
 
-void MainWindow::MapMouseUp(TVeldorCanvas*, int button, int, int x, int y)
+void MainWindow::onMapMouseReleased(TVeldorCanvas*, int button, int, int x, int y)
 {
     if (button != inputcode::Right) return;
     switch (rightButton_.ReleaseRight()) {
@@ -274,7 +274,7 @@ void MainWindow::MapMouseUp(TVeldorCanvas*, int button, int, int x, int y)
     }
 }
 
-void MainWindow::fcadDblClick(TVeldorCanvas*)
+void MainWindow::onMapDoubleClicked(TVeldorCanvas*)
 {
     // On the heading display the double click switches between the bare map and the full
     // layout, as the real-time window's "Hide Window" button does (which is hidden in the bare
@@ -284,7 +284,7 @@ void MainWindow::fcadDblClick(TVeldorCanvas*)
     if (fRealtime) fRealtime->btHide->click();
 }
 
-void MainWindow::fcadShapeNumberSelected(TVeldorCanvas*, int, int)
+void MainWindow::onShapeSelected(TVeldorCanvas*, int, int)
 {
     // A shape picked with the selection tool needs nothing here: the canvas marks it selected,
     // and the commands that use the selection (delete, the helmsman copy) read it when they run.
@@ -292,7 +292,7 @@ void MainWindow::fcadShapeNumberSelected(TVeldorCanvas*, int, int)
 
 // ---- Keys -------------------------------------------------------------------------------------
 
-bool MainWindow::FormKeyDown(int key)
+bool MainWindow::handleKey(int key)
 {
     switch (key) {
     case Qt::Key_Escape:
@@ -313,7 +313,7 @@ bool MainWindow::FormKeyDown(int key)
         return true;
     }
     case Qt::Key_F5: onShowSatelliteImageTriggered(); return true;
-    case Qt::Key_Delete: bDelSelectedClick(); return true;
+    case Qt::Key_Delete: onDeleteSelectedClicked(); return true;
     default: return false;
     }
 }
@@ -340,45 +340,45 @@ void MainWindow::buildMapContextMenu()
     };
     header("MAIN VESSEL");
     ShowMainTracksItem = add("ShowMainTracksItem", "Hide Tracklines (main vessel)");
-    connect(ShowMainTracksItem, &QAction::triggered, this, &MainWindow::ShowMainTracksClick);
+    connect(ShowMainTracksItem, &QAction::triggered, this, &MainWindow::onShowMainTracksTriggered);
     MainTrackliningItem = add("MainTrackliningItem", "Start Tracklining (main vessel)");
-    connect(MainTrackliningItem, &QAction::triggered, this, &MainWindow::MainTrackliningClick);
+    connect(MainTrackliningItem, &QAction::triggered, this, &MainWindow::onMainTrackliningTriggered);
     MapContextMenu->addSeparator();
     header("OTHER VESSELS");
     ShowOtherTracksItem = add("ShowOtherTracksItem", "Hide Tracklines (other vessels)");
-    connect(ShowOtherTracksItem, &QAction::triggered, this, &MainWindow::ShowOtherTracksClick);
+    connect(ShowOtherTracksItem, &QAction::triggered, this, &MainWindow::onShowOtherTracksTriggered);
     OtherTrackliningItem = add("OtherTrackliningItem", "Start Tracklining (other vessels)");
-    connect(OtherTrackliningItem, &QAction::triggered, this, &MainWindow::OtherTrackliningClick);
+    connect(OtherTrackliningItem, &QAction::triggered, this, &MainWindow::onOtherTrackliningTriggered);
     MapContextMenu->addSeparator();
     header("OVERLAYS");
     ShowDepthTextsItem = add("ShowDepthTextsItem", "Hide Texts (depths)");
-    connect(ShowDepthTextsItem, &QAction::triggered, this, &MainWindow::ShowDepthTextsClick);
+    connect(ShowDepthTextsItem, &QAction::triggered, this, &MainWindow::onShowDepthTextsTriggered);
     MapContextMenu->addSeparator();
     header("RUNLINES");
     SelectRunlineHereItem = add("SelectRunlineHereItem", "Select Runline Here");
-    connect(SelectRunlineHereItem, &QAction::triggered, this, &MainWindow::SelectRunlineHereClick);
+    connect(SelectRunlineHereItem, &QAction::triggered, this, &MainWindow::onSelectRunlineHereTriggered);
     MapContextMenu->addSeparator();
     header("CENTER VIEW ON");
     // Plain check marks, not an exclusive group: at times none of them is checked.
     CenterOnMainItem = add("CenterOnMainItem", "Center on Main Vessel");
     CenterOnMainItem->setCheckable(true);
-    connect(CenterOnMainItem, &QAction::triggered, this, [this] { CenterOnVesselClick(0); });
+    connect(CenterOnMainItem, &QAction::triggered, this, [this] { onCenterOnVesselTriggered(0); });
     for (int tag = 1; tag <= 3; ++tag) {
         QAction* a = add(("CenterOnVessel" + std::to_string(tag + 1) + "Item").c_str(), "");
         SetTranslatedText(a, "Center on Vessel %1", {QString::number(tag + 1)});
         a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, tag] { CenterOnVesselClick(tag); });
+        connect(a, &QAction::triggered, this, [this, tag] { onCenterOnVesselTriggered(tag); });
         centerOnVesselItems_.push_back(a);
     }
     MapContextMenu->addSeparator();
     header("WINDOWS");
     HelmsmanWindowItem = add("HelmsmanWindowItem", "Show Helmsman Window");
-    connect(HelmsmanWindowItem, &QAction::triggered, this, &MainWindow::HelmsmanWindowItemClick);
-    connect(MapContextMenu, &QMenu::aboutToShow, this, &MainWindow::MapMenuPopup);
-    MapMenuPopup();
+    connect(HelmsmanWindowItem, &QAction::triggered, this, &MainWindow::onToggleHelmsmanTriggered);
+    connect(MapContextMenu, &QMenu::aboutToShow, this, &MainWindow::updateMapMenu);
+    updateMapMenu();
 }
 
-void MainWindow::MapMenuPopup()
+void MainWindow::updateMapMenu()
 {
     const RealtimeState& s = realtimeState();
     auto caption = [](QAction* a, bool first, const char* whenTrue, const char* whenFalse) {
@@ -414,15 +414,15 @@ void MainWindow::setTrackLayersVisible(bool shown)
         if (const int id = m.FindLayer(name); id >= 0) m.SetLayerVisible(id, shown);
 }
 
-void MainWindow::ShowMainTracksClick()
+void MainWindow::onShowMainTracksTriggered()
 {
     ShowMainTracks = !ShowMainTracks;
     setTrackLayersVisible(ShowMainTracks);
     fcad->Redraw();
-    MapMenuPopup();
+    updateMapMenu();
 }
 
-void MainWindow::ShowOtherTracksClick()
+void MainWindow::onShowOtherTracksTriggered()
 {
     ShowOtherTracks = !ShowOtherTracks;
     CanvasModel& m = fcad->Model();
@@ -432,10 +432,10 @@ void MainWindow::ShowOtherTracksClick()
         if (id >= 0) m.SetLayerVisible(id, ShowOtherTracks);
     }
     fcad->Redraw();
-    MapMenuPopup();
+    updateMapMenu();
 }
 
-void MainWindow::ShowDepthTextsClick()
+void MainWindow::onShowDepthTextsTriggered()
 {
     ShowDepthTexts = !ShowDepthTexts;
     ShowDepthLabels = ShowDepthTexts;
@@ -443,10 +443,10 @@ void MainWindow::ShowDepthTextsClick()
                            DepthLabelColor);
     fcad->Model().SetNumericLabelsVisible(ShowDepthTexts);
     fcad->Redraw();
-    MapMenuPopup();
+    updateMapMenu();
 }
 
-void MainWindow::SelectRunlineHereClick()
+void MainWindow::onSelectRunlineHereTriggered()
 {
     CanvasModel& m = fcad->Model();
     const int id = m.FindNearestLine(rightButton_.PressWorldX(), rightButton_.PressWorldY(), 25);
@@ -460,7 +460,7 @@ void MainWindow::SelectRunlineHereClick()
     if (StatusPanelCount() > 2) setStatusPanelWords(2, "Runline selected", {}, 20);
 }
 
-void MainWindow::HelmsmanWindowItemClick()
+void MainWindow::onToggleHelmsmanTriggered()
 {
     if (!Helmsman) {
         onHelmsmanWindowTriggered();
@@ -471,46 +471,46 @@ void MainWindow::HelmsmanWindowItemClick()
         Helmsman->Timer->start();
         BringToUser(Helmsman);
     }
-    MapMenuPopup();
+    updateMapMenu();
 }
 
-void MainWindow::bFollowVesselClick()
+void MainWindow::onFollowVesselClicked()
 {
     RealtimeState& s = realtimeState();
     s.FollowVessel = true;
     if (s.MapFollowTarget < 0) s.MapFollowTarget = 0;
-    MapMenuPopup();
+    updateMapMenu();
 }
 
 void MainWindow::onNoFollowClicked()
 {
     realtimeState().FollowVessel = false;
-    MapMenuPopup();
+    updateMapMenu();
 }
 
-void MainWindow::MainTrackliningClick()
+void MainWindow::onMainTrackliningTriggered()
 {
     RealtimeState& s = realtimeState();
     s.MainTracklining = !s.MainTracklining;
     fcad->Redraw();
-    MapMenuPopup();
+    updateMapMenu();
 }
 
-void MainWindow::OtherTrackliningClick()
+void MainWindow::onOtherTrackliningTriggered()
 {
     RealtimeState& s = realtimeState();
     s.OtherTracklining = !s.OtherTracklining;
     fcad->Redraw();
-    MapMenuPopup();
+    updateMapMenu();
 }
 
-void MainWindow::CenterOnVesselClick(int target)
+void MainWindow::onCenterOnVesselTriggered(int target)
 {
     RealtimeState& s = realtimeState();
     s.MapFollowTarget = target;
     s.FollowVessel = true;
     fcad->Redraw();
-    MapMenuPopup();
+    updateMapMenu();
 }
 
 // ---- Menu commands that reach other windows or programs ---------------------------------------

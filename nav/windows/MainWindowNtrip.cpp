@@ -11,7 +11,7 @@
 
 namespace vsx {
 
-void MainWindow::ZGPS1PortChanged()
+void MainWindow::handGnssPortToNtrip()
 {
     if (!frmNTRIPSettings || !ZGPS1) return;
     // The client writes from its own thread into this very port object; once the receiver closes
@@ -33,7 +33,7 @@ void MainWindow::onNtripClientTriggered()
 {
     if (!frmNTRIPSettings) frmNTRIPSettings = new NtripWindow();
     if (ZGPS1 && ZGPS1->Connected() && ZGPS1->Handle()) {
-        ZGPS1PortChanged();
+        handGnssPortToNtrip();
         frmNTRIPSettings->UpdatePosition(ZGPS1->GetLatitude(), ZGPS1->GetLongitude(), ZGPS1->GetAltitude());
     }
     frmNTRIPSettings->AutoShow = true;

@@ -86,7 +86,7 @@ bool MainWindow::AutoSave(std::string* error)
 
 void MainWindow::onSaveTriggered() { AutoSave(); }
 
-void MainWindow::SaveCommandClick()
+void MainWindow::onSaveClicked()
 {
     std::string error;
     if (!AutoSave(&error))

@@ -10,7 +10,7 @@
 
 namespace vsx {
 
-void MainWindow::tbRunlineClick()
+void MainWindow::onRunlineClicked()
 {
     BringToUser(fRunline1);
 }
@@ -24,7 +24,7 @@ void MainWindow::onGenerateRunlinesTriggered()
     BringToUser(fRunline1);
 }
 
-void MainWindow::RunlineRouteDrawEnd(TVeldorCanvas*, int shapeType, double, double)
+void MainWindow::onRouteDrawn(TVeldorCanvas*, int shapeType, double, double)
 {
     if (!fRunline1 || !fRunline1->isVisible() || !fcad) return;
     if (shapeType != toolcode::Line && shapeType != toolcode::Polyline && shapeType != toolcode::Polygon) return;

@@ -54,8 +54,8 @@ void MainWindow::wireScreenCommands()
         if (sStatusBar)
             sStatusBar->showMessage(translatedArgs("Screenshot not saved: %1", {QString::fromStdString(message)}), 15000);
     };
-    connect(drawButton("bExit"), &QToolButton::clicked, this, &MainWindow::bExitClick);
-    connect(drawButton("bRestart"), &QToolButton::clicked, this, &MainWindow::bRestartClick);
+    connect(drawButton("bExit"), &QToolButton::clicked, this, &MainWindow::onExitClicked);
+    connect(drawButton("bRestart"), &QToolButton::clicked, this, &MainWindow::onRestartClicked);
 }
 
 void MainWindow::SetScreenSource(std::unique_ptr<ScreenSource> source)
@@ -63,7 +63,7 @@ void MainWindow::SetScreenSource(std::unique_ptr<ScreenSource> source)
     screenSource_ = source ? std::move(source) : std::make_unique<DesktopScreens>();
 }
 
-void MainWindow::tScreenshotTimer()
+void MainWindow::onScreenshotTick()
 {
     // One moment for every monitor of this event, so their files carry the same time.
     screenshots_->Take(*screenSource_, ScreenshotFolder(LogFolder), localNow());
@@ -71,13 +71,13 @@ void MainWindow::tScreenshotTimer()
 
 // ---- End and restart --------------------------------------------------------------------------
 
-void MainWindow::bExitClick()
+void MainWindow::onExitClicked()
 {
     // As File > Exit: the close saves the drawing, the window placements and the view.
     close();
 }
 
-void MainWindow::bRestartClick()
+void MainWindow::onRestartClicked()
 {
     // The new run starts only after this one has closed and saved everything it keeps.
     RequestRestart();

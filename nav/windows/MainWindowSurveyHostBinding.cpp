@@ -23,7 +23,7 @@ public:
     explicit SurveyHostBinding(MainWindow& nav) : nav_(nav) {}
 
     bool RealtimeRunning() const override { return nav_.run_ && nav_.run_->Running(); }
-    void PressRealtime() override { nav_.bRealtimeClick(); }
+    void PressRealtime() override { nav_.onRealtimeClicked(); }
     void AutoSave() override { nav_.AutoSave(); }
     // MainWindowHost
     QRect MainWindowFrame() const override { return nav_.frameGeometry(); }
@@ -72,7 +72,7 @@ public:
     }
     void ApplySounderMessageType() override
     {
-        if (FGPS) FGPS->cSBESMessageStartupChange();
+        if (FGPS) FGPS->applyStartupSounderMessage();
     }
     bool SoundVelocityProfileInUse() const override { return fSVP && fSVP->ProfileInUse(); }
     void SetBareLayout(bool bare) override

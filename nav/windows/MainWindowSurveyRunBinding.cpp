@@ -45,8 +45,8 @@ public:
     void ApplyReceiverSettings() override
     {
         if (FGPS) {
-            FGPS->GPSSetClick();
-            FGPS->SensorSetClick();
+            FGPS->applyGnssPortSettings();
+            FGPS->applySounderPortSettings();
         }
         // The datum and projection may have been edited since the last run: the run converts
         // with what the settings say at its start, and keeps it to its end.
@@ -186,7 +186,7 @@ private:
     }
     static void toggleUdpInput()
     {
-        if (ForwardingPanel* p = FGPS ? FGPS->forwardingPanel() : nullptr) p->udpInput()->btnTCPConnectClick();
+        if (ForwardingPanel* p = FGPS ? FGPS->forwardingPanel() : nullptr) p->udpInput()->onListenClicked();
     }
 
     MainWindow& nav_;

@@ -168,7 +168,7 @@ TEST_F(DeviceSettingsWindowTest, AStartupCallKeepsTheUsersOwnFormat)
     writeIni("[SENSOR COMUNICATION SETTINGS]\r\ncSBESMessage=OTHER\r\neSBESFormat=%*7s,%lf\r\n");
     DeviceSettingsWindow& w = make();
     EXPECT_EQ(w.eSBESFormat->text(), "%*7s,%lf");
-    w.cSBESMessageStartupChange();
+    w.applyStartupSounderMessage();
     EXPECT_EQ(w.eSBESFormat->text(), "%*7s,%lf") << "a format of the user's own survives the start";
     EXPECT_TRUE(depthBox.calls.empty());
     pick(w.cSBESMessage, "OTHER");
@@ -177,7 +177,7 @@ TEST_F(DeviceSettingsWindowTest, AStartupCallKeepsTheUsersOwnFormat)
     // A named type gets its own format and its box at start.
     writeIni("[SENSOR COMUNICATION SETTINGS]\r\ncSBESMessage=Veldor XDR H/L\r\neSBESFormat=%*8s,%lf\r\n");
     DeviceSettingsWindow& named = make();
-    named.cSBESMessageStartupChange();
+    named.applyStartupSounderMessage();
     EXPECT_EQ(named.eSBESFormat->text(), "%*8s,%lf,%*8s,%lf");
     EXPECT_EQ(depthBox.calls, std::vector<bool>{true});
 }

@@ -110,7 +110,7 @@ TEST_F(DeviceSettingsWindowTest, LockAndUnlockTheSheets)
     EXPECT_TRUE(w.lockStateCheck->isEnabled());
     EXPECT_TRUE(w.closeButton->isEnabled());
     // The main window applies the ports at a survey start even while locked.
-    w.GPSSetClick();
+    w.applyGnssPortSettings();
     EXPECT_EQ(gnss.applied.size(), 1u);
 
     w.lockStateCheck->setChecked(false);

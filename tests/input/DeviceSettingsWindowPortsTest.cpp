@@ -34,8 +34,8 @@ TEST_F(DeviceSettingsWindowTest, FreshInstallShowsNoPortAndAppliesNone)
     EXPECT_EQ(w.cSBESMessage->currentText(), "Veldor SMT");
     EXPECT_EQ(w.eSBESFormat->text(), "%*8s,%lf,%lf");
     EXPECT_TRUE(w.GyroEnabled->isChecked());
-    w.GPSSetClick();
-    w.SensorSetClick();
+    w.applyGnssPortSettings();
+    w.applySounderPortSettings();
     ASSERT_EQ(gnss.applied.size(), 1u);
     ASSERT_EQ(sounder.applied.size(), 1u);
     EXPECT_EQ(gnss.applied[0].portName, "") << "no port chosen yet: the receiver must not fall back to COM1";
@@ -89,7 +89,7 @@ TEST_F(DeviceSettingsWindowTest, SetButtonsHandTheGroupsToTheirReceivers)
     pick(w.EnableDTR, "False");
     type(w.Port, "COM25");
     type(w.DataWidth, "x");
-    w.GPSSetClick();
+    w.applyGnssPortSettings();
     ASSERT_EQ(gnss.applied.size(), 2u);
     EXPECT_EQ(gnss.applied[1].portName, "COM25");
     EXPECT_EQ(gnss.applied[1].stopBitsCode, 2);
@@ -103,9 +103,9 @@ TEST_F(DeviceSettingsWindowTest, RawLogNamesFollowTheDateOfPressing)
     InitSharedValues();
     writeIni(kStoredPorts);
     DeviceSettingsWindow& w = make();
-    w.GPSSetClick();
+    w.applyGnssPortSettings();
     clock.advance(std::chrono::milliseconds(200));
-    w.GPSSetClick();
+    w.applyGnssPortSettings();
     ASSERT_EQ(gnss.applied.size(), 2u);
     const std::string folder = home.path("home/VLT/2024-06-01/LOG/");
     EXPECT_EQ(gnss.applied[0].rawLogFileName, folder + "2024-06-01 VSX_GNSS_V3.log");
@@ -117,13 +117,13 @@ TEST_F(DeviceSettingsWindowTest, BadTextsStopTheSetButtonsWithNothingApplied)
     writeIni(kStoredPorts);
     DeviceSettingsWindow& w = make();
     type(w.Delay, "fast");
-    EXPECT_THROW(w.GPSSetClick(), ConversionError);
+    EXPECT_THROW(w.applyGnssPortSettings(), ConversionError);
     type(w.Delay, "10");
     type(w.SNMEALog, "yes");
-    EXPECT_THROW(w.SensorSetClick(), ConversionError);
+    EXPECT_THROW(w.applySounderPortSettings(), ConversionError);
     EXPECT_TRUE(gnss.applied.empty());
     EXPECT_TRUE(sounder.applied.empty());
-    EXPECT_NO_THROW(w.GPSSetClick());
+    EXPECT_NO_THROW(w.applyGnssPortSettings());
 
     // Clicked, the error is said over this window (it stays on top) and names the field.
     w.show();
@@ -135,7 +135,7 @@ TEST_F(DeviceSettingsWindowTest, BadTextsStopTheSetButtonsWithNothingApplied)
     EXPECT_TRUE(sounder.applied.empty());
     // Without receivers bound the buttons do nothing.
     GnssReceiverTarget = nullptr;
-    EXPECT_NO_THROW(w.GPSSetClick());
+    EXPECT_NO_THROW(w.applyGnssPortSettings());
     EXPECT_EQ(gnss.applied.size(), 1u);
 }
 
@@ -152,7 +152,7 @@ TEST_F(DeviceSettingsWindowTest, StoredSounderPortStaysWhileTheReceiverHoldsIt)
     EXPECT_EQ(w.Port->count(), 256) << "the GNSS box keeps its fixed list";
     EXPECT_EQ(w.Port->currentText(), "COM4");
 
-    w.SensorSetClick();
+    w.applySounderPortSettings();
     ASSERT_EQ(sounder.applied.size(), 1u);
     EXPECT_EQ(sounder.applied[0].portName, "COM7");
     w.lockStateCheck->setChecked(true);
@@ -172,7 +172,7 @@ TEST_F(DeviceSettingsWindowTest, ClearedPortIsNoPortNotCom1)
     writeIni(kStoredPorts);
     DeviceSettingsWindow& w = make();
     type(w.SPort, "");
-    w.SensorSetClick();
+    w.applySounderPortSettings();
     ASSERT_EQ(sounder.applied.size(), 1u);
     EXPECT_EQ(sounder.applied[0].portName, "");
     EXPECT_EQ(w.Settings().sounderPortName(), "COM7") << "readers keep the last port named";

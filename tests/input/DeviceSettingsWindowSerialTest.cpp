@@ -90,7 +90,7 @@ TEST_F(DeviceSettingsWindowSerial, SetButtonsThenOpenUseTheGroupsLineSettings)
     gps.Close();
     pick(w.BaudRate, "56000");
     pick(w.StopBits, "1");
-    w.GPSSetClick();
+    w.applyGnssPortSettings();
     gnssPort.open();
     ASSERT_TRUE(gnssPort.isOpen());
     EXPECT_EQ(lineOf(gnssPty).baudRate, 9600u);
@@ -100,7 +100,7 @@ TEST_F(DeviceSettingsWindowSerial, SetButtonsThenOpenUseTheGroupsLineSettings)
 TEST_F(DeviceSettingsWindowSerial, APortHeldByItsReceiverIsNotListedButStaysShown)
 {
     DeviceSettingsWindow& w = make();
-    w.SensorSetClick();
+    w.applySounderPortSettings();
     sounderPort.open();
     ASSERT_TRUE(sbes.Connected()) << sbes.LastError();
 
@@ -112,7 +112,7 @@ TEST_F(DeviceSettingsWindowSerial, APortHeldByItsReceiverIsNotListedButStaysShow
     // Locking and setting again during the survey keep the port.
     w.lockStateCheck->setChecked(true);
     EXPECT_EQ(IniFile(home.iniPath()).readString("SENSOR COMUNICATION SETTINGS", "Port No", ""), "COM8");
-    w.SensorSetClick();
+    w.applySounderPortSettings();
     sounderPort.close();
     sounderPort.open();
     EXPECT_TRUE(sbes.Connected()) << sbes.LastError();
@@ -126,7 +126,7 @@ TEST_F(DeviceSettingsWindowSerial, EmptyOrUnknownPortOpensNothing)
     for (const char* text : {"", "GPS", "COM0", "COM999"}) {
         SCOPED_TRACE(text);
         type(w.Port, text);
-        w.GPSSetClick();
+        w.applyGnssPortSettings();
         gnssPort.open();
         EXPECT_FALSE(gps.Connected());
         EXPECT_TRUE(SerialPort::canOpen(com1.slavePath())) << "COM1 was left alone";

@@ -145,18 +145,18 @@ TEST(GgaForwarding, PortArithmeticAndNoDriftAcrossSaveAndLoad)
     g.edUDPPort->setText("20000");
     EXPECT_EQ(ForwardBaseUdpPort, 20000);
     g.cbSensorSelect->setCurrentIndex(1);
-    g.cbSensorSelectChange();
+    g.onForwardTargetChanged();
     EXPECT_EQ(g.edUDPPort->text(), "20000");
     EXPECT_EQ(ForwardTarget, 0);
     g.cbSensorSelect->setCurrentIndex(3);
-    g.cbSensorSelectChange();
+    g.onForwardTargetChanged();
     EXPECT_EQ(g.edUDPPort->text(), "20002");
     EXPECT_EQ(ForwardTarget, 2);
     g.edUDPPort->setText("30000");  // typed while a single target is chosen: base stays
     EXPECT_EQ(ForwardUdpPort, 30000);
     EXPECT_EQ(ForwardBaseUdpPort, 20000);
     g.cbSensorSelect->setCurrentIndex(4);  // "ECH": target 3
-    g.cbSensorSelectChange();
+    g.onForwardTargetChanged();
     EXPECT_EQ(g.edUDPPort->text(), "20003");
     {
         IniFile ini(GetIniFileName());
@@ -174,7 +174,7 @@ TEST(GgaForwarding, PortArithmeticAndNoDriftAcrossSaveAndLoad)
     ForwardingGroup back;
     back.LoadFromSettings(IniFile(GetIniFileName()), false);
     back.cbSensorSelect->setCurrentIndex(0);
-    back.cbSensorSelectChange();
+    back.onForwardTargetChanged();
     EXPECT_EQ(back.edUDPPort->text(), "20000");
     resetForwarding();
 }
@@ -232,7 +232,7 @@ TEST(UdpInput, ListenerReceivesAndCutsLines)
     ::close(probe.fd);
     probe.fd = ::socket(AF_INET, SOCK_DGRAM, 0);
     g.edTCPPort->setText(QString::number(port));
-    g.btnTCPConnectClick();
+    g.onListenClicked();
     ASSERT_TRUE(GpsUdpListening);
     EXPECT_EQ(g.lblTCPStatus->text(), QStringLiteral("Listening:%1").arg(port));
     EXPECT_TRUE(timerStarted);
@@ -249,7 +249,7 @@ TEST(UdpInput, ListenerReceivesAndCutsLines)
     }
     EXPECT_EQ(lines, (std::vector<std::string> {"$GPHDT,123.4,T*00", "$GPVTG,1,T,,M,2,N,3,K*00", "$GPGGA,1,23,4*00",
                                                 "$GPRMC,x*00"}));
-    g.btnTCPConnectClick();
+    g.onListenClicked();
     EXPECT_FALSE(GpsUdpListening);
     EXPECT_EQ(g.lblTCPStatus->text(), "Stopped");
 }
@@ -286,16 +286,16 @@ TEST(UdpInput, PortHeldByAnotherSocketShowsPortInUse)
 
         GpsUdpInputGroup g;
         g.edTCPPort->setText(QString::number(port));
-        g.btnTCPConnectClick();
+        g.onListenClicked();
         EXPECT_FALSE(GpsUdpListening);
         EXPECT_FALSE(GpsUdpSocket.isListening());
         EXPECT_EQ(g.lblTCPStatus->text(), "Port in use");
         EXPECT_EQ(g.notListeningReason(),
                   "UDP port " + std::to_string(port) + " is in use by another program; close it or choose another Listen Port");
         ::close(held);
-        g.btnTCPConnectClick();  // pressing again retries, and now succeeds
+        g.onListenClicked();  // pressing again retries, and now succeeds
         EXPECT_TRUE(GpsUdpListening);
-        g.btnTCPConnectClick();
+        g.onListenClicked();
     }
 }
 

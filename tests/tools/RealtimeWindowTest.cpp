@@ -90,7 +90,7 @@ TEST(RealtimeDataWindow, BareLayoutToggleAndBack)
     EXPECT_FALSE(waterfall.isVisible());
     EXPECT_EQ(f.host.calls, std::vector<std::string>{"Bare"});
 
-    w.btHideClick();  // the main window presses it while this window is hidden
+    w.onHideClicked();  // the main window presses it while this window is hidden
     EXPECT_EQ(w.bareLayoutState(), 0);
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(navset.isVisible());
@@ -98,8 +98,8 @@ TEST(RealtimeDataWindow, BareLayoutToggleAndBack)
     EXPECT_EQ(f.host.calls, (std::vector<std::string>{"Bare", "Normal"}));
 
     f.host.echogram = true;
-    w.btHideClick();
-    w.btHideClick();
+    w.onHideClicked();
+    w.onHideClicked();
     EXPECT_TRUE(waterfall.isVisible());
     Navset = nullptr;
     fWaterfal = nullptr;

@@ -224,7 +224,7 @@ TEST(VesselGeometryWindow, SpacingSaveAndReloadGivesTheSame)
         EXPECT_EQ(w.edRadious->text(), "10");
         EXPECT_EQ(w.cRunlineSpacing->currentText(), "10");
         w.cRunlineSpacing->setCurrentText("0.5");
-        w.cRunlineSpacingChange();
+        w.onRunlineSpacingChosen();
         EXPECT_EQ(w.edRadious->text(), "0.50");
         EXPECT_EQ(w.edBArrow->text(), "5.00");
         w.edAmount->setText("3");
@@ -245,7 +245,7 @@ TEST(VesselGeometryWindow, SpacingSaveAndReloadGivesTheSame)
     EXPECT_EQ(z.bowArrow, 5.0);
     EXPECT_EQ(w.runlineSpacing(), 0.5);
 
-    w.bDefaultClick();
+    w.onDefaultClicked();
     EXPECT_EQ(w.cRunlineSpacing->currentText(), "10");
     EXPECT_EQ(w.edAmount->text(), "2");
     EXPECT_EQ(w.edBArrow->text(), "100.00");
@@ -273,7 +273,7 @@ TEST(VesselGeometryWindow, SensorEditingActsOnTheSharedListAndSavesOnHide)
     EXPECT_TRUE(VesselSensors.empty());
 
     w.edSensorName->setText("   ");
-    w.btnAddSensorClick();
+    w.onAddSensorClicked();
     EXPECT_EQ(f.messages(), std::vector<std::string>{"Please enter a sensor name."});
     EXPECT_TRUE(VesselSensors.empty());
 
@@ -281,7 +281,7 @@ TEST(VesselGeometryWindow, SensorEditingActsOnTheSharedListAndSavesOnHide)
     w.edSensorX->setText("abc");
     w.edSensorY->setText("1.5");
     w.cbSensorColor->setColor(clLime);
-    w.btnAddSensorClick();
+    w.onAddSensorClicked();
     ASSERT_EQ(VesselSensors.size(), 1u);
     EXPECT_EQ(VesselSensors[0].Name, " Sonar");
     EXPECT_EQ(VesselSensors[0].OffsetX, 0.0);
@@ -291,7 +291,7 @@ TEST(VesselGeometryWindow, SensorEditingActsOnTheSharedListAndSavesOnHide)
     EXPECT_EQ(listLines(w), std::vector<std::string>{" Sonar [0.00, 1.50]"});
 
     w.edSensorName->setText("Transducer");
-    w.btnAddSensorClick();
+    w.onAddSensorClicked();
     w.lbSensors->setCurrentRow(1);  // shows the record
     EXPECT_EQ(w.edSensorName->text(), "Transducer");
     EXPECT_EQ(w.edSensorX->text(), "0.00");
@@ -301,7 +301,7 @@ TEST(VesselGeometryWindow, SensorEditingActsOnTheSharedListAndSavesOnHide)
     EXPECT_EQ(w.lbSensors->currentRow(), 1);
 
     w.edSensorX->setText("2");
-    w.btnUpdateSensorClick();
+    w.onUpdateSensorClicked();
     EXPECT_EQ(VesselSensors[1].OffsetX, 2.0);
     EXPECT_EQ(w.lbSensors->currentRow(), 1);
 
@@ -311,7 +311,7 @@ TEST(VesselGeometryWindow, SensorEditingActsOnTheSharedListAndSavesOnHide)
     // Tracking the second sensor, then deleting the first: the second stays tracked.
     ActiveTrackingSensor = 1;
     w.lbSensors->setCurrentRow(0);
-    w.btnDeleteSensorClick();
+    w.onDeleteSensorClicked();
     EXPECT_EQ(names(VesselSensors), std::vector<std::string>{"Transducer"});
     EXPECT_EQ(ActiveTrackingSensor, 0);
 
@@ -341,13 +341,13 @@ TEST(VesselGeometryWindow, NoSelectionAndRunningRefusals)
     VesselGeometryWindow w;  // the creation reloads the (empty) stored list
     VesselSensors = {sensor("A"), sensor("B")};
     w.RefreshSensorList();
-    w.btnUpdateSensorClick();
-    w.btnDeleteSensorClick();
+    w.onUpdateSensorClicked();
+    w.onDeleteSensorClicked();
     f.host.running = true;
     w.edSensorName->setText("C");
-    w.btnAddSensorClick();
+    w.onAddSensorClicked();
     w.lbSensors->setCurrentRow(0);
-    w.btnDeleteSensorClick();
+    w.onDeleteSensorClicked();
     const std::vector<std::string> expected{
         "Please select a sensor to update.", "Please select a sensor to delete.",
         SensorEditMessage(SensorEditResult::BlockedWhileRunning), SensorEditMessage(SensorEditResult::BlockedWhileRunning)};

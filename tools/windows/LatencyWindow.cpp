@@ -51,8 +51,8 @@ LatencyWindow::LatencyWindow(QWidget* parent) : QWidget(parent)
         eLatencyTol->setText(QString::number(ReadLatencyTolerance(ini)));
     }
     // Bound after the first fill: reading the setting does not write it back.
-    connect(eLatencyTol, &QLineEdit::textChanged, this, &LatencyWindow::eLatencyTolChange);
-    connect(eCurrentLatency, &QLineEdit::textChanged, this, &LatencyWindow::eCurrentLatencyChange);
+    connect(eLatencyTol, &QLineEdit::textChanged, this, &LatencyWindow::onToleranceChanged);
+    connect(eCurrentLatency, &QLineEdit::textChanged, this, &LatencyWindow::onCurrentLatencyChanged);
 }
 
 void LatencyWindow::ShowLatency(long currentMs, double meanMs)
@@ -61,15 +61,15 @@ void LatencyWindow::ShowLatency(long currentMs, double meanMs)
     eLatencyAveraged->setText(QString::fromStdString(formatFixed(meanMs, 1)));
 }
 
-void LatencyWindow::eLatencyTolChange()
+void LatencyWindow::onToleranceChanged()
 {
     IniFile ini(GetIniFileName());
     WriteLatencyTolerance(ini, eLatencyTol->text().toStdString());
     // The colour follows a new tolerance at once, not only at the next differing figure.
-    eCurrentLatencyChange();
+    onCurrentLatencyChanged();
 }
 
-void LatencyWindow::eCurrentLatencyChange()
+void LatencyWindow::onCurrentLatencyChanged()
 {
     // A tolerance being retyped (empty, "7a") keeps the last colour until it is a number again.
     const auto c = LatencyColour(eCurrentLatency->text().toStdString(), eLatencyTol->text().toStdString());

@@ -28,8 +28,8 @@ public:
     QLineEdit* eLatencyTol;
 
 private:
-    void eLatencyTolChange();
-    void eCurrentLatencyChange();
+    void onToleranceChanged();
+    void onCurrentLatencyChanged();
 
     std::optional<ColorValue> colour_;
 };

@@ -87,13 +87,13 @@ NavigationSettingsWindow::NavigationSettingsWindow(QWidget* parent) : QWidget(pa
     root->addStretch();
 
     // Colour handlers run on the user's choice only, so reading the settings never recolours the map.
-    connect(fcadColor, &ColorBox::colorChosen, this, &NavigationSettingsWindow::fcadColorChange);
-    connect(VesselColor, &ColorBox::colorChosen, this, &NavigationSettingsWindow::VesselColorChange);
-    connect(VesselWidth, &QLineEdit::textChanged, this, &NavigationSettingsWindow::VesselWidthChange);
-    connect(TrackWidth, &QLineEdit::textChanged, this, &NavigationSettingsWindow::TrackWidthChange);
-    connect(TrackDistance, &QLineEdit::textChanged, this, &NavigationSettingsWindow::TrackDistanceChange);
+    connect(fcadColor, &ColorBox::colorChosen, this, &NavigationSettingsWindow::onBackgroundColorChosen);
+    connect(VesselColor, &ColorBox::colorChosen, this, &NavigationSettingsWindow::onVesselColorChosen);
+    connect(VesselWidth, &QLineEdit::textChanged, this, &NavigationSettingsWindow::onVesselWidthChanged);
+    connect(TrackWidth, &QLineEdit::textChanged, this, &NavigationSettingsWindow::onTrackWidthChanged);
+    connect(TrackDistance, &QLineEdit::textChanged, this, &NavigationSettingsWindow::onTrackDistanceChanged);
     connect(edDepthAlert1, &QLineEdit::textChanged, this, &NavigationSettingsWindow::onDepthAlertChanged);
-    connect(eVesselUpdateRate, &QLineEdit::textChanged, this, &NavigationSettingsWindow::eVesselUpdateRateChange);
+    connect(eVesselUpdateRate, &QLineEdit::textChanged, this, &NavigationSettingsWindow::onVesselUpdateRateChanged);
 
     // The shown rate is the one in force from the start.
     eVesselUpdateRate->setText("500");
@@ -167,14 +167,14 @@ void NavigationSettingsWindow::hideEvent(QHideEvent* event)
     SaveFormPlacement(this);
 }
 
-void NavigationSettingsWindow::fcadColorChange(ColorValue c) { surveyHost().SetMapBackground(c); }
+void NavigationSettingsWindow::onBackgroundColorChosen(ColorValue c) { surveyHost().SetMapBackground(c); }
 
-void NavigationSettingsWindow::VesselColorChange(ColorValue c)
+void NavigationSettingsWindow::onVesselColorChosen(ColorValue c)
 {
     if (surveyHost().SetLayerColor(kVesselLayer, c)) surveyHost().RepaintMap();
 }
 
-void NavigationSettingsWindow::VesselWidthChange()
+void NavigationSettingsWindow::onVesselWidthChanged()
 {
     if (VesselWidth->text().isEmpty()) {
         VesselWidth->setText("2");  // runs this handler again with the new text
@@ -184,7 +184,7 @@ void NavigationSettingsWindow::VesselWidthChange()
     if (surveyHost().SetLayerWidth(kVesselLayer, VesselWidth->intValue())) surveyHost().RepaintMap();
 }
 
-void NavigationSettingsWindow::TrackWidthChange()
+void NavigationSettingsWindow::onTrackWidthChanged()
 {
     if (TrackWidth->text().isEmpty()) {
         TrackWidth->setText("2");
@@ -196,7 +196,7 @@ void NavigationSettingsWindow::TrackWidthChange()
     if (any) surveyHost().RepaintMap();
 }
 
-void NavigationSettingsWindow::TrackDistanceChange()
+void NavigationSettingsWindow::onTrackDistanceChanged()
 {
     if (TrackDistance->text().isEmpty()) TrackDistance->setText("1");
 }
@@ -206,7 +206,7 @@ void NavigationSettingsWindow::onDepthAlertChanged()
     if (edDepthAlert1->text().isEmpty()) edDepthAlert1->setText("0");
 }
 
-void NavigationSettingsWindow::eVesselUpdateRateChange()
+void NavigationSettingsWindow::onVesselUpdateRateChanged()
 {
     const auto interval = MapRefreshIntervalFor(s(eVesselUpdateRate->text()));
     if (!interval) return;

@@ -52,13 +52,13 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void fcadColorChange(ColorValue color);
-    void VesselColorChange(ColorValue color);
-    void VesselWidthChange();
-    void TrackWidthChange();
-    void TrackDistanceChange();
+    void onBackgroundColorChosen(ColorValue color);
+    void onVesselColorChosen(ColorValue color);
+    void onVesselWidthChanged();
+    void onTrackWidthChanged();
+    void onTrackDistanceChanged();
     void onDepthAlertChanged();
-    void eVesselUpdateRateChange();
+    void onVesselUpdateRateChanged();
 
     int refreshInterval_ = 500;
 };

@@ -171,8 +171,8 @@ OffsetsWindow::OffsetsWindow(QWidget* parent) : QWidget(parent)
 
     connect(realtimeButton, &QPushButton::clicked, this, &OffsetsWindow::onRealtimeClicked);
     connect(cancelButton, &QPushButton::clicked, this, &OffsetsWindow::onCancelClicked);
-    connect(bSVP, &QPushButton::clicked, this, &OffsetsWindow::bSVPClick);
-    connect(bNTRIPShow, &QPushButton::clicked, this, &OffsetsWindow::bNTRIPShowClick);
+    connect(bSVP, &QPushButton::clicked, this, &OffsetsWindow::onSoundVelocityClicked);
+    connect(bNTRIPShow, &QPushButton::clicked, this, &OffsetsWindow::onNtripClicked);
 }
 
 double OffsetsWindow::draft() const { return OffsetA->value(); }
@@ -253,7 +253,7 @@ QWidget* OffsetsWindow::editOf(OffsetsField field) const
     return nullptr;
 }
 
-void OffsetsWindow::FormShow()
+void OffsetsWindow::onShown()
 {
     OffsetsTexts t;
     {
@@ -270,7 +270,7 @@ void OffsetsWindow::FormShow()
 void OffsetsWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    FormShow();
+    onShown();
 }
 
 void OffsetsWindow::refreshClock() { time->setText(q(OffsetsClockText())); }
@@ -335,12 +335,12 @@ void OffsetsWindow::mouseDoubleClickEvent(QMouseEvent* event)
     resize(width(), 410);
 }
 
-void OffsetsWindow::bSVPClick()
+void OffsetsWindow::onSoundVelocityClicked()
 {
     BringToUser(fSVP);
 }
 
-void OffsetsWindow::bNTRIPShowClick()
+void OffsetsWindow::onNtripClicked()
 {
     if (!frmNTRIPSettings) return;
     if (!frmNTRIPSettings->isVisible()) frmNTRIPSettings->setWindowModality(Qt::ApplicationModal);
@@ -360,12 +360,12 @@ bool OffsetsWindow::eventFilter(QObject* watched, QEvent* event)
         // or another window becoming active leaves the focus where it is: nothing was left.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason && reason != Qt::MenuBarFocusReason)
-            numericEditExit(number);
+            onNumberEditLeft(number);
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void OffsetsWindow::numericEditExit(NumberEdit* edit)
+void OffsetsWindow::onNumberEditLeft(NumberEdit* edit)
 {
     // Leaving a numeric edit that does not hold a number is reported once the focus has settled,
     // unless the focus went to a button (Cancel leaves without checks, Realtime checks itself)

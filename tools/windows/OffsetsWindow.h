@@ -58,12 +58,12 @@ public:
     QPushButton* bNTRIPShow;
     QWidget* offsetsSketch;
 
-    void FormShow();
+    void onShown();
     void refreshClock();
     void onRealtimeClicked();
     void onCancelClicked();
-    void bSVPClick();
-    void bNTRIPShowClick();
+    void onSoundVelocityClicked();
+    void onNtripClicked();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -73,7 +73,7 @@ protected:
 
 private:
     QWidget* editOf(OffsetsField field) const;
-    void numericEditExit(NumberEdit* edit);
+    void onNumberEditLeft(NumberEdit* edit);
     void showTextsInForce();
 
     OffsetNumbers inForce_;

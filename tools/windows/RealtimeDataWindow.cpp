@@ -107,10 +107,10 @@ RealtimeDataWindow::RealtimeDataWindow(QWidget* parent) : QWidget(parent)
     root->addWidget(DepthFrameHi);
     root->addWidget(DepthFrameLo);
 
-    connect(btHide, &QToolButton::clicked, this, &RealtimeDataWindow::btHideClick);
+    connect(btHide, &QToolButton::clicked, this, &RealtimeDataWindow::onHideClicked);
     connect(zoomInButton, &QToolButton::clicked, this, [] { surveyHost().ZoomIn(); });
     connect(zoomOutButton, &QToolButton::clicked, this, [] { surveyHost().ZoomOut(); });
-    connect(btOpenLogFolder, &QToolButton::clicked, this, &RealtimeDataWindow::btOpenLogFolderClick);
+    connect(btOpenLogFolder, &QToolButton::clicked, this, &RealtimeDataWindow::onOpenLogFolderClicked);
     connect(btShowOffsets, &QToolButton::clicked, this, [] {
         if (Offsets) Offsets->show();
     });
@@ -168,7 +168,7 @@ void RealtimeDataWindow::setHideImage(int index)
     btHide->setIcon(style()->standardIcon(index == 0 ? QStyle::SP_TitleBarMaxButton : QStyle::SP_TitleBarNormalButton));
 }
 
-void RealtimeDataWindow::btHideClick()
+void RealtimeDataWindow::onHideClicked()
 {
     SurveyHost& host = surveyHost();
     if (hideImageIndex_ == 0) {
@@ -186,7 +186,7 @@ void RealtimeDataWindow::btHideClick()
     }
 }
 
-void RealtimeDataWindow::btOpenLogFolderClick()
+void RealtimeDataWindow::onOpenLogFolderClicked()
 {
     OpenFolderInFileBrowser(LogFolderToOpen(surveyHost().MainRawLogFileName(), LogFolder));
 }

@@ -29,8 +29,8 @@ public:
     // 0: normal layout, 1: the bare full-screen map.
     int bareLayoutState() const { return hideImageIndex_; }
 
-    void btHideClick();
-    void btOpenLogFolderClick();
+    void onHideClicked();
+    void onOpenLogFolderClicked();
     void applySounderMessageType();
 
     // Value labels, "---" until the handlers write them.

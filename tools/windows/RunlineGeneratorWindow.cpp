@@ -121,9 +121,9 @@ RunlineGeneratorWindow::RunlineGeneratorWindow(QWidget* parent) : QWidget(parent
     }
     setStatus("No route drawn", kGrey);
 
-    connect(bDrawRoute, &QPushButton::clicked, this, &RunlineGeneratorWindow::bDrawRouteClick);
-    connect(bGenerate, &QPushButton::clicked, this, &RunlineGeneratorWindow::bGenerateClick);
-    connect(bClear, &QPushButton::clicked, this, &RunlineGeneratorWindow::bClearClick);
+    connect(bDrawRoute, &QPushButton::clicked, this, &RunlineGeneratorWindow::onDrawRouteClicked);
+    connect(bGenerate, &QPushButton::clicked, this, &RunlineGeneratorWindow::onGenerateClicked);
+    connect(bClear, &QPushButton::clicked, this, &RunlineGeneratorWindow::onClearClicked);
     connect(bClose, &QPushButton::clicked, this, &QWidget::close);
     connect(eSpacing, &QLineEdit::textChanged, this, &RunlineGeneratorWindow::regenerate);
     connect(eLength, &QLineEdit::textChanged, this, &RunlineGeneratorWindow::regenerate);
@@ -153,7 +153,7 @@ void RunlineGeneratorWindow::setStatus(const QString& english, ColorValue colour
     statusColour_ = colour;
 }
 
-void RunlineGeneratorWindow::bDrawRouteClick()
+void RunlineGeneratorWindow::onDrawRouteClicked()
 {
     ClearRunlines();
     route_.clear();
@@ -232,7 +232,7 @@ void RunlineGeneratorWindow::regenerate()
     if (routeReady_) GenerateRunlines(false);
 }
 
-void RunlineGeneratorWindow::bGenerateClick()
+void RunlineGeneratorWindow::onGenerateClicked()
 {
     if (!routeReady_) {
         prompts().message(translated("Please draw a route first."), windowTitle());
@@ -249,7 +249,7 @@ void RunlineGeneratorWindow::bGenerateClick()
     surveyHost().AutoSave();
 }
 
-void RunlineGeneratorWindow::bClearClick()
+void RunlineGeneratorWindow::onClearClicked()
 {
     ClearRunlines();
     route_.clear();

@@ -54,9 +54,9 @@ public:
     QPushButton* bClose;
 
 public slots:
-    void bDrawRouteClick();
-    void bGenerateClick();
-    void bClearClick();
+    void onDrawRouteClicked();
+    void onGenerateClicked();
+    void onClearClicked();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -112,11 +112,11 @@ SoundVelocityGraphWindow::SoundVelocityGraphWindow(QWidget* parent) : QDialog(pa
     root->addWidget(splitter, 1);
     root->addWidget(bottomPanel);
 
-    connect(bDeleteSelected, &QPushButton::clicked, this, &SoundVelocityGraphWindow::bDeleteSelectedClick);
-    connect(bAddRow, &QPushButton::clicked, this, &SoundVelocityGraphWindow::bAddRowClick);
-    connect(bDeleteRow, &QPushButton::clicked, this, &SoundVelocityGraphWindow::bDeleteRowClick);
-    connect(bSaveAndClose, &QPushButton::clicked, this, &SoundVelocityGraphWindow::bSaveAndCloseClick);
-    connect(bCancel, &QPushButton::clicked, this, &SoundVelocityGraphWindow::bCancelClick);
+    connect(bDeleteSelected, &QPushButton::clicked, this, &SoundVelocityGraphWindow::onDeleteSelectedClicked);
+    connect(bAddRow, &QPushButton::clicked, this, &SoundVelocityGraphWindow::onAddRowClicked);
+    connect(bDeleteRow, &QPushButton::clicked, this, &SoundVelocityGraphWindow::onDeleteRowClicked);
+    connect(bSaveAndClose, &QPushButton::clicked, this, &SoundVelocityGraphWindow::onSaveAndCloseClicked);
+    connect(bCancel, &QPushButton::clicked, this, &SoundVelocityGraphWindow::onCancelClicked);
     connect(pointGrid, &QTableWidget::cellClicked, this, [this](int row, int) { onGridRowClicked(row); });
 }
 
@@ -315,7 +315,7 @@ void SoundVelocityGraphWindow::onPlotDoubleClicked()
 
 // ---- Buttons and grid ---------------------------------------------------------------------------
 
-void SoundVelocityGraphWindow::bDeleteSelectedClick()
+void SoundVelocityGraphWindow::onDeleteSelectedClicked()
 {
     model_.DeleteSelected();
     ShowSelectionCount();
@@ -331,7 +331,7 @@ void SoundVelocityGraphWindow::onGridRowClicked(int row)
     profilePlot->update();
 }
 
-void SoundVelocityGraphWindow::bAddRowClick()
+void SoundVelocityGraphWindow::onAddRowClicked()
 {
     const auto& points = model_.Points();
     const int depth = points.empty() ? 0 : points.back().Depth + 1;
@@ -346,7 +346,7 @@ void SoundVelocityGraphWindow::bAddRowClick()
     profilePlot->update();
 }
 
-void SoundVelocityGraphWindow::bDeleteRowClick()
+void SoundVelocityGraphWindow::onDeleteRowClicked()
 {
     // The only data row is never removed.
     const int row = pointGrid->currentRow();
@@ -356,12 +356,12 @@ void SoundVelocityGraphWindow::bDeleteRowClick()
     profilePlot->update();
 }
 
-void SoundVelocityGraphWindow::bSaveAndCloseClick()
+void SoundVelocityGraphWindow::onSaveAndCloseClicked()
 {
     // Grid edits take effect here; a cell that is no number keeps the window open.
     if (ReadGrid()) accept();
 }
 
-void SoundVelocityGraphWindow::bCancelClick() { reject(); }
+void SoundVelocityGraphWindow::onCancelClicked() { reject(); }
 
 } // namespace vsx

@@ -48,12 +48,12 @@ public:
     void onPlotMouseReleased(QMouseEvent* e);
     void onPlotWheel(QWheelEvent* e);
     void onPlotDoubleClicked();
-    void bDeleteSelectedClick();
+    void onDeleteSelectedClicked();
     void onGridRowClicked(int row);
-    void bAddRowClick();
-    void bDeleteRowClick();
-    void bSaveAndCloseClick();
-    void bCancelClick();
+    void onAddRowClicked();
+    void onDeleteRowClicked();
+    void onSaveAndCloseClicked();
+    void onCancelClicked();
 
 private:
     void FillGrid();

@@ -170,17 +170,17 @@ SoundVelocityWindow::SoundVelocityWindow(QWidget* parent) : QWidget(parent)
 
     eSearchString->installEventFilter(this);
     connect(loadProbeButton, &QPushButton::clicked, this, &SoundVelocityWindow::onLoadProbeClicked);
-    connect(bRawToSVV, &QPushButton::clicked, this, &SoundVelocityWindow::bRawToSVVClick);
-    connect(bSVVtoAveragedSV, &QPushButton::clicked, this, &SoundVelocityWindow::bSVVtoAveragedSVClick);
-    connect(bAveragedSVtoSVP, &QPushButton::clicked, this, &SoundVelocityWindow::bAveragedSVtoSVPClick);
-    connect(bGraph, &QPushButton::clicked, this, &SoundVelocityWindow::bGraphClick);
+    connect(bRawToSVV, &QPushButton::clicked, this, &SoundVelocityWindow::onExtractVelocitiesClicked);
+    connect(bSVVtoAveragedSV, &QPushButton::clicked, this, &SoundVelocityWindow::onAverageVelocitiesClicked);
+    connect(bAveragedSVtoSVP, &QPushButton::clicked, this, &SoundVelocityWindow::onBuildProfileColumnClicked);
+    connect(bGraph, &QPushButton::clicked, this, &SoundVelocityWindow::onGraphClicked);
     connect(bSaveClose, &QPushButton::clicked, this, &SoundVelocityWindow::onSaveCloseClicked);
-    connect(cUseSVP, &QCheckBox::toggled, this, &SoundVelocityWindow::cUseSVPClick);
+    connect(cUseSVP, &QCheckBox::toggled, this, &SoundVelocityWindow::onUseProfileToggled);
     connect(defaultsItem, &QAction::triggered, this, &SoundVelocityWindow::onDefaultsTriggered);
     connect(autoDetectItem, &QAction::triggered, this, &SoundVelocityWindow::onAutoDetectTriggered);
     connect(mSVPColumn, &QPlainTextEdit::textChanged, this, &SoundVelocityWindow::columnTextChanged);
 
-    FormCreate();
+    loadTables();
 }
 
 QPlainTextEdit* SoundVelocityWindow::memoOf(SvpTable table) const
@@ -201,7 +201,7 @@ const SoundVelocityColumn* SoundVelocityWindow::ColumnInUse() const
 
 // ---- Creation, show, close --------------------------------------------------------------------
 
-void SoundVelocityWindow::FormCreate()
+void SoundVelocityWindow::loadTables()
 {
     creating_ = true;
     // Each table on its own: the standing copy, then today's copy, which wins. A file that
@@ -221,15 +221,15 @@ void SoundVelocityWindow::FormCreate()
     creating_ = false;
 }
 
-void SoundVelocityWindow::FormShow() { RestoreFormPlacement(this, false); }
+void SoundVelocityWindow::onShown() { RestoreFormPlacement(this, false); }
 
 void SoundVelocityWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    FormShow();
+    onShown();
 }
 
-void SoundVelocityWindow::FormCloseQuery()
+void SoundVelocityWindow::saveSettings()
 {
     IniFile ini(GetIniFileName());
     ini.writeBool(kSection, "cUseSVP", cUseSVP->isChecked());
@@ -241,7 +241,7 @@ void SoundVelocityWindow::FormCloseQuery()
 
 void SoundVelocityWindow::closeEvent(QCloseEvent* event)
 {
-    FormCloseQuery();
+    saveSettings();
     event->accept();
 }
 
@@ -263,7 +263,7 @@ void SoundVelocityWindow::onLoadProbeClicked()
     setMemoLines(mRawSVData, DecodeTextLines(bytes));
 }
 
-void SoundVelocityWindow::bRawToSVVClick()
+void SoundVelocityWindow::onExtractVelocitiesClicked()
 {
     // The search format is the user's own text: it is checked before any table is touched.
     std::string why;
@@ -304,7 +304,7 @@ std::optional<int> SoundVelocityWindow::maxDepth()
     return int(*v);
 }
 
-void SoundVelocityWindow::bSVVtoAveragedSVClick()
+void SoundVelocityWindow::onAverageVelocitiesClicked()
 {
     const std::optional<int> depth = maxDepth();
     if (!depth) return;
@@ -313,7 +313,7 @@ void SoundVelocityWindow::bSVVtoAveragedSVClick()
     setMemoLines(mSortedAveragedSV, widen(AverageProfile(narrow(memoLines(mRawSVExtracted)), *depth)));
 }
 
-void SoundVelocityWindow::bAveragedSVtoSVPClick()
+void SoundVelocityWindow::onBuildProfileColumnClicked()
 {
     const std::optional<int> depth = maxDepth();
     if (!depth) return;
@@ -333,7 +333,7 @@ void SoundVelocityWindow::bAveragedSVtoSVPClick()
 
 // ---- The profile in use -------------------------------------------------------------------------
 
-void SoundVelocityWindow::cUseSVPClick(bool checked)
+void SoundVelocityWindow::onUseProfileToggled(bool checked)
 {
     if (checked) {
         int bad = -1;
@@ -398,17 +398,17 @@ void SoundVelocityWindow::onDefaultsTriggered()
     rSVFirst->setChecked(true);
 }
 
-void SoundVelocityWindow::eSearchStringDblClick() { eSearchString->setText(QString::fromLatin1(kDefaultSvpSearchString)); }
+void SoundVelocityWindow::onSearchStringDoubleClicked() { eSearchString->setText(QString::fromLatin1(kDefaultSvpSearchString)); }
 
 bool SoundVelocityWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == eSearchString && event->type() == QEvent::MouseButtonDblClick) eSearchStringDblClick();
+    if (watched == eSearchString && event->type() == QEvent::MouseButtonDblClick) onSearchStringDoubleClicked();
     return QWidget::eventFilter(watched, event);
 }
 
 // ---- Graph ----------------------------------------------------------------------------------------
 
-void SoundVelocityWindow::bGraphClick()
+void SoundVelocityWindow::onGraphClicked()
 {
     const QStringList table = memoLines(mSortedAveragedSV);
     if (isBlank(table)) {

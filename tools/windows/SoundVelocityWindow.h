@@ -54,18 +54,18 @@ public:
     QCheckBox* cUseSVP;
 
     void onLoadProbeClicked();
-    void bRawToSVVClick();
-    void bSVVtoAveragedSVClick();
-    void bAveragedSVtoSVPClick();
-    void cUseSVPClick(bool checked);
+    void onExtractVelocitiesClicked();
+    void onAverageVelocitiesClicked();
+    void onBuildProfileColumnClicked();
+    void onUseProfileToggled(bool checked);
     void onAutoDetectTriggered();
     void onDefaultsTriggered();
-    void eSearchStringDblClick();
-    void bGraphClick();
+    void onSearchStringDoubleClicked();
+    void onGraphClicked();
     void onSaveCloseClicked();  // "Save & Close"
-    void FormCreate();
-    void FormShow();
-    void FormCloseQuery();
+    void loadTables();
+    void onShown();
+    void saveSettings();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -118,17 +118,17 @@ VesselGeometryWindow::VesselGeometryWindow(QWidget* parent) : QWidget(parent)
     root->addLayout(buttons);
 
     connect(saveButton, &QPushButton::clicked, this, &VesselGeometryWindow::onSaveClicked);
-    connect(bDefault, &QPushButton::clicked, this, &VesselGeometryWindow::bDefaultClick);
-    connect(cRunlineSpacing, &QComboBox::activated, this, &VesselGeometryWindow::cRunlineSpacingChange);
-    connect(btnAddSensor, &QPushButton::clicked, this, &VesselGeometryWindow::btnAddSensorClick);
-    connect(btnUpdateSensor, &QPushButton::clicked, this, &VesselGeometryWindow::btnUpdateSensorClick);
-    connect(btnDeleteSensor, &QPushButton::clicked, this, &VesselGeometryWindow::btnDeleteSensorClick);
-    connect(lbSensors, &QListWidget::currentRowChanged, this, &VesselGeometryWindow::lbSensorsClick);
-    connect(lbSensors, &QListWidget::itemClicked, this, &VesselGeometryWindow::lbSensorsClick);
-    connect(cbSensorVisible, &QCheckBox::toggled, this, &VesselGeometryWindow::cbSensorVisibleClick);
-    connect(cbShowSensorLabels, &QCheckBox::toggled, this, &VesselGeometryWindow::cbShowSensorLabelsClick);
+    connect(bDefault, &QPushButton::clicked, this, &VesselGeometryWindow::onDefaultClicked);
+    connect(cRunlineSpacing, &QComboBox::activated, this, &VesselGeometryWindow::onRunlineSpacingChosen);
+    connect(btnAddSensor, &QPushButton::clicked, this, &VesselGeometryWindow::onAddSensorClicked);
+    connect(btnUpdateSensor, &QPushButton::clicked, this, &VesselGeometryWindow::onUpdateSensorClicked);
+    connect(btnDeleteSensor, &QPushButton::clicked, this, &VesselGeometryWindow::onDeleteSensorClicked);
+    connect(lbSensors, &QListWidget::currentRowChanged, this, &VesselGeometryWindow::onSensorChosen);
+    connect(lbSensors, &QListWidget::itemClicked, this, &VesselGeometryWindow::onSensorChosen);
+    connect(cbSensorVisible, &QCheckBox::toggled, this, &VesselGeometryWindow::onSensorVisibleToggled);
+    connect(cbShowSensorLabels, &QCheckBox::toggled, this, &VesselGeometryWindow::onShowSensorLabelsToggled);
 
-    FormCreate();
+    loadSettings();
 }
 
 VesselSymbolSizes VesselGeometryWindow::symbolSizes() const
@@ -165,7 +165,7 @@ void VesselGeometryWindow::showShapeTexts(const VesselShapeTexts& t)
     edLArrow->setText(q(t.sideArrow));
 }
 
-void VesselGeometryWindow::FormCreate()
+void VesselGeometryWindow::loadSettings()
 {
     {
         IniFile ini(GetIniFileName());
@@ -218,16 +218,16 @@ void VesselGeometryWindow::onSaveClicked()
     hide();
 }
 
-void VesselGeometryWindow::cRunlineSpacingChange()
+void VesselGeometryWindow::onRunlineSpacingChosen()
 {
     if (auto t = ShapeFromSpacing(s(cRunlineSpacing->currentText()), shapeTexts())) showShapeTexts(*t);
 }
 
-void VesselGeometryWindow::bDefaultClick()
+void VesselGeometryWindow::onDefaultClicked()
 {
     cRunlineSpacing->setCurrentText("10");
     edAmount->setText("2");
-    cRunlineSpacingChange();
+    onRunlineSpacingChosen();
 }
 
 int VesselGeometryWindow::selectedSensor() const
@@ -264,14 +264,14 @@ SensorInput inputOf(const VesselGeometryWindow& w)
 }
 } // namespace
 
-void VesselGeometryWindow::btnAddSensorClick()
+void VesselGeometryWindow::onAddSensorClicked()
 {
     if (refused(AddSensor(VesselSensors, inputOf(*this), surveyHost().RealtimeRunning()))) return;
     RefreshSensorList();
     clearSensorEditor();
 }
 
-void VesselGeometryWindow::btnUpdateSensorClick()
+void VesselGeometryWindow::onUpdateSensorClicked()
 {
     const int row = lbSensors->currentRow();
     if (refused(UpdateSensor(VesselSensors, row, inputOf(*this)))) return;
@@ -279,7 +279,7 @@ void VesselGeometryWindow::btnUpdateSensorClick()
     selectSensorRow(row);
 }
 
-void VesselGeometryWindow::btnDeleteSensorClick()
+void VesselGeometryWindow::onDeleteSensorClicked()
 {
     if (refused(DeleteSensor(VesselSensors, ActiveTrackingSensor, lbSensors->currentRow(),
                              surveyHost().RealtimeRunning())))
@@ -288,7 +288,7 @@ void VesselGeometryWindow::btnDeleteSensorClick()
     clearSensorEditor();
 }
 
-void VesselGeometryWindow::lbSensorsClick()
+void VesselGeometryWindow::onSensorChosen()
 {
     const int row = selectedSensor();
     if (row < 0) return;
@@ -300,7 +300,7 @@ void VesselGeometryWindow::lbSensorsClick()
     cbSensorVisible->setChecked(v.Visible);
 }
 
-void VesselGeometryWindow::cbSensorVisibleClick()
+void VesselGeometryWindow::onSensorVisibleToggled()
 {
     const int row = selectedSensor();
     if (row < 0) return;
@@ -309,6 +309,6 @@ void VesselGeometryWindow::cbSensorVisibleClick()
     selectSensorRow(row);
 }
 
-void VesselGeometryWindow::cbShowSensorLabelsClick() { ShowSensorLabels = cbShowSensorLabels->isChecked(); }
+void VesselGeometryWindow::onShowSensorLabelsToggled() { ShowSensorLabels = cbShowSensorLabels->isChecked(); }
 
 } // namespace vsx

@@ -50,19 +50,19 @@ public:
     QPushButton* saveButton;  // "Save && Hide"
     QPushButton* bDefault;
 
-    void FormCreate();
+    void loadSettings();
     void LoadSensors();
     void SaveSensors();
     void RefreshSensorList();
     void onSaveClicked();
-    void bDefaultClick();
-    void cRunlineSpacingChange();
-    void btnAddSensorClick();
-    void btnUpdateSensorClick();
-    void btnDeleteSensorClick();
-    void lbSensorsClick();
-    void cbSensorVisibleClick();
-    void cbShowSensorLabelsClick();
+    void onDefaultClicked();
+    void onRunlineSpacingChosen();
+    void onAddSensorClicked();
+    void onUpdateSensorClicked();
+    void onDeleteSensorClicked();
+    void onSensorChosen();
+    void onSensorVisibleToggled();
+    void onShowSensorLabelsToggled();
 
 private:
     VesselShapeTexts shapeTexts() const;

@@ -36,7 +36,7 @@ void WaterfallWindow::ShowForDepths()
     show();
 }
 
-void WaterfallWindow::EchogramPaint(double depth, double top, double bottom, int count)
+void WaterfallWindow::appendDepth(double depth, double top, double bottom, int count)
 {
     if (!isVisible() || width() < 1 || height() < 1) return;
     history_.push(depth, count);

@@ -24,7 +24,7 @@ public:
     // hid this window and brings it back itself.
     void ShowForDepths();
     // Appends one depth and redraws (only while visible).
-    void EchogramPaint(double depth, double top, double bottom, int count);
+    void appendDepth(double depth, double top, double bottom, int count);
     const EchogramHistory& History() const { return history_; }
     // Drawings made since the window was created.
     int DrawCount() const { return drawCount_; }
