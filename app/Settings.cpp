@@ -58,21 +58,20 @@ EventsLogWatcher& eventsLogWatcher()
 
 void setEventsLogWatcher(EventsLogWatcher watcher) { eventsLogWatcher() = std::move(watcher); }
 
-void noteEventsLogWrite(const std::string& fileName, bool written, const std::string& reason)
+bool AppendEventsLogEntry(const std::string& fileName, const std::string& entry)
 {
+    AppendFile f(fileName);
+    const bool written = f.isOpen() && f.writeText(entry);
     // A copy: the watcher may write into the events log itself, and may be replaced meanwhile.
-    if (const EventsLogWatcher watcher = eventsLogWatcher()) watcher(fileName, written, reason);
+    if (const EventsLogWatcher watcher = eventsLogWatcher()) watcher(fileName, written, written ? std::string() : f.errorText());
+    return written;
 }
 
 bool AppendEventLine(const std::string& text, const std::string& fileName, EventTimeStamp stamp)
 {
     LocalDateTime now = localNow();
     if (stamp == EventTimeStamp::WholeSeconds) now.millisecond = 0;
-    AppendFile f(fileName);
-    const bool written =
-        f.isOpen() && f.writeText("\nAuto Event:\t" + formatDate(now) + " " + formatTimeCompact(now) + "\t" + text);
-    noteEventsLogWrite(fileName, written, written ? std::string() : f.errorText());
-    return written;
+    return AppendEventsLogEntry(fileName, "\nAuto Event:\t" + formatDate(now) + " " + formatTimeCompact(now) + "\t" + text);
 }
 
 namespace {

@@ -39,8 +39,9 @@ bool AppendEventLine(const std::string& text, const std::string& fileName,
 // say so itself: the watcher (the main window) says it elsewhere.
 using EventsLogWatcher = std::function<void(const std::string& fileName, bool written, const std::string& reason)>;
 void setEventsLogWatcher(EventsLogWatcher watcher);
-// Tells the watcher of an entry written into the events log by other means.
-void noteEventsLogWrite(const std::string& fileName, bool written, const std::string& reason);
+// Appends one entry (it begins with its own line break) to the events log, whole or not at all,
+// and tells the watcher whether it was written.
+bool AppendEventsLogEntry(const std::string& fileName, const std::string& entry);
 
 // Window placement, stored in the section named after the window's object name.
 struct StoredPlacement {

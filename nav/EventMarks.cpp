@@ -1,7 +1,6 @@
 #include "nav/EventMarks.h"
 
 #include "app/Settings.h"
-#include "platform/AppendFile.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 
@@ -27,10 +26,7 @@ void ResetEventNumber(const std::string& iniPath) { IniFile(iniPath).writeIntege
 
 bool AppendEventMarkRecord(const std::string& fileName, const std::string& record)
 {
-    AppendFile f(fileName);
-    const bool written = f.isOpen() && f.writeText("\n" + record);
-    noteEventsLogWrite(fileName, written, written ? std::string() : f.errorText());
-    return written;
+    return AppendEventsLogEntry(fileName, "\n" + record);
 }
 
 } // namespace vsx
